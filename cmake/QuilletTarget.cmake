@@ -1,0 +1,24 @@
+# Warning and sanitizer flags for the project's own targets only.
+function(quillet_target_options target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra)
+    if(QUILLET_WERROR)
+        target_compile_options(${target} PRIVATE -Werror)
+    endif()
+    target_compile_definitions(${target} PRIVATE QT_NO_KEYWORDS QT_NO_CAST_FROM_BYTEARRAY)
+endfunction()
+
+if(QUILLET_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
+# One test executable per suite; GUI suites run on the offscreen platform.
+function(add_quillet_test name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    quillet_target_options(${name})
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
+    target_link_libraries(${name} PRIVATE Qt6::Test ${ARG_LIBS})
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
+endfunction()

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QByteArray>
+
+// One note of the document. Text and priority name are byte strings in the ANSI code page; the caption
+// is not stored, it is always derived from the text (SharedSrc::ExtractCaption).
+struct Note
+{
+    static constexpr int ImageDone = 12;
+    static constexpr int ImageNotDone = 13;
+
+    QByteArray text;
+    QByteArray priority; // one of the four priority names, or whatever a foreign file produced
+    int imageIndex = ImageNotDone;
+
+    // Only image 12 counts as done; any other value is not done.
+    bool isDone() const { return imageIndex == ImageDone; }
+
+    friend bool operator==(const Note&, const Note&) = default;
+};

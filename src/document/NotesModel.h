@@ -1,0 +1,66 @@
+#pragma once
+
+#include "document/Note.h"
+
+#include <QAbstractTableModel>
+#include <QIcon>
+#include <QList>
+
+#include <functional>
+
+struct NoteCounts
+{
+    qsizetype total = 0;
+    qsizetype done = 0;
+    qsizetype notDone = 0;
+};
+
+// The document: the ordered notes, shown by the main window's list as two columns.
+class NotesModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    enum Column
+    {
+        CaptionColumn = 0,  // "记事本"
+        PriorityColumn = 1, // "优先级"
+        ColumnCount
+    };
+    enum Role
+    {
+        TextRole = Qt::UserRole + 1, // the full note text, QByteArray
+        PriorityNameRole,            // the priority name, QByteArray
+        ImageIndexRole,              // int
+    };
+
+    explicit NotesModel(QObject* parent = nullptr);
+
+    // Row icons come from the window's image list; without a provider rows have no icon.
+    void setIconProvider(std::function<QIcon(int imageIndex)> provider);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+    const QList<Note>& notes() const { return m_notes; }
+    const Note& note(int row) const { return m_notes.at(row); }
+    NoteCounts counts() const;
+
+    void insertNote(int row, Note note);
+    void setNote(int row, Note note);
+    void setPriority(int row, const QByteArray& priority);
+    void setImageIndex(int row, int imageIndex);
+    void removeNote(int row);
+    // Exchanges the contents of two rows; the rows themselves (and persistent indexes) stay in place.
+    void swapNotes(int a, int b);
+    void appendNotes(QList<Note> notes);
+    void clear();
+    // Puts the notes in the given order once: `lessThan` is used by a stable sort.
+    void sortNotes(const std::function<bool(const Note&, const Note&)>& lessThan);
+
+private:
+    QList<Note> m_notes;
+    std::function<QIcon(int)> m_iconProvider;
+};

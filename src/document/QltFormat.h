@@ -1,0 +1,55 @@
+#pragma once
+
+#include "document/Note.h"
+
+#include <QByteArray>
+#include <QList>
+
+#include <optional>
+
+// The notes file (.qlt): a 12-byte header, a 6-byte password block, then the record stream enciphered
+// in one pass. All numbers are little-endian.
+namespace QltFormat {
+
+inline constexpr qsizetype HeaderSize = 12;
+inline constexpr qsizetype PasswordBlockSize = 6;
+inline constexpr qsizetype StreamOffset = HeaderSize + PasswordBlockSize;
+inline constexpr quint16 CurrentVersion = 1;
+
+enum class Error
+{
+    None,
+    BadSignature, // "这不是一个 Quillet 文件。"
+    BadVersion,   // "不兼容的文件版本 (" version ")"
+    Damaged,      // "打开文件时发生错误。文件可能已损坏。"
+};
+
+struct Header
+{
+    quint16 version = 0;
+    quint32 reserved = 0;
+    bool hasPassword = false;
+    QByteArray check; // the stored check value, up to 4 bytes
+};
+
+struct HeaderResult
+{
+    Error error = Error::None;
+    Header header;
+};
+
+// Checks signature and version and reads the password block from the start of a file's bytes.
+HeaderResult readHeader(QByteArrayView fileBytes);
+
+// The key a stream is enciphered with: the password, or the built-in key when there is none.
+QByteArray streamKey(const QByteArray& password);
+
+// Deciphers `stream` (the file from offset 18 on) in place and parses every record. Returns nothing when
+// a record is cut short or claims more text than remains: then no note of the stream is returned.
+std::optional<QList<Note>> readNotes(QByteArray stream, const QByteArray& key);
+
+// The whole file for these notes: header with `reserved`, password block for `password` (none when
+// empty), and the record stream enciphered with streamKey(password). Padding bytes are written as 0.
+QByteArray write(const QList<Note>& notes, const QByteArray& password, quint32 reserved);
+
+} // namespace QltFormat

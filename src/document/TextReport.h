@@ -1,0 +1,23 @@
+#pragma once
+
+#include "document/Note.h"
+
+#include <QByteArray>
+#include <QList>
+
+// The plain-text report of the export command. Entries are ANSI byte strings; written out, each is
+// followed by CR LF.
+struct ReportStamp
+{
+    QByteArray totalText;   // "总计: N" as the status bar shows it
+    QByteArray doneText;    // "完成: N"
+    QByteArray notDoneText; // "未完成: N"
+    QByteArray date;        // the user's short date
+    QByteArray time;        // the user's long time
+};
+
+// Appends the report's entries to `list`.
+void ExportNotesToText(const QList<Note>& notes, const ReportStamp& stamp, QList<QByteArray>& list);
+
+// The entries joined into the report file's bytes, each followed by CR LF.
+QByteArray reportFileBytes(const QList<QByteArray>& list);

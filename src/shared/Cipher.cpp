@@ -1,0 +1,78 @@
+#include "shared/Cipher.h"
+
+#include "shared/DebugLog.h"
+
+#include <QBuffer>
+
+#include <algorithm>
+
+namespace SharedSrc {
+namespace {
+
+// The key repeated into a block a few KiB long, so that the inner loop runs over two flat arrays
+// the compiler can vectorise instead of wrapping a key index per byte.
+QByteArray keyPattern(const QByteArray& key)
+{
+    const qsizetype n = key.size();
+    QByteArray working(key);
+    for (qsizetype i = 0; i < n; ++i)
+        working[i] = char(quint8(working[i]) + quint8(i + 1));
+    constexpr qsizetype MinBlock = 8192;
+    const qsizetype repeats = (MinBlock + n - 1) / n;
+    return working.repeated(repeats);
+}
+
+} // namespace
+
+void XORCryptInPlace(char* data, qsizetype size, const QByteArray& key)
+{
+    if (key.isEmpty() || size <= 0)
+        return;
+    const QByteArray pattern = keyPattern(key);
+    const auto* pat = reinterpret_cast<const unsigned char*>(pattern.constData());
+    auto* out = reinterpret_cast<unsigned char*>(data);
+    const qsizetype block = pattern.size();
+    for (qsizetype offset = 0; offset < size; offset += block) {
+        const qsizetype len = std::min(block, size - offset);
+        unsigned char* chunk = out + offset;
+        for (qsizetype i = 0; i < len; ++i)
+            chunk[i] ^= pat[i];
+    }
+}
+
+QByteArray XORCrypt(const QByteArray& str, const QByteArray& key)
+{
+    DebugLog("SharedSrc.XORCrypt");
+    if (key.isEmpty())
+        return {};
+    QByteArray result(str);
+    XORCryptInPlace(result.data(), result.size(), key);
+    return result;
+}
+
+void CryptStream(QBuffer& stream, const QByteArray& key)
+{
+    DebugLog("SharedSrc.CryptStream");
+    QByteArray& content = stream.buffer();
+    if (key.isEmpty())
+        content.clear();
+    else
+        XORCryptInPlace(content.data(), content.size(), key);
+    stream.seek(0);
+}
+
+QByteArray CreateDecryptCheck(const QByteArray& password)
+{
+    DebugLog("SharedSrc.CreateDecryptCheck");
+    const QByteArray enciphered = XORCrypt(QByteArray(CheckMagic), password);
+    return XORCrypt(enciphered, QByteArray::number(password.size()));
+}
+
+QByteArray GetDecryptCheck(const QByteArray& check, const QByteArray& password)
+{
+    DebugLog("SharedSrc.GetDecryptCheck");
+    const QByteArray partly = XORCrypt(check, QByteArray::number(password.size()));
+    return XORCrypt(partly, password);
+}
+
+} // namespace SharedSrc

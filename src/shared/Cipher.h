@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+
+class QBuffer;
+
+// The notes file's XOR cipher and its password check value. Applying the cipher twice with the same
+// key gives back the input. It keeps casual eyes off the notes; it is not strong encryption.
+namespace SharedSrc {
+
+inline constexpr char DefaultKey[] = "864klmrst5";
+inline constexpr char CheckMagic[] = "qzhw";
+
+// Byte i of the key (counting from 1) is used as (byte + i) mod 256; the key position runs on across
+// the whole input and wraps after the last key byte. An empty key gives an empty result.
+QByteArray XORCrypt(const QByteArray& str, const QByteArray& key);
+
+// The same cipher over a buffer in place, for large streams. An empty key leaves the data as it is.
+void XORCryptInPlace(char* data, qsizetype size, const QByteArray& key);
+
+// Replaces the buffer's whole content by its XORCrypt and rewinds it.
+void CryptStream(QBuffer& stream, const QByteArray& key);
+
+// The 4-byte value stored in a protected file: "qzhw" enciphered with the password, then with the
+// decimal text of the password's length in bytes.
+QByteArray CreateDecryptCheck(const QByteArray& password);
+
+// Undoes CreateDecryptCheck: gives "qzhw" for the password the check was made from.
+QByteArray GetDecryptCheck(const QByteArray& check, const QByteArray& password);
+
+} // namespace SharedSrc

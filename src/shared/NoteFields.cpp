@@ -1,0 +1,48 @@
+#include "shared/NoteFields.h"
+
+#include "shared/AnsiText.h"
+#include "shared/DebugLog.h"
+
+#include <array>
+
+namespace SharedSrc {
+namespace {
+
+const std::array<QByteArray, PriorityCount>& priorityNames()
+{
+    static const std::array<QByteArray, PriorityCount> names = {
+        AnsiText::fromUnicode(u"低"),
+        AnsiText::fromUnicode(u"标准"),
+        AnsiText::fromUnicode(u"高"),
+        AnsiText::fromUnicode(u"最高"),
+    };
+    return names;
+}
+
+} // namespace
+
+QByteArray ExtractCaption(const QByteArray& text)
+{
+    DebugLog("SharedSrc.ExtractCaption");
+    const qsizetype cr = text.indexOf('\r');
+    return cr < 0 ? text : text.left(cr);
+}
+
+quint16 GetPriorityByText(const QByteArray& name)
+{
+    DebugLog("SharedSrc.GetPriorityByText");
+    const auto& names = priorityNames();
+    for (quint16 i = 0; i < PriorityCount; ++i) {
+        if (names[i] == name)
+            return i;
+    }
+    return DefaultPriority;
+}
+
+QByteArray GetPriorityByIndex(quint16 index)
+{
+    DebugLog("SharedSrc.GetPriorityByIndex");
+    return priorityNames()[index < PriorityCount ? index : DefaultPriority];
+}
+
+} // namespace SharedSrc

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+
+// Captions and priorities of notes. Texts and names are byte strings in the ANSI code page.
+namespace SharedSrc {
+
+inline constexpr quint16 PriorityCount = 4;
+inline constexpr quint16 DefaultPriority = 1;
+
+// The text up to (not including) the first CR; the whole text when it has none.
+QByteArray ExtractCaption(const QByteArray& text);
+
+// 0..3 for "低", "标准", "高", "最高" (exact bytes); every other name gives 1.
+quint16 GetPriorityByText(const QByteArray& name);
+
+// The name of a priority index. Files written by Quillet hold only 0..3; a damaged or foreign file may
+// hold any index, and such a note is shown with the standard priority's name "标准", so that it counts,
+// sorts and saves back like any standard note.
+QByteArray GetPriorityByIndex(quint16 index);
+
+} // namespace SharedSrc

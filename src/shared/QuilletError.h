@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+#include <exception>
+
+// Base of the program's own exceptions: the message is display text, shown as it stands.
+class QuilletError : public std::exception
+{
+public:
+    explicit QuilletError(QString message) : m_message(std::move(message)), m_utf8(m_message.toUtf8()) {}
+    const QString& message() const { return m_message; }
+    const char* what() const noexcept override { return m_utf8.constData(); }
+
+private:
+    QString m_message;
+    QByteArray m_utf8;
+};
