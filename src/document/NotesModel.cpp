@@ -1,0 +1,192 @@
+#include "document/NotesModel.h"
+
+#include "shared/AnsiText.h"
+
+#include <algorithm>
+#include <numeric>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// The same caption as SharedSrc::ExtractCaption, without its trace call: views ask for captions on
+// every repaint, and the debug log would otherwise grow with each one.
+QByteArrayView captionOf(const QByteArray& text)
+{
+    const qsizetype cr = text.indexOf('\r');
+    return cr < 0 ? QByteArrayView(text) : QByteArrayView(text).first(cr);
+}
+
+} // namespace
+
+NotesModel::NotesModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void NotesModel::setIconProvider(std::function<QIcon(int imageIndex)> provider)
+{
+    m_iconProvider = std::move(provider);
+    if (!m_notes.isEmpty())
+        Q_EMIT dataChanged(index(0, CaptionColumn), index(rowCount() - 1, CaptionColumn),
+                           {Qt::DecorationRole});
+}
+
+int NotesModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_notes.size());
+}
+
+int NotesModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(ColumnCount);
+}
+
+QVariant NotesModel::data(const QModelIndex& index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    const Note& n = m_notes.at(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+        if (index.column() == CaptionColumn)
+            return AnsiText::toUnicode(captionOf(n.text));
+        return AnsiText::toUnicode(n.priority);
+    case Qt::DecorationRole:
+        if (index.column() == CaptionColumn && m_iconProvider)
+            return m_iconProvider(n.imageIndex);
+        return {};
+    case TextRole:
+        return n.text;
+    case PriorityNameRole:
+        return n.priority;
+    case ImageIndexRole:
+        return n.imageIndex;
+    default:
+        return {};
+    }
+}
+
+QVariant NotesModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    switch (section) {
+    case CaptionColumn:
+        return QStringLiteral("记事本");
+    case PriorityColumn:
+        return QStringLiteral("优先级");
+    default:
+        return {};
+    }
+}
+
+NoteCounts NotesModel::counts() const
+{
+    NoteCounts result;
+    result.total = m_notes.size();
+    result.done = std::count_if(m_notes.cbegin(), m_notes.cend(), [](const Note& n) { return n.isDone(); });
+    result.notDone = result.total - result.done;
+    return result;
+}
+
+void NotesModel::insertNote(int row, Note note)
+{
+    row = std::clamp(row, 0, rowCount());
+    beginInsertRows({}, row, row);
+    m_notes.insert(row, std::move(note));
+    endInsertRows();
+}
+
+void NotesModel::rowChanged(int row)
+{
+    Q_EMIT dataChanged(index(row, 0), index(row, ColumnCount - 1));
+}
+
+void NotesModel::setNote(int row, Note note)
+{
+    if (row < 0 || row >= rowCount())
+        return;
+    m_notes[row] = std::move(note);
+    rowChanged(row);
+}
+
+void NotesModel::setPriority(int row, const QByteArray& priority)
+{
+    if (row < 0 || row >= rowCount())
+        return;
+    m_notes[row].priority = priority;
+    rowChanged(row);
+}
+
+void NotesModel::setImageIndex(int row, int imageIndex)
+{
+    if (row < 0 || row >= rowCount())
+        return;
+    m_notes[row].imageIndex = imageIndex;
+    rowChanged(row);
+}
+
+void NotesModel::removeNote(int row)
+{
+    if (row < 0 || row >= rowCount())
+        return;
+    beginRemoveRows({}, row, row);
+    m_notes.removeAt(row);
+    endRemoveRows();
+}
+
+void NotesModel::swapNotes(int a, int b)
+{
+    if (a < 0 || b < 0 || a >= rowCount() || b >= rowCount() || a == b)
+        return;
+    m_notes.swapItemsAt(a, b);
+    rowChanged(a);
+    rowChanged(b);
+}
+
+void NotesModel::appendNotes(QList<Note> notes)
+{
+    if (notes.isEmpty())
+        return;
+    const int first = rowCount();
+    beginInsertRows({}, first, first + int(notes.size()) - 1);
+    if (m_notes.isEmpty())
+        m_notes = std::move(notes);
+    else
+        m_notes.append(std::move(notes));
+    endInsertRows();
+}
+
+void NotesModel::clear()
+{
+    beginResetModel();
+    m_notes = QList<Note>(); // gives the memory back, unlike QList::clear()
+    endResetModel();
+}
+
+void NotesModel::sortNotes(const std::function<bool(const Note&, const Note&)>& lessThan)
+{
+    Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+
+    // Sort row numbers rather than notes, so the old position of every note is known afterwards.
+    std::vector<int> order(size_t(m_notes.size()));
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int a, int b) { return lessThan(m_notes.at(a), m_notes.at(b)); });
+
+    std::vector<int> newRowOf(order.size());
+    QList<Note> sorted;
+    sorted.reserve(m_notes.size());
+    for (size_t newRow = 0; newRow < order.size(); ++newRow) {
+        newRowOf[size_t(order[newRow])] = int(newRow);
+        sorted.append(std::move(m_notes[order[newRow]]));
+    }
+    m_notes = std::move(sorted);
+
+    const QModelIndexList from = persistentIndexList();
+    QModelIndexList to;
+    to.reserve(from.size());
+    for (const QModelIndex& old : from)
+        to.append(index(newRowOf[size_t(old.row())], old.column()));
+    changePersistentIndexList(from, to);
+
+    Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}

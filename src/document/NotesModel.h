@@ -61,6 +61,8 @@ public:
     void sortNotes(const std::function<bool(const Note&, const Note&)>& lessThan);
 
 private:
+    void rowChanged(int row);
+
     QList<Note> m_notes;
     std::function<QIcon(int)> m_iconProvider;
 };

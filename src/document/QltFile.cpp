@@ -1,0 +1,55 @@
+#include "document/QltFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace QltFile {
+
+ReadResult readAll(const QString& path)
+{
+    ReadResult result;
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        result.status = ReadStatus::Missing;
+        return result;
+    }
+    // Only regular files: a pipe or device could block the read or never end.
+    if (!info.isFile()) {
+        result.status = ReadStatus::CannotRead;
+        return result;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.status = ReadStatus::CannotRead;
+        return result;
+    }
+    result.bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        result.bytes.clear();
+        result.status = ReadStatus::CannotRead;
+    }
+    return result;
+}
+
+bool writeAtomically(const QString& path, const QByteArray& bytes)
+{
+    const bool isNew = !QFileInfo::exists(path);
+    QSaveFile file(path);
+    // Writing straight into the target would lose the old file on a failure half-way.
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    // A new file may hold private notes: owner only. An existing one keeps the permissions it had.
+    if (isNew && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+        file.cancelWriting();
+        return false;
+    }
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+} // namespace QltFile

@@ -1,0 +1,153 @@
+#include "document/QltFormat.h"
+
+#include "shared/Cipher.h"
+#include "shared/NoteFields.h"
+
+#include <QtEndian>
+
+namespace QltFormat {
+namespace {
+
+constexpr char Signature[] = "\x04qltf"; // length byte, then the letters
+constexpr qsizetype SignatureSize = 5;
+constexpr qsizetype VersionOffset = 6;
+constexpr qsizetype ReservedOffset = 8;
+constexpr qsizetype HasPasswordOffset = 12;
+constexpr qsizetype CheckLengthOffset = 13;
+constexpr qsizetype CheckOffset = 14;
+constexpr qsizetype CheckCapacity = 4;
+constexpr qsizetype RecordSize = 8; // TextLength u32, Priority u16, Done u8, padding u8
+
+template <typename T> T readLE(const char* at)
+{
+    return qFromLittleEndian<T>(at);
+}
+
+template <typename T> void appendLE(QByteArray& out, T value)
+{
+    char bytes[sizeof(T)];
+    qToLittleEndian(value, bytes);
+    out.append(bytes, qsizetype(sizeof(T)));
+}
+
+// Walks the record lengths without touching the texts: the number of records when every one of them
+// lies wholly inside the stream, nothing otherwise.
+std::optional<qsizetype> countRecords(QByteArrayView stream)
+{
+    qsizetype count = 0;
+    qsizetype pos = 0;
+    while (pos < stream.size()) {
+        if (stream.size() - pos < RecordSize)
+            return std::nullopt;
+        const quint32 textLength = readLE<quint32>(stream.data() + pos);
+        pos += RecordSize;
+        if (qsizetype(textLength) > stream.size() - pos)
+            return std::nullopt;
+        pos += qsizetype(textLength);
+        ++count;
+    }
+    return count;
+}
+
+} // namespace
+
+HeaderResult readHeader(QByteArrayView fileBytes)
+{
+    HeaderResult result;
+    // The signature is judged on whatever bytes there are, so a short foreign file is still "not ours".
+    const qsizetype present = std::min(fileBytes.size(), SignatureSize);
+    if (fileBytes.first(present) != QByteArrayView(Signature, SignatureSize).first(present)) {
+        result.error = Error::BadSignature;
+        return result;
+    }
+    if (fileBytes.size() < HeaderSize) {
+        result.error = Error::Damaged;
+        return result;
+    }
+    Header& header = result.header;
+    header.version = readLE<quint16>(fileBytes.data() + VersionOffset);
+    header.reserved = readLE<quint32>(fileBytes.data() + ReservedOffset);
+    if (header.version != CurrentVersion) {
+        result.error = Error::BadVersion;
+        return result;
+    }
+    if (fileBytes.size() < StreamOffset) {
+        result.error = Error::Damaged;
+        return result;
+    }
+    header.hasPassword = fileBytes[HasPasswordOffset] != 0;
+    // A length byte above the capacity cannot come from a real file; only the four slots are read.
+    const qsizetype checkLength = std::min(qsizetype(quint8(fileBytes[CheckLengthOffset])), CheckCapacity);
+    header.check = fileBytes.sliced(CheckOffset, checkLength).toByteArray();
+    return result;
+}
+
+QByteArray streamKey(const QByteArray& password)
+{
+    return password.isEmpty() ? QByteArray(SharedSrc::DefaultKey) : password;
+}
+
+std::optional<QList<Note>> readNotes(QByteArray stream, const QByteArray& key)
+{
+    SharedSrc::XORCryptInPlace(stream.data(), stream.size(), key);
+
+    // Every length is checked before any note is made, so a damaged stream allocates nothing.
+    const std::optional<qsizetype> count = countRecords(stream);
+    if (!count)
+        return std::nullopt;
+
+    QList<Note> notes;
+    notes.reserve(*count);
+    const char* data = stream.constData();
+    qsizetype pos = 0;
+    while (pos < stream.size()) {
+        const quint32 textLength = readLE<quint32>(data + pos);
+        const quint16 priority = readLE<quint16>(data + pos + 4);
+        const bool done = data[pos + 6] != 0;
+        pos += RecordSize;
+        Note note;
+        note.text = QByteArray(data + pos, qsizetype(textLength));
+        note.priority = SharedSrc::GetPriorityByIndex(priority);
+        note.imageIndex = done ? Note::ImageDone : Note::ImageNotDone;
+        notes.append(std::move(note));
+        pos += qsizetype(textLength);
+    }
+    return notes;
+}
+
+QByteArray write(const QList<Note>& notes, const QByteArray& password, quint32 reserved)
+{
+    qsizetype streamSize = 0;
+    for (const Note& note : notes)
+        streamSize += RecordSize + note.text.size();
+
+    QByteArray file;
+    file.reserve(StreamOffset + streamSize);
+    file.append(Signature, SignatureSize);
+    file.append('\0'); // padding
+    appendLE<quint16>(file, CurrentVersion);
+    appendLE<quint32>(file, reserved);
+
+    if (password.isEmpty()) {
+        file.append(PasswordBlockSize, '\0');
+    } else {
+        const QByteArray check = SharedSrc::CreateDecryptCheck(password);
+        file.append('\1');
+        file.append(char(CheckCapacity));
+        file.append(check.left(CheckCapacity));
+        file.append(CheckCapacity - std::min(check.size(), CheckCapacity), '\0');
+    }
+
+    for (const Note& note : notes) {
+        appendLE<quint32>(file, quint32(note.text.size()));
+        appendLE<quint16>(file, SharedSrc::GetPriorityByText(note.priority));
+        file.append(note.isDone() ? '\1' : '\0');
+        file.append('\0'); // padding
+        file.append(note.text);
+    }
+
+    SharedSrc::XORCryptInPlace(file.data() + StreamOffset, file.size() - StreamOffset, streamKey(password));
+    return file;
+}
+
+} // namespace QltFormat

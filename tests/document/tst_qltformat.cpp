@@ -1,0 +1,400 @@
+#include "document/QltFormat.h"
+
+#include "shared/AnsiText.h"
+#include "shared/Cipher.h"
+
+#include <QTest>
+
+using QltFormat::Error;
+
+namespace {
+
+QByteArray gb(QStringView text)
+{
+    return AnsiText::fromUnicode(text);
+}
+
+Note makeNote(const QByteArray& text, QStringView priority, bool done)
+{
+    Note note;
+    note.text = text;
+    note.priority = gb(priority);
+    note.imageIndex = done ? Note::ImageDone : Note::ImageNotDone;
+    return note;
+}
+
+// The record stream of a file, deciphered with the built-in key, for tests that corrupt records.
+QByteArray plainStream(const QByteArray& file)
+{
+    return SharedSrc::XORCrypt(file.mid(QltFormat::StreamOffset), QByteArray(SharedSrc::DefaultKey));
+}
+
+QByteArray fileWithPlainStream(const QByteArray& stream)
+{
+    return QltFormat::write({}, {}, 0) + SharedSrc::XORCrypt(stream, QByteArray(SharedSrc::DefaultKey));
+}
+
+std::optional<QList<Note>> load(const QByteArray& file, const QByteArray& password = {})
+{
+    return QltFormat::readNotes(file.mid(QltFormat::StreamOffset), QltFormat::streamKey(password));
+}
+
+} // namespace
+
+class TestQltFormat : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void emptyListIsExactly18Bytes();
+    void knownFileWithoutPassword();
+    void knownProtectedFile();
+    void roundTrip_data();
+    void roundTrip();
+    void roundTripKeepsReservedAndPassword();
+    void unknownPriorityNameIsStoredAsStandard();
+    void imageIndexOtherThan12IsStoredNotDone();
+    void keyRunsAcrossRecords();
+    void refusedSignature_data();
+    void refusedSignature();
+    void signatureIsCheckedBeforeLength();
+    void refusedVersion_data();
+    void refusedVersion();
+    void shortHeaderIsDamaged_data();
+    void shortHeaderIsDamaged();
+    void passwordBlock_data();
+    void passwordBlock();
+    void damagedStream_data();
+    void damagedStream();
+    void hugeTextLengthIsDamaged();
+    void paddingAndDoneValuesOnRead();
+    void outOfRangePriorityIndexReadsAsStandard();
+    void wrongPasswordGivesDamagedOrWrongNotes();
+};
+
+void TestQltFormat::emptyListIsExactly18Bytes()
+{
+    const QByteArray expected = QByteArray::fromHex("04716c746600010000000000000000000000");
+    const QByteArray file = QltFormat::write({}, {}, 0);
+    QCOMPARE(file.size(), 18);
+    QCOMPARE(file.toHex(), expected.toHex());
+
+    const auto header = QltFormat::readHeader(file);
+    QCOMPARE(header.error, Error::None);
+    QCOMPARE(header.header.version, quint16(1));
+    QCOMPARE(header.header.reserved, quint32(0));
+    QVERIFY(!header.header.hasPassword);
+    const auto notes = load(file);
+    QVERIFY(notes.has_value());
+    QVERIFY(notes->isEmpty());
+}
+
+void TestQltFormat::knownFileWithoutPassword()
+{
+    // One done note "ab" of priority "高", reserved 0x01020304, built-in key "864klmrst5" whose working
+    // bytes are 39 38 37 6f 71 73 79 7b 7d 3f.
+    const QByteArray expected = QByteArray::fromHex("04716c7466000100"
+                                                    "04030201"
+                                                    "000000000000"
+                                                    "3b38376f7373787b1c5d");
+    const QByteArray file = QltFormat::write({makeNote("ab", u"高", true)}, {}, 0x01020304);
+    QCOMPARE(file.toHex(), expected.toHex());
+
+    const auto header = QltFormat::readHeader(file);
+    QCOMPARE(header.error, Error::None);
+    QCOMPARE(header.header.reserved, quint32(0x01020304));
+    const auto notes = load(file);
+    QVERIFY(notes.has_value());
+    QCOMPARE(notes->size(), 1);
+    QCOMPARE(notes->at(0), makeNote("ab", u"高", true));
+}
+
+void TestQltFormat::knownProtectedFile()
+{
+    // Password "ab": working key 62 64. Check = "qzhw" ^ (62 64 62 64) = 13 1e 0a 13, then ^ '2'+1 = 33.
+    // Records: empty text of "低" not done, then "x" of "最高" done; the key runs on across both.
+    const QByteArray expected = QByteArray::fromHex("04716c7466000100"
+                                                    "00000000"
+                                                    "0104202d3920"
+                                                    "6264626462646264"
+                                                    "63646264616463641a");
+    const QList<Note> notes = {makeNote("", u"低", false), makeNote("x", u"最高", true)};
+    const QByteArray file = QltFormat::write(notes, "ab", 0);
+    QCOMPARE(file.toHex(), expected.toHex());
+
+    const auto header = QltFormat::readHeader(file);
+    QCOMPARE(header.error, Error::None);
+    QVERIFY(header.header.hasPassword);
+    QCOMPARE(header.header.check.toHex(), QByteArray("202d3920"));
+    QCOMPARE(SharedSrc::GetDecryptCheck(header.header.check, "ab"), QByteArray("qzhw"));
+    const auto read = load(file, "ab");
+    QVERIFY(read.has_value());
+    QCOMPARE(*read, notes);
+}
+
+void TestQltFormat::roundTrip_data()
+{
+    QTest::addColumn<QList<Note>>("notes");
+    QTest::addColumn<QByteArray>("password");
+
+    const QList<Note> mixed = {
+        makeNote(gb(u"购物清单\r\n牛奶\r\n面包"), u"高", false),
+        makeNote("", u"低", true),
+        makeNote(gb(u"第二行\r\n"), u"最高", false),
+        makeNote("plain", u"标准", true),
+    };
+    QTest::newRow("empty list, no password") << QList<Note>() << QByteArray();
+    QTest::newRow("empty list, password") << QList<Note>() << gb(u"密码");
+    QTest::newRow("gbk texts") << mixed << QByteArray();
+    QTest::newRow("gbk texts, gbk password") << mixed << gb(u"密码");
+    QTest::newRow("outside gbk") << QList<Note>{makeNote(gb(u"心情 😀 €"), u"高", true)} << QByteArray();
+    QTest::newRow("empty texts") << QList<Note>{makeNote("", u"标准", false), makeNote("", u"标准", true)}
+                                 << QByteArray("p");
+    // Bytes that are not valid GB18030 must come back untouched, not repaired.
+    QTest::newRow("invalid bytes") << QList<Note>{makeNote(QByteArray("\x81\x20\xff\x00\x80 z", 7), u"低",
+                                                           false)}
+                                   << QByteArray();
+    QTest::newRow("lf and cr only") << QList<Note>{makeNote("a\nb", u"低", false),
+                                                   makeNote("\rc", u"高", true)}
+                                    << QByteArray();
+    QTest::newRow("100-byte password") << QList<Note>{makeNote("t", u"低", true)} << QByteArray(100, 'k');
+    QTest::newRow("large text") << QList<Note>{makeNote(QByteArray(100000, 'q'), u"最高", false)}
+                                << QByteArray("key");
+}
+
+void TestQltFormat::roundTrip()
+{
+    QFETCH(QList<Note>, notes);
+    QFETCH(QByteArray, password);
+
+    const QByteArray file = QltFormat::write(notes, password, 0);
+    qsizetype expectedSize = QltFormat::StreamOffset;
+    for (const Note& n : notes)
+        expectedSize += 8 + n.text.size();
+    QCOMPARE(file.size(), expectedSize);
+
+    const auto header = QltFormat::readHeader(file);
+    QCOMPARE(header.error, Error::None);
+    QCOMPARE(header.header.hasPassword, !password.isEmpty());
+    if (!password.isEmpty())
+        QCOMPARE(SharedSrc::GetDecryptCheck(header.header.check, password), QByteArray("qzhw"));
+    const auto read = load(file, password);
+    QVERIFY(read.has_value());
+    QCOMPARE(*read, notes);
+}
+
+void TestQltFormat::roundTripKeepsReservedAndPassword()
+{
+    for (quint32 reserved : {quint32(0), quint32(7), quint32(0xdeadbeef), quint32(0xffffffff)}) {
+        const QByteArray file = QltFormat::write({makeNote("n", u"高", false)}, "pw", reserved);
+        const auto header = QltFormat::readHeader(file);
+        QCOMPARE(header.error, Error::None);
+        QCOMPARE(header.header.reserved, reserved);
+        QCOMPARE(header.header.check, SharedSrc::CreateDecryptCheck("pw"));
+    }
+}
+
+void TestQltFormat::unknownPriorityNameIsStoredAsStandard()
+{
+    Note odd = makeNote("x", u"高 ", false); // trailing blank: not a priority name
+    const auto read = load(QltFormat::write({odd}, {}, 0));
+    QVERIFY(read.has_value());
+    QCOMPARE(read->at(0).priority, gb(u"标准"));
+    QCOMPARE(plainStream(QltFormat::write({odd}, {}, 0)).mid(4, 2).toHex(), QByteArray("0100"));
+}
+
+void TestQltFormat::imageIndexOtherThan12IsStoredNotDone()
+{
+    Note odd = makeNote("x", u"低", false);
+    odd.imageIndex = 5;
+    const QByteArray stream = plainStream(QltFormat::write({odd}, {}, 0));
+    QCOMPARE(stream.toHex(), QByteArray("010000000000000078"));
+    const auto read = load(QltFormat::write({odd}, {}, 0));
+    QVERIFY(read.has_value());
+    QCOMPARE(read->at(0).imageIndex, Note::ImageNotDone);
+}
+
+void TestQltFormat::keyRunsAcrossRecords()
+{
+    const QList<Note> two = {makeNote("abc", u"低", false), makeNote("defg", u"高", true)};
+    const QByteArray together = QltFormat::write(two, "key", 0).mid(QltFormat::StreamOffset);
+    const QByteArray first = QltFormat::write({two[0]}, "key", 0).mid(QltFormat::StreamOffset);
+    const QByteArray second = QltFormat::write({two[1]}, "key", 0).mid(QltFormat::StreamOffset);
+    QCOMPARE(together.size(), first.size() + second.size());
+    QVERIFY(together.startsWith(first));
+    QVERIFY(together.mid(first.size()) != second);
+}
+
+void TestQltFormat::refusedSignature_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    const QByteArray good = QltFormat::write({makeNote("n", u"低", false)}, {}, 0);
+    auto with = [&](int offset, char value) {
+        QByteArray b = good;
+        b[offset] = value;
+        return b;
+    };
+    QTest::newRow("length byte 5") << with(0, 5);
+    QTest::newRow("length byte 0") << with(0, 0);
+    QTest::newRow("upper case") << with(1, 'Q');
+    QTest::newRow("other letter") << with(4, 'g');
+    QTest::newRow("text file") << QByteArray("hello world, this is not a notes file");
+    QTest::newRow("one wrong byte") << QByteArray("\x05", 1);
+    QTest::newRow("wrong letters, short") << QByteArray("\x04qlx", 4);
+}
+
+void TestQltFormat::refusedSignature()
+{
+    QFETCH(QByteArray, bytes);
+    QCOMPARE(QltFormat::readHeader(bytes).error, Error::BadSignature);
+}
+
+void TestQltFormat::signatureIsCheckedBeforeLength()
+{
+    // Correct as far as it goes, but too short: damaged rather than foreign.
+    QCOMPARE(QltFormat::readHeader(QByteArray()).error, Error::Damaged);
+    QCOMPARE(QltFormat::readHeader(QByteArray("\x04ql", 3)).error, Error::Damaged);
+    QCOMPARE(QltFormat::readHeader(QltFormat::write({}, {}, 0).left(17)).error, Error::Damaged);
+}
+
+void TestQltFormat::refusedVersion_data()
+{
+    QTest::addColumn<quint16>("version");
+    QTest::newRow("0") << quint16(0);
+    QTest::newRow("2") << quint16(2);
+    QTest::newRow("256") << quint16(256);
+    QTest::newRow("65535") << quint16(65535);
+}
+
+void TestQltFormat::refusedVersion()
+{
+    QFETCH(quint16, version);
+    QByteArray file = QltFormat::write({makeNote("n", u"低", false)}, {}, 0);
+    file[6] = char(version & 0xff);
+    file[7] = char(version >> 8);
+    const auto header = QltFormat::readHeader(file);
+    QCOMPARE(header.error, Error::BadVersion);
+    QCOMPARE(header.header.version, version);
+    // The version is judged from the 12-byte header even when the password block is missing.
+    QCOMPARE(QltFormat::readHeader(file.left(12)).error, Error::BadVersion);
+}
+
+void TestQltFormat::shortHeaderIsDamaged_data()
+{
+    QTest::addColumn<int>("size");
+    for (int size : {5, 6, 11, 12, 17})
+        QTest::addRow("%d bytes", size) << size;
+}
+
+void TestQltFormat::shortHeaderIsDamaged()
+{
+    QFETCH(int, size);
+    QCOMPARE(QltFormat::readHeader(QltFormat::write({}, "pw", 3).left(size)).error, Error::Damaged);
+}
+
+void TestQltFormat::passwordBlock_data()
+{
+    QTest::addColumn<QByteArray>("block");
+    QTest::addColumn<bool>("hasPassword");
+    QTest::addColumn<QByteArray>("check");
+    QTest::newRow("none") << QByteArray::fromHex("000000000000") << false << QByteArray();
+    QTest::newRow("protected") << QByteArray::fromHex("010401020304") << true
+                               << QByteArray::fromHex("01020304");
+    QTest::newRow("any non-zero flag")
+        << QByteArray::fromHex("ff0401020304") << true << QByteArray::fromHex("01020304");
+    QTest::newRow("check length 0") << QByteArray::fromHex("010001020304") << true << QByteArray();
+    QTest::newRow("check length 2") << QByteArray::fromHex("010201020304") << true
+                                    << QByteArray::fromHex("0102");
+    QTest::newRow("check length too big")
+        << QByteArray::fromHex("01ff01020304") << true << QByteArray::fromHex("01020304");
+}
+
+void TestQltFormat::passwordBlock()
+{
+    QFETCH(QByteArray, block);
+    QFETCH(bool, hasPassword);
+    QFETCH(QByteArray, check);
+    const QByteArray file = QltFormat::write({}, {}, 0).left(12) + block;
+    const auto header = QltFormat::readHeader(file);
+    QCOMPARE(header.error, Error::None);
+    QCOMPARE(header.header.hasPassword, hasPassword);
+    QCOMPARE(header.header.check.toHex(), check.toHex());
+}
+
+void TestQltFormat::damagedStream_data()
+{
+    QTest::addColumn<QByteArray>("stream");
+    const QByteArray good = plainStream(QltFormat::write({makeNote("hello", u"高", true)}, {}, 0));
+    QTest::newRow("cut inside record header") << good.left(5);
+    QTest::newRow("cut after record header") << good.left(8);
+    QTest::newRow("cut inside text") << good.left(11);
+    QTest::newRow("trailing partial record") << good + QByteArray("\0\0\0", 3);
+    QTest::newRow("length one too many") << QByteArray::fromHex("0600000002000100") + "hello";
+    QTest::newRow("second record cut") << good + good.left(12);
+}
+
+void TestQltFormat::damagedStream()
+{
+    QFETCH(QByteArray, stream);
+    QVERIFY(!load(fileWithPlainStream(stream)).has_value());
+}
+
+void TestQltFormat::hugeTextLengthIsDamaged()
+{
+    // A length near 2^32 must be refused before anything that large is allocated.
+    for (const char* length : {"f0ffffff", "ffffffff", "00000080"}) {
+        const QByteArray stream = QByteArray::fromHex(length) + QByteArray::fromHex("0000000078797a");
+        QVERIFY2(!load(fileWithPlainStream(stream)).has_value(), length);
+    }
+}
+
+void TestQltFormat::paddingAndDoneValuesOnRead()
+{
+    // Padding at file offset 5 and at record byte 7 may hold anything; any non-zero Done is done.
+    QByteArray stream = QByteArray::fromHex("01000000000000ff") + "a" +
+                        QByteArray::fromHex("01000000030080ab") + "b" +
+                        QByteArray::fromHex("0100000002000201") + "c";
+    QByteArray file = fileWithPlainStream(stream);
+    file[5] = char(0x7f);
+    QCOMPARE(QltFormat::readHeader(file).error, Error::None);
+    const auto read = load(file);
+    QVERIFY(read.has_value());
+    const QList<Note> expected = {makeNote("a", u"低", false), makeNote("b", u"最高", true),
+                                  makeNote("c", u"高", true)};
+    QCOMPARE(*read, expected);
+}
+
+void TestQltFormat::outOfRangePriorityIndexReadsAsStandard()
+{
+    const QByteArray stream =
+        QByteArray::fromHex("010000000400000078") + QByteArray::fromHex("01000000ffff000079");
+    const auto read = load(fileWithPlainStream(stream));
+    QVERIFY(read.has_value());
+    QCOMPARE(read->size(), 2);
+    QCOMPARE(read->at(0).priority, gb(u"标准"));
+    QCOMPARE(read->at(1).priority, gb(u"标准"));
+}
+
+void TestQltFormat::wrongPasswordGivesDamagedOrWrongNotes()
+{
+    QList<Note> notes;
+    for (int i = 0; i < 20; ++i)
+        notes.append(makeNote(gb(QStringLiteral("第 %1 条记事").arg(i)), u"高", i % 2 == 0));
+    const QByteArray file = QltFormat::write(notes, "right", 0);
+    const auto read = load(file, "wrong");
+    QVERIFY(!read.has_value() || *read != notes);
+    // Pure garbage must be refused or parsed, never crash or over-read.
+    QByteArray garbage(4096, '\0');
+    for (int i = 0; i < garbage.size(); ++i)
+        garbage[i] = char((i * 131 + 17) & 0xff);
+    const auto fromGarbage = QltFormat::readNotes(garbage, "k");
+    if (fromGarbage) {
+        qsizetype total = 0;
+        for (const Note& n : *fromGarbage)
+            total += 8 + n.text.size();
+        QCOMPARE(total, garbage.size());
+    }
+}
+
+QTEST_GUILESS_MAIN(TestQltFormat)
+#include "tst_qltformat.moc"
