@@ -1,0 +1,136 @@
+#include "forms/FileDialog.h"
+
+#include "forms/MessageBox.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QStringList>
+
+#include <algorithm>
+#include <utility>
+
+namespace FileDialog {
+namespace {
+
+struct TestQueue
+{
+    QList<Result> results;
+    QStringList titles;
+};
+
+TestQueue& testQueue()
+{
+    static TestQueue queue;
+    return queue;
+}
+
+// "所有文件 (*.*)|*.*|文本文件 (*.txt)|*.txt" becomes {"所有文件 (*)", "文本文件 (*.txt)"}. Qt takes the
+// patterns from the parentheses of the text, so the text is rebuilt from the pattern part; "*.*" means
+// every file there, while on Linux it would skip names without a dot.
+QStringList nameFilters(const QString& filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList result;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts.at(i).trimmed();
+        if (description.endsWith(QLatin1Char(')'))) {
+            const qsizetype open = description.lastIndexOf(QLatin1Char('('));
+            if (open >= 0)
+                description = description.left(open).trimmed();
+        }
+        QStringList patterns;
+        for (const QString& pattern : parts.at(i + 1).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            const QString trimmed = pattern.trimmed();
+            patterns.append(trimmed == QLatin1String("*.*") ? QStringLiteral("*") : trimmed);
+        }
+        if (patterns.isEmpty())
+            patterns.append(QStringLiteral("*"));
+        result.append(description + QLatin1String(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')'));
+    }
+    return result;
+}
+
+Result run(QWidget* owner, const QString& title, const QString& filter, QFileDialog::AcceptMode mode)
+{
+    TestQueue& queue = testQueue();
+    if (!queue.results.isEmpty()) {
+        queue.titles.append(title);
+        return queue.results.takeFirst();
+    }
+
+    QFileDialog dialog(owner, title);
+    dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    const QStringList filters = nameFilters(filter);
+    dialog.setNameFilters(filters);
+
+    Result result;
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return result;
+    result.accepted = true;
+    result.path = dialog.selectedFiles().constFirst();
+    const qsizetype selected = filters.indexOf(dialog.selectedNameFilter());
+    result.filterIndex = selected >= 0 ? int(selected) + 1 : 1;
+    return result;
+}
+
+} // namespace
+
+Result getOpenFileName(QWidget* owner, const QString& title, const QString& filter)
+{
+    return run(owner, title, filter, QFileDialog::AcceptOpen);
+}
+
+Result getSaveFileName(QWidget* owner, const QString& title, const QString& filter)
+{
+    return run(owner, title, filter, QFileDialog::AcceptSave);
+}
+
+void setNextResults(const QList<Result>& results)
+{
+    testQueue().results = results;
+}
+
+bool hasPendingResults()
+{
+    return !testQueue().results.isEmpty();
+}
+
+QStringList takeShownTitles()
+{
+    return std::exchange(testQueue().titles, {});
+}
+
+QString withDefaultExtension(const QString& path, int filterIndex, const QString& extension)
+{
+    if (filterIndex != 1)
+        return path;
+    const qsizetype nameStart =
+        std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\'))) + 1;
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    const QStringView current = dot >= nameStart ? QStringView(path).mid(dot) : QStringView();
+    if (current == extension)
+        return path;
+    return path + extension;
+}
+
+QString askSavePath(QWidget* owner, const QString& title, const QString& filter, const QString& extension)
+{
+    for (;;) {
+        const Result result = getSaveFileName(owner, title, filter);
+        if (!result.accepted || result.path.isEmpty())
+            return {};
+        const QString path = withDefaultExtension(result.path, result.filterIndex, extension);
+        if (!QFileInfo::exists(path))
+            return path;
+        const QString question = QDir::toNativeSeparators(path) + QStringLiteral(" 已经存在。") +
+                                 QLatin1String("\n\r") + QStringLiteral("你想要替换它吗?");
+        if (MessageBox::show(owner, QMessageBox::Warning, QStringLiteral("另存为..."), question,
+                             QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes)
+            return path;
+    }
+}
+
+} // namespace FileDialog

@@ -1,0 +1,77 @@
+#include "forms/MessageBox.h"
+
+#include "shared/DebugLog.h"
+
+#include <QAbstractButton>
+
+#include <utility>
+
+namespace MessageBox {
+namespace {
+
+struct TestQueue
+{
+    QList<QMessageBox::StandardButton> answers;
+    QList<Shown> shown;
+};
+
+TestQueue& testQueue()
+{
+    static TestQueue queue;
+    return queue;
+}
+
+// What a box closed by Esc or its close box counts as.
+QMessageBox::StandardButton escapeAnswer(QMessageBox& box, QMessageBox::StandardButtons buttons)
+{
+    if (buttons.testFlag(QMessageBox::Cancel))
+        return QMessageBox::Cancel;
+    if (QAbstractButton* escape = box.escapeButton())
+        return box.standardButton(escape);
+    return QMessageBox::NoButton;
+}
+
+} // namespace
+
+QMessageBox::StandardButton show(QWidget* owner, QMessageBox::Icon icon, const QString& caption,
+                                 const QString& text, QMessageBox::StandardButtons buttons)
+{
+    TestQueue& queue = testQueue();
+    if (!queue.answers.isEmpty()) {
+        queue.shown.append({icon, caption, text, buttons});
+        return queue.answers.takeFirst();
+    }
+
+    QMessageBox box(icon, caption, text, buttons, owner);
+    box.exec();
+    if (QAbstractButton* clicked = box.clickedButton())
+        return box.standardButton(clicked);
+    return escapeAnswer(box, buttons);
+}
+
+void setNextAnswers(const QList<QMessageBox::StandardButton>& answers)
+{
+    testQueue().answers = answers;
+}
+
+bool hasPendingAnswers()
+{
+    return !testQueue().answers.isEmpty();
+}
+
+QList<Shown> takeShown()
+{
+    return std::exchange(testQueue().shown, {});
+}
+
+} // namespace MessageBox
+
+namespace SharedSrc {
+
+void ErrorMsg(const QString& text)
+{
+    DebugLog("SharedSrc.ErrorMsg");
+    MessageBox::show(nullptr, QMessageBox::Critical, QStringLiteral("错误"), text, QMessageBox::Ok);
+}
+
+} // namespace SharedSrc

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QList>
+#include <QMessageBox>
+#include <QString>
+
+// Every message box of the program goes through here, so that tests can answer them without blocking.
+namespace MessageBox {
+
+struct Shown
+{
+    QMessageBox::Icon icon;
+    QString caption;
+    QString text;
+    QMessageBox::StandardButtons buttons;
+};
+
+// Shows a modal message box owned by `owner` (nullptr: the application's own) and returns the button
+// pressed; a box closed without a button gives Cancel when it has one, else the escape button.
+QMessageBox::StandardButton show(QWidget* owner, QMessageBox::Icon icon, const QString& caption,
+                                 const QString& text, QMessageBox::StandardButtons buttons);
+
+// For tests: the next boxes are not shown but answered with these buttons, in order, and recorded.
+void setNextAnswers(const QList<QMessageBox::StandardButton>& answers);
+bool hasPendingAnswers();
+// For tests: the boxes answered through setNextAnswers since the last call.
+QList<Shown> takeShown();
+
+} // namespace MessageBox
+
+namespace SharedSrc {
+// The message for expected failures: caption "错误", error icon, OK, owned by the application.
+void ErrorMsg(const QString& text);
+} // namespace SharedSrc
