@@ -15,6 +15,15 @@ public:
 // before it returns, so several objects on one file always agree; lines the program does not know
 // (other sections, keys, comments) are kept as they are when the file is rewritten. The file's text is
 // in the ANSI code page.
+//
+// Lines end with CR LF, LF or a lone CR; lines the program writes end with CR LF. A line whose first
+// non-blank character is "[" opens a section, ";" starts a comment, and any other line with "=" holds
+// a key. Blanks (spaces, tabs) around names and values are not part of them. When a name occurs twice,
+// the first section and within it the first key count, as with the Windows profile functions.
+//
+// Nothing is cached: every read opens the file again, and every write reads it, changes the one line
+// concerned and replaces the file as a whole (temporary file, then rename), so a failed write leaves
+// the old file as it was.
 class IniFile
 {
 public:
@@ -24,19 +33,29 @@ public:
 
     const QString& fileName() const { return m_fileName; }
 
-    // At most MaxValueLength characters; `defaultValue` when the file, section or key is missing.
+    // At most MaxValueLength UTF-16 units, never ending inside a surrogate pair; `defaultValue` when
+    // the file, section or key is missing or the file cannot be read.
     QString ReadString(const QString& section, const QString& key, const QString& defaultValue) const;
-    // Decimal, "$hex" or "0xhex"/"0Xhex"; anything else gives `defaultValue`.
+    // Decimal with an optional sign, "$hex" or "0xhex"/"0Xhex"; anything else gives `defaultValue`.
+    // Hexadecimal values are 32-bit patterns ("$FFFFFFFF" is -1); a value that does not fit in 32 bits
+    // gives `defaultValue`.
     int ReadInteger(const QString& section, const QString& key, int defaultValue) const;
     // Only the exact value "1" is true.
     bool ReadBool(const QString& section, const QString& key) const;
 
+    // A write that cannot reach the file raises IniWriteError and leaves the file untouched. So does a
+    // value with a line break or a NUL, and a section or key name that could not be read back as the
+    // same name: such a line would change or break the lines around it.
     void WriteString(const QString& section, const QString& key, const QString& value);
     void WriteInteger(const QString& section, const QString& key, int value);
     void WriteBool(const QString& section, const QString& key, bool value);
+    // Both leave the file untouched when there is nothing to remove; a file that exists but cannot be
+    // read raises IniWriteError.
     void DeleteKey(const QString& section, const QString& key);
-    void EraseSection(const QString& section);
+    void EraseSection(const QString& section); // every section of that name, with all its lines
 
 private:
+    [[noreturn]] void raiseWriteError() const;
+
     QString m_fileName;
 };

@@ -1,0 +1,611 @@
+#include "shared/IniFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <limits>
+
+namespace {
+
+// Lines the program does not know, in several line-end styles, a comment, blanks and a last line
+// without a line end.
+const QByteArray MixedFile = "; Quillet settings\r\n"
+                             "[General]\r\n"
+                             "GridLines=1\r\n"
+                             "  Unknown = keep me  \r\n"
+                             "\r\n"
+                             "; about Other\r\n"
+                             "[Other]\n"
+                             "  a = b\n"
+                             "# no comment for us, kept all the same\n"
+                             "[NotesListText]\r"
+                             "Name=Tahoma\r\n"
+                             "; trailing comment";
+
+} // namespace
+
+class TestIniFile : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+
+    void missingFileGivesDefaults();
+    void missingSectionOrKeyGivesDefault();
+    void namesMatchInAnyCase_data();
+    void namesMatchInAnyCase();
+    void blanksAroundNamesAndValuesIgnored();
+    void firstOfDuplicateNamesCounts();
+
+    void readInteger_data();
+    void readInteger();
+    void readBool_data();
+    void readBool();
+    void readStringCut_data();
+    void readStringCut();
+    void chineseValueStoredAsGb18030();
+    void bracketAsTrailByte();
+
+    void writeCreatesFile();
+    void writeIntegerAndBoolForms();
+    void objectsOnOneFileAgree();
+    void externalChangeSeenAtNextRead();
+
+    void replacingKeyTouchesOnlyItsLine();
+    void newKeyGoesAfterLastKeyOfSection();
+    void newSectionAppendedAtEnd();
+    void newKeyAfterLastLineWithoutLineEnd();
+    void keyKeepsItsSpellingWhenReplaced();
+    void deleteKeyRemovesOnlyThatLine();
+    void deleteKeyRemovesEveryCopy();
+    void eraseSectionRemovesHeaderAndLines();
+    void eraseSectionRemovesEveryCopy();
+    void removingNothingLeavesFileAlone();
+    void rewriteKeepsPermissions();
+
+    void readOnlyFileRefusesWrite_data();
+    void readOnlyFileRefusesWrite();
+    void missingFolderRefusesWrite();
+    void directoryPathRefusesWrite();
+    void unstorableTextRefused_data();
+    void unstorableTextRefused();
+
+private:
+    QString path(const QString& name = QStringLiteral("Quillet.ini")) const { return m_dir->filePath(name); }
+    void writeRaw(const QByteArray& bytes, const QString& name = QStringLiteral("Quillet.ini")) const;
+    QByteArray readRaw(const QString& name = QStringLiteral("Quillet.ini")) const;
+    // Runs `write` and returns the IniWriteError message, or a null string when nothing was raised.
+    template <typename F> static QString writeErrorOf(F write);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestIniFile::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+}
+
+void TestIniFile::writeRaw(const QByteArray& bytes, const QString& name) const
+{
+    QFile file(path(name));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QByteArray TestIniFile::readRaw(const QString& name) const
+{
+    QFile file(path(name));
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return file.readAll();
+}
+
+template <typename F> QString TestIniFile::writeErrorOf(F write)
+{
+    try {
+        write();
+    } catch (const IniWriteError& error) {
+        return error.message();
+    }
+    return QString();
+}
+
+void TestIniFile::missingFileGivesDefaults()
+{
+    const IniFile ini(path());
+    QCOMPARE(ini.ReadString(QStringLiteral("General"), QStringLiteral("Theme"), QStringLiteral("Office11XP")),
+             QStringLiteral("Office11XP"));
+    QCOMPARE(ini.ReadInteger(QStringLiteral("NoteText"), QStringLiteral("ForeColor"), 16777215), 16777215);
+    QCOMPARE(ini.ReadBool(QStringLiteral("General"), QStringLiteral("GridLines")), false);
+    QVERIFY(!QFile::exists(path()));
+}
+
+void TestIniFile::missingSectionOrKeyGivesDefault()
+{
+    writeRaw("[General]\r\nTheme=Roma\r\n[MRU]\r\nMRU1=a.qlt\r\n");
+    const IniFile ini(path());
+    QCOMPARE(ini.ReadString(QStringLiteral("Missing"), QStringLiteral("Theme"), QStringLiteral("d")),
+             QStringLiteral("d"));
+    QCOMPARE(ini.ReadString(QStringLiteral("General"), QStringLiteral("MRU1"), QStringLiteral("d")),
+             QStringLiteral("d"));
+    QCOMPARE(ini.ReadInteger(QStringLiteral("MRU"), QStringLiteral("Theme"), -4), -4);
+    QCOMPARE(ini.ReadString(QStringLiteral("General"), QStringLiteral("Theme"), QStringLiteral("d")),
+             QStringLiteral("Roma"));
+}
+
+void TestIniFile::namesMatchInAnyCase_data()
+{
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+
+    QTest::newRow("as written") << "NotesListText"
+                                << "StrikeOut";
+    QTest::newRow("lower") << "noteslisttext"
+                           << "strikeout";
+    QTest::newRow("upper") << "NOTESLISTTEXT"
+                           << "STRIKEOUT";
+    QTest::newRow("mixed") << "nOtEsLiStTeXt"
+                           << "Strikeout";
+}
+
+void TestIniFile::namesMatchInAnyCase()
+{
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    writeRaw("[NotesListText]\r\nStrikeOut=1\r\n");
+    IniFile ini(path());
+    QCOMPARE(ini.ReadString(section, key, QString()), QStringLiteral("1"));
+    QVERIFY(ini.ReadBool(section, key));
+
+    ini.WriteInteger(section, key, 7);
+    QCOMPARE(readRaw(), QByteArray("[NotesListText]\r\nStrikeOut=7\r\n"));
+    ini.DeleteKey(section, key);
+    QCOMPARE(readRaw(), QByteArray("[NotesListText]\r\n"));
+    ini.EraseSection(section);
+    QCOMPARE(readRaw(), QByteArray());
+}
+
+void TestIniFile::blanksAroundNamesAndValuesIgnored()
+{
+    writeRaw("  [ General ]  \r\n\tTheme\t=  Roma  \r\nGap=\r\n");
+    const IniFile ini(path());
+    QCOMPARE(ini.ReadString(QStringLiteral("General"), QStringLiteral("Theme"), QString()),
+             QStringLiteral("Roma"));
+    QCOMPARE(ini.ReadString(QStringLiteral(" General "), QStringLiteral(" Theme\t"), QString()),
+             QStringLiteral("Roma"));
+    // An empty value is a value, not a missing key.
+    QCOMPARE(ini.ReadString(QStringLiteral("General"), QStringLiteral("Gap"), QStringLiteral("d")),
+             QString(""));
+}
+
+void TestIniFile::firstOfDuplicateNamesCounts()
+{
+    writeRaw("[A]\r\nk=first\r\nk=second\r\n[a]\r\nk=third\r\nonly=later\r\n");
+    IniFile ini(path());
+    QCOMPARE(ini.ReadString(QStringLiteral("A"), QStringLiteral("k"), QString()), QStringLiteral("first"));
+    QCOMPARE(ini.ReadString(QStringLiteral("A"), QStringLiteral("only"), QStringLiteral("d")),
+             QStringLiteral("d"));
+
+    ini.WriteString(QStringLiteral("a"), QStringLiteral("K"), QStringLiteral("new"));
+    QCOMPARE(readRaw(), QByteArray("[A]\r\nk=new\r\nk=second\r\n[a]\r\nk=third\r\nonly=later\r\n"));
+}
+
+void TestIniFile::readInteger_data()
+{
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<int>("expected");
+
+    constexpr int def = 77;
+    constexpr int min = std::numeric_limits<int>::min();
+    constexpr int max = std::numeric_limits<int>::max();
+    QTest::newRow("decimal") << QByteArray("123") << 123;
+    QTest::newRow("negative") << QByteArray("-5") << -5;
+    QTest::newRow("plus sign") << QByteArray("+5") << 5;
+    QTest::newRow("zero") << QByteArray("0") << 0;
+    QTest::newRow("leading zeros") << QByteArray("0012") << 12;
+    QTest::newRow("system colour") << QByteArray("-16777208") << -16777208;
+    QTest::newRow("largest") << QByteArray("2147483647") << max;
+    QTest::newRow("smallest") << QByteArray("-2147483648") << min;
+    QTest::newRow("too large") << QByteArray("2147483648") << def;
+    QTest::newRow("too small") << QByteArray("-2147483649") << def;
+    QTest::newRow("dollar hex") << QByteArray("$FF") << 255;
+    QTest::newRow("dollar lower hex") << QByteArray("$ff") << 255;
+    QTest::newRow("0x hex") << QByteArray("0xFF") << 255;
+    QTest::newRow("0X mixed hex") << QByteArray("0XfF") << 255;
+    QTest::newRow("white in hex") << QByteArray("$FFFFFF") << 16777215;
+    QTest::newRow("hex all ones") << QByteArray("$FFFFFFFF") << -1;
+    QTest::newRow("hex system colour") << QByteArray("0xFF000008") << -16777208;
+    QTest::newRow("hex sign bit") << QByteArray("0x80000000") << min;
+    QTest::newRow("hex leading zeros") << QByteArray("$0000000000FF") << 255;
+    QTest::newRow("hex over 32 bits") << QByteArray("$100000000") << def;
+    QTest::newRow("dollar alone") << QByteArray("$") << def;
+    QTest::newRow("0x alone") << QByteArray("0x") << def;
+    QTest::newRow("bad hex digit") << QByteArray("$FG") << def;
+    QTest::newRow("signed hex") << QByteArray("-$FF") << def;
+    QTest::newRow("word") << QByteArray("green") << def;
+    QTest::newRow("empty") << QByteArray("") << def;
+    QTest::newRow("trailing letters") << QByteArray("12abc") << def;
+    QTest::newRow("sign alone") << QByteArray("-") << def;
+    QTest::newRow("inner blank") << QByteArray("1 2") << def;
+    QTest::newRow("fraction") << QByteArray("1.5") << def;
+    QTest::newRow("surrounding blanks") << QByteArray("  42\t") << 42;
+    QTest::newRow("full-width digits") << QByteArray("\xA3\xB1\xA3\xB2") << def;
+}
+
+void TestIniFile::readInteger()
+{
+    QFETCH(QByteArray, stored);
+    QFETCH(int, expected);
+    writeRaw("[NoteText]\r\nForeColor=" + stored + "\r\n");
+    const IniFile ini(path());
+    QCOMPARE(ini.ReadInteger(QStringLiteral("NoteText"), QStringLiteral("ForeColor"), 77), expected);
+}
+
+void TestIniFile::readBool_data()
+{
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<bool>("expected");
+
+    QTest::newRow("1") << QByteArray("1") << true;
+    QTest::newRow("1 with blanks") << QByteArray(" 1 ") << true;
+    QTest::newRow("0") << QByteArray("0") << false;
+    QTest::newRow("empty") << QByteArray("") << false;
+    QTest::newRow("true") << QByteArray("true") << false;
+    QTest::newRow("TRUE") << QByteArray("TRUE") << false;
+    QTest::newRow("01") << QByteArray("01") << false;
+    QTest::newRow("$1") << QByteArray("$1") << false;
+    QTest::newRow("-1") << QByteArray("-1") << false;
+    QTest::newRow("2") << QByteArray("2") << false;
+}
+
+void TestIniFile::readBool()
+{
+    QFETCH(QByteArray, stored);
+    QFETCH(bool, expected);
+    writeRaw("[General]\r\nOpenLastFile=" + stored + "\r\n");
+    const IniFile ini(path());
+    QCOMPARE(ini.ReadBool(QStringLiteral("General"), QStringLiteral("OpenLastFile")), expected);
+}
+
+void TestIniFile::readStringCut_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("expected");
+
+    const QString smile = QStringLiteral("\U0001F600"); // two UTF-16 units
+    const QString a2047(IniFile::MaxValueLength, u'a');
+    QTest::newRow("short") << QStringLiteral("abc") << QStringLiteral("abc");
+    QTest::newRow("exactly the limit") << a2047 << a2047;
+    QTest::newRow("one over") << a2047 + u'b' << a2047;
+    QTest::newRow("far over") << QString(5000, u'x') << QString(IniFile::MaxValueLength, u'x');
+    QTest::newRow("Chinese counts characters")
+        << QString(3000, u'中') << QString(IniFile::MaxValueLength, u'中');
+    QTest::newRow("pair across the limit") << QString(IniFile::MaxValueLength - 1, u'a') + smile + u'z'
+                                           << QString(IniFile::MaxValueLength - 1, u'a');
+    QTest::newRow("pair inside the limit") << QString(IniFile::MaxValueLength - 2, u'a') + smile + u'z'
+                                           << QString(IniFile::MaxValueLength - 2, u'a') + smile;
+}
+
+void TestIniFile::readStringCut()
+{
+    QFETCH(QString, value);
+    QFETCH(QString, expected);
+    IniFile ini(path());
+    ini.WriteString(QStringLiteral("General"), QStringLiteral("LastFile"), value);
+    QCOMPARE(ini.ReadString(QStringLiteral("General"), QStringLiteral("LastFile"), QString()), expected);
+}
+
+void TestIniFile::chineseValueStoredAsGb18030()
+{
+    IniFile ini(path());
+    ini.WriteString(QStringLiteral("字体"), QStringLiteral("Name"), QStringLiteral("宋体"));
+    // GBK bytes: 字体 D7 D6 CC E5, 宋体 CB CE CC E5.
+    QCOMPARE(readRaw(), QByteArray("[\xD7\xD6\xCC\xE5]\r\nName=\xCB\xCE\xCC\xE5\r\n"));
+    QCOMPARE(ini.ReadString(QStringLiteral("字体"), QStringLiteral("name"), QString()),
+             QStringLiteral("宋体"));
+
+    ini.WriteString(QStringLiteral("General"), QStringLiteral("LastFile"),
+                    QStringLiteral("/home/用户/笔记.qlt"));
+    QCOMPARE(ini.ReadString(QStringLiteral("General"), QStringLiteral("LastFile"), QString()),
+             QStringLiteral("/home/用户/笔记.qlt"));
+}
+
+void TestIniFile::bracketAsTrailByte()
+{
+    // 乚 is 81 5D in GB18030: its second byte is "]".
+    writeRaw("[\x81\x5D]\r\nk=\x81\x5D\r\n");
+    IniFile ini(path());
+    QCOMPARE(ini.ReadString(QStringLiteral("乚"), QStringLiteral("k"), QString()), QStringLiteral("乚"));
+    ini.WriteString(QStringLiteral("乚"), QStringLiteral("乚"), QStringLiteral("v"));
+    QCOMPARE(readRaw(), QByteArray("[\x81\x5D]\r\nk=\x81\x5D\r\n\x81\x5D=v\r\n"));
+    QCOMPARE(ini.ReadString(QStringLiteral("乚"), QStringLiteral("乚"), QString()), QStringLiteral("v"));
+}
+
+void TestIniFile::writeCreatesFile()
+{
+    IniFile ini(path());
+    ini.WriteBool(QStringLiteral("General"), QStringLiteral("GridLines"), true);
+    QCOMPARE(readRaw(), QByteArray("[General]\r\nGridLines=1\r\n"));
+}
+
+void TestIniFile::writeIntegerAndBoolForms()
+{
+    IniFile ini(path());
+    ini.WriteInteger(QStringLiteral("S"), QStringLiteral("Neg"), -16777208);
+    ini.WriteInteger(QStringLiteral("S"), QStringLiteral("Pos"), 255);
+    ini.WriteBool(QStringLiteral("S"), QStringLiteral("Off"), false);
+    ini.WriteString(QStringLiteral("S"), QStringLiteral("Empty"), QString());
+    QCOMPARE(readRaw(), QByteArray("[S]\r\nNeg=-16777208\r\nPos=255\r\nOff=0\r\nEmpty=\r\n"));
+    QCOMPARE(ini.ReadInteger(QStringLiteral("S"), QStringLiteral("Neg"), 0), -16777208);
+}
+
+void TestIniFile::objectsOnOneFileAgree()
+{
+    IniFile first(path());
+    IniFile second(path());
+    first.WriteString(QStringLiteral("General"), QStringLiteral("Theme"), QStringLiteral("Athen"));
+    QCOMPARE(second.ReadString(QStringLiteral("General"), QStringLiteral("Theme"), QString()),
+             QStringLiteral("Athen"));
+    second.WriteInteger(QStringLiteral("General"), QStringLiteral("Theme"), 3);
+    QCOMPARE(first.ReadInteger(QStringLiteral("general"), QStringLiteral("theme"), 0), 3);
+    second.DeleteKey(QStringLiteral("General"), QStringLiteral("Theme"));
+    QCOMPARE(first.ReadString(QStringLiteral("General"), QStringLiteral("Theme"), QStringLiteral("gone")),
+             QStringLiteral("gone"));
+}
+
+void TestIniFile::externalChangeSeenAtNextRead()
+{
+    const IniFile ini(path());
+    writeRaw("[General]\r\nTheme=Roma\r\n");
+    QCOMPARE(ini.ReadString(QStringLiteral("General"), QStringLiteral("Theme"), QString()),
+             QStringLiteral("Roma"));
+    writeRaw("[General]\r\nTheme=Nexos\r\n");
+    QCOMPARE(ini.ReadString(QStringLiteral("General"), QStringLiteral("Theme"), QString()),
+             QStringLiteral("Nexos"));
+}
+
+void TestIniFile::replacingKeyTouchesOnlyItsLine()
+{
+    writeRaw(MixedFile);
+    IniFile ini(path());
+    ini.WriteBool(QStringLiteral("general"), QStringLiteral("gridlines"), false);
+    QByteArray expected = MixedFile;
+    expected.replace("GridLines=1\r\n", "GridLines=0\r\n");
+    QCOMPARE(readRaw(), expected);
+
+    ini.WriteString(QStringLiteral("Other"), QStringLiteral("A"), QStringLiteral("c"));
+    expected.replace("  a = b\n", "a=c\r\n");
+    QCOMPARE(readRaw(), expected);
+}
+
+void TestIniFile::newKeyGoesAfterLastKeyOfSection()
+{
+    writeRaw(MixedFile);
+    IniFile ini(path());
+    ini.WriteString(QStringLiteral("General"), QStringLiteral("Theme"), QStringLiteral("Roma"));
+    QByteArray expected = MixedFile;
+    expected.replace("  Unknown = keep me  \r\n", "  Unknown = keep me  \r\nTheme=Roma\r\n");
+    QCOMPARE(readRaw(), expected);
+}
+
+void TestIniFile::newSectionAppendedAtEnd()
+{
+    writeRaw(MixedFile);
+    IniFile ini(path());
+    ini.WriteInteger(QStringLiteral("MRU"), QStringLiteral("MRU1"), 1);
+    // The last line had no line end; it gets one, and nothing else changes.
+    QCOMPARE(readRaw(), MixedFile + "\r\n[MRU]\r\nMRU1=1\r\n");
+}
+
+void TestIniFile::newKeyAfterLastLineWithoutLineEnd()
+{
+    writeRaw("[A]\r\nx=1");
+    IniFile ini(path());
+    ini.WriteString(QStringLiteral("A"), QStringLiteral("y"), QStringLiteral("2"));
+    QCOMPARE(readRaw(), QByteArray("[A]\r\nx=1\r\ny=2\r\n"));
+
+    writeRaw("[Empty]");
+    ini.WriteString(QStringLiteral("empty"), QStringLiteral("k"), QStringLiteral("v"));
+    QCOMPARE(readRaw(), QByteArray("[Empty]\r\nk=v\r\n"));
+}
+
+void TestIniFile::keyKeepsItsSpellingWhenReplaced()
+{
+    writeRaw("[NoteText]\r\nStrikeOut=0\r\n");
+    IniFile ini(path());
+    ini.WriteBool(QStringLiteral("NoteText"), QStringLiteral("Strikeout"), true);
+    QCOMPARE(readRaw(), QByteArray("[NoteText]\r\nStrikeOut=1\r\n"));
+}
+
+void TestIniFile::deleteKeyRemovesOnlyThatLine()
+{
+    writeRaw(MixedFile);
+    IniFile ini(path());
+    ini.DeleteKey(QStringLiteral("GENERAL"), QStringLiteral("unknown"));
+    QByteArray expected = MixedFile;
+    expected.replace("  Unknown = keep me  \r\n", "");
+    QCOMPARE(readRaw(), expected);
+    QCOMPARE(ini.ReadString(QStringLiteral("General"), QStringLiteral("Unknown"), QStringLiteral("d")),
+             QStringLiteral("d"));
+
+    ini.DeleteKey(QStringLiteral("NotesListText"), QStringLiteral("Name"));
+    expected.replace("Name=Tahoma\r\n", "");
+    QCOMPARE(readRaw(), expected);
+}
+
+void TestIniFile::deleteKeyRemovesEveryCopy()
+{
+    writeRaw("[A]\r\nk=1\r\nother=2\r\nK=3\r\n[B]\r\nk=4\r\n");
+    IniFile ini(path());
+    ini.DeleteKey(QStringLiteral("A"), QStringLiteral("k"));
+    QCOMPARE(readRaw(), QByteArray("[A]\r\nother=2\r\n[B]\r\nk=4\r\n"));
+    QCOMPARE(ini.ReadString(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("d")),
+             QStringLiteral("d"));
+}
+
+void TestIniFile::eraseSectionRemovesHeaderAndLines()
+{
+    writeRaw(MixedFile);
+    IniFile ini(path());
+    ini.EraseSection(QStringLiteral("other"));
+    QByteArray expected = MixedFile;
+    expected.replace("[Other]\n  a = b\n# no comment for us, kept all the same\n", "");
+    QCOMPARE(readRaw(), expected);
+    QCOMPARE(ini.ReadString(QStringLiteral("Other"), QStringLiteral("a"), QStringLiteral("d")),
+             QStringLiteral("d"));
+
+    ini.EraseSection(QStringLiteral("NotesListText"));
+    expected.chop(QByteArray("[NotesListText]\rName=Tahoma\r\n; trailing comment").size());
+    QCOMPARE(readRaw(), expected);
+}
+
+void TestIniFile::eraseSectionRemovesEveryCopy()
+{
+    writeRaw("[MRU]\r\nMRU1=a\r\n[General]\r\nTheme=Roma\r\n[mru]\r\nMRU2=b\r\n");
+    IniFile ini(path());
+    ini.EraseSection(QStringLiteral("MRU"));
+    QCOMPARE(readRaw(), QByteArray("[General]\r\nTheme=Roma\r\n"));
+    QCOMPARE(ini.ReadString(QStringLiteral("MRU"), QStringLiteral("MRU2"), QStringLiteral("d")),
+             QStringLiteral("d"));
+}
+
+void TestIniFile::removingNothingLeavesFileAlone()
+{
+    IniFile ini(path());
+    ini.DeleteKey(QStringLiteral("General"), QStringLiteral("LastFile"));
+    ini.EraseSection(QStringLiteral("MRU"));
+    QVERIFY(!QFile::exists(path()));
+
+    // Even a read-only file may be asked to drop what it does not hold.
+    writeRaw(MixedFile);
+    QVERIFY(QFile::setPermissions(path(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    ini.DeleteKey(QStringLiteral("General"), QStringLiteral("LastFile"));
+    ini.EraseSection(QStringLiteral("MRU"));
+    QCOMPARE(readRaw(), MixedFile);
+}
+
+void TestIniFile::rewriteKeepsPermissions()
+{
+    writeRaw(MixedFile);
+    const QFile::Permissions ownerOnly = QFile::ReadOwner | QFile::WriteOwner;
+    QVERIFY(QFile::setPermissions(path(), ownerOnly));
+    IniFile ini(path());
+    ini.WriteString(QStringLiteral("General"), QStringLiteral("Theme"), QStringLiteral("Roma"));
+    QCOMPARE(QFileInfo(path()).permissions() & ~(QFile::ReadUser | QFile::WriteUser), ownerOnly);
+}
+
+void TestIniFile::readOnlyFileRefusesWrite_data()
+{
+    QTest::addColumn<int>("operation");
+    QTest::newRow("WriteString") << 0;
+    QTest::newRow("WriteInteger") << 1;
+    QTest::newRow("WriteBool") << 2;
+    QTest::newRow("DeleteKey") << 3;
+    QTest::newRow("EraseSection") << 4;
+}
+
+void TestIniFile::readOnlyFileRefusesWrite()
+{
+    QFETCH(int, operation);
+    writeRaw(MixedFile);
+    QVERIFY(QFile::setPermissions(path(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    IniFile ini(path());
+    const QString message = writeErrorOf([&] {
+        const QString general = QStringLiteral("General");
+        switch (operation) {
+        case 0:
+            ini.WriteString(general, QStringLiteral("Theme"), QStringLiteral("Roma"));
+            break;
+        case 1:
+            ini.WriteInteger(general, QStringLiteral("GridLines"), 0);
+            break;
+        case 2:
+            ini.WriteBool(general, QStringLiteral("GridLines"), false);
+            break;
+        case 3:
+            ini.DeleteKey(general, QStringLiteral("GridLines"));
+            break;
+        default:
+            ini.EraseSection(general);
+        }
+    });
+    QCOMPARE(message, QStringLiteral("无法写入 ") + path());
+    QCOMPARE(readRaw(), MixedFile);
+    QCOMPARE(ini.ReadBool(QStringLiteral("General"), QStringLiteral("GridLines")), true);
+}
+
+void TestIniFile::missingFolderRefusesWrite()
+{
+    const QString file = path(QStringLiteral("missing/Quillet.ini"));
+    IniFile ini(file);
+    const QString message =
+        writeErrorOf([&] { ini.WriteBool(QStringLiteral("General"), QStringLiteral("GridLines"), true); });
+    QCOMPARE(message, QStringLiteral("无法写入 %1").arg(file));
+    QVERIFY(!QFile::exists(path(QStringLiteral("missing"))));
+}
+
+void TestIniFile::directoryPathRefusesWrite()
+{
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("Quillet.ini")));
+    IniFile ini(path());
+    const QString message =
+        writeErrorOf([&] { ini.WriteInteger(QStringLiteral("A"), QStringLiteral("b"), 1); });
+    QCOMPARE(message, QStringLiteral("无法写入 ") + path());
+    QVERIFY(QFileInfo(path()).isDir());
+    QCOMPARE(ini.ReadInteger(QStringLiteral("A"), QStringLiteral("b"), 9), 9);
+}
+
+void TestIniFile::unstorableTextRefused_data()
+{
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+
+    QTest::newRow("LF in value") << "General"
+                                 << "LastFile" << QStringLiteral("a\n[Evil]");
+    QTest::newRow("CR in value") << "General"
+                                 << "LastFile" << QStringLiteral("a\rb");
+    QTest::newRow("NUL in value") << "General"
+                                  << "LastFile" << QString(QStringLiteral("a")).append(QChar(0));
+    QTest::newRow("equals in key") << "General"
+                                   << "a=b"
+                                   << "v";
+    QTest::newRow("empty key") << "General"
+                               << " "
+                               << "v";
+    QTest::newRow("comment key") << "General"
+                                 << ";k"
+                                 << "v";
+    QTest::newRow("section key") << "General"
+                                 << "[k"
+                                 << "v";
+    QTest::newRow("bracket in section") << "Gen]eral"
+                                        << "k"
+                                        << "v";
+    QTest::newRow("empty section") << ""
+                                   << "k"
+                                   << "v";
+    QTest::newRow("LF in section") << "Gen\neral"
+                                   << "k"
+                                   << "v";
+}
+
+void TestIniFile::unstorableTextRefused()
+{
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    writeRaw(MixedFile);
+    IniFile ini(path());
+    QCOMPARE(writeErrorOf([&] { ini.WriteString(section, key, value); }),
+             QStringLiteral("无法写入 ") + path());
+    QCOMPARE(readRaw(), MixedFile);
+}
+
+QTEST_GUILESS_MAIN(TestIniFile)
+#include "tst_inifile.moc"
