@@ -1,0 +1,133 @@
+#include "platform/Autostart.h"
+
+#include "platform/DesktopEntry.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace Autostart {
+namespace {
+
+const QString Group = QStringLiteral("Desktop Entry");
+const QString MinimizeSwitch = QStringLiteral(" /minimize");
+
+// Only ASCII letters fold, so two paths that differ in other letters stay two paths.
+QString asciiUpper(const QString& text)
+{
+    QString result = text;
+    for (QChar& c : result) {
+        if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
+            c = QChar(c.unicode() - 'a' + 'A');
+    }
+    return result;
+}
+
+bool sameAscii(const QString& a, const QString& b)
+{
+    return asciiUpper(a) == asciiUpper(b);
+}
+
+QString execLine(const QString& exe, bool minimized)
+{
+    QString line = DesktopEntry::execArgument(exe);
+    if (minimized)
+        line += MinimizeSwitch;
+    return line;
+}
+
+// Which form of our Exec line `exec` (already unescaped) is; nothing when it names another program.
+std::optional<bool> matchExec(const QString& exec, const QString& exe)
+{
+    // The plain forms, as another tool may have written the path without quotes.
+    if (sameAscii(exec, exe + MinimizeSwitch))
+        return true;
+    if (sameAscii(exec, exe))
+        return false;
+
+    const std::optional<QStringList> arguments = DesktopEntry::splitExec(exec);
+    if (!arguments || arguments->isEmpty() || !sameAscii(arguments->first(), exe))
+        return std::nullopt;
+    if (arguments->size() == 1)
+        return false;
+    if (arguments->size() == 2 && sameAscii(arguments->at(1), MinimizeSwitch.trimmed()))
+        return true;
+    return std::nullopt;
+}
+
+std::optional<bool> readOurs(const QString& exe, bool* skipped)
+{
+    QFile file(entryPath());
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray content = file.readAll();
+    const std::optional<QString> exec = DesktopEntry::value(content, Group, QStringLiteral("Exec"));
+    if (!exec)
+        return std::nullopt;
+    if (skipped) {
+        *skipped = DesktopEntry::value(content, Group, QStringLiteral("Hidden")) == QStringLiteral("true") ||
+                   DesktopEntry::value(content, Group, QStringLiteral("X-GNOME-Autostart-enabled")) ==
+                       QStringLiteral("false");
+    }
+    return matchExec(*exec, exe);
+}
+
+bool fail(QString* error, const QString& message)
+{
+    if (error)
+        *error = message;
+    return false;
+}
+
+} // namespace
+
+QString entryPath()
+{
+    return DesktopEntry::configHome() + QStringLiteral("/autostart/Quillet.desktop");
+}
+
+AutostartState read(const QString& exe)
+{
+    bool skipped = false;
+    const std::optional<bool> minimized = readOurs(exe, &skipped);
+    if (!minimized || skipped)
+        return {};
+    return {true, *minimized};
+}
+
+bool enable(const QString& exe, bool minimized, QString* error)
+{
+    const QString path = entryPath();
+    const QString dir = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(dir))
+        return fail(error, QStringLiteral("无法创建文件夹 %1").arg(QDir::toNativeSeparators(dir)));
+
+    const QString content = QStringLiteral("[Desktop Entry]\n"
+                                           "Type=Application\n"
+                                           "Name=Quillet\n"
+                                           "Exec=%1\n"
+                                           "Terminal=false\n"
+                                           "X-GNOME-Autostart-enabled=true\n")
+                                .arg(execLine(exe, minimized));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content.toUtf8()) < 0 || !file.commit()) {
+        return fail(
+            error, QStringLiteral("无法写入 %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+    }
+    return true;
+}
+
+bool disableIfOurs(const QString& exe, QString* error)
+{
+    if (!readOurs(exe, nullptr))
+        return true;
+    QFile file(entryPath());
+    if (!file.remove()) {
+        return fail(error, QStringLiteral("无法删除 %1: %2")
+                               .arg(QDir::toNativeSeparators(file.fileName()), file.errorString()));
+    }
+    return true;
+}
+
+} // namespace Autostart

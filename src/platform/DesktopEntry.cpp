@@ -1,0 +1,176 @@
+#include "platform/DesktopEntry.h"
+
+#include <QDir>
+
+namespace DesktopEntry {
+namespace {
+
+QString baseDir(const char* variable, const char* fallback)
+{
+    // The base-directory rules ignore relative paths, as they would depend on the working folder.
+    const QString dir = qEnvironmentVariable(variable);
+    if (!dir.isEmpty() && QDir::isAbsolutePath(dir))
+        return QDir::cleanPath(dir);
+    return QDir::cleanPath(QDir::homePath() + QLatin1Char('/') + QLatin1String(fallback));
+}
+
+bool needsQuotes(const QString& argument)
+{
+    static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
+    for (const QChar c : argument) {
+        if (reserved.contains(c))
+            return true;
+    }
+    return argument.isEmpty();
+}
+
+QString unescapeString(QStringView raw)
+{
+    QString result;
+    result.reserve(raw.size());
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        if (raw[i] != QLatin1Char('\\') || i + 1 == raw.size()) {
+            result += raw[i];
+            continue;
+        }
+        const QChar next = raw[++i];
+        switch (next.unicode()) {
+        case 's':
+            result += QLatin1Char(' ');
+            break;
+        case 'n':
+            result += QLatin1Char('\n');
+            break;
+        case 't':
+            result += QLatin1Char('\t');
+            break;
+        case 'r':
+            result += QLatin1Char('\r');
+            break;
+        case '\\':
+            result += QLatin1Char('\\');
+            break;
+        default:
+            // Not an escape the rules know: keep both characters.
+            result += QLatin1Char('\\');
+            result += next;
+        }
+    }
+    return result;
+}
+
+} // namespace
+
+QString configHome()
+{
+    return baseDir("XDG_CONFIG_HOME", ".config");
+}
+
+QString dataHome()
+{
+    return baseDir("XDG_DATA_HOME", ".local/share");
+}
+
+QString execArgument(const QString& argument, bool alwaysQuote)
+{
+    QString exec;
+    if (alwaysQuote || needsQuotes(argument)) {
+        exec += QLatin1Char('"');
+        for (const QChar c : argument) {
+            if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') ||
+                c == QLatin1Char('\\'))
+                exec += QLatin1Char('\\');
+            exec += c;
+        }
+        exec += QLatin1Char('"');
+    } else {
+        exec = argument;
+    }
+    // A lone "%" would start a field code.
+    exec.replace(QLatin1Char('%'), QLatin1String("%%"));
+
+    // The Exec value is itself a string value, whose own escapes come on top of the quoting.
+    QString escaped;
+    escaped.reserve(exec.size());
+    for (const QChar c : exec) {
+        switch (c.unicode()) {
+        case '\\':
+            escaped += QLatin1String("\\\\");
+            break;
+        case '\n':
+            escaped += QLatin1String("\\n");
+            break;
+        case '\t':
+            escaped += QLatin1String("\\t");
+            break;
+        case '\r':
+            escaped += QLatin1String("\\r");
+            break;
+        default:
+            escaped += c;
+        }
+    }
+    return escaped;
+}
+
+std::optional<QString> value(const QByteArray& content, const QString& group, const QString& key)
+{
+    const QString text = QString::fromUtf8(content);
+    bool inGroup = false;
+    for (QStringView line : QStringView(text).split(QLatin1Char('\n'))) {
+        line = line.trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        if (line.startsWith(QLatin1Char('['))) {
+            inGroup = line.endsWith(QLatin1Char(']')) && line.sliced(1, line.size() - 2) == group;
+            continue;
+        }
+        if (!inGroup)
+            continue;
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (eq < 0 || line.first(eq).trimmed() != key)
+            continue;
+        return unescapeString(line.sliced(eq + 1).trimmed());
+    }
+    return std::nullopt;
+}
+
+std::optional<QStringList> splitExec(const QString& exec)
+{
+    QStringList arguments;
+    QString current;
+    bool inArgument = false;
+    bool quoted = false;
+    for (qsizetype i = 0; i < exec.size(); ++i) {
+        const QChar c = exec[i];
+        if (quoted) {
+            if (c == QLatin1Char('"')) {
+                quoted = false;
+            } else if (c == QLatin1Char('\\') && i + 1 < exec.size()) {
+                current += exec[++i];
+            } else {
+                current += c;
+            }
+        } else if (c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n')) {
+            if (inArgument)
+                arguments.append(current);
+            current.clear();
+            inArgument = false;
+        } else if (c == QLatin1Char('"')) {
+            quoted = true;
+            inArgument = true;
+        } else {
+            current += c;
+            inArgument = true;
+        }
+    }
+    if (quoted)
+        return std::nullopt;
+    if (inArgument)
+        arguments.append(current);
+    for (QString& argument : arguments)
+        argument.replace(QLatin1String("%%"), QLatin1String("%"));
+    return arguments;
+}
+
+} // namespace DesktopEntry

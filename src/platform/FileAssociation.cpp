@@ -1,0 +1,256 @@
+#include "platform/FileAssociation.h"
+
+#include "platform/DesktopEntry.h"
+#include "shared/QuilletError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// The freedesktop implementation. It writes with POSIX calls rather than QSaveFile because the error
+// message names the system's error number, which only errno gives reliably.
+namespace FileAssociation {
+namespace {
+
+const QString DesktopFileName = QStringLiteral("quillet.desktop");
+const QString DefaultGroup = QStringLiteral("[Default Applications]");
+
+[[noreturn]] void throwErrno(int code)
+{
+    throw QuilletError(QStringLiteral("创建文件关联错误:\r\n%1 - %2")
+                           .arg(code)
+                           .arg(QString::fromLocal8Bit(std::strerror(code))));
+}
+
+void makePath(const QString& dir)
+{
+    // Walk down from the root so that the error is the one of the first folder that cannot be made.
+    const QString clean = QDir::cleanPath(dir);
+    qsizetype from = 1;
+    while (from <= clean.size()) {
+        qsizetype slash = clean.indexOf(QLatin1Char('/'), from);
+        if (slash < 0)
+            slash = clean.size();
+        const QByteArray part = QFile::encodeName(clean.first(slash));
+        struct stat info;
+        if (::stat(part.constData(), &info) != 0) {
+            if (errno != ENOENT)
+                throwErrno(errno);
+            if (::mkdir(part.constData(), 0755) != 0 && errno != EEXIST)
+                throwErrno(errno);
+        } else if (!S_ISDIR(info.st_mode)) {
+            throwErrno(ENOTDIR);
+        }
+        from = slash + 1;
+    }
+}
+
+void writeAll(int fd, const QByteArray& data)
+{
+    qsizetype done = 0;
+    while (done < data.size()) {
+        const ssize_t written = ::write(fd, data.constData() + done, size_t(data.size() - done));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            throwErrno(errno);
+        }
+        done += written;
+    }
+}
+
+// Temporary file beside the target, then rename: a reader sees the old file or the new one. A file
+// that is there already keeps its permissions, and a symbolic link keeps pointing where it did.
+void replaceFile(const QString& path, const QByteArray& data)
+{
+    const QFileInfo info(path);
+    const QString real = info.isSymLink() && info.exists() ? info.canonicalFilePath() : path;
+    makePath(QFileInfo(real).absolutePath());
+    const QByteArray target = QFile::encodeName(real);
+    mode_t mode = 0644;
+    struct stat existing;
+    if (::stat(target.constData(), &existing) == 0)
+        mode = existing.st_mode & 07777;
+
+    QByteArray temp = target + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0)
+        throwErrno(errno);
+    try {
+        writeAll(fd, data);
+        if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0)
+            throwErrno(errno);
+    } catch (...) {
+        ::close(fd);
+        ::unlink(temp.constData());
+        throw;
+    }
+    if (::close(fd) != 0 || ::rename(temp.constData(), target.constData()) != 0) {
+        const int code = errno;
+        ::unlink(temp.constData());
+        throwErrno(code);
+    }
+}
+
+QByteArray readIfExists(const QString& path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT)
+            return {};
+        throwErrno(errno);
+    }
+    QByteArray content;
+    char buffer[8192];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            const int code = errno;
+            ::close(fd);
+            throwErrno(code);
+        }
+        if (got == 0)
+            break;
+        content.append(buffer, got);
+    }
+    ::close(fd);
+    return content;
+}
+
+QByteArray mimePackage()
+{
+    return QByteArrayLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                             "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+                             "  <mime-type type=\"application/x-quillet\">\n"
+                             "    <comment>Quillet File</comment>\n"
+                             "    <glob pattern=\"*.qlt\"/>\n"
+                             "  </mime-type>\n"
+                             "</mime-info>\n");
+}
+
+QByteArray desktopEntry(const QString& exe)
+{
+    return QStringLiteral("[Desktop Entry]\n"
+                          "Type=Application\n"
+                          "Name=Quillet\n"
+                          "Comment=Quillet File\n"
+                          "Exec=%1 %f\n"
+                          "Icon=quillet\n"
+                          "Terminal=false\n"
+                          "MimeType=application/x-quillet;\n"
+                          "Categories=Office;Utility;\n")
+        .arg(DesktopEntry::execArgument(exe, true))
+        .toUtf8();
+}
+
+// Sets our default in the [Default Applications] group and keeps every other line as it was.
+QByteArray withDefault(const QByteArray& existing)
+{
+    const QString entry = QString::fromLatin1(MimeType) + QLatin1Char('=') + DesktopFileName;
+    QStringList lines = QString::fromUtf8(existing).split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+
+    qsizetype groupAt = -1;
+    qsizetype groupEnd = lines.size();
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString line = lines[i].trimmed();
+        if (!line.startsWith(QLatin1Char('[')))
+            continue;
+        if (groupAt >= 0) {
+            groupEnd = i;
+            break;
+        }
+        if (line == DefaultGroup)
+            groupAt = i;
+    }
+
+    if (groupAt < 0) {
+        if (!lines.isEmpty() && !lines.last().trimmed().isEmpty())
+            lines.append(QString());
+        lines.append(DefaultGroup);
+        lines.append(entry);
+    } else {
+        bool replaced = false;
+        for (qsizetype i = groupAt + 1; i < groupEnd; ++i) {
+            const QString line = lines[i];
+            const qsizetype eq = line.indexOf(QLatin1Char('='));
+            if (eq < 0 || QStringView(line).first(eq).trimmed() != QLatin1String(MimeType))
+                continue;
+            if (!replaced) {
+                lines[i] = entry;
+                replaced = true;
+            } else {
+                // A key given twice in one group is not valid; keep only ours.
+                lines.removeAt(i);
+                --i;
+                --groupEnd;
+            }
+        }
+        if (!replaced) {
+            // After the group's last key, before the blank lines that part it from the next group.
+            qsizetype at = groupEnd;
+            while (at > groupAt + 1 && lines[at - 1].trimmed().isEmpty())
+                --at;
+            lines.insert(at, entry);
+        }
+    }
+    return (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
+}
+
+void refresh(const QString& tool, const QString& dir)
+{
+    const QString program = QStandardPaths::findExecutable(tool);
+    if (program.isEmpty())
+        return;
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.start(program, {dir});
+    // A stuck tool must not hang the window; the files are written either way.
+    if (process.waitForStarted() && !process.waitForFinished(60000))
+        process.kill();
+}
+
+} // namespace
+
+QString mimePackagePath()
+{
+    return DesktopEntry::dataHome() + QStringLiteral("/mime/packages/application-x-quillet.xml");
+}
+
+QString desktopEntryPath()
+{
+    return DesktopEntry::dataHome() + QStringLiteral("/applications/") + DesktopFileName;
+}
+
+QString mimeAppsListPath()
+{
+    return DesktopEntry::configHome() + QStringLiteral("/mimeapps.list");
+}
+
+void registerFileType(const QString& exe)
+{
+    replaceFile(mimePackagePath(), mimePackage());
+    replaceFile(desktopEntryPath(), desktopEntry(exe));
+    const QString mimeApps = mimeAppsListPath();
+    replaceFile(mimeApps, withDefault(readIfExists(mimeApps)));
+
+    refresh(QStringLiteral("update-mime-database"), DesktopEntry::dataHome() + QStringLiteral("/mime"));
+    refresh(QStringLiteral("update-desktop-database"),
+            DesktopEntry::dataHome() + QStringLiteral("/applications"));
+}
+
+} // namespace FileAssociation

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+// Registers this program as the opener of ".qlt" files on a freedesktop desktop, for the current user:
+// the MIME package (application/x-quillet, glob *.qlt), a desktop entry that opens the file in `exe`,
+// the default in mimeapps.list; then the desktop's MIME and desktop-entry databases are refreshed when
+// their tools are installed.
+namespace FileAssociation {
+
+inline constexpr char MimeType[] = "application/x-quillet";
+
+QString mimePackagePath();  // $XDG_DATA_HOME/mime/packages/application-x-quillet.xml
+QString desktopEntryPath(); // $XDG_DATA_HOME/applications/quillet.desktop
+QString mimeAppsListPath(); // $XDG_CONFIG_HOME/mimeapps.list
+
+// Throws QuilletError "创建文件关联错误:\r\n<errno> - <system text>" at the first file that cannot be
+// written; the files written before it stay. Every file is replaced atomically, so none is left
+// half-written. A refresh tool that fails is not an error: the files are in place for the desktop's
+// next scan.
+void registerFileType(const QString& exe);
+
+} // namespace FileAssociation
