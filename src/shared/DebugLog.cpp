@@ -4,7 +4,9 @@
 #include "shared/AppPaths.h"
 #include "shared/CommandLine.h"
 #include "shared/LocaleFormats.h"
+#include "shared/Version.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QTime>
 
@@ -28,8 +30,14 @@ QString LastTraceName()
 
 bool IsDebugMode()
 {
-    // The command line cannot change during a run, so the answer is worked out once.
-    static const bool debug = CommandLine::hasSwitch(CommandLine::programArguments(), u"debug");
+    // The command line cannot change during a run, so the answer is worked out once; but only once the
+    // application object exists, as a trace made before it would otherwise see no arguments for good.
+    static bool known = false;
+    static bool debug = false;
+    if (!known && QCoreApplication::instance()) {
+        debug = CommandLine::hasSwitch(CommandLine::programArguments(), u"debug");
+        known = true;
+    }
     return debug;
 }
 
@@ -37,20 +45,38 @@ bool IsDebugMode()
 
 namespace {
 
-constexpr char Header[] = "Quillet 1.54 debug log\r\n\r\n";
+// The header line and the empty line after it.
+QByteArray header()
+{
+    return QByteArray("Quillet ") + Quillet::ProgramVersion + " debug log\r\n\r\n";
+}
 
-// A file's lines as a line-based reader sees them: CR LF, LF and CR each end one line, and text after
-// the last break is one more line.
-qsizetype countLines(const QByteArray& text)
+// Counts a file's lines as a line-based reader sees them: CR LF, LF and CR each end one line, and text
+// after the last break is one more line. Read in pieces, since the log grows without limit across runs.
+struct LineCount
 {
     qsizetype lines = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')))
-            ++lines;
+    bool endsWithBreak = true;
+};
+
+LineCount countLines(QIODevice& device)
+{
+    LineCount count;
+    char previous = '\n';
+    char buffer[65536];
+    qint64 got = 0;
+    while ((got = device.read(buffer, sizeof buffer)) > 0) {
+        for (qint64 i = 0; i < got; ++i) {
+            const char c = buffer[i];
+            if (c == '\r' || (c == '\n' && previous != '\r'))
+                ++count.lines;
+            previous = c;
+        }
     }
-    if (!text.isEmpty() && text.back() != '\n' && text.back() != '\r')
-        ++lines;
-    return lines;
+    count.endsWithBreak = previous == '\n' || previous == '\r';
+    if (!count.endsWithBreak)
+        ++count.lines;
+    return count;
 }
 
 // The line count of the log as last written by this process, so that a trace costs one append instead
@@ -75,14 +101,15 @@ KnownLog& knownLog()
 bool TraceLogFile::append(const QString& path, const char* name, const QTime& time)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadWrite | QIODevice::Append))
+    // Unbuffered: the entry goes out in one write, and a failed one can be taken back at once.
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered))
         return false;
     KnownLog& known = knownLog();
     const qint64 size = file.size();
     QByteArray text;
     qsizetype number = 0;
     if (size == 0) {
-        text = Header;
+        text = header();
         number = 1;
         known.lines = 2;
         known.endsWithBreak = true;
@@ -90,17 +117,22 @@ bool TraceLogFile::append(const QString& path, const char* name, const QTime& ti
         number = known.lines;
     } else {
         file.seek(0);
-        const QByteArray existing = file.readAll();
-        known.lines = countLines(existing);
-        known.endsWithBreak = existing.endsWith('\n') || existing.endsWith('\r');
+        const LineCount count = countLines(file);
+        known.lines = count.lines;
+        known.endsWithBreak = count.endsWithBreak;
         number = known.lines;
     }
     if (!known.endsWithBreak)
         text += "\r\n";
     text += QByteArray::number(number) + ". " + name + " [" +
             AnsiText::fromUnicode(LocaleFormats::longTime(time)) + "]\r\n";
-    if (file.write(text) != text.size())
+    if (file.write(text) != text.size()) {
+        // Take back a partly written entry, and count the file again next time.
+        if (!file.isSequential())
+            file.resize(size);
+        known = KnownLog{};
         return false;
+    }
     known.path = path;
     known.size = size + text.size();
     known.lines += 1;

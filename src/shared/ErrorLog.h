@@ -20,6 +20,7 @@ struct FailureReport
 
 // "ErrorLog.txt": a header written once when the file is created, then one report per failure, appended.
 namespace ErrorLog {
-// Returns false when the log cannot be written.
+// Appends the report, in the program's code page with CR LF lines, after the header when the file is new.
+// Returns false when the log cannot be written, leaving the file as it was; never throws.
 bool appendReport(const QString& path, const SystemDescription& system, const FailureReport& report);
 } // namespace ErrorLog

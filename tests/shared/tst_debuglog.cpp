@@ -1,0 +1,349 @@
+#include "shared/DebugLog.h"
+
+#include "shared/AnsiText.h"
+#include "shared/CommandLine.h"
+#include "shared/FileSizeLimit.h"
+#include "shared/LocaleFormats.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTime>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+const QTime SomeTime(14, 2, 51);
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeAll(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+void appendRaw(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Append));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QByteArray entry(int number, const char* name, const QTime& time = SomeTime)
+{
+    return QByteArray::number(number) + ". " + name + " [" +
+           AnsiText::fromUnicode(LocaleFormats::longTime(time)) + "]\r\n";
+}
+
+const QByteArray Header = "Quillet 1.54 debug log\r\n\r\n";
+
+} // namespace
+
+// Runs with "/DEBUG" among the program's arguments (see main below), so tracing writes the log.
+class TestDebugLog : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    // Must stay first: nothing may trace before it.
+    void lastTraceNameIsEmptyBeforeFirstCall();
+
+    void init();
+
+    void debugSwitchIsSeen();
+    void traceWritesNumberedLogBesideProgram();
+    void lastTraceNameIsAlwaysTheLastName();
+    void traceSurvivesUnwritableLog();
+
+    void newLogSkipsNumberTwo();
+    void existingLogGetsItsLineCount_data();
+    void existingLogGetsItsLineCount();
+    void logChangedByAnotherWriterIsRecounted_data();
+    void logChangedByAnotherWriterIsRecounted();
+    void deletedLogStartsAgain();
+    void twoLogsAreCountedApart();
+    void ownAppendsAreNotReadAgain();
+    void timeHasNoTimeZone();
+
+    void unwritableLogFails_data();
+    void unwritableLogFails();
+    void failedAppendIsTakenBack();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_path;
+};
+
+void TestDebugLog::lastTraceNameIsEmptyBeforeFirstCall()
+{
+    QVERIFY(SharedSrc::LastTraceName().isEmpty());
+}
+
+void TestDebugLog::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    qputenv("QUILLET_APPDIR", QFile::encodeName(m_dir->path()));
+    m_path = m_dir->filePath(QStringLiteral("qltdbg.dat"));
+}
+
+void TestDebugLog::debugSwitchIsSeen()
+{
+    QVERIFY(SharedSrc::IsDebugMode());
+    const QStringList arguments = CommandLine::programArguments();
+    QVERIFY(arguments.contains(QStringLiteral("/DEBUG")));
+    QVERIFY(!arguments.contains(QCoreApplication::arguments().constFirst()));
+}
+
+void TestDebugLog::traceWritesNumberedLogBesideProgram()
+{
+    const QTime before = QTime::currentTime();
+    SharedSrc::DebugLog("TMainForm.FormCreate");
+    SharedSrc::DebugLog("TMainForm.FormActivate");
+    SharedSrc::DebugLog("SharedSrc.ErrorMsg");
+    const QTime after = QTime::currentTime();
+
+    const QList<QByteArray> lines = readAll(m_path).split('\n');
+    QCOMPARE(lines.size(), 6);
+    QCOMPARE(lines[0], QByteArray("Quillet 1.54 debug log\r"));
+    QCOMPARE(lines[1], QByteArray("\r"));
+    QCOMPARE(lines[5], QByteArray());
+
+    // The clock may pass a second boundary (even midnight) between the calls: any second in between will do.
+    const QTime first(before.hour(), before.minute(), before.second());
+    const QTime last(after.hour(), after.minute(), after.second());
+    const char* names[] = {"TMainForm.FormCreate", "TMainForm.FormActivate", "SharedSrc.ErrorMsg"};
+    const int numbers[] = {1, 3, 4};
+    for (int i = 0; i < 3; ++i) {
+        const QByteArray line = lines[i + 2] + '\n';
+        bool matched = false;
+        for (QTime t = first; !matched; t = t.addSecs(1)) {
+            matched = line == entry(numbers[i], names[i], t);
+            if (t == last)
+                break;
+        }
+        QVERIFY2(matched, line.constData());
+    }
+}
+
+void TestDebugLog::lastTraceNameIsAlwaysTheLastName()
+{
+    SharedSrc::DebugLog("TOptionsForm.RegisterFileTypeBtnClick.SetKeyValue");
+    QCOMPARE(SharedSrc::LastTraceName(), QStringLiteral("TOptionsForm.RegisterFileTypeBtnClick.SetKeyValue"));
+    SharedSrc::DebugLog("TOptionsForm.RegisterFileTypeBtnClick.SetKeyValue.Check");
+    QCOMPARE(SharedSrc::LastTraceName(),
+             QStringLiteral("TOptionsForm.RegisterFileTypeBtnClick.SetKeyValue.Check"));
+    SharedSrc::DebugLog("SharedSrc.ErrorMsg");
+    QCOMPARE(SharedSrc::LastTraceName(), QStringLiteral("SharedSrc.ErrorMsg"));
+}
+
+void TestDebugLog::traceSurvivesUnwritableLog()
+{
+    // A log that cannot be written costs the entry, never the program or the name.
+    qputenv("QUILLET_APPDIR", QFile::encodeName(m_dir->filePath(QStringLiteral("no such folder"))));
+    SharedSrc::DebugLog("TMainForm.FormDestroy");
+    QCOMPARE(SharedSrc::LastTraceName(), QStringLiteral("TMainForm.FormDestroy"));
+    QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("no such folder"))));
+}
+
+void TestDebugLog::newLogSkipsNumberTwo()
+{
+    const char* names[] = {"A.One", "A.Two", "A.Three", "A.Four"};
+    for (const char* name : names)
+        QVERIFY(TraceLogFile::append(m_path, name, SomeTime));
+
+    QCOMPARE(readAll(m_path),
+             Header + entry(1, "A.One") + entry(3, "A.Two") + entry(4, "A.Three") + entry(5, "A.Four"));
+}
+
+void TestDebugLog::existingLogGetsItsLineCount_data()
+{
+    QTest::addColumn<QByteArray>("existing");
+    QTest::addColumn<QByteArray>("expected");
+
+    const QByteArray ofThree = Header + entry(1, "A.One");
+    QTest::newRow("log of 3 lines") << ofThree << ofThree + entry(3, "B.Next");
+    QTest::newRow("log of 5 lines") << ofThree + entry(3, "A.Two") + entry(4, "A.Three")
+                                    << ofThree + entry(3, "A.Two") + entry(4, "A.Three") + entry(5, "B.Next");
+    QTest::newRow("LF lines") << QByteArray("a\nb\n") << QByteArray("a\nb\n") + entry(2, "B.Next");
+    QTest::newRow("CR lines") << QByteArray("a\rb\rc\r") << QByteArray("a\rb\rc\r") + entry(3, "B.Next");
+    QTest::newRow("mixed breaks") << QByteArray("a\r\nb\nc\rd\r\n")
+                                  << QByteArray("a\r\nb\nc\rd\r\n") + entry(4, "B.Next");
+    QTest::newRow("empty lines") << QByteArray("\r\n\r\n\r\n")
+                                 << QByteArray("\r\n\r\n\r\n") + entry(3, "B.Next");
+    QTest::newRow("no break at the end")
+        << QByteArray("a\r\nb") << QByteArray("a\r\nb\r\n") + entry(2, "B.Next");
+    QTest::newRow("one line without break") << QByteArray("x") << QByteArray("x\r\n") + entry(1, "B.Next");
+    // An empty file holds nothing worth keeping, so it is started like a new log.
+    QTest::newRow("empty file") << QByteArray() << Header + entry(1, "B.Next");
+    const QByteArray straddling = QByteArray(65535, 'a') + "\r\nb\r\n";
+    QTest::newRow("CR LF across the read size") << straddling << straddling + entry(2, "B.Next");
+    QByteArray big;
+    for (int i = 1; i <= 30000; ++i)
+        big += "line " + QByteArray::number(i) + "\r\n";
+    QTest::newRow("longer than one read") << big << big + entry(30000, "B.Next");
+}
+
+void TestDebugLog::existingLogGetsItsLineCount()
+{
+    QFETCH(QByteArray, existing);
+    QFETCH(QByteArray, expected);
+
+    writeAll(m_path, existing);
+    QVERIFY(TraceLogFile::append(m_path, "B.Next", SomeTime));
+    QCOMPARE(readAll(m_path), expected);
+}
+
+void TestDebugLog::logChangedByAnotherWriterIsRecounted_data()
+{
+    QTest::addColumn<QByteArray>("otherWriter");
+    QTest::addColumn<bool>("replaces");
+    QTest::addColumn<QByteArray>("expected");
+
+    const QByteArray ours = Header + entry(1, "A.One");
+    QTest::newRow("another instance appends")
+        << entry(3, "X.Other") + entry(4, "X.Other") << false
+        << ours + entry(3, "X.Other") + entry(4, "X.Other") + entry(5, "A.Two");
+    QTest::newRow("appended without break")
+        << QByteArray("tail") << false << ours + "tail\r\n" + entry(4, "A.Two");
+    QTest::newRow("replaced by a shorter log")
+        << QByteArray("a\r\n") << true << QByteArray("a\r\n") + entry(1, "A.Two");
+    QTest::newRow("replaced by a longer log")
+        << Header + entry(1, "X.New") + entry(3, "X.New") + entry(4, "X.New") << true
+        << Header + entry(1, "X.New") + entry(3, "X.New") + entry(4, "X.New") + entry(5, "A.Two");
+}
+
+void TestDebugLog::logChangedByAnotherWriterIsRecounted()
+{
+    QFETCH(QByteArray, otherWriter);
+    QFETCH(bool, replaces);
+    QFETCH(QByteArray, expected);
+
+    QVERIFY(TraceLogFile::append(m_path, "A.One", SomeTime));
+    if (replaces)
+        writeAll(m_path, otherWriter);
+    else
+        appendRaw(m_path, otherWriter);
+    QVERIFY(TraceLogFile::append(m_path, "A.Two", SomeTime));
+    QCOMPARE(readAll(m_path), expected);
+}
+
+void TestDebugLog::deletedLogStartsAgain()
+{
+    QVERIFY(TraceLogFile::append(m_path, "A.One", SomeTime));
+    QVERIFY(TraceLogFile::append(m_path, "A.Two", SomeTime));
+    QVERIFY(QFile::remove(m_path));
+    QVERIFY(TraceLogFile::append(m_path, "B.One", SomeTime));
+    QVERIFY(TraceLogFile::append(m_path, "B.Two", SomeTime));
+    QCOMPARE(readAll(m_path), Header + entry(1, "B.One") + entry(3, "B.Two"));
+}
+
+void TestDebugLog::twoLogsAreCountedApart()
+{
+    const QString other = m_dir->filePath(QStringLiteral("other.dat"));
+    writeAll(other, "x\r\ny\r\n");
+    QVERIFY(TraceLogFile::append(m_path, "A.One", SomeTime));
+    QVERIFY(TraceLogFile::append(other, "B.One", SomeTime));
+    QVERIFY(TraceLogFile::append(m_path, "A.Two", SomeTime));
+    QVERIFY(TraceLogFile::append(other, "B.Two", SomeTime));
+    QCOMPARE(readAll(m_path), Header + entry(1, "A.One") + entry(3, "A.Two"));
+    QCOMPARE(readAll(other), QByteArray("x\r\ny\r\n") + entry(2, "B.One") + entry(3, "B.Two"));
+}
+
+void TestDebugLog::ownAppendsAreNotReadAgain()
+{
+    // A trace costs one append: the count this process wrote is trusted while the file keeps the size
+    // it left. Same-sized text with other line breaks shows that the file was not read again.
+    QVERIFY(TraceLogFile::append(m_path, "A.One", SomeTime));
+    const QByteArray written = readAll(m_path);
+    writeAll(m_path, QByteArray(written.size() - 2, 'x') + "\r\n");
+    QVERIFY(TraceLogFile::append(m_path, "A.Two", SomeTime));
+    QVERIFY(readAll(m_path).endsWith("\r\n" + entry(3, "A.Two")));
+}
+
+void TestDebugLog::timeHasNoTimeZone()
+{
+    QVERIFY(TraceLogFile::append(m_path, "A.One", SomeTime));
+    const QByteArray line = readAll(m_path).mid(Header.size());
+    const QString time = LocaleFormats::longTime(SomeTime);
+    QCOMPARE(line, "1. A.One [" + AnsiText::fromUnicode(time) + "]\r\n");
+
+    const QLocale locale = QLocale::system();
+    QVERIFY(time.contains(locale.toString(SomeTime, QStringLiteral("mm"))));
+    QVERIFY(time.contains(locale.toString(SomeTime, QStringLiteral("ss"))));
+    const QString zone = locale.toString(SomeTime, QStringLiteral("t"));
+    if (!zone.isEmpty())
+        QVERIFY2(!time.contains(zone), qPrintable(time));
+    QCOMPARE(time, time.trimmed());
+}
+
+void TestDebugLog::unwritableLogFails_data()
+{
+    QTest::addColumn<QString>("relativePath");
+
+    QTest::newRow("missing folder") << "no such folder/qltdbg.dat";
+    QTest::newRow("folder is a file") << "plain file/qltdbg.dat";
+    QTest::newRow("log is a folder") << "folder";
+}
+
+void TestDebugLog::unwritableLogFails()
+{
+    QFETCH(QString, relativePath);
+
+    writeAll(m_dir->filePath(QStringLiteral("plain file")), "x");
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("folder")));
+    QVERIFY(!TraceLogFile::append(m_dir->filePath(relativePath), "A.One", SomeTime));
+    QCOMPARE(readAll(m_dir->filePath(QStringLiteral("plain file"))), QByteArray("x"));
+
+    if (!QFile::exists(QStringLiteral("/dev/full")))
+        return;
+    QVERIFY(!TraceLogFile::append(QStringLiteral("/dev/full"), "A.One", SomeTime));
+}
+
+void TestDebugLog::failedAppendIsTakenBack()
+{
+#ifdef Q_OS_UNIX
+    QVERIFY(TraceLogFile::append(m_path, "A.One", SomeTime));
+    QVERIFY(TraceLogFile::append(m_path, "A.Two", SomeTime));
+    const QByteArray before = readAll(m_path);
+    {
+        FileSizeLimit limit(before.size() + 5); // room for part of an entry only
+        QVERIFY(limit.active());
+        QVERIFY(!TraceLogFile::append(m_path, "A.Lost", SomeTime));
+    }
+    QCOMPARE(readAll(m_path), before);
+
+    QVERIFY(TraceLogFile::append(m_path, "A.Three", SomeTime));
+    QCOMPARE(readAll(m_path), before + entry(4, "A.Three"));
+#else
+    QSKIP("Needs a file size limit.");
+#endif
+}
+
+int main(int argc, char** argv)
+{
+    // The application sees the debug switch among its arguments; QTest sees only its own options.
+    std::vector<char*> appArguments(argv, argv + argc);
+    char debugSwitch[] = "/DEBUG";
+    appArguments.insert(appArguments.begin() + 1, debugSwitch);
+    int appArgumentCount = int(appArguments.size());
+    appArguments.push_back(nullptr);
+    QCoreApplication app(appArgumentCount, appArguments.data());
+
+    TestDebugLog test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_debuglog.moc"
