@@ -1,4 +1,33 @@
-int main()
+#include "cli/CliArguments.h"
+#include "cli/CliCommands.h"
+#include "cli/CliErrors.h"
+#include "cli/CliOutput.h"
+
+#include <QCoreApplication>
+
+#include <exception>
+
+int main(int argc, char* argv[])
 {
-    return 0;
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("quillet-cli"));
+    try {
+        const CliRequest request = parseCliArguments(QCoreApplication::arguments().mid(1));
+        if (request.help) {
+            CliOutput::printOut(cliUsageText());
+            return CliExit::Ok;
+        }
+        CliCommands::run(request);
+        return CliExit::Ok;
+    } catch (const UsageError& error) {
+        CliOutput::printErr(QStringLiteral("quillet-cli: ") + error.message() + QStringLiteral("\n\n") +
+                            cliUsageText());
+        return CliExit::Usage;
+    } catch (const CliFailure& error) {
+        CliOutput::printErr(error.message() + u'\n');
+        return CliExit::Failure;
+    } catch (const std::exception& error) {
+        CliOutput::printErr(QStringLiteral("quillet-cli: ") + QString::fromUtf8(error.what()) + u'\n');
+        return CliExit::Failure;
+    }
 }

@@ -1,0 +1,790 @@
+#include "document/QltFormat.h"
+#include "shared/AnsiText.h"
+#include "shared/Cipher.h"
+#include "shared/LocaleFormats.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+QByteArray gb(QStringView text)
+{
+    return AnsiText::fromUnicode(text);
+}
+
+Note makeNote(QStringView text, QStringView priority, bool done)
+{
+    Note note;
+    note.text = gb(text);
+    note.priority = gb(priority);
+    note.imageIndex = done ? Note::ImageDone : Note::ImageNotDone;
+    return note;
+}
+
+QList<Note> sampleNotes()
+{
+    return {
+        makeNote(u"买牛奶\r\n还有面包", u"高", false),
+        makeNote(u"写报告", u"低", true),
+        makeNote(u"\r\n没有标题", u"最高", false),
+    };
+}
+
+struct CliRun
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+std::optional<QList<Note>> notesOf(const QByteArray& file, const QByteArray& password = {})
+{
+    return QltFormat::readNotes(file.mid(QltFormat::StreamOffset), QltFormat::streamKey(password));
+}
+
+QByteArray errLine(QStringView message)
+{
+    return message.toUtf8() + '\n';
+}
+
+} // namespace
+
+class TestCli : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void helpGoesToStdout();
+    void usageErrors_data();
+    void usageErrors();
+
+    void listPlain();
+    void listJson();
+    void listEmptyFile();
+    void showPrintsFullText();
+    void showOutOfRange_data();
+    void showOutOfRange();
+
+    void addCreatesFile();
+    void addOptions_data();
+    void addOptions();
+    void addKeepsReservedAndPassword();
+    void writtenFileMatchesFormatWriter();
+    void addToUnwritableFolder();
+    void doneToggles();
+    void rmRemovesNote();
+    void importAppendsInOrder();
+    void importPasswordOrder();
+    void importMissingOther();
+
+    void exportToFile();
+    void exportToStdout();
+    void exportFailures();
+
+    void passwdSetsPassword();
+    void passwdChangesAndRemoves();
+    void passwdAcceptsLimit_data();
+    void passwdAcceptsLimit();
+    void passwdRefusals_data();
+    void passwdRefusals();
+
+    void wrongPassword_data();
+    void wrongPassword();
+    void passwordInputMissing();
+
+    void unreadableFiles_data();
+    void unreadableFiles();
+    void missingFile_data();
+    void missingFile();
+
+private:
+    CliRun run(const QStringList& arguments, const QByteArray& input = {});
+    QString path(const QString& name) const { return m_dir->filePath(name); }
+    QString writeNotes(const QString& name, const QList<Note>& notes, const QByteArray& password = {},
+                       quint32 reserved = 0);
+
+    QTemporaryDir m_appDir;
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestCli::initTestCase()
+{
+    QVERIFY(m_appDir.isValid());
+    qputenv("QUILLET_APPDIR", QFile::encodeName(m_appDir.path()));
+    QVERIFY(QFile::exists(QStringLiteral(QUILLET_CLI_PATH)));
+}
+
+void TestCli::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+}
+
+void TestCli::cleanup()
+{
+    m_dir.reset();
+}
+
+CliRun TestCli::run(const QStringList& arguments, const QByteArray& input)
+{
+    QProcess process;
+    process.setWorkingDirectory(m_dir->path());
+    process.start(QStringLiteral(QUILLET_CLI_PATH), arguments);
+    CliRun result;
+    if (!process.waitForStarted())
+        return result;
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
+        return result;
+    result.exitCode = process.exitCode();
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+QString TestCli::writeNotes(const QString& name, const QList<Note>& notes, const QByteArray& password,
+                            quint32 reserved)
+{
+    const QString file = path(name);
+    if (!writeFile(file, QltFormat::write(notes, password, reserved)))
+        return {};
+    return file;
+}
+
+void TestCli::helpGoesToStdout()
+{
+    const CliRun result = run({QStringLiteral("--help")});
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY(result.out.startsWith("用法: quillet-cli"));
+    QVERIFY(result.out.contains("--password-stdin"));
+    QVERIFY(result.err.isEmpty());
+}
+
+void TestCli::usageErrors_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("nothing") << QStringList{};
+    QTest::newRow("unknown command") << QStringList{"frobnicate", "a.qlt"};
+    QTest::newRow("list without file") << QStringList{"list"};
+    QTest::newRow("list too many") << QStringList{"list", "a.qlt", "b.qlt"};
+    QTest::newRow("show without number") << QStringList{"show", "a.qlt"};
+    QTest::newRow("show not a number") << QStringList{"show", "a.qlt", "x"};
+    QTest::newRow("done signed number") << QStringList{"done", "a.qlt", "+1"};
+    QTest::newRow("add without text") << QStringList{"add", "a.qlt"};
+    QTest::newRow("priority 4") << QStringList{"add", "a.qlt", "t", "--priority", "4"};
+    QTest::newRow("priority word") << QStringList{"add", "a.qlt", "t", "--priority=high"};
+    QTest::newRow("priority missing") << QStringList{"add", "a.qlt", "t", "--priority"};
+    QTest::newRow("json on show") << QStringList{"show", "a.qlt", "1", "--json"};
+    QTest::newRow("done option on list") << QStringList{"list", "a.qlt", "--done"};
+    QTest::newRow("unknown option") << QStringList{"list", "a.qlt", "--verbose"};
+    QTest::newRow("import one file") << QStringList{"import", "a.qlt"};
+    QTest::newRow("passwd extra") << QStringList{"passwd", "a.qlt", "secret"};
+}
+
+void TestCli::usageErrors()
+{
+    QFETCH(QStringList, arguments);
+    // The call is refused before any file is read or made.
+    const CliRun result = run(arguments);
+    QCOMPARE(result.exitCode, 1);
+    QVERIFY(result.out.isEmpty());
+    QVERIFY2(result.err.contains("用法: quillet-cli"), result.err.constData());
+    QVERIFY(QDir(m_dir->path()).isEmpty());
+}
+
+void TestCli::listPlain()
+{
+    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes());
+    const CliRun result = run({QStringLiteral("list"), file});
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(QString::fromUtf8(result.out), QStringLiteral("1. [ ] 高 买牛奶\n"
+                                                           "2. [x] 低 写报告\n"
+                                                           "3. [ ] 最高 \n"));
+    QVERIFY(result.err.isEmpty());
+}
+
+void TestCli::listJson()
+{
+    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes());
+    const CliRun result = run({QStringLiteral("list"), file, QStringLiteral("--json")});
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY(result.out.endsWith('\n'));
+    QCOMPARE(result.out.count('\n'), 1);
+    QJsonParseError error;
+    const QJsonDocument json = QJsonDocument::fromJson(result.out, &error);
+    QCOMPARE(error.error, QJsonParseError::NoError);
+    QVERIFY(json.isArray());
+    const QJsonArray array = json.array();
+    QCOMPARE(array.size(), 3);
+    const struct
+    {
+        QString text;
+        int priority;
+        bool done;
+    } expected[] = {
+        {QStringLiteral("买牛奶\r\n还有面包"), 2, false},
+        {QStringLiteral("写报告"), 0, true},
+        {QStringLiteral("\r\n没有标题"), 3, false},
+    };
+    for (qsizetype i = 0; i < array.size(); ++i) {
+        const QJsonObject object = array.at(i).toObject();
+        QCOMPARE(object.size(), 3);
+        QCOMPARE(object.value(QStringLiteral("text")).toString(), expected[i].text);
+        QCOMPARE(object.value(QStringLiteral("priority")).toInt(-1), expected[i].priority);
+        QVERIFY(object.value(QStringLiteral("done")).isBool());
+        QCOMPARE(object.value(QStringLiteral("done")).toBool(), expected[i].done);
+    }
+}
+
+void TestCli::listEmptyFile()
+{
+    const QString file = writeNotes(QStringLiteral("a.qlt"), {});
+    CliRun result = run({QStringLiteral("list"), file});
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY(result.out.isEmpty());
+    result = run({QStringLiteral("list"), file, QStringLiteral("--json")});
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(result.out, QByteArray("[]\n"));
+}
+
+void TestCli::showPrintsFullText()
+{
+    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes(), gb(u"密码"));
+    CliRun result =
+        run({QStringLiteral("show"), file, QStringLiteral("1"), QStringLiteral("--password-stdin")},
+            QStringLiteral("密码\n").toUtf8());
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(QString::fromUtf8(result.out), QStringLiteral("买牛奶\n还有面包\n"));
+    result = run({QStringLiteral("show"), file, QStringLiteral("3"), QStringLiteral("--password-stdin")},
+                 QStringLiteral("密码\r\n").toUtf8());
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(QString::fromUtf8(result.out), QStringLiteral("\n没有标题\n"));
+}
+
+void TestCli::showOutOfRange_data()
+{
+    QTest::addColumn<QString>("number");
+    QTest::newRow("zero") << QStringLiteral("0");
+    QTest::newRow("one past") << QStringLiteral("4");
+    QTest::newRow("huge") << QStringLiteral("99999999999999999999999");
+}
+
+void TestCli::showOutOfRange()
+{
+    QFETCH(QString, number);
+    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes());
+    const CliRun result = run({QStringLiteral("show"), file, number});
+    QCOMPARE(result.exitCode, 2);
+    QVERIFY(result.out.isEmpty());
+    QCOMPARE(QString::fromUtf8(result.err), QStringLiteral("没有第 %1 条记事本。\n").arg(number));
+}
+
+void TestCli::addCreatesFile()
+{
+    const QString file = path(QStringLiteral("new.qlt"));
+    const CliRun result = run({QStringLiteral("add"), file, QStringLiteral("第一行\n第二行")});
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY(result.err.isEmpty());
+    // A new file starts unprotected and empty; the argument's LF is stored as CR LF.
+    const QList<Note> expected = {makeNote(u"第一行\r\n第二行", u"标准", false)};
+    QCOMPARE(readFile(file), QltFormat::write(expected, {}, 0));
+    QCOMPARE(QFile::permissions(file) & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
+
+    const CliRun listed = run({QStringLiteral("list"), file});
+    QCOMPARE(listed.exitCode, 0);
+    QCOMPARE(QString::fromUtf8(listed.out), QStringLiteral("1. [ ] 标准 第一行\n"));
+}
+
+void TestCli::addOptions_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("priority");
+    QTest::addColumn<bool>("done");
+    QTest::newRow("defaults") << QStringList{} << QStringLiteral("标准") << false;
+    QTest::newRow("low") << QStringList{"--priority", "0"} << QStringLiteral("低") << false;
+    QTest::newRow("high done") << QStringList{"--priority", "2", "--done"} << QStringLiteral("高") << true;
+    QTest::newRow("highest joined") << QStringList{"--priority=3"} << QStringLiteral("最高") << false;
+    QTest::newRow("done first") << QStringList{"--done"} << QStringLiteral("标准") << true;
+}
+
+void TestCli::addOptions()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QString, priority);
+    QFETCH(bool, done);
+    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes());
+    const CliRun result = run(QStringList{QStringLiteral("add"), file, QStringLiteral("新的")} + options);
+    QCOMPARE(result.exitCode, 0);
+    const std::optional<QList<Note>> notes = notesOf(readFile(file));
+    QVERIFY(notes);
+    QList<Note> expected = sampleNotes();
+    expected.append(makeNote(u"新的", priority, done));
+    QCOMPARE(*notes, expected);
+}
+
+void TestCli::addKeepsReservedAndPassword()
+{
+    const QByteArray password = gb(u"秘密");
+    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes(), password, 0xDEADBEEF);
+    const CliRun result =
+        run({QStringLiteral("add"), file, QStringLiteral("-dash"), QStringLiteral("--password-stdin")},
+            QStringLiteral("秘密\n").toUtf8());
+    QCOMPARE(result.exitCode, 1); // "-dash" is taken for an option
+    const CliRun added = run({QStringLiteral("add"), QStringLiteral("--password-stdin"), file,
+                              QStringLiteral("--"), QStringLiteral("-dash")},
+                             QStringLiteral("秘密\n").toUtf8());
+    QCOMPARE(added.exitCode, 0);
+    QList<Note> expected = sampleNotes();
+    expected.append(makeNote(u"-dash", u"标准", false));
+    QCOMPARE(readFile(file), QltFormat::write(expected, password, 0xDEADBEEF));
+}
+
+void TestCli::writtenFileMatchesFormatWriter()
+{
+    const QString file = path(QStringLiteral("a.qlt"));
+    const QStringList texts = {QStringLiteral("普通"), QString(), QStringLiteral("😀 outside GBK\n€")};
+    for (const QString& text : texts)
+        QCOMPARE(run({QStringLiteral("add"), file, text, QStringLiteral("--priority=0")}).exitCode, 0);
+    QCOMPARE(run({QStringLiteral("done"), file, QStringLiteral("2")}).exitCode, 0);
+    const QList<Note> expected = {
+        makeNote(u"普通", u"低", false),
+        makeNote(u"", u"低", true),
+        makeNote(u"😀 outside GBK\r\n€", u"低", false),
+    };
+    QCOMPARE(readFile(file), QltFormat::write(expected, {}, 0));
+}
+
+void TestCli::addToUnwritableFolder()
+{
+    const QString file = path(QStringLiteral("no-such-folder/a.qlt"));
+    const CliRun result = run({QStringLiteral("add"), file, QStringLiteral("x")});
+    QCOMPARE(result.exitCode, 2);
+    QCOMPARE(result.err, errLine(u"保存文件时发生错误。文件可能正在被使用。"));
+    QVERIFY(!QFile::exists(file));
+}
+
+void TestCli::doneToggles()
+{
+    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes(), {}, 7);
+    QCOMPARE(run({QStringLiteral("done"), file, QStringLiteral("1")}).exitCode, 0);
+    QCOMPARE(run({QStringLiteral("done"), file, QStringLiteral("2")}).exitCode, 0);
+    QList<Note> expected = sampleNotes();
+    expected[0].imageIndex = Note::ImageDone;
+    expected[1].imageIndex = Note::ImageNotDone;
+    QCOMPARE(readFile(file), QltFormat::write(expected, {}, 7));
+    QCOMPARE(run({QStringLiteral("done"), file, QStringLiteral("1")}).exitCode, 0);
+    expected[0].imageIndex = Note::ImageNotDone;
+    QCOMPARE(readFile(file), QltFormat::write(expected, {}, 7));
+
+    const CliRun outside = run({QStringLiteral("done"), file, QStringLiteral("4")});
+    QCOMPARE(outside.exitCode, 2);
+    QCOMPARE(outside.err, errLine(u"没有第 4 条记事本。"));
+    QCOMPARE(readFile(file), QltFormat::write(expected, {}, 7));
+}
+
+void TestCli::rmRemovesNote()
+{
+    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes(), gb(u"pw"), 3);
+    const CliRun result =
+        run({QStringLiteral("rm"), file, QStringLiteral("2"), QStringLiteral("--password-stdin")}, "pw\n");
+    QCOMPARE(result.exitCode, 0);
+    QList<Note> expected = sampleNotes();
+    expected.removeAt(1);
+    QCOMPARE(readFile(file), QltFormat::write(expected, gb(u"pw"), 3));
+
+    const CliRun outside =
+        run({QStringLiteral("rm"), file, QStringLiteral("3"), QStringLiteral("--password-stdin")}, "pw\n");
+    QCOMPARE(outside.exitCode, 2);
+    QCOMPARE(readFile(file), QltFormat::write(expected, gb(u"pw"), 3));
+}
+
+void TestCli::importAppendsInOrder()
+{
+    const QList<Note> own = {makeNote(u"一", u"低", false), makeNote(u"二", u"高", true)};
+    const QString file = writeNotes(QStringLiteral("a.qlt"), own, {}, 5);
+    const QString other = writeNotes(QStringLiteral("b.qlt"), sampleNotes(), gb(u"别的"));
+    const QByteArray otherBefore = readFile(other);
+    const CliRun result = run({QStringLiteral("import"), file, other, QStringLiteral("--password-stdin")},
+                              QStringLiteral("别的\n").toUtf8());
+    QCOMPARE(result.exitCode, 0);
+    // The document keeps its own (absent) password and Reserved value; the other file is not touched.
+    QCOMPARE(readFile(file), QltFormat::write(own + sampleNotes(), {}, 5));
+    QCOMPARE(readFile(other), otherBefore);
+}
+
+void TestCli::importPasswordOrder()
+{
+    const QList<Note> own = {makeNote(u"自己的", u"标准", false)};
+    const QString file = writeNotes(QStringLiteral("a.qlt"), own, gb(u"甲"));
+    const QString other = writeNotes(QStringLiteral("b.qlt"), sampleNotes(), gb(u"乙"));
+    const QByteArray before = readFile(file);
+
+    const CliRun swapped = run({QStringLiteral("import"), file, other, QStringLiteral("--password-stdin")},
+                               QStringLiteral("乙\n甲\n").toUtf8());
+    QCOMPARE(swapped.exitCode, 2);
+    QCOMPARE(swapped.err, errLine(u"密码不正确。"));
+    QCOMPARE(readFile(file), before);
+
+    const CliRun ordered = run({QStringLiteral("import"), file, other, QStringLiteral("--password-stdin")},
+                               QStringLiteral("甲\n乙\n").toUtf8());
+    QCOMPARE(ordered.exitCode, 0);
+    QCOMPARE(readFile(file), QltFormat::write(own + sampleNotes(), gb(u"甲"), 0));
+}
+
+void TestCli::importMissingOther()
+{
+    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes());
+    const QByteArray before = readFile(file);
+    const QString other = path(QStringLiteral("gone.qlt"));
+    const CliRun result = run({QStringLiteral("import"), file, other});
+    QCOMPARE(result.exitCode, 2);
+    QCOMPARE(QString::fromUtf8(result.err), QStringLiteral("文件不存在:\n") + other + u'\n');
+    QCOMPARE(readFile(file), before);
+}
+
+namespace {
+
+// Checks a report written by the CLI between `before` and `after` against its expected lines, the time
+// line apart, which must carry a date and time of the run.
+void verifyReport(const QByteArray& report, const QList<QByteArray>& expectedLines, const QDateTime& before,
+                  const QDateTime& after)
+{
+    QVERIFY(report.endsWith("\r\n"));
+    QCOMPARE(report.count('\n'), report.count("\r\n"));
+    QList<QByteArray> lines = report.split('\n');
+    lines.removeLast(); // after the final CR LF
+    for (QByteArray& line : lines) {
+        QVERIFY(line.endsWith('\r'));
+        line.chop(1);
+    }
+    QCOMPARE(lines.size(), expectedLines.size());
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i != 1)
+            QCOMPARE(lines.at(i), expectedLines.at(i));
+    }
+    bool stampFound = false;
+    for (QDateTime t = before.addMSecs(-before.time().msec()); t <= after && !stampFound; t = t.addSecs(1)) {
+        const QByteArray stamp = gb(QStringLiteral("生成时间: ") + LocaleFormats::shortDate(t.date()) + u' ' +
+                                    LocaleFormats::longTime(t.time()) + QStringLiteral(" - Quillet v1.54"));
+        stampFound = lines.at(1) == stamp;
+    }
+    QVERIFY2(stampFound, lines.at(1).toHex().constData());
+}
+
+QList<QByteArray> expectedSampleReport()
+{
+    return {
+        gb(u"记事本列表"),
+        {}, // time line
+        gb(u"总计: 3 完成: 1 未完成: 2"),
+        QByteArray(80, '-'),
+        {},
+        {},
+        gb(u"[ 状态: 未完成  优先级: 高 ]"),
+        QByteArray(80, '='),
+        gb(u"买牛奶"),
+        gb(u"还有面包"),
+        QByteArray(80, '='),
+        {},
+        gb(u"[ 状态: 完成  优先级: 低 ]"),
+        QByteArray(80, '='),
+        gb(u"写报告"),
+        QByteArray(80, '='),
+        {},
+        gb(u"[ 状态: 未完成  优先级: 最高 ]"),
+        QByteArray(80, '='),
+        {},
+        gb(u"没有标题"),
+        QByteArray(80, '='),
+    };
+}
+
+} // namespace
+
+void TestCli::exportToFile()
+{
+    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes());
+    const QByteArray notesBefore = readFile(file);
+    const QString out = path(QStringLiteral("report.txt"));
+    const QDateTime before = QDateTime::currentDateTime();
+    const CliRun result = run({QStringLiteral("export"), file, out});
+    const QDateTime after = QDateTime::currentDateTime();
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY(result.out.isEmpty());
+    verifyReport(readFile(out), expectedSampleReport(), before, after);
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(readFile(file), notesBefore);
+
+    // An empty list gives the first four lines only.
+    const QString empty = writeNotes(QStringLiteral("empty.qlt"), {});
+    const QDateTime emptyBefore = QDateTime::currentDateTime();
+    QCOMPARE(run({QStringLiteral("export"), empty, out}).exitCode, 0);
+    const QList<QByteArray> emptyLines = {
+        gb(u"记事本列表"), {}, gb(u"总计: 0 完成: 0 未完成: 0"), QByteArray(80, '-')};
+    verifyReport(readFile(out), emptyLines, emptyBefore, QDateTime::currentDateTime());
+}
+
+void TestCli::exportToStdout()
+{
+    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes(), gb(u"口令"));
+    const QDateTime before = QDateTime::currentDateTime();
+    const CliRun result = run({QStringLiteral("export"), QStringLiteral("--password-stdin"), file},
+                              QStringLiteral("口令\n").toUtf8());
+    const QDateTime after = QDateTime::currentDateTime();
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY(result.err.isEmpty());
+    verifyReport(result.out, expectedSampleReport(), before, after);
+}
+
+void TestCli::exportFailures()
+{
+    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes());
+    const QByteArray before = readFile(file);
+
+    const CliRun unwritable = run({QStringLiteral("export"), file, path(QStringLiteral("none/r.txt"))});
+    QCOMPARE(unwritable.exitCode, 2);
+    QCOMPARE(unwritable.err, errLine(u"无法导出文件。"));
+
+    // Reaching the notes file by another name must not overwrite it with its report.
+    const CliRun itself = run(
+        {QStringLiteral("export"), file, m_dir->path() + QStringLiteral("/./") + QStringLiteral("a.qlt")});
+    QCOMPARE(itself.exitCode, 2);
+    QCOMPARE(itself.err, errLine(u"不能把报告导出到记事本文件本身。"));
+    QCOMPARE(readFile(file), before);
+}
+
+void TestCli::passwdSetsPassword()
+{
+    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes(), {}, 42);
+    const CliRun set = run({QStringLiteral("passwd"), file, QStringLiteral("--password-stdin")},
+                           QStringLiteral("\n新密码1\n新密码1\n").toUtf8());
+    QCOMPARE(set.exitCode, 0);
+    QVERIFY(set.err.isEmpty());
+    QCOMPARE(readFile(file), QltFormat::write(sampleNotes(), gb(u"新密码1"), 42));
+
+    const CliRun listed = run({QStringLiteral("list"), file, QStringLiteral("--password-stdin")},
+                              QStringLiteral("新密码1\n").toUtf8());
+    QCOMPARE(listed.exitCode, 0);
+    QVERIFY(listed.out.startsWith(QStringLiteral("1. [ ] 高 买牛奶\n").toUtf8()));
+
+    // Without a terminal and without --password-stdin nothing is read and nothing is shown.
+    const CliRun noTerminal = run({QStringLiteral("list"), file}, QStringLiteral("新密码1\n").toUtf8());
+    QCOMPARE(noTerminal.exitCode, 2);
+    QVERIFY(noTerminal.out.isEmpty());
+    QCOMPARE(noTerminal.err, errLine(u"需要输入密码: 请在终端中运行，或使用 --password-stdin。"));
+}
+
+void TestCli::passwdChangesAndRemoves()
+{
+    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes(), gb(u"旧的"), 9);
+    CliRun result = run({QStringLiteral("passwd"), file, QStringLiteral("--password-stdin")},
+                        QStringLiteral("旧的\r\nnew pass\r\nnew pass\r\n").toUtf8());
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(readFile(file), QltFormat::write(sampleNotes(), "new pass", 9));
+
+    result = run({QStringLiteral("passwd"), file, QStringLiteral("--password-stdin")}, "new pass\n\n\n");
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(readFile(file), QltFormat::write(sampleNotes(), {}, 9));
+    QCOMPARE(run({QStringLiteral("list"), file}).exitCode, 0);
+}
+
+void TestCli::passwdAcceptsLimit_data()
+{
+    QTest::addColumn<QString>("password");
+    QTest::newRow("100 ASCII bytes") << QString(100, u'k');
+    QTest::newRow("50 Chinese characters") << QString(50, u'密');
+}
+
+void TestCli::passwdAcceptsLimit()
+{
+    QFETCH(QString, password);
+    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes());
+    const QByteArray lines = (u'\n' + password + u'\n' + password + u'\n').toUtf8();
+    const CliRun result = run({QStringLiteral("passwd"), file, QStringLiteral("--password-stdin")}, lines);
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(gb(password).size(), 100);
+    QCOMPARE(readFile(file), QltFormat::write(sampleNotes(), gb(password), 0));
+    const CliRun listed =
+        run({QStringLiteral("list"), file, QStringLiteral("--password-stdin")}, (password + u'\n').toUtf8());
+    QCOMPARE(listed.exitCode, 0);
+}
+
+void TestCli::passwdRefusals_data()
+{
+    QTest::addColumn<QString>("current");
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("message");
+    const auto s = [](const char* utf8) { return QString::fromUtf8(utf8); };
+    const QString tooLong = QString(101, u'x');
+    const QString tooLongChinese = QString(51, u'长');
+    const QString wrongOld = s("旧密码不正确。");
+    const QString differ = s("密码不匹配。");
+    const QString length = s("密码长度不能大于 100 位。");
+    QTest::newRow("old wrong") << s("Secret") << s("wrong\na\na\n") << wrongOld;
+    QTest::newRow("old differs in case") << s("Secret") << s("secret\na\na\n") << wrongOld;
+    QTest::newRow("old given for unprotected") << QString() << s("x\na\na\n") << wrongOld;
+    QTest::newRow("old empty for protected") << s("Secret") << s("\n\n\n") << wrongOld;
+    QTest::newRow("mismatch") << QString() << s("\nabc\nabc \n") << differ;
+    QTest::newRow("101 bytes") << s("Secret") << s("Secret\n") + tooLong + u'\n' + tooLong + u'\n' << length;
+    QTest::newRow("51 Chinese characters")
+        << QString() << u'\n' + tooLongChinese + u'\n' + tooLongChinese + u'\n' << length;
+    QTest::newRow("old checked before mismatch") << s("Secret") << s("bad\na\nb\n") << wrongOld;
+    QTest::newRow("mismatch before length")
+        << QString() << u'\n' + tooLong + u'\n' + tooLong + s("y\n") << differ;
+    QTest::newRow("repeat missing") << QString() << s("\nabc\n") << s("标准输入中缺少密码行。");
+}
+
+void TestCli::passwdRefusals()
+{
+    QFETCH(QString, current);
+    QFETCH(QString, input);
+    QFETCH(QString, message);
+    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes(), gb(current), 11);
+    const QByteArray before = readFile(file);
+    const CliRun result =
+        run({QStringLiteral("passwd"), file, QStringLiteral("--password-stdin")}, input.toUtf8());
+    QCOMPARE(result.exitCode, 2);
+    QCOMPARE(QString::fromUtf8(result.err), message + u'\n');
+    QCOMPARE(readFile(file), before);
+}
+
+void TestCli::wrongPassword_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("list") << QStringList{"list"};
+    QTest::newRow("list json") << QStringList{"list", "--json"};
+    QTest::newRow("show") << QStringList{"show", "1"};
+    QTest::newRow("export") << QStringList{"export"};
+    QTest::newRow("add") << QStringList{"add", "text"};
+    QTest::newRow("done") << QStringList{"done", "1"};
+    QTest::newRow("rm") << QStringList{"rm", "1"};
+}
+
+void TestCli::wrongPassword()
+{
+    QFETCH(QStringList, arguments);
+    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes(), gb(u"正确"));
+    const QByteArray before = readFile(file);
+    arguments.insert(1, file);
+    arguments.append(QStringLiteral("--password-stdin"));
+    for (const QString& typed : {QStringLiteral("错误\n"), QStringLiteral("\n"), QStringLiteral("正确 \n")}) {
+        const CliRun result = run(arguments, typed.toUtf8());
+        QCOMPARE(result.exitCode, 2);
+        QVERIFY(result.out.isEmpty());
+        QCOMPARE(result.err, errLine(u"密码不正确。"));
+        QCOMPARE(readFile(file), before);
+    }
+}
+
+void TestCli::passwordInputMissing()
+{
+    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes(), gb(u"pw"));
+    const QByteArray before = readFile(file);
+    const CliRun result =
+        run({QStringLiteral("add"), file, QStringLiteral("x"), QStringLiteral("--password-stdin")});
+    QCOMPARE(result.exitCode, 2);
+    QCOMPARE(result.err, errLine(u"标准输入中缺少密码行。"));
+    QCOMPARE(readFile(file), before);
+}
+
+void TestCli::unreadableFiles_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("message");
+    const QByteArray good = QltFormat::write(sampleNotes(), {}, 0);
+    const QString damaged = QStringLiteral("打开文件时发生错误。文件可能已损坏。");
+    QTest::newRow("record cut short") << good.first(good.size() - 3) << damaged;
+    QTest::newRow("fixed part cut short") << good.first(QltFormat::StreamOffset + 5) << damaged;
+    QTest::newRow("header cut short") << good.first(10) << damaged;
+    const QByteArray hugeRecord("\xff\xff\xff\xff\x01\x00\x00\x00", 8);
+    const QByteArray huge =
+        QltFormat::write({}, {}, 0) + SharedSrc::XORCrypt(hugeRecord, QByteArray(SharedSrc::DefaultKey));
+    QTest::newRow("TextLength near 2^32") << huge << damaged;
+    QTest::newRow("bad signature") << QByteArray("hello, this is not a notes file")
+                                   << QStringLiteral("这不是一个 Quillet 文件。");
+    QByteArray version2 = good;
+    version2[6] = 2;
+    QTest::newRow("version 2") << version2 << QStringLiteral("不兼容的文件版本 (2)");
+    QByteArray version258 = good;
+    version258[6] = 2;
+    version258[7] = 1;
+    QTest::newRow("version 258") << version258 << QStringLiteral("不兼容的文件版本 (258)");
+}
+
+void TestCli::unreadableFiles()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, message);
+    const QString file = path(QStringLiteral("bad.qlt"));
+    QVERIFY(writeFile(file, bytes));
+    const QString good = writeNotes(QStringLiteral("good.qlt"), sampleNotes());
+    const QByteArray goodBefore = readFile(good);
+    const QList<QStringList> calls = {
+        {"list", file},     {"show", file, "1"},    {"export", file},
+        {"add", file, "x"}, {"done", file, "1"},    {"rm", file, "1"},
+        {"passwd", file},   {"import", file, good}, {"import", good, file},
+    };
+    for (const QStringList& call : calls) {
+        const CliRun result = run(call, "\n\n\n");
+        QCOMPARE(result.exitCode, 2);
+        QVERIFY(result.out.isEmpty());
+        QCOMPARE(QString::fromUtf8(result.err), message + u'\n');
+        QCOMPARE(readFile(file), bytes);
+        QCOMPARE(readFile(good), goodBefore);
+    }
+}
+
+void TestCli::missingFile_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("list") << QStringList{"list"};
+    QTest::newRow("show") << QStringList{"show", "1"};
+    QTest::newRow("export") << QStringList{"export"};
+    QTest::newRow("done") << QStringList{"done", "1"};
+    QTest::newRow("rm") << QStringList{"rm", "1"};
+    QTest::newRow("passwd") << QStringList{"passwd"};
+}
+
+void TestCli::missingFile()
+{
+    QFETCH(QStringList, arguments);
+    const QString file = path(QStringLiteral("不在这里.qlt"));
+    arguments.insert(1, file);
+    const CliRun result = run(arguments);
+    QCOMPARE(result.exitCode, 2);
+    QCOMPARE(QString::fromUtf8(result.err), QStringLiteral("文件不存在:\n") + file + u'\n');
+    QVERIFY(!QFile::exists(file));
+}
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"

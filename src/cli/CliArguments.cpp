@@ -1,0 +1,132 @@
+#include "cli/CliArguments.h"
+
+#include "cli/CliErrors.h"
+
+#include <QSet>
+
+namespace {
+
+struct CommandSpec
+{
+    const char16_t* name;
+    CliCommand command;
+    qsizetype minOperands;
+    qsizetype maxOperands;
+};
+
+constexpr CommandSpec Commands[] = {
+    {u"list", CliCommand::List, 1, 1},     {u"show", CliCommand::Show, 2, 2},
+    {u"export", CliCommand::Export, 1, 2}, {u"add", CliCommand::Add, 2, 2},
+    {u"done", CliCommand::Done, 2, 2},     {u"rm", CliCommand::Remove, 2, 2},
+    {u"import", CliCommand::Import, 2, 2}, {u"passwd", CliCommand::Passwd, 1, 1},
+};
+
+constexpr QStringView PriorityPrefix = u"--priority=";
+
+const CommandSpec* findCommand(const QString& name)
+{
+    for (const CommandSpec& spec : Commands) {
+        if (name == QStringView(spec.name))
+            return &spec;
+    }
+    return nullptr;
+}
+
+int parsePriority(const QString& value)
+{
+    if (value.size() == 1 && value.front() >= u'0' && value.front() <= u'3')
+        return value.front().unicode() - u'0';
+    throw UsageError(QStringLiteral("--priority 只接受 0 到 3: ") + value);
+}
+
+void requireCommand(bool allowed, const QString& option)
+{
+    if (!allowed)
+        throw UsageError(QStringLiteral("此命令不接受选项 ") + option);
+}
+
+} // namespace
+
+CliRequest parseCliArguments(const QStringList& arguments)
+{
+    CliRequest request;
+    QStringList positional;
+    QSet<QString> options;
+    QString priorityValue;
+    bool optionsEnded = false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments.at(i);
+        if (optionsEnded || !argument.startsWith(u'-') || argument == u"-") {
+            positional.append(argument);
+        } else if (argument == u"--") {
+            optionsEnded = true;
+        } else if (argument == u"--help" || argument == u"-h") {
+            request.help = true;
+            return request;
+        } else if (argument == u"--json" || argument == u"--password-stdin" || argument == u"--done") {
+            options.insert(argument);
+        } else if (argument == u"--priority") {
+            if (i + 1 == arguments.size())
+                throw UsageError(QStringLiteral("--priority 后缺少优先级"));
+            options.insert(argument);
+            priorityValue = arguments.at(++i);
+        } else if (argument.startsWith(PriorityPrefix)) {
+            options.insert(QStringLiteral("--priority"));
+            priorityValue = argument.mid(PriorityPrefix.size());
+        } else {
+            throw UsageError(QStringLiteral("未知的选项 ") + argument);
+        }
+    }
+    if (positional.isEmpty())
+        throw UsageError(QStringLiteral("缺少命令"));
+    const CommandSpec* spec = findCommand(positional.front());
+    if (!spec)
+        throw UsageError(QStringLiteral("未知的命令 ") + positional.front());
+    request.command = spec->command;
+    request.operands = positional.mid(1);
+    if (request.operands.size() < spec->minOperands || request.operands.size() > spec->maxOperands)
+        throw UsageError(QStringLiteral("命令 ") + positional.front() + QStringLiteral(" 的参数个数不对"));
+
+    request.passwordStdin = options.contains(QStringLiteral("--password-stdin"));
+    request.json = options.contains(QStringLiteral("--json"));
+    requireCommand(!request.json || spec->command == CliCommand::List, QStringLiteral("--json"));
+    request.done = options.contains(QStringLiteral("--done"));
+    requireCommand(!request.done || spec->command == CliCommand::Add, QStringLiteral("--done"));
+    if (options.contains(QStringLiteral("--priority"))) {
+        requireCommand(spec->command == CliCommand::Add, QStringLiteral("--priority"));
+        request.priority = parsePriority(priorityValue);
+    }
+    return request;
+}
+
+QString cliUsageText()
+{
+    return QStringLiteral(
+        "用法: quillet-cli 命令 文件 [参数] [选项]\n"
+        "\n"
+        "命令:\n"
+        "  list FILE [--json]                       列出记事本: 序号、[x] 或 [ ]、优先级、标题\n"
+        "  show FILE N                              显示第 N 条记事本的全文 (从 1 开始计数)\n"
+        "  export FILE [OUT]                        把文本报告 (GB18030, CR LF) 写到 OUT 或标准输出\n"
+        "  add FILE TEXT [--priority 0-3] [--done]  添加一条记事本; FILE 不存在时新建\n"
+        "  done FILE N                              切换第 N 条记事本的完成标记\n"
+        "  rm FILE N                                删除第 N 条记事本\n"
+        "  import FILE OTHER                        把 OTHER 的记事本追加到 FILE 的末尾\n"
+        "  passwd FILE                              设置、更改或删除 FILE 的密码\n"
+        "\n"
+        "选项:\n"
+        "  --password-stdin  从标准输入读取密码, 每行一个, 不在终端上询问\n"
+        "  --json            (list) 输出一个 JSON 数组: {\"text\", \"priority\": 0-3, \"done\"}\n"
+        "  --priority N      (add) 优先级: 0 低, 1 标准 (默认), 2 高, 3 最高\n"
+        "  --done            (add) 标记为已完成\n"
+        "  -h, --help        显示本帮助\n"
+        "  --                其后的参数都不是选项 (用于以 \"-\" 开头的 TEXT)\n"
+        "\n"
+        "密码按以下顺序询问 (使用 --password-stdin 时每个密码占一行):\n"
+        "  import  先是 FILE 的密码 (FILE 有密码时), 然后是 OTHER 的密码 (OTHER 有密码时)\n"
+        "  passwd  旧密码 (文件没有密码时为空行), 新密码, 再次输入新密码;\n"
+        "          新密码为空时删除密码\n"
+        "  其他    FILE 的密码 (FILE 有密码时)\n"
+        "\n"
+        "退出状态: 0 成功, 1 用法错误, 2 失败\n");
+}

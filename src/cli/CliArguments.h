@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+enum class CliCommand
+{
+    List,
+    Show,
+    Export,
+    Add,
+    Done,
+    Remove,
+    Import,
+    Passwd,
+};
+
+// One call of quillet-cli, checked against the command's arguments and options.
+struct CliRequest
+{
+    bool help = false; // --help: nothing else is looked at
+    CliCommand command = CliCommand::List;
+    QStringList operands; // after the command name: FILE first
+    bool json = false;
+    bool passwordStdin = false;
+    int priority = 1;
+    bool done = false;
+};
+
+// `arguments` without the program name. Throws UsageError for anything that is not a valid call.
+CliRequest parseCliArguments(const QStringList& arguments);
+
+QString cliUsageText();
