@@ -41,7 +41,7 @@ int NotesModel::columnCount(const QModelIndex& parent) const
 
 QVariant NotesModel::data(const QModelIndex& index, int role) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+    if (!index.isValid() || index.model() != this || index.row() >= rowCount())
         return {};
     const Note& n = m_notes.at(index.row());
     switch (role) {
@@ -164,13 +164,17 @@ void NotesModel::clear()
 
 void NotesModel::sortNotes(const std::function<bool(const Note&, const Note&)>& lessThan)
 {
+    sortRows([&](int a, int b) { return lessThan(m_notes.at(a), m_notes.at(b)); });
+}
+
+void NotesModel::sortRows(const std::function<bool(int rowA, int rowB)>& lessThan)
+{
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
 
     // Sort row numbers rather than notes, so the old position of every note is known afterwards.
     std::vector<int> order(size_t(m_notes.size()));
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](int a, int b) { return lessThan(m_notes.at(a), m_notes.at(b)); });
+    std::stable_sort(order.begin(), order.end(), lessThan);
 
     std::vector<int> newRowOf(order.size());
     QList<Note> sorted;

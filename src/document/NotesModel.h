@@ -59,6 +59,8 @@ public:
     void clear();
     // Puts the notes in the given order once: `lessThan` is used by a stable sort.
     void sortNotes(const std::function<bool(const Note&, const Note&)>& lessThan);
+    // The same with a comparison of current row numbers, for callers that compute one sort key per row.
+    void sortRows(const std::function<bool(int rowA, int rowB)>& lessThan);
 
 private:
     void rowChanged(int row);
