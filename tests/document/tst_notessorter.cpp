@@ -1,0 +1,298 @@
+#include "document/NotesSorter.h"
+
+#include "document/NotesModel.h"
+#include "shared/AnsiText.h"
+
+#include <QAbstractItemModelTester>
+#include <QCollator>
+#include <QItemSelectionModel>
+#include <QLocale>
+#include <QRandomGenerator>
+#include <QTest>
+
+using NotesSorter::SortBy;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray gb(QStringView text)
+{
+    return AnsiText::fromUnicode(text);
+}
+
+Note makeNote(QStringView text, QStringView priority = u"标准")
+{
+    Note note;
+    note.text = gb(text);
+    note.priority = gb(priority);
+    return note;
+}
+
+QList<Note> notesOf(const QStringList& texts)
+{
+    QList<Note> notes;
+    for (const QString& text : texts)
+        notes.append(makeNote(text));
+    return notes;
+}
+
+QList<Note> notesWithPriorities(const QStringList& priorities)
+{
+    QList<Note> notes;
+    for (qsizetype i = 0; i < priorities.size(); ++i)
+        notes.append(makeNote(QStringLiteral("note %1").arg(i), priorities.at(i)));
+    return notes;
+}
+
+QStringList textsInOrder(const QList<Note>& notes, const QList<int>& rows)
+{
+    QStringList texts;
+    for (int row : rows)
+        texts.append(AnsiText::toUnicode(notes.at(row).text));
+    return texts;
+}
+
+QStringList modelTexts(const NotesModel& model)
+{
+    QStringList texts;
+    for (const Note& note : model.notes())
+        texts.append(AnsiText::toUnicode(note.text));
+    return texts;
+}
+
+} // namespace
+
+class TestNotesSorter : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+
+    void getValue_data();
+    void getValue();
+
+    void byText_data();
+    void byText();
+    void byTextComparesOnlyTheFirstLine();
+    void byTextAgreesWithTheCollatorOnManyNotes();
+
+    void byPriority_data();
+    void byPriority();
+
+    void emptyAndSingleLists_data();
+    void emptyAndSingleLists();
+
+    void sortReordersTheModelOnce();
+    void selectionFollowsItsNote();
+};
+
+void TestNotesSorter::initTestCase()
+{
+    // main() chose the user locale; the expected orders below are those of its collation.
+    QCOMPARE(QLocale::system().name(), QStringLiteral("zh_CN"));
+}
+
+void TestNotesSorter::getValue_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<int>("rank");
+
+    QTest::newRow("低") << gb(u"低") << 1;
+    QTest::newRow("标准") << gb(u"标准") << 2;
+    QTest::newRow("高") << gb(u"高") << 3;
+    QTest::newRow("最高") << gb(u"最高") << 4;
+    QTest::newRow("empty") << QByteArray() << 0;
+    QTest::newRow("other name") << gb(u"紧急") << 0;
+    QTest::newRow("trailing blank") << gb(u"标准 ") << 0;
+    QTest::newRow("same name in UTF-8") << QStringLiteral("最高").toUtf8() << 0;
+    QTest::newRow("English") << QByteArray("High") << 0;
+}
+
+void TestNotesSorter::getValue()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(int, rank);
+    QCOMPARE(NotesSorter::GetValue(name), rank);
+}
+
+void TestNotesSorter::byText_data()
+{
+    QTest::addColumn<QStringList>("texts");
+    QTest::addColumn<bool>("ascending");
+    QTest::addColumn<QStringList>("expected");
+
+    // Code point order would put "Banana" first.
+    QTest::newRow("Latin ascending") << QStringList{u"cherry"_s, u"Banana"_s, u"apple"_s} << true
+                                     << QStringList{u"apple"_s, u"Banana"_s, u"cherry"_s};
+    QTest::newRow("Latin descending") << QStringList{u"apple"_s, u"cherry"_s, u"Banana"_s} << false
+                                      << QStringList{u"cherry"_s, u"Banana"_s, u"apple"_s};
+    // Pinyin: an, bei, shang; code points would give 上 U+4E0A, 北 U+5317, 安 U+5B89.
+    QTest::newRow("Chinese ascending") << QStringList{u"北京"_s, u"上海"_s, u"安徽"_s} << true
+                                       << QStringList{u"安徽"_s, u"北京"_s, u"上海"_s};
+    QTest::newRow("Chinese descending") << QStringList{u"北京"_s, u"安徽"_s, u"上海"_s} << false
+                                        << QStringList{u"上海"_s, u"北京"_s, u"安徽"_s};
+    // Case is not folded: the two spellings are not equal, so their input order does not survive.
+    QTest::newRow("case ascending") << QStringList{u"ABC"_s, u"abc"_s} << true
+                                    << QStringList{u"abc"_s, u"ABC"_s};
+    QTest::newRow("case descending") << QStringList{u"abc"_s, u"ABC"_s} << false
+                                     << QStringList{u"ABC"_s, u"abc"_s};
+    QTest::newRow("empty caption first") << QStringList{u"b"_s, u""_s, u"\r\nonly a body"_s, u"a"_s} << true
+                                         << QStringList{u""_s, u"\r\nonly a body"_s, u"a"_s, u"b"_s};
+    QTest::newRow("equal captions keep their order, descending too")
+        << QStringList{u"x 1"_s, u"same\r\nfirst"_s, u"x 2"_s, u"same\r\nsecond"_s} << false
+        << QStringList{u"x 2"_s, u"x 1"_s, u"same\r\nfirst"_s, u"same\r\nsecond"_s};
+}
+
+void TestNotesSorter::byText()
+{
+    QFETCH(QStringList, texts);
+    QFETCH(bool, ascending);
+    QFETCH(QStringList, expected);
+
+    const QList<Note> notes = notesOf(texts);
+    QCOMPARE(textsInOrder(notes, NotesSorter::sortedRows(notes, SortBy::Text, ascending)), expected);
+}
+
+void TestNotesSorter::byTextComparesOnlyTheFirstLine()
+{
+    const QList<Note> notes = notesOf({u"b\r\nzzz"_s, u"b\r\naaa"_s, u"a\r\nzzz"_s, u"b"_s});
+    QCOMPARE(NotesSorter::sortedRows(notes, SortBy::Text, true), (QList<int>{2, 0, 1, 3}));
+    QCOMPARE(NotesSorter::sortedRows(notes, SortBy::Text, false), (QList<int>{0, 1, 3, 2}));
+}
+
+// Each caption's key is computed once; the resulting order must still be the collator's own, for mixed
+// scripts, broken bytes and captions that differ only in case.
+void TestNotesSorter::byTextAgreesWithTheCollatorOnManyNotes()
+{
+    QRandomGenerator random(4711);
+    const QString alphabet = QStringLiteral("aAbBzZ09 -_北京上海安徽中文éÉ");
+    QList<Note> notes;
+    for (int i = 0; i < 3000; ++i) {
+        QString text;
+        const int length = random.bounded(6);
+        for (int j = 0; j < length; ++j)
+            text.append(alphabet.at(random.bounded(int(alphabet.size()))));
+        Note note = makeNote(text + u"\r\nbody "_s + QString::number(i));
+        if (i % 97 == 0)
+            note.text.prepend("\xFF\x81"); // bytes no character is made of
+        notes.append(note);
+    }
+
+    QCollator collator(QLocale::system());
+    collator.setCaseSensitivity(Qt::CaseSensitive);
+    const auto caption = [&](int row) {
+        const QByteArray& text = notes.at(row).text;
+        return AnsiText::toUnicode(text.left(text.indexOf('\r')));
+    };
+    for (bool ascending : {true, false}) {
+        const QList<int> rows = NotesSorter::sortedRows(notes, SortBy::Text, ascending);
+        QCOMPARE(rows.size(), notes.size());
+        QList<int> sortedCopy = rows;
+        std::sort(sortedCopy.begin(), sortedCopy.end());
+        QVERIFY(std::adjacent_find(sortedCopy.begin(), sortedCopy.end()) == sortedCopy.end());
+        for (qsizetype i = 1; i < rows.size(); ++i) {
+            const int order = collator.compare(caption(rows.at(i - 1)), caption(rows.at(i)));
+            QVERIFY2(ascending ? order <= 0 : order >= 0,
+                     qPrintable(caption(rows.at(i - 1)) + u" | "_s + caption(rows.at(i))));
+            if (order == 0)
+                QVERIFY2(rows.at(i - 1) < rows.at(i), "equal captions keep their order");
+        }
+    }
+}
+
+void TestNotesSorter::byPriority_data()
+{
+    QTest::addColumn<QStringList>("priorities");
+    QTest::addColumn<bool>("ascending");
+    QTest::addColumn<QList<int>>("expected");
+
+    const QStringList mixed{u"低"_s, u"紧急"_s, u"最高"_s, u"标准"_s, u"高"_s};
+    QTest::newRow("ascending puts the highest first, unknown last")
+        << mixed << true << QList<int>{2, 4, 3, 0, 1};
+    QTest::newRow("descending puts unknown first, the highest last")
+        << mixed << false << QList<int>{1, 0, 3, 4, 2};
+    const QStringList ties{u"高"_s, u"低"_s, u"高"_s, u""_s, u"低"_s, u"x"_s};
+    QTest::newRow("ties keep their order, ascending") << ties << true << QList<int>{0, 2, 1, 4, 3, 5};
+    QTest::newRow("ties keep their order, descending") << ties << false << QList<int>{3, 5, 1, 4, 0, 2};
+}
+
+void TestNotesSorter::byPriority()
+{
+    QFETCH(QStringList, priorities);
+    QFETCH(bool, ascending);
+    QFETCH(QList<int>, expected);
+
+    const QList<Note> notes = notesWithPriorities(priorities);
+    QCOMPARE(NotesSorter::sortedRows(notes, SortBy::Priority, ascending), expected);
+}
+
+void TestNotesSorter::emptyAndSingleLists_data()
+{
+    QTest::addColumn<int>("by");
+    QTest::addColumn<bool>("ascending");
+    QTest::newRow("text ascending") << int(SortBy::Text) << true;
+    QTest::newRow("text descending") << int(SortBy::Text) << false;
+    QTest::newRow("priority ascending") << int(SortBy::Priority) << true;
+    QTest::newRow("priority descending") << int(SortBy::Priority) << false;
+}
+
+void TestNotesSorter::emptyAndSingleLists()
+{
+    QFETCH(int, by);
+    QFETCH(bool, ascending);
+
+    QVERIFY(NotesSorter::sortedRows({}, SortBy(by), ascending).isEmpty());
+    QCOMPARE(NotesSorter::sortedRows(notesOf({u"only"_s}), SortBy(by), ascending), QList<int>{0});
+
+    NotesModel model;
+    NotesSorter::sort(model, SortBy(by), ascending);
+    QCOMPARE(model.rowCount(), 0);
+    model.appendNotes(notesOf({u"only"_s}));
+    NotesSorter::sort(model, SortBy(by), ascending);
+    QCOMPARE(modelTexts(model), QStringList{u"only"_s});
+}
+
+void TestNotesSorter::sortReordersTheModelOnce()
+{
+    NotesModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    model.appendNotes({makeNote(u"b", u"低"), makeNote(u"c", u"最高"), makeNote(u"a", u"高")});
+
+    NotesSorter::sort(model, SortBy::Text, true);
+    QCOMPARE(modelTexts(model), (QStringList{u"a"_s, u"b"_s, u"c"_s}));
+    NotesSorter::sort(model, SortBy::Priority, true);
+    QCOMPARE(modelTexts(model), (QStringList{u"c"_s, u"a"_s, u"b"_s}));
+    NotesSorter::sort(model, SortBy::Text, false);
+    QCOMPARE(modelTexts(model), (QStringList{u"c"_s, u"b"_s, u"a"_s}));
+
+    // The list is not kept sorted: a later insert stays where it was put.
+    model.insertNote(0, makeNote(u"z"));
+    QCOMPARE(modelTexts(model), (QStringList{u"z"_s, u"c"_s, u"b"_s, u"a"_s}));
+}
+
+void TestNotesSorter::selectionFollowsItsNote()
+{
+    NotesModel model;
+    model.appendNotes(notesOf({u"c"_s, u"a"_s, u"b"_s}));
+    QItemSelectionModel selection(&model);
+    selection.setCurrentIndex(model.index(0, 0),
+                              QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+
+    NotesSorter::sort(model, SortBy::Text, true);
+
+    QCOMPARE(selection.currentIndex().row(), 2);
+    QCOMPARE(selection.selectedRows().size(), 1);
+    QCOMPARE(selection.selectedRows().constFirst().data(NotesModel::TextRole).toByteArray(), gb(u"c"));
+}
+
+int main(int argc, char** argv)
+{
+    // The user locale decides the collation; fix it before Qt first reads it.
+    qputenv("LC_ALL", "zh_CN.UTF-8");
+    QCoreApplication app(argc, argv);
+    TestNotesSorter test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_notessorter.moc"
