@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What the program asks of the desktop: start a program, show a document or a folder.
+namespace Desktop {
+
+// Starts `program` as a new, independent process. False when it could not be started.
+bool startDetached(const QString& program, const QStringList& arguments = {});
+
+// Opens a document with the desktop's viewer for its type. False when the file does not exist or no
+// viewer could be started for it.
+bool openDocument(const QString& path);
+
+// Shows a folder in the desktop's file browser. False when the folder does not exist or nothing opens it.
+bool openFolder(const QString& path);
+
+} // namespace Desktop

@@ -1,0 +1,65 @@
+#include "platform/Desktop.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestDesktop : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void startDetachedRefusesWhatIsNotAProgram_data();
+    void startDetachedRefusesWhatIsNotAProgram();
+    void startDetachedStartsAProgram();
+    void openDocumentReportsAMissingFile();
+    void openFolderReportsAMissingFolder();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestDesktop::startDetachedRefusesWhatIsNotAProgram_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("create");
+    QTest::newRow("missing") << QStringLiteral("missing") << false;
+    QTest::newRow("not executable") << QStringLiteral("plain.txt") << true;
+    // A bare name must not be looked up in PATH.
+    QTest::newRow("bare name") << QStringLiteral("true") << false;
+}
+
+void TestDesktop::startDetachedRefusesWhatIsNotAProgram()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, create);
+    QVERIFY(m_dir.isValid());
+    QString path = name;
+    if (create) {
+        path = m_dir.filePath(name);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("not a program\n");
+    }
+    QVERIFY(!Desktop::startDetached(path));
+}
+
+void TestDesktop::startDetachedStartsAProgram()
+{
+    QVERIFY(QFile::exists(QStringLiteral("/bin/true")));
+    QVERIFY(Desktop::startDetached(QStringLiteral("/bin/true")));
+}
+
+void TestDesktop::openDocumentReportsAMissingFile()
+{
+    QVERIFY(!Desktop::openDocument(m_dir.filePath(QStringLiteral("Quillet.chm"))));
+    QVERIFY(!Desktop::openDocument(m_dir.path())); // a folder is not a document
+}
+
+void TestDesktop::openFolderReportsAMissingFolder()
+{
+    QVERIFY(!Desktop::openFolder(m_dir.filePath(QStringLiteral("gone"))));
+}
+
+QTEST_GUILESS_MAIN(TestDesktop)
+#include "tst_desktop.moc"
