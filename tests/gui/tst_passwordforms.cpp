@@ -1,0 +1,478 @@
+#include "forms/DocumentHost.h"
+#include "forms/EnterPassFormU.h"
+#include "forms/MessageBox.h"
+#include "forms/SettPassFormU.h"
+#include "shared/AnsiText.h"
+#include "shared/Cipher.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString WrongOld = QStringLiteral("旧密码不正确。");
+const QString Mismatch = QStringLiteral("密码不匹配。");
+const QString TooLong = QStringLiteral("密码长度不能大于 100 位。");
+const QString WrongPassword = QStringLiteral("密码不正确。");
+
+// The main window as the set-password dialog sees it, noting every call in order.
+class RecordingHost : public DocumentHost
+{
+public:
+    RecordingHost()
+    {
+        QFont font(QStringLiteral("Noto Sans CJK SC"));
+        font.setPointSize(13);
+        window.setFont(font);
+        QPixmap pixmap(16, 16);
+        pixmap.fill(Qt::darkYellow);
+        icon = QIcon(pixmap);
+    }
+
+    QWidget* hostWindow() override { return &window; }
+    QIcon image(int index) const override
+    {
+        imagesAsked.append(index);
+        return icon;
+    }
+    QByteArray Password() const override { return password; }
+    void setPassword(const QByteArray& value) override
+    {
+        calls << QStringLiteral("setPassword");
+        password = value;
+    }
+    QString FileName() const override { return fileName; }
+    void SetModified(bool value) override { calls << QStringLiteral("SetModified(%1)").arg(value); }
+    void SetFileInfo(const QString& name) override { calls << QStringLiteral("SetFileInfo(%1)").arg(name); }
+
+    QWidget window;
+    QIcon icon;
+    QByteArray password;
+    QString fileName = QStringLiteral("/notes/list.qlt");
+    QStringList calls;
+    mutable QList<int> imagesAsked;
+};
+
+QString repeated(const QString& text, int count)
+{
+    return text.repeated(count);
+}
+
+} // namespace
+
+class TestPasswordForms : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    // set password
+    void setPass_layout();
+    void setPass_accessKeysAndTabOrder();
+    void setPass_checks_data();
+    void setPass_checks();
+    void setPass_enterConfirms();
+    void setPass_cancelChangesNothing_data();
+    void setPass_cancelChangesNothing();
+
+    // enter password
+    void enterPass_layout();
+    void enterPass_check_data();
+    void enterPass_check();
+    void enterPass_unlimitedTries();
+    void enterPass_prefillAndBytes();
+    void enterPass_cancel();
+    void enterPass_placement();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestPasswordForms::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    qputenv("QUILLET_APPDIR", QFile::encodeName(m_dir.path()));
+}
+
+void TestPasswordForms::init()
+{
+    MessageBox::takeShown();
+}
+
+void TestPasswordForms::cleanup()
+{
+    // A refusal that was not expected would have used an answer up; one left over means a box that
+    // should have come did not.
+    QVERIFY(!MessageBox::hasPendingAnswers());
+    MessageBox::setNextAnswers({});
+    while (QWidget* modal = QApplication::activeModalWidget())
+        modal->close();
+}
+
+void TestPasswordForms::setPass_layout()
+{
+    RecordingHost host;
+    TSetPassForm form(host);
+    QCOMPARE(form.windowTitle(), QStringLiteral("设置密码"));
+    QCOMPARE(form.size(), QSize(273, 198));
+    QCOMPARE(form.minimumSize(), form.maximumSize());
+    QVERIFY(form.windowFlags().testFlag(Qt::WindowCloseButtonHint));
+    QVERIFY(!form.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    QVERIFY(!form.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    QCOMPARE(form.parentWidget(), &host.window);
+    QCOMPARE(form.font(), host.window.font());
+    QCOMPARE(host.imagesAsked, QList<int>{6});
+    QCOMPARE(form.windowIcon().cacheKey(), host.icon.cacheKey());
+
+    QCOMPARE(form.Label3->text(), QStringLiteral("旧密码(&P)"));
+    QCOMPARE(form.Label1->text(), QStringLiteral("新密码(&N)"));
+    QCOMPARE(form.Label2->text(), QStringLiteral("再次输入新密码(&R)"));
+    QCOMPARE(form.Label3->buddy(), form.OldPass);
+    QCOMPARE(form.Label1->buddy(), form.NewPass);
+    QCOMPARE(form.Label2->buddy(), form.RePass);
+    QCOMPARE(form.OldPass->geometry().topLeft(), QPoint(64, 32));
+    QCOMPARE(form.NewPass->geometry().topLeft(), QPoint(64, 80));
+    QCOMPARE(form.RePass->geometry().topLeft(), QPoint(64, 128));
+    QCOMPARE(form.RePass->width(), 193);
+    QCOMPARE(form.Image1->geometry(), QRect(8, 16, 48, 48));
+    QCOMPARE(form.Bevel1->frameShape(), QFrame::HLine);
+    QCOMPARE(form.OkBtn->geometry(), QRect(102, 168, 75, 25));
+    QCOMPARE(form.CancelBtn->geometry(), QRect(182, 168, 75, 25));
+    QCOMPARE(form.OkBtn->text(), QStringLiteral("确定(&O)"));
+    QCOMPARE(form.CancelBtn->text(), QStringLiteral("取消(&C)"));
+    QVERIFY(form.OkBtn->isDefault());
+
+    for (QLineEdit* box : {form.OldPass, form.NewPass, form.RePass}) {
+        QVERIFY(box->text().isEmpty());
+        QCOMPARE(box->echoMode(), QLineEdit::Password);
+    }
+    form.show();
+    form.NewPass->setText(QStringLiteral("ab汉"));
+    QCOMPARE(form.NewPass->displayText(), QStringLiteral("***"));
+}
+
+void TestPasswordForms::setPass_accessKeysAndTabOrder()
+{
+    RecordingHost host;
+    TSetPassForm form(host);
+    form.show();
+    QApplication::setActiveWindow(&form);
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+
+    form.OkBtn->setFocus();
+    QTest::keyClick(&form, Qt::Key_R, Qt::AltModifier);
+    QTRY_COMPARE(QApplication::focusWidget(), form.RePass);
+    QTest::keyClick(&form, Qt::Key_N, Qt::AltModifier);
+    QTRY_COMPARE(QApplication::focusWidget(), form.NewPass);
+    QTest::keyClick(&form, Qt::Key_P, Qt::AltModifier);
+    QTRY_COMPARE(QApplication::focusWidget(), form.OldPass);
+
+    const QList<QWidget*> order{form.NewPass, form.RePass, form.OkBtn, form.CancelBtn, form.OldPass};
+    for (QWidget* next : order) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), next);
+    }
+}
+
+void TestPasswordForms::setPass_checks_data()
+{
+    QTest::addColumn<QByteArray>("current");
+    QTest::addColumn<QString>("oldPass");
+    QTest::addColumn<QString>("newPass");
+    QTest::addColumn<QString>("rePass");
+    QTest::addColumn<QString>("refusal"); // empty: accepted
+
+    const QByteArray secret("secret");
+    const QString a100 = repeated(QStringLiteral("a"), 100);
+    const QString a101 = repeated(QStringLiteral("a"), 101);
+
+    QTest::newRow("first password") << QByteArray() << QString() << QStringLiteral("abc")
+                                    << QStringLiteral("abc") << QString();
+    QTest::newRow("wrong old first") << secret << QStringLiteral("wrong") << a101 << QStringLiteral("x")
+                                     << WrongOld;
+    QTest::newRow("old differs in case")
+        << secret << QStringLiteral("Secret") << QStringLiteral("n") << QStringLiteral("n") << WrongOld;
+    QTest::newRow("old typed without a password")
+        << QByteArray() << QStringLiteral("x") << QStringLiteral("n") << QStringLiteral("n") << WrongOld;
+    QTest::newRow("old left empty with a password")
+        << secret << QString() << QStringLiteral("n") << QStringLiteral("n") << WrongOld;
+    QTest::newRow("mismatch before length") << secret << QStringLiteral("secret") << a101 << a100 << Mismatch;
+    QTest::newRow("trailing blank") << QByteArray() << QString() << QStringLiteral("abc")
+                                    << QStringLiteral("abc ") << Mismatch;
+    QTest::newRow("repeat empty") << QByteArray() << QString() << QStringLiteral("abc") << QString()
+                                  << Mismatch;
+    QTest::newRow("101 bytes") << QByteArray() << QString() << a101 << a101 << TooLong;
+    QTest::newRow("51 Chinese characters") << QByteArray() << QString() << repeated(QStringLiteral("汉"), 51)
+                                           << repeated(QStringLiteral("汉"), 51) << TooLong;
+    QTest::newRow("100 bytes") << QByteArray() << QString() << a100 << a100 << QString();
+    QTest::newRow("50 Chinese characters") << QByteArray() << QString() << repeated(QStringLiteral("汉"), 50)
+                                           << repeated(QStringLiteral("汉"), 50) << QString();
+    QTest::newRow("removal") << secret << QStringLiteral("secret") << QString() << QString() << QString();
+    QTest::newRow("same again") << secret << QStringLiteral("secret") << QStringLiteral("secret")
+                                << QStringLiteral("secret") << QString();
+    QTest::newRow("Chinese old password")
+        << AnsiText::fromUnicode(QStringLiteral("密码")) << QStringLiteral("密码") << QStringLiteral("新")
+        << QStringLiteral("新") << QString();
+    QTest::newRow("character outside GBK")
+        << QByteArray() << QString() << QStringLiteral("😀") << QStringLiteral("😀") << QString();
+}
+
+void TestPasswordForms::setPass_checks()
+{
+    QFETCH(QByteArray, current);
+    QFETCH(QString, oldPass);
+    QFETCH(QString, newPass);
+    QFETCH(QString, rePass);
+    QFETCH(QString, refusal);
+
+    RecordingHost host;
+    host.password = current;
+    TSetPassForm form(host);
+    form.show();
+    form.OldPass->setText(oldPass);
+    form.NewPass->setText(newPass);
+    form.RePass->setText(rePass);
+    if (!refusal.isEmpty())
+        MessageBox::setNextAnswers({QMessageBox::Ok});
+    QTest::mouseClick(form.OkBtn, Qt::LeftButton);
+
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    if (refusal.isEmpty()) {
+        QVERIFY(shown.isEmpty());
+        QCOMPARE(form.result(), int(QDialog::Accepted));
+        QVERIFY(!form.isVisible());
+        QCOMPARE(host.password, AnsiText::fromUnicode(newPass));
+        QCOMPARE(host.calls, (QStringList{QStringLiteral("setPassword"), QStringLiteral("SetModified(1)"),
+                                          QStringLiteral("SetFileInfo(/notes/list.qlt)")}));
+        return;
+    }
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown[0].caption, QStringLiteral("错误"));
+    QCOMPARE(shown[0].icon, QMessageBox::Critical);
+    QCOMPARE(shown[0].text, refusal);
+    QVERIFY(form.isVisible());
+    QCOMPARE(form.result(), int(QDialog::Rejected));
+    QVERIFY(host.calls.isEmpty());
+    QCOMPARE(host.password, current);
+    // Everything typed is still there for another try.
+    QCOMPARE(form.OldPass->text(), oldPass);
+    QCOMPARE(form.NewPass->text(), newPass);
+    QCOMPARE(form.RePass->text(), rePass);
+}
+
+void TestPasswordForms::setPass_enterConfirms()
+{
+    RecordingHost host;
+    TSetPassForm form(host);
+    form.show();
+    QApplication::setActiveWindow(&form);
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    form.NewPass->setFocus();
+    QTest::keyClicks(form.NewPass, QStringLiteral("key"));
+    form.RePass->setFocus();
+    QTest::keyClicks(form.RePass, QStringLiteral("key"));
+    QTest::keyClick(form.RePass, Qt::Key_Return);
+    QCOMPARE(form.result(), int(QDialog::Accepted));
+    QCOMPARE(host.password, QByteArray("key"));
+}
+
+void TestPasswordForms::setPass_cancelChangesNothing_data()
+{
+    QTest::addColumn<int>("how");
+    QTest::newRow("Cancel button") << 0;
+    QTest::newRow("Esc") << 1;
+    QTest::newRow("close box") << 2;
+}
+
+void TestPasswordForms::setPass_cancelChangesNothing()
+{
+    QFETCH(int, how);
+    RecordingHost host;
+    host.password = "secret";
+    TSetPassForm form(host);
+    form.show();
+    QApplication::setActiveWindow(&form);
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    form.OldPass->setText(QStringLiteral("secret"));
+    form.NewPass->setText(QStringLiteral("new"));
+    form.RePass->setText(QStringLiteral("new"));
+    if (how == 0)
+        QTest::mouseClick(form.CancelBtn, Qt::LeftButton);
+    else if (how == 1)
+        QTest::keyClick(form.RePass, Qt::Key_Escape);
+    else
+        form.close();
+    QVERIFY(!form.isVisible());
+    QCOMPARE(form.result(), int(QDialog::Rejected));
+    QVERIFY(host.calls.isEmpty());
+    QCOMPARE(host.password, QByteArray("secret"));
+}
+
+void TestPasswordForms::enterPass_layout()
+{
+    QWidget owner;
+    QFont font(QStringLiteral("Noto Sans CJK SC"));
+    font.setPointSize(15);
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::cyan);
+    const QIcon icon(pixmap);
+
+    TEnterPassForm form(&owner, font, icon);
+    QCOMPARE(form.windowTitle(), QStringLiteral("输入密码"));
+    QCOMPARE(form.size(), QSize(305, 142));
+    QCOMPARE(form.minimumSize(), form.maximumSize());
+    QVERIFY(!form.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    QCOMPARE(form.parentWidget(), &owner);
+    QCOMPARE(form.font(), font);
+    QCOMPARE(form.windowIcon().cacheKey(), icon.cacheKey());
+    QCOMPARE(form.Label2->text(), QStringLiteral("该文件有密码保护，请输入密码。"));
+    QCOMPARE(form.Label1->text(), QStringLiteral("密码(&P)"));
+    QCOMPARE(form.Label1->buddy(), form.Pass);
+    QCOMPARE(form.Pass->geometry().topLeft(), QPoint(64, 56));
+    QCOMPARE(form.Pass->width(), 225);
+    QCOMPARE(form.Pass->echoMode(), QLineEdit::Password);
+    QCOMPARE(form.Image1->geometry(), QRect(8, 40, 48, 48));
+    QCOMPARE(form.OkBtn->geometry(), QRect(134, 112, 75, 25));
+    QCOMPARE(form.CancelBtn->geometry(), QRect(214, 112, 75, 25));
+    QVERIFY(form.OkBtn->isDefault());
+    QCOMPARE(form.CancelBtn->text(), QStringLiteral("取消(&C)"));
+    form.show();
+    form.Pass->setText(QStringLiteral("pw"));
+    QCOMPARE(form.Pass->displayText(), QStringLiteral("**"));
+}
+
+void TestPasswordForms::enterPass_check_data()
+{
+    QTest::addColumn<QByteArray>("filePassword");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("accepted");
+
+    QTest::newRow("right") << QByteArray("secret") << QStringLiteral("secret") << true;
+    QTest::newRow("other case") << QByteArray("secret") << QStringLiteral("Secret") << false;
+    QTest::newRow("prefix") << QByteArray("secret") << QStringLiteral("secre") << false;
+    QTest::newRow("longer") << QByteArray("secret") << QStringLiteral("secret1") << false;
+    QTest::newRow("empty") << QByteArray("secret") << QString() << false;
+    QTest::newRow("empty for an empty check") << QByteArray() << QString() << false;
+    QTest::newRow("Chinese") << AnsiText::fromUnicode(QStringLiteral("密码")) << QStringLiteral("密码")
+                             << true;
+    QTest::newRow("100 bytes") << QByteArray(100, 'z') << QStringLiteral("z").repeated(100) << true;
+}
+
+void TestPasswordForms::enterPass_check()
+{
+    QFETCH(QByteArray, filePassword);
+    QFETCH(QString, typed);
+    QFETCH(bool, accepted);
+
+    QWidget owner;
+    TEnterPassForm form(&owner, owner.font(), QIcon());
+    form.setStoredCheck(SharedSrc::CreateDecryptCheck(filePassword));
+    form.show();
+    form.Pass->setText(typed);
+    if (!accepted)
+        MessageBox::setNextAnswers({QMessageBox::Ok});
+    QTest::mouseClick(form.OkBtn, Qt::LeftButton);
+
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    if (accepted) {
+        QVERIFY(shown.isEmpty());
+        QCOMPARE(form.result(), int(QDialog::Accepted));
+        QVERIFY(!form.isVisible());
+        QCOMPARE(form.password(), filePassword);
+        return;
+    }
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown[0].caption, QStringLiteral("错误"));
+    QCOMPARE(shown[0].text, WrongPassword);
+    QVERIFY(form.isVisible());
+    QCOMPARE(form.Pass->text(), typed);
+}
+
+void TestPasswordForms::enterPass_unlimitedTries()
+{
+    QWidget owner;
+    TEnterPassForm form(&owner, owner.font(), QIcon());
+    form.setStoredCheck(SharedSrc::CreateDecryptCheck("open sesame"));
+    form.show();
+    const int tries = 12;
+    for (int i = 0; i < tries; ++i) {
+        MessageBox::setNextAnswers({QMessageBox::Ok});
+        form.Pass->setText(QStringLiteral("guess %1").arg(i));
+        QTest::mouseClick(form.OkBtn, Qt::LeftButton);
+        QVERIFY(form.isVisible());
+    }
+    QCOMPARE(MessageBox::takeShown().size(), tries);
+    form.Pass->setText(QStringLiteral("open sesame"));
+    QTest::mouseClick(form.OkBtn, Qt::LeftButton);
+    QCOMPARE(form.result(), int(QDialog::Accepted));
+    QVERIFY(MessageBox::takeShown().isEmpty());
+}
+
+void TestPasswordForms::enterPass_prefillAndBytes()
+{
+    QWidget owner;
+    TEnterPassForm form(&owner, owner.font(), QIcon());
+    const QByteArray bytes = AnsiText::fromUnicode(QStringLiteral("口令€"));
+    form.setPassword(bytes);
+    QCOMPARE(form.Pass->text(), QStringLiteral("口令€"));
+    QCOMPARE(form.password(), bytes);
+
+    // Only the four check bytes of the file are kept.
+    form.setStoredCheck("abcdefgh");
+    QCOMPARE(form.StoredCheck(), QByteArray("abcd"));
+
+    // A pre-filled right password is accepted as it stands.
+    form.setStoredCheck(SharedSrc::CreateDecryptCheck(bytes));
+    form.show();
+    QTest::mouseClick(form.OkBtn, Qt::LeftButton);
+    QCOMPARE(form.result(), int(QDialog::Accepted));
+}
+
+void TestPasswordForms::enterPass_cancel()
+{
+    QWidget owner;
+    TEnterPassForm form(&owner, owner.font(), QIcon());
+    form.setStoredCheck(SharedSrc::CreateDecryptCheck("pw"));
+    form.show();
+    QApplication::setActiveWindow(&form);
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    form.Pass->setText(QStringLiteral("pw"));
+    QTest::mouseClick(form.CancelBtn, Qt::LeftButton);
+    QCOMPARE(form.result(), int(QDialog::Rejected));
+
+    form.show();
+    QTest::keyClick(form.Pass, Qt::Key_Escape);
+    QVERIFY(!form.isVisible());
+    QCOMPARE(form.result(), int(QDialog::Rejected));
+}
+
+void TestPasswordForms::enterPass_placement()
+{
+    QWidget owner;
+    owner.setGeometry(40, 30, 500, 400);
+    owner.show();
+
+    TEnterPassForm over(&owner, owner.font(), QIcon());
+    over.show();
+    // Centring rounds halves either way.
+    QVERIFY((over.geometry().center() - owner.geometry().center()).manhattanLength() <= 1);
+
+    TEnterPassForm centred(&owner, owner.font(), QIcon());
+    centred.centerOnScreen();
+    centred.show();
+    const QRect screen = owner.screen()->availableGeometry();
+    QVERIFY(screen.center() != owner.geometry().center());
+    QVERIFY((centred.frameGeometry().center() - screen.center()).manhattanLength() <= 1);
+}
+
+QTEST_MAIN(TestPasswordForms)
+#include "tst_passwordforms.moc"
