@@ -10,6 +10,10 @@ QUILLET_PACKAGES=(
     fonts-noto-cjk
 )
 
+# Only scripts/fuzz.sh needs these: clang with libFuzzer and the sanitizer runtimes, and the symbolizer
+# that makes its reports readable.
+QUILLET_FUZZ_PACKAGES=(clang libclang-rt-14-dev llvm-14)
+
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then
         "$@"

@@ -1,0 +1,97 @@
+#include "BenchClock.h"
+#include "BenchTable.h"
+#include "Benches.h"
+#include "SampleNotes.h"
+
+#include "document/NotesModel.h"
+#include "document/QltFile.h"
+#include "document/QltFormat.h"
+#include "shared/Cipher.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <unistd.h>
+
+namespace {
+
+constexpr qsizetype NoteCount = 100000;
+constexpr qsizetype MeanTextBytes = 500; // about 50 MB in all
+constexpr int Repetitions = 5;
+
+const QByteArray Password("Kennwort42");
+
+// Open a protected file as the program does: read it, check header and password, decipher and parse,
+// then hand the notes to the model in one step.
+void loadInto(NotesModel& model, const QString& path)
+{
+    const QltFile::ReadResult read = QltFile::readAll(path);
+    const QltFormat::HeaderResult header = QltFormat::readHeader(read.bytes);
+    if (read.status != QltFile::ReadStatus::Ok || header.error != QltFormat::Error::None ||
+        SharedSrc::GetDecryptCheck(header.header.check, Password) != SharedSrc::CheckMagic)
+        qFatal("the benchmark file does not open");
+    std::optional<QList<Note>> notes =
+        QltFormat::readNotes(read.bytes.mid(QltFormat::StreamOffset), QltFormat::streamKey(Password));
+    if (!notes)
+        qFatal("the benchmark file is damaged");
+    model.appendNotes(std::move(*notes));
+}
+
+void addRatioRow(BenchTable& table, const QString& target, qint64 nanoseconds, qint64 floor, double limit)
+{
+    table.add(target,
+              QStringLiteral("%1 (%2 × floor)")
+                  .arg(BenchFormat::millis(nanoseconds))
+                  .arg(double(nanoseconds) / double(floor), 0, 'f', 2),
+              QStringLiteral("≤ %1 × floor %2").arg(limit).arg(BenchFormat::millis(floor)),
+              double(nanoseconds) <= limit * double(floor));
+}
+
+} // namespace
+
+void benchLoadSave(BenchTable& table, const QString& dir)
+{
+    const QString path = QDir(dir).filePath(QStringLiteral("large.qlt"));
+    const QString floorPath = QDir(dir).filePath(QStringLiteral("floor.bin"));
+    const QList<Note> original = SampleNotes::make(NoteCount, MeanTextBytes, 7);
+    const QByteArray fileBytes = QltFormat::write(original, Password, 0);
+    if (!QltFile::writeAtomically(path, fileBytes))
+        qFatal("cannot write the benchmark file");
+
+    // Floor of a load: the file's bytes into memory and deciphered, nothing else.
+    const qint64 loadFloor = BenchClock::fastestOf(Repetitions, [&] {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            qFatal("cannot read the benchmark file");
+        QByteArray bytes = file.readAll();
+        SharedSrc::XORCryptInPlace(bytes.data() + QltFormat::StreamOffset,
+                                   bytes.size() - QltFormat::StreamOffset, Password);
+    });
+
+    NotesModel model;
+    const qint64 load = BenchClock::fastestOf(
+        Repetitions, [&] { model.clear(); }, [&] { loadInto(model, path); });
+    if (model.notes() != original)
+        qFatal("the loaded notes differ from the saved ones");
+
+    // Floor of a save: the same bytes enciphered, written and synced to the disk.
+    QByteArray plain = fileBytes;
+    const qint64 saveFloor = BenchClock::fastestOf(Repetitions, [&] {
+        SharedSrc::XORCryptInPlace(plain.data() + QltFormat::StreamOffset,
+                                   plain.size() - QltFormat::StreamOffset, Password);
+        QFile file(floorPath);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(plain) != plain.size() ||
+            !file.flush() || ::fsync(file.handle()) != 0)
+            qFatal("cannot write the floor file");
+    });
+
+    const qint64 save = BenchClock::fastestOf(Repetitions, [&] {
+        if (!QltFile::writeAtomically(path, QltFormat::write(model.notes(), Password, 0)))
+            qFatal("cannot save the benchmark file");
+    });
+
+    const QString size = BenchFormat::mebibytes(fileBytes.size());
+    addRatioRow(table, QStringLiteral("load 100,000 notes (%1, protected) into `NotesModel`").arg(size), load,
+                loadFloor, 3.0);
+    addRatioRow(table, QStringLiteral("save the same document"), save, saveFloor, 3.0);
+}

@@ -1,0 +1,60 @@
+#include "BenchClock.h"
+#include "BenchTable.h"
+#include "Benches.h"
+#include "SampleNotes.h"
+
+#include "document/NotesFinder.h"
+#include "document/NotesModel.h"
+#include "document/NotesSorter.h"
+
+namespace {
+
+constexpr qsizetype NoteCount = 100000;
+constexpr qsizetype MeanTextBytes = 500;
+constexpr int Repetitions = 5;
+
+void addBoundRow(BenchTable& table, const QString& target, qint64 nanoseconds, qint64 boundMillis)
+{
+    table.add(target, BenchFormat::millis(nanoseconds), QStringLiteral("≤ %1 ms").arg(boundMillis),
+              nanoseconds <= boundMillis * 1000000);
+}
+
+qint64 timeSort(NotesModel& model, const QList<Note>& unsorted, NotesSorter::SortBy by)
+{
+    return BenchClock::fastestOf(
+        Repetitions,
+        [&] {
+            model.clear();
+            model.appendNotes(unsorted);
+        },
+        [&] { NotesSorter::sort(model, by, true); });
+}
+
+// One click of the find dialog's button: a new search from the selected row to the end.
+qint64 timeFind(const QList<Note>& notes, const QString& needle, bool matchCase)
+{
+    return BenchClock::fastestOf(Repetitions, [&] {
+        NotesFinder finder(needle, matchCase);
+        if (finder.findNext(notes, 0) != -1)
+            qFatal("the missing text was found");
+    });
+}
+
+} // namespace
+
+void benchSortFind(BenchTable& table)
+{
+    const QList<Note> notes = SampleNotes::make(NoteCount, MeanTextBytes, 11);
+    NotesModel model;
+
+    addBoundRow(table, QStringLiteral("sort 100,000 notes by text"),
+                timeSort(model, notes, NotesSorter::SortBy::Text), 250);
+    addBoundRow(table, QStringLiteral("sort 100,000 notes by priority"),
+                timeSort(model, notes, NotesSorter::SortBy::Priority), 30);
+
+    const QString missing = QStringLiteral("没有的文字 nowhere");
+    addBoundRow(table, QStringLiteral("find a missing text in 100,000 notes, match case"),
+                timeFind(notes, missing, true), 100);
+    addBoundRow(table, QStringLiteral("find a missing text in 100,000 notes, any case"),
+                timeFind(notes, missing, false), 100);
+}

@@ -1,0 +1,43 @@
+#include "BenchTable.h"
+#include "Benches.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+// Prints the performance table. With names (cipher, file, sort, million, trace) only those groups run.
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList arguments = app.arguments().mid(1);
+    if (arguments.value(0) == QLatin1String("--load-million"))
+        return millionNotesChild(arguments.value(1));
+    if (arguments.value(0) == QLatin1String("--trace"))
+        return traceChild();
+
+    QTemporaryDir dir;
+    if (!dir.isValid()) {
+        std::fprintf(stderr, "cannot make a scratch folder\n");
+        return 2;
+    }
+    const QString self = QCoreApplication::applicationFilePath();
+    const auto wanted = [&](const char* group) {
+        return arguments.isEmpty() || arguments.contains(QLatin1String(group));
+    };
+
+    BenchTable table;
+    if (wanted("cipher"))
+        benchCipher(table);
+    if (wanted("file"))
+        benchLoadSave(table, dir.path());
+    if (wanted("sort"))
+        benchSortFind(table);
+    if (wanted("million"))
+        benchMillionNotes(table, dir.path(), self);
+    if (wanted("trace"))
+        benchTrace(table, dir.path(), self);
+
+    std::fputs(table.markdown().toUtf8().constData(), stdout);
+    return table.allPassed() ? 0 : 1;
+}

@@ -1,0 +1,176 @@
+#include "SampleDocument.h"
+
+#include "document/QltFile.h"
+#include "document/QltFormat.h"
+#include "shared/Cipher.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+namespace {
+
+constexpr int Rounds = 25;
+constexpr int MaxKillDelayMs = 120;
+
+struct SaverReport
+{
+    qint64 lastStarted = -1;  // the generation of the last "saving N"
+    qint64 lastFinished = -1; // the generation of the last "saved N"
+    bool failed = false;
+};
+
+SaverReport parseReport(const QByteArray& output)
+{
+    SaverReport report;
+    for (const QByteArray& line : output.split('\n')) {
+        const QList<QByteArray> words = line.split(' ');
+        if (words.size() != 2)
+            continue; // the line the kill cut short
+        bool ok = false;
+        const qint64 generation = words.at(1).toLongLong(&ok);
+        if (!ok)
+            continue;
+        if (words.at(0) == "saving")
+            report.lastStarted = generation;
+        else if (words.at(0) == "saved")
+            report.lastFinished = generation;
+        else if (words.at(0) == "failed")
+            report.failed = true;
+    }
+    return report;
+}
+
+// The generation the file holds, after checking that it opens as exactly that document.
+qint64 generationInFile(const QString& path)
+{
+    const QltFile::ReadResult read = QltFile::readAll(path);
+    if (read.status != QltFile::ReadStatus::Ok) {
+        qWarning("the file cannot be read");
+        return -1;
+    }
+    const QltFormat::HeaderResult header = QltFormat::readHeader(read.bytes);
+    if (header.error != QltFormat::Error::None) {
+        qWarning("the file's header is refused");
+        return -1;
+    }
+    const quint32 generation = header.header.reserved;
+    const QByteArray password = SampleDocument::password(generation);
+    if (header.header.hasPassword != !password.isEmpty() ||
+        (!password.isEmpty() &&
+         SharedSrc::GetDecryptCheck(header.header.check, password) != SharedSrc::CheckMagic)) {
+        qWarning("generation %u: the password block does not match", generation);
+        return -1;
+    }
+    const std::optional<QList<Note>> notes =
+        QltFormat::readNotes(read.bytes.mid(QltFormat::StreamOffset), QltFormat::streamKey(password));
+    if (!notes || *notes != SampleDocument::notes(generation)) {
+        qWarning("generation %u: the notes are damaged", generation);
+        return -1;
+    }
+    return generation;
+}
+
+} // namespace
+
+class TestCrashSafeSave : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void killedSaverLeavesOldOrNewFile();
+    void generationCheckSpotsDamage();
+
+private:
+    QTemporaryDir m_appDir;
+};
+
+void TestCrashSafeSave::initTestCase()
+{
+    QVERIFY(m_appDir.isValid());
+    qputenv("QUILLET_APPDIR", m_appDir.path().toLocal8Bit());
+    QVERIFY2(QFileInfo(QStringLiteral(QUILLET_CRASH_SAVER)).isExecutable(), QUILLET_CRASH_SAVER);
+}
+
+// The saver is killed at a random moment of its save loop, round after round. Each time the file must
+// open as the last document saved or the one being saved, the folder must hold nothing else, and the
+// next saver must be able to save over it.
+void TestCrashSafeSave::killedSaverLeavesOldOrNewFile()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("notes.qlt"));
+    QVERIFY(QltFile::writeAtomically(path, QltFormat::write(SampleDocument::notes(0), {}, 0)));
+
+    const quint32 seed = QRandomGenerator::global()->generate();
+    qInfo("random seed %u", seed);
+    QRandomGenerator random(seed);
+
+    qint64 inFile = 0;
+    qint64 nextGeneration = 1;
+    int killedMidSave = 0;
+    for (int round = 0; round < Rounds; ++round) {
+        QProcess saver;
+        saver.start(QStringLiteral(QUILLET_CRASH_SAVER), {path, QString::number(nextGeneration)});
+        QVERIFY2(saver.waitForStarted(), qPrintable(saver.errorString()));
+        // Once it says it is saving, it does little else until it is killed.
+        QByteArray output;
+        while (!output.contains("saving") && saver.state() == QProcess::Running) {
+            saver.waitForReadyRead(10000);
+            output += saver.readAllStandardOutput();
+        }
+        QVERIFY2(output.contains("saving"), output.constData());
+        QThread::msleep(random.bounded(MaxKillDelayMs));
+        saver.kill();
+        QVERIFY(saver.waitForFinished(10000));
+        output += saver.readAllStandardOutput();
+
+        const SaverReport report = parseReport(output);
+        QVERIFY2(!report.failed, qPrintable(QStringLiteral("round %1: a save failed").arg(round)));
+        QVERIFY(report.lastStarted >= nextGeneration);
+        const qint64 found = generationInFile(path);
+        const qint64 oldest = report.lastFinished >= 0 ? report.lastFinished : inFile;
+        QVERIFY2(found == oldest || found == report.lastStarted,
+                 qPrintable(QStringLiteral("round %1: file holds generation %2, expected %3 or %4")
+                                .arg(round)
+                                .arg(found)
+                                .arg(oldest)
+                                .arg(report.lastStarted)));
+        if (report.lastFinished < report.lastStarted)
+            ++killedMidSave;
+        QCOMPARE(
+            QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+            QStringList{QStringLiteral("notes.qlt")});
+        inFile = found;
+        nextGeneration = report.lastStarted + 1;
+    }
+    qInfo("%d of %d kills came while a save was under way", killedMidSave, Rounds);
+}
+
+// The check above must be able to fail: a file cut short, or one with a note changed, is not accepted.
+void TestCrashSafeSave::generationCheckSpotsDamage()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("notes.qlt"));
+    const QByteArray good = QltFormat::write(SampleDocument::notes(5), SampleDocument::password(5), 5);
+    QVERIFY(QltFile::writeAtomically(path, good));
+    QCOMPARE(generationInFile(path), 5);
+
+    QVERIFY(QltFile::writeAtomically(path, good.left(good.size() / 2)));
+    QTest::ignoreMessage(QtWarningMsg, "generation 5: the notes are damaged");
+    QCOMPARE(generationInFile(path), -1);
+
+    // The notes of generation 4 under the header of generation 5.
+    QByteArray mixed = QltFormat::write(SampleDocument::notes(4), SampleDocument::password(5), 5);
+    QVERIFY(QltFile::writeAtomically(path, mixed));
+    QTest::ignoreMessage(QtWarningMsg, "generation 5: the notes are damaged");
+    QCOMPARE(generationInFile(path), -1);
+}
+
+QTEST_GUILESS_MAIN(TestCrashSafeSave)
+#include "tst_crashsafesave.moc"
