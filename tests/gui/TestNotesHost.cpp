@@ -1,0 +1,122 @@
+#include "TestNotesHost.h"
+
+#include "shared/AnsiText.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QItemSelectionModel>
+#include <QPainter>
+#include <QPixmap>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+
+TestNotesHost::TestNotesHost()
+{
+    resize(518, 408);
+    QFont windowFont = font();
+    windowFont.setPointSize(11);
+    windowFont.setItalic(true);
+    setFont(windowFont);
+    addEditFont = QFont(QStringLiteral("Monospace"), 13);
+    addEditColor = QColor(0xFF, 0xFF, 0xE0);
+
+    for (int i = 0; i < 23; ++i) {
+        QPixmap picture(16, 16);
+        picture.fill(QColor::fromHsv(i * 15, 200, 200));
+        images.append(QIcon(picture));
+    }
+
+    list = new QTreeView(this);
+    list->setObjectName(QStringLiteral("NotesList"));
+    list->setModel(&model);
+    list->setRootIsDecorated(false);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setGeometry(0, 0, 518, 200);
+}
+
+void TestNotesHost::selectRow(int row)
+{
+    selectRowCalls.append(row);
+    if (row < 0) {
+        list->selectionModel()->clearSelection();
+        return;
+    }
+    const QModelIndex index = model.index(row, 0);
+    list->scrollTo(index);
+    list->selectionModel()->setCurrentIndex(index,
+                                            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void TestNotesHost::NotesListSelectItem(int row, bool selected)
+{
+    if (selected)
+        selectItemCalls.append(row);
+}
+
+void TestNotesHost::SetModified(bool value)
+{
+    modified = value;
+    ++setModifiedCalls;
+}
+
+void TestNotesHost::CountNotes()
+{
+    ++countNotesCalls;
+    counts = model.counts();
+}
+
+int TestNotesHost::selectedRow() const
+{
+    const QModelIndexList rows = list->selectionModel()->selectedRows();
+    return rows.size() == 1 ? rows.constFirst().row() : -1;
+}
+
+QStringList TestNotesHost::texts() const
+{
+    QStringList result;
+    for (const Note& note : model.notes())
+        result.append(AnsiText::toUnicode(note.text));
+    return result;
+}
+
+QByteArray gb(QStringView text)
+{
+    return AnsiText::fromUnicode(text);
+}
+
+Note makeNote(QStringView text, QStringView priority, bool done)
+{
+    Note note;
+    note.text = gb(text);
+    note.priority = gb(priority);
+    note.imageIndex = done ? Note::ImageDone : Note::ImageNotDone;
+    return note;
+}
+
+void whenModalShown(std::function<void(QWidget* dialog)> action, QWidget* current, const QMetaObject& type)
+{
+    auto* timer = new QTimer(qApp);
+    timer->setInterval(5);
+    const QPointer<QWidget> previous = current;
+    QObject::connect(timer, &QTimer::timeout, qApp, [timer, previous, &type, action = std::move(action)] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || modal == previous.data() || !modal->isVisible() ||
+            !modal->metaObject()->inherits(&type))
+            return;
+        timer->stop();
+        timer->deleteLater();
+        const QPointer<QWidget> guard = modal;
+        const auto run = action; // the timer and this lambda go once control is back in the event loop
+        run(modal);
+        if (QTest::currentTestFailed() && guard && guard->isVisible()) {
+            if (auto* dialog = qobject_cast<QDialog*>(guard.data()))
+                dialog->reject();
+            else
+                guard->close();
+        }
+    });
+    timer->start();
+}

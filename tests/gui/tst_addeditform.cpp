@@ -1,0 +1,827 @@
+#include "forms/AddEditFormU.h"
+
+#include "TestNotesHost.h"
+#include "forms/FileDialog.h"
+#include "forms/MessageBox.h"
+#include "shared/AnsiText.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+bool isWholeTextSelected(const QPlainTextEdit* edit)
+{
+    const QTextCursor cursor = edit->textCursor();
+    return cursor.selectionStart() == 0 && cursor.selectionEnd() == edit->document()->characterCount() - 1;
+}
+
+QString replaceQuestion(const QString& path)
+{
+    return path + u" 已经存在。\n\r你想要替换它吗?"_s;
+}
+
+} // namespace
+
+class TestAddEditForm : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void layout();
+    void contextMenuItems();
+    void addModeStartsEmptyAtStandardPriority();
+
+    void addAtEnd();
+    void addBelowSelection();
+    void addEmptyText();
+    void editRewritesTheRow();
+    void editUnknownPriorityShowsStandard();
+    void editClearingDoneChangesTheCounts();
+    void textKeepsLineBreaksAndCharacters();
+
+    void cancelLeavesEverything_data();
+    void cancelLeavesEverything();
+
+    void selectAllKeys_data();
+    void selectAllKeys();
+    void contextMenuStates();
+    void contextMenuActions();
+
+    void saveExtension_data();
+    void saveExtension();
+    void saveReplaceNoThenYes();
+    void saveReplaceNoThenCancel();
+    void saveFailureKeepsDialogOpen();
+    void openLoadsFileText();
+    void openFailure_data();
+    void openFailure();
+
+    void withDefaultExtension_data();
+    void withDefaultExtension();
+
+    void realFileDialogSavesTypedName();
+    void realMessageBoxForReplaceQuestion();
+    void realErrorMessage();
+    void realMessageBoxEscapeAnswer_data();
+    void realMessageBoxEscapeAnswer();
+
+private:
+    QString path(const QString& name) const { return m_dir->filePath(name); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TestNotesHost> m_host;
+};
+
+void TestAddEditForm::initTestCase()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    qputenv("QUILLET_APPDIR", m_dir->path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", m_dir->filePath(u"config"_s).toLocal8Bit());
+    qputenv("XDG_DATA_HOME", m_dir->filePath(u"data"_s).toLocal8Bit());
+}
+
+void TestAddEditForm::init()
+{
+    m_host = std::make_unique<TestNotesHost>();
+    m_host->model.appendNotes(
+        {makeNote(u"第一\r\n正文", u"低"), makeNote(u"second", u"高", true), makeNote(u"third", u"最高")});
+    MessageBox::takeShown();
+    FileDialog::takeShownTitles();
+}
+
+void TestAddEditForm::cleanup()
+{
+    while (QWidget* modal = QApplication::activeModalWidget()) {
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+        else
+            modal->close();
+        QCoreApplication::processEvents();
+    }
+    QVERIFY2(!MessageBox::hasPendingAnswers(), "a message box that was expected did not show");
+    QVERIFY2(!FileDialog::hasPendingResults(), "a file dialog that was expected did not show");
+    MessageBox::setNextAnswers({});
+    FileDialog::setNextResults({});
+    m_host.reset();
+}
+
+void TestAddEditForm::layout()
+{
+    TAddEditForm form(*m_host);
+    QCOMPARE(form.parentWidget(), m_host.get());
+    QCOMPARE(form.size(), QSize(389, 311));
+    QCOMPARE(form.minimumSize(), form.maximumSize());
+    QVERIFY(form.windowFlags().testFlag(Qt::WindowCloseButtonHint));
+    QVERIFY(!form.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    QVERIFY(!form.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+
+    for (const char* name : {"NoteText", "NotePriority", "NoteDone", "OpenBtn", "SaveBtn", "OkBtn",
+                             "CancelBtn", "GroupBox1", "Panel1", "NoteTextMenu"})
+        QVERIFY2(form.findChild<QObject*>(QLatin1String(name)), name);
+    QCOMPARE(form.Panel1->geometry(), QRect(16, 32, 359, 177));
+    QVERIFY(form.Panel1->geometry().contains(form.NoteText->geometry().translated(form.Panel1->pos())));
+    QCOMPARE(form.GroupBox1->geometry(), QRect(16, 216, 359, 57));
+    QCOMPARE(form.GroupBox1->title(), u" 选项 "_s);
+    QCOMPARE(form.NotePriority->width(), 125);
+    QCOMPARE(form.OpenBtn->x(), 16);
+    QCOMPARE(form.SaveBtn->x(), 46);
+    QCOMPARE(form.OkBtn->x(), 219);
+    QCOMPARE(form.CancelBtn->x(), 299);
+    QCOMPARE(form.OkBtn->text(), u"确定(&O)"_s);
+    QCOMPARE(form.CancelBtn->text(), u"取消(&C)"_s);
+    QVERIFY(form.OkBtn->isDefault());
+    QCOMPARE(form.OpenBtn->toolTip(), u"从文件打开"_s);
+    QCOMPARE(form.SaveBtn->toolTip(), u"保存到文件"_s);
+    QCOMPARE(form.NoteDone->text(), u"完成"_s);
+    QCOMPARE(form.Label1->buddy(), form.NoteText);
+    QCOMPARE(form.Label2->buddy(), form.NotePriority);
+
+    QCOMPARE(form.NotePriority->count(), 4);
+    const QStringList names{u"低"_s, u"标准"_s, u"高"_s, u"最高"_s};
+    for (int i = 0; i < 4; ++i)
+        QCOMPARE(form.NotePriority->itemText(i), names.at(i));
+    QVERIFY(!form.NotePriority->isEditable());
+
+    QCOMPARE(form.NoteText->lineWrapMode(), QPlainTextEdit::NoWrap);
+    QVERIFY(form.NoteText->tabChangesFocus());
+    QCOMPARE(form.font(), m_host->font());
+    QCOMPARE(form.NoteText->font(), m_host->addEditFont);
+    QCOMPARE(form.NoteText->palette().color(QPalette::Base), m_host->addEditColor);
+
+    // Tab order: text box, priority, done, open, save, OK, cancel.
+    QList<QWidget*> chain;
+    QWidget* widget = form.NoteText;
+    do {
+        if (widget->focusPolicy() & Qt::TabFocus)
+            chain.append(widget);
+        widget = widget->nextInFocusChain();
+    } while (widget != form.NoteText);
+    const QList<QWidget*> expected{form.NoteText, form.NotePriority, form.NoteDone, form.OpenBtn,
+                                   form.SaveBtn,  form.OkBtn,        form.CancelBtn};
+    QCOMPARE(chain.mid(0, expected.size()), expected);
+}
+
+void TestAddEditForm::contextMenuItems()
+{
+    TAddEditForm form(*m_host);
+    QCOMPARE(form.NoteText->contextMenuPolicy(), Qt::CustomContextMenu);
+    const QList<QAction*> actions = form.NoteTextMenu->actions();
+    QCOMPARE(actions.size(), 8);
+    const QList<QPair<const char*, QString>> items{{"NoteTextUndo", u"撤销(&U)"_s},
+                                                   {nullptr, {}},
+                                                   {"NoteTextCut", u"剪切(&T)"_s},
+                                                   {"NoteTextCopy", u"复制(&C)"_s},
+                                                   {"NoteTextPaste", u"粘贴(&P)"_s},
+                                                   {"NoteTextDelete", u"删除(&D)"_s},
+                                                   {nullptr, {}},
+                                                   {"NoteTextSelectAll", u"全选(&A)"_s}};
+    for (int i = 0; i < items.size(); ++i) {
+        if (!items.at(i).first) {
+            QVERIFY(actions.at(i)->isSeparator());
+            continue;
+        }
+        QCOMPARE(actions.at(i)->objectName(), QLatin1String(items.at(i).first));
+        QCOMPARE(actions.at(i)->text(), items.at(i).second);
+    }
+}
+
+void TestAddEditForm::addModeStartsEmptyAtStandardPriority()
+{
+    TAddEditForm form(*m_host);
+    QCOMPARE(form.NotePriority->currentIndex(), 0); // the list's own first entry until add mode sets it
+    bool checked = false;
+    whenModalShown([&](QWidget* dialog) {
+        QCOMPARE(dialog, &form);
+        QCOMPARE(form.windowTitle(), u"添加新记事本"_s);
+        QCOMPARE(form.windowIcon().cacheKey(), m_host->images.at(7).cacheKey());
+        QVERIFY(form.NoteText->toPlainText().isEmpty());
+        QCOMPARE(form.NotePriority->currentText(), u"标准"_s);
+        QVERIFY(!form.NoteDone->isChecked());
+        QTRY_COMPARE(QApplication::focusWidget(), form.NoteText);
+        checked = true;
+        form.CancelBtn->click();
+    });
+    QCOMPARE(form.AddExecute(3), int(QDialog::Rejected));
+    QVERIFY(checked);
+    QCOMPARE(form.TargetIndex, 3);
+}
+
+void TestAddEditForm::addAtEnd()
+{
+    TAddEditForm form(*m_host);
+    whenModalShown([&](QWidget*) {
+        QTest::keyClicks(form.NoteText, u"Buy milk"_s);
+        QTest::keyClick(form.NoteText, Qt::Key_Return);
+        QTest::keyClicks(form.NoteText, u"and bread"_s);
+        form.NotePriority->setCurrentIndex(3);
+        form.NoteDone->setChecked(true);
+        form.OkBtn->click();
+    });
+    QCOMPARE(form.AddExecute(m_host->model.rowCount()), int(QDialog::Accepted));
+
+    QCOMPARE(m_host->model.rowCount(), 4);
+    const Note& added = m_host->model.note(3);
+    QCOMPARE(added.text, QByteArray("Buy milk\r\nand bread"));
+    QCOMPARE(added.priority, gb(u"最高"));
+    QCOMPARE(added.imageIndex, Note::ImageDone);
+    QCOMPARE(m_host->model.index(3, 0).data().toString(), u"Buy milk"_s);
+    QCOMPARE(m_host->selectedRow(), 3);
+    QCOMPARE(m_host->list->currentIndex().row(), 3);
+    QVERIFY(m_host->modified);
+    QCOMPARE(m_host->countNotesCalls, 1);
+    QCOMPARE(m_host->counts.total, 4);
+    QCOMPARE(m_host->counts.done, 2);
+}
+
+void TestAddEditForm::addBelowSelection()
+{
+    m_host->selectRow(0);
+    TAddEditForm form(*m_host);
+    whenModalShown([&](QWidget*) {
+        form.NoteText->insertPlainText(u"新的记事本"_s);
+        form.OkBtn->click();
+    });
+    QCOMPARE(form.AddExecute(m_host->selectedRow() + 1), int(QDialog::Accepted));
+
+    QCOMPARE(m_host->texts(), (QStringList{u"第一\r\n正文"_s, u"新的记事本"_s, u"second"_s, u"third"_s}));
+    QCOMPARE(m_host->model.note(1).priority, gb(u"标准"));
+    QCOMPARE(m_host->model.note(1).imageIndex, Note::ImageNotDone);
+    QCOMPARE(m_host->selectedRow(), 1);
+    QCOMPARE(m_host->counts.total, 4);
+    QCOMPARE(m_host->counts.notDone, 3);
+}
+
+void TestAddEditForm::addEmptyText()
+{
+    TAddEditForm form(*m_host);
+    whenModalShown([&](QWidget*) { QTest::keyClick(form.OkBtn, Qt::Key_Space); });
+    QCOMPARE(form.AddExecute(0), int(QDialog::Accepted));
+    QCOMPARE(m_host->model.rowCount(), 4);
+    QCOMPARE(m_host->model.note(0).text, QByteArray());
+    QCOMPARE(m_host->model.index(0, 0).data().toString(), QString());
+    QCOMPARE(m_host->selectedRow(), 0);
+}
+
+void TestAddEditForm::editRewritesTheRow()
+{
+    m_host->selectRow(0);
+    TAddEditForm form(*m_host);
+    whenModalShown([&](QWidget*) {
+        QCOMPARE(form.windowTitle(), u"编辑记事本 [第一]"_s);
+        QCOMPARE(form.windowIcon().cacheKey(), m_host->images.at(8).cacheKey());
+        QCOMPARE(form.NoteText->toPlainText(), u"第一\n正文"_s);
+        QCOMPARE(form.NotePriority->currentText(), u"低"_s);
+        QVERIFY(!form.NoteDone->isChecked());
+        QTRY_COMPARE(QApplication::focusWidget(), form.NoteText);
+        form.NoteText->moveCursor(QTextCursor::End);
+        QTest::keyClicks(form.NoteText, u" more"_s);
+        form.NotePriority->setCurrentIndex(2);
+        form.NoteDone->setChecked(true);
+        form.OkBtn->click();
+    });
+    QCOMPARE(form.EditExecute(0), int(QDialog::Accepted));
+
+    QCOMPARE(m_host->model.rowCount(), 3);
+    QCOMPARE(m_host->model.note(0).text, gb(u"第一\r\n正文 more"));
+    QCOMPARE(m_host->model.note(0).priority, gb(u"高"));
+    QCOMPARE(m_host->model.note(0).imageIndex, Note::ImageDone);
+    QCOMPARE(m_host->selectItemCalls, QList<int>{0});
+    QCOMPARE(m_host->selectedRow(), 0);
+    QVERIFY(m_host->modified);
+    QCOMPARE(m_host->countNotesCalls, 1);
+}
+
+void TestAddEditForm::editUnknownPriorityShowsStandard()
+{
+    m_host->model.setPriority(2, gb(u"紧急"));
+    m_host->selectRow(2);
+    TAddEditForm form(*m_host);
+    whenModalShown([&](QWidget*) {
+        QCOMPARE(form.NotePriority->currentText(), u"标准"_s);
+        form.OkBtn->click();
+    });
+    QCOMPARE(form.EditExecute(2), int(QDialog::Accepted));
+    QCOMPARE(m_host->model.note(2).priority, gb(u"标准"));
+    QCOMPARE(m_host->model.note(2).text, QByteArray("third"));
+}
+
+void TestAddEditForm::editClearingDoneChangesTheCounts()
+{
+    m_host->selectRow(1);
+    m_host->CountNotes();
+    QCOMPARE(m_host->counts.done, 1);
+    TAddEditForm form(*m_host);
+    whenModalShown([&](QWidget*) {
+        QVERIFY(form.NoteDone->isChecked());
+        form.NoteDone->setChecked(false);
+        form.OkBtn->click();
+    });
+    QCOMPARE(form.EditExecute(1), int(QDialog::Accepted));
+    QCOMPARE(m_host->model.note(1).imageIndex, Note::ImageNotDone);
+    QCOMPARE(m_host->counts.done, 0);
+    QCOMPARE(m_host->counts.notDone, 3);
+}
+
+// Lines end in CR LF in the note whatever the box uses inside; other characters pass unchanged.
+void TestAddEditForm::textKeepsLineBreaksAndCharacters()
+{
+    const QString text = u"标题\r\n\r\n第三行\u00A0no-break\ttab\r\n€ 😀 end"_s;
+    m_host->model.appendNotes({makeNote(text)});
+    m_host->selectRow(3);
+    TAddEditForm form(*m_host);
+    whenModalShown([&](QWidget*) { form.OkBtn->click(); });
+    QCOMPARE(form.EditExecute(3), int(QDialog::Accepted));
+    QCOMPARE(m_host->model.note(3).text, gb(text));
+
+    whenModalShown([&](QWidget*) {
+        form.NoteText->moveCursor(QTextCursor::End);
+        QTest::keyClick(form.NoteText, Qt::Key_Return, Qt::ShiftModifier);
+        QTest::keyClicks(form.NoteText, u"x"_s);
+        form.OkBtn->click();
+    });
+    QCOMPARE(form.EditExecute(3), int(QDialog::Accepted));
+    QCOMPARE(m_host->model.note(3).text, gb(text + u"\r\nx"_s));
+
+    // A lone LF in a note from elsewhere becomes CR LF once the note is confirmed.
+    Note foreign;
+    foreign.text = "a\nb\rc";
+    m_host->model.setNote(3, foreign);
+    whenModalShown([&](QWidget*) { form.OkBtn->click(); });
+    QCOMPARE(form.EditExecute(3), int(QDialog::Accepted));
+    QCOMPARE(m_host->model.note(3).text, QByteArray("a\r\nb\r\nc"));
+}
+
+void TestAddEditForm::cancelLeavesEverything_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("edit");
+    for (const QString& how : {u"CancelBtn"_s, u"Esc in NoteText"_s, u"Esc on a button"_s, u"close box"_s}) {
+        QTest::addRow("add, %s", qPrintable(how)) << how << false;
+        QTest::addRow("edit, %s", qPrintable(how)) << how << true;
+    }
+}
+
+void TestAddEditForm::cancelLeavesEverything()
+{
+    QFETCH(QString, how);
+    QFETCH(bool, edit);
+
+    m_host->selectRow(1);
+    const QList<Note> before = m_host->model.notes();
+    TAddEditForm form(*m_host);
+    whenModalShown([&](QWidget*) {
+        QTest::keyClicks(form.NoteText, u"typed"_s);
+        form.NoteDone->setChecked(!form.NoteDone->isChecked());
+        form.NotePriority->setCurrentIndex(0);
+        if (how == u"CancelBtn")
+            QTest::mouseClick(form.CancelBtn, Qt::LeftButton);
+        else if (how == u"Esc in NoteText")
+            QTest::keyClick(form.NoteText, Qt::Key_Escape);
+        else if (how == u"Esc on a button")
+            QTest::keyClick(form.NoteDone, Qt::Key_Escape);
+        else
+            form.close();
+    });
+    const int result = edit ? form.EditExecute(1) : form.AddExecute(2);
+
+    QCOMPARE(result, int(QDialog::Rejected));
+    QVERIFY(!form.isVisible());
+    QCOMPARE(m_host->model.notes(), before);
+    QVERIFY(!m_host->modified);
+    QCOMPARE(m_host->setModifiedCalls, 0);
+    QCOMPARE(m_host->countNotesCalls, 0);
+    QVERIFY(m_host->selectItemCalls.isEmpty());
+    QCOMPARE(m_host->selectedRow(), 1);
+}
+
+void TestAddEditForm::selectAllKeys_data()
+{
+    QTest::addColumn<int>("modifiers");
+    QTest::newRow("Ctrl+A") << int(Qt::ControlModifier);
+    QTest::newRow("Ctrl+Shift+A") << int(Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::newRow("Ctrl+Alt+A") << int(Qt::ControlModifier | Qt::AltModifier);
+}
+
+void TestAddEditForm::selectAllKeys()
+{
+    QFETCH(int, modifiers);
+
+    TAddEditForm form(*m_host);
+    bool checked = false;
+    whenModalShown([&](QWidget*) {
+        QTest::keyClicks(form.NoteText, u"one"_s);
+        QTest::keyClick(form.NoteText, Qt::Key_Return);
+        QTest::keyClicks(form.NoteText, u"two"_s);
+        QVERIFY(!form.NoteText->textCursor().hasSelection());
+        QTest::keyClick(form.NoteText, Qt::Key_A, Qt::KeyboardModifiers(modifiers));
+        QVERIFY(isWholeTextSelected(form.NoteText));
+        QCOMPARE(form.NoteText->toPlainText(), u"one\ntwo"_s);
+        // A without Ctrl is typed.
+        QTest::keyClicks(form.NoteText, u"A"_s);
+        QCOMPARE(form.NoteText->toPlainText(), u"A"_s);
+        checked = true;
+        form.CancelBtn->click();
+    });
+    form.AddExecute(0);
+    QVERIFY(checked);
+}
+
+void TestAddEditForm::contextMenuStates()
+{
+    TAddEditForm form(*m_host);
+    const auto states = [&] {
+        Q_EMIT form.NoteTextMenu->aboutToShow();
+        return QList<bool>{form.NoteTextUndo->isEnabled(),   form.NoteTextCut->isEnabled(),
+                           form.NoteTextCopy->isEnabled(),   form.NoteTextPaste->isEnabled(),
+                           form.NoteTextDelete->isEnabled(), form.NoteTextSelectAll->isEnabled()};
+    };
+    bool checked = false;
+    whenModalShown([&](QWidget*) {
+        QCOMPARE(states(), (QList<bool>{false, false, false, true, false, true}));
+        QTest::keyClicks(form.NoteText, u"abc"_s);
+        QCOMPARE(states(), (QList<bool>{true, false, false, true, false, true}));
+        QTest::keyClick(form.NoteText, Qt::Key_Left, Qt::ShiftModifier);
+        QCOMPARE(states(), (QList<bool>{true, true, true, true, true, true}));
+
+        // The menu opens from the text box and shows those states.
+        const QPoint inside = form.NoteText->viewport()->rect().center();
+        QTimer::singleShot(0, &form, [&] {
+            QTRY_VERIFY(form.NoteTextMenu->isVisible());
+            QVERIFY(form.NoteTextCut->isEnabled());
+            form.NoteTextMenu->close();
+        });
+        Q_EMIT form.NoteText->customContextMenuRequested(inside);
+        checked = true;
+        form.CancelBtn->click();
+    });
+    form.AddExecute(0);
+    QVERIFY(checked);
+}
+
+void TestAddEditForm::contextMenuActions()
+{
+    m_host->model.appendNotes({makeNote(u"hello world")});
+    TAddEditForm form(*m_host);
+    bool checked = false;
+    whenModalShown([&](QWidget*) {
+        form.NoteText->moveCursor(QTextCursor::End);
+        QTest::keyClick(form.NoteText, Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(form.NoteText->textCursor().selectedText(), u"world"_s);
+        form.NoteTextDelete->trigger();
+        QCOMPARE(form.NoteText->toPlainText(), u"hello "_s);
+        form.NoteTextUndo->trigger();
+        QCOMPARE(form.NoteText->toPlainText(), u"hello world"_s);
+        form.NoteTextSelectAll->trigger();
+        QVERIFY(isWholeTextSelected(form.NoteText));
+        form.NoteTextCopy->trigger();
+        form.NoteText->moveCursor(QTextCursor::End);
+        form.NoteTextPaste->trigger();
+        QCOMPARE(form.NoteText->toPlainText(), u"hello worldhello world"_s);
+        form.NoteTextSelectAll->trigger();
+        form.NoteTextCut->trigger();
+        QVERIFY(form.NoteText->toPlainText().isEmpty());
+        checked = true;
+        form.CancelBtn->click();
+    });
+    form.EditExecute(3);
+    QVERIFY(checked);
+    QCOMPARE(m_host->model.note(3).text, QByteArray("hello world"));
+}
+
+void TestAddEditForm::saveExtension_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("written");
+
+    QTest::newRow("no extension") << u"notes"_s << u"notes.txt"_s;
+    QTest::newRow("upper-case extension") << u"notes.TXT"_s << u"notes.TXT.txt"_s;
+    QTest::newRow("other extension") << u"a.b"_s << u"a.b.txt"_s;
+    QTest::newRow("the extension") << u"kept.txt"_s << u"kept.txt"_s;
+    QTest::newRow("dot in the folder only") << u"dir.d/notes"_s << u"dir.d/notes.txt"_s;
+    QTest::newRow("trailing dot") << u"dot."_s << u"dot..txt"_s;
+}
+
+void TestAddEditForm::saveExtension()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, written);
+
+    QVERIFY(QDir(m_dir->path()).mkpath(u"dir.d"_s));
+    QFile::remove(path(written));
+    TAddEditForm form(*m_host);
+    whenModalShown([&](QWidget*) {
+        form.NoteText->setPlainText(u"第一行\n第二行"_s);
+        FileDialog::setNextResults({{true, path(typed), 1}});
+        form.SaveBtn->click();
+        QVERIFY(form.isVisible());
+        form.CancelBtn->click();
+    });
+    form.AddExecute(0);
+
+    QCOMPARE(FileDialog::takeShownTitles(), QStringList{u"保存到..."_s});
+    QVERIFY(MessageBox::takeShown().isEmpty());
+    QCOMPARE(readFile(path(written)), gb(u"第一行\r\n第二行"));
+    if (typed != written)
+        QVERIFY(!QFile::exists(path(typed)));
+    QCOMPARE(m_host->model.rowCount(), 3); // saving does not touch the notes
+}
+
+void TestAddEditForm::saveReplaceNoThenYes()
+{
+    writeFile(path(u"first.txt"_s), "old first");
+    writeFile(path(u"second.txt"_s), "old second");
+    TAddEditForm form(*m_host);
+    whenModalShown([&](QWidget*) {
+        form.NoteText->setPlainText(u"new"_s);
+        FileDialog::setNextResults({{true, path(u"first"_s), 1}, {true, path(u"second.txt"_s), 1}});
+        MessageBox::setNextAnswers({QMessageBox::No, QMessageBox::Yes});
+        form.SaveBtn->click();
+        form.CancelBtn->click();
+    });
+    form.AddExecute(0);
+
+    QCOMPARE(FileDialog::takeShownTitles(), (QStringList{u"保存到..."_s, u"保存到..."_s}));
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 2);
+    const QStringList paths{path(u"first.txt"_s), path(u"second.txt"_s)};
+    for (int i = 0; i < 2; ++i) {
+        QCOMPARE(shown.at(i).caption, u"另存为..."_s);
+        QCOMPARE(shown.at(i).text, replaceQuestion(paths.at(i)));
+        QCOMPARE(shown.at(i).icon, QMessageBox::Warning);
+        QCOMPARE(shown.at(i).buttons, QMessageBox::Yes | QMessageBox::No);
+    }
+    QCOMPARE(readFile(path(u"first.txt"_s)), QByteArray("old first"));
+    QCOMPARE(readFile(path(u"second.txt"_s)), QByteArray("new"));
+}
+
+void TestAddEditForm::saveReplaceNoThenCancel()
+{
+    writeFile(path(u"keep.txt"_s), "old");
+    TAddEditForm form(*m_host);
+    whenModalShown([&](QWidget*) {
+        form.NoteText->setPlainText(u"new"_s);
+        FileDialog::setNextResults({{true, path(u"keep.txt"_s), 1}, {false, {}, 1}});
+        MessageBox::setNextAnswers({QMessageBox::No});
+        form.SaveBtn->click();
+        QVERIFY(form.isVisible());
+        form.CancelBtn->click();
+    });
+    form.AddExecute(0);
+
+    QCOMPARE(FileDialog::takeShownTitles().size(), 2);
+    QCOMPARE(MessageBox::takeShown().size(), 1);
+    QCOMPARE(readFile(path(u"keep.txt"_s)), QByteArray("old"));
+}
+
+void TestAddEditForm::saveFailureKeepsDialogOpen()
+{
+    TAddEditForm form(*m_host);
+    whenModalShown([&](QWidget*) {
+        form.NoteText->setPlainText(u"text"_s);
+        FileDialog::setNextResults({{true, path(u"missing-folder/notes.txt"_s), 1}});
+        MessageBox::setNextAnswers({QMessageBox::Ok});
+        form.SaveBtn->click();
+        QVERIFY(form.isVisible());
+        QCOMPARE(form.NoteText->toPlainText(), u"text"_s);
+        form.OkBtn->click();
+    });
+    QCOMPARE(form.AddExecute(0), int(QDialog::Accepted));
+
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.at(0).caption, u"错误"_s);
+    QCOMPARE(shown.at(0).text, u"无法保存文件。"_s);
+    QCOMPARE(shown.at(0).icon, QMessageBox::Critical);
+    QCOMPARE(shown.at(0).buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QVERIFY(!QFile::exists(path(u"missing-folder/notes.txt"_s)));
+    QCOMPARE(m_host->model.note(0).text, QByteArray("text"));
+}
+
+void TestAddEditForm::openLoadsFileText()
+{
+    writeFile(path(u"load.txt"_s), gb(u"从文件\r\n读入 text"));
+    TAddEditForm form(*m_host);
+    whenModalShown([&](QWidget*) {
+        QTest::keyClicks(form.NoteText, u"before"_s);
+        FileDialog::setNextResults({{true, path(u"load.txt"_s), 1}});
+        form.OpenBtn->click();
+        QCOMPARE(form.NoteText->toPlainText(), u"从文件\n读入 text"_s);
+        // The replaced text can be had back.
+        form.NoteText->undo();
+        QCOMPARE(form.NoteText->toPlainText(), u"before"_s);
+        form.NoteText->redo();
+        form.OkBtn->click();
+    });
+    QCOMPARE(form.AddExecute(3), int(QDialog::Accepted));
+    QCOMPARE(FileDialog::takeShownTitles(), QStringList{u"选择要打开的文件..."_s});
+    QVERIFY(MessageBox::takeShown().isEmpty());
+    QCOMPARE(m_host->model.note(3).text, gb(u"从文件\r\n读入 text"));
+}
+
+void TestAddEditForm::openFailure_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("missing file") << u"no-such-file.txt"_s;
+    QTest::newRow("folder") << u"a-folder"_s;
+}
+
+void TestAddEditForm::openFailure()
+{
+    QFETCH(QString, name);
+
+    QVERIFY(QDir(m_dir->path()).mkpath(u"a-folder"_s));
+    TAddEditForm form(*m_host);
+    whenModalShown([&](QWidget*) {
+        QTest::keyClicks(form.NoteText, u"unchanged"_s);
+        FileDialog::setNextResults({{true, path(name), 1}});
+        MessageBox::setNextAnswers({QMessageBox::Ok});
+        form.OpenBtn->click();
+        QVERIFY(form.isVisible());
+        QCOMPARE(form.NoteText->toPlainText(), u"unchanged"_s);
+        form.CancelBtn->click();
+    });
+    form.AddExecute(0);
+
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.at(0).caption, u"错误"_s);
+    QCOMPARE(shown.at(0).text, u"无法打开文件。"_s);
+    QCOMPARE(shown.at(0).icon, QMessageBox::Critical);
+}
+
+void TestAddEditForm::withDefaultExtension_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("filterIndex");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("no extension") << u"/x/notes"_s << 1 << u"/x/notes.qlt"_s;
+    QTest::newRow("upper case") << u"/x/notes.QLT"_s << 1 << u"/x/notes.QLT.qlt"_s;
+    QTest::newRow("other") << u"/x/a.b"_s << 1 << u"/x/a.b.qlt"_s;
+    QTest::newRow("exact") << u"/x/a.qlt"_s << 1 << u"/x/a.qlt"_s;
+    QTest::newRow("dot in a folder") << u"/x.y/notes"_s << 1 << u"/x.y/notes.qlt"_s;
+    QTest::newRow("dot in a Windows folder") << u"C:\\x.y\\notes"_s << 1 << u"C:\\x.y\\notes.qlt"_s;
+    QTest::newRow("hidden name") << u"/x/.qlt"_s << 1 << u"/x/.qlt"_s;
+    QTest::newRow("all files filter") << u"/x/notes"_s << 2 << u"/x/notes"_s;
+    QTest::newRow("all files filter, other extension") << u"/x/a.b"_s << 2 << u"/x/a.b"_s;
+}
+
+void TestAddEditForm::withDefaultExtension()
+{
+    QFETCH(QString, path);
+    QFETCH(int, filterIndex);
+    QFETCH(QString, expected);
+    QCOMPARE(FileDialog::withDefaultExtension(path, filterIndex, u".qlt"_s), expected);
+}
+
+// The real Qt dialog: a typed name comes back as typed, with the filter that was selected.
+void TestAddEditForm::realFileDialogSavesTypedName()
+{
+    QFile::remove(path(u"typed.txt"_s));
+    TAddEditForm form(*m_host);
+    bool typed = false;
+    whenModalShown([&](QWidget*) {
+        form.NoteText->setPlainText(u"real"_s);
+        whenModalShown(
+            [&](QWidget* modal) {
+                auto* dialog = qobject_cast<QFileDialog*>(modal);
+                QVERIFY(dialog);
+                QCOMPARE(dialog->windowTitle(), u"保存到..."_s);
+                QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
+                QVERIFY(dialog->testOption(QFileDialog::DontUseNativeDialog));
+                QVERIFY(dialog->testOption(QFileDialog::DontConfirmOverwrite));
+                QCOMPARE(dialog->nameFilters(), QStringList{u"文本文件 (*.txt)"_s});
+                QVERIFY(dialog->defaultSuffix().isEmpty());
+                dialog->setDirectory(m_dir->path());
+                auto* name = dialog->findChild<QLineEdit*>(u"fileNameEdit"_s);
+                QVERIFY(name);
+                name->setText(u"typed"_s);
+                typed = true;
+                static_cast<QDialog*>(dialog)->accept(); // QFileDialog hides it, but it is the one that runs
+            },
+            &form, QFileDialog::staticMetaObject);
+        form.SaveBtn->click();
+        form.CancelBtn->click();
+    });
+    form.AddExecute(0);
+    QVERIFY(typed);
+    QCOMPARE(readFile(path(u"typed.txt"_s)), QByteArray("real"));
+}
+
+void TestAddEditForm::realMessageBoxForReplaceQuestion()
+{
+    writeFile(path(u"exists.txt"_s), "old");
+    TAddEditForm form(*m_host);
+    bool asked = false;
+    whenModalShown([&](QWidget*) {
+        form.NoteText->setPlainText(u"new"_s);
+        FileDialog::setNextResults({{true, path(u"exists.txt"_s), 1}, {true, path(u"exists.txt"_s), 1}});
+        whenModalShown(
+            [&](QWidget* modal) {
+                auto* box = qobject_cast<QMessageBox*>(modal);
+                QVERIFY(box);
+                QCOMPARE(box->windowTitle(), u"另存为..."_s);
+                QCOMPARE(box->text(), replaceQuestion(path(u"exists.txt"_s)));
+                QCOMPARE(box->icon(), QMessageBox::Warning);
+                QCOMPARE(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
+                QCOMPARE(box->parentWidget(), &form);
+                // No asks again; the second box is answered Yes.
+                whenModalShown(
+                    [&](QWidget* second) {
+                        auto* again = qobject_cast<QMessageBox*>(second);
+                        QVERIFY(again);
+                        asked = true;
+                        again->button(QMessageBox::Yes)->click();
+                    },
+                    box, QMessageBox::staticMetaObject);
+                box->button(QMessageBox::No)->click();
+            },
+            &form, QMessageBox::staticMetaObject);
+        form.SaveBtn->click();
+        form.CancelBtn->click();
+    });
+    form.AddExecute(0);
+    QVERIFY(asked);
+    QCOMPARE(readFile(path(u"exists.txt"_s)), QByteArray("new"));
+}
+
+void TestAddEditForm::realErrorMessage()
+{
+    bool shown = false;
+    whenModalShown([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        QVERIFY(box);
+        QCOMPARE(box->windowTitle(), u"错误"_s);
+        QCOMPARE(box->text(), u"无法打开文件。"_s);
+        QCOMPARE(box->icon(), QMessageBox::Critical);
+        QCOMPARE(box->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
+        QVERIFY(!box->parentWidget());
+        shown = true;
+        box->button(QMessageBox::Ok)->click();
+    });
+    SharedSrc::ErrorMsg(u"无法打开文件。"_s);
+    QVERIFY(shown);
+}
+
+void TestAddEditForm::realMessageBoxEscapeAnswer_data()
+{
+    QTest::addColumn<int>("buttons");
+    QTest::addColumn<int>("answer");
+    QTest::newRow("Yes/No") << int(QMessageBox::Yes | QMessageBox::No) << int(QMessageBox::No);
+    QTest::newRow("Yes/No/Cancel") << int(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)
+                                   << int(QMessageBox::Cancel);
+    QTest::newRow("OK") << int(QMessageBox::Ok) << int(QMessageBox::Ok);
+}
+
+void TestAddEditForm::realMessageBoxEscapeAnswer()
+{
+    QFETCH(int, buttons);
+    QFETCH(int, answer);
+    whenModalShown([&](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });
+    const auto result = MessageBox::show(m_host.get(), QMessageBox::Question, u"确认"_s, u"?"_s,
+                                         QMessageBox::StandardButtons(buttons));
+    QCOMPARE(int(result), answer);
+}
+
+QTEST_MAIN(TestAddEditForm)
+
+#include "tst_addeditform.moc"
