@@ -1,0 +1,294 @@
+#include "forms/SortFormU.h"
+
+#include "TestNotesHost.h"
+#include "document/NotesSorter.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLocale>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// What the sort command does with a confirmed dialog.
+void sortAsChosen(TestNotesHost& host, const TSortForm& form)
+{
+    NotesSorter::sort(host.model,
+                      form.NoteText->isChecked() ? NotesSorter::SortBy::Text : NotesSorter::SortBy::Priority,
+                      form.Ascending->isChecked());
+}
+
+QStringList priorities(const NotesModel& model)
+{
+    QStringList result;
+    for (int row = 0; row < model.rowCount(); ++row)
+        result.append(model.index(row, NotesModel::PriorityColumn).data().toString());
+    return result;
+}
+
+} // namespace
+
+class TestSortForm : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void layout();
+    void radioButtonsExcludeWithinTheirGroup();
+    void opensFreshEveryTime();
+    void closing_data();
+    void closing();
+
+    void sortOrders_data();
+    void sortOrders();
+    void equalCaptionsKeepTheirOrder();
+    void selectionStaysWithItsNote();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TestNotesHost> m_host;
+};
+
+void TestSortForm::initTestCase()
+{
+    QCOMPARE(QLocale::system().name(), u"zh_CN"_s);
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    qputenv("QUILLET_APPDIR", m_dir->path().toLocal8Bit());
+}
+
+void TestSortForm::init()
+{
+    m_host = std::make_unique<TestNotesHost>();
+    m_host->model.appendNotes({makeNote(u"上海\r\n1", u"低"), makeNote(u"banana\r\n2", u"紧急"),
+                               makeNote(u"北京\r\n3", u"最高"), makeNote(u"Apple\r\n4", u"标准"),
+                               makeNote(u"安徽\r\n5", u"高")});
+}
+
+void TestSortForm::cleanup()
+{
+    while (QWidget* modal = QApplication::activeModalWidget()) {
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+        QCoreApplication::processEvents();
+    }
+    m_host.reset();
+}
+
+void TestSortForm::layout()
+{
+    TSortForm form(*m_host);
+    QCOMPARE(form.parentWidget(), m_host.get());
+    QCOMPARE(form.windowTitle(), u"排列"_s);
+    QCOMPARE(form.size(), QSize(202, 206));
+    QCOMPARE(form.minimumSize(), form.maximumSize());
+    QVERIFY(form.windowFlags().testFlag(Qt::WindowCloseButtonHint));
+    QVERIFY(!form.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    QVERIFY(!form.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    QCOMPARE(form.windowIcon().cacheKey(), m_host->images.at(20).cacheKey());
+    QCOMPARE(form.font(), m_host->font());
+
+    QCOMPARE(form.GroupBox1->geometry(), QRect(12, 11, 177, 73));
+    QCOMPARE(form.GroupBox1->title(), u" 排列 "_s);
+    QCOMPARE(form.GroupBox2->geometry(), QRect(12, 94, 177, 73));
+    QCOMPARE(form.GroupBox2->title(), u" 排列类型 "_s);
+    QCOMPARE(form.NoteText->parentWidget(), form.GroupBox1);
+    QCOMPARE(form.Priority->parentWidget(), form.GroupBox1);
+    QCOMPARE(form.Ascending->parentWidget(), form.GroupBox2);
+    QCOMPARE(form.Descending->parentWidget(), form.GroupBox2);
+    QCOMPARE(form.NoteText->text(), u"按记事本文本(&N)"_s);
+    QCOMPARE(form.Priority->text(), u"按优先级(&P)"_s);
+    QCOMPARE(form.Ascending->text(), u"向上(&A)"_s);
+    QCOMPARE(form.Descending->text(), u"向下(&D)"_s);
+    QCOMPARE(form.OkBtn->geometry(), QRect(12, 176, 85, 25));
+    QCOMPARE(form.OkBtn->text(), u"确定(&O)"_s);
+    QVERIFY(form.OkBtn->isDefault());
+    QCOMPARE(form.CancelBtn->geometry(), QRect(104, 176, 84, 25));
+    QCOMPARE(form.CancelBtn->text(), u"取消(&C)"_s);
+    for (const char* name :
+         {"GroupBox1", "NoteText", "Priority", "GroupBox2", "Ascending", "Descending", "OkBtn", "CancelBtn"})
+        QVERIFY2(form.findChild<QWidget*>(QLatin1String(name)), name);
+
+    QVERIFY(form.NoteText->isChecked());
+    QVERIFY(!form.Priority->isChecked());
+    QVERIFY(form.Ascending->isChecked());
+    QVERIFY(!form.Descending->isChecked());
+}
+
+void TestSortForm::radioButtonsExcludeWithinTheirGroup()
+{
+    TSortForm form(*m_host);
+    form.show();
+    QTest::mouseClick(form.Priority, Qt::LeftButton);
+    QVERIFY(form.Priority->isChecked());
+    QVERIFY(!form.NoteText->isChecked());
+    QVERIFY(form.Ascending->isChecked()); // the other group is not touched
+    QTest::mouseClick(form.Descending, Qt::LeftButton);
+    QVERIFY(form.Descending->isChecked());
+    QVERIFY(!form.Ascending->isChecked());
+    QVERIFY(form.Priority->isChecked());
+    form.hide();
+}
+
+void TestSortForm::opensFreshEveryTime()
+{
+    {
+        TSortForm form(*m_host);
+        whenModalShown([&](QWidget*) {
+            form.Priority->click();
+            form.Descending->click();
+            form.OkBtn->click();
+        });
+        QCOMPARE(form.exec(), int(QDialog::Accepted));
+        QVERIFY(form.Priority->isChecked());
+    }
+    TSortForm again(*m_host);
+    QVERIFY(again.NoteText->isChecked());
+    QVERIFY(again.Ascending->isChecked());
+}
+
+void TestSortForm::closing_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<int>("result");
+    QTest::newRow("OkBtn") << u"OkBtn"_s << int(QDialog::Accepted);
+    QTest::newRow("Enter") << u"Enter"_s << int(QDialog::Accepted);
+    QTest::newRow("CancelBtn") << u"CancelBtn"_s << int(QDialog::Rejected);
+    QTest::newRow("Esc") << u"Esc"_s << int(QDialog::Rejected);
+    QTest::newRow("close box") << u"close box"_s << int(QDialog::Rejected);
+}
+
+void TestSortForm::closing()
+{
+    QFETCH(QString, how);
+    QFETCH(int, result);
+
+    TSortForm form(*m_host);
+    whenModalShown([&](QWidget*) {
+        if (how == u"OkBtn")
+            QTest::mouseClick(form.OkBtn, Qt::LeftButton);
+        else if (how == u"Enter")
+            QTest::keyClick(form.Priority, Qt::Key_Return);
+        else if (how == u"CancelBtn")
+            QTest::mouseClick(form.CancelBtn, Qt::LeftButton);
+        else if (how == u"Esc")
+            QTest::keyClick(form.NoteText, Qt::Key_Escape);
+        else
+            form.close();
+    });
+    QCOMPARE(form.exec(), result);
+}
+
+void TestSortForm::sortOrders_data()
+{
+    QTest::addColumn<bool>("byText");
+    QTest::addColumn<bool>("ascending");
+    QTest::addColumn<QStringList>("captions");
+    QTest::addColumn<QStringList>("priorities");
+
+    // The user locale's collation: Chinese in pinyin order (an, bei, shang) and before Latin letters,
+    // whose case is not folded. Code point order would give "Apple", "banana", "上", "北", "安".
+    QTest::newRow("text, ascending") << true << true
+                                     << QStringList{u"安徽"_s, u"北京"_s, u"上海"_s, u"Apple"_s, u"banana"_s}
+                                     << QStringList{u"高"_s, u"最高"_s, u"低"_s, u"标准"_s, u"紧急"_s};
+    QTest::newRow("text, descending")
+        << true << false << QStringList{u"banana"_s, u"Apple"_s, u"上海"_s, u"北京"_s, u"安徽"_s}
+        << QStringList{u"紧急"_s, u"标准"_s, u"低"_s, u"最高"_s, u"高"_s};
+    QTest::newRow("priority, ascending")
+        << false << true << QStringList{u"北京"_s, u"安徽"_s, u"Apple"_s, u"上海"_s, u"banana"_s}
+        << QStringList{u"最高"_s, u"高"_s, u"标准"_s, u"低"_s, u"紧急"_s};
+    QTest::newRow("priority, descending")
+        << false << false << QStringList{u"banana"_s, u"上海"_s, u"Apple"_s, u"安徽"_s, u"北京"_s}
+        << QStringList{u"紧急"_s, u"低"_s, u"标准"_s, u"高"_s, u"最高"_s};
+}
+
+void TestSortForm::sortOrders()
+{
+    QFETCH(bool, byText);
+    QFETCH(bool, ascending);
+    QFETCH(QStringList, captions);
+    QFETCH(QStringList, priorities);
+
+    TSortForm form(*m_host);
+    whenModalShown([&](QWidget*) {
+        QTest::mouseClick(byText ? form.NoteText : form.Priority, Qt::LeftButton);
+        QTest::mouseClick(ascending ? form.Ascending : form.Descending, Qt::LeftButton);
+        QTest::mouseClick(form.OkBtn, Qt::LeftButton);
+    });
+    QCOMPARE(form.exec(), int(QDialog::Accepted));
+    sortAsChosen(*m_host, form);
+
+    QStringList shown;
+    for (int row = 0; row < m_host->model.rowCount(); ++row)
+        shown.append(m_host->model.index(row, NotesModel::CaptionColumn).data().toString());
+    QCOMPARE(shown, captions);
+    QCOMPARE(::priorities(m_host->model), priorities);
+}
+
+void TestSortForm::equalCaptionsKeepTheirOrder()
+{
+    m_host->model.clear();
+    m_host->model.appendNotes({makeNote(u"same\r\nfirst"), makeNote(u"other"), makeNote(u"same\r\nsecond"),
+                               makeNote(u"same\r\nthird", u"高")});
+    for (bool ascending : {true, false}) {
+        TSortForm form(*m_host);
+        whenModalShown([&](QWidget*) {
+            (ascending ? form.Ascending : form.Descending)->click();
+            form.OkBtn->click();
+        });
+        QCOMPARE(form.exec(), int(QDialog::Accepted));
+        sortAsChosen(*m_host, form);
+        const QStringList expectedSame{u"same\r\nfirst"_s, u"same\r\nsecond"_s, u"same\r\nthird"_s};
+        QStringList texts = m_host->texts();
+        texts.removeAll(u"other"_s);
+        QCOMPARE(texts, expectedSame);
+        QCOMPARE(m_host->texts().indexOf(u"other"_s), ascending ? 0 : 3);
+    }
+}
+
+// The sort moves whole rows: the selected note stays selected wherever it goes.
+void TestSortForm::selectionStaysWithItsNote()
+{
+    m_host->selectRow(1); // "banana"
+    TSortForm form(*m_host);
+    whenModalShown([&](QWidget*) { form.OkBtn->click(); });
+    QCOMPARE(form.exec(), int(QDialog::Accepted));
+    sortAsChosen(*m_host, form);
+    QCOMPARE(m_host->selectedRow(), 4);
+    QCOMPARE(m_host->model.note(4).text, gb(u"banana\r\n2"));
+
+    m_host->selectRow(3); // "Apple"
+    TSortForm byPriority(*m_host);
+    whenModalShown([&](QWidget*) {
+        byPriority.Priority->click();
+        byPriority.OkBtn->click();
+    });
+    QCOMPARE(byPriority.exec(), int(QDialog::Accepted));
+    sortAsChosen(*m_host, byPriority);
+    QCOMPARE(m_host->selectedRow(), 2);
+    QCOMPARE(m_host->list->currentIndex().row(), 2);
+    QCOMPARE(m_host->model.note(2).text, gb(u"Apple\r\n4"));
+}
+
+int main(int argc, char** argv)
+{
+    // The user locale decides the collation; fix it before Qt first reads it.
+    qputenv("LC_ALL", "zh_CN.UTF-8");
+    QApplication app(argc, argv);
+    TestSortForm test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_sortform.moc"
