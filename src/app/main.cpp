@@ -1,12 +1,12 @@
-#include <QApplication>
-#include <QLabel>
+#include "app/MainFormU.h"
+#include "app/QuilletApplication.h"
+#include "shared/CommandLine.h"
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
+    QuilletApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillet"));
-    QLabel window(QStringLiteral("Quillet v1.54"));
-    window.resize(518, 408);
+    TMainForm window(CommandLine::programArguments());
     window.show();
     return app.exec();
 }

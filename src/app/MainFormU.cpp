@@ -1,0 +1,261 @@
+#include "app/MainFormU.h"
+
+#include "app/EdgeDock.h"
+#include "app/NotesListView.h"
+#include "app/StatusPanel.h"
+#include "document/NotesModel.h"
+#include "shared/DebugLog.h"
+
+#include <QDir>
+#include <QEvent>
+#include <QFrame>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+using SharedSrc::DebugLog;
+
+namespace {
+
+constexpr int ImageCount = 23;
+constexpr int MenuDockHeight = 25;
+constexpr int ToolbarDockHeight = 27;
+constexpr int StatusBarHeight = 24;
+constexpr int PriorityColumnWidth = 86;
+// Design positions in window coordinates.
+constexpr QRect NotesListPanelRect(2, 57, 515, 246);
+constexpr QRect NotesTextPanelRect(2, 307, 515, 73);
+constexpr std::array<int, TMainForm::StatusPanelCount> PanelWidths{60, 80, 90, 50, 23, 215};
+
+QFrame* newPanel(QWidget* parent, const char* name)
+{
+    auto* panel = new QFrame(parent);
+    panel->setObjectName(QLatin1String(name));
+    panel->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    panel->setLineWidth(1);
+    return panel;
+}
+
+} // namespace
+
+TMainForm::TMainForm(const QStringList& arguments, QWidget* parent)
+    : QMainWindow(parent), m_arguments(arguments), m_model(new NotesModel(this))
+{
+    // The images live in the application library, which the linker would otherwise leave out.
+    Q_INIT_RESOURCE(icons);
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(QStringLiteral("Quillet"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    loadImageList();
+    setWindowIcon(QIcon(QStringLiteral(":/icons/quillet.svg")));
+    createLayout();
+    createCommandTable();
+    createMenus();
+    createToolbar();
+    FormCreate();
+}
+
+QTreeView* TMainForm::notesList()
+{
+    return NotesList;
+}
+
+QIcon TMainForm::image(int index) const
+{
+    return index >= 0 && index < ImageList16.size() ? ImageList16.at(index) : QIcon();
+}
+
+void TMainForm::loadImageList()
+{
+    const QDir dir(QStringLiteral(":/icons"));
+    ImageList16.reserve(ImageCount);
+    for (int i = 0; i < ImageCount; ++i) {
+        const QString prefix = QStringLiteral("%1-").arg(i, 2, 10, QLatin1Char('0'));
+        const QStringList found = dir.entryList({prefix + QLatin1String("*.svg")}, QDir::Files);
+        ImageList16.append(found.isEmpty() ? QIcon() : QIcon(dir.filePath(found.constFirst())));
+    }
+}
+
+void TMainForm::createLayout()
+{
+    setFixedSize(ClientWidth, ClientHeight);
+
+    auto* docks = new QWidget(this);
+    docks->setObjectName(QStringLiteral("DockSite"));
+    auto* dockLayout = new QVBoxLayout(docks);
+    dockLayout->setContentsMargins(0, 0, 0, 0);
+    dockLayout->setSpacing(0);
+
+    MenuDock = new EdgeDock(docks);
+    MenuDock->setObjectName(QStringLiteral("MenuDock"));
+    MenuDock->setFixedHeight(MenuDockHeight);
+    MainMenu = new QMenuBar(MenuDock);
+    MainMenu->setObjectName(QStringLiteral("MainMenu"));
+    MainMenu->setNativeMenuBar(false);
+    MenuDock->setBar(MainMenu);
+    dockLayout->addWidget(MenuDock);
+
+    ToolbarDock = new EdgeDock(docks);
+    ToolbarDock->setObjectName(QStringLiteral("ToolbarDock"));
+    ToolbarDock->setFixedHeight(ToolbarDockHeight);
+    Toolbar = new QToolBar(ToolbarDock);
+    Toolbar->setObjectName(QStringLiteral("Toolbar"));
+    Toolbar->setMovable(false);
+    Toolbar->setFloatable(false);
+    Toolbar->setIconSize(QSize(16, 16));
+    Toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    ToolbarDock->setBar(Toolbar);
+    dockLayout->addWidget(ToolbarDock);
+    docks->setFixedHeight(MenuDockHeight + ToolbarDockHeight);
+    setMenuWidget(docks);
+
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("ClientArea"));
+    setCentralWidget(client);
+    const int clientTop = MenuDockHeight + ToolbarDockHeight;
+
+    NotesListPanel = newPanel(client, "NotesListPanel");
+    NotesListPanel->setGeometry(NotesListPanelRect.translated(0, -clientTop));
+    NotesList = new NotesListView(NotesListPanel);
+    NotesList->setObjectName(QStringLiteral("NotesList"));
+    NotesList->setFrameShape(QFrame::NoFrame);
+    NotesList->setGeometry(1, 1, NotesListPanelRect.width() - 3, NotesListPanelRect.height() - 4);
+    NotesList->setModel(m_model);
+    NotesList->setRootIsDecorated(false);
+    NotesList->setItemsExpandable(false);
+    NotesList->setUniformRowHeights(true);
+    NotesList->setAllColumnsShowFocus(true);
+    NotesList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    NotesList->setSelectionMode(QAbstractItemView::SingleSelection);
+    NotesList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    NotesList->setSortingEnabled(false);
+    NotesList->setIconSize(QSize(16, 16));
+    QHeaderView* header = NotesList->header();
+    header->setStretchLastSection(false);
+    header->setSectionsMovable(false);
+    header->setSectionsClickable(false);
+    header->setSectionResizeMode(NotesModel::CaptionColumn, QHeaderView::Stretch);
+    header->setSectionResizeMode(NotesModel::PriorityColumn, QHeaderView::Fixed);
+    header->resizeSection(NotesModel::PriorityColumn, PriorityColumnWidth);
+    m_model->setIconProvider([this](int index) { return image(index); });
+    NotesList->installEventFilter(this);
+    connect(NotesList, &QAbstractItemView::doubleClicked, this, &TMainForm::NotesEditCmdExecute);
+    connect(NotesList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this](const QItemSelection& selected, const QItemSelection& deselected) {
+                for (const QItemSelectionRange& range : deselected) {
+                    for (int row = range.top(); row <= range.bottom(); ++row)
+                        NotesListSelectItem(row, false);
+                }
+                for (const QItemSelectionRange& range : selected) {
+                    for (int row = range.top(); row <= range.bottom(); ++row)
+                        NotesListSelectItem(row, true);
+                }
+            });
+    // Removing the selected row, or every row, drops the selection without a selection event; the
+    // pane must not go on showing a note that is gone.
+    const auto clearPaneWithoutSelection = [this] {
+        if (!IsSelected())
+            NotesListSelectItem(-1, false);
+    };
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, clearPaneWithoutSelection);
+    connect(m_model, &QAbstractItemModel::modelReset, this, clearPaneWithoutSelection);
+
+    NotesTextPanel = newPanel(client, "NotesTextPanel");
+    NotesTextPanel->setGeometry(NotesTextPanelRect.translated(0, -clientTop));
+    auto* textLayout = new QVBoxLayout(NotesTextPanel);
+    textLayout->setContentsMargins(1, 1, 1, 1);
+    NoteText = new QPlainTextEdit(NotesTextPanel);
+    NoteText->setObjectName(QStringLiteral("NoteText"));
+    NoteText->setFrameShape(QFrame::NoFrame);
+    NoteText->setReadOnly(true);
+    NoteText->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    NoteText->setLineWrapMode(QPlainTextEdit::NoWrap);
+    NoteText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    NoteText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    textLayout->addWidget(NoteText);
+
+    NoteTextPopup = new QMenu(NoteText);
+    NoteTextPopup->setObjectName(QStringLiteral("NoteTextPopup"));
+    NoteTextCopyCmd =
+        NoteTextPopup->addAction(QStringLiteral("复制(&C)"), this, &TMainForm::NoteTextCopyCmdClick);
+    NoteTextCopyCmd->setObjectName(QStringLiteral("NoteTextCopyCmd"));
+    NoteTextPopup->addSeparator();
+    NoteTextSelectAllCmd =
+        NoteTextPopup->addAction(QStringLiteral("全选(&A)"), this, &TMainForm::NoteTextSelectAllCmdClick);
+    NoteTextSelectAllCmd->setObjectName(QStringLiteral("NoteTextSelectAllCmd"));
+    connect(NoteTextPopup, &QMenu::aboutToShow, this, &TMainForm::NoteTextPopupPopup);
+    NoteText->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(NoteText, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { NoteTextPopup->exec(NoteText->viewport()->mapToGlobal(pos)); });
+
+    createStatusBar();
+}
+
+void TMainForm::createStatusBar()
+{
+    StatusBar = new QStatusBar(this);
+    StatusBar->setObjectName(QStringLiteral("StatusBar"));
+    StatusBar->setSizeGripEnabled(false);
+    StatusBar->setFixedHeight(StatusBarHeight);
+    setStatusBar(StatusBar);
+    const std::array<int, StatusPanelCount> images{-1, 12, 13, -1, -1, 14};
+    for (int i = 0; i < StatusPanelCount; ++i) {
+        auto* panel = new StatusPanel(StatusBar);
+        panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        panel->resize(PanelWidths.at(size_t(i)), StatusBarHeight);
+        panel->setIcon(image(images.at(size_t(i))));
+        connect(panel, &StatusPanel::doubleClicked, this, [this, i] { StatusBarPanelDblClick(i); });
+        m_panels.at(size_t(i)) = panel;
+    }
+    // A hint shown in the status bar covers the panels while it is there.
+    connect(StatusBar, &QStatusBar::messageChanged, this, [this](const QString& message) {
+        for (StatusPanel* panel : m_panels)
+            panel->setVisible(message.isEmpty());
+    });
+    StatusBar->installEventFilter(this);
+}
+
+void TMainForm::selectRow(int row)
+{
+    if (row < 0 || row >= m_model->rowCount()) {
+        NotesList->selectionModel()->clear();
+        return;
+    }
+    const QModelIndex index = m_model->index(row, NotesModel::CaptionColumn);
+    NotesList->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                            QItemSelectionModel::Rows);
+    NotesList->scrollTo(index, QAbstractItemView::EnsureVisible);
+}
+
+int TMainForm::selectedRow() const
+{
+    const QModelIndexList rows = NotesList->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.constFirst().row();
+}
+
+bool TMainForm::IsSelected() const
+{
+    DebugLog("TMainForm.IsSelected");
+    return selectedRow() >= 0;
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == NotesList && event->type() == QEvent::KeyPress) {
+        const QString text = static_cast<QKeyEvent*>(event)->text();
+        if (text.size() == 1 && text.front() == QLatin1Char('\r')) {
+            NotesListKeyPress(text.front());
+            return true;
+        }
+    } else if (watched == StatusBar && event->type() == QEvent::Resize) {
+        StatusBarResize();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

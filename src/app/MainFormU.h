@@ -1,0 +1,202 @@
+#pragma once
+
+#include "forms/DocumentHost.h"
+#include "forms/NotesHost.h"
+#include "shared/FontSettings.h"
+#include "shared/IniFile.h"
+
+#include <QByteArray>
+#include <QColor>
+#include <QHash>
+#include <QIcon>
+#include <QList>
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <memory>
+
+class EdgeDock;
+class NotesListView;
+class NotesModel;
+class QAction;
+class QActionGroup;
+class QFrame;
+class QMenu;
+class QMenuBar;
+class QPlainTextEdit;
+class QStatusBar;
+class QToolBar;
+class QToolButton;
+class StatusPanel;
+
+// The main window: the notes list with its note pane, the command table shared by the menu bar, the
+// toolbar and the keyboard, and the document state beside the list.
+class TMainForm : public QMainWindow, public NotesHost, public DocumentHost
+{
+    Q_OBJECT
+
+public:
+    static constexpr int ClientWidth = 518;
+    static constexpr int ClientHeight = 408;
+    static constexpr int StatusPanelCount = 6;
+
+    // `arguments` is the command line after the program name.
+    explicit TMainForm(const QStringList& arguments, QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // NotesHost and DocumentHost.
+    QWidget* hostWindow() override { return this; }
+    NotesModel& notesModel() override { return *m_model; }
+    QTreeView* notesList() override;
+    QIcon image(int index) const override;
+    QFont AddEditFont() const override { return m_addEditFont.toQFont(); }
+    QColor AddEditColor() const override { return m_addEditColor; }
+    void selectRow(int row) override;
+    void NotesListSelectItem(int row, bool selected) override;
+    void SetModified(bool value) override;
+    void CountNotes() override;
+    QByteArray Password() const override { return m_password; }
+    void setPassword(const QByteArray& password) override { m_password = password; }
+    QString FileName() const override { return m_fileName; }
+    void SetFileInfo(const QString& name) override;
+
+    // Document operations.
+    bool IsSelected() const;
+    int selectedRow() const;
+    bool GetModified() const { return m_modified; }
+    quint32 FileReserved() const { return m_fileReserved; }
+    bool FileSaved();
+    void SaveFile(const QString& fileName);
+    void PerformAutoSave();
+    void SwapListItems(int index);
+    void SetPriority(const QByteArray& name);
+    const QStringList& MRUList() const { return m_mruList; }
+
+    // View.
+    void SetTheme(const QString& name);
+    QString currentTheme() const { return m_currentTheme; }
+    void FixScrollbars();
+    bool gridLines() const;
+    StatusPanel* statusPanel(int index) const { return m_panels.at(size_t(index)); }
+
+    // Reports a failure that no handler caught: error log, then the "发现错误" box.
+    void HandleException(const QString& className, const QString& message);
+
+public Q_SLOTS:
+    void FileNewWindowCmdExecute();
+    void FileNewCmdExecute();
+    void FileSaveCmdExecute();
+    void FileSaveAsCmdExecute();
+    void FileClearRecentListExecute();
+    void ToolbarClearMRUCmdClick();
+    void FileExitCmdExecute();
+
+    void NotesAddCmdExecute();
+    void NotesEditCmdExecute();
+    void NotesDeleteCmdExecute();
+    void NotesMoveUpCmdExecute();
+    void NotesMoveDownCmdExecute();
+    void NotesSetLowPriorityCmdExecute();
+    void NotesSetMediumPriorityCmdExecute();
+    void NotesSetHighPriorityCmdExecute();
+    void NotesSetVeryHighPriorityCmdExecute();
+    void NotesDoneUndoneCmdExecute();
+    void NotesFindCmdExecute();
+    void NotesSortCmdExecute();
+
+    void ViewMinimizeToTrayCmdExecute();
+    void ViewShowGridLinesCmdExecute();
+    void ViewDefaultThemeCmdExecute();
+    void ViewOfficeXPThemeCmdExecute();
+    void ViewStripesThemeCmdExecute();
+    void ViewAthenThemeCmdExecute();
+    void ViewRomaThemeCmdExecute();
+    void ViewNexosThemeCmdExecute();
+    void ViewOffice2003ThemeCmdExecute();
+    void ViewOfficeCThemeCmdExecute();
+    void ViewEMoneyThemeCmdExecute();
+
+    void HelpContentsCmdExecute();
+    void HelpAboutCmdExecute();
+
+    void NoteTextCopyCmdClick();
+    void NoteTextSelectAllCmdClick();
+    void NoteTextPopupPopup();
+    void StatusBarResize();
+    void StatusBarPanelDblClick(int panel);
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Layout and command table (MainFormU.cpp, MainFormUCommands.cpp).
+    void createLayout();
+    void createStatusBar();
+    void loadImageList();
+    void createCommandTable();
+    void createMenus();
+    void createToolbar();
+    QAction* action(const char* name) const;
+
+    // Life cycle (MainFormULifeCycle.cpp).
+    void FormCreate();
+    void applySettings();
+    void FormActivate();
+    bool FormCloseQuery();
+    bool FormClose();
+    void writeSettingsAtClose();
+    void HideToTray();
+    void NotesListKeyPress(QChar key);
+
+    // Document (MainFormUDocument.cpp).
+    void loadMRUList(const IniFile& ini);
+    void saveMRUList(IniFile& ini) const;
+
+    const QStringList m_arguments;
+
+    // Document state.
+    QString m_fileName;
+    QByteArray m_password;
+    bool m_modified = false;
+    quint32 m_fileReserved = 0;
+    bool CmdLineOpen = false;
+
+    bool ExitRequested = false;
+    bool FirstActivation = true;
+    QString FileExt;
+    QString FileFilter;
+    QString IniFileName;
+    std::unique_ptr<::IniFile> m_iniFile;
+    FontValue m_addEditFont;
+    QColor m_addEditColor = Qt::white;
+    bool AutoSaveOnAddEdit = false;
+    QStringList m_mruList;
+    QString m_currentTheme;
+
+    QList<QIcon> ImageList16;
+    NotesModel* m_model = nullptr;
+    QHash<QString, QAction*> m_actions;
+    QActionGroup* m_themeGroup = nullptr;
+
+    EdgeDock* MenuDock = nullptr;
+    QMenuBar* MainMenu = nullptr;
+    EdgeDock* ToolbarDock = nullptr;
+    QToolBar* Toolbar = nullptr;
+    QToolButton* ToolbarOpenCmd = nullptr;
+    QAction* ToolbarClearMRUCmd = nullptr;
+    QMenu* FileRecentFilesMenu = nullptr;
+    QMenu* TBXThemeMenu = nullptr;
+    QFrame* NotesListPanel = nullptr;
+    NotesListView* NotesList = nullptr;
+    QFrame* NotesTextPanel = nullptr;
+    QPlainTextEdit* NoteText = nullptr;
+    QMenu* NoteTextPopup = nullptr;
+    QAction* NoteTextCopyCmd = nullptr;
+    QAction* NoteTextSelectAllCmd = nullptr;
+    QStatusBar* StatusBar = nullptr;
+    std::array<StatusPanel*, StatusPanelCount> m_panels{};
+};

@@ -1,0 +1,281 @@
+#include "app/MainFormU.h"
+
+#include "app/NotesListView.h"
+#include "app/QuilletApplication.h"
+#include "app/Themes.h"
+#include "document/NotesModel.h"
+#include "forms/AboutFormU.h"
+#include "forms/MessageBox.h"
+#include "platform/Desktop.h"
+#include "platform/SystemInfo.h"
+#include "shared/AppPaths.h"
+#include "shared/CommandLine.h"
+#include "shared/DebugLog.h"
+#include "shared/ErrorLog.h"
+#include "shared/IniFile.h"
+#include "shared/Version.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QFrame>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QTreeView>
+
+using SharedSrc::DebugLog;
+using SharedSrc::ErrorMsg;
+
+namespace {
+
+const QString General = QStringLiteral("General");
+
+} // namespace
+
+void TMainForm::FormCreate()
+{
+    if (QuilletApplication* app = QuilletApplication::instance())
+        app->setExceptionHandler([this](const QString& className, const QString& message) {
+            HandleException(className, message);
+        });
+    // A debug run starts a fresh log, whose first entry is this handler's own trace.
+    if (CommandLine::hasSwitch(m_arguments, u"debug"))
+        QFile::remove(AppPaths::debugLogPath());
+    DebugLog("TMainForm.FormCreate");
+
+    IniFileName = AppPaths::iniFileName();
+    setWindowTitle(windowTitle() + QLatin1String(" v") + QLatin1String(Quillet::ProgramVersion));
+    QGuiApplication::setApplicationDisplayName(windowTitle());
+
+    FileExt = QStringLiteral(".qlt");
+    FileFilter = QStringLiteral("Quillet 文件 (*") + FileExt + QStringLiteral(")|*") + FileExt +
+                 QStringLiteral("|所有文件 (*.*)|*.*");
+    CmdLineOpen = false;
+    ExitRequested = false;
+    FirstActivation = true;
+
+    action("FileExitCmd")->setShortcut(QKeySequence(Qt::Key_Escape));
+    action("NotesMoveUpCmd")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Up));
+    action("NotesMoveDownCmd")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Down));
+
+    action("FileNewCmd")->trigger();
+
+    // Tahoma 8 pt, or the closest face the desktop has.
+    const FontValue windowFont;
+    setFont(windowFont.toQFont());
+
+    m_iniFile = std::make_unique<::IniFile>(IniFileName);
+    m_addEditFont = FontValue();
+    applySettings();
+
+    if (const QScreen* screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void TMainForm::applySettings()
+{
+    const ::IniFile& ini = *m_iniFile;
+    loadMRUList(ini);
+
+    action("ViewShowGridLinesCmd")
+        ->setChecked(ini.ReadString(General, QStringLiteral("GridLines"), QStringLiteral("0")) == u"1");
+    NotesList->setGridLines(action("ViewShowGridLinesCmd")->isChecked());
+    AutoSaveOnAddEdit =
+        ini.ReadString(General, QStringLiteral("AutoSaveOnAddEdit"), QStringLiteral("0")) == u"1";
+
+    const FontValue windowFont;
+    FontValue listFont = windowFont;
+    FontValue textFont = windowFont;
+    SharedSrc::LoadFontFromIni(ini, listFont, QStringLiteral("NotesListText"));
+    SharedSrc::LoadFontFromIni(ini, textFont, QStringLiteral("NoteText"));
+    SharedSrc::LoadFontFromIni(ini, m_addEditFont, QStringLiteral("AddEditText"));
+    const auto applyFont = [](QWidget* widget, const FontValue& value) {
+        widget->setFont(value.toQFont());
+        if (const std::optional<QColor> colour = ColorValue::toColor(value.color, widget->palette())) {
+            QPalette palette = widget->palette();
+            palette.setColor(QPalette::Text, *colour);
+            widget->setPalette(palette);
+        }
+    };
+    applyFont(NotesList, listFont);
+    applyFont(NoteText, textFont);
+
+    // The three background colours form one block: the first bad value stops it, and what was applied
+    // before stays.
+    constexpr qint32 White = 16777215;
+    const auto background = [&](const char* section) {
+        const qint32 value = ini.ReadInteger(QLatin1String(section), QStringLiteral("ForeColor"), White);
+        return ColorValue::toColor(value, palette());
+    };
+    const auto setBase = [](QWidget* widget, const QColor& colour) {
+        QPalette palette = widget->palette();
+        palette.setColor(QPalette::Base, colour);
+        widget->setPalette(palette);
+    };
+    bool coloursValid = false;
+    if (const std::optional<QColor> list = background("NotesListText")) {
+        setBase(NotesList, *list);
+        if (const std::optional<QColor> text = background("NoteText")) {
+            setBase(NoteText, *text);
+            if (const std::optional<QColor> addEdit = background("AddEditText")) {
+                m_addEditColor = *addEdit;
+                coloursValid = true;
+            }
+        }
+    }
+    if (!coloursValid)
+        ErrorMsg(QStringLiteral("字体颜色设置无效。"));
+
+    SetTheme(ini.ReadString(General, QStringLiteral("Theme"), QLatin1String(Themes::FallbackName)));
+}
+
+void TMainForm::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        FormActivate();
+}
+
+void TMainForm::FormActivate()
+{
+    DebugLog("TMainForm.FormActivate");
+    if (!FirstActivation)
+        return;
+    // Cleared first: a message box shown below takes the activation away and gives it back, and that
+    // second activation must not run this work again.
+    FirstActivation = false;
+
+    const bool debugOnly = !m_arguments.isEmpty() && !CommandLine::hasSwitch(m_arguments, u"minimize") &&
+                           CommandLine::hasSwitch(m_arguments, u"debug");
+    if (debugOnly)
+        MessageBox::show(this, QMessageBox::Information, QStringLiteral("Information"),
+                         QStringLiteral("Quillet in debug mode."), QMessageBox::Ok);
+    // Opening the last file or the file named on the command line arrives with the file commands.
+
+    if (!m_fileName.isEmpty())
+        FixScrollbars();
+
+    const QWidget* client = centralWidget();
+    const int top = MainMenu->height() + Toolbar->height() + 3 - client->y();
+    const int bottom = NotesTextPanel->y() - 4;
+    NotesListPanel->setGeometry(NotesListPanel->x(), top, NotesListPanel->width(), bottom - top);
+    NotesList->resize(NotesList->width(), NotesListPanel->height() - 3);
+}
+
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    if (!FormCloseQuery() || !FormClose()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+bool TMainForm::FormCloseQuery()
+{
+    DebugLog("TMainForm.FormCloseQuery");
+    return FileSaved();
+}
+
+// True when the window really closes and the program ends; false when it went to the tray instead.
+bool TMainForm::FormClose()
+{
+    DebugLog("TMainForm.FormClose");
+    ::IniFile ini(IniFileName);
+    if (!ExitRequested && ini.ReadString(General, QStringLiteral("MinToTrayOnClose"), QString()) == u"1") {
+        HideToTray();
+        return false;
+    }
+    // Settings that cannot be written are reported, but never keep the program from ending.
+    try {
+        saveMRUList(ini);
+        if (m_mruList.isEmpty())
+            ini.EraseSection(QStringLiteral("MRU"));
+        if (!m_fileName.isEmpty())
+            ini.WriteString(General, QStringLiteral("LastFile"), m_fileName);
+        else
+            ini.DeleteKey(General, QStringLiteral("LastFile"));
+        ini.WriteString(General, QStringLiteral("GridLines"),
+                        NotesList->gridLines() ? QStringLiteral("1") : QStringLiteral("0"));
+        ini.WriteString(General, QStringLiteral("Theme"), m_currentTheme);
+    } catch (const IniWriteError& error) {
+        HandleException(QuilletApplication::typeName(typeid(error)), error.message());
+    }
+    return true;
+}
+
+// Without a tray icon the window can only be minimised; the tray replaces this when it is there.
+void TMainForm::HideToTray()
+{
+    DebugLog("TMainForm.HideToTray");
+    showMinimized();
+}
+
+TMainForm::~TMainForm()
+{
+    DebugLog("TMainForm.FormDestroy");
+    if (QuilletApplication* app = QuilletApplication::instance())
+        app->setExceptionHandler({});
+    // The widgets outlive this object's own members by a little: hidden now, while the images and
+    // handlers they call back into are still there.
+    hide();
+    m_model->setIconProvider({});
+    m_model->disconnect(this);
+    NotesList->selectionModel()->disconnect(this);
+    StatusBar->disconnect(this);
+}
+
+void TMainForm::FileExitCmdExecute()
+{
+    DebugLog("TMainForm.FileExitCmdExecute");
+    ExitRequested = true;
+    close();
+}
+
+void TMainForm::FileNewWindowCmdExecute()
+{
+    DebugLog("TMainForm.FileNewWindowCmdExecute");
+    if (!Desktop::startDetached(AppPaths::executablePath()))
+        ErrorMsg(QStringLiteral("无法运行 Quillet。"));
+}
+
+void TMainForm::HelpContentsCmdExecute()
+{
+    DebugLog("TMainForm.HelpContentsCmdExecute");
+    if (!Desktop::openDocument(AppPaths::helpFilePath()))
+        ErrorMsg(QStringLiteral("未能显示帮助文件。请重新安装该程序。"));
+}
+
+void TMainForm::HelpAboutCmdExecute()
+{
+    DebugLog("TMainForm.HelpAboutCmdExecute");
+    TAboutForm dialog(this, image(5));
+    dialog.exec();
+}
+
+void TMainForm::ViewMinimizeToTrayCmdExecute()
+{
+    DebugLog("TMainForm.ViewMinimizeToTrayCmdExecute");
+    HideToTray();
+}
+
+void TMainForm::HandleException(const QString& className, const QString& message)
+{
+    const QString path = AppPaths::errorLogPath();
+    const FailureReport report{className, SharedSrc::LastTraceName(), message};
+    QString text = QStringLiteral("抱歉，程序中存在错误。\n");
+    if (ErrorLog::appendReport(path, SystemInfo::describe(), report)) {
+        text += QStringLiteral("错误日志已被保存到 \"") + path + QStringLiteral("\"\n请发送该文件到 ") +
+                QLatin1String(Quillet::ContactEmail) + QStringLiteral(" 并且该问题将会被修复。");
+    } else {
+        // Telling the user to send a log that was never written would only mislead.
+        text += QStringLiteral("无法写入 ") + path + QLatin1Char('\n') + className + QLatin1String(": ") +
+                message;
+    }
+    MessageBox::show(this, QMessageBox::Critical, QStringLiteral("发现错误"), text, QMessageBox::Ok);
+}

@@ -1,0 +1,192 @@
+#include "app/MainFormU.h"
+
+#include "app/NotesListView.h"
+#include "document/NotesModel.h"
+#include "document/NotesSorter.h"
+#include "forms/AddEditFormU.h"
+#include "forms/FindFormU.h"
+#include "forms/SortFormU.h"
+#include "shared/AnsiText.h"
+#include "shared/DebugLog.h"
+#include "shared/NoteFields.h"
+
+#include <QAction>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+
+#include <memory>
+
+using SharedSrc::DebugLog;
+
+namespace {
+
+// The choice of the last confirmed sort dialog, read by the comparison while a sort runs.
+bool SortByText = false;
+bool SortAscending = false;
+
+} // namespace
+
+void TMainForm::NotesAddCmdExecute()
+{
+    DebugLog("TMainForm.NotesAddCmdExecute");
+    {
+        TAddEditForm dialog(*this);
+        AddEditForm = &dialog;
+        const int position = IsSelected() ? selectedRow() + 1 : m_model->rowCount();
+        const int result = dialog.AddExecute(position);
+        AddEditForm = nullptr;
+        if (result == QDialog::Accepted)
+            FixScrollbars();
+    }
+    PerformAutoSave();
+}
+
+void TMainForm::NotesEditCmdExecute()
+{
+    DebugLog("TMainForm.NotesEditCmdExecute");
+    if (!IsSelected())
+        return;
+    {
+        TAddEditForm dialog(*this);
+        AddEditForm = &dialog;
+        dialog.EditExecute(selectedRow());
+        AddEditForm = nullptr;
+    }
+    PerformAutoSave();
+}
+
+void TMainForm::NotesDeleteCmdExecute()
+{
+    DebugLog("TMainForm.NotesDeleteCmdExecute");
+    if (!IsSelected())
+        return;
+    const int row = selectedRow();
+    m_model->removeNote(row);
+    if (m_model->rowCount() > 0)
+        selectRow(row < m_model->rowCount() ? row : row - 1);
+    SetModified(true);
+    CountNotes();
+    PerformAutoSave();
+}
+
+void TMainForm::NotesDoneUndoneCmdExecute()
+{
+    DebugLog("TMainForm.NotesDoneUndoneCmdExecute");
+    if (!IsSelected())
+        return;
+    const int row = selectedRow();
+    m_model->setImageIndex(row, m_model->note(row).isDone() ? Note::ImageNotDone : Note::ImageDone);
+    CountNotes();
+    SetModified(true);
+    NotesList->scrollTo(m_model->index(row, 0), QAbstractItemView::EnsureVisible);
+    PerformAutoSave();
+}
+
+void TMainForm::NotesMoveUpCmdExecute()
+{
+    DebugLog("TMainForm.NotesMoveUpCmdExecute");
+    if (!IsSelected())
+        return;
+    const int row = selectedRow();
+    if (row > 0)
+        SwapListItems(row - 1);
+    PerformAutoSave();
+}
+
+void TMainForm::NotesMoveDownCmdExecute()
+{
+    DebugLog("TMainForm.NotesMoveDownCmdExecute");
+    if (!IsSelected())
+        return;
+    const int row = selectedRow();
+    if (row < m_model->rowCount() - 1)
+        SwapListItems(row + 1);
+    PerformAutoSave();
+}
+
+// The rows stay where they are and exchange their contents, so the selection is moved after the note.
+void TMainForm::SwapListItems(int index)
+{
+    DebugLog("TMainForm.SwapListItems");
+    m_model->swapNotes(selectedRow(), index);
+    selectRow(index);
+    SetModified(true);
+}
+
+void TMainForm::SetPriority(const QByteArray& name)
+{
+    DebugLog("TMainForm.SetPriority");
+    if (!IsSelected())
+        return;
+    const int row = selectedRow();
+    m_model->setPriority(row, name);
+    NotesList->scrollTo(m_model->index(row, 0), QAbstractItemView::EnsureVisible);
+    SetModified(true);
+    PerformAutoSave();
+}
+
+void TMainForm::NotesSetLowPriorityCmdExecute()
+{
+    DebugLog("TMainForm.NotesSetLowPriorityCmdExecute");
+    SetPriority(SharedSrc::GetPriorityByIndex(0));
+}
+
+void TMainForm::NotesSetMediumPriorityCmdExecute()
+{
+    DebugLog("TMainForm.NotesSetMediumPriorityCmdExecute");
+    SetPriority(SharedSrc::GetPriorityByIndex(1));
+}
+
+void TMainForm::NotesSetHighPriorityCmdExecute()
+{
+    DebugLog("TMainForm.NotesSetHighPriorityCmdExecute");
+    SetPriority(SharedSrc::GetPriorityByIndex(2));
+}
+
+void TMainForm::NotesSetVeryHighPriorityCmdExecute()
+{
+    DebugLog("TMainForm.NotesSetVeryHighPriorityCmdExecute");
+    SetPriority(SharedSrc::GetPriorityByIndex(3));
+}
+
+void TMainForm::NotesListSelectItem(int row, bool selected)
+{
+    DebugLog("TMainForm.NotesListSelectItem");
+    if (selected && row >= 0 && row < m_model->rowCount())
+        NoteText->setPlainText(AnsiText::toUnicode(m_model->note(row).text));
+    else
+        NoteText->clear();
+}
+
+void TMainForm::NotesListKeyPress(QChar key)
+{
+    DebugLog("TMainForm.NotesListKeyPress");
+    if (key == QLatin1Char('\r'))
+        action("NotesEditCmd")->trigger();
+}
+
+void TMainForm::NotesFindCmdExecute()
+{
+    DebugLog("TMainForm.NotesFindCmdExecute");
+    TFindForm dialog(*this);
+    FindForm = &dialog;
+    dialog.exec();
+    FindForm = nullptr;
+}
+
+void TMainForm::NotesSortCmdExecute()
+{
+    DebugLog("TMainForm.NotesSortCmdExecute");
+    TSortForm dialog(*this);
+    SortForm = &dialog;
+    const int result = dialog.exec();
+    SortForm = nullptr;
+    if (result != QDialog::Accepted)
+        return;
+    SortByText = dialog.NoteText->isChecked();
+    SortAscending = dialog.Ascending->isChecked();
+    NotesSorter::sort(*m_model, SortByText ? NotesSorter::SortBy::Text : NotesSorter::SortBy::Priority,
+                      SortAscending);
+    SetModified(true);
+    PerformAutoSave();
+}

@@ -1,0 +1,1345 @@
+#include "MainFormFixture.h"
+
+#include "app/EdgeDock.h"
+#include "app/QuilletApplication.h"
+#include "app/StatusPanel.h"
+#include "app/Themes.h"
+#include "document/NotesModel.h"
+#include "forms/AddEditFormU.h"
+#include "forms/FileDialog.h"
+#include "forms/FindFormU.h"
+#include "forms/MessageBox.h"
+#include "forms/SortFormU.h"
+#include "shared/AnsiText.h"
+#include "shared/AppPaths.h"
+#include "shared/DebugLog.h"
+#include "shared/IniFile.h"
+#include "shared/Version.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
+
+#include <stdexcept>
+
+QByteArray gb(const QString& text)
+{
+    return AnsiText::fromUnicode(text);
+}
+
+namespace {
+
+Note note(const QString& text, const QString& priority = QStringLiteral("标准"), bool done = false)
+{
+    return Note{gb(text), gb(priority), done ? Note::ImageDone : Note::ImageNotDone};
+}
+
+// Types into a text box the way a user does: Latin letters as key presses, other characters through the
+// input method, Return between lines.
+void typeText(QWidget* box, const QString& text)
+{
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            QTest::keyClick(box, Qt::Key_Return);
+        bool latin = true;
+        for (QChar c : lines.at(i))
+            latin = latin && c.unicode() < 128;
+        if (latin) {
+            QTest::keyClicks(box, lines.at(i));
+        } else {
+            QInputMethodEvent commit;
+            commit.setCommitString(lines.at(i));
+            QApplication::sendEvent(box, &commit);
+        }
+    }
+}
+
+} // namespace
+
+class TestMainForm : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void layoutGeometry();
+    void commandTable_data();
+    void commandTable();
+    void commandTableKeys();
+    void menusAndToolbarInOrder();
+    void imagesLoad();
+
+    void addBelowSelectionAndAtEnd();
+    void addChineseTextShowsInPane();
+    void cancelAddEdit_data();
+    void cancelAddEdit();
+    void cancelledAddStillAutoSaves();
+    void editByCommandEnterAndDoubleClick_data();
+    void editByCommandEnterAndDoubleClick();
+    void enterWithoutSelectionOpensNothing();
+    void deleteSelection_data();
+    void deleteSelection();
+    void moveUpAndDown();
+    void moveAtEdgesNotModifiedButAutoSaved_data();
+    void moveAtEdgesNotModifiedButAutoSaved();
+    void doneUndoneAndCounts();
+    void priorities_data();
+    void priorities();
+    void commandsWithoutSelectionDoNothing_data();
+    void commandsWithoutSelectionDoNothing();
+
+    void sortOrders_data();
+    void sortOrders();
+    void sortCancelledChangesNothing();
+    void sortEmptyListMarksModified();
+    void findSteppingOverTwoHitsThenMiss();
+
+    void themes_data();
+    void themes();
+    void themeInWrongCaseFallsBack();
+    void themeLooksDiffer();
+    void gridLinesToggledTwice();
+    void statusBarTexts();
+    void notePanePopup();
+
+    void settingsWrittenAtCloseInOrder();
+    void closeQuestion_data();
+    void closeQuestion();
+    void settingsWriteFailureStillCloses();
+    void invalidColourReported();
+    void debugSwitch();
+    void helpFileMissing();
+    void exceptionInHandlerIsReportedOnce();
+
+private:
+    void createForm(const QStringList& arguments = {});
+    void writeIni(const QString& section, const QString& key, const QString& value);
+    QString iniText() const;
+    QString dataPath(const QString& name) const { return QDir(m_dir.path()).filePath(name); }
+    QAction* act(const char* name) const;
+    NotesModel& model() const { return m_form->notesModel(); }
+    void seed(const QList<Note>& notes);
+    QStringList texts() const;
+    QString panel(int index) const { return m_form->statusPanel(index)->text(); }
+    QString paneText() const
+    {
+        return m_form->findChild<QPlainTextEdit*>(QStringLiteral("NoteText"))->toPlainText();
+    }
+    void addThroughDialog(const QString& text, int priority = 1, bool done = false);
+    // A named document with auto-save on, whose file is then removed so that a save shows.
+    QString autoSavedDocument();
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<TMainForm> m_form;
+    ModalDriver m_driver;
+};
+
+void TestMainForm::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    qputenv("QUILLET_APPDIR", QFile::encodeName(m_dir.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dataPath(QStringLiteral("config"))));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dataPath(QStringLiteral("data"))));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(dataPath(QStringLiteral("cache"))));
+    QApplication::setQuitOnLastWindowClosed(false);
+}
+
+void TestMainForm::init()
+{
+    const QDir dir(m_dir.path());
+    for (const QString& name : dir.entryList(QDir::Files))
+        QVERIFY(QFile::remove(dir.filePath(name)));
+    QDir(dataPath(QStringLiteral("Quillet.ini"))).removeRecursively();
+    MessageBox::takeShown();
+    FileDialog::takeShownTitles();
+}
+
+void TestMainForm::cleanup()
+{
+    m_driver.cancel();
+    while (QWidget* modal = QApplication::activeModalWidget())
+        modal->close();
+    MessageBox::setNextAnswers({});
+    FileDialog::setNextResults({});
+    m_form.reset();
+}
+
+void TestMainForm::createForm(const QStringList& arguments)
+{
+    m_form.reset();
+    m_form = std::make_unique<TMainForm>(arguments);
+    m_form->show();
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    m_form->notesList()->setFocus();
+}
+
+void TestMainForm::writeIni(const QString& section, const QString& key, const QString& value)
+{
+    IniFile(dataPath(QStringLiteral("Quillet.ini"))).WriteString(section, key, value);
+}
+
+QString TestMainForm::iniText() const
+{
+    QFile file(dataPath(QStringLiteral("Quillet.ini")));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return AnsiText::toUnicode(file.readAll());
+}
+
+QAction* TestMainForm::act(const char* name) const
+{
+    return m_form->findChild<QAction*>(QLatin1String(name));
+}
+
+void TestMainForm::seed(const QList<Note>& notes)
+{
+    model().appendNotes(notes);
+    m_form->CountNotes();
+}
+
+QStringList TestMainForm::texts() const
+{
+    QStringList result;
+    for (const Note& n : model().notes())
+        result.append(AnsiText::toUnicode(n.text));
+    return result;
+}
+
+void TestMainForm::addThroughDialog(const QString& text, int priority, bool done)
+{
+    m_driver.onNextDialog([=](QDialog* dialog) {
+        auto* form = qobject_cast<TAddEditForm*>(dialog);
+        if (!form)
+            return dialog->reject();
+        typeText(form->NoteText, text);
+        form->NotePriority->setCurrentIndex(priority);
+        form->NoteDone->setChecked(done);
+        QTest::mouseClick(form->OkBtn, Qt::LeftButton);
+    });
+    // Closing the previous dialog hands the activation back to the window, which its keys need.
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    QTest::keyClick(m_form->notesList(), Qt::Key_Insert);
+    QVERIFY(m_driver.seen());
+}
+
+QString TestMainForm::autoSavedDocument()
+{
+    writeIni(QStringLiteral("General"), QStringLiteral("AutoSaveOnAddEdit"), QStringLiteral("1"));
+    createForm();
+    const QString path = dataPath(QStringLiteral("auto.qlt"));
+    m_form->SaveFile(path);
+    if (!QFile::remove(path))
+        return {};
+    return path;
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Layout and command table
+
+void TestMainForm::layoutGeometry()
+{
+    createForm();
+    QCOMPARE(m_form->size(), QSize(518, 408));
+    QCOMPARE(m_form->minimumSize(), m_form->maximumSize());
+    QVERIFY(!m_form->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    QVERIFY(m_form->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    QCOMPARE(m_form->windowTitle(), QStringLiteral("Quillet v1.54"));
+
+    for (const char* name : {"MenuDock", "ToolbarDock"})
+        QVERIFY2(m_form->findChild<EdgeDock*>(QLatin1String(name)), name);
+    QVERIFY(m_form->findChild<QMenuBar*>(QStringLiteral("MainMenu")));
+    QVERIFY(m_form->findChild<QToolBar*>(QStringLiteral("Toolbar")));
+    QCOMPARE(m_form->findChild<EdgeDock*>(QStringLiteral("MenuDock"))->height(), 25);
+    QCOMPARE(m_form->findChild<EdgeDock*>(QStringLiteral("ToolbarDock"))->height(), 27);
+
+    auto* listPanel = m_form->findChild<QFrame*>(QStringLiteral("NotesListPanel"));
+    auto* textPanel = m_form->findChild<QFrame*>(QStringLiteral("NotesTextPanel"));
+    QVERIFY(listPanel && textPanel);
+    const QRect textRect(textPanel->mapTo(m_form.get(), QPoint(0, 0)), textPanel->size());
+    QCOMPARE(textRect, QRect(2, 307, 515, 73));
+    // The list panel fills the room between the bars and the note pane.
+    const QRect listRect(listPanel->mapTo(m_form.get(), QPoint(0, 0)), listPanel->size());
+    auto* menu = m_form->findChild<QMenuBar*>(QStringLiteral("MainMenu"));
+    auto* toolbar = m_form->findChild<QToolBar*>(QStringLiteral("Toolbar"));
+    QCOMPARE(listRect.left(), 2);
+    QCOMPARE(listRect.width(), 515);
+    QCOMPARE(listRect.top(), menu->height() + toolbar->height() + 3);
+    QCOMPARE(listRect.bottom() + 1, textRect.top() - 4);
+    QTreeView* list = m_form->notesList();
+    QCOMPARE(list->height(), listPanel->height() - 3);
+
+    auto* status = m_form->findChild<QStatusBar*>(QStringLiteral("StatusBar"));
+    QVERIFY(status);
+    QCOMPARE(status->height(), 24);
+    QVERIFY(!status->isSizeGripEnabled());
+    QCOMPARE(status->mapTo(m_form.get(), QPoint(0, 0)).y() + status->height(), 408);
+
+    QCOMPARE(list->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("记事本"));
+    QCOMPARE(list->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("优先级"));
+    QCOMPARE(list->header()->sectionSize(1), 86);
+    QCOMPARE(list->header()->sectionSize(0) + 86, list->viewport()->width());
+    QCOMPARE(list->iconSize(), QSize(16, 16));
+    QCOMPARE(list->selectionMode(), QAbstractItemView::SingleSelection);
+    QCOMPARE(list->selectionBehavior(), QAbstractItemView::SelectRows);
+    QCOMPARE(list->editTriggers(), QAbstractItemView::NoEditTriggers);
+    QVERIFY(!list->isSortingEnabled());
+    QVERIFY(!list->rootIsDecorated());
+
+    auto* pane = m_form->findChild<QPlainTextEdit*>(QStringLiteral("NoteText"));
+    QVERIFY(pane->isReadOnly());
+    QCOMPARE(pane->lineWrapMode(), QPlainTextEdit::NoWrap);
+    QCOMPARE(pane->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    QCOMPARE(pane->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+
+    const int widths[] = {60, 80, 90, 50, 23, 215};
+    int x = 0;
+    for (int i = 0; i < TMainForm::StatusPanelCount; ++i) {
+        StatusPanel* p = m_form->statusPanel(i);
+        QCOMPARE(p->width(), widths[i]);
+        QCOMPARE(p->x(), x);
+        x += widths[i];
+    }
+    QVERIFY(!m_form->statusPanel(0)->hasIcon());
+    QVERIFY(m_form->statusPanel(1)->hasIcon());
+    QVERIFY(m_form->statusPanel(2)->hasIcon());
+    QVERIFY(!m_form->statusPanel(3)->hasIcon());
+    QVERIFY(!m_form->statusPanel(4)->hasIcon());
+    QVERIFY(m_form->statusPanel(5)->hasIcon());
+}
+
+void TestMainForm::commandTable_data()
+{
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("hint");
+    QTest::addColumn<QKeySequence>("shortcut");
+    QTest::addColumn<bool>("hasImage");
+
+    const auto row = [](const char* name, const char* caption, const char* hint, QKeySequence key,
+                        bool image) {
+        QTest::newRow(name) << QString::fromUtf8(caption) << QString::fromUtf8(hint) << key << image;
+    };
+    using K = QKeySequence;
+    row("FileNewWindowCmd", "新建窗口(&W)", "新建 Quillet 窗口", K(Qt::CTRL | Qt::Key_W), true);
+    row("FileNewCmd", "新建(&N)", "新建", K(Qt::CTRL | Qt::Key_N), true);
+    row("FileOpenCmd", "打开(&O)", "打开", K(Qt::CTRL | Qt::Key_O), true);
+    row("FileSaveCmd", "保存(&S)", "保存", K(Qt::CTRL | Qt::Key_S), true);
+    row("FileSaveAsCmd", "另存为(&A)", "另存为", K(Qt::CTRL | Qt::ALT | Qt::Key_S), true);
+    row("FileClearRecentList", "清除(&C)", "清除最近使用的文件列表", K(), false);
+    row("FileImportCmd", "导入(&I)", "导入", K(Qt::CTRL | Qt::Key_I), false);
+    row("FileExportCmd", "导出(&E)", "导出", K(Qt::CTRL | Qt::Key_E), false);
+    row("FileSetPasswordCmd", "设置密码(&P)", "设置密码", K(Qt::Key_F4), true);
+    row("FileExitCmd", "退出(&X)", "退出", K(Qt::Key_Escape), true);
+    row("NotesAddCmd", "添加(&A)", "添加新记事本", K(Qt::Key_Insert), true);
+    row("NotesEditCmd", "编辑(&E)", "编辑记事本", K(), true);
+    row("NotesDeleteCmd", "删除(&D)", "删除记事本", K(Qt::Key_Delete), true);
+    row("NotesMoveUpCmd", "上移(&U)", "上移", K(Qt::CTRL | Qt::Key_Up), true);
+    row("NotesMoveDownCmd", "下移(&O)", "下移", K(Qt::CTRL | Qt::Key_Down), true);
+    row("NotesSetLowPriorityCmd", "设置低优先级(&L)", "设置低优先级", K(Qt::Key_F5), false);
+    row("NotesSetMediumPriorityCmd", "设置标准优先级(&M)", "设置标准优先级", K(Qt::Key_F6), false);
+    row("NotesSetHighPriorityCmd", "设置高优先级(&H)", "设置高优先级", K(Qt::Key_F7), false);
+    row("NotesSetVeryHighPriorityCmd", "设置最高优先级(&V)", "设置最高优先级", K(Qt::Key_F8), false);
+    row("NotesDoneUndoneCmd", "完成/未完成(&N)", "设置完成/未完成", K(Qt::Key_F9), true);
+    row("NotesFindCmd", "查找(&F)...", "查找一个记事本", K(Qt::CTRL | Qt::Key_F), true);
+    row("NotesSortCmd", "排列(&S)", "排列记事本列表", K(Qt::CTRL | Qt::Key_Q), true);
+    row("ViewMinimizeToTrayCmd", "最小化到系统托盘(&M)", "最小化到系统托盘", K(Qt::Key_F12), true);
+    row("ViewShowGridLinesCmd", "显示网格线(&S)", "显示/隐藏网格线", K(Qt::CTRL | Qt::Key_G), false);
+    row("ViewDefaultThemeCmd", "默认(&D)", "设置默认主题", K(), false);
+    row("ViewOfficeXPThemeCmd", "OfficeXP(&O)", "设置 OfficeXP 主题", K(), false);
+    row("ViewStripesThemeCmd", "Stripes(&S)", "设置 Stripes 主题", K(), false);
+    row("ViewAthenThemeCmd", "Athen(&A)", "设置 Athen 主题", K(), false);
+    row("ViewRomaThemeCmd", "Roma(&R)", "设置 Roma 主题", K(), false);
+    row("ViewNexosThemeCmd", "Nexos(&N)", "设置 Nexos 主题", K(), false);
+    row("ViewOffice2003ThemeCmd", "Office 2003(&F)", "设置 Office 2003 主题", K(), false);
+    row("ViewOfficeCThemeCmd", "OfficeC(&I)", "设置 OfficeC 主题", K(), false);
+    row("ViewEMoneyThemeCmd", "EMoney(&M)", "查看 EMoney 主题", K(), false);
+    row("ViewOptionsCmd", "选项", "编辑选项", K(Qt::Key_F11), true);
+    row("HelpContentsCmd", "目录(&C)", "帮助目录", K(Qt::Key_F1), true);
+    row("HelpAboutCmd", "关于(&A)", "关于", K(), true);
+}
+
+void TestMainForm::commandTable()
+{
+    QFETCH(QString, caption);
+    QFETCH(QString, hint);
+    QFETCH(QKeySequence, shortcut);
+    QFETCH(bool, hasImage);
+    createForm();
+    QAction* a = act(QTest::currentDataTag());
+    QVERIFY(a);
+    QCOMPARE(a->text(), caption);
+    QCOMPARE(a->toolTip(), hint);
+    QCOMPARE(a->statusTip(), hint);
+    QCOMPARE(a->shortcut(), shortcut);
+    QCOMPARE(!a->icon().isNull(), hasImage);
+    QVERIFY(a->isEnabled());
+    QCOMPARE(a->shortcutContext(), Qt::WindowShortcut);
+}
+
+void TestMainForm::commandTableKeys()
+{
+    createForm();
+    const QList<QAction*> actions = m_form->actions();
+    QCOMPARE(actions.size(), 36);
+    for (QAction* a : actions) {
+        for (const QKeySequence& key : a->shortcuts()) {
+            for (int forbidden : {Qt::Key_F2, Qt::Key_F3, Qt::Key_F10})
+                QVERIFY2(key[0].key() != forbidden, qPrintable(a->objectName()));
+        }
+    }
+    QVERIFY(act("ViewShowGridLinesCmd")->isCheckable());
+    const QActionGroup* group = act("ViewDefaultThemeCmd")->actionGroup();
+    QVERIFY(group);
+    QVERIFY(group->isExclusive());
+    QCOMPARE(group->actions().size(), 9);
+}
+
+void TestMainForm::menusAndToolbarInOrder()
+{
+    createForm();
+    const auto names = [](const QList<QAction*>& actions) {
+        QStringList result;
+        for (const QAction* a : actions) {
+            if (a->isSeparator())
+                result.append(QStringLiteral("-"));
+            else if (a->menu())
+                result.append(a->menu()->objectName());
+            else
+                result.append(a->objectName());
+        }
+        return result.join(QLatin1Char(' '));
+    };
+    auto* bar = m_form->findChild<QMenuBar*>(QStringLiteral("MainMenu"));
+    QStringList titles;
+    for (QAction* a : bar->actions())
+        titles.append(a->text());
+    QCOMPARE(titles, (QStringList{"文件(&F)", "记事本(&N)", "查看(&V)", "帮助(&H)"}));
+
+    QCOMPARE(names(bar->actions().at(0)->menu()->actions()),
+             QStringLiteral(
+                 "FileNewWindowCmd - FileNewCmd FileOpenCmd FileSaveCmd FileSaveAsCmd "
+                 "FileRecentFilesMenu - FileImportCmd FileExportCmd - FileSetPasswordCmd - FileExitCmd"));
+    QCOMPARE(names(bar->actions().at(1)->menu()->actions()),
+             QStringLiteral("NotesAddCmd NotesEditCmd NotesDeleteCmd - NotesMoveUpCmd NotesMoveDownCmd - "
+                            "NotesSetLowPriorityCmd NotesSetMediumPriorityCmd NotesSetHighPriorityCmd "
+                            "NotesSetVeryHighPriorityCmd - NotesDoneUndoneCmd - NotesFindCmd NotesSortCmd"));
+    QCOMPARE(names(bar->actions().at(2)->menu()->actions()),
+             QStringLiteral("ViewMinimizeToTrayCmd ViewShowGridLinesCmd - TBXThemeMenu - ViewOptionsCmd"));
+    QCOMPARE(names(m_form->findChild<QMenu*>(QStringLiteral("TBXThemeMenu"))->actions()),
+             QStringLiteral("ViewDefaultThemeCmd ViewOfficeXPThemeCmd ViewStripesThemeCmd ViewAthenThemeCmd "
+                            "ViewRomaThemeCmd ViewNexosThemeCmd ViewOffice2003ThemeCmd ViewOfficeCThemeCmd "
+                            "ViewEMoneyThemeCmd"));
+    QCOMPARE(names(m_form->findChild<QMenu*>(QStringLiteral("FileRecentFilesMenu"))->actions()),
+             QStringLiteral("- FileClearRecentList"));
+    QCOMPARE(names(bar->actions().at(3)->menu()->actions()),
+             QStringLiteral("HelpContentsCmd - HelpAboutCmd"));
+
+    QStringList toolbar;
+    for (QAction* a : m_form->findChild<QToolBar*>(QStringLiteral("Toolbar"))->actions()) {
+        if (a->isSeparator())
+            toolbar.append(QStringLiteral("-"));
+        else if (a->objectName().isEmpty())
+            toolbar.append(QStringLiteral("ToolbarOpenCmd")); // the widget action holding the split button
+        else
+            toolbar.append(a->objectName());
+    }
+    QCOMPARE(
+        toolbar.join(QLatin1Char(' ')),
+        QStringLiteral("FileNewCmd ToolbarOpenCmd FileSaveCmd - FileNewWindowCmd ViewMinimizeToTrayCmd - "
+                       "FileSetPasswordCmd ViewOptionsCmd - NotesAddCmd NotesEditCmd NotesDeleteCmd "
+                       "NotesSortCmd NotesFindCmd - NotesMoveUpCmd NotesMoveDownCmd - NotesDoneUndoneCmd - "
+                       "HelpContentsCmd HelpAboutCmd - FileExitCmd"));
+    auto* split = m_form->findChild<QToolButton*>(QStringLiteral("ToolbarOpenCmd"));
+    QVERIFY(split);
+    QCOMPARE(split->defaultAction(), act("FileOpenCmd"));
+    QCOMPARE(names(split->menu()->actions()), QStringLiteral("- ToolbarClearMRUCmd"));
+    // Every button is in view: none is pushed into the toolbar's overflow.
+    for (QToolButton* button :
+         m_form->findChild<QToolBar*>(QStringLiteral("Toolbar"))->findChildren<QToolButton*>()) {
+        if (button->defaultAction() && !button->objectName().startsWith(QLatin1String("qt_")))
+            QVERIFY2(button->isVisible(), qPrintable(button->defaultAction()->objectName()));
+    }
+}
+
+void TestMainForm::imagesLoad()
+{
+    createForm();
+    for (int i = 0; i < 23; ++i) {
+        const QIcon icon = m_form->image(i);
+        QVERIFY2(!icon.isNull(), qPrintable(QString::number(i)));
+        QVERIFY(!icon.pixmap(16, 16).isNull());
+    }
+    QVERIFY(m_form->image(23).isNull());
+    QVERIFY(!m_form->windowIcon().isNull());
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Note editing
+
+void TestMainForm::addBelowSelectionAndAtEnd()
+{
+    createForm();
+    addThroughDialog(QStringLiteral("first"));
+    QCOMPARE(texts(), QStringList{"first"});
+    QCOMPARE(m_form->selectedRow(), 0);
+    // With the last row selected the note goes to the end.
+    addThroughDialog(QStringLiteral("last"), 3, true);
+    QCOMPARE(texts(), (QStringList{"first", "last"}));
+    QCOMPARE(m_form->selectedRow(), 1);
+
+    m_form->selectRow(0);
+    addThroughDialog(QStringLiteral("middle\nsecond line"), 0);
+    QCOMPARE(texts(), (QStringList{"first", "middle\r\nsecond line", "last"}));
+    QCOMPARE(m_form->selectedRow(), 1);
+    QCOMPARE(model().data(model().index(1, 0)).toString(), QStringLiteral("middle"));
+    QCOMPARE(model().note(1).priority, gb(QStringLiteral("低")));
+    QCOMPARE(model().note(2).priority, gb(QStringLiteral("最高")));
+    QCOMPARE(model().note(2).imageIndex, Note::ImageDone);
+    QCOMPARE(paneText(), QStringLiteral("middle\nsecond line"));
+
+    QVERIFY(m_form->GetModified());
+    QCOMPARE(panel(0), QStringLiteral("总计: 3"));
+    QCOMPARE(panel(1), QStringLiteral("完成: 1"));
+    QCOMPARE(panel(2), QStringLiteral("未完成: 2"));
+    QCOMPARE(panel(3), QStringLiteral("已修改"));
+
+    // Nothing selected: appended at the end.
+    m_form->selectRow(-1);
+    addThroughDialog(QStringLiteral("end"));
+    QCOMPARE(texts().last(), QStringLiteral("end"));
+    QCOMPARE(m_form->selectedRow(), 3);
+}
+
+void TestMainForm::addChineseTextShowsInPane()
+{
+    createForm();
+    addThroughDialog(QStringLiteral("买牛奶\n两升"), 2);
+    QCOMPARE(model().note(0).text, gb(QStringLiteral("买牛奶\r\n两升")));
+    QCOMPARE(model().data(model().index(0, 0)).toString(), QStringLiteral("买牛奶"));
+    QCOMPARE(model().data(model().index(0, 1)).toString(), QStringLiteral("高"));
+    QCOMPARE(paneText(), QStringLiteral("买牛奶\n两升"));
+    m_form->selectRow(-1);
+    QCOMPARE(paneText(), QString());
+}
+
+void TestMainForm::cancelAddEdit_data()
+{
+    QTest::addColumn<bool>("edit");
+    QTest::addColumn<QString>("how");
+    for (bool edit : {false, true}) {
+        for (const char* how : {"button", "escape", "close"})
+            QTest::addRow("%s %s", edit ? "edit" : "add", how) << edit << QString::fromLatin1(how);
+    }
+}
+
+void TestMainForm::cancelAddEdit()
+{
+    QFETCH(bool, edit);
+    QFETCH(QString, how);
+    createForm();
+    seed({note(QStringLiteral("one"), QStringLiteral("高"), true)});
+    m_form->selectRow(0);
+    const QList<Note> before = model().notes();
+
+    m_driver.onNextDialog([how](QDialog* dialog) {
+        auto* form = qobject_cast<TAddEditForm*>(dialog);
+        if (!form)
+            return dialog->reject();
+        typeText(form->NoteText, QStringLiteral("changed"));
+        form->NoteDone->setChecked(false);
+        if (how == u"button")
+            QTest::mouseClick(form->CancelBtn, Qt::LeftButton);
+        else if (how == u"escape")
+            QTest::keyClick(form->NoteText, Qt::Key_Escape);
+        else
+            form->close();
+    });
+    if (edit)
+        QTest::keyClick(m_form->notesList(), Qt::Key_Return);
+    else
+        QTest::keyClick(m_form->notesList(), Qt::Key_Insert);
+    QVERIFY(m_driver.seen());
+    QVERIFY(m_form->isVisible()); // Esc went to the dialog, not to the exit command
+    QCOMPARE(model().notes(), before);
+    QVERIFY(!m_form->GetModified());
+    QCOMPARE(panel(0), QStringLiteral("总计: 1"));
+    QCOMPARE(panel(1), QStringLiteral("完成: 1"));
+    QCOMPARE(panel(3), QString());
+}
+
+void TestMainForm::cancelledAddStillAutoSaves()
+{
+    const QString path = autoSavedDocument();
+    QVERIFY(!path.isEmpty());
+    m_form->SetModified(true); // left over from an earlier change
+    m_driver.onNextDialog([](QDialog* dialog) { dialog->reject(); });
+    act("NotesAddCmd")->trigger();
+    QVERIFY(m_driver.seen());
+    QVERIFY(QFile::exists(path));
+    QVERIFY(!m_form->GetModified());
+}
+
+void TestMainForm::editByCommandEnterAndDoubleClick_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("command") << QStringLiteral("command");
+    QTest::newRow("enter") << QStringLiteral("enter");
+    QTest::newRow("double-click") << QStringLiteral("double-click");
+}
+
+void TestMainForm::editByCommandEnterAndDoubleClick()
+{
+    QFETCH(QString, how);
+    createForm();
+    seed({note(QStringLiteral("alpha")), note(QStringLiteral("beta"), QStringLiteral("unknown"), true)});
+    m_form->selectRow(1);
+
+    QString caption;
+    int shownPriority = -1;
+    m_driver.onNextDialog([&](QDialog* dialog) {
+        auto* form = qobject_cast<TAddEditForm*>(dialog);
+        if (!form)
+            return dialog->reject();
+        caption = form->windowTitle();
+        shownPriority = form->NotePriority->currentIndex();
+        QTest::keyClick(form->NoteText, Qt::Key_A, Qt::ControlModifier);
+        typeText(form->NoteText, QStringLiteral("gamma\ndelta"));
+        form->NoteDone->setChecked(false);
+        QTest::mouseClick(form->OkBtn, Qt::LeftButton);
+    });
+    QTreeView* list = m_form->notesList();
+    if (how == u"command") {
+        act("NotesEditCmd")->trigger();
+    } else if (how == u"enter") {
+        QTest::keyClick(list, Qt::Key_Return);
+    } else {
+        QTRY_VERIFY(!list->visualRect(model().index(1, 0)).isEmpty());
+        const QRect rect = list->visualRect(model().index(1, 0));
+        // A double-click arrives as a press and release, then the double-click.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+    QVERIFY(m_driver.seen());
+    QCOMPARE(caption, QStringLiteral("编辑记事本 [beta]"));
+    QCOMPARE(shownPriority, 1); // an unknown priority name shows as standard
+    QCOMPARE(texts(), (QStringList{"alpha", "gamma\r\ndelta"}));
+    QCOMPARE(model().note(1).priority, gb(QStringLiteral("标准")));
+    QCOMPARE(model().note(1).imageIndex, Note::ImageNotDone);
+    QCOMPARE(m_form->selectedRow(), 1);
+    QCOMPARE(paneText(), QStringLiteral("gamma\ndelta"));
+    QCOMPARE(panel(1), QStringLiteral("完成: 0"));
+    QCOMPARE(panel(2), QStringLiteral("未完成: 2"));
+    QVERIFY(m_form->GetModified());
+}
+
+void TestMainForm::enterWithoutSelectionOpensNothing()
+{
+    createForm();
+    seed({note(QStringLiteral("alpha"))});
+    m_form->selectRow(-1);
+    m_driver.onNextDialog([](QDialog* dialog) { dialog->reject(); });
+    QTest::keyClick(m_form->notesList(), Qt::Key_Return);
+    QTest::qWait(20);
+    QVERIFY(!m_driver.seen());
+    QVERIFY(!m_form->GetModified());
+}
+
+void TestMainForm::deleteSelection_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<QStringList>("left");
+    QTest::addColumn<int>("selectedAfter");
+    QTest::newRow("only") << 1 << 0 << QStringList{} << -1;
+    QTest::newRow("last") << 3 << 2 << QStringList{"n0", "n1"} << 1;
+    QTest::newRow("middle") << 3 << 1 << QStringList{"n0", "n2"} << 1;
+    QTest::newRow("first") << 3 << 0 << QStringList{"n1", "n2"} << 0;
+}
+
+void TestMainForm::deleteSelection()
+{
+    QFETCH(int, rows);
+    QFETCH(int, selected);
+    QFETCH(QStringList, left);
+    QFETCH(int, selectedAfter);
+    createForm();
+    QList<Note> notes;
+    for (int i = 0; i < rows; ++i)
+        notes.append(note(QStringLiteral("n%1").arg(i), QStringLiteral("标准"), i == 0));
+    seed(notes);
+    m_form->selectRow(selected);
+    QTest::keyClick(m_form->notesList(), Qt::Key_Delete);
+    QCOMPARE(texts(), left);
+    QCOMPARE(m_form->selectedRow(), selectedAfter);
+    QCOMPARE(paneText(), selectedAfter < 0 ? QString() : left.at(selectedAfter));
+    QVERIFY(m_form->GetModified());
+    QCOMPARE(panel(0), QStringLiteral("总计: %1").arg(rows - 1));
+    QCOMPARE(panel(1), QStringLiteral("完成: %1").arg(selected == 0 ? 0 : 1));
+}
+
+void TestMainForm::moveUpAndDown()
+{
+    createForm();
+    seed({note(QStringLiteral("a")), note(QStringLiteral("b\r\nbody"), QStringLiteral("高"), true),
+          note(QStringLiteral("c"))});
+    m_form->selectRow(1);
+    QTest::keyClick(m_form->notesList(), Qt::Key_Up, Qt::ControlModifier);
+    QCOMPARE(texts(), (QStringList{"b\r\nbody", "a", "c"}));
+    QCOMPARE(model().data(model().index(0, 0)).toString(), QStringLiteral("b"));
+    QCOMPARE(model().note(0).priority, gb(QStringLiteral("高")));
+    QCOMPARE(model().note(0).imageIndex, Note::ImageDone);
+    QCOMPARE(m_form->selectedRow(), 0);
+    QCOMPARE(paneText(), QStringLiteral("b\nbody"));
+    QVERIFY(m_form->GetModified());
+
+    QTest::keyClick(m_form->notesList(), Qt::Key_Down, Qt::ControlModifier);
+    QTest::keyClick(m_form->notesList(), Qt::Key_Down, Qt::ControlModifier);
+    QCOMPARE(texts(), (QStringList{"a", "c", "b\r\nbody"}));
+    QCOMPARE(m_form->selectedRow(), 2);
+    QCOMPARE(panel(0), QStringLiteral("总计: 3"));
+}
+
+void TestMainForm::moveAtEdgesNotModifiedButAutoSaved_data()
+{
+    QTest::addColumn<bool>("up");
+    QTest::newRow("up at the top") << true;
+    QTest::newRow("down at the bottom") << false;
+}
+
+void TestMainForm::moveAtEdgesNotModifiedButAutoSaved()
+{
+    QFETCH(bool, up);
+    const QString path = autoSavedDocument();
+    QVERIFY(!path.isEmpty());
+    seed({note(QStringLiteral("a")), note(QStringLiteral("b"))});
+    m_form->selectRow(up ? 0 : 1);
+    act(up ? "NotesMoveUpCmd" : "NotesMoveDownCmd")->trigger();
+    QCOMPARE(texts(), (QStringList{"a", "b"}));
+    QVERIFY(!m_form->GetModified());
+    QVERIFY(QFile::exists(path));
+}
+
+void TestMainForm::doneUndoneAndCounts()
+{
+    createForm();
+    seed({note(QStringLiteral("a")), note(QStringLiteral("b"))});
+    model().setImageIndex(1, 7); // neither mark: counts as not done
+    m_form->CountNotes();
+    QCOMPARE(panel(2), QStringLiteral("未完成: 2"));
+
+    m_form->selectRow(1);
+    QTest::keyClick(m_form->notesList(), Qt::Key_F9);
+    QCOMPARE(model().note(1).imageIndex, Note::ImageDone);
+    QCOMPARE(panel(1), QStringLiteral("完成: 1"));
+    QCOMPARE(panel(2), QStringLiteral("未完成: 1"));
+    QCOMPARE(panel(3), QStringLiteral("已修改"));
+    QTest::keyClick(m_form->notesList(), Qt::Key_F9);
+    QCOMPARE(model().note(1).imageIndex, Note::ImageNotDone);
+    QCOMPARE(panel(1), QStringLiteral("完成: 0"));
+    QCOMPARE(panel(2), QStringLiteral("未完成: 2"));
+    QCOMPARE(m_form->selectedRow(), 1);
+}
+
+void TestMainForm::priorities_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("F5") << int(Qt::Key_F5) << QStringLiteral("低");
+    QTest::newRow("F6") << int(Qt::Key_F6) << QStringLiteral("标准");
+    QTest::newRow("F7") << int(Qt::Key_F7) << QStringLiteral("高");
+    QTest::newRow("F8") << int(Qt::Key_F8) << QStringLiteral("最高");
+}
+
+void TestMainForm::priorities()
+{
+    QFETCH(int, key);
+    QFETCH(QString, name);
+    const QString path = autoSavedDocument();
+    QVERIFY(!path.isEmpty());
+    // Starting from the same priority: still a change.
+    seed({note(QStringLiteral("a"), name), note(QStringLiteral("b"))});
+    m_form->selectRow(0);
+    QTest::keyClick(m_form->notesList(), Qt::Key(key));
+    QCOMPARE(model().note(0).priority, gb(name));
+    QCOMPARE(model().data(model().index(0, 1)).toString(), name);
+    QCOMPARE(model().note(1).priority, gb(QStringLiteral("标准")));
+    QVERIFY(QFile::exists(path)); // auto-saved, which also clears the modified mark
+    QVERIFY(!m_form->GetModified());
+}
+
+void TestMainForm::commandsWithoutSelectionDoNothing_data()
+{
+    QTest::addColumn<QString>("command");
+    for (const char* name : {"NotesEditCmd", "NotesDeleteCmd", "NotesMoveUpCmd", "NotesMoveDownCmd",
+                             "NotesDoneUndoneCmd", "NotesSetLowPriorityCmd", "NotesSetMediumPriorityCmd",
+                             "NotesSetHighPriorityCmd", "NotesSetVeryHighPriorityCmd"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+void TestMainForm::commandsWithoutSelectionDoNothing()
+{
+    QFETCH(QString, command);
+    const QString path = autoSavedDocument();
+    QVERIFY(!path.isEmpty());
+    seed({note(QStringLiteral("a"), QStringLiteral("高")), note(QStringLiteral("b"))});
+    m_form->selectRow(-1);
+    const QList<Note> before = model().notes();
+    m_driver.onNextDialog([](QDialog* dialog) { dialog->reject(); });
+    act(command.toLatin1().constData())->trigger();
+    QVERIFY(!m_driver.seen());
+    QCOMPARE(model().notes(), before);
+    QVERIFY(!m_form->GetModified());
+    QVERIFY(!QFile::exists(path));
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Sorting and find
+
+void TestMainForm::sortOrders_data()
+{
+    QTest::addColumn<bool>("byText");
+    QTest::addColumn<bool>("ascending");
+    QTest::addColumn<QStringList>("order");
+    QTest::newRow("text up") << true << true
+                             << QStringList{"apple", "banana", "banana", "cherry", "date", "elder"};
+    QTest::newRow("text down") << true << false
+                               << QStringList{"elder", "date", "cherry", "banana", "banana", "apple"};
+    QTest::newRow("priority up") << false << true
+                                 << QStringList{"apple", "banana", "banana", "elder", "cherry", "date"};
+    QTest::newRow("priority down") << false << false
+                                   << QStringList{"date", "cherry", "elder", "banana", "banana", "apple"};
+}
+
+void TestMainForm::sortOrders()
+{
+    QFETCH(bool, byText);
+    QFETCH(bool, ascending);
+    QFETCH(QStringList, order);
+    createForm();
+    seed({note(QStringLiteral("cherry"), QStringLiteral("低")),
+          note(QStringLiteral("apple\r\nzzz"), QStringLiteral("最高")),
+          note(QStringLiteral("date"), QStringLiteral("no such priority")),
+          note(QStringLiteral("banana\r\nfirst"), QStringLiteral("高")),
+          note(QStringLiteral("elder"), QStringLiteral("标准")),
+          note(QStringLiteral("banana\r\nsecond"), QStringLiteral("高"))});
+    m_form->selectRow(2);
+
+    bool freshDialog = false;
+    m_driver.onNextDialog([&](QDialog* dialog) {
+        auto* form = qobject_cast<TSortForm*>(dialog);
+        if (!form)
+            return dialog->reject();
+        freshDialog = form->NoteText->isChecked() && form->Ascending->isChecked();
+        // On the mark: a radio button takes clicks on its mark and its text only.
+        const QPoint mark(6, 8);
+        if (!byText)
+            QTest::mouseClick(form->Priority, Qt::LeftButton, {}, mark);
+        if (!ascending)
+            QTest::mouseClick(form->Descending, Qt::LeftButton, {}, mark);
+        QTest::mouseClick(form->OkBtn, Qt::LeftButton);
+    });
+    QTest::keyClick(m_form->notesList(), Qt::Key_Q, Qt::ControlModifier);
+    QVERIFY(m_driver.seen());
+    QVERIFY(freshDialog);
+    QStringList captions;
+    for (int row = 0; row < model().rowCount(); ++row)
+        captions.append(model().data(model().index(row, 0)).toString());
+    QCOMPARE(captions, order);
+    // Equal captions keep their order: only the first lines are compared.
+    QVERIFY(texts().indexOf(QStringLiteral("banana\r\nfirst")) <
+            texts().indexOf(QStringLiteral("banana\r\nsecond")));
+    QVERIFY(m_form->GetModified());
+    // The selection stays with its note.
+    QCOMPARE(AnsiText::toUnicode(model().note(m_form->selectedRow()).text), QStringLiteral("date"));
+}
+
+void TestMainForm::sortCancelledChangesNothing()
+{
+    createForm();
+    seed({note(QStringLiteral("b")), note(QStringLiteral("a"))});
+    m_driver.onNextDialog([](QDialog* dialog) {
+        if (auto* form = qobject_cast<TSortForm*>(dialog))
+            QTest::mouseClick(form->CancelBtn, Qt::LeftButton);
+        else
+            dialog->reject();
+    });
+    act("NotesSortCmd")->trigger();
+    QVERIFY(m_driver.seen());
+    QCOMPARE(texts(), (QStringList{"b", "a"}));
+    QVERIFY(!m_form->GetModified());
+}
+
+void TestMainForm::sortEmptyListMarksModified()
+{
+    createForm();
+    m_driver.onNextDialog([](QDialog* dialog) {
+        if (auto* form = qobject_cast<TSortForm*>(dialog))
+            QTest::mouseClick(form->OkBtn, Qt::LeftButton);
+        else
+            dialog->reject();
+    });
+    act("NotesSortCmd")->trigger();
+    QVERIFY(m_driver.seen());
+    QCOMPARE(model().rowCount(), 0);
+    QVERIFY(m_form->GetModified());
+    QCOMPARE(panel(3), QStringLiteral("已修改"));
+}
+
+void TestMainForm::findSteppingOverTwoHitsThenMiss()
+{
+    createForm();
+    seed({note(QStringLiteral("zero")), note(QStringLiteral("one")),
+          note(QStringLiteral("two\r\nthe key is here")), note(QStringLiteral("three")),
+          note(QStringLiteral("four"), QStringLiteral("key")), note(QStringLiteral("five KEY")),
+          note(QStringLiteral("钥匙"))});
+    m_form->selectRow(6); // the search does not start at the selection
+
+    QList<int> selections;
+    QStringList buttonTexts;
+    m_driver.onNextDialog([&](QDialog* dialog) {
+        auto* form = qobject_cast<TFindForm*>(dialog);
+        if (!form)
+            return dialog->reject();
+        QTest::keyClicks(form->FindText, QStringLiteral("key"));
+        for (int click = 0; click < 3; ++click) {
+            if (click == 2)
+                MessageBox::setNextAnswers({QMessageBox::Ok});
+            QTest::mouseClick(form->FindBtn, Qt::LeftButton);
+            selections.append(m_form->selectedRow());
+            buttonTexts.append(form->FindBtn->text());
+        }
+        QTest::mouseClick(form->CloseBtn, Qt::LeftButton);
+    });
+    QTest::keyClick(m_form->notesList(), Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(m_driver.seen());
+    QCOMPARE(selections, (QList<int>{2, 5, 5}));
+    QCOMPARE(buttonTexts, (QStringList{"查找下一个", "查找下一个", "查找下一个"}));
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.at(0).caption, QStringLiteral("信息"));
+    QCOMPARE(shown.at(0).text, QStringLiteral("未找到文本。"));
+    QCOMPARE(shown.at(0).icon, QMessageBox::Information);
+    QCOMPARE(m_form->selectedRow(), 5);
+    QCOMPARE(paneText(), QStringLiteral("five KEY"));
+    QVERIFY(!m_form->GetModified());
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// View
+
+void TestMainForm::themes_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("theme");
+    QTest::addColumn<bool>("edgeLines");
+    QTest::newRow("Default") << "ViewDefaultThemeCmd"
+                             << "Default" << true;
+    QTest::newRow("OfficeXP") << "ViewOfficeXPThemeCmd"
+                              << "OfficeXP" << false;
+    QTest::newRow("Stripes") << "ViewStripesThemeCmd"
+                             << "Stripes" << true;
+    QTest::newRow("Athen") << "ViewAthenThemeCmd"
+                           << "Athen" << false;
+    QTest::newRow("Roma") << "ViewRomaThemeCmd"
+                          << "Roma" << true;
+    QTest::newRow("Nexos") << "ViewNexosThemeCmd"
+                           << "Nexos" << true;
+    QTest::newRow("Office 2003") << "ViewOffice2003ThemeCmd"
+                                 << "Office11XP" << false;
+    QTest::newRow("OfficeC") << "ViewOfficeCThemeCmd"
+                             << "OfficeC" << false;
+    QTest::newRow("EMoney") << "ViewEMoneyThemeCmd"
+                            << "EMoney" << true;
+}
+
+void TestMainForm::themes()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, theme);
+    QFETCH(bool, edgeLines);
+    createForm();
+    QCOMPARE(m_form->currentTheme(), QStringLiteral("Office11XP")); // no setting: the default
+    act("ViewAthenThemeCmd")->trigger();                            // lines off before the switch
+    auto* menuDock = m_form->findChild<EdgeDock*>(QStringLiteral("MenuDock"));
+    auto* toolbarDock = m_form->findChild<EdgeDock*>(QStringLiteral("ToolbarDock"));
+    QCOMPARE(menuDock->edgeLines(), Qt::Edges());
+
+    QAction* a = act(command.toLatin1().constData());
+    a->trigger();
+    QCOMPARE(m_form->currentTheme(), theme);
+    QVERIFY(a->isChecked());
+    int checked = 0;
+    for (QAction* other : a->actionGroup()->actions())
+        checked += other->isChecked() ? 1 : 0;
+    QCOMPARE(checked, 1);
+    QCOMPARE(menuDock->edgeLines(), edgeLines ? (Qt::TopEdge | Qt::LeftEdge | Qt::RightEdge) : Qt::Edges());
+    QCOMPARE(toolbarDock->edgeLines(),
+             edgeLines ? (Qt::BottomEdge | Qt::LeftEdge | Qt::RightEdge) : Qt::Edges());
+    QCOMPARE(menuDock->styleSheet(), Themes::styleSheet(theme));
+
+    QVERIFY(m_form->close());
+    QCOMPARE(IniFile(dataPath(QStringLiteral("Quillet.ini")))
+                 .ReadString(QStringLiteral("General"), QStringLiteral("Theme"), QString()),
+             theme);
+}
+
+void TestMainForm::themeInWrongCaseFallsBack()
+{
+    for (const QString& stored :
+         {QStringLiteral("office11xp"), QStringLiteral("default"), QStringLiteral("Bogus")}) {
+        writeIni(QStringLiteral("General"), QStringLiteral("Theme"), stored);
+        createForm();
+        QCOMPARE(m_form->currentTheme(), QStringLiteral("Office11XP"));
+        QVERIFY(act("ViewOffice2003ThemeCmd")->isChecked());
+        QCOMPARE(m_form->findChild<EdgeDock*>(QStringLiteral("MenuDock"))->edgeLines(), Qt::Edges());
+        QCOMPARE(m_form->findChild<EdgeDock*>(QStringLiteral("ToolbarDock"))->edgeLines(), Qt::Edges());
+        QVERIFY(m_form->close());
+        QCOMPARE(IniFile(dataPath(QStringLiteral("Quillet.ini")))
+                     .ReadString(QStringLiteral("General"), QStringLiteral("Theme"), QString()),
+                 QStringLiteral("Office11XP"));
+    }
+}
+
+void TestMainForm::themeLooksDiffer()
+{
+    const QStringList names{"Default", "OfficeXP",   "Stripes", "Athen", "Roma",
+                            "Nexos",   "Office11XP", "OfficeC", "EMoney"};
+    QStringList sheets;
+    for (const QString& name : names) {
+        QVERIFY(Themes::isKnown(name));
+        const QString sheet = Themes::styleSheet(name);
+        QVERIFY(!sheet.isEmpty());
+        QVERIFY2(!sheets.contains(sheet), qPrintable(name));
+        sheets.append(sheet);
+    }
+    QVERIFY(!Themes::isKnown(QStringLiteral("office11xp")));
+    QVERIFY(Themes::styleSheet(QStringLiteral("office11xp")).isEmpty());
+
+    // The bars really look different, not just carry another sheet.
+    createForm();
+    auto* toolbar = m_form->findChild<QToolBar*>(QStringLiteral("Toolbar"));
+    act("ViewNexosThemeCmd")->trigger();
+    const QImage nexos = toolbar->grab().toImage();
+    act("ViewRomaThemeCmd")->trigger();
+    const QImage roma = toolbar->grab().toImage();
+    QVERIFY(nexos != roma);
+}
+
+void TestMainForm::gridLinesToggledTwice()
+{
+    writeIni(QStringLiteral("General"), QStringLiteral("GridLines"), QStringLiteral("1"));
+    createForm();
+    seed({note(QStringLiteral("a")), note(QStringLiteral("b"))});
+    QAction* grid = act("ViewShowGridLinesCmd");
+    QVERIFY(grid->isChecked());
+    QVERIFY(m_form->gridLines());
+    QWidget* viewport = m_form->notesList()->viewport();
+    const QImage withLines = viewport->grab().toImage();
+
+    QTest::keyClick(m_form->notesList(), Qt::Key_G, Qt::ControlModifier);
+    QVERIFY(!m_form->gridLines());
+    QCOMPARE(grid->isChecked(), m_form->gridLines());
+    QVERIFY(viewport->grab().toImage() != withLines);
+
+    QTest::keyClick(m_form->notesList(), Qt::Key_G, Qt::ControlModifier);
+    QVERIFY(m_form->gridLines());
+    QCOMPARE(grid->isChecked(), m_form->gridLines());
+    QCOMPARE(viewport->grab().toImage(), withLines);
+    // Nothing is written before the window closes.
+    QVERIFY(!iniText().contains(QLatin1String("Theme")));
+}
+
+void TestMainForm::statusBarTexts()
+{
+    createForm();
+    QCOMPARE(panel(0), QStringLiteral("总计: 0"));
+    QCOMPARE(panel(1), QStringLiteral("完成: 0"));
+    QCOMPARE(panel(2), QStringLiteral("未完成: 0"));
+    QCOMPARE(panel(3), QString());
+    QCOMPARE(panel(5), QString());
+    auto* status = m_form->findChild<QStatusBar*>(QStringLiteral("StatusBar"));
+    QCOMPARE(m_form->statusPanel(5)->width(), status->width() - 303);
+
+    QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("sub")));
+    const QString path = dataPath(QStringLiteral("sub/list.qlt"));
+    seed({note(QStringLiteral("a"), QStringLiteral("高"), true)});
+    m_form->setPassword("secret");
+    m_form->SaveFile(path);
+    const QString folder = QDir::toNativeSeparators(dataPath(QStringLiteral("sub"))) + QDir::separator();
+    QCOMPARE(panel(5), folder);
+    QCOMPARE(m_form->statusPanel(5)->toolTip(), folder);
+    QVERIFY(m_form->statusPanel(4)->hasIcon());
+    QCOMPARE(m_form->windowTitle(), QStringLiteral("Quillet v1.54 - list.qlt"));
+    QCOMPARE(panel(3), QString());
+
+    QTest::keyClick(m_form->notesList(), Qt::Key_N, Qt::ControlModifier);
+    QCOMPARE(m_form->windowTitle(), QStringLiteral("Quillet v1.54"));
+    QCOMPARE(panel(5), QString());
+    QVERIFY(!m_form->statusPanel(4)->hasIcon());
+    QCOMPARE(panel(0), QStringLiteral("总计: 0"));
+    QCOMPARE(paneText(), QString());
+
+    // A hint covers the panels only while it is shown.
+    status->showMessage(QStringLiteral("hint"));
+    QVERIFY(!m_form->statusPanel(0)->isVisible());
+    status->clearMessage();
+    QVERIFY(m_form->statusPanel(0)->isVisible());
+}
+
+void TestMainForm::notePanePopup()
+{
+    createForm();
+    auto* copy = m_form->findChild<QAction*>(QStringLiteral("NoteTextCopyCmd"));
+    auto* selectAll = m_form->findChild<QAction*>(QStringLiteral("NoteTextSelectAllCmd"));
+    QVERIFY(copy && selectAll);
+    QCOMPARE(copy->text(), QStringLiteral("复制(&C)"));
+    QCOMPARE(selectAll->text(), QStringLiteral("全选(&A)"));
+    m_form->NoteTextPopupPopup();
+    QVERIFY(!copy->isEnabled());
+    QVERIFY(selectAll->isEnabled());
+
+    seed({note(QStringLiteral("line one\r\nline two"))});
+    m_form->selectRow(0);
+    m_form->NoteTextPopupPopup();
+    QVERIFY(!copy->isEnabled());
+    selectAll->trigger();
+    m_form->NoteTextPopupPopup();
+    QVERIFY(copy->isEnabled());
+    copy->trigger();
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("line one\nline two"));
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Life cycle
+
+void TestMainForm::settingsWrittenAtCloseInOrder()
+{
+    // A gap in the recent list closes up; the last file goes when no file is open.
+    writeIni(QStringLiteral("MRU"), QStringLiteral("MRU2"), QStringLiteral("/x/one.qlt"));
+    createForm();
+    QCOMPARE(m_form->MRUList(), QStringList{"/x/one.qlt"});
+    QTest::keyClick(m_form->notesList(), Qt::Key_G, Qt::ControlModifier);
+    QVERIFY(m_form->close());
+    const QString text = iniText();
+    const qsizetype mru = text.indexOf(QLatin1String("MRU1=/x/one.qlt"));
+    const qsizetype grid = text.indexOf(QLatin1String("GridLines=1"));
+    const qsizetype theme = text.indexOf(QLatin1String("Theme=Office11XP"));
+    QVERIFY2(mru >= 0 && grid > mru && theme > grid, qPrintable(text));
+    QVERIFY(!text.contains(QLatin1String("MRU2")));
+    QVERIFY(!text.contains(QLatin1String("LastFile")));
+
+    // An empty list erases the whole section; an open file is remembered.
+    writeIni(QStringLiteral("General"), QStringLiteral("LastFile"), QStringLiteral("/old.qlt"));
+    createForm();
+    act("FileClearRecentList")->trigger();
+    QVERIFY(m_form->close());
+    QVERIFY(!iniText().contains(QLatin1String("[MRU]")));
+    QVERIFY(!iniText().contains(QLatin1String("LastFile")));
+
+    createForm();
+    const QString path = QDir::toNativeSeparators(dataPath(QStringLiteral("kept.qlt")));
+    m_form->SaveFile(path);
+    QVERIFY(m_form->close());
+    IniFile ini(dataPath(QStringLiteral("Quillet.ini")));
+    QCOMPARE(ini.ReadString(QStringLiteral("General"), QStringLiteral("LastFile"), QString()), path);
+    QCOMPARE(ini.ReadString(QStringLiteral("MRU"), QStringLiteral("MRU1"), QString()), path);
+    // Grid lines were switched on in the first run and stay so.
+    QCOMPARE(ini.ReadString(QStringLiteral("General"), QStringLiteral("GridLines"), QString()),
+             QStringLiteral("1"));
+}
+
+void TestMainForm::closeQuestion_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("saveAsAccepted");
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("cancel") << int(QMessageBox::Cancel) << false << false;
+    QTest::newRow("no") << int(QMessageBox::No) << false << true;
+    QTest::newRow("yes, saved") << int(QMessageBox::Yes) << true << true;
+    QTest::newRow("yes, save as cancelled") << int(QMessageBox::Yes) << false << false;
+}
+
+void TestMainForm::closeQuestion()
+{
+    QFETCH(int, answer);
+    QFETCH(bool, saveAsAccepted);
+    QFETCH(bool, closes);
+    createForm();
+    seed({note(QStringLiteral("unsaved"))});
+    m_form->SetModified(true);
+    const QString path = dataPath(QStringLiteral("answer"));
+    MessageBox::setNextAnswers({QMessageBox::StandardButton(answer)});
+    FileDialog::setNextResults({FileDialog::Result{saveAsAccepted, path, 1}});
+    QCOMPARE(m_form->close(), closes);
+    QCOMPARE(m_form->isVisible(), !closes);
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.at(0).caption, QStringLiteral("确认"));
+    QCOMPARE(shown.at(0).text, QStringLiteral("保存更改吗?"));
+    QCOMPARE(shown.at(0).icon, QMessageBox::Question);
+    QCOMPARE(shown.at(0).buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    QCOMPARE(FileDialog::takeShownTitles().size(), answer == QMessageBox::Yes ? 1 : 0);
+    QCOMPARE(QFile::exists(path + QLatin1String(".qlt")), saveAsAccepted);
+    QCOMPARE(iniText().contains(QLatin1String("Theme=")), closes);
+}
+
+void TestMainForm::settingsWriteFailureStillCloses()
+{
+    // A folder where the settings file should be: every write fails.
+    QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("Quillet.ini")));
+    createForm();
+    MessageBox::setNextAnswers({QMessageBox::Ok});
+    QVERIFY(m_form->close());
+    QVERIFY(!m_form->isVisible());
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.at(0).caption, QStringLiteral("发现错误"));
+    QFile log(dataPath(QStringLiteral("ErrorLog.txt")));
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QString text = AnsiText::toUnicode(log.readAll());
+    QCOMPARE(text.count(QLatin1String("Class name: ")), 1);
+    QVERIFY(text.contains(QLatin1String("Class name: IniWriteError")));
+    QVERIFY(text.contains(QStringLiteral("Error message: 无法写入 ")));
+}
+
+void TestMainForm::invalidColourReported()
+{
+    writeIni(QStringLiteral("NotesListText"), QStringLiteral("ForeColor"), QStringLiteral("255"));
+    writeIni(QStringLiteral("NoteText"), QStringLiteral("ForeColor"), QStringLiteral("0x12345678"));
+    MessageBox::setNextAnswers({QMessageBox::Ok});
+    createForm();
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.at(0).caption, QStringLiteral("错误"));
+    QCOMPARE(shown.at(0).text, QStringLiteral("字体颜色设置无效。"));
+    QCOMPARE(shown.at(0).icon, QMessageBox::Critical);
+    // What came before the bad value stays applied.
+    QCOMPARE(m_form->notesList()->palette().color(QPalette::Base), QColor(255, 0, 0));
+    QCOMPARE(m_form->AddEditColor(), QColor(Qt::white));
+
+    // Good values: no message, every colour applied.
+    writeIni(QStringLiteral("NoteText"), QStringLiteral("ForeColor"), QStringLiteral("$00FF00"));
+    writeIni(QStringLiteral("AddEditText"), QStringLiteral("ForeColor"), QStringLiteral("16711680"));
+    createForm();
+    QVERIFY(MessageBox::takeShown().isEmpty());
+    QCOMPARE(m_form->findChild<QPlainTextEdit*>(QStringLiteral("NoteText"))->palette().color(QPalette::Base),
+             QColor(0, 255, 0));
+    QCOMPARE(m_form->AddEditColor(), QColor(0, 0, 255));
+}
+
+void TestMainForm::debugSwitch()
+{
+    const QString debugLog = dataPath(QStringLiteral("qltdbg.dat"));
+    const auto makeLog = [&] {
+        QFile file(debugLog);
+        return file.open(QIODevice::WriteOnly) && file.write("old\r\n") == 5;
+    };
+
+    // Without the switch the old log stays and nothing is said.
+    QVERIFY(makeLog());
+    createForm({QStringLiteral("notes.qlt")});
+    QVERIFY(QFile::exists(debugLog));
+    QVERIFY(MessageBox::takeShown().isEmpty());
+
+    // With it, in any position and letter case, the log is started afresh and the box comes once.
+    MessageBox::setNextAnswers({QMessageBox::Ok, QMessageBox::Ok});
+    createForm({QStringLiteral("notes.qlt"), QStringLiteral("/DEBUG")});
+    QVERIFY(!QFile::exists(debugLog));
+    QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.at(0).caption, QStringLiteral("Information"));
+    QCOMPARE(shown.at(0).text, QStringLiteral("Quillet in debug mode."));
+    QCOMPARE(shown.at(0).icon, QMessageBox::Information);
+    QCOMPARE(shown.at(0).buttons, QMessageBox::Ok);
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    QVERIFY(MessageBox::takeShown().isEmpty());
+    MessageBox::setNextAnswers({});
+
+    // With "minimize" as well it starts as without arguments.
+    createForm({QStringLiteral("-debug"), QStringLiteral("-Minimize")});
+    QVERIFY(MessageBox::takeShown().isEmpty());
+}
+
+void TestMainForm::helpFileMissing()
+{
+    createForm();
+    MessageBox::setNextAnswers({QMessageBox::Ok});
+    QTest::keyClick(m_form->notesList(), Qt::Key_F1);
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.at(0).caption, QStringLiteral("错误"));
+    QCOMPARE(shown.at(0).text, QStringLiteral("未能显示帮助文件。请重新安装该程序。"));
+}
+
+void TestMainForm::exceptionInHandlerIsReportedOnce()
+{
+    createForm();
+    seed({note(QStringLiteral("a"))});
+    m_form->selectRow(0);
+    connect(act("NotesDoneUndoneCmd"), &QAction::triggered, m_form.get(),
+            [] { throw std::runtime_error("broken handler"); });
+    MessageBox::setNextAnswers({QMessageBox::Ok});
+    QTest::keyClick(m_form->notesList(), Qt::Key_F9);
+    const QString lastTrace = SharedSrc::LastTraceName();
+
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.at(0).caption, QStringLiteral("发现错误"));
+    QCOMPARE(shown.at(0).icon, QMessageBox::Critical);
+    const QString logPath = AppPaths::errorLogPath();
+    QCOMPARE(shown.at(0).text, QStringLiteral("抱歉，程序中存在错误。\n错误日志已被保存到 \"") + logPath +
+                                   QStringLiteral("\"\n请发送该文件到 ") +
+                                   QLatin1String(Quillet::ContactEmail) +
+                                   QStringLiteral(" 并且该问题将会被修复。"));
+    QFile log(logPath);
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QString text = AnsiText::toUnicode(log.readAll());
+    QCOMPARE(text.count(QLatin1String("Class name: ")), 1);
+    QVERIFY(text.contains(QLatin1String("Class name: std::runtime_error\r\n")));
+    QVERIFY(text.contains(QLatin1String("Error message: broken handler\r\n")));
+    QVERIFY(text.contains(QLatin1String("Function: ") + lastTrace + QLatin1String("\r\n")));
+
+    // The program goes on: the handler's own work was done, and commands still run.
+    QCOMPARE(model().note(0).imageIndex, Note::ImageDone);
+    QVERIFY(m_form->isVisible());
+    addThroughDialog(QStringLiteral("after"));
+    QCOMPARE(texts(), (QStringList{"a", "after"}));
+}
+
+int main(int argc, char* argv[])
+{
+    QuilletApplication app(argc, argv);
+    TestMainForm test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_mainform.moc"
