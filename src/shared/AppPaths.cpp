@@ -2,13 +2,81 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QTemporaryFile>
 
 namespace AppPaths {
 namespace {
+
+QString overrideDir()
+{
+    const QString overridden = qEnvironmentVariable("QUILLET_APPDIR");
+    if (overridden.isEmpty())
+        return {};
+    return QDir::cleanPath(QDir(overridden).absolutePath());
+}
+
+QString native(const QString& path)
+{
+    return QDir::toNativeSeparators(QDir::cleanPath(path));
+}
+
 QString inDataDir(const char* name)
 {
     return dataDir() + QDir::separator() + QLatin1String(name);
 }
+
+QString shipped(const char* name)
+{
+    const QString overridden = overrideDir();
+    if (!overridden.isEmpty())
+        return native(overridden + QLatin1Char('/') + QLatin1String(name));
+    return shippedFilePath(QCoreApplication::applicationDirPath(), QLatin1String(name));
+}
+
+// Permission bits do not answer this: root writes to a folder of mode 0555, nobody writes to a
+// read-only file system. Only creating a file tells.
+bool canCreateFilesIn(const QString& dir)
+{
+    QTemporaryFile probe(dir + QStringLiteral("/.quillet-probe-XXXXXX"));
+    return probe.open();
+}
+
+bool isInstalledLayout(const QString& exeDir)
+{
+    return QFileInfo(installedShareDir(exeDir)).isDir();
+}
+
+// The trace call asks for the log path on every line, so the probe runs once per folder.
+bool keepsDataBeside(const QString& exeDir)
+{
+    static QMutex mutex;
+    static QHash<QString, bool> answers;
+    const QMutexLocker lock(&mutex);
+    const auto known = answers.constFind(exeDir);
+    if (known != answers.cend())
+        return *known;
+    const bool beside = !isInstalledLayout(exeDir) && canCreateFilesIn(exeDir);
+    answers.insert(exeDir, beside);
+    return beside;
+}
+
+QString configDirMadeOnDemand()
+{
+    const QString dir = configDir();
+    // A folder that cannot be made is left for the writes to report; the path stays the same. The
+    // recent-files list names the user's files, so the folder is the user's alone.
+    if (!QFileInfo(dir).isDir()) {
+        QDir().mkpath(QFileInfo(dir).absolutePath());
+        QDir().mkdir(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    return native(dir);
+}
+
 } // namespace
 
 QString executablePath()
@@ -16,11 +84,19 @@ QString executablePath()
     return QDir::toNativeSeparators(QCoreApplication::applicationFilePath());
 }
 
+QString executableDir()
+{
+    const QString overridden = overrideDir();
+    return native(overridden.isEmpty() ? QCoreApplication::applicationDirPath() : overridden);
+}
+
 QString dataDir()
 {
-    const QString overridden = qEnvironmentVariable("QUILLET_APPDIR");
-    const QString dir = overridden.isEmpty() ? QCoreApplication::applicationDirPath() : overridden;
-    return QDir::toNativeSeparators(QDir::cleanPath(QDir(dir).absolutePath()));
+    const QString overridden = overrideDir();
+    if (!overridden.isEmpty())
+        return native(overridden);
+    const QString exeDir = QDir::cleanPath(QCoreApplication::applicationDirPath());
+    return keepsDataBeside(exeDir) ? native(exeDir) : configDirMadeOnDemand();
 }
 
 QString iniFileName()
@@ -40,12 +116,45 @@ QString errorLogPath()
 
 QString licensePath()
 {
-    return inDataDir("License.txt");
+    return shipped("License.txt");
 }
 
 QString helpFilePath()
 {
-    return inDataDir("Quillet.chm");
+    return shipped("Quillet.chm");
+}
+
+QString configDir()
+{
+    // The base directory specification says a relative path in the variable is to be ignored.
+    const QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
+    const QString base =
+        !xdg.isEmpty() && QDir::isAbsolutePath(xdg) ? xdg : QDir::homePath() + QStringLiteral("/.config");
+    return QDir::cleanPath(base + QStringLiteral("/Quillet"));
+}
+
+QString dataDirFor(const QString& exeDir)
+{
+    const QString dir = QDir::cleanPath(QDir(exeDir).absolutePath());
+    if (!isInstalledLayout(dir) && canCreateFilesIn(dir))
+        return native(dir);
+    return configDirMadeOnDemand();
+}
+
+QString installedShareDir(const QString& exeDir)
+{
+    return QDir::cleanPath(QDir(exeDir).absolutePath() + QStringLiteral("/../share/quillet"));
+}
+
+QString shippedFilePath(const QString& exeDir, const QString& name)
+{
+    const QString beside = QDir(exeDir).absoluteFilePath(name);
+    if (QFileInfo::exists(beside))
+        return native(beside);
+    const QString installed = installedShareDir(exeDir) + QLatin1Char('/') + name;
+    if (QFileInfo::exists(installed))
+        return native(installed);
+    return native(beside);
 }
 
 } // namespace AppPaths

@@ -2,13 +2,30 @@
 
 #include <QString>
 
-// Where the program keeps its files: beside the executable, or in $QUILLET_APPDIR when that is set.
+// Where the program keeps its files.
+//
+// Settings and logs ("Quillet.ini", "qltdbg.dat", "ErrorLog.txt") stay beside the executable when that
+// folder is writable, so a portable copy carries them along. An installed copy (its folder cannot be
+// written, or it sits in an installed layout with ../share/quillet beside it) keeps them in
+// $XDG_CONFIG_HOME/Quillet instead, so settings are never silently lost. The files the program ships
+// ("License.txt", "Quillet.chm") are looked up beside the executable first, then in ../share/quillet.
+// $QUILLET_APPDIR, when set, replaces all of these folders.
 namespace AppPaths {
+
 QString executablePath();
-QString dataDir();      // without trailing separator
+QString executableDir(); // the running executable's folder, or $QUILLET_APPDIR
+
+QString dataDir();      // settings and logs, without trailing separator
 QString iniFileName();  // "Quillet.ini"
 QString debugLogPath(); // "qltdbg.dat"
 QString errorLogPath(); // "ErrorLog.txt"
 QString licensePath();  // "License.txt"
 QString helpFilePath(); // "Quillet.chm"
+
+// The rules above for a given executable folder, without $QUILLET_APPDIR.
+QString configDir();                              // $XDG_CONFIG_HOME/Quillet or ~/.config/Quillet
+QString dataDirFor(const QString& exeDir);        // creates configDir() when it chooses it
+QString installedShareDir(const QString& exeDir); // exeDir/../share/quillet
+QString shippedFilePath(const QString& exeDir, const QString& name); // beside exeDir, else the share folder
+
 } // namespace AppPaths

@@ -1,0 +1,30 @@
+#include "platform/FileLock.h"
+
+#include <QFile>
+
+#include <cstdio>
+
+#include <unistd.h>
+
+// A second window for tst_filelock: takes the lock of the file named by its argument, prints the
+// outcome, then holds the lock until its standard input closes (it releases and exits) or it is killed
+// (the lock stays behind, as after a crash).
+int main(int argc, char* argv[])
+{
+    if (argc != 2)
+        return 2;
+    // Never outlive a test that died without ending us.
+    ::alarm(120);
+
+    FileLock lock;
+    const FileLock::Result result = lock.acquire(QFile::decodeName(argv[1]));
+    const char* names[] = {"Acquired", "Stale", "HeldByOther", "Unavailable"};
+    std::printf("%s\n", names[int(result.status)]);
+    std::fflush(stdout);
+
+    char buffer[64];
+    while (::read(STDIN_FILENO, buffer, sizeof buffer) > 0) {
+    }
+    lock.release();
+    return 0;
+}

@@ -1,0 +1,375 @@
+#include "platform/FileLock.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSysInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+#include <unistd.h>
+
+Q_DECLARE_METATYPE(FileLock::Status)
+
+// One window per notes file: a second window is warned, a lock left by a killed process is taken over.
+class TestFileLock : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void lockFileSitsBesideTheNotesFile_data();
+    void lockFileSitsBesideTheNotesFile();
+    void lockNamesThisProcessAndGoesOnRelease();
+    void destructionReleases();
+
+    void secondAcquireIsWarned();
+    void otherProcessHoldsTheFile();
+    void lockOfKilledProcessIsTakenOver();
+    void lockContentDecidesWhetherItIsStale_data();
+    void lockContentDecidesWhetherItIsStale();
+
+    void folderWithoutLocksIsReported();
+    void refusedAcquireKeepsThePreviousLock();
+    void successfulAcquireReleasesThePreviousLock();
+    void moveHandsTheLockOver();
+    void releaseLeavesALockThatIsNotOurs();
+
+private:
+    QString notesPath(const QString& name = QStringLiteral("notes.qlt")) const;
+    static QByteArray readAll(const QString& path);
+    static void writeAll(const QString& path, const QByteArray& data);
+    static QMap<QByteArray, QByteArray> fields(const QByteArray& content);
+    std::unique_ptr<QProcess> startHolder(const QString& notes);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<QProcess> m_holder;
+};
+
+void TestFileLock::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+}
+
+void TestFileLock::cleanup()
+{
+    if (m_holder) {
+        m_holder->kill();
+        m_holder->waitForFinished();
+        m_holder.reset();
+    }
+}
+
+QString TestFileLock::notesPath(const QString& name) const
+{
+    return m_dir->filePath(name);
+}
+
+QByteArray TestFileLock::readAll(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return "(unreadable)";
+    return file.readAll();
+}
+
+void TestFileLock::writeAll(const QString& path, const QByteArray& data)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(data), data.size());
+}
+
+QMap<QByteArray, QByteArray> TestFileLock::fields(const QByteArray& content)
+{
+    QMap<QByteArray, QByteArray> result;
+    for (const QByteArray& line : content.split('\n')) {
+        const qsizetype eq = line.indexOf('=');
+        if (eq > 0)
+            result.insert(line.first(eq), line.mid(eq + 1));
+    }
+    return result;
+}
+
+std::unique_ptr<QProcess> TestFileLock::startHolder(const QString& notes)
+{
+    auto process = std::make_unique<QProcess>();
+    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process->start(QStringLiteral(QUILLET_FILELOCK_HOLDER), {notes});
+    if (!process->waitForStarted())
+        return {};
+    return process;
+}
+
+void TestFileLock::lockFileSitsBesideTheNotesFile_data()
+{
+    QTest::addColumn<QString>("notes");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("absolute") << QStringLiteral("/home/user/notes.qlt")
+                              << QStringLiteral("/home/user/.notes.qlt.lock");
+    QTest::newRow("odd name") << QStringLiteral("/tmp/my notes.v2.qlt")
+                              << QStringLiteral("/tmp/.my notes.v2.qlt.lock");
+    QTest::newRow("relative") << QStringLiteral("notes.qlt")
+                              << QDir::current().absoluteFilePath(QStringLiteral(".notes.qlt.lock"));
+    QTest::newRow("chinese name") << QStringLiteral("/tmp/记事本.qlt")
+                                  << QStringLiteral("/tmp/.记事本.qlt.lock");
+}
+
+void TestFileLock::lockFileSitsBesideTheNotesFile()
+{
+    QFETCH(QString, notes);
+    QFETCH(QString, expected);
+    QCOMPARE(FileLock::lockPathFor(notes), expected);
+}
+
+void TestFileLock::lockNamesThisProcessAndGoesOnRelease()
+{
+    FileLock lock;
+    QVERIFY(!lock.isHeld());
+    const FileLock::Result result = lock.acquire(notesPath());
+    QCOMPARE(result.status, FileLock::Status::Acquired);
+    QVERIFY(lock.isHeld());
+    QCOMPARE(lock.lockPath(), notesPath(QStringLiteral(".notes.qlt.lock")));
+
+    const QMap<QByteArray, QByteArray> content = fields(readAll(lock.lockPath()));
+    QCOMPARE(content.value("pid"), QByteArray::number(qint64(::getpid())));
+    QCOMPARE(content.value("host"), QSysInfo::machineHostName().toUtf8());
+    QVERIFY(!content.value("start").isEmpty());
+    QVERIFY(QDateTime::fromString(QString::fromLatin1(content.value("since")), Qt::ISODate).isValid());
+    // Other users who open the same file must be able to read who has it.
+    QVERIFY(QFileInfo(lock.lockPath()).permissions().testFlag(QFile::ReadOther));
+    // Only the lock itself: no temporary file is left beside it.
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral(".notes.qlt.lock")});
+
+    const QString path = lock.lockPath();
+    lock.release();
+    QVERIFY(!lock.isHeld());
+    QVERIFY(!QFileInfo::exists(path));
+    lock.release(); // twice is harmless
+    QVERIFY(QDir(m_dir->path()).isEmpty());
+}
+
+void TestFileLock::destructionReleases()
+{
+    QString path;
+    {
+        FileLock lock;
+        QCOMPARE(lock.acquire(notesPath()).status, FileLock::Status::Acquired);
+        path = lock.lockPath();
+        QVERIFY(QFileInfo::exists(path));
+    }
+    QVERIFY(!QFileInfo::exists(path));
+}
+
+void TestFileLock::secondAcquireIsWarned()
+{
+    FileLock first;
+    QCOMPARE(first.acquire(notesPath()).status, FileLock::Status::Acquired);
+    const QByteArray before = readAll(first.lockPath());
+    {
+        FileLock second;
+        const FileLock::Result result = second.acquire(notesPath());
+        QCOMPARE(result.status, FileLock::Status::HeldByOther);
+        QCOMPARE(result.holder.pid, qint64(::getpid()));
+        QCOMPARE(result.holder.host, QSysInfo::machineHostName());
+        QVERIFY(result.holder.since.isValid());
+        QVERIFY(!second.isHeld());
+    }
+    // The warned window going away leaves the first one's lock alone.
+    QCOMPARE(readAll(first.lockPath()), before);
+    // Asking again for the file already held changes nothing.
+    QCOMPARE(first.acquire(notesPath()).status, FileLock::Status::Acquired);
+    QCOMPARE(readAll(first.lockPath()), before);
+}
+
+void TestFileLock::otherProcessHoldsTheFile()
+{
+    m_holder = startHolder(notesPath());
+    QVERIFY(m_holder);
+    QVERIFY(m_holder->waitForReadyRead());
+    QCOMPARE(m_holder->readLine().trimmed(), QByteArray("Acquired"));
+
+    FileLock lock;
+    FileLock::Result result = lock.acquire(notesPath());
+    QCOMPARE(result.status, FileLock::Status::HeldByOther);
+    QCOMPARE(result.holder.pid, m_holder->processId());
+    QVERIFY(!lock.isHeld());
+
+    // The other window closes the file: the lock goes with it and the file is free.
+    m_holder->closeWriteChannel();
+    QVERIFY(m_holder->waitForFinished());
+    QCOMPARE(m_holder->exitCode(), 0);
+    QVERIFY(!QFileInfo::exists(FileLock::lockPathFor(notesPath())));
+    QCOMPARE(lock.acquire(notesPath()).status, FileLock::Status::Acquired);
+}
+
+void TestFileLock::lockOfKilledProcessIsTakenOver()
+{
+    m_holder = startHolder(notesPath());
+    QVERIFY(m_holder);
+    QVERIFY(m_holder->waitForReadyRead());
+    QCOMPARE(m_holder->readLine().trimmed(), QByteArray("Acquired"));
+    const qint64 pid = m_holder->processId();
+
+    m_holder->kill(); // SIGKILL: no chance to clean up, as in a crash
+    QVERIFY(m_holder->waitForFinished());
+    QCOMPARE(m_holder->exitStatus(), QProcess::CrashExit);
+    const QString lockPath = FileLock::lockPathFor(notesPath());
+    QCOMPARE(fields(readAll(lockPath)).value("pid"), QByteArray::number(pid));
+
+    FileLock lock;
+    const FileLock::Result result = lock.acquire(notesPath());
+    QCOMPARE(result.status, FileLock::Status::Stale);
+    QCOMPARE(result.holder.pid, pid);
+    QVERIFY(lock.isHeld());
+    QCOMPARE(fields(readAll(lockPath)).value("pid"), QByteArray::number(qint64(::getpid())));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral(".notes.qlt.lock")});
+
+    // The next window now finds this process, alive.
+    FileLock next;
+    QCOMPARE(next.acquire(notesPath()).status, FileLock::Status::HeldByOther);
+}
+
+void TestFileLock::lockContentDecidesWhetherItIsStale_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<FileLock::Status>("expected");
+
+    const QByteArray pid = QByteArray::number(qint64(::getpid()));
+    const QByteArray host = QSysInfo::machineHostName().toUtf8();
+    QFile bootFile(QStringLiteral("/proc/sys/kernel/random/boot_id"));
+    QVERIFY(bootFile.open(QIODevice::ReadOnly));
+    const QByteArray boot = bootFile.readAll().trimmed();
+    QFile statFile(QStringLiteral("/proc/self/stat"));
+    QVERIFY(statFile.open(QIODevice::ReadOnly));
+    const QByteArray stat = statFile.readAll();
+    const QByteArray start = stat.mid(stat.lastIndexOf(')') + 2).split(' ').value(19);
+    QVERIFY(!start.isEmpty());
+    const QByteArray since = "since=2024-05-01T08:00:00Z\n";
+
+    QTest::newRow("this process") << "pid=" + pid + "\nhost=" + host + "\nboot=" + boot + "\nstart=" + start +
+                                         "\n" + since
+                                  << FileLock::Status::HeldByOther;
+    QTest::newRow("this process, no start time recorded")
+        << "pid=" + pid + "\nhost=" + host + "\n" + since << FileLock::Status::HeldByOther;
+    QTest::newRow("pid now used by another process")
+        << "pid=" + pid + "\nhost=" + host + "\nboot=" + boot +
+               "\nstart=" + QByteArray::number(start.toLongLong() + 1) + "\n" + since
+        << FileLock::Status::Stale;
+    QTest::newRow("written before the machine restarted")
+        << "pid=" + pid + "\nhost=" + host + "\nboot=00000000-0000-0000-0000-000000000000\nstart=" + start +
+               "\n" + since
+        << FileLock::Status::Stale;
+    QTest::newRow("another host, which cannot be asked")
+        << "pid=" + pid + "\nhost=elsewhere.example\nboot=x\nstart=1\n" + since
+        << FileLock::Status::HeldByOther;
+    QTest::newRow("empty") << QByteArray() << FileLock::Status::Stale;
+    QTest::newRow("not a lock") << QByteArray("\x00\xff garbage", 10) << FileLock::Status::Stale;
+    QTest::newRow("pid 0, a process group to kill()") << "pid=0\nhost=" + host + "\n"
+                                                      << FileLock::Status::Stale;
+    QTest::newRow("negative pid") << "pid=-1\nhost=" + host + "\n" << FileLock::Status::Stale;
+    QTest::newRow("pid too large") << "pid=99999999999\nhost=" + host + "\n" << FileLock::Status::Stale;
+    QTest::newRow("no host") << "pid=" + pid + "\n" << FileLock::Status::Stale;
+}
+
+void TestFileLock::lockContentDecidesWhetherItIsStale()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(FileLock::Status, expected);
+    const QString lockPath = FileLock::lockPathFor(notesPath());
+    writeAll(lockPath, content);
+
+    FileLock lock;
+    const FileLock::Result result = lock.acquire(notesPath());
+    QCOMPARE(result.status, expected);
+    if (expected == FileLock::Status::HeldByOther) {
+        QVERIFY(!lock.isHeld());
+        QCOMPARE(readAll(lockPath), content);
+        QCOMPARE(result.holder.since, QDateTime(QDate(2024, 5, 1), QTime(8, 0), Qt::UTC));
+    } else {
+        QVERIFY(lock.isHeld());
+        QCOMPARE(fields(readAll(lockPath)).value("pid"), QByteArray::number(qint64(::getpid())));
+    }
+}
+
+void TestFileLock::folderWithoutLocksIsReported()
+{
+    // Not even root makes files in /proc; the file still opens, just unguarded.
+    FileLock lock;
+    const FileLock::Result result = lock.acquire(QStringLiteral("/proc/self/notes.qlt"));
+    QCOMPARE(result.status, FileLock::Status::Unavailable);
+    QVERIFY(!result.error.isEmpty());
+    QVERIFY(!lock.isHeld());
+}
+
+void TestFileLock::refusedAcquireKeepsThePreviousLock()
+{
+    FileLock other;
+    QCOMPARE(other.acquire(notesPath(QStringLiteral("b.qlt"))).status, FileLock::Status::Acquired);
+
+    FileLock lock;
+    QCOMPARE(lock.acquire(notesPath(QStringLiteral("a.qlt"))).status, FileLock::Status::Acquired);
+    const QString first = lock.lockPath();
+    QCOMPARE(lock.acquire(notesPath(QStringLiteral("b.qlt"))).status, FileLock::Status::HeldByOther);
+    QCOMPARE(lock.lockPath(), first);
+    QVERIFY(QFileInfo::exists(first));
+    QCOMPARE(lock.acquire(QStringLiteral("/proc/self/notes.qlt")).status, FileLock::Status::Unavailable);
+    QCOMPARE(lock.lockPath(), first);
+    QVERIFY(QFileInfo::exists(first));
+}
+
+void TestFileLock::successfulAcquireReleasesThePreviousLock()
+{
+    FileLock lock;
+    QCOMPARE(lock.acquire(notesPath(QStringLiteral("a.qlt"))).status, FileLock::Status::Acquired);
+    const QString first = lock.lockPath();
+    QCOMPARE(lock.acquire(notesPath(QStringLiteral("saved as.qlt"))).status, FileLock::Status::Acquired);
+    QVERIFY(!QFileInfo::exists(first));
+    QCOMPARE(lock.lockPath(), notesPath(QStringLiteral(".saved as.qlt.lock")));
+    QVERIFY(QFileInfo::exists(lock.lockPath()));
+}
+
+void TestFileLock::moveHandsTheLockOver()
+{
+    FileLock a;
+    FileLock b;
+    QCOMPARE(a.acquire(notesPath(QStringLiteral("a.qlt"))).status, FileLock::Status::Acquired);
+    QCOMPARE(b.acquire(notesPath(QStringLiteral("b.qlt"))).status, FileLock::Status::Acquired);
+    const QString lockA = a.lockPath();
+    const QString lockB = b.lockPath();
+
+    a = std::move(b);
+    QVERIFY(!QFileInfo::exists(lockA));
+    QCOMPARE(a.lockPath(), lockB);
+    QVERIFY(!b.isHeld()); // NOLINT(bugprone-use-after-move): a moved-from lock is empty by design
+    {
+        FileLock c(std::move(a));
+        QCOMPARE(c.lockPath(), lockB);
+        QVERIFY(!a.isHeld()); // NOLINT(bugprone-use-after-move)
+    }
+    QVERIFY(!QFileInfo::exists(lockB));
+}
+
+void TestFileLock::releaseLeavesALockThatIsNotOurs()
+{
+    FileLock lock;
+    QCOMPARE(lock.acquire(notesPath()).status, FileLock::Status::Acquired);
+    const QByteArray someoneElse = "pid=1\nhost=elsewhere.example\n";
+    writeAll(lock.lockPath(), someoneElse);
+    const QString path = lock.lockPath();
+    lock.release();
+    QVERIFY(!lock.isHeld());
+    QCOMPARE(readAll(path), someoneElse);
+}
+
+QTEST_GUILESS_MAIN(TestFileLock)
+#include "tst_filelock.moc"

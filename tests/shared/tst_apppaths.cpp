@@ -1,0 +1,269 @@
+#include "shared/AppPaths.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <unistd.h>
+
+// Where settings, logs and shipped files are looked for: a portable copy, an installed copy, and the
+// override the tests of every other suite rely on.
+class TestAppPaths : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+
+    void dataDirFollowsTheExecutableFolder_data();
+    void dataDirFollowsTheExecutableFolder();
+    void configFolderIsTheUsersAlone();
+    void configFolderThatCannotBeMadeIsStillNamed();
+
+    void configDirHonoursXdgConfigHome_data();
+    void configDirHonoursXdgConfigHome();
+
+    void shippedFilesBesideThenInShare_data();
+    void shippedFilesBesideThenInShare();
+
+    void overrideReplacesEveryFolder();
+    void overrideFolderIsNotCreated();
+    void portableBuildKeepsFilesBesideTheProgram();
+
+private:
+    QString makeDir(const QString& relative);
+    void writeFile(const QString& path);
+
+    QTemporaryDir m_root;
+    QString m_home;
+    QString m_xdg;
+};
+
+void TestAppPaths::initTestCase()
+{
+    QVERIFY(m_root.isValid());
+    m_home = makeDir(QStringLiteral("home"));
+}
+
+void TestAppPaths::init()
+{
+    // Each case gets a config home of its own, so "created on demand" can be seen.
+    static int counter = 0;
+    m_xdg = m_root.filePath(QStringLiteral("xdg%1").arg(++counter));
+    qunsetenv("QUILLET_APPDIR");
+    qputenv("HOME", QFile::encodeName(m_home));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_xdg));
+}
+
+QString TestAppPaths::makeDir(const QString& relative)
+{
+    const QString path = m_root.filePath(relative);
+    if (!QDir().mkpath(path))
+        qFatal("cannot create %s", qPrintable(path));
+    return path;
+}
+
+void TestAppPaths::writeFile(const QString& path)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write("text\n"), 5);
+}
+
+enum class Place
+{
+    BesideProgram,
+    ConfigHome
+};
+
+void TestAppPaths::dataDirFollowsTheExecutableFolder_data()
+{
+    QTest::addColumn<QString>("exeDir");
+    QTest::addColumn<bool>("needsNonRoot");
+    QTest::addColumn<int>("expected");
+
+    QTest::newRow("writable folder, a portable copy")
+        << makeDir(QStringLiteral("portable")) << false << int(Place::BesideProgram);
+
+    const QString readOnly = makeDir(QStringLiteral("read-only"));
+    QVERIFY(QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                                QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
+    QTest::newRow("folder of mode 0555") << readOnly << true << int(Place::ConfigHome);
+
+    // Not even root creates files in /proc: the read-only case when the tests run as root.
+    QTest::newRow("folder on a file system nobody writes to")
+        << QStringLiteral("/proc/self") << false << int(Place::ConfigHome);
+
+    QTest::newRow("folder that is not there")
+        << m_root.filePath(QStringLiteral("gone/bin")) << false << int(Place::ConfigHome);
+
+    // /usr/bin when run by root, or a prefix in the home folder: writable, yet an installed copy.
+    const QString prefixBin = makeDir(QStringLiteral("prefix/bin"));
+    makeDir(QStringLiteral("prefix/share/quillet"));
+    QTest::newRow("writable folder of an installed layout") << prefixBin << false << int(Place::ConfigHome);
+}
+
+void TestAppPaths::dataDirFollowsTheExecutableFolder()
+{
+    QFETCH(QString, exeDir);
+    QFETCH(bool, needsNonRoot);
+    QFETCH(int, expected);
+    if (needsNonRoot && ::geteuid() == 0)
+        QSKIP("root may write to a folder of mode 0555; the /proc row covers a folder it cannot write to");
+
+    const QStringList before = QDir(exeDir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    const QString dir = AppPaths::dataDirFor(exeDir);
+
+    if (Place(expected) == Place::BesideProgram) {
+        QCOMPARE(dir, QDir::toNativeSeparators(exeDir));
+        QVERIFY2(!QFileInfo::exists(m_xdg), "the config home is made only when it is used");
+    } else {
+        QCOMPARE(dir, QDir::toNativeSeparators(m_xdg + QStringLiteral("/Quillet")));
+        QVERIFY(QFileInfo(dir).isDir());
+    }
+    // The writability probe leaves nothing behind.
+    QCOMPARE(QDir(exeDir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
+}
+
+void TestAppPaths::configFolderIsTheUsersAlone()
+{
+    const QString dir = AppPaths::dataDirFor(QStringLiteral("/proc/self"));
+    QCOMPARE(QFileInfo(dir).permissions() & (QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
+                                             QFile::ReadOther | QFile::WriteOther | QFile::ExeOther),
+             QFile::Permissions());
+    QVERIFY(QFileInfo(dir).permissions().testFlags(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+
+    // An existing folder is used as it is.
+    QVERIFY(QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                           QFile::ReadGroup | QFile::ExeGroup));
+    QCOMPARE(AppPaths::dataDirFor(QStringLiteral("/proc/self")), dir);
+    QVERIFY(QFileInfo(dir).permissions().testFlag(QFile::ReadGroup));
+}
+
+void TestAppPaths::configFolderThatCannotBeMadeIsStillNamed()
+{
+    // The writes report the failure later; the rule itself neither throws nor falls back elsewhere.
+    const QString blocker = m_root.filePath(QStringLiteral("a file"));
+    writeFile(blocker);
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(blocker));
+    const QString dir = AppPaths::dataDirFor(QStringLiteral("/proc/self"));
+    QCOMPARE(dir, QDir::toNativeSeparators(blocker + QStringLiteral("/Quillet")));
+    QVERIFY(!QFileInfo::exists(dir));
+    QVERIFY(QFileInfo(blocker).isFile());
+}
+
+void TestAppPaths::configDirHonoursXdgConfigHome_data()
+{
+    QTest::addColumn<QByteArray>("xdg");
+    QTest::addColumn<bool>("setXdg");
+    QTest::addColumn<QString>("expectedBase"); // "HOME" stands for the home folder
+
+    QTest::newRow("absolute") << QFile::encodeName(m_root.filePath(QStringLiteral("cfg"))) << true
+                              << m_root.filePath(QStringLiteral("cfg"));
+    QTest::newRow("unset") << QByteArray() << false << QStringLiteral("HOME");
+    QTest::newRow("empty") << QByteArray() << true << QStringLiteral("HOME");
+    QTest::newRow("relative, which the base directory rules ignore")
+        << QByteArray("cfg") << true << QStringLiteral("HOME");
+    QTest::newRow("trailing slash") << QFile::encodeName(m_root.filePath(QStringLiteral("cfg/"))) << true
+                                    << m_root.filePath(QStringLiteral("cfg"));
+}
+
+void TestAppPaths::configDirHonoursXdgConfigHome()
+{
+    QFETCH(QByteArray, xdg);
+    QFETCH(bool, setXdg);
+    QFETCH(QString, expectedBase);
+    if (setXdg)
+        qputenv("XDG_CONFIG_HOME", xdg);
+    else
+        qunsetenv("XDG_CONFIG_HOME");
+    const QString base =
+        expectedBase == QLatin1String("HOME") ? m_home + QStringLiteral("/.config") : expectedBase;
+
+    QCOMPARE(AppPaths::configDir(), base + QStringLiteral("/Quillet"));
+    QCOMPARE(AppPaths::dataDirFor(QStringLiteral("/proc/self")),
+             QDir::toNativeSeparators(base + QStringLiteral("/Quillet")));
+    QVERIFY(QFileInfo(base + QStringLiteral("/Quillet")).isDir());
+}
+
+void TestAppPaths::shippedFilesBesideThenInShare_data()
+{
+    QTest::addColumn<bool>("beside");
+    QTest::addColumn<bool>("inShare");
+    QTest::addColumn<bool>("expectShare");
+
+    QTest::newRow("beside the program only") << true << false << false;
+    QTest::newRow("in the share folder only") << false << true << true;
+    QTest::newRow("in both: beside wins") << true << true << false;
+    QTest::newRow("nowhere: named beside the program") << false << false << false;
+}
+
+void TestAppPaths::shippedFilesBesideThenInShare()
+{
+    QFETCH(bool, beside);
+    QFETCH(bool, inShare);
+    QFETCH(bool, expectShare);
+
+    const QString tag =
+        QString::fromLatin1(QTest::currentDataTag()).replace(QLatin1Char(':'), QLatin1Char('-'));
+    const QString bin = makeDir(tag + QStringLiteral("/bin"));
+    const QString share = makeDir(tag + QStringLiteral("/share/quillet"));
+    for (const char* name : {"License.txt", "Quillet.chm"}) {
+        if (beside)
+            writeFile(bin + QLatin1Char('/') + QLatin1String(name));
+        if (inShare)
+            writeFile(share + QLatin1Char('/') + QLatin1String(name));
+        const QString expected = (expectShare ? share : bin) + QLatin1Char('/') + QLatin1String(name);
+        QCOMPARE(AppPaths::shippedFilePath(bin, QLatin1String(name)), QDir::toNativeSeparators(expected));
+    }
+    QCOMPARE(AppPaths::installedShareDir(bin), share);
+}
+
+void TestAppPaths::overrideReplacesEveryFolder()
+{
+    // Even beside a program in an installed layout that ships its own License.txt.
+    const QString dir = makeDir(QStringLiteral("override"));
+    qputenv("QUILLET_APPDIR", QFile::encodeName(dir));
+    const QString native = QDir::toNativeSeparators(dir);
+    const QString sep = QDir::separator();
+
+    QCOMPARE(AppPaths::executableDir(), native);
+    QCOMPARE(AppPaths::dataDir(), native);
+    QCOMPARE(AppPaths::iniFileName(), native + sep + QStringLiteral("Quillet.ini"));
+    QCOMPARE(AppPaths::debugLogPath(), native + sep + QStringLiteral("qltdbg.dat"));
+    QCOMPARE(AppPaths::errorLogPath(), native + sep + QStringLiteral("ErrorLog.txt"));
+    QCOMPARE(AppPaths::licensePath(), native + sep + QStringLiteral("License.txt"));
+    QCOMPARE(AppPaths::helpFilePath(), native + sep + QStringLiteral("Quillet.chm"));
+    QVERIFY(!QFileInfo::exists(m_xdg));
+}
+
+void TestAppPaths::overrideFolderIsNotCreated()
+{
+    const QString missing = m_root.filePath(QStringLiteral("no such folder"));
+    qputenv("QUILLET_APPDIR", QFile::encodeName(missing));
+    QCOMPARE(AppPaths::iniFileName(), QDir::toNativeSeparators(missing + QStringLiteral("/Quillet.ini")));
+    QVERIFY(!QFileInfo::exists(missing));
+    QVERIFY(!QFileInfo::exists(m_xdg));
+}
+
+void TestAppPaths::portableBuildKeepsFilesBesideTheProgram()
+{
+    // The test program runs from the build tree: a writable folder with no share folder beside it.
+    const QString exeDir = QCoreApplication::applicationDirPath();
+    if (::access(QFile::encodeName(exeDir).constData(), W_OK) != 0)
+        QSKIP("the build tree is read-only for this user");
+    QVERIFY(!QFileInfo::exists(exeDir + QStringLiteral("/../share/quillet")));
+    const QString native = QDir::toNativeSeparators(exeDir);
+    QCOMPARE(AppPaths::executableDir(), native);
+    QCOMPARE(AppPaths::dataDir(), native);
+    QCOMPARE(AppPaths::iniFileName(), native + QDir::separator() + QStringLiteral("Quillet.ini"));
+    QCOMPARE(AppPaths::licensePath(), native + QDir::separator() + QStringLiteral("License.txt"));
+    QVERIFY(!QFileInfo::exists(m_xdg));
+}
+
+QTEST_GUILESS_MAIN(TestAppPaths)
+#include "tst_apppaths.moc"
