@@ -31,7 +31,7 @@ constexpr std::array<Look, 9> Looks{{
      "#6f8fbf", "#e9eef6", "#8da2c0"},
     {"Roma", "#f2e8da", "qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #f8efe2, stop:1 #e3d1b8)", "#3b2412",
      "#e9c39b", "#a0522d", "#efe3d2", "#a88a6a"},
-    {"Nexos", "#2f3942", "qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #56636f, stop:1 #3a4550)", "#f0f3f5",
+    {"Nexos", "#2f3942", "qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #e6ebef, stop:1 #aebbc7)", "#f0f3f5",
      "#6e8aa3", "#a9c4dc", "#e4e8ec", "#2f3942"},
     {"Office11XP", "qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 #9ebfec, stop:1 #c4daf9)",
      "qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #e3effe, stop:0.6 #c4daf9, stop:1 #8db2e3)", "#000000",
@@ -76,6 +76,9 @@ QString styleSheet(const QString& name)
         "QToolButton { border: 1px solid transparent; border-radius: 2px; padding: 1px; }"
         "QToolButton:hover { background: %4; border-color: %5; }"
         "QToolButton:pressed, QToolButton:checked { background: %6; border-color: %5; }"
+        "QToolButton[popupMode=\"1\"] { padding-right: 9px; }"
+        "QToolButton::menu-button { border: 1px solid transparent; width: 8px; }"
+        "QToolButton::menu-button:hover { border-color: %5; background: %4; }"
         "QMenu { background: #ffffff; color: #000000; border: 1px solid %7; }"
         "QMenu::item { padding: 4px 22px 4px 30px; border: 1px solid transparent; }"
         "QMenu::item:selected { background: %4; border-color: %5; }"
