@@ -12,6 +12,11 @@ void BenchTable::notDone(QString target, QString reason)
     m_rows.append({std::move(target), QStringLiteral("—"), std::move(reason), false});
 }
 
+void BenchTable::addContext(QString text)
+{
+    m_context.append(std::move(text));
+}
+
 bool BenchTable::allPassed() const
 {
     return std::all_of(m_rows.cbegin(), m_rows.cend(), [](const Row& row) { return row.pass; });
@@ -27,6 +32,10 @@ QString BenchTable::markdown() const
         stream << "| " << row.target << " | " << row.measured << " | " << row.reference << " | "
                << (row.pass ? "PASS" : "FAIL") << " |\n";
     }
+    if (!m_context.isEmpty())
+        stream << '\n';
+    for (const QString& text : m_context)
+        stream << "- " << text << '\n';
     return out;
 }
 

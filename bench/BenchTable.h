@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 // The one table the benchmark program prints: every target with what was measured, what it is held
 // against and whether it is met.
@@ -20,12 +21,16 @@ public:
     // A target that could not be measured in this build; it counts as not met.
     void notDone(QString target, QString reason);
 
+    // A figure that explains others, printed under the table.
+    void addContext(QString text);
+
     bool allPassed() const;
     // Markdown, so that the output can go into the README as it is.
     QString markdown() const;
 
 private:
     QList<Row> m_rows;
+    QStringList m_context;
 };
 
 namespace BenchFormat {

@@ -22,13 +22,14 @@ QByteArray randomBytes(qsizetype size)
     return bytes;
 }
 
-void addRow(BenchTable& table, const QString& target, qint64 nanoseconds, qint64 memcpyNanoseconds)
+void addRow(BenchTable& table, const QString& target, qint64 nanoseconds, const QString& floorName,
+            qint64 floorNanoseconds)
 {
-    // Throughput at least half of memcpy's means time at most twice memcpy's.
-    const bool pass = nanoseconds <= 2 * memcpyNanoseconds;
-    table.add(target, BenchFormat::throughput(BufferSize, nanoseconds),
-              QStringLiteral("≥ 0.5 × memcpy %1").arg(BenchFormat::throughput(BufferSize, memcpyNanoseconds)),
-              pass);
+    // Throughput at least half of the floor's means time at most twice the floor's.
+    table.add(
+        target, BenchFormat::throughput(BufferSize, nanoseconds),
+        QStringLiteral("≥ 0.5 × %1 %2").arg(floorName, BenchFormat::throughput(BufferSize, floorNanoseconds)),
+        nanoseconds <= 2 * floorNanoseconds);
 }
 
 } // namespace
@@ -42,12 +43,17 @@ void benchCipher(BenchTable& table)
     const qint64 copy = BenchClock::fastestOf(
         Repetitions, [&] { std::memcpy(target.data(), source.constData(), BufferSize); });
 
-    // XORCrypt returns a new string: its allocation is part of what a caller pays.
+    // XORCrypt returns a new string, so its floor is a copy into a new string: the same allocation, and
+    // on this machine the first touch of fresh memory costs more than the copy itself.
     QByteArray result;
+    const qint64 freshCopy = BenchClock::fastestOf(
+        Repetitions, [&] { result = QByteArray(); },
+        [&] { result = QByteArray(source.constData(), BufferSize); });
     const qint64 xorCrypt = BenchClock::fastestOf(
         Repetitions, [&] { result = QByteArray(); }, [&] { result = SharedSrc::XORCrypt(source, key); });
     if (result.size() != BufferSize || result == source)
         qFatal("XORCrypt gave no enciphered copy");
+    result = QByteArray();
 
     QBuffer stream;
     stream.buffer() = source;
@@ -56,6 +62,10 @@ void benchCipher(BenchTable& table)
     const qint64 cryptStream =
         BenchClock::fastestOf(Repetitions, [&] { SharedSrc::CryptStream(stream, key); });
 
-    addRow(table, QStringLiteral("`XORCrypt` 64 MiB, 10-byte key"), xorCrypt, copy);
-    addRow(table, QStringLiteral("`CryptStream` 64 MiB, 10-byte key"), cryptStream, copy);
+    addRow(table, QStringLiteral("`XORCrypt` 64 MiB, 10-byte key, into a new string"), xorCrypt,
+           QStringLiteral("copy into a new string"), freshCopy);
+    addRow(table, QStringLiteral("`CryptStream` 64 MiB, 10-byte key, in place"), cryptStream,
+           QStringLiteral("memcpy"), copy);
+    table.addContext(QStringLiteral("memcpy of 64 MiB into memory already in use: %1; into a new string: %2")
+                         .arg(BenchFormat::millis(copy), BenchFormat::millis(freshCopy)));
 }

@@ -1,6 +1,7 @@
 #include "BenchClock.h"
 #include "BenchTable.h"
 #include "Benches.h"
+#include "OpenFile.h"
 #include "SampleNotes.h"
 
 #include "document/NotesModel.h"
@@ -20,22 +21,6 @@ constexpr qsizetype MeanTextBytes = 500; // about 50 MB in all
 constexpr int Repetitions = 5;
 
 const QByteArray Password("Kennwort42");
-
-// Open a protected file as the program does: read it, check header and password, decipher and parse,
-// then hand the notes to the model in one step.
-void loadInto(NotesModel& model, const QString& path)
-{
-    const QltFile::ReadResult read = QltFile::readAll(path);
-    const QltFormat::HeaderResult header = QltFormat::readHeader(read.bytes);
-    if (read.status != QltFile::ReadStatus::Ok || header.error != QltFormat::Error::None ||
-        SharedSrc::GetDecryptCheck(header.header.check, Password) != SharedSrc::CheckMagic)
-        qFatal("the benchmark file does not open");
-    std::optional<QList<Note>> notes =
-        QltFormat::readNotes(read.bytes.mid(QltFormat::StreamOffset), QltFormat::streamKey(Password));
-    if (!notes)
-        qFatal("the benchmark file is damaged");
-    model.appendNotes(std::move(*notes));
-}
 
 void addRatioRow(BenchTable& table, const QString& target, qint64 nanoseconds, qint64 floor, double limit)
 {
@@ -70,7 +55,7 @@ void benchLoadSave(BenchTable& table, const QString& dir)
 
     NotesModel model;
     const qint64 load = BenchClock::fastestOf(
-        Repetitions, [&] { model.clear(); }, [&] { loadInto(model, path); });
+        Repetitions, [&] { model.clear(); }, [&] { openInto(model, path, Password); });
     if (model.notes() != original)
         qFatal("the loaded notes differ from the saved ones");
 

@@ -1,5 +1,6 @@
 #include "BenchTable.h"
 #include "Benches.h"
+#include "OpenFile.h"
 #include "SampleNotes.h"
 
 #include "document/NotesModel.h"
@@ -43,15 +44,7 @@ int millionNotesChild(const QString& path)
     QElapsedTimer timer;
     timer.start();
     NotesModel model;
-    const QltFile::ReadResult read = QltFile::readAll(path);
-    const QltFormat::HeaderResult header = QltFormat::readHeader(read.bytes);
-    if (read.status != QltFile::ReadStatus::Ok || header.error != QltFormat::Error::None)
-        return 1;
-    std::optional<QList<Note>> notes =
-        QltFormat::readNotes(read.bytes.mid(QltFormat::StreamOffset), QltFormat::streamKey({}));
-    if (!notes)
-        return 1;
-    model.appendNotes(std::move(*notes));
+    openInto(model, path, {});
     const qint64 elapsed = timer.nsecsElapsed();
     std::printf("%lld %lld %d\n", static_cast<long long>(elapsed), static_cast<long long>(statusKiB("VmHWM")),
                 model.rowCount());
