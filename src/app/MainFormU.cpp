@@ -224,6 +224,7 @@ void TMainForm::createStatusBar()
 
 void TMainForm::selectRow(int row)
 {
+    DebugLog("TMainForm.selectRow");
     if (row < 0 || row >= m_model->rowCount()) {
         NotesList->selectionModel()->clear();
         return;

@@ -150,6 +150,7 @@ void TMainForm::PerformAutoSave()
 
 void TMainForm::loadMRUList(const IniFile& ini)
 {
+    DebugLog("TMainForm.loadMRUList");
     m_mruList.clear();
     for (qsizetype n = 1; n <= MaxRecentFiles; ++n) {
         const QString path = ini.ReadString(MruSection, mruKey(n), QString());
@@ -160,6 +161,7 @@ void TMainForm::loadMRUList(const IniFile& ini)
 
 void TMainForm::saveMRUList(IniFile& ini) const
 {
+    DebugLog("TMainForm.saveMRUList");
     for (qsizetype n = 1; n <= MaxRecentFiles; ++n) {
         if (n <= m_mruList.size())
             ini.WriteString(MruSection, mruKey(n), m_mruList.at(n - 1));
