@@ -1,0 +1,252 @@
+#include "install/InstalledFiles.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+// `cmake --install` of this build tree into a temporary prefix: every file in its place, the desktop
+// files valid for the desktop's own tools, the MIME package and icons usable.
+class TestInstall : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+
+    void everyFileIsInstalled_data();
+    void everyFileIsInstalled();
+    void nothingElseIsInstalled();
+    void iconsHaveTheirSize_data();
+    void iconsHaveTheirSize();
+    void scalableIconIsTheProgramIcon();
+    void licenceIsTheProjectsLicence();
+
+    void desktopEntryValidates();
+    void desktopEntryOpensNotesFiles_data();
+    void desktopEntryOpensNotesFiles();
+    void metainfoValidates();
+    void metainfoDescribesThisRelease();
+    void mimePackageNamesNotesFiles();
+
+    void installedCommandLineProgramRuns();
+
+private:
+    QString installed(const QString& relative) const { return m_prefix.filePath(relative); }
+    QString desktopEntry() const;
+    QString metainfo() const;
+    static QByteArray readAll(const QString& path);
+    // Runs a tool to its end; its output, both channels, goes into `output`.
+    static int run(const QString& program, const QStringList& arguments, QByteArray* output,
+                   const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
+
+    QTemporaryDir m_prefix;
+};
+
+QByteArray TestInstall::readAll(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+int TestInstall::run(const QString& program, const QStringList& arguments, QByteArray* output,
+                     const QProcessEnvironment& environment)
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    if (!process.waitForStarted()) {
+        *output = program.toUtf8() + " did not start: " + process.errorString().toUtf8();
+        return -1;
+    }
+    process.closeWriteChannel();
+    process.waitForFinished(-1);
+    *output = process.readAll();
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+QString TestInstall::desktopEntry() const
+{
+    return installed(
+        QStringLiteral("share/applications/%1.desktop").arg(QLatin1String(InstalledFiles::AppId)));
+}
+
+QString TestInstall::metainfo() const
+{
+    return installed(
+        QStringLiteral("share/metainfo/%1.metainfo.xml").arg(QLatin1String(InstalledFiles::AppId)));
+}
+
+void TestInstall::initTestCase()
+{
+    QVERIFY(m_prefix.isValid());
+    QByteArray output;
+    const int code = run(QStringLiteral(QUILLET_CMAKE_COMMAND),
+                         {QStringLiteral("--install"), QStringLiteral(QUILLET_BUILD_DIR),
+                          QStringLiteral("--prefix"), m_prefix.path()},
+                         &output);
+    QVERIFY2(code == 0, output.constData());
+}
+
+void TestInstall::everyFileIsInstalled_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("executable");
+    for (const InstalledFiles::Entry& entry : InstalledFiles::expected())
+        QTest::newRow(qPrintable(entry.path)) << entry.path << entry.executable;
+}
+
+void TestInstall::everyFileIsInstalled()
+{
+    QFETCH(QString, path);
+    QFETCH(bool, executable);
+    const QFileInfo info(installed(path));
+    QVERIFY2(info.isFile(), qPrintable(info.filePath()));
+    QVERIFY(info.size() > 0);
+    QCOMPARE(info.isExecutable(), executable);
+    QVERIFY(info.permissions().testFlag(QFile::ReadOther));
+}
+
+void TestInstall::nothingElseIsInstalled()
+{
+    QStringList expected;
+    for (const InstalledFiles::Entry& entry : InstalledFiles::expected())
+        expected.append(entry.path);
+    expected.sort();
+
+    QStringList found;
+    QDir root(m_prefix.path());
+    const QString base = root.absolutePath() + QLatin1Char('/');
+    QDirIterator files(m_prefix.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (files.hasNext())
+        found.append(files.next().mid(base.size()));
+    found.sort();
+    QCOMPARE(found, expected);
+}
+
+void TestInstall::iconsHaveTheirSize_data()
+{
+    QTest::addColumn<int>("size");
+    for (const int size : InstalledFiles::IconSizes)
+        QTest::addRow("%dx%d", size, size) << size;
+}
+
+void TestInstall::iconsHaveTheirSize()
+{
+    QFETCH(int, size);
+    const QImage image(installed(InstalledFiles::iconPath(size)), "PNG");
+    QVERIFY(!image.isNull());
+    QCOMPARE(image.size(), QSize(size, size));
+    QVERIFY(image.hasAlphaChannel());
+    // A drawn icon: transparent corners around an opaque middle.
+    QCOMPARE(qAlpha(image.pixel(0, 0)), 0);
+    QCOMPARE(qAlpha(image.pixel(size / 2, size / 2)), 255);
+}
+
+void TestInstall::scalableIconIsTheProgramIcon()
+{
+    const QByteArray svg = readAll(QStringLiteral(QUILLET_SOURCE_DIR "/resources/icons/quillet.svg"));
+    QVERIFY(!svg.isEmpty());
+    QCOMPARE(readAll(installed(QStringLiteral("share/icons/hicolor/scalable/apps/%1.svg")
+                                   .arg(QLatin1String(InstalledFiles::AppId)))),
+             svg);
+}
+
+void TestInstall::licenceIsTheProjectsLicence()
+{
+    const QByteArray licence = readAll(QStringLiteral(QUILLET_SOURCE_DIR "/LICENSE"));
+    QVERIFY(!licence.isEmpty());
+    QCOMPARE(readAll(installed(QStringLiteral("share/quillet/License.txt"))), licence);
+    QCOMPARE(readAll(installed(QStringLiteral("share/doc/quillet/copyright"))), licence);
+}
+
+void TestInstall::desktopEntryValidates()
+{
+    QByteArray output;
+    const int code = run(QStringLiteral("desktop-file-validate"), {desktopEntry()}, &output);
+    QVERIFY2(code == 0, output.constData());
+    // Hints are fine (two main categories are asked for); errors and warnings are not.
+    QVERIFY2(!output.contains("error:") && !output.contains("warning:"), output.constData());
+}
+
+void TestInstall::desktopEntryOpensNotesFiles_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::newRow("exec") << QByteArray("Exec=quillet %f");
+    QTest::newRow("mime type") << QByteArray("MimeType=application/x-quillet;");
+    QTest::newRow("categories") << QByteArray("Categories=Office;Utility;");
+    QTest::newRow("icon, named like the installed icons") << QByteArray("Icon=") + InstalledFiles::AppId;
+    QTest::newRow("type") << QByteArray("Type=Application");
+    QTest::newRow("name") << QByteArray("Name=Quillet");
+}
+
+void TestInstall::desktopEntryOpensNotesFiles()
+{
+    QFETCH(QByteArray, line);
+    const QList<QByteArray> lines = readAll(desktopEntry()).split('\n');
+    QVERIFY(lines.contains(QByteArray("[Desktop Entry]")));
+    QVERIFY2(lines.contains(line), line.constData());
+}
+
+void TestInstall::metainfoValidates()
+{
+    QByteArray output;
+    int code = run(QStringLiteral("appstreamcli"),
+                   {QStringLiteral("validate"), QStringLiteral("--no-net"), metainfo()}, &output);
+    QVERIFY2(code == 0, output.constData());
+    // The whole tree: the metainfo's launchable names the installed desktop entry.
+    code = run(QStringLiteral("appstreamcli"),
+               {QStringLiteral("validate-tree"), QStringLiteral("--no-net"), m_prefix.path()}, &output);
+    QVERIFY2(code == 0, output.constData());
+}
+
+void TestInstall::metainfoDescribesThisRelease()
+{
+    const QByteArray xml = readAll(metainfo());
+    QVERIFY(xml.contains(QByteArray("<id>") + InstalledFiles::AppId + "</id>"));
+    QVERIFY(xml.contains(QByteArray("<launchable type=\"desktop-id\">") + InstalledFiles::AppId +
+                         ".desktop</launchable>"));
+    QVERIFY(xml.contains("<release version=\"" QUILLET_VERSION "\""));
+    QVERIFY(xml.contains("<screenshot type=\"default\">"));
+    QVERIFY(xml.contains("<mediatype>application/x-quillet</mediatype>"));
+    // Every placeholder was filled in.
+    QVERIFY(!QString::fromUtf8(xml).contains(QRegularExpression(QStringLiteral("@[A-Z_]+@"))));
+    QVERIFY(xml.contains("<update_contact>" QUILLET_CONTACT_EMAIL "</update_contact>"));
+}
+
+void TestInstall::mimePackageNamesNotesFiles()
+{
+    // The desktop's own database tool builds the cache a file manager reads.
+    const QString mimeDir = installed(QStringLiteral("share/mime"));
+    QByteArray output;
+    const int code = run(QStringLiteral("update-mime-database"), {mimeDir}, &output);
+    QVERIFY2(code == 0, output.constData());
+    QVERIFY2(readAll(mimeDir + QStringLiteral("/globs2")).contains("application/x-quillet:*.qlt"),
+             readAll(mimeDir + QStringLiteral("/globs2")).constData());
+    const QByteArray magic = readAll(mimeDir + QStringLiteral("/magic"));
+    QVERIFY2(magic.contains("[50:application/x-quillet]"), magic.constData());
+    QVERIFY(magic.contains(QByteArray("\x04qltf", 5)));
+    const QByteArray types = readAll(mimeDir + QStringLiteral("/types"));
+    QVERIFY(types.split('\n').contains("application/x-quillet"));
+    QVERIFY(readAll(mimeDir + QStringLiteral("/application/x-quillet.xml"))
+                .contains("<comment>Quillet File</comment>"));
+}
+
+void TestInstall::installedCommandLineProgramRuns()
+{
+    QByteArray output;
+    const int code = run(installed(QStringLiteral("bin/quillet-cli")), {QStringLiteral("--help")}, &output);
+    QVERIFY2(code == 0, output.constData());
+    QVERIFY2(output.contains("quillet-cli"), output.constData());
+}
+
+QTEST_GUILESS_MAIN(TestInstall)
+#include "tst_install.moc"
