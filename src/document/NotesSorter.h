@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QLocale>
 
 #include <functional>
 
@@ -22,13 +23,17 @@ enum class SortBy
 int GetValue(const QByteArray& name);
 
 // The comparison of two current rows for the chosen order; the sort keys are computed here, once per row.
-std::function<bool(int rowA, int rowB)> rowLessThan(const QList<Note>& notes, SortBy by, bool ascending);
+// Captions collate as `locale` does, case-sensitively.
+std::function<bool(int rowA, int rowB)> rowLessThan(const QList<Note>& notes, SortBy by, bool ascending,
+                                                    const QLocale& locale = QLocale::system());
 
 // The old row numbers of `notes` in their new order. Ascending means A to Z by text, but the highest rank
 // first by priority, so that the most important notes come to the top.
-QList<int> sortedRows(const QList<Note>& notes, SortBy by, bool ascending);
+QList<int> sortedRows(const QList<Note>& notes, SortBy by, bool ascending,
+                      const QLocale& locale = QLocale::system());
 
-// Puts the model's rows in that order in one step; persistent indexes (the selection) follow their notes.
+// Puts the model's rows in that order in one step, collating as the user's locale does; persistent indexes
+// (the selection) follow their notes.
 void sort(NotesModel& model, SortBy by, bool ascending);
 
 } // namespace NotesSorter

@@ -75,6 +75,8 @@ private Q_SLOTS:
     void byText_data();
     void byText();
     void byTextComparesOnlyTheFirstLine();
+    void byTextInTheCLocale_data();
+    void byTextInTheCLocale();
     void byTextAgreesWithTheCollatorOnManyNotes();
 
     void byPriority_data();
@@ -161,6 +163,32 @@ void TestNotesSorter::byTextComparesOnlyTheFirstLine()
     QCOMPARE(NotesSorter::sortedRows(notes, SortBy::Text, false), (QList<int>{0, 1, 3, 2}));
 }
 
+void TestNotesSorter::byTextInTheCLocale_data()
+{
+    QTest::addColumn<QStringList>("texts");
+    QTest::addColumn<bool>("ascending");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("code units, ascending") << QStringList{u"cherry"_s, u"apple"_s, u"Banana"_s} << true
+                                           << QStringList{u"Banana"_s, u"apple"_s, u"cherry"_s};
+    QTest::newRow("Chinese by code point") << QStringList{u"安徽"_s, u"北京"_s, u"上海"_s} << true
+                                           << QStringList{u"上海"_s, u"北京"_s, u"安徽"_s};
+    QTest::newRow("descending, equal captions keep their order")
+        << QStringList{u"b\r\n1"_s, u"a"_s, u"b\r\n2"_s, u"c"_s} << false
+        << QStringList{u"c"_s, u"b\r\n1"_s, u"b\r\n2"_s, u"a"_s};
+}
+
+void TestNotesSorter::byTextInTheCLocale()
+{
+    QFETCH(QStringList, texts);
+    QFETCH(bool, ascending);
+    QFETCH(QStringList, expected);
+
+    const QList<Note> notes = notesOf(texts);
+    QCOMPARE(textsInOrder(notes, NotesSorter::sortedRows(notes, SortBy::Text, ascending, QLocale::c())),
+             expected);
+}
+
 // Each caption's key is computed once; the resulting order must still be the collator's own, for mixed
 // scripts, broken bytes and captions that differ only in case.
 void TestNotesSorter::byTextAgreesWithTheCollatorOnManyNotes()
@@ -179,24 +207,26 @@ void TestNotesSorter::byTextAgreesWithTheCollatorOnManyNotes()
         notes.append(note);
     }
 
-    QCollator collator(QLocale::system());
-    collator.setCaseSensitivity(Qt::CaseSensitive);
     const auto caption = [&](int row) {
         const QByteArray& text = notes.at(row).text;
         return AnsiText::toUnicode(text.left(text.indexOf('\r')));
     };
-    for (bool ascending : {true, false}) {
-        const QList<int> rows = NotesSorter::sortedRows(notes, SortBy::Text, ascending);
-        QCOMPARE(rows.size(), notes.size());
-        QList<int> sortedCopy = rows;
-        std::sort(sortedCopy.begin(), sortedCopy.end());
-        QVERIFY(std::adjacent_find(sortedCopy.begin(), sortedCopy.end()) == sortedCopy.end());
-        for (qsizetype i = 1; i < rows.size(); ++i) {
-            const int order = collator.compare(caption(rows.at(i - 1)), caption(rows.at(i)));
-            QVERIFY2(ascending ? order <= 0 : order >= 0,
-                     qPrintable(caption(rows.at(i - 1)) + u" | "_s + caption(rows.at(i))));
-            if (order == 0)
-                QVERIFY2(rows.at(i - 1) < rows.at(i), "equal captions keep their order");
+    for (const QLocale& locale : {QLocale::system(), QLocale::c()}) {
+        QCollator collator(locale);
+        collator.setCaseSensitivity(Qt::CaseSensitive);
+        for (bool ascending : {true, false}) {
+            const QList<int> rows = NotesSorter::sortedRows(notes, SortBy::Text, ascending, locale);
+            QCOMPARE(rows.size(), notes.size());
+            QList<int> sortedCopy = rows;
+            std::sort(sortedCopy.begin(), sortedCopy.end());
+            QVERIFY(std::adjacent_find(sortedCopy.begin(), sortedCopy.end()) == sortedCopy.end());
+            for (qsizetype i = 1; i < rows.size(); ++i) {
+                const int order = collator.compare(caption(rows.at(i - 1)), caption(rows.at(i)));
+                QVERIFY2(ascending ? order <= 0 : order >= 0,
+                         qPrintable(caption(rows.at(i - 1)) + u" | "_s + caption(rows.at(i))));
+                if (order == 0)
+                    QVERIFY2(rows.at(i - 1) < rows.at(i), "equal captions keep their order");
+            }
         }
     }
 }
