@@ -98,6 +98,7 @@ private Q_SLOTS:
     void withDefaultExtension();
 
     void realFileDialogSavesTypedName();
+    void realFileDialogReportsTheFilter();
     void realMessageBoxForReplaceQuestion();
     void realErrorMessage();
     void realMessageBoxEscapeAnswer_data();
@@ -745,6 +746,40 @@ void TestAddEditForm::realFileDialogSavesTypedName()
     form.AddExecute(0);
     QVERIFY(typed);
     QCOMPARE(readFile(path(u"typed.txt"_s)), QByteArray("real"));
+}
+
+// The program's filter strings become Qt's name filters; the one the user picks comes back 1-based.
+void TestAddEditForm::realFileDialogReportsTheFilter()
+{
+    const QString filter = u"Quillet 记事本 (*.qlt)|*.qlt|所有文件 (*.*)|*.*"_s;
+    whenModalShown([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        QVERIFY(dialog);
+        QCOMPARE(dialog->windowTitle(), u"另存为"_s);
+        QCOMPARE(dialog->nameFilters(), (QStringList{u"Quillet 记事本 (*.qlt)"_s, u"所有文件 (*)"_s}));
+        dialog->setDirectory(m_dir->path());
+        dialog->selectNameFilter(u"所有文件 (*)"_s);
+        dialog->findChild<QLineEdit*>(u"fileNameEdit"_s)->setText(u"plain"_s);
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    const FileDialog::Result saved = FileDialog::getSaveFileName(m_host.get(), u"另存为"_s, filter);
+    QVERIFY(saved.accepted);
+    QCOMPARE(saved.filterIndex, 2);
+    QCOMPARE(saved.path, path(u"plain"_s));
+    QCOMPARE(FileDialog::withDefaultExtension(saved.path, saved.filterIndex, u".qlt"_s), path(u"plain"_s));
+
+    writeFile(path(u"existing.qlt"_s), "x");
+    whenModalShown([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        QVERIFY(dialog);
+        QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptOpen);
+        QCOMPARE(dialog->fileMode(), QFileDialog::ExistingFile);
+        QCOMPARE(dialog->selectedNameFilter(), u"Quillet 记事本 (*.qlt)"_s);
+        dialog->reject();
+    });
+    const FileDialog::Result cancelled = FileDialog::getOpenFileName(m_host.get(), u"打开"_s, filter);
+    QVERIFY(!cancelled.accepted);
+    QVERIFY(cancelled.path.isEmpty());
 }
 
 void TestAddEditForm::realMessageBoxForReplaceQuestion()
