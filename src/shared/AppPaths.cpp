@@ -121,7 +121,13 @@ QString licensePath()
 
 QString helpFilePath()
 {
-    return shipped("Quillet.chm");
+    // A compiled help file, where one is put, comes first; the help this program ships is HTML, which
+    // every desktop opens.
+    const QString compiled = shipped("Quillet.chm");
+    if (QFileInfo::exists(compiled))
+        return compiled;
+    const QString html = shipped("Quillet.html");
+    return QFileInfo::exists(html) ? html : compiled;
 }
 
 QString configDir()

@@ -8,7 +8,7 @@
 // folder is writable, so a portable copy carries them along. An installed copy (its folder cannot be
 // written, or it sits in an installed layout with ../share/quillet beside it) keeps them in
 // $XDG_CONFIG_HOME/Quillet instead, so settings are never silently lost. The files the program ships
-// ("License.txt", "Quillet.chm") are looked up beside the executable first, then in ../share/quillet.
+// ("License.txt", the help file) are looked up beside the executable first, then in ../share/quillet.
 // $QUILLET_APPDIR, when set, replaces all of these folders.
 namespace AppPaths {
 
@@ -20,7 +20,7 @@ QString iniFileName();  // "Quillet.ini"
 QString debugLogPath(); // "qltdbg.dat"
 QString errorLogPath(); // "ErrorLog.txt"
 QString licensePath();  // "License.txt"
-QString helpFilePath(); // "Quillet.chm"
+QString helpFilePath(); // "Quillet.chm", else the shipped "Quillet.html"; the .chm path when neither is found
 
 // The rules above for a given executable folder, without $QUILLET_APPDIR.
 QString configDir();                              // $XDG_CONFIG_HOME/Quillet or ~/.config/Quillet

@@ -28,6 +28,7 @@ inline QList<Entry> expected()
         {QStringLiteral("bin/quillet"), true},
         {QStringLiteral("bin/quillet-cli"), true},
         {QStringLiteral("share/quillet/License.txt")},
+        {QStringLiteral("share/quillet/Quillet.html")},
         {QStringLiteral("share/doc/quillet/copyright")},
         {QStringLiteral("share/applications/") + id + QStringLiteral(".desktop")},
         {QStringLiteral("share/mime/packages/") + id + QStringLiteral(".xml")},

@@ -25,7 +25,7 @@ private Q_SLOTS:
     void iconsHaveTheirSize_data();
     void iconsHaveTheirSize();
     void scalableIconIsTheProgramIcon();
-    void licenceIsTheProjectsLicence();
+    void licenceAndHelpAreTheProjects();
 
     void desktopEntryValidates();
     void desktopEntryOpensNotesFiles_data();
@@ -160,12 +160,15 @@ void TestInstall::scalableIconIsTheProgramIcon()
              svg);
 }
 
-void TestInstall::licenceIsTheProjectsLicence()
+void TestInstall::licenceAndHelpAreTheProjects()
 {
     const QByteArray licence = readAll(QStringLiteral(QUILLET_SOURCE_DIR "/LICENSE"));
     QVERIFY(!licence.isEmpty());
     QCOMPARE(readAll(installed(QStringLiteral("share/quillet/License.txt"))), licence);
     QCOMPARE(readAll(installed(QStringLiteral("share/doc/quillet/copyright"))), licence);
+    const QByteArray help = readAll(QStringLiteral(QUILLET_SOURCE_DIR "/resources/linux/Quillet.html"));
+    QVERIFY(!help.isEmpty());
+    QCOMPARE(readAll(installed(QStringLiteral("share/quillet/Quillet.html"))), help);
 }
 
 void TestInstall::desktopEntryValidates()

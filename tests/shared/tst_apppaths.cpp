@@ -32,6 +32,8 @@ private Q_SLOTS:
 
     void overrideReplacesEveryFolder();
     void overrideFolderIsNotCreated();
+    void helpFileIsCompiledOrHtml_data();
+    void helpFileIsCompiledOrHtml();
     void portableBuildKeepsFilesBesideTheProgram();
 
 private:
@@ -248,6 +250,33 @@ void TestAppPaths::overrideFolderIsNotCreated()
     QCOMPARE(AppPaths::iniFileName(), QDir::toNativeSeparators(missing + QStringLiteral("/Quillet.ini")));
     QVERIFY(!QFileInfo::exists(missing));
     QVERIFY(!QFileInfo::exists(m_xdg));
+}
+
+void TestAppPaths::helpFileIsCompiledOrHtml_data()
+{
+    QTest::addColumn<bool>("chm");
+    QTest::addColumn<bool>("html");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("compiled help only") << true << false << QStringLiteral("Quillet.chm");
+    QTest::newRow("html help only") << false << true << QStringLiteral("Quillet.html");
+    QTest::newRow("both: the compiled one") << true << true << QStringLiteral("Quillet.chm");
+    QTest::newRow("none: the compiled one is named") << false << false << QStringLiteral("Quillet.chm");
+}
+
+void TestAppPaths::helpFileIsCompiledOrHtml()
+{
+    QFETCH(bool, chm);
+    QFETCH(bool, html);
+    QFETCH(QString, expected);
+    const QString dir = makeDir(QStringLiteral("help/") +
+                                QString::fromLatin1(QTest::currentDataTag()).remove(QLatin1Char(':')));
+    if (chm)
+        writeFile(dir + QStringLiteral("/Quillet.chm"));
+    if (html)
+        writeFile(dir + QStringLiteral("/Quillet.html"));
+    qputenv("QUILLET_APPDIR", QFile::encodeName(dir));
+    QCOMPARE(AppPaths::helpFilePath(), QDir::toNativeSeparators(dir + QLatin1Char('/') + expected));
 }
 
 void TestAppPaths::portableBuildKeepsFilesBesideTheProgram()
