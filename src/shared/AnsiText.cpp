@@ -18,7 +18,12 @@ QByteArray fromUnicode(QStringView text)
 QString toUnicode(QByteArrayView bytes)
 {
     QStringDecoder decoder(CodePage);
-    return decoder.decode(bytes);
+    QString text = decoder.decode(bytes);
+    // The decoder keeps an unfinished multi-byte sequence at the end to itself; one more ASCII byte
+    // makes it give that sequence up as a replacement character instead of dropping it.
+    const QString tail = decoder.decode(QByteArrayView("\n", 1));
+    text += QStringView(tail).chopped(1);
+    return text;
 }
 
 } // namespace AnsiText
