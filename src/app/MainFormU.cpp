@@ -59,6 +59,7 @@ TMainForm::TMainForm(const QStringList& arguments, QWidget* parent)
     createCommandTable();
     createMenus();
     createToolbar();
+    createTray();
     FormCreate();
 }
 

@@ -2,6 +2,8 @@
 
 #include "forms/DocumentHost.h"
 #include "forms/NotesHost.h"
+#include "platform/FileLock.h"
+#include "forms/OptionsHost.h"
 #include "shared/FontSettings.h"
 #include "shared/IniFile.h"
 
@@ -13,6 +15,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
+#include <QSystemTrayIcon>
 
 #include <array>
 #include <memory>
@@ -33,7 +36,7 @@ class StatusPanel;
 
 // The main window: the notes list with its note pane, the command table shared by the menu bar, the
 // toolbar and the keyboard, and the document state beside the list.
-class TMainForm : public QMainWindow, public NotesHost, public DocumentHost
+class TMainForm : public QMainWindow, public NotesHost, public DocumentHost, public OptionsHost
 {
     Q_OBJECT
 
@@ -62,6 +65,26 @@ public:
     QString FileName() const override { return m_fileName; }
     void SetFileInfo(const QString& name) override;
 
+    // OptionsHost (MainFormUOptions.cpp).
+    FontValue notesListFont() const override { return m_notesListFont; }
+    FontValue noteTextFont() const override { return m_noteTextFont; }
+    void setNotesListFont(const FontValue& font) override;
+    void setNotesListColor(const QColor& color) override;
+    void setNoteTextFont(const FontValue& font) override;
+    void setNoteTextColor(const QColor& color) override;
+    void setAddEditFont(const FontValue& font) override { m_addEditFont = font; }
+    void setAddEditColor(const QColor& color) override { m_addEditColor = color; }
+    void setAutoSaveOnAddEdit(bool value) override { AutoSaveOnAddEdit = value; }
+    bool autoSaveOnAddEdit() const { return AutoSaveOnAddEdit; }
+
+    // Tray (MainFormUTray.cpp).
+    // Shows the window, or leaves it in the tray (minimised where there is no tray) when the command
+    // line holds the "minimize" switch. The program's entry calls this instead of show().
+    void showAtStart();
+    // The tray icon's hint; the desktop shows at most 127 characters of it.
+    void setTrayHint(const QString& hint);
+    QSystemTrayIcon* trayIcon() const { return TrayIcon; }
+
     // Document operations.
     bool IsSelected() const;
     int selectedRow() const;
@@ -73,6 +96,15 @@ public:
     void SwapListItems(int index);
     void SetPriority(const QByteArray& name);
     const QStringList& MRUList() const { return m_mruList; }
+
+    // Files (MainFormUOpenFile.cpp, MainFormUFileCommands.cpp).
+    enum class OpenOutcome
+    {
+        Untouched, // refused before anything changed: missing, not a notes file, declined
+        Reset,     // the document was emptied, then nothing was loaded (cancelled or damaged)
+        Loaded
+    };
+    OpenOutcome OpenFile(const QString& fileName, const QByteArray& password, bool silent, bool merge);
 
     // View.
     void SetTheme(const QString& name);
@@ -89,6 +121,13 @@ public Q_SLOTS:
     void FileNewCmdExecute();
     void FileSaveCmdExecute();
     void FileSaveAsCmdExecute();
+    void FileOpenCmdExecute();
+    void FileImportCmdExecute();
+    void FileExportCmdExecute();
+    void FileSetPasswordCmdExecute();
+    void FileRecentFilesMenuPopup();
+    void ToolbarOpenCmdPopup();
+    void MRUListClick(QObject* sender, const QString& fileName);
     void FileClearRecentListExecute();
     void ToolbarClearMRUCmdClick();
     void FileExitCmdExecute();
@@ -121,6 +160,10 @@ public Q_SLOTS:
     void HelpContentsCmdExecute();
     void HelpAboutCmdExecute();
 
+    void ViewOptionsCmdExecute();
+    void TrayMenuShowCmdClick();
+    void TrayMenuExitCmdClick();
+
     void NoteTextCopyCmdClick();
     void NoteTextSelectAllCmdClick();
     void NoteTextPopupPopup();
@@ -149,8 +192,22 @@ private:
     bool FormCloseQuery();
     bool FormClose();
     void writeSettingsAtClose();
-    void HideToTray();
     void NotesListKeyPress(QChar key);
+
+    // Tray (MainFormUTray.cpp).
+    void createTray();
+    void TrayIconStartup(bool& showMainForm);
+    void TrayIconActivated(QSystemTrayIcon::ActivationReason reason);
+    void HideToTray();
+
+    // Files (MainFormUOpenFile.cpp, MainFormUFileCommands.cpp).
+    void openStartupFile();
+    void showWorking(const QString& text);
+    void addToRecentFiles(const QString& path);
+    void updateRecentFilesMenus();
+    void fillRecentFilesMenu(QMenu* menu, QAction* clearItem);
+    bool mayOpenDespiteLock(const QString& path, FileLock& candidate) const;
+    void holdFileLock(const QString& path, FileLock candidate);
 
     // Document (MainFormUDocument.cpp).
     void loadMRUList(const IniFile& ini);
@@ -172,9 +229,12 @@ private:
     QString IniFileName;
     std::unique_ptr<::IniFile> m_iniFile;
     FontValue m_addEditFont;
+    FontValue m_notesListFont;
+    FontValue m_noteTextFont;
     QColor m_addEditColor = Qt::white;
     bool AutoSaveOnAddEdit = false;
     QStringList m_mruList;
+    FileLock m_fileLock; // of FileName while the document has one
     QString m_currentTheme;
 
     QList<QIcon> ImageList16;
@@ -199,4 +259,10 @@ private:
     QAction* NoteTextSelectAllCmd = nullptr;
     QStatusBar* StatusBar = nullptr;
     std::array<StatusPanel*, StatusPanelCount> m_panels{};
+
+    QSystemTrayIcon* TrayIcon = nullptr;
+    QMenu* TrayMenu = nullptr;
+    QAction* TrayMenuShowCmd = nullptr;
+    QAction* TrayMenuExitCmd = nullptr;
+    bool m_showMainFormAtStart = true;
 };

@@ -61,7 +61,7 @@ void TMainForm::createCommandTable()
         {"ViewOffice2003ThemeCmd", "View", "Office 2003(&F)", "设置 Office 2003 主题", "", -1, &TMainForm::ViewOffice2003ThemeCmdExecute},
         {"ViewOfficeCThemeCmd", "View", "OfficeC(&I)", "设置 OfficeC 主题", "", -1, &TMainForm::ViewOfficeCThemeCmdExecute},
         {"ViewEMoneyThemeCmd", "View", "EMoney(&M)", "查看 EMoney 主题", "", -1, &TMainForm::ViewEMoneyThemeCmdExecute},
-        {"ViewOptionsCmd", "View", "选项", "编辑选项", "F11", 15, nullptr},
+        {"ViewOptionsCmd", "View", "选项", "编辑选项", "F11", 15, &TMainForm::ViewOptionsCmdExecute},
         {"HelpContentsCmd", "Help", "目录(&C)", "帮助目录", "F1", 4, &TMainForm::HelpContentsCmdExecute},
         {"HelpAboutCmd", "Help", "关于(&A)", "关于", "", 5, &TMainForm::HelpAboutCmdExecute},
     };

@@ -94,16 +94,8 @@ void TMainForm::applySettings()
     SharedSrc::LoadFontFromIni(ini, listFont, QStringLiteral("NotesListText"));
     SharedSrc::LoadFontFromIni(ini, textFont, QStringLiteral("NoteText"));
     SharedSrc::LoadFontFromIni(ini, m_addEditFont, QStringLiteral("AddEditText"));
-    const auto applyFont = [](QWidget* widget, const FontValue& value) {
-        widget->setFont(value.toQFont());
-        if (const std::optional<QColor> colour = ColorValue::toColor(value.color, widget->palette())) {
-            QPalette palette = widget->palette();
-            palette.setColor(QPalette::Text, *colour);
-            widget->setPalette(palette);
-        }
-    };
-    applyFont(NotesList, listFont);
-    applyFont(NoteText, textFont);
+    setNotesListFont(listFont);
+    setNoteTextFont(textFont);
 
     // The three background colours form one block: the first bad value stops it, and what was applied
     // before stays.
@@ -112,16 +104,11 @@ void TMainForm::applySettings()
         const qint32 value = ini.ReadInteger(QLatin1String(section), QStringLiteral("ForeColor"), White);
         return ColorValue::toColor(value, palette());
     };
-    const auto setBase = [](QWidget* widget, const QColor& colour) {
-        QPalette palette = widget->palette();
-        palette.setColor(QPalette::Base, colour);
-        widget->setPalette(palette);
-    };
     bool coloursValid = false;
     if (const std::optional<QColor> list = background("NotesListText")) {
-        setBase(NotesList, *list);
+        setNotesListColor(*list);
         if (const std::optional<QColor> text = background("NoteText")) {
-            setBase(NoteText, *text);
+            setNoteTextColor(*text);
             if (const std::optional<QColor> addEdit = background("AddEditText")) {
                 m_addEditColor = *addEdit;
                 coloursValid = true;
@@ -174,6 +161,9 @@ void TMainForm::closeEvent(QCloseEvent* event)
         return;
     }
     event->accept();
+    // The program ends with this window even when it closes from the tray, hidden: the entry does not
+    // leave that to the last visible window closing.
+    QCoreApplication::quit();
 }
 
 bool TMainForm::FormCloseQuery()
@@ -207,13 +197,6 @@ bool TMainForm::FormClose()
         HandleException(QuilletApplication::typeName(typeid(error)), error.message());
     }
     return true;
-}
-
-// Without a tray icon the window can only be minimised; the tray replaces this when it is there.
-void TMainForm::HideToTray()
-{
-    DebugLog("TMainForm.HideToTray");
-    showMinimized();
 }
 
 TMainForm::~TMainForm()

@@ -1,0 +1,104 @@
+#include "app/MainFormU.h"
+
+#include "app/SystemTray.h"
+#include "shared/CommandLine.h"
+#include "shared/DebugLog.h"
+
+#include <QAction>
+#include <QMenu>
+
+using SharedSrc::DebugLog;
+
+namespace {
+
+constexpr qsizetype MaxHintLength = 127;
+
+} // namespace
+
+void TMainForm::createTray()
+{
+    TrayMenu = new QMenu(this);
+    TrayMenu->setObjectName(QStringLiteral("TrayMenu"));
+    TrayMenuShowCmd =
+        TrayMenu->addAction(QStringLiteral("显示 Quillet(&S)"), this, &TMainForm::TrayMenuShowCmdClick);
+    TrayMenuShowCmd->setObjectName(QStringLiteral("TrayMenuShowCmd"));
+    QFont bold = TrayMenuShowCmd->font();
+    bold.setBold(true);
+    TrayMenuShowCmd->setFont(bold);
+    TrayMenu->setDefaultAction(TrayMenuShowCmd);
+    TrayMenu->addSeparator();
+    TrayMenuExitCmd = TrayMenu->addAction(QStringLiteral("退出(&X)"), this, &TMainForm::TrayMenuExitCmdClick);
+    TrayMenuExitCmd->setObjectName(QStringLiteral("TrayMenuExitCmd"));
+
+    // Qt adds a visible icon again by itself when the desktop's tray comes back after a restart.
+    TrayIcon = new QSystemTrayIcon(windowIcon(), this);
+    TrayIcon->setObjectName(QStringLiteral("TrayIcon"));
+    TrayIcon->setToolTip(QStringLiteral("Quillet"));
+    TrayIcon->setContextMenu(TrayMenu);
+    connect(TrayIcon, &QSystemTrayIcon::activated, this, &TMainForm::TrayIconActivated);
+
+    bool showMainForm = true;
+    TrayIconStartup(showMainForm);
+    m_showMainFormAtStart = showMainForm;
+}
+
+void TMainForm::TrayIconStartup(bool& showMainForm)
+{
+    DebugLog("TMainForm.TrayIconStartup");
+    if (m_arguments.isEmpty() || !CommandLine::hasSwitch(m_arguments, u"minimize"))
+        return;
+    showMainForm = false;
+    if (SystemTray::isAvailable())
+        TrayIcon->show();
+}
+
+void TMainForm::showAtStart()
+{
+    if (m_showMainFormAtStart)
+        show();
+    else if (!TrayIcon->isVisible())
+        showMinimized(); // no tray to start in, and a window that is never shown cannot be reached
+}
+
+void TMainForm::setTrayHint(const QString& hint)
+{
+    qsizetype length = std::min(hint.size(), MaxHintLength);
+    if (length > 0 && length < hint.size() && hint.at(length - 1).isHighSurrogate())
+        --length;
+    TrayIcon->setToolTip(hint.first(length));
+}
+
+// Hides the window only where a tray icon can bring it back; elsewhere it goes to the taskbar.
+void TMainForm::HideToTray()
+{
+    DebugLog("TMainForm.HideToTray");
+    if (!SystemTray::isAvailable()) {
+        showMinimized();
+        return;
+    }
+    TrayIcon->show();
+    hide();
+}
+
+void TMainForm::TrayIconActivated(QSystemTrayIcon::ActivationReason reason)
+{
+    DebugLog("TMainForm.TrayIconActivated");
+    if (reason == QSystemTrayIcon::DoubleClick)
+        TrayMenu->defaultAction()->trigger();
+}
+
+void TMainForm::TrayMenuShowCmdClick()
+{
+    DebugLog("TMainForm.TrayMenuShowCmdClick");
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+    TrayIcon->hide();
+}
+
+void TMainForm::TrayMenuExitCmdClick()
+{
+    DebugLog("TMainForm.TrayMenuExitCmdClick");
+    action("FileExitCmd")->trigger();
+}

@@ -1,0 +1,379 @@
+#include "forms/OptionsFormU.h"
+
+#include "forms/MessageBox.h"
+#include "forms/OptionsHost.h"
+#include "platform/Autostart.h"
+#include "platform/FileAssociation.h"
+#include "shared/AppPaths.h"
+#include "shared/DebugLog.h"
+
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QFontDialog>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QShowEvent>
+
+using SharedSrc::DebugLog;
+using SharedSrc::ErrorMsg;
+
+namespace {
+
+const QString General = QStringLiteral("General");
+const QString ForeColor = QStringLiteral("ForeColor");
+constexpr qint32 White = 16777215;
+
+// The settings sections of the three rows, in row order.
+const std::array<QString, 3> Sections{QStringLiteral("NotesListText"), QStringLiteral("NoteText"),
+                                      QStringLiteral("AddEditText")};
+
+constexpr int RowTop[] = {24, 56, 88};
+
+QCheckBox* checkBox(QWidget* parent, const char* name, const QString& text, int left, int top)
+{
+    auto* box = new QCheckBox(text, parent);
+    box->setObjectName(QLatin1String(name));
+    box->setGeometry(left, top, 257 - left, 17);
+    return box;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const QString& text, const QRect& geometry)
+{
+    auto* result = new QPushButton(text, parent);
+    result->setObjectName(QLatin1String(name));
+    result->setGeometry(geometry);
+    return result;
+}
+
+bool showFontDialog(QFont& font, QWidget* parent)
+{
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, font, parent);
+    if (ok)
+        font = chosen;
+    return ok;
+}
+
+bool showColorDialog(QColor& color, QWidget* parent)
+{
+    const QColor chosen = QColorDialog::getColor(color, parent);
+    if (!chosen.isValid())
+        return false;
+    color = chosen;
+    return true;
+}
+
+} // namespace
+
+TOptionsForm::TOptionsForm(OptionsHost& host)
+    : QDialog(host.hostWindow(), Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                                     Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      m_host(host), m_iniFile(AppPaths::iniFileName()), m_fontDialog(&showFontDialog),
+      m_colorDialog(&showColorDialog)
+{
+    setObjectName(QStringLiteral("OptionsForm"));
+    setWindowTitle(QStringLiteral("选项"));
+    setFixedSize(289, 370);
+    m_colors.fill(White);
+
+    // Created in tab order.
+    GroupBox1 = new QGroupBox(QStringLiteral(" 常规 "), this);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    GroupBox1->setGeometry(8, 8, 273, 165);
+    LoadAtWinStart = checkBox(GroupBox1, "LoadAtWinStart", QStringLiteral("Windows 启动时载入(&L)"), 12, 20);
+    MinToTray = checkBox(GroupBox1, "MinToTray", QStringLiteral("最小化到系统托盘(&M)"), 28, 40);
+    OpenLastFile =
+        checkBox(GroupBox1, "OpenLastFile", QStringLiteral("启动时打开最后使用的文件(&P)"), 12, 60);
+    AutoSave = checkBox(GroupBox1, "AutoSave", QStringLiteral("添加/编辑/更改后自动保存"), 12, 80);
+    MinOnClose = checkBox(GroupBox1, "MinOnClose", QStringLiteral("关闭到系统托盘"), 12, 100);
+    RegisterFileTypeBtn = button(GroupBox1, "RegisterFileTypeBtn",
+                                 QStringLiteral("注册为 QLT 文件的默认编辑器(&E)"), QRect(12, 128, 249, 25));
+
+    GroupBox2 = new QGroupBox(QStringLiteral(" 界面 "), this);
+    GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
+    GroupBox2->setGeometry(8, 181, 273, 124);
+    EmptyMenu = new QMenu(this);
+    EmptyMenu->setObjectName(QStringLiteral("EmptyMenu"));
+
+    const auto makeRow = [this](int row, const char* labelName, const QString& caption,
+                                const char* sampleName, const char* fontName, const char* colorName,
+                                QLabel*& label, QLineEdit*& sampleBox, QPushButton*& fontBtn,
+                                QPushButton*& colorBtn) {
+        const int top = RowTop[row];
+        label = new QLabel(caption, GroupBox2);
+        label->setObjectName(QLatin1String(labelName));
+        label->move(12, top + 4);
+        label->adjustSize();
+
+        // A soft bevel around a borderless box, instead of the box's own sunken frame.
+        auto* bevel = new QFrame(GroupBox2);
+        bevel->setObjectName(QLatin1String(sampleName) + QLatin1String("Bevel"));
+        bevel->setFrameStyle(QFrame::StyledPanel | QFrame::Plain);
+        bevel->setGeometry(100, top, 73, 21);
+        sampleBox = new QLineEdit(QStringLiteral("示例"), bevel);
+        sampleBox->setObjectName(QLatin1String(sampleName));
+        sampleBox->setGeometry(1, 1, 71, 19);
+        sampleBox->setFrame(false);
+        sampleBox->setReadOnly(true);
+        sampleBox->setAutoFillBackground(true);
+        // Reachable by the mouse, passed over by Tab.
+        sampleBox->setFocusPolicy(Qt::ClickFocus);
+        // The empty menu stands in for the edit menu a text box would offer.
+        sampleBox->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(sampleBox, &QWidget::customContextMenuRequested, this, [this, sampleBox](const QPoint& pos) {
+            if (!EmptyMenu->isEmpty())
+                EmptyMenu->exec(sampleBox->mapToGlobal(pos));
+        });
+
+        fontBtn = button(GroupBox2, fontName, QStringLiteral("字体"), QRect(180, top - 1, 39, 23));
+        colorBtn = button(GroupBox2, colorName, QStringLiteral("颜色"), QRect(223, top - 1, 39, 23));
+    };
+    makeRow(NotesListRow, "Label1", QStringLiteral("记事本列表"), "NotesListTextSample", "NotesListFont",
+            "NotesListColor", Label1, NotesListTextSample, NotesListFont, NotesListColor);
+    makeRow(NoteTextRow, "Label2", QStringLiteral("记事本文本"), "NoteTextSample", "NotesTextFont",
+            "NotesTextColor", Label2, NoteTextSample, NotesTextFont, NotesTextColor);
+    makeRow(AddEditRow, "Label3", QStringLiteral("添加/删除文本"), "AddEditTextSample", "AddEditTextFont",
+            "AddEditTextColor", Label3, AddEditTextSample, AddEditTextFont, AddEditTextColor);
+
+    OkBtn = button(this, "OkBtn", QStringLiteral("确定(&O)"), QRect(126, 337, 75, 25));
+    OkBtn->setDefault(true);
+    CancelBtn = button(this, "CancelBtn", QStringLiteral("取消(&C)"), QRect(206, 337, 75, 25));
+
+    connect(LoadAtWinStart, &QCheckBox::clicked, this, &TOptionsForm::LoadAtWinStartClick);
+    connect(RegisterFileTypeBtn, &QPushButton::clicked, this, &TOptionsForm::RegisterFileTypeBtnClick);
+    connect(NotesListFont, &QPushButton::clicked, this, &TOptionsForm::NotesListFontClick);
+    connect(NotesTextFont, &QPushButton::clicked, this, &TOptionsForm::NotesTextFontClick);
+    connect(AddEditTextFont, &QPushButton::clicked, this, &TOptionsForm::AddEditTextFontClick);
+    connect(NotesListColor, &QPushButton::clicked, this, &TOptionsForm::NotesListColorClick);
+    connect(NotesTextColor, &QPushButton::clicked, this, &TOptionsForm::NotesTextColorClick);
+    connect(AddEditTextColor, &QPushButton::clicked, this, &TOptionsForm::AddEditTextColorClick);
+    connect(OkBtn, &QPushButton::clicked, this, &TOptionsForm::OkBtnClick);
+    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+
+    FormCreate();
+}
+
+void TOptionsForm::FormCreate()
+{
+    DebugLog("TOptionsForm.FormCreate");
+    if (QWidget* window = m_host.hostWindow())
+        setFont(window->font());
+    for (int row = 0; row < RowCount; ++row) {
+        setSampleFont(Row(row), m_fonts.at(size_t(row)));
+        setSampleColor(Row(row), White, Qt::white);
+    }
+}
+
+void TOptionsForm::setFontDialog(FontDialog dialog)
+{
+    m_fontDialog = std::move(dialog);
+}
+
+void TOptionsForm::setColorDialog(ColorDialog dialog)
+{
+    m_colorDialog = std::move(dialog);
+}
+
+void TOptionsForm::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // Only when the program shows the dialog, not when the desktop restores it.
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TOptionsForm::FormShow()
+{
+    DebugLog("TOptionsForm.FormShow");
+    const auto isOn = [this](const char* key) {
+        return m_iniFile.ReadString(General, QLatin1String(key), QString()) == u"1";
+    };
+    OpenLastFile->setChecked(isOn("OpenLastFile"));
+    AutoSave->setChecked(isOn("AutoSaveOnAddEdit"));
+    MinOnClose->setChecked(isOn("MinToTrayOnClose"));
+
+    const Autostart::AutostartState start = Autostart::read(AppPaths::executablePath());
+    LoadAtWinStart->setChecked(start.enabled);
+    MinToTray->setChecked(start.enabled && start.minimized);
+    MinToTray->setEnabled(LoadAtWinStart->isChecked());
+
+    // The window's own fonts are the defaults of the first two rows; the third row's is the sample's.
+    // The window keeps its fonts until OK, so that Cancel leaves the screen as it was.
+    FontValue listFont = m_host.notesListFont();
+    setSampleFont(NotesListRow, SharedSrc::LoadFontFromIni(m_iniFile, listFont, Sections[NotesListRow]));
+    FontValue textFont = m_host.noteTextFont();
+    setSampleFont(NoteTextRow, SharedSrc::LoadFontFromIni(m_iniFile, textFont, Sections[NoteTextRow]));
+    FontValue addEditFont = m_fonts.at(AddEditRow);
+    setSampleFont(AddEditRow, SharedSrc::LoadFontFromIni(m_iniFile, addEditFont, Sections[AddEditRow]));
+
+    // One block: the first colour that is not one stops it, and the rows before it keep theirs.
+    for (int row = 0; row < RowCount; ++row) {
+        const qint32 value = m_iniFile.ReadInteger(Sections.at(size_t(row)), ForeColor, White);
+        const std::optional<QColor> color = ColorValue::toColor(value, palette());
+        if (!color) {
+            ErrorMsg(QStringLiteral("字体颜色设置无效。"));
+            break;
+        }
+        setSampleColor(Row(row), value, *color);
+    }
+}
+
+QLineEdit* TOptionsForm::sample(Row row) const
+{
+    switch (row) {
+    case NotesListRow:
+        return NotesListTextSample;
+    case NoteTextRow:
+        return NoteTextSample;
+    default:
+        return AddEditTextSample;
+    }
+}
+
+void TOptionsForm::setSampleFont(Row row, const FontValue& font)
+{
+    m_fonts.at(size_t(row)) = font;
+    QLineEdit* box = sample(row);
+    // A copy of the whole font: what it leaves unset must not come from the dialog's own font.
+    QFont qfont = font.toQFont();
+    qfont.setResolveMask(QFont::AllPropertiesResolved);
+    box->setFont(qfont);
+    if (const std::optional<QColor> color = ColorValue::toColor(font.color, box->palette())) {
+        QPalette palette = box->palette();
+        palette.setColor(QPalette::Text, *color);
+        box->setPalette(palette);
+    }
+}
+
+void TOptionsForm::setSampleColor(Row row, qint32 value, const QColor& color)
+{
+    m_colors.at(size_t(row)) = value;
+    QLineEdit* box = sample(row);
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Base, color);
+    palette.setColor(QPalette::Window, color);
+    box->setPalette(palette);
+}
+
+bool TOptionsForm::ShowFontDialog(FontValue& font)
+{
+    DebugLog("TOptionsForm.ShowFontDialog");
+    QFont chosen = font.toQFont();
+    if (!m_fontDialog(chosen, this))
+        return false;
+    font.assignFrom(chosen);
+    return true;
+}
+
+bool TOptionsForm::ShowColorDialog(QColor& color)
+{
+    DebugLog("TOptionsForm.ShowColorDialog");
+    QColor chosen = color;
+    if (!m_colorDialog(chosen, this) || !chosen.isValid())
+        return false;
+    color = chosen;
+    return true;
+}
+
+void TOptionsForm::chooseFont(Row row)
+{
+    FontValue font = m_fonts.at(size_t(row));
+    if (ShowFontDialog(font))
+        setSampleFont(row, font);
+}
+
+void TOptionsForm::chooseColor(Row row)
+{
+    QColor color = sample(row)->palette().color(QPalette::Base);
+    if (ShowColorDialog(color))
+        setSampleColor(row, ColorValue::fromColor(color), color);
+}
+
+void TOptionsForm::NotesListFontClick()
+{
+    DebugLog("TOptionsForm.NotesListFontClick");
+    chooseFont(NotesListRow);
+}
+
+void TOptionsForm::NotesTextFontClick()
+{
+    DebugLog("TOptionsForm.NotesTextFontClick");
+    chooseFont(NoteTextRow);
+}
+
+void TOptionsForm::AddEditTextFontClick()
+{
+    DebugLog("TOptionsForm.AddEditTextFontClick");
+    chooseFont(AddEditRow);
+}
+
+void TOptionsForm::NotesListColorClick()
+{
+    DebugLog("TOptionsForm.NotesListColorClick");
+    chooseColor(NotesListRow);
+}
+
+void TOptionsForm::NotesTextColorClick()
+{
+    DebugLog("TOptionsForm.NotesTextColorClick");
+    chooseColor(NoteTextRow);
+}
+
+void TOptionsForm::AddEditTextColorClick()
+{
+    DebugLog("TOptionsForm.AddEditTextColorClick");
+    chooseColor(AddEditRow);
+}
+
+void TOptionsForm::LoadAtWinStartClick()
+{
+    DebugLog("TOptionsForm.LoadAtWinStartClick");
+    MinToTray->setEnabled(LoadAtWinStart->isChecked());
+    if (!LoadAtWinStart->isChecked())
+        MinToTray->setChecked(false);
+}
+
+void TOptionsForm::OkBtnClick()
+{
+    DebugLog("TOptionsForm.OkBtnClick");
+    m_iniFile.WriteBool(General, QStringLiteral("OpenLastFile"), OpenLastFile->isChecked());
+    m_iniFile.WriteBool(General, QStringLiteral("AutoSaveOnAddEdit"), AutoSave->isChecked());
+    m_iniFile.WriteBool(General, QStringLiteral("MinToTrayOnClose"), MinOnClose->isChecked());
+
+    // A start-up entry that could not be changed is said so; the other options are still saved.
+    const QString exe = AppPaths::executablePath();
+    QString error;
+    const bool started = LoadAtWinStart->isChecked() ? Autostart::enable(exe, MinToTray->isChecked(), &error)
+                                                     : Autostart::disableIfOurs(exe, &error);
+    if (!started)
+        ErrorMsg(error);
+
+    for (int row = 0; row < RowCount; ++row)
+        SharedSrc::SaveFontToIni(m_iniFile, m_fonts.at(size_t(row)), Sections.at(size_t(row)));
+    for (int row = 0; row < RowCount; ++row)
+        m_iniFile.WriteInteger(Sections.at(size_t(row)), ForeColor, m_colors.at(size_t(row)));
+
+    const auto colorOf = [this](Row row) { return sample(row)->palette().color(QPalette::Base); };
+    m_host.setNotesListFont(m_fonts.at(NotesListRow));
+    m_host.setNotesListColor(colorOf(NotesListRow));
+    m_host.setNoteTextFont(m_fonts.at(NoteTextRow));
+    m_host.setNoteTextColor(colorOf(NoteTextRow));
+    m_host.setAddEditFont(m_fonts.at(AddEditRow));
+    m_host.setAddEditColor(colorOf(AddEditRow));
+    m_host.setAutoSaveOnAddEdit(AutoSave->isChecked());
+    accept();
+}
+
+void TOptionsForm::RegisterFileTypeBtnClick()
+{
+    DebugLog("TOptionsForm.RegisterFileTypeBtnClick");
+    // A failure is not caught here: it ends the registration and goes to the program's error report.
+    const QString exe = AppPaths::executablePath();
+    FileAssociation::registerFileType(exe);
+    MessageBox::show(this, QMessageBox::Information, QStringLiteral("关联"),
+                     QStringLiteral("扩展名 .qlt 已成功关联到\r") + exe, QMessageBox::Ok);
+}
