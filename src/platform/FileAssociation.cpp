@@ -147,7 +147,7 @@ QByteArray desktopEntry(const QString& exe)
                           "Name=Quillet\n"
                           "Comment=Quillet File\n"
                           "Exec=%1 %f\n"
-                          "Icon=quillet\n"
+                          "Icon=io.sourceforge.quillet\n"
                           "Terminal=false\n"
                           "MimeType=application/x-quillet;\n"
                           "Categories=Office;Utility;\n")
