@@ -1,0 +1,974 @@
+#include "MainFormFixture.h"
+
+#include "app/QuilletApplication.h"
+#include "forms/AddEditFormU.h"
+#include "forms/MessageBox.h"
+#include "forms/OptionsFormU.h"
+#include "platform/Autostart.h"
+#include "platform/FileAssociation.h"
+#include "shared/AnsiText.h"
+#include "shared/AppPaths.h"
+#include "shared/IniFile.h"
+
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QFontDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+
+#include <cerrno>
+
+namespace {
+
+const QString General = QStringLiteral("General");
+const QStringList Sections{QStringLiteral("NotesListText"), QStringLiteral("NoteText"),
+                           QStringLiteral("AddEditText")};
+const QStringList FontKeys{
+    QStringLiteral("Name"),   QStringLiteral("Charset"),   QStringLiteral("Size"),
+    QStringLiteral("Height"), QStringLiteral("Color"),     QStringLiteral("Bold"),
+    QStringLiteral("Italic"), QStringLiteral("Underline"), QStringLiteral("Strikeout")};
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString& path, const QByteArray& content)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
+QString asciiUpper(const QString& text)
+{
+    QString result = text;
+    for (QChar& c : result) {
+        if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
+            c = QChar(c.unicode() - 'a' + 'A');
+    }
+    return result;
+}
+
+QColor base(const QWidget* widget)
+{
+    return widget->palette().color(QPalette::Base);
+}
+
+// A font dialog that records what it was started with and answers from a queue.
+struct ScriptedFontDialog
+{
+    QList<QFont> answers; // an empty list answers Cancel
+    QList<QFont> started;
+
+    bool operator()(QFont& font, QWidget*)
+    {
+        started.append(font);
+        if (answers.isEmpty())
+            return false;
+        font = answers.takeFirst();
+        return true;
+    }
+};
+
+QFont font(const QString& family, int points, bool bold = false, bool italic = false, bool underline = false)
+{
+    QFont result(family, points);
+    result.setBold(bold);
+    result.setItalic(italic);
+    result.setUnderline(underline);
+    return result;
+}
+
+} // namespace
+
+class TestOptionsForm : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+    void cleanup();
+
+    void layout();
+    void openedByTheCommand();
+    void samplesSkippedByTabWithoutMenu();
+
+    void generalOptionsShown_data();
+    void generalOptionsShown();
+    void okWritesEveryKeyInOrder();
+    void okWithoutChangeRewritesStoredValues();
+    void colourValues_data();
+    void colourValues();
+    void dialogsChangeOnlySamplesAndCancelKeepsAll();
+    void cancelledFontAndColourDialogsKeepSamples();
+    void realFontAndColourDialogs_data();
+    void realFontAndColourDialogs();
+    void appliedAtOnceAndAtNextStart();
+
+    void loadAtWinStartClick();
+    void autostartShown_data();
+    void autostartShown();
+    void autostartWritten_data();
+    void autostartWritten();
+    void autostartFailureReported();
+
+    void fileAssociation_data();
+    void fileAssociation();
+    void fileAssociationFailureReachesHandler();
+
+private:
+    void createForm();
+    QString dataPath(const QString& name) const { return QDir(m_dir.path()).filePath(name); }
+    QString iniPath() const { return dataPath(QStringLiteral("Quillet.ini")); }
+    void writeIni(const QString& section, const QString& key, const QString& value);
+    QString readIni(const QString& section, const QString& key) const;
+    // "Key=Value" lines and "[Section]" lines of the settings file, in file order.
+    QStringList iniLines() const;
+    QString exe() const { return AppPaths::executablePath(); }
+    void writeAutostart(const QString& exec);
+    // Opens the dialog through its command and runs `step` while it is shown; rejects it afterwards
+    // when the step left it open.
+    void throughCommand(const std::function<void(TOptionsForm*)>& step);
+
+    QTemporaryDir m_dir;
+    QByteArray m_savedPath;
+    std::unique_ptr<TMainForm> m_form;
+    ModalDriver m_driver;
+};
+
+void TestOptionsForm::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    qputenv("QUILLET_APPDIR", QFile::encodeName(m_dir.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dataPath(QStringLiteral("config"))));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dataPath(QStringLiteral("data"))));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(dataPath(QStringLiteral("cache"))));
+    // The desktop's refresh tools only where a test puts them.
+    m_savedPath = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(dataPath(QStringLiteral("bin"))));
+    QApplication::setQuitOnLastWindowClosed(false);
+}
+
+void TestOptionsForm::cleanupTestCase()
+{
+    qputenv("PATH", m_savedPath);
+}
+
+void TestOptionsForm::init()
+{
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dataPath(QStringLiteral("data"))));
+    for (const char* name : {"config", "data", "bin"})
+        QVERIFY(QDir(dataPath(QLatin1String(name))).removeRecursively());
+    QVERIFY(QDir().mkpath(dataPath(QStringLiteral("bin"))));
+    for (const char* name : {"Quillet.ini", "ErrorLog.txt"}) {
+        const QString path = dataPath(QLatin1String(name));
+        QVERIFY(!QFile::exists(path) || QFile::remove(path));
+    }
+    MessageBox::takeShown();
+    createForm();
+}
+
+void TestOptionsForm::cleanup()
+{
+    m_driver.cancel();
+    while (QWidget* modal = QApplication::activeModalWidget())
+        modal->close();
+    const bool answersLeft = MessageBox::hasPendingAnswers();
+    MessageBox::setNextAnswers({});
+    m_form.reset();
+    QVERIFY(!answersLeft);
+}
+
+void TestOptionsForm::createForm()
+{
+    m_form.reset();
+    m_form = std::make_unique<TMainForm>(QStringList());
+    m_form->show();
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+}
+
+void TestOptionsForm::writeIni(const QString& section, const QString& key, const QString& value)
+{
+    IniFile(iniPath()).WriteString(section, key, value);
+}
+
+QString TestOptionsForm::readIni(const QString& section, const QString& key) const
+{
+    return IniFile(iniPath()).ReadString(section, key, QStringLiteral("<missing>"));
+}
+
+QStringList TestOptionsForm::iniLines() const
+{
+    QStringList lines;
+    for (const QString& line : AnsiText::toUnicode(readFile(iniPath())).split(QStringLiteral("\r\n"))) {
+        if (!line.isEmpty())
+            lines.append(line);
+    }
+    return lines;
+}
+
+void TestOptionsForm::writeAutostart(const QString& exec)
+{
+    QVERIFY(writeFile(Autostart::entryPath(),
+                      "[Desktop Entry]\nType=Application\nName=Quillet\nExec=" + exec.toUtf8() + '\n'));
+}
+
+void TestOptionsForm::throughCommand(const std::function<void(TOptionsForm*)>& step)
+{
+    m_driver.onNextDialog([step](QDialog* dialog) {
+        auto* form = qobject_cast<TOptionsForm*>(dialog);
+        if (!form)
+            return dialog->reject();
+        step(form);
+        if (form->isVisible())
+            form->reject();
+    });
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    QTest::keyClick(m_form->notesList(), Qt::Key_F11);
+    QVERIFY(m_driver.seen());
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Layout
+
+void TestOptionsForm::layout()
+{
+    TOptionsForm dialog(*m_form);
+    QCOMPARE(dialog.objectName(), QStringLiteral("OptionsForm"));
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("选项"));
+    QCOMPARE(dialog.size(), QSize(289, 370));
+    QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
+    QVERIFY(!dialog.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    QVERIFY(!dialog.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    QVERIFY(dialog.windowFlags().testFlag(Qt::WindowCloseButtonHint));
+    QCOMPARE(dialog.parentWidget(), m_form.get());
+    QCOMPARE(dialog.font(), m_form->font());
+
+    QCOMPARE(dialog.GroupBox1->title(), QStringLiteral(" 常规 "));
+    const QList<std::pair<QAbstractButton*, QString>> general{
+        {dialog.LoadAtWinStart, QStringLiteral("Windows 启动时载入(&L)")},
+        {dialog.MinToTray, QStringLiteral("最小化到系统托盘(&M)")},
+        {dialog.OpenLastFile, QStringLiteral("启动时打开最后使用的文件(&P)")},
+        {dialog.AutoSave, QStringLiteral("添加/编辑/更改后自动保存")},
+        {dialog.MinOnClose, QStringLiteral("关闭到系统托盘")},
+        {dialog.RegisterFileTypeBtn, QStringLiteral("注册为 QLT 文件的默认编辑器(&E)")},
+    };
+    int previousTop = -1;
+    for (const auto& [control, caption] : general) {
+        QCOMPARE(control->text(), caption);
+        QCOMPARE(control->parentWidget(), dialog.GroupBox1);
+        QVERIFY(control->y() > previousTop);
+        previousTop = control->y();
+    }
+    // The start-minimised box belongs to the start-up box, set in below it.
+    QVERIFY(dialog.MinToTray->x() > dialog.LoadAtWinStart->x());
+
+    QCOMPARE(dialog.GroupBox2->title(), QStringLiteral(" 界面 "));
+    QVERIFY(dialog.GroupBox2->y() > dialog.GroupBox1->geometry().bottom());
+    const struct
+    {
+        QLabel* label;
+        QString caption;
+        QLineEdit* sample;
+        QString sampleName;
+        QPushButton* fontButton;
+        QString fontName;
+        QPushButton* colorButton;
+        QString colorName;
+    } rows[] = {
+        {dialog.Label1, QStringLiteral("记事本列表"), dialog.NotesListTextSample,
+         QStringLiteral("NotesListTextSample"), dialog.NotesListFont, QStringLiteral("NotesListFont"),
+         dialog.NotesListColor, QStringLiteral("NotesListColor")},
+        {dialog.Label2, QStringLiteral("记事本文本"), dialog.NoteTextSample, QStringLiteral("NoteTextSample"),
+         dialog.NotesTextFont, QStringLiteral("NotesTextFont"), dialog.NotesTextColor,
+         QStringLiteral("NotesTextColor")},
+        {dialog.Label3, QStringLiteral("添加/删除文本"), dialog.AddEditTextSample,
+         QStringLiteral("AddEditTextSample"), dialog.AddEditTextFont, QStringLiteral("AddEditTextFont"),
+         dialog.AddEditTextColor, QStringLiteral("AddEditTextColor")},
+    };
+    previousTop = -1;
+    for (const auto& row : rows) {
+        QCOMPARE(row.label->text(), row.caption);
+        QCOMPARE(row.sample->objectName(), row.sampleName);
+        QCOMPARE(row.sample->text(), QStringLiteral("示例"));
+        QVERIFY(row.sample->isReadOnly());
+        QVERIFY(!row.sample->hasFrame());
+        QCOMPARE(row.fontButton->objectName(), row.fontName);
+        QCOMPARE(row.fontButton->text(), QStringLiteral("字体"));
+        QCOMPARE(row.colorButton->objectName(), row.colorName);
+        QCOMPARE(row.colorButton->text(), QStringLiteral("颜色"));
+        for (QWidget* w :
+             std::initializer_list<QWidget*>{row.label, row.sample, row.fontButton, row.colorButton})
+            QVERIFY(dialog.GroupBox2->isAncestorOf(w));
+        // One row: label, sample, font and colour buttons from left to right.
+        const auto left = [&](QWidget* w) { return w->mapTo(dialog.GroupBox2, QPoint(0, 0)).x(); };
+        QVERIFY(left(row.label) < left(row.sample));
+        QVERIFY(left(row.sample) < left(row.fontButton));
+        QVERIFY(left(row.fontButton) < left(row.colorButton));
+        QVERIFY(row.fontButton->y() > previousTop);
+        previousTop = row.fontButton->y();
+    }
+
+    QCOMPARE(dialog.OkBtn->text(), QStringLiteral("确定(&O)"));
+    QVERIFY(dialog.OkBtn->isDefault());
+    QCOMPARE(dialog.CancelBtn->text(), QStringLiteral("取消(&C)"));
+    QVERIFY(dialog.OkBtn->geometry().bottom() < 370);
+    QVERIFY(dialog.OkBtn->y() > dialog.GroupBox2->geometry().bottom());
+}
+
+void TestOptionsForm::openedByTheCommand()
+{
+    QIcon shownIcon;
+    TOptionsForm* held = nullptr;
+    throughCommand([&](TOptionsForm* form) {
+        shownIcon = form->windowIcon();
+        held = OptionsForm;
+        QVERIFY(form->isModal());
+        QTest::keyClick(form, Qt::Key_Escape);
+    });
+    QCOMPARE(shownIcon.cacheKey(), m_form->image(15).cacheKey());
+    QVERIFY(held != nullptr);
+    QCOMPARE(OptionsForm, nullptr);
+    // Esc closes like Cancel: nothing written.
+    QVERIFY(!QFile::exists(iniPath()));
+}
+
+void TestOptionsForm::samplesSkippedByTabWithoutMenu()
+{
+    throughCommand([](TOptionsForm* dialog) {
+        dialog->RegisterFileTypeBtn->setFocus();
+        QCOMPARE(QApplication::focusWidget(), dialog->RegisterFileTypeBtn);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), dialog->NotesListFont);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), dialog->NotesListColor);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), dialog->NotesTextFont);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget(), dialog->RegisterFileTypeBtn);
+
+        for (QLineEdit* sample :
+             {dialog->NotesListTextSample, dialog->NoteTextSample, dialog->AddEditTextSample}) {
+            QVERIFY(!(sample->focusPolicy() & Qt::TabFocus));
+            // A menu that opens is closed again at once, and counted.
+            bool popped = false;
+            QTimer::singleShot(0, sample, [&popped] {
+                if (QWidget* popup = QApplication::activePopupWidget()) {
+                    popped = true;
+                    popup->close();
+                }
+            });
+            QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                    sample->mapToGlobal(QPoint(5, 5)));
+            QApplication::sendEvent(sample, &event);
+            QCoreApplication::processEvents();
+            QVERIFY(!popped);
+        }
+        QVERIFY(dialog->EmptyMenu->isEmpty());
+    });
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Settings file
+
+void TestOptionsForm::generalOptionsShown_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<bool>("checked");
+    QTest::newRow("1") << QStringLiteral("1") << true;
+    QTest::newRow("0") << QStringLiteral("0") << false;
+    QTest::newRow("true") << QStringLiteral("true") << false;
+    QTest::newRow("empty") << QString() << false;
+    QTest::newRow("missing") << QStringLiteral("<missing>") << false;
+}
+
+void TestOptionsForm::generalOptionsShown()
+{
+    QFETCH(QString, value);
+    QFETCH(bool, checked);
+    // The other two keys hold the opposite, so that a mix-up of keys shows.
+    for (const char* key : {"OpenLastFile", "AutoSaveOnAddEdit", "MinToTrayOnClose"}) {
+        IniFile(iniPath()).EraseSection(General);
+        for (const char* other : {"OpenLastFile", "AutoSaveOnAddEdit", "MinToTrayOnClose"}) {
+            if (qstrcmp(key, other) != 0)
+                writeIni(General, QLatin1String(other), checked ? QStringLiteral("0") : QStringLiteral("1"));
+            else if (value != u"<missing>")
+                writeIni(General, QLatin1String(other), value);
+        }
+        TOptionsForm dialog(*m_form);
+        dialog.show();
+        const QMap<QString, QCheckBox*> boxes{{QStringLiteral("OpenLastFile"), dialog.OpenLastFile},
+                                              {QStringLiteral("AutoSaveOnAddEdit"), dialog.AutoSave},
+                                              {QStringLiteral("MinToTrayOnClose"), dialog.MinOnClose}};
+        for (auto it = boxes.cbegin(); it != boxes.cend(); ++it)
+            QCOMPARE(it.value()->isChecked(), it.key() == QLatin1String(key) ? checked : !checked);
+    }
+}
+
+void TestOptionsForm::okWritesEveryKeyInOrder()
+{
+    TOptionsForm dialog(*m_form);
+    dialog.show();
+    dialog.OpenLastFile->setChecked(true);
+    dialog.MinOnClose->setChecked(true);
+    QTest::mouseClick(dialog.OkBtn, Qt::LeftButton);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QVERIFY(!dialog.isVisible());
+
+    QStringList expected{QStringLiteral("[General]"), QStringLiteral("OpenLastFile=1"),
+                         QStringLiteral("AutoSaveOnAddEdit=0"), QStringLiteral("MinToTrayOnClose=1")};
+    // The window's design font (Tahoma 8 pt, window-text colour) in every section, white backgrounds.
+    for (const QString& section : Sections) {
+        expected << QLatin1Char('[') + section + QLatin1Char(']') << QStringLiteral("Name=Tahoma")
+                 << QStringLiteral("Charset=1") << QStringLiteral("Size=8") << QStringLiteral("Height=-11")
+                 << QStringLiteral("Color=-16777208") << QStringLiteral("Bold=0")
+                 << QStringLiteral("Italic=0") << QStringLiteral("Underline=0")
+                 << QStringLiteral("Strikeout=0") << QStringLiteral("ForeColor=16777215");
+    }
+    QCOMPARE(iniLines(), expected);
+    QVERIFY(!m_form->autoSaveOnAddEdit());
+}
+
+void TestOptionsForm::okWithoutChangeRewritesStoredValues()
+{
+    writeIni(QStringLiteral("NotesListText"), QStringLiteral("Name"), QStringLiteral("Courier New"));
+    writeIni(QStringLiteral("NotesListText"), QStringLiteral("Size"), QStringLiteral("12"));
+    writeIni(QStringLiteral("NotesListText"), QStringLiteral("Bold"), QStringLiteral("1"));
+    writeIni(QStringLiteral("NotesListText"), QStringLiteral("ForeColor"), QStringLiteral("0xFF"));
+    writeIni(QStringLiteral("NoteText"), QStringLiteral("StrikeOut"), QStringLiteral("1"));
+    writeIni(QStringLiteral("NoteText"), QStringLiteral("ForeColor"), QStringLiteral("$FF00"));
+    writeIni(QStringLiteral("AddEditText"), QStringLiteral("Italic"), QStringLiteral("1"));
+    writeIni(QStringLiteral("AddEditText"), QStringLiteral("Color"), QStringLiteral("255"));
+    writeIni(General, QStringLiteral("AutoSaveOnAddEdit"), QStringLiteral("1"));
+    writeIni(QStringLiteral("Other"), QStringLiteral("Kept"), QStringLiteral("yes"));
+
+    TOptionsForm dialog(*m_form);
+    dialog.show();
+    QCOMPARE(dialog.NotesListTextSample->font().family(), QStringLiteral("Courier New"));
+    QVERIFY(dialog.NotesListTextSample->font().bold());
+    QCOMPARE(base(dialog.NotesListTextSample), QColor(255, 0, 0));
+    QVERIFY(dialog.NoteTextSample->font().strikeOut());
+    QCOMPARE(base(dialog.NoteTextSample), QColor(0, 255, 0));
+    QVERIFY(dialog.AddEditTextSample->font().italic());
+    QCOMPARE(dialog.AddEditTextSample->palette().color(QPalette::Text), QColor(255, 0, 0));
+    QVERIFY(dialog.AutoSave->isChecked());
+    QTest::mouseClick(dialog.OkBtn, Qt::LeftButton);
+
+    for (const QString& section : Sections) {
+        for (const QString& key : FontKeys)
+            QVERIFY2(readIni(section, key) != u"<missing>", qPrintable(section + QLatin1Char('/') + key));
+    }
+    QCOMPARE(readIni(QStringLiteral("NotesListText"), QStringLiteral("Name")), QStringLiteral("Courier New"));
+    QCOMPARE(readIni(QStringLiteral("NotesListText"), QStringLiteral("Size")), QStringLiteral("12"));
+    QCOMPARE(readIni(QStringLiteral("NotesListText"), QStringLiteral("Height")), QStringLiteral("-16"));
+    QCOMPARE(readIni(QStringLiteral("NotesListText"), QStringLiteral("Bold")), QStringLiteral("1"));
+    QCOMPARE(readIni(QStringLiteral("NotesListText"), QStringLiteral("Italic")), QStringLiteral("0"));
+    // Hexadecimal values come back in decimal.
+    QCOMPARE(readIni(QStringLiteral("NotesListText"), QStringLiteral("ForeColor")), QStringLiteral("255"));
+    QCOMPARE(readIni(QStringLiteral("NoteText"), QStringLiteral("Strikeout")), QStringLiteral("1"));
+    QCOMPARE(readIni(QStringLiteral("NoteText"), QStringLiteral("ForeColor")), QStringLiteral("65280"));
+    QCOMPARE(readIni(QStringLiteral("AddEditText"), QStringLiteral("Italic")), QStringLiteral("1"));
+    QCOMPARE(readIni(QStringLiteral("AddEditText"), QStringLiteral("Color")), QStringLiteral("255"));
+    QCOMPARE(readIni(QStringLiteral("AddEditText"), QStringLiteral("ForeColor")), QStringLiteral("16777215"));
+    QCOMPARE(readIni(General, QStringLiteral("AutoSaveOnAddEdit")), QStringLiteral("1"));
+    QCOMPARE(readIni(QStringLiteral("Other"), QStringLiteral("Kept")), QStringLiteral("yes"));
+}
+
+void TestOptionsForm::colourValues_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QColor>("shown"); // invalid: the desktop's window colour
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<bool>("reported");
+    QTest::newRow("0x hex") << QStringLiteral("0xFF") << QColor(255, 0, 0) << QStringLiteral("255") << false;
+    QTest::newRow("$ hex") << QStringLiteral("$FF0000") << QColor(0, 0, 255) << QStringLiteral("16711680")
+                           << false;
+    QTest::newRow("decimal") << QStringLiteral("8421504") << QColor(128, 128, 128)
+                             << QStringLiteral("8421504") << false;
+    QTest::newRow("word") << QStringLiteral("green") << QColor(Qt::white) << QStringLiteral("16777215")
+                          << false;
+    QTest::newRow("system colour") << QStringLiteral("-16777211") << QColor() << QStringLiteral("-16777211")
+                                   << false;
+    QTest::newRow("no colour") << QStringLiteral("0x12345678") << QColor(Qt::white)
+                               << QStringLiteral("16777215") << true;
+}
+
+void TestOptionsForm::colourValues()
+{
+    QFETCH(QString, stored);
+    QFETCH(QColor, shown);
+    QFETCH(QString, written);
+    QFETCH(bool, reported);
+    writeIni(QStringLiteral("NotesListText"), QStringLiteral("ForeColor"), stored);
+    writeIni(QStringLiteral("NoteText"), QStringLiteral("ForeColor"), QStringLiteral("255"));
+    if (reported)
+        MessageBox::setNextAnswers({QMessageBox::Ok});
+
+    TOptionsForm dialog(*m_form);
+    dialog.show();
+    const QList<MessageBox::Shown> boxes = MessageBox::takeShown();
+    QCOMPARE(boxes.size(), reported ? 1 : 0);
+    if (reported) {
+        QCOMPARE(boxes.at(0).caption, QStringLiteral("错误"));
+        QCOMPARE(boxes.at(0).text, QStringLiteral("字体颜色设置无效。"));
+    }
+    if (!shown.isValid())
+        shown = dialog.palette().color(QPalette::Active, QPalette::Base);
+    QCOMPARE(base(dialog.NotesListTextSample), shown);
+    // A bad value ends the colour block: the rows after it keep their design colour.
+    QCOMPARE(base(dialog.NoteTextSample), reported ? QColor(Qt::white) : QColor(255, 0, 0));
+
+    QTest::mouseClick(dialog.OkBtn, Qt::LeftButton);
+    QCOMPARE(readIni(QStringLiteral("NotesListText"), QStringLiteral("ForeColor")), written);
+    QCOMPARE(base(m_form->notesList()), shown);
+}
+
+void TestOptionsForm::dialogsChangeOnlySamplesAndCancelKeepsAll()
+{
+    writeIni(QStringLiteral("Other"), QStringLiteral("Kept"), QStringLiteral("yes"));
+    writeAutostart(exe());
+    const QByteArray iniBefore = readFile(iniPath());
+    const QByteArray autostartBefore = readFile(Autostart::entryPath());
+    const QFont listFontBefore = m_form->notesList()->font();
+    const QColor listColourBefore = base(m_form->notesList());
+    const QFont addEditFontBefore = m_form->AddEditFont();
+
+    TOptionsForm dialog(*m_form);
+    ScriptedFontDialog fonts;
+    fonts.answers = {font(QStringLiteral("DejaVu Serif"), 14, true), font(QStringLiteral("DejaVu Sans"), 10),
+                     font(QStringLiteral("DejaVu Sans Mono"), 12, false, true)};
+    dialog.setFontDialog(std::ref(fonts));
+    QList<QColor> colours{QColor(10, 20, 30), QColor(40, 50, 60), QColor(70, 80, 90)};
+    QList<QColor> coloursStarted;
+    dialog.setColorDialog([&](QColor& colour, QWidget* parent) {
+        if (parent != &dialog)
+            return false;
+        coloursStarted.append(colour);
+        colour = colours.takeFirst();
+        return true;
+    });
+    dialog.show();
+    for (QPushButton* button : {dialog.NotesListFont, dialog.NotesTextFont, dialog.AddEditTextFont,
+                                dialog.NotesListColor, dialog.NotesTextColor, dialog.AddEditTextColor})
+        QTest::mouseClick(button, Qt::LeftButton);
+
+    // Each dialog started from its row's sample.
+    QCOMPARE(fonts.started.size(), 3);
+    QCOMPARE(fonts.started.at(0).family(), QStringLiteral("Tahoma"));
+    QCOMPARE(fonts.started.at(0).pointSize(), 8);
+    QCOMPARE(coloursStarted, (QList<QColor>{Qt::white, Qt::white, Qt::white}));
+
+    QCOMPARE(dialog.NotesListTextSample->font().family(), QStringLiteral("DejaVu Serif"));
+    QCOMPARE(dialog.NotesListTextSample->font().pointSize(), 14);
+    QVERIFY(dialog.NotesListTextSample->font().bold());
+    QCOMPARE(dialog.NoteTextSample->font().family(), QStringLiteral("DejaVu Sans"));
+    QVERIFY(dialog.AddEditTextSample->font().italic());
+    QCOMPARE(base(dialog.NotesListTextSample), QColor(10, 20, 30));
+    QCOMPARE(base(dialog.NoteTextSample), QColor(40, 50, 60));
+    QCOMPARE(base(dialog.AddEditTextSample), QColor(70, 80, 90));
+
+    // Nothing reaches the file or the window before OK, and Cancel keeps it so.
+    dialog.LoadAtWinStart->setChecked(false);
+    dialog.AutoSave->setChecked(true);
+    QCOMPARE(readFile(iniPath()), iniBefore);
+    QCOMPARE(m_form->notesList()->font(), listFontBefore);
+    QTest::mouseClick(dialog.CancelBtn, Qt::LeftButton);
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    QCOMPARE(readFile(iniPath()), iniBefore);
+    QCOMPARE(readFile(Autostart::entryPath()), autostartBefore);
+    QCOMPARE(m_form->notesList()->font(), listFontBefore);
+    QCOMPARE(base(m_form->notesList()), listColourBefore);
+    QCOMPARE(m_form->AddEditFont(), addEditFontBefore);
+    QCOMPARE(m_form->AddEditColor(), QColor(Qt::white));
+    QVERIFY(!m_form->autoSaveOnAddEdit());
+}
+
+void TestOptionsForm::cancelledFontAndColourDialogsKeepSamples()
+{
+    TOptionsForm dialog(*m_form);
+    ScriptedFontDialog fonts; // no answers: every dialog is cancelled
+    dialog.setFontDialog(std::ref(fonts));
+    int colourDialogs = 0;
+    dialog.setColorDialog([&](QColor& colour, QWidget*) {
+        ++colourDialogs;
+        colour = QColor(1, 2, 3); // what the dialog showed last; not confirmed
+        return false;
+    });
+    dialog.show();
+    const QFont before = dialog.NoteTextSample->font();
+    QTest::mouseClick(dialog.NotesTextFont, Qt::LeftButton);
+    QTest::mouseClick(dialog.NotesTextColor, Qt::LeftButton);
+    QCOMPARE(fonts.started.size(), 1);
+    QCOMPARE(colourDialogs, 1);
+    QCOMPARE(dialog.NoteTextSample->font(), before);
+    QCOMPARE(base(dialog.NoteTextSample), QColor(Qt::white));
+
+    FontValue value;
+    value.name = QStringLiteral("Courier New");
+    value.charset = 134;
+    value.color = 255;
+    QVERIFY(!dialog.ShowFontDialog(value));
+    QCOMPARE(value.name, QStringLiteral("Courier New"));
+    QCOMPARE(value.charset, 134);
+    QColor colour(Qt::green);
+    QVERIFY(!dialog.ShowColorDialog(colour));
+    QCOMPARE(colour, QColor(Qt::green));
+
+    // A confirmed font keeps what the font dialog does not choose: character set and colour.
+    fonts.answers = {font(QStringLiteral("DejaVu Sans"), 20, false, false, true)};
+    QVERIFY(dialog.ShowFontDialog(value));
+    QCOMPARE(value.name, QStringLiteral("DejaVu Sans"));
+    QCOMPARE(value.size, 20);
+    QVERIFY(value.underline);
+    QCOMPARE(value.charset, 134);
+    QCOMPARE(value.color, 255);
+}
+
+void TestOptionsForm::realFontAndColourDialogs_data()
+{
+    QTest::addColumn<bool>("confirm");
+    QTest::newRow("confirmed") << true;
+    QTest::newRow("cancelled") << false;
+}
+
+void TestOptionsForm::realFontAndColourDialogs()
+{
+    QFETCH(bool, confirm);
+    const QStringList families = QFontDatabase::families();
+    QVERIFY(!families.isEmpty());
+    const QString family = families.constLast();
+
+    TOptionsForm dialog(*m_form);
+    dialog.show();
+    const QFont fontBefore = dialog.AddEditTextSample->font();
+
+    m_driver.onNextDialog([&](QDialog* shown) {
+        auto* fontDialog = qobject_cast<QFontDialog*>(shown);
+        if (!fontDialog)
+            return shown->reject();
+        fontDialog->setCurrentFont(QFont(family, 14));
+        confirm ? fontDialog->accept() : fontDialog->reject();
+    });
+    QTest::mouseClick(dialog.AddEditTextFont, Qt::LeftButton);
+    QVERIFY(m_driver.seen());
+    if (confirm) {
+        QCOMPARE(dialog.AddEditTextSample->font().family(), family);
+        QCOMPARE(dialog.AddEditTextSample->font().pointSize(), 14);
+    } else {
+        QCOMPARE(dialog.AddEditTextSample->font(), fontBefore);
+    }
+
+    m_driver.onNextDialog([&](QDialog* shown) {
+        auto* colourDialog = qobject_cast<QColorDialog*>(shown);
+        if (!colourDialog)
+            return shown->reject();
+        colourDialog->setCurrentColor(QColor(1, 2, 3));
+        confirm ? colourDialog->accept() : colourDialog->reject();
+    });
+    QTest::mouseClick(dialog.AddEditTextColor, Qt::LeftButton);
+    QVERIFY(m_driver.seen());
+    QCOMPARE(base(dialog.AddEditTextSample), confirm ? QColor(1, 2, 3) : QColor(Qt::white));
+}
+
+void TestOptionsForm::appliedAtOnceAndAtNextStart()
+{
+    throughCommand([](TOptionsForm* form) {
+        ScriptedFontDialog fonts;
+        fonts.answers = {font(QStringLiteral("DejaVu Serif"), 14, true),
+                         font(QStringLiteral("DejaVu Sans Mono"), 10, false, true),
+                         font(QStringLiteral("DejaVu Sans"), 12, false, false, true)};
+        form->setFontDialog(std::ref(fonts));
+        QList<QColor> colours{QColor(10, 20, 30), QColor(40, 50, 60), QColor(70, 80, 90)};
+        form->setColorDialog([&](QColor& colour, QWidget*) {
+            colour = colours.takeFirst();
+            return true;
+        });
+        for (QPushButton* button : {form->NotesListFont, form->NotesListColor, form->NotesTextFont,
+                                    form->NotesTextColor, form->AddEditTextFont, form->AddEditTextColor})
+            QTest::mouseClick(button, Qt::LeftButton);
+        form->AutoSave->setChecked(true);
+        QTest::mouseClick(form->OkBtn, Qt::LeftButton);
+    });
+
+    const auto check = [this] {
+        const QWidget* list = m_form->notesList();
+        const auto* pane = m_form->findChild<QPlainTextEdit*>(QStringLiteral("NoteText"));
+        QCOMPARE(list->font().family(), QStringLiteral("DejaVu Serif"));
+        QCOMPARE(list->font().pointSize(), 14);
+        QVERIFY(list->font().bold());
+        QCOMPARE(base(list), QColor(10, 20, 30));
+        QCOMPARE(pane->font().family(), QStringLiteral("DejaVu Sans Mono"));
+        QCOMPARE(pane->font().pointSize(), 10);
+        QVERIFY(pane->font().italic());
+        QCOMPARE(base(pane), QColor(40, 50, 60));
+        QCOMPARE(m_form->AddEditFont().family(), QStringLiteral("DejaVu Sans"));
+        QVERIFY(m_form->AddEditFont().underline());
+        QCOMPARE(m_form->AddEditColor(), QColor(70, 80, 90));
+        QVERIFY(m_form->autoSaveOnAddEdit());
+    };
+    check();
+    if (QTest::currentTestFailed())
+        return;
+
+    // The Add/Edit dialog shows them the next time it opens.
+    QFont addEditShown;
+    QColor addEditColour;
+    m_driver.onNextDialog([&](QDialog* dialog) {
+        if (auto* form = qobject_cast<TAddEditForm*>(dialog)) {
+            addEditShown = form->NoteText->font();
+            addEditColour = base(form->NoteText);
+        }
+        dialog->reject();
+    });
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    QTest::keyClick(m_form->notesList(), Qt::Key_Insert);
+    QVERIFY(m_driver.seen());
+    QCOMPARE(addEditShown.family(), QStringLiteral("DejaVu Sans"));
+    QCOMPARE(addEditShown.pointSize(), 12);
+    QVERIFY(addEditShown.underline());
+    QCOMPARE(addEditColour, QColor(70, 80, 90));
+
+    // And the next start applies them from the settings file.
+    createForm();
+    check();
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Start with the desktop
+
+void TestOptionsForm::loadAtWinStartClick()
+{
+    TOptionsForm dialog(*m_form);
+    dialog.show();
+    QVERIFY(!dialog.LoadAtWinStart->isChecked());
+    QVERIFY(!dialog.MinToTray->isChecked());
+    QVERIFY(!dialog.MinToTray->isEnabled());
+
+    QTest::mouseClick(dialog.LoadAtWinStart, Qt::LeftButton);
+    QVERIFY(dialog.LoadAtWinStart->isChecked());
+    QVERIFY(dialog.MinToTray->isEnabled());
+    QVERIFY(!dialog.MinToTray->isChecked());
+    QTest::mouseClick(dialog.MinToTray, Qt::LeftButton);
+    QVERIFY(dialog.MinToTray->isChecked());
+
+    QTest::mouseClick(dialog.LoadAtWinStart, Qt::LeftButton);
+    QVERIFY(!dialog.LoadAtWinStart->isChecked());
+    QVERIFY(!dialog.MinToTray->isChecked());
+    QVERIFY(!dialog.MinToTray->isEnabled());
+}
+
+void TestOptionsForm::autostartShown_data()
+{
+    QTest::addColumn<QString>("exec"); // empty: no entry
+    QTest::addColumn<bool>("load");
+    QTest::addColumn<bool>("minimized");
+    const QString self = AppPaths::executablePath();
+    QTest::newRow("none") << QString() << false << false;
+    QTest::newRow("plain") << self << true << false;
+    QTest::newRow("minimize") << self + QStringLiteral(" /minimize") << true << true;
+    QTest::newRow("other case") << asciiUpper(self) + QStringLiteral(" /MINIMIZE") << true << true;
+    QTest::newRow("other program") << QStringLiteral("/usr/bin/other /minimize") << false << false;
+}
+
+void TestOptionsForm::autostartShown()
+{
+    QFETCH(QString, exec);
+    QFETCH(bool, load);
+    QFETCH(bool, minimized);
+    if (!exec.isEmpty())
+        writeAutostart(exec);
+    TOptionsForm dialog(*m_form);
+    dialog.show();
+    QCOMPARE(dialog.LoadAtWinStart->isChecked(), load);
+    QCOMPARE(dialog.MinToTray->isChecked(), minimized);
+    QCOMPARE(dialog.MinToTray->isEnabled(), load);
+}
+
+void TestOptionsForm::autostartWritten_data()
+{
+    QTest::addColumn<QString>("exec"); // empty: no entry before
+    QTest::addColumn<bool>("load");
+    QTest::addColumn<bool>("minimized");
+    QTest::addColumn<QString>("outcome"); // "ours", "ours minimized", "none" or "untouched"
+    const QString self = AppPaths::executablePath();
+    QTest::newRow("new entry") << QString() << true << false << "ours";
+    QTest::newRow("new minimized entry") << QString() << true << true << "ours minimized";
+    QTest::newRow("switch added") << self << true << true << "ours minimized";
+    QTest::newRow("switch removed") << self + QStringLiteral(" /minimize") << true << false << "ours";
+    QTest::newRow("another program's replaced")
+        << QStringLiteral("/usr/bin/other") << true << false << "ours";
+    QTest::newRow("ours removed") << self << false << false << "none";
+    QTest::newRow("ours in other case removed")
+        << asciiUpper(self) + QStringLiteral(" /MINIMIZE") << false << false << "none";
+    QTest::newRow("another program's kept")
+        << QStringLiteral("/usr/bin/other /minimize") << false << false << "untouched";
+    QTest::newRow("nothing to remove") << QString() << false << false << "none";
+}
+
+void TestOptionsForm::autostartWritten()
+{
+    QFETCH(QString, exec);
+    QFETCH(bool, load);
+    QFETCH(bool, minimized);
+    QFETCH(QString, outcome);
+    if (!exec.isEmpty())
+        writeAutostart(exec);
+    const QByteArray before = readFile(Autostart::entryPath());
+
+    TOptionsForm dialog(*m_form);
+    dialog.show();
+    dialog.LoadAtWinStart->setChecked(load);
+    dialog.MinToTray->setChecked(minimized);
+    QTest::mouseClick(dialog.OkBtn, Qt::LeftButton);
+    QVERIFY(MessageBox::takeShown().isEmpty());
+
+    const Autostart::AutostartState state = Autostart::read(exe());
+    if (outcome == u"none") {
+        QVERIFY(!QFile::exists(Autostart::entryPath()));
+    } else if (outcome == u"untouched") {
+        QCOMPARE(readFile(Autostart::entryPath()), before);
+        QVERIFY(!state.enabled);
+    } else {
+        QVERIFY(state.enabled);
+        QCOMPARE(state.minimized, outcome == u"ours minimized");
+        const QByteArray entry = readFile(Autostart::entryPath());
+        QVERIFY2(entry.contains("Exec=" + exe().toUtf8()), entry.constData());
+        QCOMPARE(entry.contains(" /minimize"), state.minimized);
+    }
+    // The dialog shows what it wrote the next time.
+    TOptionsForm again(*m_form);
+    again.show();
+    QCOMPARE(again.LoadAtWinStart->isChecked(), state.enabled);
+    QCOMPARE(again.MinToTray->isChecked(), state.minimized);
+}
+
+void TestOptionsForm::autostartFailureReported()
+{
+    // A file where the autostart folder should be.
+    QVERIFY(writeFile(dataPath(QStringLiteral("config/autostart")), "not a folder"));
+    TOptionsForm dialog(*m_form);
+    dialog.show();
+    dialog.LoadAtWinStart->setChecked(true);
+    dialog.OpenLastFile->setChecked(true);
+    MessageBox::setNextAnswers({QMessageBox::Ok});
+    QTest::mouseClick(dialog.OkBtn, Qt::LeftButton);
+
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.at(0).caption, QStringLiteral("错误"));
+    QCOMPARE(shown.at(0).icon, QMessageBox::Critical);
+    QVERIFY2(shown.at(0).text.startsWith(QStringLiteral("无法创建文件夹 ")), qPrintable(shown.at(0).text));
+    // The rest of the options are saved and applied all the same.
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(readIni(General, QStringLiteral("OpenLastFile")), QStringLiteral("1"));
+    QCOMPARE(readIni(QStringLiteral("AddEditText"), QStringLiteral("ForeColor")), QStringLiteral("16777215"));
+    QVERIFY(!Autostart::read(exe()).enabled);
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// File association
+
+void TestOptionsForm::fileAssociation_data()
+{
+    QTest::addColumn<bool>("withTools");
+    QTest::addColumn<bool>("confirm");
+    QTest::newRow("refresh tools, then OK") << true << true;
+    QTest::newRow("no refresh tools, then Cancel") << false << false;
+}
+
+void TestOptionsForm::fileAssociation()
+{
+    QFETCH(bool, withTools);
+    QFETCH(bool, confirm);
+    const QString log = dataPath(QStringLiteral("tools.log"));
+    QFile::remove(log);
+    if (withTools) {
+        for (const QString& tool :
+             {QStringLiteral("update-mime-database"), QStringLiteral("update-desktop-database")}) {
+            const QString path = dataPath(QStringLiteral("bin/") + tool);
+            QVERIFY(writeFile(path, "#!/bin/sh\necho \"" + tool.toUtf8() + " $*\" >> '" +
+                                        QFile::encodeName(log) + "'\n"));
+            QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                    QFileDevice::ExeOwner));
+        }
+    }
+
+    TOptionsForm dialog(*m_form);
+    dialog.show();
+    MessageBox::setNextAnswers({QMessageBox::Ok});
+    QTest::mouseClick(dialog.RegisterFileTypeBtn, Qt::LeftButton);
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.at(0).caption, QStringLiteral("关联"));
+    QCOMPARE(shown.at(0).text, QStringLiteral("扩展名 .qlt 已成功关联到\r") + exe());
+    QCOMPARE(shown.at(0).icon, QMessageBox::Information);
+    QCOMPARE(shown.at(0).buttons, QMessageBox::Ok);
+    QVERIFY(dialog.isVisible());
+
+    QTest::mouseClick(confirm ? dialog.OkBtn : dialog.CancelBtn, Qt::LeftButton);
+    // Registered at once, whatever OK or Cancel do afterwards.
+    QVERIFY(readFile(FileAssociation::mimePackagePath()).contains("<glob pattern=\"*.qlt\"/>"));
+    const QByteArray entry = readFile(FileAssociation::desktopEntryPath());
+    QVERIFY2(entry.contains(exe().toUtf8()), entry.constData());
+    QVERIFY(entry.contains("MimeType=application/x-quillet;"));
+    QVERIFY(readFile(FileAssociation::mimeAppsListPath()).contains("application/x-quillet=quillet.desktop"));
+    const QByteArray dataHome = QFile::encodeName(dataPath(QStringLiteral("data")));
+    QCOMPARE(readFile(log), withTools ? "update-mime-database " + dataHome +
+                                            "/mime\nupdate-desktop-database " + dataHome + "/applications\n"
+                                      : QByteArray());
+    QCOMPARE(QFile::exists(iniPath()), confirm);
+}
+
+void TestOptionsForm::fileAssociationFailureReachesHandler()
+{
+    // The data folder lies under a file: nothing can be made there.
+    QVERIFY(writeFile(dataPath(QStringLiteral("data")), "a file"));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dataPath(QStringLiteral("data/share"))));
+
+    throughCommand([](TOptionsForm* form) {
+        MessageBox::setNextAnswers({QMessageBox::Ok});
+        QTest::mouseClick(form->RegisterFileTypeBtn, Qt::LeftButton);
+        // The failure ends the registration, not the dialog.
+        QVERIFY(form->isVisible());
+    });
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.at(0).caption, QStringLiteral("发现错误"));
+    const QString log = AnsiText::toUnicode(readFile(dataPath(QStringLiteral("ErrorLog.txt"))));
+    QVERIFY2(log.contains(QStringLiteral("Class name: QuilletError\r\n")), qPrintable(log));
+    QVERIFY2(log.contains(QStringLiteral("Error message: 创建文件关联错误:\r\n%1 - ").arg(ENOTDIR)),
+             qPrintable(log));
+    QVERIFY(!QFile::exists(FileAssociation::desktopEntryPath()));
+    QVERIFY(!QFile::exists(FileAssociation::mimeAppsListPath()));
+}
+
+int main(int argc, char* argv[])
+{
+    QuilletApplication app(argc, argv);
+    TestOptionsForm test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_optionsform.moc"
