@@ -11,7 +11,9 @@ void benchLoadSave(BenchTable& table, const QString& dir);
 void benchSortFind(BenchTable& table);
 void benchMillionNotes(BenchTable& table, const QString& dir, const QString& self);
 void benchTrace(BenchTable& table, const QString& dir, const QString& self);
+void benchWindow(BenchTable& table, const QString& dir, const QString& self);
 
 // The child processes' side. They print their figures on one line of standard output.
 int millionNotesChild(const QString& path);
 int traceChild();
+int windowChild(int& argc, char** argv, int rows);

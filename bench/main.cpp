@@ -5,10 +5,16 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
-// Prints the performance table. With names (cipher, file, sort, million, trace) only those groups run.
+// Prints the performance table. With names (cipher, file, sort, million, trace, window) only those groups
+// run.
 int main(int argc, char** argv)
 {
+    // The window child needs its own application object, a QApplication.
+    if (argc == 3 && std::strcmp(argv[1], "--window") == 0)
+        return windowChild(argc, argv, std::atoi(argv[2]));
     QCoreApplication app(argc, argv);
     const QStringList arguments = app.arguments().mid(1);
     if (arguments.value(0) == QLatin1String("--load-million"))
@@ -37,6 +43,8 @@ int main(int argc, char** argv)
         benchMillionNotes(table, dir.path(), self);
     if (wanted("trace"))
         benchTrace(table, dir.path(), self);
+    if (wanted("window"))
+        benchWindow(table, dir.path(), self);
 
     std::fputs(table.markdown().toUtf8().constData(), stdout);
     return table.allPassed() ? 0 : 1;
