@@ -3,6 +3,7 @@
 #include "forms/DocumentHost.h"
 #include "forms/NotesHost.h"
 #include "forms/OptionsHost.h"
+#include "platform/FileLock.h"
 #include "shared/FontSettings.h"
 #include "shared/IniFile.h"
 
@@ -55,6 +56,7 @@ public:
     QIcon image(int index) const override;
     QFont AddEditFont() const override { return m_addEditFont.toQFont(); }
     QColor AddEditColor() const override { return m_addEditColor; }
+    QColor AddEditTextColor() const override;
     void selectRow(int row) override;
     void NotesListSelectItem(int row, bool selected) override;
     void SetModified(bool value) override;
@@ -96,6 +98,15 @@ public:
     void SetPriority(const QByteArray& name);
     const QStringList& MRUList() const { return m_mruList; }
 
+    // Files (MainFormUOpenFile.cpp, MainFormUFileCommands.cpp).
+    enum class OpenOutcome
+    {
+        Untouched, // refused before anything changed: missing, not a notes file, declined
+        Reset,     // the document was emptied, then nothing was loaded (cancelled or damaged)
+        Loaded
+    };
+    OpenOutcome OpenFile(const QString& fileName, const QByteArray& password, bool silent, bool merge);
+
     // View.
     void SetTheme(const QString& name);
     QString currentTheme() const { return m_currentTheme; }
@@ -111,6 +122,13 @@ public Q_SLOTS:
     void FileNewCmdExecute();
     void FileSaveCmdExecute();
     void FileSaveAsCmdExecute();
+    void FileOpenCmdExecute();
+    void FileImportCmdExecute();
+    void FileExportCmdExecute();
+    void FileSetPasswordCmdExecute();
+    void FileRecentFilesMenuPopup();
+    void ToolbarOpenCmdPopup();
+    void MRUListClick(QObject* sender, const QString& fileName);
     void FileClearRecentListExecute();
     void ToolbarClearMRUCmdClick();
     void FileExitCmdExecute();
@@ -183,6 +201,16 @@ private:
     void TrayIconActivated(QSystemTrayIcon::ActivationReason reason);
     void HideToTray();
 
+    // Files (MainFormUOpenFile.cpp, MainFormUFileCommands.cpp).
+    void openStartupFile();
+    void showWorking(const QString& text);
+    void addToRecentFiles(const QString& path);
+    void updateRecentFilesMenus();
+    void fillRecentFilesMenu(QMenu* menu);
+    void openAsDocument(const QString& path);
+    bool mayOpenDespiteLock(const QString& path, FileLock& candidate);
+    void holdFileLock(const QString& path, FileLock candidate);
+
     // Document (MainFormUDocument.cpp).
     void loadMRUList(const IniFile& ini);
     void saveMRUList(IniFile& ini) const;
@@ -208,6 +236,7 @@ private:
     QColor m_addEditColor = Qt::white;
     bool AutoSaveOnAddEdit = false;
     QStringList m_mruList;
+    FileLock m_fileLock; // of FileName while the document has one
     QString m_currentTheme;
 
     QList<QIcon> ImageList16;

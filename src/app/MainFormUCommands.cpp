@@ -30,13 +30,13 @@ void TMainForm::createCommandTable()
     static const Command commands[] = {
         {"FileNewWindowCmd", "File", "新建窗口(&W)", "新建 Quillet 窗口", "Ctrl+W", 18, &TMainForm::FileNewWindowCmdExecute},
         {"FileNewCmd", "File", "新建(&N)", "新建", "Ctrl+N", 0, &TMainForm::FileNewCmdExecute},
-        {"FileOpenCmd", "File", "打开(&O)", "打开", "Ctrl+O", 1, nullptr},
+        {"FileOpenCmd", "File", "打开(&O)", "打开", "Ctrl+O", 1, &TMainForm::FileOpenCmdExecute},
         {"FileSaveCmd", "File", "保存(&S)", "保存", "Ctrl+S", 2, &TMainForm::FileSaveCmdExecute},
         {"FileSaveAsCmd", "File", "另存为(&A)", "另存为", "Ctrl+Alt+S", 17, &TMainForm::FileSaveAsCmdExecute},
         {"FileClearRecentList", "File", "清除(&C)", "清除最近使用的文件列表", "", -1, &TMainForm::FileClearRecentListExecute},
-        {"FileImportCmd", "File", "导入(&I)", "导入", "Ctrl+I", -1, nullptr},
-        {"FileExportCmd", "File", "导出(&E)", "导出", "Ctrl+E", -1, nullptr},
-        {"FileSetPasswordCmd", "File", "设置密码(&P)", "设置密码", "F4", 6, nullptr},
+        {"FileImportCmd", "File", "导入(&I)", "导入", "Ctrl+I", -1, &TMainForm::FileImportCmdExecute},
+        {"FileExportCmd", "File", "导出(&E)", "导出", "Ctrl+E", -1, &TMainForm::FileExportCmdExecute},
+        {"FileSetPasswordCmd", "File", "设置密码(&P)", "设置密码", "F4", 6, &TMainForm::FileSetPasswordCmdExecute},
         {"FileExitCmd", "File", "退出(&X)", "退出", "", 19, &TMainForm::FileExitCmdExecute},
         {"NotesAddCmd", "Notes", "添加(&A)", "添加新记事本", "Ins", 7, &TMainForm::NotesAddCmdExecute},
         {"NotesEditCmd", "Notes", "编辑(&E)", "编辑记事本", "", 8, &TMainForm::NotesEditCmdExecute},
@@ -124,6 +124,7 @@ void TMainForm::createMenus()
     FileRecentFilesMenu->setObjectName(QStringLiteral("FileRecentFilesMenu"));
     FileRecentFilesMenu->addSeparator();
     FileRecentFilesMenu->addAction(action("FileClearRecentList"));
+    connect(FileRecentFilesMenu, &QMenu::aboutToShow, this, &TMainForm::FileRecentFilesMenuPopup);
     add(fileMenu, {"", "FileImportCmd", "FileExportCmd", "", "FileSetPasswordCmd", "", "FileExitCmd"});
 
     QMenu* notesMenu = newMenu("NotesMenu", "记事本(&N)");
@@ -160,6 +161,7 @@ void TMainForm::createToolbar()
         openMenu->addAction(QStringLiteral("清除(&C)"), this, &TMainForm::ToolbarClearMRUCmdClick);
     ToolbarClearMRUCmd->setObjectName(QStringLiteral("ToolbarClearMRUCmd"));
     ToolbarOpenCmd->setMenu(openMenu);
+    connect(openMenu, &QMenu::aboutToShow, this, &TMainForm::ToolbarOpenCmdPopup);
     Toolbar->addWidget(ToolbarOpenCmd);
 
     const auto add = [this](std::initializer_list<const char*> names) {

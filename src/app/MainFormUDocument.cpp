@@ -2,20 +2,15 @@
 
 #include "app/StatusPanel.h"
 #include "document/NotesModel.h"
-#include "document/QltFile.h"
-#include "document/QltFormat.h"
-#include "forms/FileDialog.h"
-#include "forms/MessageBox.h"
+#include "document/RecentFiles.h"
 #include "shared/DebugLog.h"
 #include "shared/IniFile.h"
 #include "shared/Version.h"
 
-#include <QAction>
 #include <QDir>
 #include <QFileInfo>
 
 using SharedSrc::DebugLog;
-using SharedSrc::ErrorMsg;
 
 namespace {
 
@@ -26,7 +21,7 @@ constexpr int PanelModified = 3;
 constexpr int PanelPassword = 4;
 constexpr int PanelFolder = 5;
 constexpr int PasswordImage = 6;
-constexpr qsizetype MaxRecentFiles = 4;
+constexpr qsizetype MaxRecentFiles = RecentFiles::MaxCount;
 
 const QString MruSection = QStringLiteral("MRU");
 
@@ -67,78 +62,8 @@ void TMainForm::SetFileInfo(const QString& name)
     }
     statusPanel(PanelFolder)->setText(folder);
     statusPanel(PanelFolder)->setToolTip(folder);
-}
-
-bool TMainForm::FileSaved()
-{
-    DebugLog("TMainForm.FileSaved");
-    if (!GetModified())
-        return true;
-    switch (MessageBox::show(this, QMessageBox::Question, QStringLiteral("确认"),
-                             QStringLiteral("保存更改吗?"),
-                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
-    case QMessageBox::Cancel:
-        return false;
-    case QMessageBox::Yes:
-        action("FileSaveCmd")->trigger();
-        return !GetModified();
-    default:
-        return true;
-    }
-}
-
-void TMainForm::FileNewCmdExecute()
-{
-    DebugLog("TMainForm.FileNewCmdExecute");
-    if (!FileSaved())
-        return;
-    m_password.clear();
-    m_fileName.clear();
-    SetFileInfo(m_fileName);
-    m_model->clear();
-    SetModified(false);
-    m_fileReserved = 0;
-    CountNotes();
-}
-
-void TMainForm::FileSaveCmdExecute()
-{
-    DebugLog("TMainForm.FileSaveCmdExecute");
-    if (!m_fileName.isEmpty())
-        SaveFile(m_fileName);
-    else
-        action("FileSaveAsCmd")->trigger();
-}
-
-void TMainForm::FileSaveAsCmdExecute()
-{
-    DebugLog("TMainForm.FileSaveAsCmdExecute");
-    const QString path = FileDialog::askSavePath(this, QStringLiteral("另存为..."), FileFilter, FileExt);
-    if (!path.isEmpty())
-        SaveFile(path);
-}
-
-// Writes the whole document in one go; a failed write leaves the file on disk as it was and the
-// document marked modified.
-void TMainForm::SaveFile(const QString& fileName)
-{
-    DebugLog("TMainForm.SaveFile");
-    const QString path = QDir::toNativeSeparators(QFileInfo(fileName).absoluteFilePath());
-    const QByteArray bytes = QltFormat::write(m_model->notes(), m_password, m_fileReserved);
-    if (!QltFile::writeAtomically(path, bytes)) {
-        ErrorMsg(QStringLiteral("保存文件时发生错误。文件可能正在被使用。"));
-        return;
-    }
-    m_fileName = path;
-    SetModified(false);
-    SetFileInfo(m_fileName);
-    for (qsizetype i = m_mruList.size() - 1; i >= 0; --i) {
-        if (QFileInfo(m_mruList.at(i)) == QFileInfo(path))
-            m_mruList.removeAt(i);
-    }
-    m_mruList.prepend(path);
-    while (m_mruList.size() > MaxRecentFiles)
-        m_mruList.removeLast();
+    setTrayHint(name.isEmpty() ? QStringLiteral("Quillet")
+                               : QLatin1String("Quillet [") + QFileInfo(name).fileName() + QLatin1Char(']'));
 }
 
 void TMainForm::PerformAutoSave()
@@ -151,12 +76,11 @@ void TMainForm::PerformAutoSave()
 void TMainForm::loadMRUList(const IniFile& ini)
 {
     DebugLog("TMainForm.loadMRUList");
-    m_mruList.clear();
-    for (qsizetype n = 1; n <= MaxRecentFiles; ++n) {
-        const QString path = ini.ReadString(MruSection, mruKey(n), QString());
-        if (!path.isEmpty())
-            m_mruList.append(path);
-    }
+    QStringList values;
+    for (qsizetype n = 1; n <= MaxRecentFiles; ++n)
+        values.append(ini.ReadString(MruSection, mruKey(n), QString()));
+    m_mruList = RecentFiles::fromSettings(values);
+    updateRecentFilesMenus();
 }
 
 void TMainForm::saveMRUList(IniFile& ini) const
@@ -168,16 +92,4 @@ void TMainForm::saveMRUList(IniFile& ini) const
         else
             ini.DeleteKey(MruSection, mruKey(n));
     }
-}
-
-void TMainForm::FileClearRecentListExecute()
-{
-    DebugLog("TMainForm.FileClearRecentListExecute");
-    m_mruList.clear();
-}
-
-void TMainForm::ToolbarClearMRUCmdClick()
-{
-    DebugLog("TMainForm.ToolbarClearMRUCmdClick");
-    m_mruList.clear();
 }

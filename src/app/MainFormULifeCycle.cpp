@@ -142,7 +142,8 @@ void TMainForm::FormActivate()
     if (debugOnly)
         MessageBox::show(this, QMessageBox::Information, QStringLiteral("Information"),
                          QStringLiteral("Quillet in debug mode."), QMessageBox::Ok);
-    // Opening the last file or the file named on the command line arrives with the file commands.
+    else
+        openStartupFile();
 
     if (!m_fileName.isEmpty())
         FixScrollbars();

@@ -1259,11 +1259,14 @@ void TestMainForm::debugSwitch()
         return file.open(QIODevice::WriteOnly) && file.write("old\r\n") == 5;
     };
 
-    // Without the switch the old log stays and nothing is said.
+    // Without the switch the old log stays and the file is opened: missing here, which is said.
     QVERIFY(makeLog());
+    MessageBox::setNextAnswers({QMessageBox::Ok});
     createForm({QStringLiteral("notes.qlt")});
     QVERIFY(QFile::exists(debugLog));
-    QVERIFY(MessageBox::takeShown().isEmpty());
+    const QList<MessageBox::Shown> missing = MessageBox::takeShown();
+    QCOMPARE(missing.size(), 1);
+    QVERIFY(missing.at(0).text.startsWith(QStringLiteral("文件不存在:\r")));
 
     // With it, in any position and letter case, the log is started afresh and the box comes once.
     MessageBox::setNextAnswers({QMessageBox::Ok, QMessageBox::Ok});
