@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <cstddef>
@@ -35,12 +36,17 @@ private Q_SLOTS:
     void seedCorpusIsThere();
     void replay_data();
     void replay();
+
+private:
+    QTemporaryDir m_appDir;
 };
 
 void TestFuzzReplay::initTestCase()
 {
-    // The settings target writes into /dev/shm or the temporary folder; nothing else touches the disk.
-    qputenv("QUILLET_APPDIR", QDir::tempPath().toLocal8Bit());
+    // Nothing here should write beside the program; if anything does, it lands in this folder. The
+    // settings target keeps its scratch file in /dev/shm.
+    QVERIFY(m_appDir.isValid());
+    qputenv("QUILLET_APPDIR", m_appDir.path().toLocal8Bit());
 }
 
 void TestFuzzReplay::seedCorpusIsThere()
