@@ -58,6 +58,11 @@ void TMainForm::setNoteTextColor(const QColor& color)
     applyBackground(NoteText, color);
 }
 
+QColor TMainForm::AddEditTextColor() const
+{
+    return ColorValue::toColor(m_addEditFont.color, palette()).value_or(QColor());
+}
+
 void TMainForm::ViewOptionsCmdExecute()
 {
     DebugLog("TMainForm.ViewOptionsCmdExecute");

@@ -163,6 +163,8 @@ void TAddEditForm::FormCreate()
     NoteText->setFont(font);
     QPalette palette = NoteText->palette();
     palette.setColor(QPalette::Base, m_host.AddEditColor());
+    if (const QColor text = m_host.AddEditTextColor(); text.isValid())
+        palette.setColor(QPalette::Text, text);
     NoteText->setPalette(palette);
 }
 

@@ -21,6 +21,8 @@ public:
     virtual QIcon image(int index) const = 0; // ImageList16
     virtual QFont AddEditFont() const = 0;
     virtual QColor AddEditColor() const = 0;
+    // The text colour of the Add/Edit box, the colour of its font; invalid: the style's own.
+    virtual QColor AddEditTextColor() const { return QColor(); }
 
     // Selects `row` (focused and selected, scrolled fully into view); -1 clears the selection.
     virtual void selectRow(int row) = 0;

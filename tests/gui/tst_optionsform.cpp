@@ -455,6 +455,7 @@ void TestOptionsForm::okWithoutChangeRewritesStoredValues()
     writeIni(QStringLiteral("NotesListText"), QStringLiteral("Name"), QStringLiteral("Courier New"));
     writeIni(QStringLiteral("NotesListText"), QStringLiteral("Size"), QStringLiteral("12"));
     writeIni(QStringLiteral("NotesListText"), QStringLiteral("Bold"), QStringLiteral("1"));
+    writeIni(QStringLiteral("NotesListText"), QStringLiteral("Color"), QStringLiteral("32768"));
     writeIni(QStringLiteral("NotesListText"), QStringLiteral("ForeColor"), QStringLiteral("0xFF"));
     writeIni(QStringLiteral("NoteText"), QStringLiteral("StrikeOut"), QStringLiteral("1"));
     writeIni(QStringLiteral("NoteText"), QStringLiteral("ForeColor"), QStringLiteral("$FF00"));
@@ -493,6 +494,21 @@ void TestOptionsForm::okWithoutChangeRewritesStoredValues()
     QCOMPARE(readIni(QStringLiteral("AddEditText"), QStringLiteral("ForeColor")), QStringLiteral("16777215"));
     QCOMPARE(readIni(General, QStringLiteral("AutoSaveOnAddEdit")), QStringLiteral("1"));
     QCOMPARE(readIni(QStringLiteral("Other"), QStringLiteral("Kept")), QStringLiteral("yes"));
+
+    // The font colours are the text colours, the Add/Edit box's included.
+    QCOMPARE(readIni(QStringLiteral("NotesListText"), QStringLiteral("Color")), QStringLiteral("32768"));
+    QCOMPARE(m_form->notesList()->palette().color(QPalette::Text), QColor(0, 128, 0));
+    QColor addEditText;
+    m_driver.onNextDialog([&](QDialog* shown) {
+        if (auto* form = qobject_cast<TAddEditForm*>(shown))
+            addEditText = form->NoteText->palette().color(QPalette::Text);
+        shown->reject();
+    });
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    QTest::keyClick(m_form->notesList(), Qt::Key_Insert);
+    QVERIFY(m_driver.seen());
+    QCOMPARE(addEditText, QColor(255, 0, 0));
 }
 
 void TestOptionsForm::colourValues_data()
