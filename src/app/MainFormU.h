@@ -57,7 +57,6 @@ public:
     QFont AddEditFont() const override { return m_addEditFont.toQFont(); }
     QColor AddEditColor() const override { return m_addEditColor; }
     QColor AddEditTextColor() const override;
-    QColor AddEditTextColor() const override;
     void selectRow(int row) override;
     void NotesListSelectItem(int row, bool selected) override;
     void SetModified(bool value) override;
