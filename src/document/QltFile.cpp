@@ -45,7 +45,9 @@ bool writeAtomically(const QString& path, const QByteArray& bytes)
         file.cancelWriting();
         return false;
     }
-    if (file.write(bytes) != bytes.size()) {
+    // Flushed here: a write that fails while commit() flushes what is still buffered is not reported by
+    // commit(), which would then put a cut-off file in place of the old one.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         file.cancelWriting();
         return false;
     }
