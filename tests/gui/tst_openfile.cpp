@@ -1,0 +1,668 @@
+#include "FileCommandsFixture.h"
+
+#include "app/StatusPanel.h"
+#include "document/NotesModel.h"
+#include "document/QltFormat.h"
+#include "forms/EnterPassFormU.h"
+#include "forms/FileDialog.h"
+#include "forms/MessageBox.h"
+#include "platform/FileLock.h"
+#include "shared/AnsiText.h"
+#include "shared/Cipher.h"
+#include "shared/FileSizeLimit.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+
+namespace {
+
+const QString Damaged = QStringLiteral("打开文件时发生错误。文件可能已损坏。");
+const QString SaveFailed = QStringLiteral("保存文件时发生错误。文件可能正在被使用。");
+
+QList<Note> sampleNotes()
+{
+    return {note(QStringLiteral("购物\r\n牛奶 and bread"), QStringLiteral("高"), true),
+            note(QStringLiteral("Latin only"), QStringLiteral("低")),
+            note(QString(), QStringLiteral("最高"), true),
+            note(QStringLiteral("outside GBK: \U0001F600 € ẞ"), QStringLiteral("标准"))};
+}
+
+// Whether this process holds `path` open, as the system lists its open files.
+bool isOpenHere(const QString& path)
+{
+    const QString target = QFileInfo(path).canonicalFilePath();
+    const QDir fds(QStringLiteral("/proc/self/fd"));
+    for (const QString& fd : fds.entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot)) {
+        if (QFileInfo(fds.filePath(fd)).symLinkTarget() == target)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+class TestOpenFile : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { w.initTestCase(); }
+    void init() { w.init(); }
+    void cleanup() { w.cleanup(); }
+
+    void saveAndOpenRoundTrip_data();
+    void saveAndOpenRoundTrip();
+    void reservedCarriedIntoEverySave();
+    void newFileIsPrivate();
+    void passwordDialog();
+    void passwordWrongThenRight_data();
+    void passwordWrongThenRight();
+    void passwordCancelled_data();
+    void passwordCancelled();
+    void passwordCutTo100Bytes();
+    void refusedFiles_data();
+    void refusedFiles();
+    void missingFileSilent();
+    void damagedAfterResetLeavesEmptyDocument();
+    void failedSave_data();
+    void failedSave();
+    void commandLineWithPassword();
+    void commandLineBareName();
+    void commandLineUnprotectedIgnoresPassword();
+    void lastFile_data();
+    void lastFile();
+    void lockWarnsSecondWindow_data();
+    void lockWarnsSecondWindow();
+    void lockFollowsTheDocument();
+
+private:
+    WindowHarness w;
+};
+
+// ---------------------------------------------------------------------------------------------------------
+// Round trips
+
+void TestOpenFile::saveAndOpenRoundTrip_data()
+{
+    QTest::addColumn<QList<Note>>("notes");
+    QTest::addColumn<QString>("password");
+    QTest::newRow("plain") << sampleNotes() << QString();
+    QTest::newRow("password") << sampleNotes() << QStringLiteral("s3cret");
+    QTest::newRow("chinese password") << sampleNotes() << QStringLiteral("密码abc");
+    QTest::newRow("empty list") << QList<Note>() << QString();
+    QTest::newRow("empty list, password") << QList<Note>() << QStringLiteral("key");
+}
+
+void TestOpenFile::saveAndOpenRoundTrip()
+{
+    QFETCH(QList<Note>, notes);
+    QFETCH(QString, password);
+    w.createForm();
+    w.seed(notes, true);
+    w.form().setPassword(gb(password));
+    const QString path = w.path(QStringLiteral("round.qlt"));
+    w.form().SaveFile(path);
+    QVERIFY(MessageBox::takeShown().isEmpty());
+    QVERIFY(!w.form().GetModified());
+    QCOMPARE(w.form().FileName(), path);
+    // Byte for byte what quillet-cli writes for the same notes.
+    QCOMPARE(fileBytes(path), notesFile(notes, gb(password)));
+    if (notes.isEmpty())
+        QCOMPARE(fileBytes(path).size(), 18);
+
+    w.createForm();
+    bool dialogShown = false;
+    if (!password.isEmpty()) {
+        // Chinese text is not typed key by key: the box gets it directly, as an input method would.
+        w.driver.onNextDialog([&](QDialog* dialog) {
+            auto* form = qobject_cast<TEnterPassForm*>(dialog);
+            QVERIFY(form);
+            dialogShown = true;
+            form->Pass->setText(password);
+            QTest::mouseClick(form->OkBtn, Qt::LeftButton);
+        });
+    }
+    QCOMPARE(w.form().OpenFile(path, QByteArray(), false, false), TMainForm::OpenOutcome::Loaded);
+    QCOMPARE(dialogShown, !password.isEmpty());
+    QCOMPARE(w.model().notes(), notes);
+    QCOMPARE(w.form().FileName(), path);
+    QCOMPARE(w.form().Password(), gb(password));
+    QVERIFY(!w.form().GetModified());
+    QCOMPARE(w.panel(0), QStringLiteral("总计: %1").arg(notes.size()));
+    QCOMPARE(w.form().MRUList().value(0), path);
+    QCOMPARE(w.form().windowTitle(), QStringLiteral("Quillet v1.54 - round.qlt"));
+    QCOMPARE(w.form().statusPanel(4)->hasIcon(), !password.isEmpty());
+    QCOMPARE(w.panel(5), QDir::toNativeSeparators(w.dir()) + QDir::separator());
+    // Captions come back from the texts.
+    for (int row = 0; row < notes.size(); ++row) {
+        const QString caption = w.model().data(w.model().index(row, NotesModel::CaptionColumn)).toString();
+        QCOMPARE(caption, AnsiText::toUnicode(notes.at(row).text).section(QLatin1Char('\r'), 0, 0));
+    }
+}
+
+void TestOpenFile::reservedCarriedIntoEverySave()
+{
+    const QString path = w.path(QStringLiteral("reserved.qlt"));
+    QVERIFY(writeBytes(path, notesFile({note(QStringLiteral("a"))}, {}, 0xA1B2C3D4u)));
+    w.createForm();
+    QCOMPARE(w.form().OpenFile(path, QByteArray(), false, false), TMainForm::OpenOutcome::Loaded);
+    QCOMPARE(w.form().FileReserved(), 0xA1B2C3D4u);
+    const QString copy = w.path(QStringLiteral("copy.qlt"));
+    w.form().SaveFile(copy);
+    w.form().SaveFile(path);
+    QCOMPARE(fileBytes(copy).mid(8, 4), QByteArray("\xD4\xC3\xB2\xA1", 4));
+    QCOMPARE(fileBytes(path), notesFile({note(QStringLiteral("a"))}, {}, 0xA1B2C3D4u));
+    // A new document starts again with 0.
+    w.act("FileNewCmd")->trigger();
+    QCOMPARE(w.form().FileReserved(), 0u);
+    w.form().SaveFile(copy);
+    QCOMPARE(fileBytes(copy).mid(8, 4), QByteArray(4, '\0'));
+}
+
+void TestOpenFile::newFileIsPrivate()
+{
+    w.createForm();
+    const QString path = w.path(QStringLiteral("private.qlt"));
+    w.form().SaveFile(path);
+    const QFileDevice::Permissions all =
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup |
+        QFileDevice::WriteGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::WriteOther |
+        QFileDevice::ExeOther;
+    QCOMPARE(QFile::permissions(path) & all, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// The enter-password dialog
+
+void TestOpenFile::passwordDialog()
+{
+    const QString path = w.path(QStringLiteral("locked.qlt"));
+    QVERIFY(writeBytes(path, notesFile(sampleNotes(), "pw")));
+    w.createForm();
+    QFont font(QStringLiteral("Noto Sans"));
+    font.setPointSize(11);
+    w.form().setFont(font);
+
+    QString title, working, prefilled;
+    bool hasIcon = false, sameFont = false, fileOpen = false;
+    QByteArray storedCheck;
+    w.driver.onNextDialog([&](QDialog* dialog) {
+        auto* form = qobject_cast<TEnterPassForm*>(dialog);
+        QVERIFY(form);
+        title = form->windowTitle();
+        hasIcon = !form->windowIcon().isNull();
+        sameFont = form->font() == w.form().font();
+        prefilled = form->Pass->text();
+        storedCheck = form->StoredCheck();
+        working = w.panel(5);
+        fileOpen = isOpenHere(path);
+        form->Pass->setText(QStringLiteral("pw"));
+        QTest::mouseClick(form->OkBtn, Qt::LeftButton);
+    });
+    QCOMPARE(w.form().OpenFile(path, "given", false, false), TMainForm::OpenOutcome::Loaded);
+    QCOMPARE(title, QStringLiteral("输入密码"));
+    QVERIFY(hasIcon);
+    QVERIFY(sameFont);
+    QCOMPARE(prefilled, QStringLiteral("given"));
+    QCOMPARE(storedCheck, SharedSrc::CreateDecryptCheck("pw"));
+    // The document was reset before the question, and the file stays open while it is asked.
+    QCOMPARE(working, QStringLiteral("正在打开..."));
+    QVERIFY(fileOpen);
+    QVERIFY(!isOpenHere(path));
+    QCOMPARE(w.model().notes(), sampleNotes());
+    QCOMPARE(w.panel(5), QDir::toNativeSeparators(w.dir()) + QDir::separator());
+}
+
+void TestOpenFile::passwordWrongThenRight_data()
+{
+    QTest::addColumn<bool>("merge");
+    QTest::newRow("open") << false;
+    QTest::newRow("import") << true;
+}
+
+void TestOpenFile::passwordWrongThenRight()
+{
+    QFETCH(bool, merge);
+    const QString path = w.path(QStringLiteral("locked.qlt"));
+    QVERIFY(writeBytes(path, notesFile(sampleNotes(), "right")));
+    w.createForm();
+    const QList<Note> before{note(QStringLiteral("mine"))};
+    w.seed(before, false);
+
+    QList<MessageBox::Shown> refusals;
+    bool stayedOpen = false;
+    w.driver.onNextDialog([&](QDialog* dialog) {
+        auto* form = qobject_cast<TEnterPassForm*>(dialog);
+        QVERIFY(form);
+        MessageBox::setNextAnswers({QMessageBox::Ok, QMessageBox::Ok});
+        for (const QString& wrong : {QStringLiteral("Right"), QString()}) {
+            form->Pass->clear();
+            QTest::keyClicks(form->Pass, wrong);
+            QTest::mouseClick(form->OkBtn, Qt::LeftButton);
+        }
+        refusals = MessageBox::takeShown();
+        stayedOpen = form->isVisible();
+        form->Pass->clear();
+        QTest::keyClicks(form->Pass, QStringLiteral("right"));
+        QTest::mouseClick(form->OkBtn, Qt::LeftButton);
+        if (form->isVisible())
+            form->reject();
+    });
+    QCOMPARE(w.form().OpenFile(path, QByteArray(), false, merge), TMainForm::OpenOutcome::Loaded);
+    QVERIFY(stayedOpen);
+    QCOMPARE(refusals.size(), 2);
+    for (const MessageBox::Shown& shown : refusals) {
+        QCOMPARE(shown.text, QStringLiteral("密码不正确。"));
+        QCOMPARE(shown.caption, QStringLiteral("错误"));
+    }
+    if (merge) {
+        QCOMPARE(w.model().notes(), before + sampleNotes());
+        QVERIFY(w.form().GetModified());
+        QCOMPARE(w.form().FileName(), QString());
+        QCOMPARE(w.form().Password(), QByteArray());
+        // An unnamed document is not entered in the recent list.
+        QVERIFY(w.form().MRUList().isEmpty());
+    } else {
+        QCOMPARE(w.model().notes(), sampleNotes());
+        QVERIFY(!w.form().GetModified());
+        QCOMPARE(w.form().Password(), QByteArray("right"));
+    }
+}
+
+void TestOpenFile::passwordCancelled_data()
+{
+    QTest::addColumn<bool>("merge");
+    QTest::newRow("open") << false;
+    QTest::newRow("import") << true;
+}
+
+void TestOpenFile::passwordCancelled()
+{
+    QFETCH(bool, merge);
+    const QString path = w.path(QStringLiteral("locked.qlt"));
+    QVERIFY(writeBytes(path, notesFile(sampleNotes(), "right")));
+    const QString mine = w.path(QStringLiteral("mine.qlt"));
+    w.createForm();
+    w.seed({note(QStringLiteral("mine"))}, false);
+    w.form().setPassword("old");
+    w.form().SaveFile(mine);
+    // Before a load without merge the caller has dealt with the changes; an import keeps them.
+    w.form().SetModified(merge);
+
+    w.answerPassword(QStringLiteral("right"), false);
+    const TMainForm::OpenOutcome outcome = w.form().OpenFile(path, QByteArray(), false, merge);
+    QVERIFY(w.driver.seen());
+    QVERIFY(MessageBox::takeShown().isEmpty());
+    if (merge) {
+        QCOMPARE(outcome, TMainForm::OpenOutcome::Untouched);
+        QCOMPARE(w.model().notes(), QList<Note>{note(QStringLiteral("mine"))});
+        QVERIFY(w.form().GetModified());
+        QCOMPARE(w.form().FileName(), mine);
+        QCOMPARE(w.form().Password(), QByteArray("old"));
+        QCOMPARE(w.form().windowTitle(), QStringLiteral("Quillet v1.54 - mine.qlt"));
+    } else {
+        // The empty, unnamed document of the reset remains.
+        QCOMPARE(outcome, TMainForm::OpenOutcome::Reset);
+        QCOMPARE(w.model().rowCount(), 0);
+        QVERIFY(!w.form().GetModified());
+        QCOMPARE(w.form().FileName(), QString());
+        QCOMPARE(w.form().Password(), QByteArray());
+        QCOMPARE(w.form().windowTitle(), QStringLiteral("Quillet v1.54"));
+        QCOMPARE(w.panel(5), QString());
+        QCOMPARE(w.panel(0), QStringLiteral("总计: 0"));
+    }
+    QCOMPARE(w.form().MRUList(), QStringList{mine});
+}
+
+void TestOpenFile::passwordCutTo100Bytes()
+{
+    const QByteArray longPassword(120, 'k');
+    const QString path = w.path(QStringLiteral("long.qlt"));
+    QVERIFY(writeBytes(path, notesFile(sampleNotes(), longPassword)));
+    w.createForm();
+    w.answerPassword(QString::fromLatin1(longPassword));
+    QCOMPARE(w.form().OpenFile(path, QByteArray(), false, false), TMainForm::OpenOutcome::Loaded);
+    QCOMPARE(w.model().notes(), sampleNotes());
+    QCOMPARE(w.form().Password(), longPassword.left(100));
+    // The next save is made with the password the document now has, and reads back with it.
+    w.form().SaveFile(path);
+    QCOMPARE(fileBytes(path), notesFile(sampleNotes(), longPassword.left(100)));
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Refused and damaged files
+
+void TestOpenFile::refusedFiles_data()
+{
+    QTest::addColumn<QByteArray>("bytes"); // empty: the file does not exist
+    QTest::addColumn<QString>("message");
+    const QByteArray good = notesFile({note(QStringLiteral("x"))});
+    QByteArray version2 = good;
+    version2[6] = 2;
+    QByteArray otherLetters = good;
+    otherLetters[1] = 'Q';
+    QByteArray otherLength = good;
+    otherLength[0] = 5;
+    QTest::newRow("missing") << QByteArray() << QStringLiteral("文件不存在:\r%1");
+    QTest::newRow("other letters") << otherLetters << QStringLiteral("这不是一个 Quillet 文件。");
+    QTest::newRow("other length byte") << otherLength << QStringLiteral("这不是一个 Quillet 文件。");
+    QTest::newRow("text file") << QByteArray("hello world, not notes")
+                               << QStringLiteral("这不是一个 Quillet 文件。");
+    QTest::newRow("version 2") << version2 << QStringLiteral("不兼容的文件版本 (2)");
+    QTest::newRow("header cut short") << good.left(15) << Damaged;
+}
+
+// Refused before the document is reset: nothing changes, the old caption and folder come back.
+void TestOpenFile::refusedFiles()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, message);
+    const QString path = w.path(QStringLiteral("refused.qlt"));
+    if (!bytes.isEmpty())
+        QVERIFY(writeBytes(path, bytes));
+    w.createForm();
+    const QString mine = w.path(QStringLiteral("mine.qlt"));
+    w.seed({note(QStringLiteral("keep me"))}, false);
+    w.form().SaveFile(mine);
+    w.form().SetModified(true);
+    const QString folder = w.panel(5);
+
+    MessageBox::setNextAnswers({QMessageBox::Ok});
+    QCOMPARE(w.form().OpenFile(path, QByteArray(), false, false), TMainForm::OpenOutcome::Untouched);
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.at(0).text, message.contains(QLatin1String("%1")) ? message.arg(path) : message);
+    QCOMPARE(shown.at(0).caption, QStringLiteral("错误"));
+    QCOMPARE(w.model().notes(), QList<Note>{note(QStringLiteral("keep me"))});
+    QVERIFY(w.form().GetModified());
+    QCOMPARE(w.form().FileName(), mine);
+    QCOMPARE(w.panel(5), folder);
+    QCOMPARE(w.form().windowTitle(), QStringLiteral("Quillet v1.54 - mine.qlt"));
+    QCOMPARE(w.form().MRUList(), QStringList{mine});
+}
+
+void TestOpenFile::missingFileSilent()
+{
+    w.createForm();
+    w.seed({note(QStringLiteral("keep"))}, true);
+    QCOMPARE(w.form().OpenFile(w.path(QStringLiteral("gone.qlt")), QByteArray(), true, false),
+             TMainForm::OpenOutcome::Untouched);
+    QVERIFY(MessageBox::takeShown().isEmpty());
+    QCOMPARE(w.model().rowCount(), 1);
+    QVERIFY(w.form().GetModified());
+    QCOMPARE(w.panel(5), QString());
+}
+
+void TestOpenFile::damagedAfterResetLeavesEmptyDocument()
+{
+    QByteArray bytes = notesFile(sampleNotes());
+    bytes.chop(3); // the last record ends early
+    const QString path = w.path(QStringLiteral("cut.qlt"));
+    QVERIFY(writeBytes(path, bytes));
+    QByteArray tooLong = notesFile({note(QStringLiteral("abc"))}, "pw");
+    // TextLength is enciphered: flip its high byte so that it claims far more than the file holds.
+    tooLong[18 + 3] = char(tooLong[18 + 3] ^ 0x40);
+    const QString longPath = w.path(QStringLiteral("long.qlt"));
+    QVERIFY(writeBytes(longPath, tooLong));
+
+    w.createForm();
+    w.seed({note(QStringLiteral("old"))}, false);
+    MessageBox::setNextAnswers({QMessageBox::Ok});
+    QCOMPARE(w.form().OpenFile(path, QByteArray(), false, false), TMainForm::OpenOutcome::Reset);
+    QCOMPARE(MessageBox::takeShown().value(0).text, Damaged);
+    QCOMPARE(w.model().rowCount(), 0);
+    QCOMPARE(w.form().FileName(), QString());
+    QVERIFY(w.form().MRUList().isEmpty());
+
+    // Import is all or nothing: no row and no change mark from a damaged file.
+    w.seed({note(QStringLiteral("old"))}, false);
+    MessageBox::setNextAnswers({QMessageBox::Ok});
+    w.answerPassword(QStringLiteral("pw"));
+    QCOMPARE(w.form().OpenFile(longPath, QByteArray(), false, true), TMainForm::OpenOutcome::Untouched);
+    QCOMPARE(MessageBox::takeShown().value(0).text, Damaged);
+    QCOMPARE(w.model().notes(), QList<Note>{note(QStringLiteral("old"))});
+    QVERIFY(!w.form().GetModified());
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Failed saves
+
+void TestOpenFile::failedSave_data()
+{
+    QTest::addColumn<bool>("sizeLimit");
+    QTest::newRow("folder that cannot exist") << false;
+    QTest::newRow("device full after some bytes") << true;
+}
+
+void TestOpenFile::failedSave()
+{
+    QFETCH(bool, sizeLimit);
+    w.createForm();
+    const QString path = w.path(QStringLiteral("kept.qlt"));
+    w.seed({note(QStringLiteral("first"))}, true);
+    w.form().SaveFile(path);
+    const QByteArray old = fileBytes(path);
+    QVERIFY(old.size() > 18);
+
+    // Enough new text that the file cannot stay under the limit.
+    w.seed({note(QString(4000, QLatin1Char('n')))}, true);
+    // A regular file where the folder should be: no save can succeed there, also for root.
+    const QString blocker = w.path(QStringLiteral("blocker"));
+    QVERIFY(writeBytes(blocker, "a file"));
+    const QString target = sizeLimit ? path : blocker + QStringLiteral("/inside.qlt");
+    MessageBox::setNextAnswers({QMessageBox::Ok});
+    {
+#ifdef Q_OS_UNIX
+        std::unique_ptr<FileSizeLimit> limit;
+        if (sizeLimit) {
+            limit = std::make_unique<FileSizeLimit>(old.size() + 100);
+            QVERIFY(limit->active());
+        }
+#endif
+        w.form().SaveFile(target);
+    }
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.at(0).text, SaveFailed);
+    QCOMPARE(shown.at(0).caption, QStringLiteral("错误"));
+    QCOMPARE(fileBytes(path), old);
+    QVERIFY(w.form().GetModified());
+    QCOMPARE(w.panel(3), QStringLiteral("已修改"));
+    QCOMPARE(w.form().FileName(), path);
+    QCOMPARE(w.form().MRUList(), QStringList{path});
+    QCOMPARE(w.form().windowTitle(), QStringLiteral("Quillet v1.54 - kept.qlt"));
+    QCOMPARE(w.panel(5), QDir::toNativeSeparators(w.dir()) + QDir::separator());
+    // No temporary file is left behind beside the old one.
+    QCOMPARE(QDir(w.dir()).entryList({QStringLiteral("kept.qlt*")}, QDir::Files | QDir::Hidden),
+             QStringList{"kept.qlt"});
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// First activation
+
+void TestOpenFile::commandLineWithPassword()
+{
+    QVERIFY(QDir(w.dir()).mkpath(QStringLiteral("docs")));
+    const QString path = w.path(QStringLiteral("docs/cmd.qlt"));
+    QVERIFY(writeBytes(path, notesFile(sampleNotes(), "secret")));
+    QString prefilled;
+    QPoint centre, screenCentre;
+    w.driver.onNextDialog([&](QDialog* dialog) {
+        auto* form = qobject_cast<TEnterPassForm*>(dialog);
+        QVERIFY(form);
+        prefilled = form->Pass->text();
+        centre = form->frameGeometry().center();
+        screenCentre = form->screen()->availableGeometry().center();
+        QTest::mouseClick(form->OkBtn, Qt::LeftButton);
+        if (form->isVisible())
+            form->reject();
+    });
+    w.createForm({path, QStringLiteral("secret")});
+    QVERIFY(w.driver.seen());
+    QCOMPARE(prefilled, QStringLiteral("secret"));
+    QVERIFY2((centre - screenCentre).manhattanLength() <= 2, qPrintable(QStringLiteral("%1,%2 vs %3,%4")
+                                                                            .arg(centre.x())
+                                                                            .arg(centre.y())
+                                                                            .arg(screenCentre.x())
+                                                                            .arg(screenCentre.y())));
+    QCOMPARE(w.model().notes(), sampleNotes());
+    QCOMPARE(w.form().FileName(), path);
+    QCOMPARE(w.form().Password(), QByteArray("secret"));
+
+    // Later opens place the dialog over the window as usual, and a second activation opens nothing.
+    w.driver.onNextDialog([&](QDialog* dialog) {
+        centre = dialog->frameGeometry().center();
+        dialog->reject();
+    });
+    w.form().OpenFile(path, QByteArray(), false, false);
+    QVERIFY(w.driver.seen());
+    QVERIFY((centre - w.form().frameGeometry().center()).manhattanLength() <= 2);
+}
+
+void TestOpenFile::commandLineBareName()
+{
+    // The same name in the current folder must not be the one opened.
+    QVERIFY(QDir(w.dir()).mkpath(QStringLiteral("cwd")));
+    QVERIFY(writeBytes(w.path(QStringLiteral("cwd/bare.qlt")), notesFile({note(QStringLiteral("wrong"))})));
+    QVERIFY(writeBytes(w.path(QStringLiteral("bare.qlt")), notesFile({note(QStringLiteral("right"))})));
+    const QString old = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(w.path(QStringLiteral("cwd"))));
+    w.createForm({QStringLiteral("bare.qlt")});
+    QVERIFY(QDir::setCurrent(old));
+    QCOMPARE(w.model().notes(), QList<Note>{note(QStringLiteral("right"))});
+    QCOMPARE(w.form().FileName(), w.path(QStringLiteral("bare.qlt")));
+
+    // A missing one is reported with the path it was looked for under.
+    MessageBox::setNextAnswers({QMessageBox::Ok});
+    w.createForm({QStringLiteral("nothere.qlt")});
+    QCOMPARE(MessageBox::takeShown().value(0).text,
+             QStringLiteral("文件不存在:\r") + w.path(QStringLiteral("nothere.qlt")));
+}
+
+void TestOpenFile::commandLineUnprotectedIgnoresPassword()
+{
+    const QString path = w.path(QStringLiteral("open.qlt"));
+    QVERIFY(writeBytes(path, notesFile(sampleNotes())));
+    w.driver.onNextDialog([](QDialog* dialog) { dialog->reject(); });
+    w.createForm({path, QStringLiteral("unused")});
+    QVERIFY(!w.driver.seen());
+    w.driver.cancel();
+    QCOMPARE(w.model().notes(), sampleNotes());
+    QCOMPARE(w.form().Password(), QByteArray());
+}
+
+void TestOpenFile::lastFile_data()
+{
+    QTest::addColumn<QString>("openLastFile");
+    QTest::addColumn<bool>("exists");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("opened");
+    QTest::newRow("on") << QStringLiteral("1") << true << QStringList() << true;
+    QTest::newRow("on, file gone") << QStringLiteral("1") << false << QStringList() << false;
+    QTest::newRow("off") << QStringLiteral("0") << true << QStringList() << false;
+    QTest::newRow("true is not on") << QStringLiteral("true") << true << QStringList() << false;
+    QTest::newRow("minimize ignores the path")
+        << QStringLiteral("1") << true << QStringList{"other.qlt", "-MINIMIZE"} << true;
+}
+
+void TestOpenFile::lastFile()
+{
+    QFETCH(QString, openLastFile);
+    QFETCH(bool, exists);
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, opened);
+    const QString path = w.path(QStringLiteral("last.qlt"));
+    if (exists)
+        QVERIFY(writeBytes(path, notesFile(sampleNotes())));
+    QVERIFY(writeBytes(w.path(QStringLiteral("other.qlt")), notesFile({note(QStringLiteral("other"))})));
+    w.writeIni(QStringLiteral("General"), QStringLiteral("OpenLastFile"), openLastFile);
+    w.writeIni(QStringLiteral("General"), QStringLiteral("LastFile"), path);
+    w.createForm(arguments);
+    QVERIFY(MessageBox::takeShown().isEmpty());
+    QCOMPARE(w.model().notes(), opened ? sampleNotes() : QList<Note>());
+    QCOMPARE(w.form().FileName(), opened ? path : QString());
+    QVERIFY(!w.form().GetModified());
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// One window per file
+
+void TestOpenFile::lockWarnsSecondWindow_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::newRow("no") << int(QMessageBox::No);
+    QTest::newRow("yes") << int(QMessageBox::Yes);
+}
+
+void TestOpenFile::lockWarnsSecondWindow()
+{
+    QFETCH(int, answer);
+    const QString path = w.path(QStringLiteral("shared.qlt"));
+    QVERIFY(writeBytes(path, notesFile(sampleNotes())));
+    // Another running window holds the file: its lock names a live process of this host.
+    FileLock other;
+    QCOMPARE(other.acquire(path).status, FileLock::Status::Acquired);
+    w.createForm();
+    w.seed({note(QStringLiteral("unsaved"))}, true);
+    MessageBox::setNextAnswers({QMessageBox::No, QMessageBox::StandardButton(answer)});
+    FileDialog::setNextResults({FileDialog::Result{true, path, 1}});
+    w.act("FileOpenCmd")->trigger();
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 2);
+    QCOMPARE(shown.at(1).text, QStringLiteral("该文件已在另一个 Quillet 窗口中打开。仍要打开吗?"));
+    QCOMPARE(shown.at(1).caption, QStringLiteral("确认"));
+    QCOMPARE(shown.at(1).icon, QMessageBox::Warning);
+    QCOMPARE(shown.at(1).buttons, QMessageBox::Yes | QMessageBox::No);
+    if (answer == QMessageBox::No) {
+        // Nothing opened, and the unsaved notes are still protected.
+        QCOMPARE(w.model().notes(), QList<Note>{note(QStringLiteral("unsaved"))});
+        QVERIFY(w.form().GetModified());
+        QCOMPARE(w.form().FileName(), QString());
+    } else {
+        QCOMPARE(w.model().notes(), sampleNotes());
+        QCOMPARE(w.form().FileName(), path);
+    }
+    // The other window's lock is left alone either way.
+    QVERIFY(other.isHeld());
+    QVERIFY(QFile::exists(FileLock::lockPathFor(path)));
+    w.destroyForm();
+    QVERIFY(QFile::exists(FileLock::lockPathFor(path)));
+}
+
+void TestOpenFile::lockFollowsTheDocument()
+{
+    const QString first = w.path(QStringLiteral("first.qlt"));
+    const QString second = w.path(QStringLiteral("second.qlt"));
+    QVERIFY(writeBytes(first, notesFile(sampleNotes())));
+    w.createForm();
+    QCOMPARE(w.form().OpenFile(first, QByteArray(), false, false), TMainForm::OpenOutcome::Loaded);
+    QVERIFY(QFile::exists(FileLock::lockPathFor(first)));
+    // Opening our own file again asks nothing.
+    QCOMPARE(w.form().OpenFile(first, QByteArray(), false, false), TMainForm::OpenOutcome::Loaded);
+    QVERIFY(MessageBox::takeShown().isEmpty());
+    QVERIFY(QFile::exists(FileLock::lockPathFor(first)));
+
+    // Save as moves the lock to the new name; new lets it go; close releases it.
+    w.form().SaveFile(second);
+    QVERIFY(!QFile::exists(FileLock::lockPathFor(first)));
+    QVERIFY(QFile::exists(FileLock::lockPathFor(second)));
+    w.act("FileNewCmd")->trigger();
+    QVERIFY(!QFile::exists(FileLock::lockPathFor(second)));
+    QCOMPARE(w.form().OpenFile(second, QByteArray(), false, false), TMainForm::OpenOutcome::Loaded);
+    QVERIFY(QFile::exists(FileLock::lockPathFor(second)));
+    w.destroyForm();
+    QVERIFY(!QFile::exists(FileLock::lockPathFor(second)));
+
+    // Import does not take the imported file's lock.
+    w.createForm();
+    QCOMPARE(w.form().OpenFile(first, QByteArray(), false, true), TMainForm::OpenOutcome::Loaded);
+    QVERIFY(!QFile::exists(FileLock::lockPathFor(first)));
+}
+
+QTEST_MAIN(TestOpenFile)
+#include "tst_openfile.moc"
