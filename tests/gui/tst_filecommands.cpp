@@ -1,0 +1,658 @@
+#include "FileCommandsFixture.h"
+
+#include "app/StatusPanel.h"
+#include "document/NotesModel.h"
+#include "document/QltFormat.h"
+#include "forms/FileDialog.h"
+#include "forms/MessageBox.h"
+#include "forms/SettPassFormU.h"
+#include "shared/AnsiText.h"
+#include "shared/LocaleFormats.h"
+
+#include <QAction>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSystemTrayIcon>
+#include <QTest>
+#include <QToolButton>
+
+using FileDialog::Result;
+
+namespace {
+
+const QString Question = QStringLiteral("保存更改吗?");
+
+QList<Note> twoNotes()
+{
+    return {note(QStringLiteral("第一行\r\nsecond line"), QStringLiteral("高"), true),
+            note(QStringLiteral("plain"), QStringLiteral("低"))};
+}
+
+QString names(QMenu* menu)
+{
+    QStringList result;
+    for (QAction* a : menu->actions())
+        result.append(a->isSeparator() ? QStringLiteral("-")
+                                       : a->objectName() + QLatin1Char('=') + a->text());
+    return result.join(QLatin1Char(' '));
+}
+
+// The entry of that name the menu shows now.
+QAction* entry(QMenu* menu, const char* name)
+{
+    for (QAction* a : menu->actions()) {
+        if (a->objectName() == QLatin1String(name))
+            return a;
+    }
+    return nullptr;
+}
+
+QString replaceQuestion(const QString& path)
+{
+    return QDir::toNativeSeparators(path) + QStringLiteral(" 已经存在。\n\r你想要替换它吗?");
+}
+
+QString timeLine(const QDateTime& at)
+{
+    return QStringLiteral("生成时间: ") + LocaleFormats::shortDate(at.date()) + QLatin1Char(' ') +
+           LocaleFormats::longTime(at.time()) + QStringLiteral(" - Quillet v1.54");
+}
+
+} // namespace
+
+class TestFileCommands : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { w.initTestCase(); }
+    void init() { w.init(); }
+    void cleanup() { w.cleanup(); }
+
+    void fileSavedAnswers_data();
+    void fileSavedAnswers();
+    void noChangesAskNothing();
+    void openAsksBeforeTheDialog();
+    void openRefusedKeepsChangesProtected();
+    void saveAsExtension_data();
+    void saveAsExtension();
+    void saveAsReplaceNoThenYes();
+    void fileInfo();
+
+    void recentListLimitAndOrder();
+    void recentListLetterCase();
+    void recentMenus();
+    void recentEntryChosen();
+    void recentEntryMissingStays();
+    void recentListFromSettings();
+
+    void exportReport_data();
+    void exportReport();
+    void exportExtensionAndFailure();
+    void importAppends();
+
+    void setPassword_data();
+    void setPassword();
+    void passwordPanelDoubleClick();
+
+private:
+    WindowHarness w;
+};
+
+// ---------------------------------------------------------------------------------------------------------
+// The save question and the document commands
+
+void TestFileCommands::fileSavedAnswers_data()
+{
+    QTest::addColumn<bool>("named");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<int>("save"); // 0 no save-as dialog, 1 save-as accepted, 2 cancelled, 3 save fails
+    QTest::addColumn<bool>("allowed");
+    QTest::newRow("unnamed, cancel") << false << int(QMessageBox::Cancel) << 0 << false;
+    QTest::newRow("unnamed, no") << false << int(QMessageBox::No) << 0 << true;
+    QTest::newRow("unnamed, yes, saved as") << false << int(QMessageBox::Yes) << 1 << true;
+    QTest::newRow("unnamed, yes, save as cancelled") << false << int(QMessageBox::Yes) << 2 << false;
+    QTest::newRow("named, cancel") << true << int(QMessageBox::Cancel) << 0 << false;
+    QTest::newRow("named, no") << true << int(QMessageBox::No) << 0 << true;
+    QTest::newRow("named, yes") << true << int(QMessageBox::Yes) << 0 << true;
+    QTest::newRow("named, yes, save fails") << true << int(QMessageBox::Yes) << 3 << false;
+}
+
+// Asked through the new command: it goes on exactly when the question allows it.
+void TestFileCommands::fileSavedAnswers()
+{
+    QFETCH(bool, named);
+    QFETCH(int, answer);
+    QFETCH(int, save);
+    QFETCH(bool, allowed);
+    QVERIFY(QDir(w.dir()).mkpath(QStringLiteral("sub")));
+    const QString file = w.path(QStringLiteral("sub/named.qlt"));
+    const QString chosen = w.path(QStringLiteral("chosen"));
+    w.createForm();
+    w.seed({note(QStringLiteral("first"))}, true);
+    if (named) {
+        w.form().SaveFile(file);
+        w.seed({note(QStringLiteral("unsaved"))}, true);
+    }
+    const QByteArray before = fileBytes(file);
+    if (save == 3) {
+        // The file's folder has become a plain file: the save cannot succeed.
+        QVERIFY(QDir(w.path(QStringLiteral("sub"))).removeRecursively());
+        QVERIFY(writeBytes(w.path(QStringLiteral("sub")), "x"));
+    }
+    QList<QMessageBox::StandardButton> answers{QMessageBox::StandardButton(answer)};
+    if (save == 3)
+        answers.append(QMessageBox::Ok);
+    MessageBox::setNextAnswers(answers);
+    if (save == 1 || save == 2)
+        FileDialog::setNextResults({Result{save == 1, chosen, 1}});
+
+    w.act("FileNewCmd")->trigger();
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), answers.size());
+    QCOMPARE(shown.at(0).text, Question);
+    QCOMPARE(shown.at(0).caption, QStringLiteral("确认"));
+    QCOMPARE(shown.at(0).icon, QMessageBox::Question);
+    QCOMPARE(shown.at(0).buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    if (save == 3)
+        QCOMPARE(shown.at(1).text, QStringLiteral("保存文件时发生错误。文件可能正在被使用。"));
+    QCOMPARE(FileDialog::takeShownTitles(),
+             save == 1 || save == 2 ? QStringList{"另存为..."} : QStringList());
+
+    QCOMPARE(w.model().rowCount(), allowed ? 0 : named ? 2 : 1);
+    QCOMPARE(w.form().GetModified(), !allowed);
+    QCOMPARE(w.form().FileName(), allowed ? QString() : named ? file : QString());
+    QCOMPARE(QFile::exists(chosen + QStringLiteral(".qlt")), save == 1);
+    const bool savedNamed = named && answer == QMessageBox::Yes && save == 0;
+    if (savedNamed)
+        QCOMPARE(notesIn(file).size(), 2);
+    else if (named && save != 3)
+        QCOMPARE(fileBytes(file), before);
+}
+
+void TestFileCommands::noChangesAskNothing()
+{
+    const QString path = w.path(QStringLiteral("a.qlt"));
+    QVERIFY(writeBytes(path, notesFile(twoNotes())));
+    w.createForm();
+    FileDialog::setNextResults({Result{true, path, 1}});
+    w.act("FileOpenCmd")->trigger();
+    QCOMPARE(FileDialog::takeShownTitles(), QStringList{"打开"});
+    QCOMPARE(w.model().notes(), twoNotes());
+    w.act("FileNewCmd")->trigger();
+    QCOMPARE(w.model().rowCount(), 0);
+    QVERIFY(MessageBox::takeShown().isEmpty());
+}
+
+void TestFileCommands::openAsksBeforeTheDialog()
+{
+    w.createForm();
+    w.seed({note(QStringLiteral("changed"))}, true);
+    // Cancel: the dialog is never shown.
+    MessageBox::setNextAnswers({QMessageBox::Cancel});
+    FileDialog::setNextResults({Result{true, w.path(QStringLiteral("x.qlt")), 1}});
+    w.act("FileOpenCmd")->trigger();
+    QCOMPARE(MessageBox::takeShown().size(), 1);
+    QVERIFY(FileDialog::takeShownTitles().isEmpty());
+    FileDialog::setNextResults({});
+
+    // No, then the dialog cancelled: the changed document stays, still modified.
+    MessageBox::setNextAnswers({QMessageBox::No});
+    FileDialog::setNextResults({Result{false, QString(), 1}});
+    w.act("FileOpenCmd")->trigger();
+    QCOMPARE(FileDialog::takeShownTitles(), QStringList{"打开"});
+    QCOMPARE(w.model().notes(), QList<Note>{note(QStringLiteral("changed"))});
+    QVERIFY(w.form().GetModified());
+}
+
+void TestFileCommands::openRefusedKeepsChangesProtected()
+{
+    const QString text = w.path(QStringLiteral("text.qlt"));
+    QVERIFY(writeBytes(text, "not notes"));
+    w.createForm();
+    w.seed({note(QStringLiteral("changed"))}, true);
+    MessageBox::setNextAnswers({QMessageBox::No, QMessageBox::Ok});
+    FileDialog::setNextResults({Result{true, text, 1}});
+    w.act("FileOpenCmd")->trigger();
+    QCOMPARE(MessageBox::takeShown().value(1).text, QStringLiteral("这不是一个 Quillet 文件。"));
+    QCOMPARE(w.model().notes(), QList<Note>{note(QStringLiteral("changed"))});
+    QVERIFY(w.form().GetModified());
+    QCOMPARE(w.panel(3), QStringLiteral("已修改"));
+
+    // The next new still asks, so the changes can be saved.
+    MessageBox::setNextAnswers({QMessageBox::Cancel});
+    w.act("FileNewCmd")->trigger();
+    QCOMPARE(MessageBox::takeShown().value(0).text, Question);
+    QCOMPARE(w.model().rowCount(), 1);
+}
+
+void TestFileCommands::saveAsExtension_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("filter");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("no extension") << "notes" << 1 << "notes.qlt";
+    QTest::newRow("upper case") << "notes.QLT" << 1 << "notes.QLT.qlt";
+    QTest::newRow("other extension") << "a.b" << 1 << "a.b.qlt";
+    QTest::newRow("right extension") << "notes.qlt" << 1 << "notes.qlt";
+    QTest::newRow("dot in folder only") << "dir.d/notes" << 1 << "dir.d/notes.qlt";
+    QTest::newRow("all files") << "notes" << 2 << "notes";
+    QTest::newRow("all files, other extension") << "a.b" << 2 << "a.b";
+}
+
+void TestFileCommands::saveAsExtension()
+{
+    QFETCH(QString, typed);
+    QFETCH(int, filter);
+    QFETCH(QString, written);
+    QVERIFY(QDir(w.dir()).mkpath(QStringLiteral("dir.d")));
+    w.createForm();
+    w.seed(twoNotes(), true);
+    FileDialog::setNextResults({Result{true, w.path(typed), filter}});
+    w.act("FileSaveAsCmd")->trigger();
+    QCOMPARE(FileDialog::takeShownTitles(), QStringList{"另存为..."});
+    QCOMPARE(w.form().FileName(), w.path(written));
+    QCOMPARE(notesIn(w.path(written)), twoNotes());
+    QVERIFY(!w.form().GetModified());
+    QVERIFY(MessageBox::takeShown().isEmpty());
+}
+
+void TestFileCommands::saveAsReplaceNoThenYes()
+{
+    const QString path = w.path(QStringLiteral("exists.qlt"));
+    QVERIFY(writeBytes(path, "old"));
+    w.createForm();
+    w.seed(twoNotes(), true);
+    MessageBox::setNextAnswers({QMessageBox::No, QMessageBox::Yes});
+    FileDialog::setNextResults({Result{true, w.path(QStringLiteral("exists")), 1}, Result{true, path, 1}});
+    w.act("FileSaveAsCmd")->trigger();
+    QCOMPARE(FileDialog::takeShownTitles(), (QStringList{"另存为...", "另存为..."}));
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 2);
+    for (const MessageBox::Shown& question : shown) {
+        QCOMPARE(question.text, replaceQuestion(path));
+        QCOMPARE(question.caption, QStringLiteral("另存为..."));
+        QCOMPARE(question.icon, QMessageBox::Warning);
+        QCOMPARE(question.buttons, QMessageBox::Yes | QMessageBox::No);
+    }
+    QCOMPARE(notesIn(path), twoNotes());
+
+    // Only No, then a cancelled dialog: nothing is written.
+    w.seed({note(QStringLiteral("more"))}, true);
+    MessageBox::setNextAnswers({QMessageBox::No});
+    FileDialog::setNextResults({Result{true, path, 1}, Result{false, QString(), 1}});
+    w.act("FileSaveAsCmd")->trigger();
+    QCOMPARE(notesIn(path), twoNotes());
+    QVERIFY(w.form().GetModified());
+}
+
+void TestFileCommands::fileInfo()
+{
+    QVERIFY(QDir(w.dir()).mkpath(QStringLiteral("deep/er")));
+    w.createForm();
+    QCOMPARE(w.form().trayIcon()->toolTip(), QStringLiteral("Quillet"));
+    w.form().setPassword("pw");
+    const QString path = w.path(QStringLiteral("deep/er/R&D notes.qlt"));
+    w.form().SaveFile(path);
+    const QString folder = QDir::toNativeSeparators(w.path(QStringLiteral("deep/er"))) + QDir::separator();
+    QCOMPARE(w.form().windowTitle(), QStringLiteral("Quillet v1.54 - R&D notes.qlt"));
+    QCOMPARE(w.panel(5), folder);
+    QCOMPARE(w.form().statusPanel(5)->toolTip(), folder);
+    QVERIFY(w.form().statusPanel(4)->hasIcon());
+    QCOMPARE(w.form().trayIcon()->toolTip(), QStringLiteral("Quillet [R&D notes.qlt]"));
+
+    w.act("FileNewCmd")->trigger();
+    QCOMPARE(w.form().windowTitle(), QStringLiteral("Quillet v1.54"));
+    QCOMPARE(w.panel(5), QString());
+    QCOMPARE(w.form().statusPanel(5)->toolTip(), QString());
+    QVERIFY(!w.form().statusPanel(4)->hasIcon());
+    QCOMPARE(w.form().trayIcon()->toolTip(), QStringLiteral("Quillet"));
+    QCOMPARE(w.form().Password(), QByteArray());
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Recent files
+
+void TestFileCommands::recentListLimitAndOrder()
+{
+    w.createForm();
+    QStringList paths;
+    for (const char* name : {"a.qlt", "b.qlt", "c.qlt", "d.qlt", "e.qlt"}) {
+        paths.append(w.path(QLatin1String(name)));
+        w.form().SaveFile(paths.last());
+    }
+    QCOMPARE(w.form().MRUList(), (QStringList{paths[4], paths[3], paths[2], paths[1]}));
+    // Saving or opening one that is listed moves it to the top instead of adding it twice.
+    w.form().SaveFile(paths[2]);
+    QCOMPARE(w.form().MRUList(), (QStringList{paths[2], paths[4], paths[3], paths[1]}));
+    QCOMPARE(w.form().OpenFile(paths[1], QByteArray(), false, false), TMainForm::OpenOutcome::Loaded);
+    QCOMPARE(w.form().MRUList(), (QStringList{paths[1], paths[2], paths[4], paths[3]}));
+    // Another spelling of the same path is the same entry.
+    w.form().SaveFile(w.path(QStringLiteral("sub/../d.qlt")));
+    QCOMPARE(w.form().MRUList(), (QStringList{paths[3], paths[1], paths[2], paths[4]}));
+}
+
+void TestFileCommands::recentListLetterCase()
+{
+    w.createForm();
+    w.form().SaveFile(w.path(QStringLiteral("Case.qlt")));
+    w.form().SaveFile(w.path(QStringLiteral("case.qlt")));
+#ifdef Q_OS_WIN
+    QCOMPARE(w.form().MRUList(), QStringList{w.path(QStringLiteral("case.qlt"))});
+#else
+    // Two files here, both kept.
+    QVERIFY(QFile::exists(w.path(QStringLiteral("Case.qlt"))));
+    QCOMPARE(w.form().MRUList(),
+             (QStringList{w.path(QStringLiteral("case.qlt")), w.path(QStringLiteral("Case.qlt"))}));
+#endif
+}
+
+void TestFileCommands::recentMenus()
+{
+    w.createForm();
+    QMenu* fileMenu = w.menu("FileRecentFilesMenu");
+    QMenu* toolbarMenu = w.form().findChild<QToolButton*>(QStringLiteral("ToolbarOpenCmd"))->menu();
+    QVERIFY(fileMenu && toolbarMenu);
+
+    Q_EMIT fileMenu->aboutToShow();
+    Q_EMIT toolbarMenu->aboutToShow();
+    QCOMPARE(names(fileMenu), QStringLiteral("- FileClearRecentList=(无)"));
+    QCOMPARE(names(toolbarMenu), QStringLiteral("- ToolbarClearMRUCmd=(无)"));
+    QVERIFY(!w.act("FileClearRecentList")->isEnabled());
+    QVERIFY(!w.act("ToolbarClearMRUCmd")->isEnabled());
+
+    w.form().SaveFile(w.path(QStringLiteral("one.qlt")));
+    w.form().SaveFile(w.path(QStringLiteral("Tom & Jerry.qlt")));
+    Q_EMIT fileMenu->aboutToShow();
+    Q_EMIT toolbarMenu->aboutToShow();
+    QCOMPARE(names(fileMenu),
+             QStringLiteral("MRU1=&1 Tom && Jerry.qlt MRU2=&2 one.qlt - FileClearRecentList=清除"));
+    QCOMPARE(names(toolbarMenu),
+             QStringLiteral("MRU1=&1 Tom && Jerry.qlt MRU2=&2 one.qlt - ToolbarClearMRUCmd=清除"));
+    QVERIFY(w.act("FileClearRecentList")->isEnabled());
+    QVERIFY(w.act("ToolbarClearMRUCmd")->isEnabled());
+
+    // Either clear item empties the one list both menus show.
+    w.act("ToolbarClearMRUCmd")->trigger();
+    QVERIFY(w.form().MRUList().isEmpty());
+    QCOMPARE(names(fileMenu), QStringLiteral("- FileClearRecentList=清除"));
+    Q_EMIT fileMenu->aboutToShow();
+    QCOMPARE(names(fileMenu), QStringLiteral("- FileClearRecentList=(无)"));
+    w.form().SaveFile(w.path(QStringLiteral("one.qlt")));
+    Q_EMIT fileMenu->aboutToShow();
+    w.act("FileClearRecentList")->trigger();
+    QVERIFY(w.form().MRUList().isEmpty());
+    QCOMPARE(names(toolbarMenu), QStringLiteral("- ToolbarClearMRUCmd=清除"));
+}
+
+void TestFileCommands::recentEntryChosen()
+{
+    QStringList paths;
+    for (const char* name : {"a.qlt", "b.qlt", "c.qlt"}) {
+        paths.append(w.path(QLatin1String(name)));
+        QVERIFY(writeBytes(paths.last(), notesFile({note(QLatin1String(name))})));
+    }
+    w.createForm();
+    for (const QString& path : paths)
+        QCOMPARE(w.form().OpenFile(path, QByteArray(), false, false), TMainForm::OpenOutcome::Loaded);
+    QCOMPARE(w.form().MRUList(), (QStringList{paths[2], paths[1], paths[0]}));
+    w.seed({note(QStringLiteral("changed"))}, true);
+
+    // Cancel at the question: the entry has moved to the top all the same, and nothing is opened.
+    MessageBox::setNextAnswers({QMessageBox::Cancel});
+    entry(w.menu("FileRecentFilesMenu"), "MRU3")->trigger();
+    QCOMPARE(MessageBox::takeShown().value(0).text, Question);
+    QCOMPARE(w.form().MRUList(), (QStringList{paths[0], paths[2], paths[1]}));
+    QCOMPARE(w.form().FileName(), paths[2]);
+    QVERIFY(w.form().GetModified());
+
+    // No: the changes go and the file opens, from the toolbar's menu this time.
+    MessageBox::setNextAnswers({QMessageBox::No});
+    QMenu* toolbarMenu = w.form().findChild<QToolButton*>(QStringLiteral("ToolbarOpenCmd"))->menu();
+    entry(toolbarMenu, "MRU3")->trigger();
+    QCOMPARE(MessageBox::takeShown().size(), 1);
+    QCOMPARE(w.form().MRUList(), (QStringList{paths[1], paths[0], paths[2]}));
+    QCOMPARE(w.form().FileName(), paths[1]);
+    QCOMPARE(w.model().notes(), QList<Note>{note(QStringLiteral("b.qlt"))});
+    QVERIFY(!w.form().GetModified());
+    QCOMPARE(names(w.menu("FileRecentFilesMenu")),
+             QStringLiteral("MRU1=&1 b.qlt MRU2=&2 a.qlt MRU3=&3 c.qlt - FileClearRecentList=清除(&C)"));
+}
+
+void TestFileCommands::recentEntryMissingStays()
+{
+    const QString gone = w.path(QStringLiteral("gone.qlt"));
+    const QString kept = w.path(QStringLiteral("kept.qlt"));
+    w.createForm();
+    w.form().SaveFile(gone);
+    w.form().SaveFile(kept);
+    QVERIFY(QFile::remove(gone));
+    w.seed({note(QStringLiteral("changed"))}, true);
+    MessageBox::setNextAnswers({QMessageBox::No, QMessageBox::Ok});
+    entry(w.menu("FileRecentFilesMenu"), "MRU2")->trigger();
+    QCOMPARE(MessageBox::takeShown().value(1).text, QStringLiteral("文件不存在:\r") + gone);
+    QCOMPARE(w.form().MRUList(), (QStringList{gone, kept}));
+    // The refused file changed nothing: the changes are still marked.
+    QVERIFY(w.form().GetModified());
+    QCOMPARE(w.form().FileName(), kept);
+    QCOMPARE(w.model().rowCount(), 1);
+}
+
+void TestFileCommands::recentListFromSettings()
+{
+    w.writeIni(QStringLiteral("MRU"), QStringLiteral("MRU2"), QStringLiteral("/notes/two.qlt"));
+    w.writeIni(QStringLiteral("MRU"), QStringLiteral("MRU4"), QStringLiteral("/notes/four.qlt"));
+    w.createForm();
+    QCOMPARE(w.form().MRUList(), (QStringList{"/notes/two.qlt", "/notes/four.qlt"}));
+    QCOMPARE(names(w.menu("FileRecentFilesMenu")),
+             QStringLiteral("MRU1=&1 two.qlt MRU2=&2 four.qlt - FileClearRecentList=清除(&C)"));
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Export and import
+
+void TestFileCommands::exportReport_data()
+{
+    QTest::addColumn<QList<Note>>("notes");
+    QTest::addColumn<QStringList>("lines"); // after the time line
+    const QString hyphens(80, QLatin1Char('-'));
+    const QString equals(80, QLatin1Char('='));
+    QTest::newRow("no notes") << QList<Note>() << QStringList{"总计: 0 完成: 0 未完成: 0", hyphens};
+    QTest::newRow("two notes") << twoNotes()
+                               << QStringList{"总计: 2 完成: 1 未完成: 1",
+                                              hyphens,
+                                              "",
+                                              "",
+                                              "[ 状态: 完成  优先级: 高 ]",
+                                              equals,
+                                              "第一行",
+                                              "second line",
+                                              equals,
+                                              "",
+                                              "[ 状态: 未完成  优先级: 低 ]",
+                                              equals,
+                                              "plain",
+                                              equals};
+}
+
+void TestFileCommands::exportReport()
+{
+    QFETCH(QList<Note>, notes);
+    QFETCH(QStringList, lines);
+    w.createForm();
+    w.seed(notes, false);
+    const QString path = w.path(QStringLiteral("report.txt"));
+    FileDialog::setNextResults({Result{true, w.path(QStringLiteral("report")), 1}});
+    const QDateTime before = QDateTime::currentDateTime();
+    w.act("FileExportCmd")->trigger();
+    const QDateTime after = QDateTime::currentDateTime();
+    QCOMPARE(FileDialog::takeShownTitles(), QStringList{"导出..."});
+    QVERIFY(MessageBox::takeShown().isEmpty());
+
+    const QByteArray bytes = fileBytes(path);
+    QVERIFY(bytes.endsWith("\r\n"));
+    // GB18030 without byte-order mark: the Chinese title is its two-byte form.
+    QVERIFY(bytes.startsWith(gb(QStringLiteral("记事本列表\r\n"))));
+    QStringList got = AnsiText::toUnicode(bytes.chopped(2)).split(QStringLiteral("\r\n"));
+    QVERIFY(got.size() >= 2);
+    QVERIFY2(got.at(1) == timeLine(before) || got.at(1) == timeLine(after), qPrintable(got.at(1)));
+    QCOMPARE(got.mid(2), lines);
+    QCOMPARE(got.at(0), QStringLiteral("记事本列表"));
+    // Exporting changes nothing in the document.
+    QVERIFY(!w.form().GetModified());
+    QCOMPARE(w.form().FileName(), QString());
+}
+
+void TestFileCommands::exportExtensionAndFailure()
+{
+    w.createForm();
+    w.seed(twoNotes(), true);
+    // All files: written as typed. A name in upper case gets ".txt" added with the text filter.
+    FileDialog::setNextResults({Result{true, w.path(QStringLiteral("plain")), 2}});
+    w.act("FileExportCmd")->trigger();
+    QVERIFY(QFile::exists(w.path(QStringLiteral("plain"))));
+    FileDialog::setNextResults({Result{true, w.path(QStringLiteral("R.TXT")), 1}});
+    w.act("FileExportCmd")->trigger();
+    QVERIFY(QFile::exists(w.path(QStringLiteral("R.TXT.txt"))));
+
+    // An existing report: No shows the dialog again, whose cancel ends the export unwritten.
+    QVERIFY(writeBytes(w.path(QStringLiteral("old.txt")), "old"));
+    MessageBox::setNextAnswers({QMessageBox::No});
+    FileDialog::setNextResults({Result{true, w.path(QStringLiteral("old.txt")), 1}, Result{false, {}, 1}});
+    FileDialog::takeShownTitles();
+    w.act("FileExportCmd")->trigger();
+    QCOMPARE(FileDialog::takeShownTitles(), (QStringList{"导出...", "导出..."}));
+    QCOMPARE(MessageBox::takeShown().value(0).text, replaceQuestion(w.path(QStringLiteral("old.txt"))));
+    QCOMPARE(fileBytes(w.path(QStringLiteral("old.txt"))), QByteArray("old"));
+
+    // A folder that cannot exist.
+    QVERIFY(writeBytes(w.path(QStringLiteral("blocker")), "x"));
+    MessageBox::setNextAnswers({QMessageBox::Ok});
+    FileDialog::setNextResults({Result{true, w.path(QStringLiteral("blocker/report.txt")), 1}});
+    w.act("FileExportCmd")->trigger();
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.at(0).text, QStringLiteral("无法导出文件。"));
+    QCOMPARE(shown.at(0).caption, QStringLiteral("错误"));
+    QVERIFY(w.form().GetModified());
+}
+
+void TestFileCommands::importAppends()
+{
+    const QList<Note> theirs{note(QStringLiteral("one")),
+                             note(QStringLiteral("二"), QStringLiteral("最高"), true),
+                             note(QStringLiteral("three"), QStringLiteral("低"))};
+    const QString other = w.path(QStringLiteral("other.qlt"));
+    QVERIFY(writeBytes(other, notesFile(theirs, "theirs", 77)));
+    const QString mine = w.path(QStringLiteral("mine.qlt"));
+    w.createForm();
+    w.seed(twoNotes(), false);
+    w.form().setPassword("mine");
+    w.form().SaveFile(mine);
+    w.form().SaveFile(w.path(QStringLiteral("newer.qlt")));
+    w.form().SaveFile(mine);
+
+    w.answerPassword(QStringLiteral("theirs"));
+    FileDialog::setNextResults({Result{true, other, 1}});
+    w.act("FileImportCmd")->trigger();
+    QVERIFY(w.driver.seen());
+    QCOMPARE(FileDialog::takeShownTitles(), QStringList{"导入..."});
+    // No question about the changes, none of the imported file's state taken over.
+    QVERIFY(MessageBox::takeShown().isEmpty());
+    QCOMPARE(w.model().notes(), twoNotes() + theirs);
+    QVERIFY(w.form().GetModified());
+    QCOMPARE(w.form().FileName(), mine);
+    QCOMPARE(w.form().Password(), QByteArray("mine"));
+    QCOMPARE(w.form().FileReserved(), 0u);
+    QCOMPARE(w.panel(0), QStringLiteral("总计: 5"));
+    QCOMPARE(w.form().windowTitle(), QStringLiteral("Quillet v1.54 - mine.qlt"));
+    QCOMPARE(w.form().MRUList().value(0), mine);
+    QVERIFY(!w.form().MRUList().contains(other));
+    // The merged list is saved with the document's own password.
+    w.act("FileSaveCmd")->trigger();
+    QCOMPARE(notesIn(mine, "mine"), twoNotes() + theirs);
+
+    // A cancelled import dialog does nothing.
+    FileDialog::setNextResults({Result{false, QString(), 1}});
+    w.act("FileImportCmd")->trigger();
+    QCOMPARE(w.model().rowCount(), 5);
+    QVERIFY(!w.form().GetModified());
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Set password
+
+void TestFileCommands::setPassword_data()
+{
+    QTest::addColumn<bool>("autoSave");
+    QTest::addColumn<bool>("confirm");
+    QTest::newRow("auto-save, OK") << true << true;
+    QTest::newRow("auto-save, cancel") << true << false;
+    QTest::newRow("no auto-save, OK") << false << true;
+}
+
+void TestFileCommands::setPassword()
+{
+    QFETCH(bool, autoSave);
+    QFETCH(bool, confirm);
+    w.writeIni(QStringLiteral("General"), QStringLiteral("AutoSaveOnAddEdit"), autoSave ? "1" : "0");
+    const QString path = w.path(QStringLiteral("protect.qlt"));
+    w.createForm();
+    w.seed(twoNotes(), true);
+    w.form().SaveFile(path);
+    const QByteArray before = fileBytes(path);
+
+    bool held = false;
+    w.driver.onNextDialog([&](QDialog* dialog) {
+        auto* form = qobject_cast<TSetPassForm*>(dialog);
+        QVERIFY(form);
+        held = SetPassForm == form;
+        QTest::keyClicks(form->NewPass, QStringLiteral("fresh"));
+        QTest::keyClicks(form->RePass, QStringLiteral("fresh"));
+        QTest::mouseClick(confirm ? form->OkBtn : form->CancelBtn, Qt::LeftButton);
+        if (form->isVisible())
+            form->reject();
+    });
+    QTest::keyClick(&w.form(), Qt::Key_F4);
+    QVERIFY(w.driver.seen());
+    QVERIFY(held);
+    QCOMPARE(SetPassForm, nullptr);
+    QCOMPARE(w.form().Password(), confirm ? QByteArray("fresh") : QByteArray());
+    QCOMPARE(w.form().statusPanel(4)->hasIcon(), confirm);
+    if (confirm && autoSave) {
+        QVERIFY(!w.form().GetModified());
+        QCOMPARE(notesIn(path, "fresh"), twoNotes());
+        QCOMPARE(QltFormat::readHeader(fileBytes(path)).header.hasPassword, true);
+    } else {
+        QCOMPARE(w.form().GetModified(), confirm);
+        QCOMPARE(fileBytes(path), before);
+    }
+}
+
+void TestFileCommands::passwordPanelDoubleClick()
+{
+    w.createForm();
+    // Without a password the panel does nothing.
+    w.driver.onNextDialog([](QDialog* dialog) { dialog->reject(); });
+    QTest::mouseDClick(w.form().statusPanel(4), Qt::LeftButton);
+    QVERIFY(!w.driver.seen());
+    w.driver.cancel();
+
+    w.form().setPassword("pw");
+    QString title;
+    w.driver.onNextDialog([&](QDialog* dialog) {
+        title = dialog->windowTitle();
+        dialog->reject();
+    });
+    QTest::mouseDClick(w.form().statusPanel(4), Qt::LeftButton);
+    QVERIFY(w.driver.seen());
+    QCOMPARE(title, QStringLiteral("设置密码"));
+    QCOMPARE(w.form().Password(), QByteArray("pw"));
+}
+
+QTEST_MAIN(TestFileCommands)
+#include "tst_filecommands.moc"
