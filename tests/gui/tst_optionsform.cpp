@@ -121,6 +121,7 @@ private Q_SLOTS:
     void realFontAndColourDialogs_data();
     void realFontAndColourDialogs();
     void appliedAtOnceAndAtNextStart();
+    void unwritableSettingsReported();
 
     void loadAtWinStartClick();
     void autostartShown_data();
@@ -179,7 +180,8 @@ void TestOptionsForm::init()
     QVERIFY(QDir().mkpath(dataPath(QStringLiteral("bin"))));
     for (const char* name : {"Quillet.ini", "ErrorLog.txt"}) {
         const QString path = dataPath(QLatin1String(name));
-        QVERIFY(!QFile::exists(path) || QFile::remove(path));
+        QVERIFY(QFileInfo(path).isDir() ? QDir(path).removeRecursively()
+                                        : !QFile::exists(path) || QFile::remove(path));
     }
     MessageBox::takeShown();
     createForm();
@@ -769,6 +771,36 @@ void TestOptionsForm::appliedAtOnceAndAtNextStart()
     // And the next start applies them from the settings file.
     createForm();
     check();
+}
+
+void TestOptionsForm::unwritableSettingsReported()
+{
+    // A folder where the settings file should be: every write fails.
+    QVERIFY(QDir().mkdir(iniPath()));
+    const QFont listFont = m_form->notesList()->font();
+    throughCommand([](TOptionsForm* form) {
+        form->setFontDialog([](QFont& font, QWidget*) {
+            font = QFont(QStringLiteral("DejaVu Serif"), 20);
+            return true;
+        });
+        QTest::mouseClick(form->NotesListFont, Qt::LeftButton);
+        form->LoadAtWinStart->setChecked(true);
+        form->AutoSave->setChecked(true);
+        MessageBox::setNextAnswers({QMessageBox::Ok});
+        QTest::mouseClick(form->OkBtn, Qt::LeftButton);
+        // The failure is reported and the dialog stays, so that the user can still cancel.
+        QVERIFY(form->isVisible());
+    });
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.at(0).caption, QStringLiteral("发现错误"));
+    const QString log = AnsiText::toUnicode(readFile(dataPath(QStringLiteral("ErrorLog.txt"))));
+    QVERIFY2(log.contains(QStringLiteral("Class name: IniWriteError\r\n")), qPrintable(log));
+    QVERIFY2(log.contains(QStringLiteral("Error message: 无法写入 ")), qPrintable(log));
+    // Nothing after the failed write happened.
+    QVERIFY(!QFile::exists(Autostart::entryPath()));
+    QCOMPARE(m_form->notesList()->font(), listFont);
+    QVERIFY(!m_form->autoSaveOnAddEdit());
 }
 
 // ---------------------------------------------------------------------------------------------------------
