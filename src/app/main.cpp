@@ -2,10 +2,43 @@
 #include "app/QuilletApplication.h"
 #include "shared/CommandLine.h"
 
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr char Usage[] =
+    "用法: quillet [文件 [密码]] [-minimize] [-debug]\n"
+    "\n"
+    "  文件        启动时打开的 Quillet 文件 (.qlt); 只写文件名时在程序所在文件夹中查找\n"
+    "  密码        受保护文件的密码, 预先填入密码对话框\n"
+    "  -minimize   启动时隐藏到系统托盘\n"
+    "  -debug      把调试日志写入 qltdbg.dat\n"
+    "  --help      显示本帮助\n";
+
+// Asked before the application exists, so that it works without a display.
+bool wantsHelp(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 ||
+            CommandLine::isSwitch(QString::fromLocal8Bit(argv[i]), u"help") ||
+            CommandLine::isSwitch(QString::fromLocal8Bit(argv[i]), u"h"))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
+    if (wantsHelp(argc, argv)) {
+        std::fputs(Usage, stdout);
+        return 0;
+    }
     QuilletApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillet"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.sourceforge.quillet"));
     // A window hidden in the tray is still open: a message box closing meanwhile must not end the
     // program. The main window ends it when it really closes.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -35,6 +35,7 @@ private Q_SLOTS:
     void mimePackageNamesNotesFiles();
 
     void installedCommandLineProgramRuns();
+    void installedProgramPrintsUsageWithoutDisplay();
 
 private:
     QString installed(const QString& relative) const { return m_prefix.filePath(relative); }
@@ -249,6 +250,19 @@ void TestInstall::installedCommandLineProgramRuns()
     const int code = run(installed(QStringLiteral("bin/quillet-cli")), {QStringLiteral("--help")}, &output);
     QVERIFY2(code == 0, output.constData());
     QVERIFY2(output.contains("quillet-cli"), output.constData());
+}
+
+void TestInstall::installedProgramPrintsUsageWithoutDisplay()
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    QByteArray output;
+    const int code =
+        run(installed(QStringLiteral("bin/quillet")), {QStringLiteral("--help")}, &output, environment);
+    QVERIFY2(code == 0, output.constData());
+    QVERIFY2(output.contains("quillet [") && output.contains("-minimize"), output.constData());
 }
 
 QTEST_GUILESS_MAIN(TestInstall)
