@@ -37,7 +37,8 @@ bool isOpenHere(const QString& path)
 {
     const QString target = QFileInfo(path).canonicalFilePath();
     const QDir fds(QStringLiteral("/proc/self/fd"));
-    for (const QString& fd : fds.entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot)) {
+    for (const QString& fd :
+         fds.entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot)) {
         if (QFileInfo(fds.filePath(fd)).symLinkTarget() == target)
             return true;
     }
