@@ -101,8 +101,13 @@ TMainForm::OpenOutcome TMainForm::OpenFile(const QString& fileName, const QByteA
     if (!merge && !mayOpenDespiteLock(fileName, candidate))
         return fail(QString(), OpenOutcome::Untouched);
 
-    if (!merge)
+    if (!merge) {
         FileNewCmdExecute();
+        // Callers clear the modified mark first; should the save question still come and be refused,
+        // the file must not be mixed into the rows that stay.
+        if (GetModified())
+            return fail(QString(), OpenOutcome::Untouched);
+    }
     const OpenOutcome notLoaded = merge ? OpenOutcome::Untouched : OpenOutcome::Reset;
     statusPanel(PanelFolder)->setText(QStringLiteral("正在打开..."));
 

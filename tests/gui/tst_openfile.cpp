@@ -69,6 +69,7 @@ private Q_SLOTS:
     void refusedFiles_data();
     void refusedFiles();
     void missingFileSilent();
+    void refusedSaveQuestionLoadsNothing();
     void damagedAfterResetLeavesEmptyDocument();
     void failedSave_data();
     void failedSave();
@@ -395,6 +396,23 @@ void TestOpenFile::missingFileSilent()
              TMainForm::OpenOutcome::Untouched);
     QVERIFY(MessageBox::takeShown().isEmpty());
     QCOMPARE(w.model().rowCount(), 1);
+    QVERIFY(w.form().GetModified());
+    QCOMPARE(w.panel(5), QString());
+}
+
+// Callers clear the modified mark before a load; when one does not and the question is refused, the
+// file's notes must not end up among the rows that stay.
+void TestOpenFile::refusedSaveQuestionLoadsNothing()
+{
+    const QString path = w.path(QStringLiteral("other.qlt"));
+    QVERIFY(writeBytes(path, notesFile(sampleNotes())));
+    w.createForm();
+    w.seed({note(QStringLiteral("unsaved"))}, true);
+    MessageBox::setNextAnswers({QMessageBox::Cancel});
+    QCOMPARE(w.form().OpenFile(path, QByteArray(), false, false), TMainForm::OpenOutcome::Untouched);
+    QCOMPARE(MessageBox::takeShown().size(), 1);
+    QCOMPARE(w.model().notes(), QList<Note>{note(QStringLiteral("unsaved"))});
+    QCOMPARE(w.form().FileName(), QString());
     QVERIFY(w.form().GetModified());
     QCOMPARE(w.panel(5), QString());
 }
