@@ -111,7 +111,8 @@ bool enable(const QString& exe, bool minimized, QString* error)
                                            "X-GNOME-Autostart-enabled=true\n")
                                 .arg(execLine(exe, minimized));
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content.toUtf8()) < 0 || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) || file.write(content.toUtf8()) < 0 || !file.flush() ||
+        !file.commit()) {
         return fail(
             error, QStringLiteral("无法写入 %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
     }

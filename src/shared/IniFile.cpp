@@ -178,7 +178,8 @@ bool saveLines(const QString& path, const QList<Line>& lines)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    if (file.write(bytes) != bytes.size()) {
+    // commit() does not report a write that fails while it flushes the buffer; flushing first does.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         file.cancelWriting();
         return false;
     }

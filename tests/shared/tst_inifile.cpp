@@ -1,5 +1,7 @@
 #include "shared/IniFile.h"
 
+#include "shared/FileSizeLimit.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -71,6 +73,7 @@ private Q_SLOTS:
     void readOnlyFileRefusesWrite();
     void missingFolderRefusesWrite();
     void directoryPathRefusesWrite();
+    void fullDiskKeepsOldFile();
     void unstorableTextRefused_data();
     void unstorableTextRefused();
 
@@ -558,6 +561,27 @@ void TestIniFile::directoryPathRefusesWrite()
     QCOMPARE(message, QStringLiteral("无法写入 ") + path());
     QVERIFY(QFileInfo(path()).isDir());
     QCOMPARE(ini.ReadInteger(QStringLiteral("A"), QStringLiteral("b"), 9), 9);
+}
+
+void TestIniFile::fullDiskKeepsOldFile()
+{
+#ifdef Q_OS_UNIX
+    const QByteArray before = "[General]\r\nTheme=Roma\r\n";
+    writeRaw(before);
+    IniFile ini(path());
+    const QString longValue(1000, u'x');
+    QString message;
+    {
+        FileSizeLimit limit(before.size() + 10); // the rewritten file does not fit
+        QVERIFY(limit.active());
+        message = writeErrorOf(
+            [&] { ini.WriteString(QStringLiteral("General"), QStringLiteral("LastFile"), longValue); });
+    }
+    QCOMPARE(message, QStringLiteral("无法写入 ") + path());
+    QCOMPARE(readRaw(), before);
+#else
+    QSKIP("needs a file size limit");
+#endif
 }
 
 void TestIniFile::unstorableTextRefused_data()
