@@ -357,8 +357,11 @@ void TestOptionsForm::openedByTheCommand()
 void TestOptionsForm::samplesSkippedByTabWithoutMenu()
 {
     throughCommand([](TOptionsForm* dialog) {
+        // Focus moves only inside the active window; the dialog may not be active yet when it is shown.
+        dialog->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
         dialog->RegisterFileTypeBtn->setFocus();
-        QCOMPARE(QApplication::focusWidget(), dialog->RegisterFileTypeBtn);
+        QTRY_COMPARE(QApplication::focusWidget(), dialog->RegisterFileTypeBtn);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), dialog->NotesListFont);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
