@@ -132,7 +132,7 @@ QString helpFilePath()
 
 QString configDir()
 {
-    // The base directory specification says a relative path in the variable is to be ignored.
+    // XDG base directories: a relative path in the variable is to be ignored.
     const QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
     const QString base =
         !xdg.isEmpty() && QDir::isAbsolutePath(xdg) ? xdg : QDir::homePath() + QStringLiteral("/.config");
