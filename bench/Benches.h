@@ -14,6 +14,5 @@ void benchTrace(BenchTable& table, const QString& dir, const QString& self);
 void benchWindow(BenchTable& table, const QString& dir, const QString& self);
 
 // The child processes' side. They print their figures on one line of standard output.
-int millionNotesChild(const QString& path);
 int traceChild();
 int windowChild(int& argc, char** argv, int rows);

@@ -71,7 +71,7 @@ void benchLoadSave(BenchTable& table, const QString& dir)
     });
 
     const qint64 save = BenchClock::fastestOf(Repetitions, [&] {
-        if (!QltFile::writeAtomically(path, QltFormat::write(model.notes(), Password, 0)))
+        if (!QltFile::writeNotes(path, model.notes(), Password, 0))
             qFatal("cannot save the benchmark file");
     });
 

@@ -1,14 +1,12 @@
-#include "BenchClock.h"
 #include "BenchTable.h"
 #include "Benches.h"
-#include "OpenFile.h"
+#include "FreshLoad.h"
 #include "SampleNotes.h"
 
 #include "app/MainFormU.h"
 #include "app/QuilletApplication.h"
 #include "document/NotesModel.h"
 #include "document/QltFile.h"
-#include "document/QltFormat.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -23,18 +21,6 @@
 namespace {
 
 constexpr int Runs = 3;
-
-qint64 peakResidentKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    }
-    return -1;
-}
 
 // Reports the first paint of the notes list that shows the expected number of rows, once that paint is
 // done, and ends the process.
@@ -52,7 +38,7 @@ protected:
         if (event->type() == QEvent::Paint && !m_seen && m_window.notesModel().rowCount() == m_rows) {
             m_seen = true;
             QTimer::singleShot(0, [] {
-                std::printf("shown %lld\n", static_cast<long long>(peakResidentKiB()));
+                std::printf("shown %lld\n", static_cast<long long>(FreshLoad::peakResidentKiB()));
                 std::fflush(stdout);
                 ::_exit(0);
             });
@@ -116,7 +102,7 @@ QString appDirWith(const QString& parent, const QString& name, const QString& la
 QString writeNotes(const QString& dir, const char* name, qsizetype count, qsizetype meanTextBytes)
 {
     const QString path = QDir(dir).filePath(QLatin1String(name));
-    if (!QltFile::writeAtomically(path, QltFormat::write(SampleNotes::make(count, meanTextBytes, 5), {}, 0)))
+    if (!QltFile::writeNotes(path, SampleNotes::make(count, meanTextBytes, 5), {}, 0))
         qFatal("cannot write %s", name);
     return path;
 }
@@ -143,9 +129,8 @@ void benchWindow(BenchTable& table, const QString& dir, const QString& self)
     const Start withLarge = timeStart(self, appDirWith(dir, QStringLiteral("large"), large), 100000);
     const Start withMillion = timeStart(self, appDirWith(dir, QStringLiteral("million"), million), 1000000);
 
-    NotesModel model;
-    const qint64 coreLoad = BenchClock::fastestOf(
-        Runs, [&] { model.clear(); }, [&] { openInto(model, large, {}); });
+    // The core load in a fresh process too, so that both pay the same first touch of new memory.
+    const qint64 coreLoad = FreshLoad::fastest(self, large, Runs, 100000).nanoseconds;
 
     table.add(QStringLiteral("start to the window shown, empty document"),
               BenchFormat::millis(empty.nanoseconds), QStringLiteral("≤ 300 ms"),

@@ -1,5 +1,6 @@
 #include "BenchTable.h"
 #include "Benches.h"
+#include "FreshLoad.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -17,8 +18,8 @@ int main(int argc, char** argv)
         return windowChild(argc, argv, std::atoi(argv[2]));
     QCoreApplication app(argc, argv);
     const QStringList arguments = app.arguments().mid(1);
-    if (arguments.value(0) == QLatin1String("--load-million"))
-        return millionNotesChild(arguments.value(1));
+    if (arguments.value(0) == QLatin1String(FreshLoad::ChildSwitch))
+        return FreshLoad::child(arguments.value(1));
     if (arguments.value(0) == QLatin1String("--trace"))
         return traceChild();
 

@@ -3,7 +3,6 @@
 #include "app/StatusPanel.h"
 #include "document/NotesModel.h"
 #include "document/QltFile.h"
-#include "document/QltFormat.h"
 #include "document/RecentFiles.h"
 #include "document/TextReport.h"
 #include "forms/FileDialog.h"
@@ -109,8 +108,7 @@ void TMainForm::SaveFile(const QString& fileName)
     DebugLog("TMainForm.SaveFile");
     showWorking(QStringLiteral("正在保存..."));
     const QString path = RecentFiles::fullPath(fileName);
-    const QByteArray bytes = QltFormat::write(m_model->notes(), m_password, m_fileReserved);
-    if (path.isEmpty() || !QltFile::writeAtomically(path, bytes)) {
+    if (path.isEmpty() || !QltFile::writeNotes(path, m_model->notes(), m_password, m_fileReserved)) {
         SetFileInfo(m_fileName);
         ErrorMsg(QStringLiteral("保存文件时发生错误。文件可能正在被使用。"));
         return;

@@ -82,6 +82,6 @@ CliDocument CliDocument::fromBytes(const QString& path, const QByteArray& fileBy
 
 void CliDocument::save() const
 {
-    if (!QltFile::writeAtomically(path, QltFormat::write(notes, password, reserved)))
+    if (!QltFile::writeNotes(path, notes, password, reserved))
         throw CliFailure(CliMessages::cannotSave());
 }

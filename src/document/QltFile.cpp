@@ -1,8 +1,12 @@
 #include "document/QltFile.h"
 
+#include "document/QltFormat.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+
+#include <functional>
 
 namespace QltFile {
 
@@ -32,7 +36,9 @@ ReadResult readAll(const QString& path)
     return result;
 }
 
-bool writeAtomically(const QString& path, const QByteArray& bytes)
+namespace {
+
+bool writeThroughTemporary(const QString& path, const std::function<bool(QIODevice&)>& writeContent)
 {
     const bool isNew = !QFileInfo::exists(path);
     QSaveFile file(path);
@@ -47,11 +53,24 @@ bool writeAtomically(const QString& path, const QByteArray& bytes)
     }
     // Flushed here: a write that fails while commit() flushes what is still buffered is not reported by
     // commit(), which would then put a cut-off file in place of the old one.
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
+    if (!writeContent(file) || !file.flush()) {
         file.cancelWriting();
         return false;
     }
     return file.commit();
+}
+
+} // namespace
+
+bool writeAtomically(const QString& path, const QByteArray& bytes)
+{
+    return writeThroughTemporary(path, [&bytes](QIODevice& out) { return out.write(bytes) == bytes.size(); });
+}
+
+bool writeNotes(const QString& path, const QList<Note>& notes, const QByteArray& password, quint32 reserved)
+{
+    return writeThroughTemporary(
+        path, [&](QIODevice& out) { return QltFormat::writeTo(out, notes, password, reserved); });
 }
 
 } // namespace QltFile

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "document/Note.h"
+
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 // Reading and writing whole notes files on disk.
@@ -25,5 +28,8 @@ ReadResult readAll(const QString& path);
 // failed save leaves the previous file as it was. A new file is readable by its owner only.
 // Returns false on any failure.
 bool writeAtomically(const QString& path, const QByteArray& bytes);
+
+// Saves a notes file the same way, composing and enciphering it piece by piece as it is written.
+bool writeNotes(const QString& path, const QList<Note>& notes, const QByteArray& password, quint32 reserved);
 
 } // namespace QltFile

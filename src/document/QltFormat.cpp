@@ -3,7 +3,10 @@
 #include "shared/Cipher.h"
 #include "shared/NoteFields.h"
 
+#include <QBuffer>
 #include <QtEndian>
+
+#include <cstring>
 
 namespace QltFormat {
 namespace {
@@ -48,6 +51,73 @@ std::optional<qsizetype> countRecords(QByteArrayView stream)
     }
     return count;
 }
+
+// The header and password block, which are not enciphered.
+QByteArray fileHeader(const QByteArray& password, quint32 reserved)
+{
+    QByteArray header;
+    header.reserve(StreamOffset);
+    header.append(Signature, SignatureSize);
+    header.append('\0'); // padding
+    appendLE<quint16>(header, CurrentVersion);
+    appendLE<quint32>(header, reserved);
+    if (password.isEmpty()) {
+        header.append(PasswordBlockSize, '\0');
+    } else {
+        const QByteArray check = SharedSrc::CreateDecryptCheck(password);
+        header.append('\1');
+        header.append(char(CheckCapacity));
+        header.append(check.left(CheckCapacity));
+        header.append(CheckCapacity - std::min(check.size(), CheckCapacity), '\0');
+    }
+    return header;
+}
+
+// Collects the record stream into a small buffer that is enciphered and written out whenever it fills.
+class EncipheringWriter
+{
+public:
+    EncipheringWriter(QIODevice& out, const QByteArray& key)
+        : m_out(out), m_cipher(key), m_buffer(PieceSize, Qt::Uninitialized)
+    {}
+
+    void append(const char* data, qsizetype size)
+    {
+        while (size > 0 && m_ok) {
+            const qsizetype take = std::min(PieceSize - m_filled, size);
+            std::memcpy(m_buffer.data() + m_filled, data, size_t(take));
+            m_filled += take;
+            data += take;
+            size -= take;
+            if (m_filled == PieceSize)
+                writePiece();
+        }
+    }
+
+    bool finish()
+    {
+        writePiece();
+        return m_ok;
+    }
+
+private:
+    static constexpr qsizetype PieceSize = 256 * 1024; // small enough to stay in the processor's cache
+
+    void writePiece()
+    {
+        if (!m_ok || m_filled == 0)
+            return;
+        m_cipher.applyInPlace(m_buffer.data(), m_filled);
+        m_ok = m_out.write(m_buffer.constData(), m_filled) == m_filled;
+        m_filled = 0;
+    }
+
+    QIODevice& m_out;
+    SharedSrc::XORCipher m_cipher;
+    QByteArray m_buffer;
+    qsizetype m_filled = 0;
+    bool m_ok = true;
+};
 
 } // namespace
 
@@ -117,37 +187,32 @@ std::optional<QList<Note>> readNotes(QByteArray stream, const QByteArray& key)
 
 QByteArray write(const QList<Note>& notes, const QByteArray& password, quint32 reserved)
 {
-    qsizetype streamSize = 0;
+    qsizetype size = StreamOffset;
     for (const Note& note : notes)
-        streamSize += RecordSize + note.text.size();
-
+        size += RecordSize + note.text.size();
     QByteArray file;
-    file.reserve(StreamOffset + streamSize);
-    file.append(Signature, SignatureSize);
-    file.append('\0'); // padding
-    appendLE<quint16>(file, CurrentVersion);
-    appendLE<quint32>(file, reserved);
-
-    if (password.isEmpty()) {
-        file.append(PasswordBlockSize, '\0');
-    } else {
-        const QByteArray check = SharedSrc::CreateDecryptCheck(password);
-        file.append('\1');
-        file.append(char(CheckCapacity));
-        file.append(check.left(CheckCapacity));
-        file.append(CheckCapacity - std::min(check.size(), CheckCapacity), '\0');
-    }
-
-    for (const Note& note : notes) {
-        appendLE<quint32>(file, quint32(note.text.size()));
-        appendLE<quint16>(file, SharedSrc::GetPriorityByText(note.priority));
-        file.append(note.isDone() ? '\1' : '\0');
-        file.append('\0'); // padding
-        file.append(note.text);
-    }
-
-    SharedSrc::XORCryptInPlace(file.data() + StreamOffset, file.size() - StreamOffset, streamKey(password));
+    file.reserve(size);
+    QBuffer buffer(&file);
+    buffer.open(QIODevice::WriteOnly);
+    writeTo(buffer, notes, password, reserved);
     return file;
+}
+
+bool writeTo(QIODevice& out, const QList<Note>& notes, const QByteArray& password, quint32 reserved)
+{
+    if (out.write(fileHeader(password, reserved)) != StreamOffset)
+        return false;
+    EncipheringWriter stream(out, streamKey(password));
+    for (const Note& note : notes) {
+        char record[RecordSize];
+        qToLittleEndian(quint32(note.text.size()), record);
+        qToLittleEndian(SharedSrc::GetPriorityByText(note.priority), record + 4);
+        record[6] = note.isDone() ? '\1' : '\0';
+        record[7] = '\0'; // padding
+        stream.append(record, RecordSize);
+        stream.append(note.text.constData(), note.text.size());
+    }
+    return stream.finish();
 }
 
 } // namespace QltFormat

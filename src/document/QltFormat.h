@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QList>
 
+class QIODevice;
+
 #include <optional>
 
 // The notes file (.qlt): a 12-byte header, a 6-byte password block, then the record stream enciphered
@@ -51,5 +53,9 @@ std::optional<QList<Note>> readNotes(QByteArray stream, const QByteArray& key);
 // The whole file for these notes: header with `reserved`, password block for `password` (none when
 // empty), and the record stream enciphered with streamKey(password). Padding bytes are written as 0.
 QByteArray write(const QList<Note>& notes, const QByteArray& password, quint32 reserved);
+
+// The same bytes written to `out` in pieces of a fixed size, so that saving a large document does not
+// build a second copy of it in memory. Returns false when a write fails.
+bool writeTo(QIODevice& out, const QList<Note>& notes, const QByteArray& password, quint32 reserved);
 
 } // namespace QltFormat

@@ -24,20 +24,34 @@ QByteArray keyPattern(const QByteArray& key)
 
 } // namespace
 
+XORCipher::XORCipher(const QByteArray& key)
+{
+    if (!key.isEmpty())
+        m_pattern = keyPattern(key);
+}
+
+void XORCipher::applyInPlace(char* data, qsizetype size)
+{
+    const qsizetype block = m_pattern.size();
+    if (block == 0 || size <= 0)
+        return;
+    const auto* pat = reinterpret_cast<const unsigned char*>(m_pattern.constData());
+    auto* out = reinterpret_cast<unsigned char*>(data);
+    qsizetype done = 0;
+    while (done < size) {
+        const qsizetype len = std::min(block - m_position, size - done);
+        unsigned char* chunk = out + done;
+        const unsigned char* keyBytes = pat + m_position;
+        for (qsizetype i = 0; i < len; ++i)
+            chunk[i] ^= keyBytes[i];
+        done += len;
+        m_position = (m_position + len) % block;
+    }
+}
+
 void XORCryptInPlace(char* data, qsizetype size, const QByteArray& key)
 {
-    if (key.isEmpty() || size <= 0)
-        return;
-    const QByteArray pattern = keyPattern(key);
-    const auto* pat = reinterpret_cast<const unsigned char*>(pattern.constData());
-    auto* out = reinterpret_cast<unsigned char*>(data);
-    const qsizetype block = pattern.size();
-    for (qsizetype offset = 0; offset < size; offset += block) {
-        const qsizetype len = std::min(block, size - offset);
-        unsigned char* chunk = out + offset;
-        for (qsizetype i = 0; i < len; ++i)
-            chunk[i] ^= pat[i];
-    }
+    XORCipher(key).applyInPlace(data, size);
 }
 
 QByteArray XORCrypt(const QByteArray& str, const QByteArray& key)

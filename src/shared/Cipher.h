@@ -18,6 +18,19 @@ QByteArray XORCrypt(const QByteArray& str, const QByteArray& key);
 // The same cipher over a buffer in place, for large streams. An empty key leaves the data as it is.
 void XORCryptInPlace(char* data, qsizetype size, const QByteArray& key);
 
+// The cipher over a stream that arrives in pieces: each call goes on at the key position where the
+// previous one stopped, so enciphering the pieces in turn equals enciphering them joined.
+class XORCipher
+{
+public:
+    explicit XORCipher(const QByteArray& key);
+    void applyInPlace(char* data, qsizetype size);
+
+private:
+    QByteArray m_pattern; // the working key repeated, a whole number of times
+    qsizetype m_position = 0;
+};
+
 // Replaces the buffer's whole content by its XORCrypt and rewinds it.
 void CryptStream(QBuffer& stream, const QByteArray& key);
 

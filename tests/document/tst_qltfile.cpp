@@ -1,14 +1,14 @@
 #include "document/QltFile.h"
 
 #include "document/QltFormat.h"
+#include "shared/FileSizeLimit.h"
+#include "shared/NoteFields.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 using QltFile::ReadStatus;
@@ -40,31 +40,6 @@ QByteArray contentOf(const QString& path)
     return file.readAll();
 }
 
-// Lowers the process's file size limit for one scope, so that writes past it fail even for root.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lowered = m_saved;
-        lowered.rlim_cur = bytes;
-        m_active = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    bool active() const { return m_active; }
-
-private:
-    rlimit m_saved{};
-    void (*m_oldHandler)(int) = nullptr;
-    bool m_active = false;
-};
-
 } // namespace
 
 class TestQltFile : public QObject
@@ -87,8 +62,11 @@ private Q_SLOTS:
     void writeLeavesNoTemporaryFiles();
     void writeIntoMissingFolderFails();
     void writeIntoReadOnlyFolderKeepsOldFile();
+    void failedCommitKeepsOldFile_data();
     void failedCommitKeepsOldFile();
     void savedNotesReadBack();
+    void writeNotesMatchesTheWholeFile_data();
+    void writeNotesMatchesTheWholeFile();
 
 private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
@@ -224,16 +202,29 @@ void TestQltFile::writeIntoReadOnlyFolderKeepsOldFile()
     QVERIFY(!QFile::exists(path("other.qlt")));
 }
 
+void TestQltFile::failedCommitKeepsOldFile_data()
+{
+    QTest::addColumn<bool>("asNotes");
+    QTest::newRow("bytes") << false;
+    QTest::newRow("notes") << true;
+}
+
 void TestQltFile::failedCommitKeepsOldFile()
 {
+    QFETCH(bool, asNotes);
+    Note note;
+    note.text = QByteArray(64 * 1024, 'n');
+    const auto save = [&](const QString& target) {
+        return asNotes ? QltFile::writeNotes(target, {note}, "pw", 0)
+                       : QltFile::writeAtomically(target, note.text);
+    };
     writeFile(path("notes.qlt"), "old notes");
-    const QByteArray big(64 * 1024, 'n');
     bool ok = true;
     {
         FileSizeLimit limit(4096);
         if (!limit.active())
             QSKIP("cannot lower the file size limit");
-        ok = QltFile::writeAtomically(path("notes.qlt"), big);
+        ok = save(path("notes.qlt"));
     }
     QVERIFY(!ok);
     QCOMPARE(contentOf(path("notes.qlt")), QByteArray("old notes"));
@@ -242,7 +233,7 @@ void TestQltFile::failedCommitKeepsOldFile()
     // The same failure on a new file leaves nothing behind.
     {
         FileSizeLimit limit(4096);
-        ok = QltFile::writeAtomically(path("fresh.qlt"), big);
+        ok = save(path("fresh.qlt"));
     }
     QVERIFY(!ok);
     QVERIFY(!QFile::exists(path("fresh.qlt")));
@@ -258,6 +249,39 @@ void TestQltFile::savedNotesReadBack()
     const auto read = QltFile::readAll(path("round.qlt"));
     QCOMPARE(read.status, ReadStatus::Ok);
     QVERIFY(read.bytes == file);
+}
+
+void TestQltFile::writeNotesMatchesTheWholeFile_data()
+{
+    QTest::addColumn<QList<qsizetype>>("textSizes");
+    QTest::addColumn<QByteArray>("password");
+    QTest::newRow("no notes") << QList<qsizetype>{} << QByteArray();
+    QTest::newRow("small notes, protected") << QList<qsizetype>{0, 1, 500, 3} << QByteArray("Kennwort");
+    // Texts larger than the writer's piece, and records that straddle piece edges.
+    QTest::newRow("large texts") << QList<qsizetype>{300000, 7, 262137, 1, 1048576} << QByteArray("k");
+}
+
+void TestQltFile::writeNotesMatchesTheWholeFile()
+{
+    QFETCH(QList<qsizetype>, textSizes);
+    QFETCH(QByteArray, password);
+    QList<Note> notes;
+    for (const qsizetype size : textSizes) {
+        Note note;
+        note.text.resize(size);
+        for (qsizetype i = 0; i < size; ++i)
+            note.text[i] = char('a' + (i * 7 + size) % 26);
+        note.priority = SharedSrc::GetPriorityByIndex(int(size % 4));
+        note.imageIndex = size % 3 ? Note::ImageDone : Note::ImageNotDone;
+        notes.append(note);
+    }
+    QVERIFY(QltFile::writeNotes(path("stream.qlt"), notes, password, 7));
+    const QByteArray written = contentOf(path("stream.qlt"));
+    QVERIFY(written == QltFormat::write(notes, password, 7));
+    const auto read =
+        QltFormat::readNotes(written.mid(QltFormat::StreamOffset), QltFormat::streamKey(password));
+    QVERIFY(read.has_value());
+    QVERIFY(*read == notes);
 }
 
 QTEST_GUILESS_MAIN(TestQltFile)

@@ -49,6 +49,7 @@ private Q_SLOTS:
     void matchesDefinition_data();
     void matchesDefinition();
     void inPlaceMatchesXorCrypt();
+    void piecesMatchWhole();
     void emptyKeyOrInput();
     void twiceGivesInputBack();
     void keyPositionRunsAcrossInput();
@@ -151,6 +152,23 @@ void TestCipher::inPlaceMatchesXorCrypt()
     QByteArray untouched = patterned(10, 4);
     SharedSrc::XORCryptInPlace(untouched.data(), untouched.size(), QByteArray());
     QCOMPARE(untouched, patterned(10, 4));
+}
+
+void TestCipher::piecesMatchWhole()
+{
+    // Piece sizes that end inside the key, on a block edge, past it, and an empty piece.
+    for (const QByteArray& key : {QByteArray("864klmrst5"), patterned(9000, 3)}) {
+        QByteArray data = patterned(60000, 6);
+        const QByteArray expected = referenceXor(data, key);
+        SharedSrc::XORCipher cipher(key);
+        qsizetype at = 0;
+        for (const qsizetype piece : {3, 0, 8190, 1, 9001, 17, 20000}) {
+            cipher.applyInPlace(data.data() + at, piece);
+            at += piece;
+        }
+        cipher.applyInPlace(data.data() + at, data.size() - at);
+        QCOMPARE(data, expected);
+    }
 }
 
 void TestCipher::emptyKeyOrInput()
