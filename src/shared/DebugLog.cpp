@@ -10,6 +10,10 @@
 #include <QFile>
 #include <QTime>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 namespace SharedSrc {
 namespace {
 const char* g_lastTraceName = "";
@@ -79,15 +83,22 @@ LineCount countLines(QIODevice& device)
     return count;
 }
 
-// The line count of the log as last written by this process, so that a trace costs one append instead
-// of a read of the whole log. Another writer (a second instance) changes the size, and the count is
-// then taken again from the file.
+// The log this process appends to, kept open between traces (opening and closing it for every entry
+// cost more than the entry), and its line count as last written by this process, so that a trace costs
+// one append instead of a read of the whole log. Another writer (a second instance) changes the size,
+// and the count is then taken again from the file.
 struct KnownLog
 {
-    QString path;
+    QFile file;
     qint64 size = -1;
     qsizetype lines = 0;
     bool endsWithBreak = true;
+
+    void forget()
+    {
+        file.close();
+        size = -1;
+    }
 };
 
 KnownLog& knownLog()
@@ -96,15 +107,35 @@ KnownLog& knownLog()
     return log;
 }
 
+// Whether the open file is still the one its path names: deleted, or replaced by a rename, it is not.
+bool stillLinked(const QFile& file)
+{
+#ifdef Q_OS_UNIX
+    struct stat info;
+    return ::fstat(file.handle(), &info) == 0 && info.st_nlink > 0;
+#else
+    return true; // an open file can be neither deleted nor replaced here
+#endif
+}
+
+bool openLog(KnownLog& known, const QString& path)
+{
+    if (known.file.isOpen() && known.file.fileName() == path && stillLinked(known.file))
+        return true;
+    known.forget();
+    known.file.setFileName(path);
+    // Unbuffered: the entry goes out in one write, and a failed one can be taken back at once.
+    return known.file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered);
+}
+
 } // namespace
 
 bool TraceLogFile::append(const QString& path, const char* name, const QTime& time)
 {
-    QFile file(path);
-    // Unbuffered: the entry goes out in one write, and a failed one can be taken back at once.
-    if (!file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered))
-        return false;
     KnownLog& known = knownLog();
+    if (!openLog(known, path))
+        return false;
+    QFile& file = known.file;
     const qint64 size = file.size();
     QByteArray text;
     qsizetype number = 0;
@@ -113,7 +144,7 @@ bool TraceLogFile::append(const QString& path, const char* name, const QTime& ti
         number = 1;
         known.lines = 2;
         known.endsWithBreak = true;
-    } else if (known.path == path && known.size == size) {
+    } else if (known.size == size) {
         number = known.lines;
     } else {
         file.seek(0);
@@ -130,10 +161,9 @@ bool TraceLogFile::append(const QString& path, const char* name, const QTime& ti
         // Take back a partly written entry, and count the file again next time.
         if (!file.isSequential())
             file.resize(size);
-        known = KnownLog{};
+        known.forget();
         return false;
     }
-    known.path = path;
     known.size = size + text.size();
     known.lines += 1;
     known.endsWithBreak = true;

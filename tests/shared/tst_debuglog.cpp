@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QTime>
 
+#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -32,6 +33,13 @@ void writeAll(const QString& path, const QByteArray& bytes)
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     QCOMPARE(file.write(bytes), bytes.size());
 }
+
+enum class OtherWrite
+{
+    Appends,
+    Rewrites,
+    MovesIn,
+};
 
 void appendRaw(const QString& path, const QByteArray& bytes)
 {
@@ -208,33 +216,46 @@ void TestDebugLog::existingLogGetsItsLineCount()
 void TestDebugLog::logChangedByAnotherWriterIsRecounted_data()
 {
     QTest::addColumn<QByteArray>("otherWriter");
-    QTest::addColumn<bool>("replaces");
+    QTest::addColumn<OtherWrite>("how");
     QTest::addColumn<QByteArray>("expected");
 
     const QByteArray ours = Header + entry(1, "A.One");
     QTest::newRow("another instance appends")
-        << entry(3, "X.Other") + entry(4, "X.Other") << false
+        << entry(3, "X.Other") + entry(4, "X.Other") << OtherWrite::Appends
         << ours + entry(3, "X.Other") + entry(4, "X.Other") + entry(5, "A.Two");
     QTest::newRow("appended without break")
-        << QByteArray("tail") << false << ours + "tail\r\n" + entry(4, "A.Two");
+        << QByteArray("tail") << OtherWrite::Appends << ours + "tail\r\n" + entry(4, "A.Two");
     QTest::newRow("replaced by a shorter log")
-        << QByteArray("a\r\n") << true << QByteArray("a\r\n") + entry(1, "A.Two");
+        << QByteArray("a\r\n") << OtherWrite::Rewrites << QByteArray("a\r\n") + entry(1, "A.Two");
     QTest::newRow("replaced by a longer log")
-        << Header + entry(1, "X.New") + entry(3, "X.New") + entry(4, "X.New") << true
+        << Header + entry(1, "X.New") + entry(3, "X.New") + entry(4, "X.New") << OtherWrite::Rewrites
         << Header + entry(1, "X.New") + entry(3, "X.New") + entry(4, "X.New") + entry(5, "A.Two");
+    // The log this process holds open is no longer the one at the path: the entry goes to the new one.
+    QTest::newRow("another file moved into place")
+        << QByteArray("a\r\nb\r\n") << OtherWrite::MovesIn << QByteArray("a\r\nb\r\n") + entry(2, "A.Two");
 }
 
 void TestDebugLog::logChangedByAnotherWriterIsRecounted()
 {
     QFETCH(QByteArray, otherWriter);
-    QFETCH(bool, replaces);
+    QFETCH(OtherWrite, how);
     QFETCH(QByteArray, expected);
 
     QVERIFY(TraceLogFile::append(m_path, "A.One", SomeTime));
-    if (replaces)
-        writeAll(m_path, otherWriter);
-    else
+    switch (how) {
+    case OtherWrite::Appends:
         appendRaw(m_path, otherWriter);
+        break;
+    case OtherWrite::Rewrites:
+        writeAll(m_path, otherWriter);
+        break;
+    case OtherWrite::MovesIn: {
+        const QString moved = m_dir->filePath(QStringLiteral("moved.dat"));
+        writeAll(moved, otherWriter);
+        QCOMPARE(std::rename(QFile::encodeName(moved).constData(), QFile::encodeName(m_path).constData()), 0);
+        break;
+    }
+    }
     QVERIFY(TraceLogFile::append(m_path, "A.Two", SomeTime));
     QCOMPARE(readAll(m_path), expected);
 }
