@@ -107,25 +107,34 @@ KnownLog& knownLog()
     return log;
 }
 
-// Whether the open file is still the one its path names: deleted, or replaced by a rename, it is not.
-bool stillLinked(const QFile& file)
+// The open file's size, or -1 when it is no longer the file its path names (deleted, or replaced by a
+// rename). One call, as it runs for every trace.
+qint64 sizeWhileLinked(QFile& file)
 {
 #ifdef Q_OS_UNIX
     struct stat info;
-    return ::fstat(file.handle(), &info) == 0 && info.st_nlink > 0;
+    if (::fstat(file.handle(), &info) != 0 || info.st_nlink == 0)
+        return -1;
+    return qint64(info.st_size);
 #else
-    return true; // an open file can be neither deleted nor replaced here
+    return file.size(); // an open file can be neither deleted nor replaced here
 #endif
 }
 
-bool openLog(KnownLog& known, const QString& path)
+// Opens the log at `path` unless it is open already; gives its size, or -1 when it cannot be opened.
+qint64 openLog(KnownLog& known, const QString& path)
 {
-    if (known.file.isOpen() && known.file.fileName() == path && stillLinked(known.file))
-        return true;
+    if (known.file.isOpen() && known.file.fileName() == path) {
+        const qint64 size = sizeWhileLinked(known.file);
+        if (size >= 0)
+            return size;
+    }
     known.forget();
     known.file.setFileName(path);
     // Unbuffered: the entry goes out in one write, and a failed one can be taken back at once.
-    return known.file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered);
+    if (!known.file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered))
+        return -1;
+    return known.file.size();
 }
 
 } // namespace
@@ -133,10 +142,10 @@ bool openLog(KnownLog& known, const QString& path)
 bool TraceLogFile::append(const QString& path, const char* name, const QTime& time)
 {
     KnownLog& known = knownLog();
-    if (!openLog(known, path))
+    const qint64 size = openLog(known, path);
+    if (size < 0)
         return false;
     QFile& file = known.file;
-    const qint64 size = file.size();
     QByteArray text;
     qsizetype number = 0;
     if (size == 0) {
