@@ -1,5 +1,6 @@
 #include "document/NotesModel.h"
 
+#include "document/ParallelWork.h"
 #include "shared/AnsiText.h"
 
 #include <algorithm>
@@ -174,7 +175,7 @@ void NotesModel::sortRows(const std::function<bool(int rowA, int rowB)>& lessTha
     // Sort row numbers rather than notes, so the old position of every note is known afterwards.
     std::vector<int> order(size_t(m_notes.size()));
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), lessThan);
+    ParallelWork::stableSort(order, lessThan);
 
     std::vector<int> newRowOf(order.size());
     QList<Note> sorted;

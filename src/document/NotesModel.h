@@ -57,7 +57,8 @@ public:
     void swapNotes(int a, int b);
     void appendNotes(QList<Note> notes);
     void clear();
-    // Puts the notes in the given order once: `lessThan` is used by a stable sort.
+    // Puts the notes in the given order once: `lessThan` is used by a stable sort, which calls it from
+    // more than one thread for a long list.
     void sortNotes(const std::function<bool(const Note&, const Note&)>& lessThan);
     // The same with a comparison of current row numbers, for callers that compute one sort key per row.
     void sortRows(const std::function<bool(int rowA, int rowB)>& lessThan);

@@ -2,6 +2,7 @@
 
 #include "document/Note.h"
 #include "document/NotesModel.h"
+#include "document/ParallelWork.h"
 #include "shared/AnsiText.h"
 #include "shared/DebugLog.h"
 
@@ -12,7 +13,9 @@
 #include <array>
 #include <memory>
 #include <numeric>
+#include <span>
 #include <utility>
+#include <vector>
 
 namespace NotesSorter {
 namespace {
@@ -23,21 +26,35 @@ QByteArrayView captionOf(const QByteArray& text)
     return cr < 0 ? QByteArrayView(text) : QByteArrayView(text).first(cr);
 }
 
-// The captions as the list shows them, decoded in one call, joined by CR: GB18030 has no shift state and
-// CR is never part of a multi-byte character, so the joined bytes decode to the decoded captions joined
-// by CR, at a fraction of the cost of one decoder per note. One difference: a caption ending inside a
-// character loses those bytes when decoded alone, but gives U+FFFD before the CR here; such captions are
-// decoded again on their own.
+// The captions as the list shows them. A share of the notes is decoded in one call, its captions joined
+// by CR: GB18030 has no shift state and CR is never part of a multi-byte character, so the joined bytes
+// decode to the decoded captions joined by CR, at a fraction of the cost of one decoder per note. One
+// difference: a caption ending inside a character loses those bytes when decoded alone, but gives U+FFFD
+// before the CR here; such captions are decoded again on their own.
 struct Captions
 {
-    QString joined;
-    QStringList decodedAlone;
-    QList<QStringView> views; // one per note, into the two above
+    QStringList texts;        // moving a QString within the list leaves its characters where they are
+    QList<QStringView> views; // one per note, into the texts
+
+    void append(Captions&& more)
+    {
+        texts.append(std::move(more.texts));
+        views.append(std::move(more.views));
+    }
 };
 
-std::shared_ptr<const Captions> decodeCaptions(const QList<Note>& notes)
+Captions decodedOneByOne(std::span<const Note> notes)
 {
-    auto captions = std::make_shared<Captions>();
+    Captions captions;
+    for (const Note& note : notes)
+        captions.texts.append(AnsiText::toUnicode(captionOf(note.text)));
+    for (const QString& caption : std::as_const(captions.texts))
+        captions.views.append(caption);
+    return captions;
+}
+
+Captions decodeCaptions(std::span<const Note> notes)
+{
     qsizetype total = 0;
     for (const Note& note : notes)
         total += captionOf(note.text).size() + 1;
@@ -47,61 +64,86 @@ std::shared_ptr<const Captions> decodeCaptions(const QList<Note>& notes)
         joined.append(captionOf(note.text));
         joined.append('\r');
     }
-    captions->joined = AnsiText::toUnicode(joined);
+    Captions captions;
+    captions.texts.append(AnsiText::toUnicode(joined));
     joined = QByteArray();
 
-    const QString& decoded = captions->joined;
-    QList<QStringView>& views = captions->views;
-    views.reserve(notes.size());
+    const QString& decoded = captions.texts.constFirst();
+    QList<QStringView>& views = captions.views;
+    const qsizetype count = qsizetype(notes.size());
+    views.reserve(count);
     qsizetype start = 0;
-    for (qsizetype end = decoded.indexOf(u'\r'); end >= 0 && views.size() < notes.size();
+    for (qsizetype end = decoded.indexOf(u'\r'); end >= 0 && views.size() < count;
          end = decoded.indexOf(u'\r', start)) {
         if (end > start && decoded.at(end - 1) == QChar::ReplacementCharacter) {
-            captions->decodedAlone.append(AnsiText::toUnicode(captionOf(notes.at(views.size()).text)));
-            views.append(captions->decodedAlone.constLast()); // the string's data stays where it is
+            captions.texts.append(AnsiText::toUnicode(captionOf(notes[size_t(views.size())].text)));
+            views.append(captions.texts.constLast());
         } else {
             views.append(QStringView(decoded).sliced(start, end - start));
         }
         start = end + 1;
     }
-    if (views.size() == notes.size() && start == decoded.size())
+    if (views.size() == count && start == decoded.size())
         return captions;
-
     // Not expected with any decoder that follows the code page, but cheap to guard against.
-    captions->joined.clear();
-    captions->decodedAlone.clear();
-    views.clear();
-    for (const Note& note : notes)
-        captions->decodedAlone.append(AnsiText::toUnicode(captionOf(note.text)));
-    for (const QString& caption : std::as_const(captions->decodedAlone))
-        views.append(caption);
-    return captions;
+    return decodedOneByOne(notes);
 }
+
+QCollator collatorFor(const QLocale& locale)
+{
+    QCollator collator(locale);
+    collator.setCaseSensitivity(Qt::CaseSensitive);
+    return collator;
+}
+
+// The sort order of the captions, keys and all, kept alive by the comparison.
+struct CaptionOrder
+{
+    Captions captions;
+    QList<QCollatorSortKey> keys; // none when the captions are compared as they are
+};
 
 std::function<bool(int rowA, int rowB)> textLessThan(const QList<Note>& notes, bool ascending,
                                                      const QLocale& locale)
 {
-    QCollator collator(locale);
-    collator.setCaseSensitivity(Qt::CaseSensitive);
-    std::shared_ptr<const Captions> captions = decodeCaptions(notes);
-
     // The C locale collates by UTF-16 code units, as QCollator does for it: the captions are their own
-    // keys, compared where they lie.
-    if (collator.locale().language() == QLocale::C) {
-        if (ascending)
-            return [captions](int a, int b) { return captions->views[a].compare(captions->views[b]) < 0; };
-        return [captions](int a, int b) { return captions->views[b].compare(captions->views[a]) < 0; };
+    // keys, compared where they lie. Otherwise there is one collation key per note, made once per sort:
+    // comparing keys is a plain byte comparison, whereas the collator would analyse both captions again
+    // in every one of the n log n comparisons.
+    const bool byCodeUnits = collatorFor(locale).locale().language() == QLocale::C;
+    const std::span<const Note> all(notes.constData(), size_t(notes.size()));
+    // Decoding and collation keys are most of a sort's time.
+    std::vector<CaptionOrder> shares =
+        ParallelWork::inShares(notes.size(), [&](qsizetype first, qsizetype count) {
+            CaptionOrder share;
+            share.captions = decodeCaptions(all.subspan(size_t(first), size_t(count)));
+            if (!byCodeUnits) {
+                const QCollator collator = collatorFor(locale); // one each: a collator is not for sharing
+                share.keys.reserve(count);
+                for (QStringView caption : std::as_const(share.captions.views))
+                    share.keys.append(collator.sortKey(QString::fromRawData(caption.data(), caption.size())));
+            }
+            return share;
+        });
+    auto joined = std::make_shared<CaptionOrder>(std::move(shares.front()));
+    for (size_t i = 1; i < shares.size(); ++i) {
+        joined->captions.append(std::move(shares[i].captions));
+        joined->keys.append(std::move(shares[i].keys));
     }
+    // Read-only from here on, as the sort compares on two threads.
+    const std::shared_ptr<const CaptionOrder> order = std::move(joined);
 
-    // One collation key per note, made once per sort: comparing keys is a plain byte comparison, whereas
-    // the collator would analyse both captions again in every one of the n log n comparisons.
-    QList<QCollatorSortKey> keys;
-    keys.reserve(notes.size());
-    for (QStringView caption : captions->views)
-        keys.append(collator.sortKey(QString::fromRawData(caption.data(), caption.size())));
+    if (byCodeUnits) {
+        if (ascending)
+            return [order](int a, int b) {
+                return order->captions.views[a].compare(order->captions.views[b]) < 0;
+            };
+        return
+            [order](int a, int b) { return order->captions.views[b].compare(order->captions.views[a]) < 0; };
+    }
     if (ascending)
-        return [keys = std::move(keys)](int a, int b) { return keys[a].compare(keys[b]) < 0; };
-    return [keys = std::move(keys)](int a, int b) { return keys[b].compare(keys[a]) < 0; };
+        return [order](int a, int b) { return order->keys[a].compare(order->keys[b]) < 0; };
+    return [order](int a, int b) { return order->keys[b].compare(order->keys[a]) < 0; };
 }
 
 } // namespace
@@ -135,10 +177,10 @@ std::function<bool(int rowA, int rowB)> rowLessThan(const QList<Note>& notes, So
 
 QList<int> sortedRows(const QList<Note>& notes, SortBy by, bool ascending, const QLocale& locale)
 {
-    QList<int> rows(notes.size());
+    std::vector<int> rows(size_t(notes.size()));
     std::iota(rows.begin(), rows.end(), 0);
-    std::stable_sort(rows.begin(), rows.end(), rowLessThan(notes, by, ascending, locale));
-    return rows;
+    ParallelWork::stableSort(rows, rowLessThan(notes, by, ascending, locale));
+    return QList<int>(rows.begin(), rows.end());
 }
 
 void sort(NotesModel& model, SortBy by, bool ascending)
