@@ -24,6 +24,22 @@ namespace {
 bool SortByText = false;
 bool SortAscending = false;
 
+// The pane shows the start of a note only, cut at a line end where there is one: a note of many megabytes
+// would otherwise hold up the window for seconds and take hundreds of megabytes to lay out.
+constexpr qsizetype MaxShownTextBytes = 1024 * 1024;
+
+QString shownText(const QByteArray& text)
+{
+    if (text.size() <= MaxShownTextBytes)
+        return AnsiText::toUnicode(text);
+    const QByteArrayView start = QByteArrayView(text).first(MaxShownTextBytes);
+    const qsizetype lineEnd = start.lastIndexOf('\n');
+    QString shown = AnsiText::toUnicode(lineEnd > 0 ? start.first(lineEnd + 1) : start);
+    if (lineEnd <= 0)
+        shown += QLatin1Char('\n');
+    return shown + QStringLiteral("……");
+}
+
 } // namespace
 
 void TMainForm::NotesAddCmdExecute()
@@ -153,7 +169,7 @@ void TMainForm::NotesListSelectItem(int row, bool selected)
 {
     DebugLog("TMainForm.NotesListSelectItem");
     if (selected && row >= 0 && row < m_model->rowCount())
-        NoteText->setPlainText(AnsiText::toUnicode(m_model->note(row).text));
+        NoteText->setPlainText(shownText(m_model->note(row).text));
     else
         NoteText->clear();
 }

@@ -3,6 +3,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
+
 namespace {
 constexpr char CodePage[] = "GB18030";
 }
@@ -17,6 +19,10 @@ QByteArray fromUnicode(QStringView text)
 
 QString toUnicode(QByteArrayView bytes)
 {
+    // The code page's single bytes are ASCII: such text needs no converter, whose set-up would cost more
+    // than the conversion for the many short strings of a list or a settings file.
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return quint8(c) < 0x80; }))
+        return QString::fromLatin1(bytes);
     QStringDecoder decoder(CodePage);
     QString text = decoder.decode(bytes);
     // The decoder keeps an unfinished multi-byte sequence at the end to itself; one more ASCII byte

@@ -7,12 +7,11 @@
 #include <QList>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <limits>
 #include <optional>
 
 namespace {
-
-constexpr char WrittenLineEnd[] = "\r\n";
 
 enum class LineKind
 {
@@ -23,12 +22,15 @@ enum class LineKind
 
 struct Line
 {
-    QByteArray text; // as in the file, without its line end
-    QByteArray end;  // "\r\n", "\n", "\r", or empty for a last line that has none
+    QByteArray text;    // as in the file, without its line end
+    QByteArrayView end; // one of the LineEnds, or empty for a last line that has none
     LineKind kind = LineKind::Other;
-    QString name;  // section or key name
-    QString value; // entries only
+    QString name;             // section or key name
+    qsizetype valueStart = 0; // entries: where the value's bytes begin in `text`
 };
+
+constexpr QByteArrayView LineEnds[] = {"\r\n", "\n", "\r"};
+constexpr QByteArrayView WrittenLineEnd = LineEnds[0];
 
 struct SectionRange
 {
@@ -56,28 +58,50 @@ bool sameName(const QString& a, const QString& b)
     return QString::compare(a, b, Qt::CaseInsensitive) == 0;
 }
 
-// Names and values are looked for in the decoded text: a GB18030 trail byte can be "[" or "]".
-Line makeLine(QByteArray text, QByteArray end)
+bool isBlankByte(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+// Lines are told apart by their bytes, and only names are decoded: a settings file can be large, and a
+// read wants one value. That is exact for GB18030: a line starts at a character, blanks are single
+// bytes, and "=" is never part of a multi-byte character. A "]" can be (as a trail byte), so section
+// lines are decoded before their name is looked for.
+Line makeLine(QByteArray text, QByteArrayView end)
 {
     Line line;
     line.text = std::move(text);
-    line.end = std::move(end);
-    const QString decoded = AnsiText::toUnicode(line.text);
-    const QStringView trimmed = trimBlanks(decoded);
-    if (trimmed.startsWith(u'[')) {
-        const qsizetype close = trimmed.indexOf(u']');
+    line.end = end;
+    const QByteArrayView bytes(line.text);
+    qsizetype first = 0;
+    while (first < bytes.size() && isBlankByte(bytes[first]))
+        ++first;
+    if (first == bytes.size() || bytes[first] == ';')
+        return line;
+    if (bytes[first] == '[') {
+        const QString decoded = AnsiText::toUnicode(bytes.sliced(first + 1));
+        const qsizetype close = decoded.indexOf(u']');
         line.kind = LineKind::Section;
-        line.name = trimBlanks(trimmed.mid(1, close < 0 ? -1 : close - 1)).toString();
-    } else if (!trimmed.startsWith(u';')) {
-        const qsizetype equals = trimmed.indexOf(u'=');
-        const QStringView key = equals < 0 ? QStringView() : trimBlanks(trimmed.first(equals));
-        if (!key.isEmpty()) {
-            line.kind = LineKind::Entry;
-            line.name = key.toString();
-            line.value = trimBlanks(trimmed.sliced(equals + 1)).toString();
-        }
+        line.name = trimBlanks(QStringView(decoded).first(close < 0 ? decoded.size() : close)).toString();
+        return line;
     }
+    const qsizetype equals = bytes.indexOf('=', first);
+    if (equals < 0)
+        return line;
+    const QString key = AnsiText::toUnicode(bytes.sliced(first, equals - first));
+    const QStringView name = trimBlanks(key);
+    if (name.isEmpty())
+        return line;
+    line.kind = LineKind::Entry;
+    line.name = name.toString();
+    line.valueStart = equals + 1;
     return line;
+}
+
+QString valueOf(const Line& entry)
+{
+    const QString decoded = AnsiText::toUnicode(QByteArrayView(entry.text).sliced(entry.valueStart));
+    return trimBlanks(decoded).toString();
 }
 
 Line writtenLine(const QString& text)
@@ -85,26 +109,29 @@ Line writtenLine(const QString& text)
     return makeLine(AnsiText::fromUnicode(text), WrittenLineEnd);
 }
 
-// GB18030 never uses CR or LF inside a multi-byte character, so lines can be split as bytes.
+// GB18030 never uses CR or LF inside a multi-byte character, so lines can be split as bytes. The lines
+// refer to `bytes` instead of copying them, so `bytes` must outlive them.
 QList<Line> parseLines(const QByteArray& bytes)
 {
     QList<Line> lines;
+    lines.reserve(std::count(bytes.begin(), bytes.end(), '\n') + 1);
+    const char* const data = bytes.constData();
     const qsizetype size = bytes.size();
     qsizetype start = 0;
-    qsizetype i = 0;
-    while (i < size) {
-        const char c = bytes[i];
-        if (c != '\r' && c != '\n') {
-            ++i;
-            continue;
+    while (start < size) {
+        const char* const found =
+            std::find_if(data + start, data + size, [](char c) { return c == '\r' || c == '\n'; });
+        const qsizetype i = found - data;
+        if (i == size) {
+            lines.append(makeLine(QByteArray::fromRawData(data + start, size - start), {}));
+            break;
         }
-        const qsizetype endLength = (c == '\r' && i + 1 < size && bytes[i + 1] == '\n') ? 2 : 1;
-        lines.append(makeLine(bytes.mid(start, i - start), bytes.mid(i, endLength)));
-        i += endLength;
-        start = i;
+        const QByteArrayView end = data[i] == '\n'                         ? LineEnds[1]
+                                   : (i + 1 < size && data[i + 1] == '\n') ? LineEnds[0]
+                                                                           : LineEnds[2];
+        lines.append(makeLine(QByteArray::fromRawData(data + start, i - start), end));
+        start = i + end.size();
     }
-    if (start < size)
-        lines.append(makeLine(bytes.mid(start), {}));
     return lines;
 }
 
@@ -145,15 +172,24 @@ std::optional<QByteArray> readFile(const QString& path)
     return file.readAll();
 }
 
-// A file that exists but cannot be read must not be replaced by the one line being written.
-std::optional<QList<Line>> loadForUpdate(const QString& path)
+struct LoadedFile
 {
+    QByteArray bytes;
+    QList<Line> lines; // referring to `bytes`
+};
+
+// A file that exists but cannot be read must not be replaced by the one line being written.
+std::optional<LoadedFile> loadForUpdate(const QString& path)
+{
+    LoadedFile file;
     if (!QFileInfo::exists(path))
-        return QList<Line>();
-    const std::optional<QByteArray> bytes = readFile(path);
+        return file;
+    std::optional<QByteArray> bytes = readFile(path);
     if (!bytes)
         return std::nullopt;
-    return parseLines(*bytes);
+    file.bytes = std::move(*bytes);
+    file.lines = parseLines(file.bytes);
+    return file; // moving the bytes keeps their buffer where the lines point
 }
 
 // A file without any write permission bit counts as read-only even for root, like the read-only
@@ -172,9 +208,15 @@ bool saveLines(const QString& path, const QList<Line>& lines)
 {
     if (isReadOnly(path))
         return false;
-    QByteArray bytes;
+    qsizetype size = 0;
     for (const Line& line : lines)
-        bytes += line.text + line.end;
+        size += line.text.size() + line.end.size();
+    QByteArray bytes;
+    bytes.reserve(size);
+    for (const Line& line : lines) {
+        bytes += line.text;
+        bytes += line.end;
+    }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
@@ -269,7 +311,7 @@ QString IniFile::ReadString(const QString& section, const QString& key, const QS
     const qsizetype index = findKey(lines, *range, trimBlanks(key).toString());
     if (index < 0)
         return defaultValue;
-    QString value = lines[index].value;
+    QString value = valueOf(lines[index]);
     if (value.size() > MaxValueLength) {
         const bool splitsPair = value[MaxValueLength - 1].isHighSurrogate();
         value.truncate(splitsPair ? MaxValueLength - 1 : MaxValueLength);
@@ -293,9 +335,10 @@ void IniFile::WriteString(const QString& section, const QString& key, const QStr
     const QString keyName = trimBlanks(key).toString();
     if (!isWritableSection(sectionName) || !isWritableKey(keyName) || hasLineBreakOrNul(value))
         raiseWriteError();
-    std::optional<QList<Line>> lines = loadForUpdate(m_fileName);
-    if (!lines)
+    std::optional<LoadedFile> loaded = loadForUpdate(m_fileName);
+    if (!loaded)
         raiseWriteError();
+    QList<Line>* lines = &loaded->lines;
 
     const std::optional<SectionRange> range = findSection(*lines, sectionName);
     if (!range) {
@@ -333,10 +376,10 @@ void IniFile::WriteBool(const QString& section, const QString& key, bool value)
 
 void IniFile::DeleteKey(const QString& section, const QString& key)
 {
-    std::optional<QList<Line>> loaded = loadForUpdate(m_fileName);
+    std::optional<LoadedFile> loaded = loadForUpdate(m_fileName);
     if (!loaded)
         raiseWriteError();
-    QList<Line>& lines = *loaded;
+    QList<Line>& lines = loaded->lines;
     const std::optional<SectionRange> range = findSection(lines, trimBlanks(section).toString());
     if (!range)
         return;
@@ -355,10 +398,10 @@ void IniFile::DeleteKey(const QString& section, const QString& key)
 
 void IniFile::EraseSection(const QString& section)
 {
-    std::optional<QList<Line>> loaded = loadForUpdate(m_fileName);
+    std::optional<LoadedFile> loaded = loadForUpdate(m_fileName);
     if (!loaded)
         raiseWriteError();
-    QList<Line>& lines = *loaded;
+    QList<Line>& lines = loaded->lines;
     const QString sectionName = trimBlanks(section).toString();
     bool removed = false;
     while (const std::optional<SectionRange> range = findSection(lines, sectionName)) {

@@ -1,0 +1,306 @@
+#include "FileCommandsFixture.h"
+
+#include "document/NotesModel.h"
+#include "forms/FileDialog.h"
+#include "forms/MessageBox.h"
+#include "shared/FileSizeLimit.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+#ifdef Q_OS_LINUX
+#include <sys/mount.h>
+#include <unistd.h>
+#endif
+
+#include <memory>
+#include <optional>
+
+namespace {
+
+const QString SaveFailed = QStringLiteral("保存文件时发生错误。文件可能正在被使用。");
+
+// Larger than the pieces a save is written in, so that failures can strike in the middle of the stream.
+QList<Note> largeNotes(const QString& word)
+{
+    QList<Note> notes;
+    for (int i = 0; i < 300; ++i)
+        notes.append(note(word + QString::number(i) + QStringLiteral("\r\n") + QString(1000, QChar(u'文')),
+                          QStringLiteral("高"), i % 2 == 0));
+    return notes;
+}
+
+// The files beside a notes file, but for the window's lock on it.
+QStringList filesBeside(const QString& path)
+{
+    QStringList names = QFileInfo(path).dir().entryList(QDir::Files | QDir::Hidden | QDir::System);
+    names.removeAll(u'.' + QFileInfo(path).fileName() + QStringLiteral(".lock"));
+    return names;
+}
+
+#ifdef Q_OS_LINUX
+// A tmpfs of its own at `dir` for one test, to have a disk that fills up or turns read-only. Needs the
+// right to mount (root); tests skip without it.
+class ScratchMount
+{
+public:
+    ScratchMount(const QString& dir, int kibibytes) : m_dir(QFile::encodeName(dir))
+    {
+        QDir().mkpath(dir);
+        const QByteArray options = "size=" + QByteArray::number(kibibytes) + "k,mode=0700";
+        m_mounted = ::mount("tmpfs", m_dir.constData(), "tmpfs", 0, options.constData()) == 0;
+    }
+    ~ScratchMount()
+    {
+        if (m_mounted)
+            ::umount2(m_dir.constData(), MNT_DETACH);
+    }
+    ScratchMount(const ScratchMount&) = delete;
+    ScratchMount& operator=(const ScratchMount&) = delete;
+
+    bool mounted() const { return m_mounted; }
+    bool makeReadOnly()
+    {
+        return ::mount(nullptr, m_dir.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+    }
+
+private:
+    QByteArray m_dir;
+    bool m_mounted = false;
+};
+#endif
+
+} // namespace
+
+// Saves that fail part-way or cannot start: each time the message, the old file as it was, no temporary
+// file left behind, the document still whole and modified, and the next save succeeding.
+class TestFaultInjection : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { w.initTestCase(); }
+    void init() { w.init(); }
+    void cleanup() { w.cleanup(); }
+
+    void writeFailsAfterSomeBytes_data();
+    void writeFailsAfterSomeBytes();
+    void fullDisk();
+    void readOnlyFolder();
+    void documentFileChangedBehindTheWindow_data();
+    void documentFileChangedBehindTheWindow();
+    void unwritableDebugLog();
+
+private:
+    // Triggers Save and checks what a failed save must leave.
+    void saveFailsKeeping(const QString& path, const QByteArray& old, const QList<Note>& document);
+    void saveSucceeds(const QString& path);
+
+    WindowHarness w;
+};
+
+void TestFaultInjection::saveFailsKeeping(const QString& path, const QByteArray& old,
+                                          const QList<Note>& document)
+{
+    MessageBox::setNextAnswers({QMessageBox::Ok});
+    w.act("FileSaveCmd")->trigger();
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.at(0).text, SaveFailed);
+    QCOMPARE(fileBytes(path), old);
+    QCOMPARE(filesBeside(path), QStringList{QFileInfo(path).fileName()});
+    QVERIFY(w.form().GetModified());
+    QCOMPARE(w.model().notes(), document);
+}
+
+void TestFaultInjection::saveSucceeds(const QString& path)
+{
+    w.act("FileSaveCmd")->trigger();
+    QVERIFY(MessageBox::takeShown().isEmpty());
+    QVERIFY(!w.form().GetModified());
+    QCOMPARE(notesIn(path), w.model().notes());
+}
+
+void TestFaultInjection::writeFailsAfterSomeBytes_data()
+{
+    QTest::addColumn<qint64>("room");
+    QTest::newRow("no byte") << qint64(0);
+    QTest::newRow("header only") << qint64(18);
+    QTest::newRow("inside the second piece") << qint64(300 * 1024);
+    QTest::newRow("all but the last byte") << qint64(-1);
+}
+
+void TestFaultInjection::writeFailsAfterSomeBytes()
+{
+#ifdef Q_OS_UNIX
+    QFETCH(qint64, room);
+    const QString path = w.path(QStringLiteral("notes.qlt"));
+    const QList<Note> changed = largeNotes(QStringLiteral("new "));
+    // The old file: the first version of the document, saved before the change.
+    w.createForm();
+    w.seed(largeNotes(QStringLiteral("old ")), true);
+    w.form().SaveFile(path);
+    const QByteArray old = fileBytes(path);
+    w.model().clear();
+    w.seed(changed, true);
+    if (room < 0)
+        room = notesFile(changed).size() - 1;
+    {
+        FileSizeLimit limit{rlim_t(room)};
+        QVERIFY(limit.active());
+        saveFailsKeeping(path, old, changed);
+    }
+    saveSucceeds(path);
+#else
+    QSKIP("Needs a file size limit.");
+#endif
+}
+
+void TestFaultInjection::fullDisk()
+{
+#ifdef Q_OS_LINUX
+    const QString dir = w.path(QStringLiteral("small disk"));
+    ScratchMount disk(dir, 1024);
+    if (!disk.mounted())
+        QSKIP("Cannot mount a small file system here (needs root).");
+    const QString path = QDir(dir).filePath(QStringLiteral("notes.qlt"));
+    w.createForm();
+    w.seed({note(QStringLiteral("kept"))}, true);
+    w.form().SaveFile(path);
+    const QByteArray old = fileBytes(path);
+    QVERIFY(!old.isEmpty());
+
+    // Two copies of this document do not fit: the old file and the new one beside it.
+    QList<Note> larger = largeNotes(QStringLiteral("grown "));
+    larger += largeNotes(QStringLiteral("more "));
+    w.seed(larger, true);
+    const QList<Note> document = w.model().notes();
+    QVERIFY(notesFile(document).size() > 1024 * 1024);
+    saveFailsKeeping(path, old, document);
+
+    // Space made in the document: the next save fits, and no leftover is in its way.
+    w.model().clear();
+    w.seed(largeNotes(QStringLiteral("smaller ")), true);
+    QVERIFY(notesFile(w.model().notes()).size() + old.size() < 1024 * 1024);
+    MessageBox::setNextAnswers({QMessageBox::Ok}); // so that a failure fails the test instead of waiting
+    saveSucceeds(path);
+#else
+    QSKIP("Needs Linux mounts.");
+#endif
+}
+
+void TestFaultInjection::readOnlyFolder()
+{
+#ifdef Q_OS_LINUX
+    const QString dir = w.path(QStringLiteral("read-only"));
+    std::optional<ScratchMount> disk;
+    if (::geteuid() == 0) {
+        disk.emplace(dir, 4096);
+        if (!disk->mounted())
+            QSKIP("Cannot mount a file system to make read-only here.");
+    } else {
+        QVERIFY(QDir().mkpath(dir));
+    }
+    const QString path = QDir(dir).filePath(QStringLiteral("notes.qlt"));
+    w.createForm();
+    w.seed({note(QStringLiteral("kept"))}, true);
+    w.form().SaveFile(path);
+    const QByteArray old = fileBytes(path);
+    QVERIFY(!old.isEmpty());
+    if (disk)
+        QVERIFY(disk->makeReadOnly());
+    else
+        QVERIFY(QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+
+    w.seed({note(QStringLiteral("added"))}, true);
+    saveFailsKeeping(path, old, w.model().notes());
+
+    // The program goes on: the document is saved somewhere else instead.
+    const QString elsewhere = w.path(QStringLiteral("elsewhere.qlt"));
+    FileDialog::setNextResults({{true, elsewhere, 1}});
+    w.act("FileSaveAsCmd")->trigger();
+    QVERIFY(MessageBox::takeShown().isEmpty());
+    QCOMPARE(notesIn(elsewhere), w.model().notes());
+    QCOMPARE(w.form().FileName(), elsewhere);
+    if (!disk)
+        QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+#else
+    QSKIP("Needs Linux mounts.");
+#endif
+}
+
+void TestFaultInjection::documentFileChangedBehindTheWindow_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("saves");
+    QTest::newRow("file deleted") << "delete" << true;
+    QTest::newRow("file replaced by another") << "replace" << true;
+    QTest::newRow("file replaced by a folder") << "folder" << false;
+    QTest::newRow("folder removed") << "remove folder" << false;
+}
+
+void TestFaultInjection::documentFileChangedBehindTheWindow()
+{
+    QFETCH(QString, change);
+    QFETCH(bool, saves);
+    QVERIFY(QDir(w.dir()).mkdir(QStringLiteral("docs")));
+    const QString path = w.path(QStringLiteral("docs/notes.qlt"));
+    QVERIFY(writeBytes(path, notesFile({note(QStringLiteral("on disk"))})));
+    w.createForm({path});
+    QCOMPARE(w.form().FileName(), path);
+    w.seed({note(QStringLiteral("typed since"))}, true);
+    const QList<Note> document = w.model().notes();
+
+    if (change == u"delete") {
+        QVERIFY(QFile::remove(path));
+    } else if (change == u"replace") {
+        QVERIFY(QFile::remove(path));
+        QVERIFY(writeBytes(path, "another program's file"));
+    } else if (change == u"folder") {
+        QVERIFY(QFile::remove(path));
+        QVERIFY(QDir().mkdir(path));
+    } else {
+        QVERIFY(QDir(w.path(QStringLiteral("docs"))).removeRecursively());
+    }
+
+    if (saves) {
+        saveSucceeds(path);
+        QCOMPARE(notesIn(path), document);
+        return;
+    }
+    MessageBox::setNextAnswers({QMessageBox::Ok});
+    w.act("FileSaveCmd")->trigger();
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.at(0).text, SaveFailed);
+    QVERIFY(w.form().GetModified());
+    QCOMPARE(w.model().notes(), document);
+
+    const QString elsewhere = w.path(QStringLiteral("rescued.qlt"));
+    FileDialog::setNextResults({{true, elsewhere, 1}});
+    w.act("FileSaveAsCmd")->trigger();
+    QVERIFY(MessageBox::takeShown().isEmpty());
+    QCOMPARE(notesIn(elsewhere), document);
+    QVERIFY(!w.form().GetModified());
+}
+
+void TestFaultInjection::unwritableDebugLog()
+{
+    // A folder where the debug log should be: tracing fails on every call, and nothing else may.
+    QVERIFY(QDir(w.dir()).mkdir(QStringLiteral("qltdbg.dat")));
+    MessageBox::setNextAnswers({QMessageBox::Ok});
+    w.createForm({QStringLiteral("/debug")});
+    QCOMPARE(MessageBox::takeShown().size(), 1); // "Quillet in debug mode."
+    const QString path = w.path(QStringLiteral("traced.qlt"));
+    w.seed(largeNotes(QStringLiteral("traced ")), true);
+    FileDialog::setNextResults({{true, path, 1}});
+    w.act("FileSaveAsCmd")->trigger();
+    QVERIFY(MessageBox::takeShown().isEmpty());
+    QCOMPARE(notesIn(path), w.model().notes());
+    QVERIFY(QFileInfo(w.path(QStringLiteral("qltdbg.dat"))).isDir());
+}
+
+QTEST_MAIN(TestFaultInjection)
+#include "tst_faultinjection.moc"
