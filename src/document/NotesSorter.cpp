@@ -68,7 +68,7 @@ Captions decodeCaptions(std::span<const Note> notes)
     captions.texts.append(AnsiText::toUnicode(joined));
     joined = QByteArray();
 
-    const QString& decoded = captions.texts.constFirst();
+    const QString decoded = captions.texts.constFirst(); // shares the characters; the list may move its items
     QList<QStringView>& views = captions.views;
     const qsizetype count = qsizetype(notes.size());
     views.reserve(count);

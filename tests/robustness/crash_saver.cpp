@@ -6,7 +6,6 @@
 #include "SampleDocument.h"
 
 #include "document/QltFile.h"
-#include "document/QltFormat.h"
 
 #include <QString>
 
@@ -21,11 +20,10 @@ int main(int argc, char** argv)
     }
     const QString path = QString::fromLocal8Bit(argv[1]);
     for (auto generation = quint32(std::strtoul(argv[2], nullptr, 10));; ++generation) {
-        const QByteArray bytes = QltFormat::write(SampleDocument::notes(generation),
-                                                  SampleDocument::password(generation), generation);
+        const QList<Note> notes = SampleDocument::notes(generation);
         std::printf("saving %u\n", generation);
         std::fflush(stdout);
-        if (!QltFile::writeAtomically(path, bytes)) {
+        if (!QltFile::writeNotes(path, notes, SampleDocument::password(generation), generation)) {
             std::printf("failed %u\n", generation);
             return 3;
         }
