@@ -54,10 +54,14 @@ void TMainForm::TrayIconStartup(bool& showMainForm)
 
 void TMainForm::showAtStart()
 {
-    if (m_showMainFormAtStart)
+    if (m_showMainFormAtStart) {
         show();
-    else if (!TrayIcon->isVisible())
+        // Without a window manager (a bare X server, a kiosk session) nothing else gives the new window the
+        // focus, and the first activation, which opens the file, would never come.
+        activateWindow();
+    } else if (!TrayIcon->isVisible()) {
         showMinimized(); // no tray to start in, and a window that is never shown cannot be reached
+    }
 }
 
 void TMainForm::setTrayHint(const QString& hint)
