@@ -110,7 +110,7 @@ std::function<bool(int rowA, int rowB)> textLessThan(const QList<Note>& notes, b
     // keys, compared where they lie. Otherwise there is one collation key per note, made once per sort:
     // comparing keys is a plain byte comparison, whereas the collator would analyse both captions again
     // in every one of the n log n comparisons.
-    const bool byCodeUnits = collatorFor(locale).locale().language() == QLocale::C;
+    const bool byCodeUnits = locale.language() == QLocale::C;
     const std::span<const Note> all(notes.constData(), size_t(notes.size()));
     // Decoding and collation keys are most of a sort's time.
     std::vector<CaptionOrder> shares =
