@@ -58,8 +58,6 @@ private Q_SLOTS:
 
     void saveAndOpenRoundTrip_data();
     void saveAndOpenRoundTrip();
-    void reservedCarriedIntoEverySave();
-    void newFileIsPrivate();
     void passwordDialog();
     void passwordWrongThenRight_data();
     void passwordWrongThenRight();
@@ -145,37 +143,6 @@ void TestOpenFile::saveAndOpenRoundTrip()
         const QString caption = w.model().data(w.model().index(row, NotesModel::CaptionColumn)).toString();
         QCOMPARE(caption, AnsiText::toUnicode(notes.at(row).text).section(QLatin1Char('\r'), 0, 0));
     }
-}
-
-void TestOpenFile::reservedCarriedIntoEverySave()
-{
-    const QString path = w.path(QStringLiteral("reserved.qlt"));
-    QVERIFY(writeBytes(path, notesFile({note(QStringLiteral("a"))}, {}, 0xA1B2C3D4u)));
-    w.createForm();
-    QCOMPARE(w.form().OpenFile(path, QByteArray(), false, false), TMainForm::OpenOutcome::Loaded);
-    QCOMPARE(w.form().FileReserved(), 0xA1B2C3D4u);
-    const QString copy = w.path(QStringLiteral("copy.qlt"));
-    w.form().SaveFile(copy);
-    w.form().SaveFile(path);
-    QCOMPARE(fileBytes(copy).mid(8, 4), QByteArray("\xD4\xC3\xB2\xA1", 4));
-    QCOMPARE(fileBytes(path), notesFile({note(QStringLiteral("a"))}, {}, 0xA1B2C3D4u));
-    // A new document starts again with 0.
-    w.act("FileNewCmd")->trigger();
-    QCOMPARE(w.form().FileReserved(), 0u);
-    w.form().SaveFile(copy);
-    QCOMPARE(fileBytes(copy).mid(8, 4), QByteArray(4, '\0'));
-}
-
-void TestOpenFile::newFileIsPrivate()
-{
-    w.createForm();
-    const QString path = w.path(QStringLiteral("private.qlt"));
-    w.form().SaveFile(path);
-    const QFileDevice::Permissions all =
-        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup |
-        QFileDevice::WriteGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::WriteOther |
-        QFileDevice::ExeOther;
-    QCOMPARE(QFile::permissions(path) & all, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
 // ---------------------------------------------------------------------------------------------------------
