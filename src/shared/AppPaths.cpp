@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QStandardPaths>
 #include <QTemporaryFile>
 
 namespace AppPaths {
@@ -95,8 +96,7 @@ QString dataDir()
     const QString overridden = overrideDir();
     if (!overridden.isEmpty())
         return native(overridden);
-    const QString exeDir = QDir::cleanPath(QCoreApplication::applicationDirPath());
-    return keepsDataBeside(exeDir) ? native(exeDir) : configDirMadeOnDemand();
+    return dataDirFor(QCoreApplication::applicationDirPath());
 }
 
 QString iniFileName()
@@ -132,19 +132,17 @@ QString helpFilePath()
 
 QString configDir()
 {
-    // XDG base directories: a relative path in the variable is to be ignored.
-    const QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
-    const QString base =
-        !xdg.isEmpty() && QDir::isAbsolutePath(xdg) ? xdg : QDir::homePath() + QStringLiteral("/.config");
+    // The base directory rules say a relative $XDG_CONFIG_HOME is to be ignored; Qt 6.4 takes it as it is.
+    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    if (!QDir::isAbsolutePath(base))
+        base = QDir::homePath() + QStringLiteral("/.config");
     return QDir::cleanPath(base + QStringLiteral("/Quillet"));
 }
 
 QString dataDirFor(const QString& exeDir)
 {
     const QString dir = QDir::cleanPath(QDir(exeDir).absolutePath());
-    if (!isInstalledLayout(dir) && canCreateFilesIn(dir))
-        return native(dir);
-    return configDirMadeOnDemand();
+    return keepsDataBeside(dir) ? native(dir) : configDirMadeOnDemand();
 }
 
 QString installedShareDir(const QString& exeDir)

@@ -22,7 +22,8 @@ QString errorLogPath(); // "ErrorLog.txt"
 QString licensePath();  // "License.txt"
 QString helpFilePath(); // "Quillet.chm", else the shipped "Quillet.html"; the .chm path when neither is found
 
-// The rules above for a given executable folder, without $QUILLET_APPDIR.
+// The rules above for a given executable folder, without $QUILLET_APPDIR; dataDir() is dataDirFor() of
+// the running executable's folder.
 QString configDir();                              // $XDG_CONFIG_HOME/Quillet or ~/.config/Quillet
 QString dataDirFor(const QString& exeDir);        // creates configDir() when it chooses it
 QString installedShareDir(const QString& exeDir); // exeDir/../share/quillet
