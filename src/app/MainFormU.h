@@ -190,7 +190,6 @@ private:
     void FormActivate();
     bool FormCloseQuery();
     bool FormClose();
-    void writeSettingsAtClose();
     void NotesListKeyPress(QChar key);
 
     // Tray (MainFormUTray.cpp).
