@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QDateTime>
+#include <QDir>
 #include <QMenu>
 #include <QScopeGuard>
 #include <QToolButton>
@@ -189,10 +190,13 @@ void TMainForm::fillRecentFilesMenu(QMenu* menu)
         entry->deleteLater();
     }
     QAction* separator = menu->actions().value(0);
+    menu->setToolTipsVisible(true);
     for (qsizetype i = 0; i < m_mruList.size(); ++i) {
         const QString path = m_mruList.at(i);
         auto* entry = new QAction(RecentFiles::menuCaption(i, path), menu);
         entry->setObjectName(QStringLiteral("MRU%1").arg(i + 1));
+        // Two files of one name in different folders look alike by their captions.
+        entry->setToolTip(QDir::toNativeSeparators(path));
         connect(entry, &QAction::triggered, this, [this, path] {
             DebugLog("TMainForm.MRUList.Click");
             RecentFiles::moveToTop(m_mruList, m_mruList.indexOf(path));

@@ -63,6 +63,9 @@ CliRequest parseCliArguments(const QStringList& arguments)
         } else if (argument == u"--help" || argument == u"-h") {
             request.help = true;
             return request;
+        } else if (argument == u"--version") {
+            request.version = true;
+            return request;
         } else if (argument == u"--json" || argument == u"--password-stdin" || argument == u"--done") {
             options.insert(argument);
         } else if (argument == u"--priority") {
@@ -120,6 +123,7 @@ QString cliUsageText()
         "  --priority N      (add) 优先级: 0 低, 1 标准 (默认), 2 高, 3 最高\n"
         "  --done            (add) 标记为已完成\n"
         "  -h, --help        显示本帮助\n"
+        "  --version         显示版本\n"
         "  --                其后的参数都不是选项 (用于以 \"-\" 开头的 TEXT)\n"
         "\n"
         "密码按以下顺序询问 (使用 --password-stdin 时每个密码占一行):\n"

@@ -18,7 +18,8 @@ enum class CliCommand
 // One call of quillet-cli, checked against the command's arguments and options.
 struct CliRequest
 {
-    bool help = false; // --help: nothing else is looked at
+    bool help = false;    // --help: nothing else is looked at
+    bool version = false; // --version: likewise
     CliCommand command = CliCommand::List;
     QStringList operands; // after the command name: FILE first
     bool json = false;

@@ -2,6 +2,7 @@
 #include "shared/AnsiText.h"
 #include "shared/Cipher.h"
 #include "shared/LocaleFormats.h"
+#include "shared/Version.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -187,6 +188,10 @@ void TestCli::helpGoesToStdout()
     QVERIFY(result.out.startsWith("用法: quillet-cli"));
     QVERIFY(result.out.contains("--password-stdin"));
     QVERIFY(result.err.isEmpty());
+
+    const CliRun version = run({QStringLiteral("--version")});
+    QCOMPARE(version.exitCode, 0);
+    QCOMPARE(version.out, QByteArray("quillet-cli ") + Quillet::ProgramVersion + "\n");
 }
 
 void TestCli::usageErrors_data()

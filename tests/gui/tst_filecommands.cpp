@@ -373,6 +373,11 @@ void TestFileCommands::recentMenus()
              QStringLiteral("MRU1=&1 Tom && Jerry.qlt MRU2=&2 one.qlt - FileClearRecentList=清除"));
     QCOMPARE(names(toolbarMenu),
              QStringLiteral("MRU1=&1 Tom && Jerry.qlt MRU2=&2 one.qlt - ToolbarClearMRUCmd=清除"));
+    // The full path tells two files of one name apart.
+    for (QMenu* menu : {fileMenu, toolbarMenu}) {
+        QVERIFY(menu->toolTipsVisible());
+        QCOMPARE(menu->actions().at(1)->toolTip(), QDir::toNativeSeparators(w.path(QStringLiteral("one.qlt"))));
+    }
     QVERIFY(w.act("FileClearRecentList")->isEnabled());
     QVERIFY(w.act("ToolbarClearMRUCmd")->isEnabled());
 

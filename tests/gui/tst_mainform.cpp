@@ -86,6 +86,7 @@ private Q_SLOTS:
     void cleanup();
 
     void layoutGeometry();
+    void newWindowStepsAsideFromOpener();
     void commandTable_data();
     void commandTable();
     void commandTableKeys();
@@ -100,6 +101,8 @@ private Q_SLOTS:
     void editByCommandEnterAndDoubleClick_data();
     void editByCommandEnterAndDoubleClick();
     void enterWithoutSelectionOpensNothing();
+    void arrowsStartAtFirstRow_data();
+    void arrowsStartAtFirstRow();
     void deleteSelection_data();
     void deleteSelection();
     void moveUpAndDown();
@@ -316,20 +319,41 @@ void TestMainForm::layoutGeometry()
     QCOMPARE(pane->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     QCOMPARE(pane->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
 
-    const int widths[] = {60, 80, 90, 50, 23, 215};
+    // The design widths, the count panels grown to seven digits in the font in use, the folder panel
+    // taking the rest.
     int x = 0;
     for (int i = 0; i < TMainForm::StatusPanelCount; ++i) {
         StatusPanel* p = m_form->statusPanel(i);
-        QCOMPARE(p->width(), widths[i]);
+        if (i >= 3 && i < 5)
+            QCOMPARE(p->width(), TMainForm::StatusPanelWidths.at(i));
+        else if (i < 3)
+            QCOMPARE(p->width(), std::max(TMainForm::StatusPanelWidths.at(i),
+                                          p->fittingWidth(QString(p->text()).replace(QLatin1Char('0'),
+                                                                                     QLatin1String("0000000")))));
         QCOMPARE(p->x(), x);
-        x += widths[i];
+        x += p->width();
     }
+    QCOMPARE(x, status->width());
     QVERIFY(!m_form->statusPanel(0)->hasIcon());
     QVERIFY(m_form->statusPanel(1)->hasIcon());
     QVERIFY(m_form->statusPanel(2)->hasIcon());
     QVERIFY(!m_form->statusPanel(3)->hasIcon());
     QVERIFY(!m_form->statusPanel(4)->hasIcon());
     QVERIFY(m_form->statusPanel(5)->hasIcon());
+}
+
+void TestMainForm::newWindowStepsAsideFromOpener()
+{
+    createForm();
+    const QPoint centred = m_form->pos();
+    // An opener elsewhere leaves the new window centred; one at the centre makes it step aside.
+    qputenv("QUILLET_OPENER_POS", QByteArray::number(centred.x() + 5) + ',' + QByteArray::number(centred.y()));
+    createForm();
+    QCOMPARE(m_form->pos(), centred);
+    qputenv("QUILLET_OPENER_POS", QByteArray::number(centred.x()) + ',' + QByteArray::number(centred.y()));
+    createForm();
+    QCOMPARE(m_form->pos(), centred + QPoint(32, 32));
+    QVERIFY(qEnvironmentVariableIsEmpty("QUILLET_OPENER_POS"));
 }
 
 void TestMainForm::commandTable_data()
@@ -393,7 +417,6 @@ void TestMainForm::commandTable()
     QVERIFY(a);
     QCOMPARE(a->text(), caption);
     QCOMPARE(a->toolTip(), hint);
-    QCOMPARE(a->statusTip(), hint);
     QCOMPARE(a->shortcut(), shortcut);
     QCOMPARE(!a->icon().isNull(), hasImage);
     QVERIFY(a->isEnabled());
@@ -666,6 +689,38 @@ void TestMainForm::enterWithoutSelectionOpensNothing()
     QTest::keyClick(m_form->notesList(), Qt::Key_Return);
     QVERIFY(!m_driver.seen());
     QVERIFY(!m_form->GetModified());
+}
+
+void TestMainForm::arrowsStartAtFirstRow_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("key");
+    QTest::newRow("one note, down") << 1 << int(Qt::Key_Down);
+    QTest::newRow("one note, up") << 1 << int(Qt::Key_Up);
+    QTest::newRow("three notes, down") << 3 << int(Qt::Key_Down);
+}
+
+void TestMainForm::arrowsStartAtFirstRow()
+{
+    QFETCH(int, rows);
+    QFETCH(int, key);
+    createForm();
+    const QString path = dataPath(QStringLiteral("rows.qlt"));
+    seed(QList<Note>(rows, note(QStringLiteral("row"))));
+    m_form->SaveFile(path);
+    m_form->OpenFile(path, QByteArray(), false, false);
+    QTreeView* list = m_form->notesList();
+    list->clearFocus();
+    list->setFocus(); // the view makes a row current on focus
+    // Nothing looks chosen while nothing is.
+    QVERIFY(!m_form->IsSelected());
+    QVERIFY(!list->currentIndex().isValid());
+
+    QTest::keyClick(list, Qt::Key(key));
+    QCOMPARE(m_form->selectedRow(), 0);
+    QCOMPARE(list->currentIndex().row(), 0);
+    QTest::keyClick(list, Qt::Key_F9);
+    QCOMPARE(model().notes().at(0).imageIndex, Note::ImageDone);
 }
 
 void TestMainForm::deleteSelection_data()
@@ -1082,7 +1137,7 @@ void TestMainForm::statusBarTexts()
     QCOMPARE(panel(3), QString());
     QCOMPARE(panel(5), QString());
     auto* status = m_form->findChild<QStatusBar*>(QStringLiteral("StatusBar"));
-    QCOMPARE(m_form->statusPanel(5)->width(), status->width() - 303);
+    QCOMPARE(m_form->statusPanel(5)->x() + m_form->statusPanel(5)->width(), status->width());
 
     QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("sub")));
     const QString path = dataPath(QStringLiteral("sub/list.qlt"));
@@ -1103,11 +1158,22 @@ void TestMainForm::statusBarTexts()
     QCOMPARE(panel(0), QStringLiteral("总计: 0"));
     QCOMPARE(paneText(), QString());
 
-    // A hint covers the panels only while it is shown.
-    status->showMessage(QStringLiteral("hint"));
-    QVERIFY(!m_form->statusPanel(0)->isVisible());
-    status->clearMessage();
+    // Long lists keep their counts whole.
+    seed(QList<Note>(12345, note(QStringLiteral("n"), QStringLiteral("低"), true)) + QList<Note>(10000, note(QStringLiteral("m"))));
+    QCOMPARE(panel(2), QStringLiteral("未完成: 10000"));
+    for (int i = 0; i < 3; ++i)
+        QVERIFY(m_form->statusPanel(i)->width() >= m_form->statusPanel(i)->fittingWidth(panel(i)));
+    QCOMPARE(m_form->statusPanel(5)->x() + m_form->statusPanel(5)->width(), status->width());
+
+    // Menu items show no hints: hovering one leaves the panels as they are.
+    QMenu* fileMenu = m_form->findChild<QMenuBar*>(QStringLiteral("MainMenu"))->actions().at(0)->menu();
+    fileMenu->popup(m_form->mapToGlobal(QPoint(0, 0)));
+    QVERIFY(QTest::qWaitForWindowExposed(fileMenu));
+    QTest::mouseMove(fileMenu, fileMenu->actionGeometry(act("FileOpenCmd")).center());
+    QTRY_COMPARE(fileMenu->activeAction(), act("FileOpenCmd"));
+    QCOMPARE(status->currentMessage(), QString());
     QVERIFY(m_form->statusPanel(0)->isVisible());
+    fileMenu->close();
 }
 
 void TestMainForm::notePanePopup()
