@@ -91,7 +91,7 @@ public:
     // Document operations.
     bool IsSelected() const;
     int selectedRow() const;
-    bool GetModified() const { return m_modified; }
+    bool GetModified() const;
     quint32 FileReserved() const { return m_fileReserved; }
     bool FileSaved();
     void SaveFile(const QString& fileName);

@@ -3,6 +3,7 @@
 #include "app/StatusPanel.h"
 #include "document/NotesModel.h"
 #include "document/RecentFiles.h"
+#include "forms/WindowTitle.h"
 #include "shared/DebugLog.h"
 #include "shared/IniFile.h"
 #include "shared/Version.h"
@@ -48,11 +49,18 @@ void TMainForm::SetModified(bool value)
     statusPanel(PanelModified)->setText(value ? QStringLiteral("已修改") : QString());
 }
 
+bool TMainForm::GetModified() const
+{
+    DebugLog("TMainForm.GetModified");
+    return m_modified;
+}
+
 void TMainForm::SetFileInfo(const QString& name)
 {
     DebugLog("TMainForm.SetFileInfo");
     const QString title = QLatin1String("Quillet v") + QLatin1String(Quillet::ProgramVersion);
-    setWindowTitle(name.isEmpty() ? title : title + QLatin1String(" - ") + QFileInfo(name).fileName());
+    setWindowTitle(name.isEmpty() ? title
+                                  : title + QLatin1String(" - ") + WindowTitle::literal(QFileInfo(name).fileName()));
     statusPanel(PanelPassword)->setIcon(m_password.isEmpty() ? QIcon() : image(PasswordImage));
     QString folder;
     if (!m_fileName.isEmpty()) {

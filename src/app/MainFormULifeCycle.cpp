@@ -35,6 +35,15 @@ namespace {
 
 const QString General = QStringLiteral("General");
 
+// Tahoma 8 pt in the window-text colour, with the character set the window was designed with (OEM, 255);
+// the list and the note pane take it unless the settings give their own.
+FontValue windowFont()
+{
+    FontValue font;
+    font.charset = 255;
+    return font;
+}
+
 // Where the window that started this one stands ("x,y"), set for the new-window command.
 constexpr char OpenerPositionVariable[] = "QUILLET_OPENER_POS";
 
@@ -89,8 +98,7 @@ void TMainForm::FormCreate()
     action("FileNewCmd")->trigger();
 
     // Tahoma 8 pt, or the closest face the desktop has.
-    const FontValue windowFont;
-    setFont(windowFont.toQFont());
+    setFont(windowFont().toQFont());
 
     m_iniFile = std::make_unique<::IniFile>(IniFileName);
     m_addEditFont = FontValue();
@@ -112,9 +120,8 @@ void TMainForm::applySettings()
     AutoSaveOnAddEdit =
         ini.ReadString(General, QStringLiteral("AutoSaveOnAddEdit"), QStringLiteral("0")) == u"1";
 
-    const FontValue windowFont;
-    FontValue listFont = windowFont;
-    FontValue textFont = windowFont;
+    FontValue listFont = windowFont();
+    FontValue textFont = windowFont();
     SharedSrc::LoadFontFromIni(ini, listFont, QStringLiteral("NotesListText"));
     SharedSrc::LoadFontFromIni(ini, textFont, QStringLiteral("NoteText"));
     SharedSrc::LoadFontFromIni(ini, m_addEditFont, QStringLiteral("AddEditText"));

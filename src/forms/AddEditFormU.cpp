@@ -5,6 +5,7 @@
 #include "forms/FileDialog.h"
 #include "forms/MessageBox.h"
 #include "forms/NotesHost.h"
+#include "forms/WindowTitle.h"
 #include "shared/AnsiText.h"
 #include "shared/DebugLog.h"
 #include "shared/NoteFields.h"
@@ -189,7 +190,8 @@ int TAddEditForm::EditExecute(int index)
     const Note& note = model.note(index);
     setWindowIcon(m_host.image(8));
     setWindowTitle(QStringLiteral("编辑记事本 [") +
-                   AnsiText::toUnicode(SharedSrc::ExtractCaption(note.text)) + QLatin1Char(']'));
+                   WindowTitle::literal(AnsiText::toUnicode(SharedSrc::ExtractCaption(note.text))) +
+                   QLatin1Char(']'));
     setNoteTextBytes(note.text);
     NotePriority->setCurrentIndex(SharedSrc::GetPriorityByText(note.priority));
     NoteDone->setChecked(note.isDone());

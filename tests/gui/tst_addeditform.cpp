@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
 #include <QTimer>
 #include <QTreeView>
 
@@ -329,6 +330,15 @@ void TestAddEditForm::editRewritesTheRow()
     QCOMPARE(m_host->selectedRow(), 0);
     QVERIFY(m_host->modified);
     QCOMPARE(m_host->countNotesCalls, 1);
+
+    // Qt's placeholder for a modified mark shows as typed in a caption.
+    m_host->model.appendNotes({Note{"a [*] b", gb(u"标准"), Note::ImageNotDone}});
+    TAddEditForm marked(*m_host);
+    whenModalShown([&](QWidget*) {
+        QCOMPARE(marked.windowHandle()->title(), u"编辑记事本 [a [*] b]"_s);
+        marked.reject();
+    });
+    marked.EditExecute(3);
 }
 
 void TestAddEditForm::editUnknownPriorityShowsStandard()

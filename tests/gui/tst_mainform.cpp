@@ -961,6 +961,7 @@ void TestMainForm::sortEmptyListMarksModified()
     QVERIFY(m_driver.seen());
     QCOMPARE(model().rowCount(), 0);
     QVERIFY(m_form->GetModified());
+    QCOMPARE(SharedSrc::LastTraceName(), QStringLiteral("TMainForm.GetModified"));
     QCOMPARE(panel(3), QStringLiteral("已修改"));
 }
 

@@ -443,10 +443,12 @@ void TestOptionsForm::okWritesEveryKeyInOrder()
 
     QStringList expected{QStringLiteral("[General]"), QStringLiteral("OpenLastFile=1"),
                          QStringLiteral("AutoSaveOnAddEdit=0"), QStringLiteral("MinToTrayOnClose=1")};
-    // The window's design font (Tahoma 8 pt, window-text colour) in every section, white backgrounds.
+    // The window's design font (Tahoma 8 pt, window-text colour) in every section, white backgrounds; the
+    // list and the pane have the window's character set, the note dialog the font object's default.
     for (const QString& section : Sections) {
         expected << QLatin1Char('[') + section + QLatin1Char(']') << QStringLiteral("Name=Tahoma")
-                 << QStringLiteral("Charset=1") << QStringLiteral("Size=8") << QStringLiteral("Height=-11")
+                 << (section == u"AddEditText" ? QStringLiteral("Charset=1") : QStringLiteral("Charset=255"))
+                 << QStringLiteral("Size=8") << QStringLiteral("Height=-11")
                  << QStringLiteral("Color=-16777208") << QStringLiteral("Bold=0")
                  << QStringLiteral("Italic=0") << QStringLiteral("Underline=0")
                  << QStringLiteral("Strikeout=0") << QStringLiteral("ForeColor=16777215");
