@@ -1044,8 +1044,18 @@ void TestMainForm::themes()
     auto* toolbarDock = m_form->findChild<EdgeDock*>(QStringLiteral("ToolbarDock"));
     QCOMPARE(menuDock->edgeLines(), Qt::Edges());
 
+    // Chosen as a user does, through the open menus, which the menu bar relays out afterwards.
     QAction* a = act(command.toLatin1().constData());
-    a->trigger();
+    auto* menuBar = m_form->findChild<QMenuBar*>(QStringLiteral("MainMenu"));
+    QAction* viewItem = menuBar->actions().at(2);
+    menuBar->setActiveAction(viewItem);
+    QVERIFY(QTest::qWaitForWindowExposed(viewItem->menu()));
+    QAction* themeItem = viewItem->menu()->actions().at(3);
+    viewItem->menu()->setActiveAction(themeItem);
+    QTest::keyClick(viewItem->menu(), Qt::Key_Right);
+    QVERIFY(QTest::qWaitForWindowExposed(themeItem->menu()));
+    themeItem->menu()->setActiveAction(a);
+    QTest::keyClick(themeItem->menu(), Qt::Key_Return);
     QCOMPARE(m_form->currentTheme(), theme);
     QVERIFY(a->isChecked());
     int checked = 0;
@@ -1056,6 +1066,12 @@ void TestMainForm::themes()
     QCOMPARE(toolbarDock->edgeLines(),
              edgeLines ? (Qt::BottomEdge | Qt::LeftEdge | Qt::RightEdge) : Qt::Edges());
     QCOMPARE(menuDock->styleSheet(), Themes::styleSheet(theme));
+    // The menu bar keeps every menu in view, none pushed behind its overflow button.
+    QTRY_VERIFY(!menuBar->actionGeometry(menuBar->actions().constLast()).isEmpty());
+    for (QAction* menu : menuBar->actions())
+        QVERIFY(menuBar->rect().contains(menuBar->actionGeometry(menu)));
+    auto* overflow = menuBar->findChild<QToolButton*>(QStringLiteral("qt_menubar_ext_button"));
+    QVERIFY(!overflow || !overflow->isVisible());
 
     QVERIFY(m_form->close());
     QCOMPARE(IniFile(dataPath(QStringLiteral("Quillet.ini")))
