@@ -1,6 +1,7 @@
 #include "MainFormFixture.h"
 
 #include "app/EdgeDock.h"
+#include "app/QtTranslation.h"
 #include "app/QuilletApplication.h"
 #include "app/StatusPanel.h"
 #include "app/Themes.h"
@@ -20,12 +21,15 @@
 #include <QActionGroup>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontDialog>
 #include <QHeaderView>
 #include <QInputMethodEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -136,6 +140,8 @@ private Q_SLOTS:
     void debugSwitch();
     void helpFileMissing();
     void exceptionInHandlerIsReportedOnce();
+    // Last: the translation stays installed for the rest of the run.
+    void qtOwnTextsInChinese();
 
 private:
     void createForm(const QStringList& arguments = {});
@@ -1426,6 +1432,46 @@ int main(int argc, char* argv[])
     QuilletApplication app(argc, argv);
     TestMainForm test;
     return QTest::qExec(&test, argc, argv);
+}
+
+void TestMainForm::qtOwnTextsInChinese()
+{
+    QVERIFY(QtTranslation::install());
+    createForm();
+    // What each of Qt's own dialogs says: its title, its labels and buttons.
+    const auto textsOfNextDialog = [this](QStringList& texts) {
+        m_driver.onNextDialog([&texts](QDialog* dialog) {
+            texts.append(dialog->windowTitle());
+            for (const QLabel* label : dialog->findChildren<QLabel*>())
+                texts.append(label->text());
+            for (const QAbstractButton* button : dialog->findChildren<QPushButton*>())
+                texts.append(button->text());
+            dialog->reject();
+        });
+    };
+    QStringList box;
+    textsOfNextDialog(box);
+    MessageBox::show(m_form.get(), QMessageBox::Question, QStringLiteral("确认"), QStringLiteral("保存更改吗?"),
+                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    for (const QString& text : {QStringLiteral("是(&Y)"), QStringLiteral("否(&N)"), QStringLiteral("取消")})
+        QVERIFY2(box.contains(text), qPrintable(box.join(u' ')));
+
+    QStringList file;
+    textsOfNextDialog(file);
+    FileDialog::getOpenFileName(m_form.get(), QStringLiteral("打开"), QStringLiteral("所有文件 (*.*)|*.*"));
+    for (const QString& text : {QStringLiteral("查找范围："), QStringLiteral("文件名称(&N)："),
+                                QStringLiteral("文件类型："), QStringLiteral("打开(&O)")})
+        QVERIFY2(file.contains(text), qPrintable(file.join(u' ')));
+
+    QStringList font;
+    textsOfNextDialog(font);
+    bool chosen = false;
+    QFontDialog::getFont(&chosen, m_form.get());
+    QCOMPARE(font.value(0), QStringLiteral("选择字体"));
+    QStringList colour;
+    textsOfNextDialog(colour);
+    QColorDialog::getColor(Qt::white, m_form.get());
+    QCOMPARE(colour.value(0), QStringLiteral("选择颜色"));
 }
 
 #include "tst_mainform.moc"
