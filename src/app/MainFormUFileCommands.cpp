@@ -11,6 +11,7 @@
 #include "shared/AnsiText.h"
 #include "shared/DebugLog.h"
 #include "shared/LocaleFormats.h"
+#include "shared/TextFile.h"
 
 #include <QAction>
 #include <QDateTime>
@@ -149,7 +150,8 @@ void TMainForm::FileExportCmdExecute()
     stamp.time = AnsiText::fromUnicode(LocaleFormats::longTime(now.time()));
     QList<QByteArray> list;
     ExportNotesToText(m_model->notes(), stamp, list);
-    if (!QltFile::writeAtomically(path, reportFileBytes(list)))
+    // A text file for other programs: in the system's encoding, not the notes file's.
+    if (!QltFile::writeAtomically(path, TextFile::encode(AnsiText::toUnicode(reportFileBytes(list)))))
         ErrorMsg(QStringLiteral("无法导出文件。"));
 }
 

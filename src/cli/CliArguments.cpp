@@ -22,6 +22,7 @@ constexpr CommandSpec Commands[] = {
 };
 
 constexpr QStringView PriorityPrefix = u"--priority=";
+constexpr QStringView EncodingPrefix = u"--encoding=";
 
 const CommandSpec* findCommand(const QString& name)
 {
@@ -53,6 +54,7 @@ CliRequest parseCliArguments(const QStringList& arguments)
     QStringList positional;
     QSet<QString> options;
     QString priorityValue;
+    QString encodingValue;
     bool optionsEnded = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments.at(i);
@@ -76,6 +78,14 @@ CliRequest parseCliArguments(const QStringList& arguments)
         } else if (argument.startsWith(PriorityPrefix)) {
             options.insert(QStringLiteral("--priority"));
             priorityValue = argument.mid(PriorityPrefix.size());
+        } else if (argument == u"--encoding") {
+            if (i + 1 == arguments.size())
+                throw UsageError(QStringLiteral("--encoding 后缺少编码"));
+            options.insert(argument);
+            encodingValue = arguments.at(++i);
+        } else if (argument.startsWith(EncodingPrefix)) {
+            options.insert(QStringLiteral("--encoding"));
+            encodingValue = argument.mid(EncodingPrefix.size());
         } else {
             throw UsageError(QStringLiteral("未知的选项 ") + argument);
         }
@@ -99,6 +109,13 @@ CliRequest parseCliArguments(const QStringList& arguments)
         requireCommand(spec->command == CliCommand::Add, QStringLiteral("--priority"));
         request.priority = parsePriority(priorityValue);
     }
+    if (options.contains(QStringLiteral("--encoding"))) {
+        requireCommand(spec->command == CliCommand::Export, QStringLiteral("--encoding"));
+        const std::optional<TextFile::Encoding> encoding = TextFile::encodingByName(encodingValue);
+        if (!encoding)
+            throw UsageError(QStringLiteral("--encoding 只接受 utf-8 或 gb18030: ") + encodingValue);
+        request.encoding = *encoding;
+    }
     return request;
 }
 
@@ -110,7 +127,7 @@ QString cliUsageText()
         "命令:\n"
         "  list FILE [--json]                       列出记事本: 序号、[x] 或 [ ]、优先级、标题\n"
         "  show FILE N                              显示第 N 条记事本的全文 (从 1 开始计数)\n"
-        "  export FILE [OUT]                        把文本报告 (GB18030, CR LF) 写到 OUT 或标准输出\n"
+        "  export FILE [OUT] [--encoding E]         把文本报告 (CR LF) 写到 OUT 或标准输出\n"
         "  add FILE TEXT [--priority 0-3] [--done]  添加一条记事本; FILE 不存在时新建\n"
         "  done FILE N                              切换第 N 条记事本的完成标记\n"
         "  rm FILE N                                删除第 N 条记事本\n"
@@ -122,6 +139,7 @@ QString cliUsageText()
         "  --json            (list) 输出一个 JSON 数组: {\"text\", \"priority\": 0-3, \"done\"}\n"
         "  --priority N      (add) 优先级: 0 低, 1 标准 (默认), 2 高, 3 最高\n"
         "  --done            (add) 标记为已完成\n"
+        "  --encoding E      (export) 报告的编码: utf-8 或 gb18030; 默认为系统区域设置的编码\n"
         "  -h, --help        显示本帮助\n"
         "  --version         显示版本\n"
         "  --                其后的参数都不是选项 (用于以 \"-\" 开头的 TEXT)\n"

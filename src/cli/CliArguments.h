@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shared/TextFile.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -26,6 +28,7 @@ struct CliRequest
     bool passwordStdin = false;
     int priority = 1;
     bool done = false;
+    TextFile::Encoding encoding = TextFile::Encoding::Locale; // of the export report
 };
 
 // `arguments` without the program name. Throws UsageError for anything that is not a valid call.

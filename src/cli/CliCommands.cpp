@@ -13,6 +13,7 @@
 #include "shared/AnsiText.h"
 #include "shared/LocaleFormats.h"
 #include "shared/NoteFields.h"
+#include "shared/TextFile.h"
 
 #include <QDate>
 #include <QFileInfo>
@@ -116,7 +117,7 @@ void exportReport(const CliRequest& request, PasswordSource& passwords)
     const CliDocument document = CliDocument::open(path, passwords);
     QList<QByteArray> entries;
     ExportNotesToText(document.notes, reportStamp(document.notes), entries);
-    const QByteArray bytes = reportFileBytes(entries);
+    const QByteArray bytes = TextFile::encode(AnsiText::toUnicode(reportFileBytes(entries)), request.encoding);
     const bool written =
         toFile ? QltFile::writeAtomically(request.operands.at(1), bytes) : CliOutput::writeOutBytes(bytes);
     if (!written)

@@ -91,6 +91,7 @@ private Q_SLOTS:
     void saveReplaceNoThenYes();
     void saveReplaceNoThenCancel();
     void saveFailureKeepsDialogOpen();
+    void openLoadsFileText_data();
     void openLoadsFileText();
     void openFailure_data();
     void openFailure();
@@ -570,7 +571,8 @@ void TestAddEditForm::saveExtension()
 
     QCOMPARE(FileDialog::takeShownTitles(), QStringList{u"保存到..."_s});
     QVERIFY(MessageBox::takeShown().isEmpty());
-    QCOMPARE(readFile(path(written)), gb(u"第一行\r\n第二行"));
+    // A text file for other programs, in the system's encoding.
+    QCOMPARE(readFile(path(written)), u"第一行\r\n第二行"_s.toUtf8());
     if (typed != written)
         QVERIFY(!QFile::exists(path(typed)));
     QCOMPARE(m_host->model.rowCount(), 3); // saving does not touch the notes
@@ -647,9 +649,19 @@ void TestAddEditForm::saveFailureKeepsDialogOpen()
     QCOMPARE(m_host->model.note(0).text, QByteArray("text"));
 }
 
+void TestAddEditForm::openLoadsFileText_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    const QString text = u"从文件\r\n读入 text"_s;
+    QTest::newRow("UTF-8") << text.toUtf8();
+    QTest::newRow("UTF-8 with byte-order mark") << "\xEF\xBB\xBF" + text.toUtf8();
+    QTest::newRow("GB18030, not valid UTF-8") << gb(text);
+}
+
 void TestAddEditForm::openLoadsFileText()
 {
-    writeFile(path(u"load.txt"_s), gb(u"从文件\r\n读入 text"));
+    QFETCH(QByteArray, bytes);
+    writeFile(path(u"load.txt"_s), bytes);
     TAddEditForm form(*m_host);
     whenModalShown([&](QWidget*) {
         QTest::keyClicks(form.NoteText, u"before"_s);
