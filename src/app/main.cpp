@@ -12,8 +12,7 @@ namespace {
 constexpr char Usage[] =
     "用法: quillet [文件 [密码]] [-minimize] [-debug]\n"
     "\n"
-    "  文件        启动时打开的 Quillet 文件 (.qlt); 只写文件名时先在当前文件夹中查找,\n"
-    "              再在程序所在文件夹中查找\n"
+    "  文件        启动时打开的 Quillet 文件 (.qlt); 只写文件名时先在当前文件夹、再在程序所在文件夹中查找\n"
     "  密码        受保护文件的密码, 预先填入密码对话框\n"
     "  -minimize   启动时隐藏到系统托盘\n"
     "  -debug      把调试日志写入 qltdbg.dat\n"
@@ -36,7 +35,7 @@ int main(int argc, char* argv[])
         return 0;
     }
     if (isOnlyArgument(argc, argv, "--version")) {
-        std::printf("Quillet %s\n", Quillet::ProgramVersion);
+        std::printf("quillet (Quillet) %s\n", Quillet::ProgramVersion);
         return 0;
     }
     QuilletApplication app(argc, argv);

@@ -191,7 +191,7 @@ void TestCli::helpGoesToStdout()
 
     const CliRun version = run({QStringLiteral("--version")});
     QCOMPARE(version.exitCode, 0);
-    QCOMPARE(version.out, QByteArray("quillet-cli ") + Quillet::ProgramVersion + "\n");
+    QCOMPARE(version.out, QByteArray("quillet-cli (Quillet) ") + Quillet::ProgramVersion + "\n");
 }
 
 void TestCli::usageErrors_data()

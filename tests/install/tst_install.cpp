@@ -263,6 +263,19 @@ void TestInstall::installedProgramPrintsUsageWithoutDisplay()
         run(installed(QStringLiteral("bin/quillet")), {QStringLiteral("--help")}, &output, environment);
     QVERIFY2(code == 0, output.constData());
     QVERIFY2(output.contains("quillet [") && output.contains("-minimize"), output.constData());
+    QCOMPARE(run(installed(QStringLiteral("bin/quillet")), {QStringLiteral("--version")}, &output, environment), 0);
+    QCOMPARE(output, QByteArray("quillet (Quillet) " QUILLET_VERSION "\n"));
+
+    // The manual pages say what --help says, Chinese included.
+    if (!QUILLET_MAN_PAGES)
+        QSKIP("built without help2man");
+    for (const char* program : {"quillet", "quillet-cli"}) {
+        const QString page = installed(QStringLiteral("share/man/man1/%1.1.gz").arg(QLatin1String(program)));
+        QCOMPARE(run(QStringLiteral("gzip"), {QStringLiteral("-dc"), page}, &output), 0);
+        QVERIFY2(output.contains(".SH NAME\n" + QByteArray(program) + " \\- ") &&
+                     output.contains(QStringLiteral("用法: ").toUtf8()),
+                 output.constData());
+    }
 }
 
 QTEST_GUILESS_MAIN(TestInstall)
