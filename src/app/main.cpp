@@ -1,6 +1,7 @@
 #include "app/MainFormU.h"
 #include "app/QtTranslation.h"
 #include "app/QuilletApplication.h"
+#include "forms/MnemonicClicks.h"
 #include "shared/CommandLine.h"
 #include "shared/Version.h"
 
@@ -40,6 +41,7 @@ int main(int argc, char* argv[])
     }
     QuilletApplication app(argc, argv);
     QtTranslation::install();
+    MnemonicClicks::install();
     QApplication::setApplicationName(QStringLiteral("Quillet"));
     QGuiApplication::setDesktopFileName(QStringLiteral("io.sourceforge.quillet"));
     // A window hidden in the tray is still open: a message box closing meanwhile must not end the
