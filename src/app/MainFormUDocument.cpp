@@ -59,8 +59,9 @@ void TMainForm::SetFileInfo(const QString& name)
 {
     DebugLog("TMainForm.SetFileInfo");
     const QString title = QLatin1String("Quillet v") + QLatin1String(Quillet::ProgramVersion);
-    setWindowTitle(name.isEmpty() ? title
-                                  : title + QLatin1String(" - ") + WindowTitle::literal(QFileInfo(name).fileName()));
+    setWindowTitle(name.isEmpty()
+                       ? title
+                       : title + QLatin1String(" - ") + WindowTitle::literal(QFileInfo(name).fileName()));
     statusPanel(PanelPassword)->setIcon(m_password.isEmpty() ? QIcon() : image(PasswordImage));
     QString folder;
     if (!m_fileName.isEmpty()) {

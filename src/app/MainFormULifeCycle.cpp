@@ -255,7 +255,8 @@ void TMainForm::FileExitCmdExecute()
 void TMainForm::FileNewWindowCmdExecute()
 {
     DebugLog("TMainForm.FileNewWindowCmdExecute");
-    const QString opener = QStringLiteral("%1=%2,%3").arg(QLatin1String(OpenerPositionVariable)).arg(x()).arg(y());
+    const QString opener =
+        QStringLiteral("%1=%2,%3").arg(QLatin1String(OpenerPositionVariable)).arg(x()).arg(y());
     if (!Desktop::startDetached(AppPaths::executablePath(), {}, {opener}))
         ErrorMsg(QStringLiteral("无法运行 Quillet。"));
 }

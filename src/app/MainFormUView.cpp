@@ -145,7 +145,8 @@ void TMainForm::StatusBarResize()
     for (int i = 0; i < StatusPanelCount - 1; ++i) {
         StatusPanel* panel = m_panels.at(size_t(i));
         if (i < CountPanels)
-            panel->resize(std::max(StatusPanelWidths.at(size_t(i)), panel->fittingWidth(widestCountText(panel->text()))),
+            panel->resize(std::max(StatusPanelWidths.at(size_t(i)),
+                                   panel->fittingWidth(widestCountText(panel->text()))),
                           panel->height());
         panel->move(x, 0);
         x += panel->width();

@@ -7,8 +7,8 @@
 
 namespace {
 
-constexpr int Gap = 2;         // between neighbouring panels
-constexpr int TextMargin = 3;  // inside the frame, on either side
+constexpr int Gap = 2;        // between neighbouring panels
+constexpr int TextMargin = 3; // inside the frame, on either side
 constexpr int IconSize = 16;
 constexpr int IconSpacing = 4; // between the image and the text
 

@@ -4,6 +4,8 @@
 
 #include <QSet>
 
+#include <optional>
+
 namespace {
 
 struct CommandSpec
@@ -21,9 +23,6 @@ constexpr CommandSpec Commands[] = {
     {u"import", CliCommand::Import, 2, 2}, {u"passwd", CliCommand::Passwd, 1, 1},
 };
 
-constexpr QStringView PriorityPrefix = u"--priority=";
-constexpr QStringView EncodingPrefix = u"--encoding=";
-
 const CommandSpec* findCommand(const QString& name)
 {
     for (const CommandSpec& spec : Commands) {
@@ -38,6 +37,22 @@ int parsePriority(const QString& value)
     if (value.size() == 1 && value.front() >= u'0' && value.front() <= u'3')
         return value.front().unicode() - u'0';
     throw UsageError(QStringLiteral("--priority 只接受 0 到 3: ") + value);
+}
+
+// The value of an option written "--name VALUE" or "--name=VALUE" at `i`, which moves past it; nothing
+// when the argument is another one.
+std::optional<QString> optionValue(const QStringList& arguments, qsizetype& i, const QString& name,
+                                   const QString& missing)
+{
+    const QString& argument = arguments.at(i);
+    if (argument == name) {
+        if (i + 1 == arguments.size())
+            throw UsageError(name + QLatin1Char(' ') + missing);
+        return arguments.at(++i);
+    }
+    if (argument.startsWith(name + QLatin1Char('=')))
+        return argument.mid(name.size() + 1);
+    return std::nullopt;
 }
 
 void requireCommand(bool allowed, const QString& option)
@@ -70,22 +85,14 @@ CliRequest parseCliArguments(const QStringList& arguments)
             return request;
         } else if (argument == u"--json" || argument == u"--password-stdin" || argument == u"--done") {
             options.insert(argument);
-        } else if (argument == u"--priority") {
-            if (i + 1 == arguments.size())
-                throw UsageError(QStringLiteral("--priority 后缺少优先级"));
-            options.insert(argument);
-            priorityValue = arguments.at(++i);
-        } else if (argument.startsWith(PriorityPrefix)) {
+        } else if (const std::optional<QString> priority = optionValue(
+                       arguments, i, QStringLiteral("--priority"), QStringLiteral("后缺少优先级"))) {
             options.insert(QStringLiteral("--priority"));
-            priorityValue = argument.mid(PriorityPrefix.size());
-        } else if (argument == u"--encoding") {
-            if (i + 1 == arguments.size())
-                throw UsageError(QStringLiteral("--encoding 后缺少编码"));
-            options.insert(argument);
-            encodingValue = arguments.at(++i);
-        } else if (argument.startsWith(EncodingPrefix)) {
+            priorityValue = *priority;
+        } else if (const std::optional<QString> encoding = optionValue(
+                       arguments, i, QStringLiteral("--encoding"), QStringLiteral("后缺少编码"))) {
             options.insert(QStringLiteral("--encoding"));
-            encodingValue = argument.mid(EncodingPrefix.size());
+            encodingValue = *encoding;
         } else {
             throw UsageError(QStringLiteral("未知的选项 ") + argument);
         }

@@ -117,7 +117,8 @@ void exportReport(const CliRequest& request, PasswordSource& passwords)
     const CliDocument document = CliDocument::open(path, passwords);
     QList<QByteArray> entries;
     ExportNotesToText(document.notes, reportStamp(document.notes), entries);
-    const QByteArray bytes = TextFile::encode(AnsiText::toUnicode(reportFileBytes(entries)), request.encoding);
+    const QByteArray bytes =
+        TextFile::encode(AnsiText::toUnicode(reportFileBytes(entries)), request.encoding);
     const bool written =
         toFile ? QltFile::writeAtomically(request.operands.at(1), bytes) : CliOutput::writeOutBytes(bytes);
     if (!written)

@@ -19,7 +19,8 @@ int main(int argc, char* argv[])
             return CliExit::Ok;
         }
         if (request.version) {
-            CliOutput::printOut(QStringLiteral("quillet-cli (Quillet) ") + QLatin1String(Quillet::ProgramVersion) + u'\n');
+            CliOutput::printOut(QStringLiteral("quillet-cli (Quillet) ") +
+                                QLatin1String(Quillet::ProgramVersion) + u'\n');
             return CliExit::Ok;
         }
         CliCommands::run(request);

@@ -176,7 +176,8 @@ void removeWrittenEntry()
     const QString path = desktopEntryPath();
     const std::optional<QString> types =
         DesktopEntry::value(readIfExists(path), QStringLiteral("Desktop Entry"), QStringLiteral("MimeType"));
-    if (types == QStringLiteral("application/x-quillet;") && ::unlink(QFile::encodeName(path).constData()) != 0)
+    if (types == QStringLiteral("application/x-quillet;") &&
+        ::unlink(QFile::encodeName(path).constData()) != 0)
         throwErrno(errno);
 }
 
@@ -276,7 +277,8 @@ void registerFileType(const QString& exe)
     else
         replaceFile(desktopEntryPath(), desktopEntry(exe));
     const QString mimeApps = mimeAppsListPath();
-    replaceFile(mimeApps, withDefault(readIfExists(mimeApps), installed ? InstalledDesktopFileName : DesktopFileName));
+    replaceFile(mimeApps,
+                withDefault(readIfExists(mimeApps), installed ? InstalledDesktopFileName : DesktopFileName));
 
     refresh(QStringLiteral("update-mime-database"), DesktopEntry::dataHome() + QStringLiteral("/mime"));
     refresh(QStringLiteral("update-desktop-database"),

@@ -553,12 +553,14 @@ void TestCli::exportToFile()
     if (QTest::currentTestFailed())
         return;
     QCOMPARE(readFile(file), notesBefore);
-    for (const QStringList& option : {QStringList{"--encoding", "gb18030"}, QStringList{"--encoding=GB18030"}}) {
+    for (const QStringList& option :
+         {QStringList{"--encoding", "gb18030"}, QStringList{"--encoding=GB18030"}}) {
         QCOMPARE(run(QStringList{QStringLiteral("export"), file, out} + option).exitCode, 0);
         verifyReport(readFile(out), expectedSampleReport(), before, QDateTime::currentDateTime());
     }
     QCOMPARE(run({QStringLiteral("export"), QStringLiteral("--encoding=utf-8"), file, out}).exitCode, 0);
-    verifyReport(gb(QString::fromUtf8(readFile(out))), expectedSampleReport(), before, QDateTime::currentDateTime());
+    verifyReport(gb(QString::fromUtf8(readFile(out))), expectedSampleReport(), before,
+                 QDateTime::currentDateTime());
 
     // An empty list gives the first four lines only.
     const QString empty = writeNotes(QStringLiteral("empty.qlt"), {});

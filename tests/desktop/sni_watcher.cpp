@@ -52,8 +52,8 @@ private:
     {
         QDBusInterface item(bus, path, QStringLiteral("org.kde.StatusNotifierItem"));
         const QDBusMessage reply = item.call(QStringLiteral("Activate"), 0, 0);
-        std::printf("clicked: %s\n", reply.type() == QDBusMessage::ErrorMessage ? qPrintable(reply.errorMessage())
-                                                                                : "ok");
+        std::printf("clicked: %s\n",
+                    reply.type() == QDBusMessage::ErrorMessage ? qPrintable(reply.errorMessage()) : "ok");
         std::fflush(stdout);
     }
 

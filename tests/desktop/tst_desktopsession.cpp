@@ -22,9 +22,8 @@ QString windowManagerName(WId window)
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
     xprop.setProcessEnvironment(environment);
-    xprop.start(QStringLiteral("xprop"),
-                {QStringLiteral("-id"), QString::number(window), QStringLiteral("-notype"),
-                 QStringLiteral("_NET_WM_NAME")});
+    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window),
+                                          QStringLiteral("-notype"), QStringLiteral("_NET_WM_NAME")});
     if (!xprop.waitForFinished())
         return {};
     const QString line = QString::fromUtf8(xprop.readAllStandardOutput()).trimmed();

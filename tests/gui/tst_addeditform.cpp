@@ -21,9 +21,9 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QWindow>
 #include <QTimer>
 #include <QTreeView>
+#include <QWindow>
 
 #include <memory>
 

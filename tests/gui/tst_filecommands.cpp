@@ -376,7 +376,8 @@ void TestFileCommands::recentMenus()
     // The full path tells two files of one name apart.
     for (QMenu* menu : {fileMenu, toolbarMenu}) {
         QVERIFY(menu->toolTipsVisible());
-        QCOMPARE(menu->actions().at(1)->toolTip(), QDir::toNativeSeparators(w.path(QStringLiteral("one.qlt"))));
+        QCOMPARE(menu->actions().at(1)->toolTip(),
+                 QDir::toNativeSeparators(w.path(QStringLiteral("one.qlt"))));
     }
     QVERIFY(w.act("FileClearRecentList")->isEnabled());
     QVERIFY(w.act("ToolbarClearMRUCmd")->isEnabled());

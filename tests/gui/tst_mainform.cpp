@@ -334,8 +334,8 @@ void TestMainForm::layoutGeometry()
             QCOMPARE(p->width(), TMainForm::StatusPanelWidths.at(i));
         else if (i < 3)
             QCOMPARE(p->width(), std::max(TMainForm::StatusPanelWidths.at(i),
-                                          p->fittingWidth(QString(p->text()).replace(QLatin1Char('0'),
-                                                                                     QLatin1String("0000000")))));
+                                          p->fittingWidth(QString(p->text()).replace(
+                                              QLatin1Char('0'), QLatin1String("0000000")))));
         QCOMPARE(p->x(), x);
         x += p->width();
     }
@@ -353,7 +353,8 @@ void TestMainForm::newWindowStepsAsideFromOpener()
     createForm();
     const QPoint centred = m_form->pos();
     // An opener elsewhere leaves the new window centred; one at the centre makes it step aside.
-    qputenv("QUILLET_OPENER_POS", QByteArray::number(centred.x() + 5) + ',' + QByteArray::number(centred.y()));
+    qputenv("QUILLET_OPENER_POS",
+            QByteArray::number(centred.x() + 5) + ',' + QByteArray::number(centred.y()));
     createForm();
     QCOMPARE(m_form->pos(), centred);
     qputenv("QUILLET_OPENER_POS", QByteArray::number(centred.x()) + ',' + QByteArray::number(centred.y()));
@@ -1182,7 +1183,8 @@ void TestMainForm::statusBarTexts()
     QCOMPARE(paneText(), QString());
 
     // Long lists keep their counts whole.
-    seed(QList<Note>(12345, note(QStringLiteral("n"), QStringLiteral("低"), true)) + QList<Note>(10000, note(QStringLiteral("m"))));
+    seed(QList<Note>(12345, note(QStringLiteral("n"), QStringLiteral("低"), true)) +
+         QList<Note>(10000, note(QStringLiteral("m"))));
     QCOMPARE(panel(2), QStringLiteral("未完成: 10000"));
     for (int i = 0; i < 3; ++i)
         QVERIFY(m_form->statusPanel(i)->width() >= m_form->statusPanel(i)->fittingWidth(panel(i)));
@@ -1451,8 +1453,8 @@ void TestMainForm::qtOwnTextsInChinese()
     };
     QStringList box;
     textsOfNextDialog(box);
-    MessageBox::show(m_form.get(), QMessageBox::Question, QStringLiteral("确认"), QStringLiteral("保存更改吗?"),
-                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    MessageBox::show(m_form.get(), QMessageBox::Question, QStringLiteral("确认"),
+                     QStringLiteral("保存更改吗?"), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     for (const QString& text : {QStringLiteral("是(&Y)"), QStringLiteral("否(&N)"), QStringLiteral("取消")})
         QVERIFY2(box.contains(text), qPrintable(box.join(u' ')));
 

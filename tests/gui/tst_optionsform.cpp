@@ -73,7 +73,7 @@ QColor base(const QWidget* widget)
 // A font dialog that records what it was started with and answers from a queue.
 struct ScriptedFontDialog
 {
-    QList<QFont> answers; // an empty list answers Cancel
+    QList<QFont> answers;  // an empty list answers Cancel
     QList<QColor> colours; // text colours chosen with the answers; none keeps the colour
     QList<QFont> started;
 

@@ -263,7 +263,9 @@ void TestInstall::installedProgramPrintsUsageWithoutDisplay()
         run(installed(QStringLiteral("bin/quillet")), {QStringLiteral("--help")}, &output, environment);
     QVERIFY2(code == 0, output.constData());
     QVERIFY2(output.contains("quillet [") && output.contains("-minimize"), output.constData());
-    QCOMPARE(run(installed(QStringLiteral("bin/quillet")), {QStringLiteral("--version")}, &output, environment), 0);
+    QCOMPARE(
+        run(installed(QStringLiteral("bin/quillet")), {QStringLiteral("--version")}, &output, environment),
+        0);
     QCOMPARE(output, QByteArray("quillet (Quillet) " QUILLET_VERSION "\n"));
 
     // The manual pages say what --help says, Chinese included.

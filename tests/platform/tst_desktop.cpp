@@ -53,11 +53,12 @@ void TestDesktop::startDetachedStartsAProgram()
     QVERIFY(m_dir.isValid());
     const QString out = m_dir.filePath(QStringLiteral("env.txt"));
     qputenv("QUILLET_INHERITED", "kept");
-    QVERIFY(Desktop::startDetached(QStringLiteral("/bin/sh"),
-                                   {QStringLiteral("-c"), QStringLiteral("echo \"$QUILLET_INHERITED $QUILLET_ADDED\" >%1.part "
-                                                                         "&& mv %1.part %1")
-                                                              .arg(out)},
-                                   {QStringLiteral("QUILLET_ADDED=given")}));
+    QVERIFY(Desktop::startDetached(
+        QStringLiteral("/bin/sh"),
+        {QStringLiteral("-c"), QStringLiteral("echo \"$QUILLET_INHERITED $QUILLET_ADDED\" >%1.part "
+                                              "&& mv %1.part %1")
+                                   .arg(out)},
+        {QStringLiteral("QUILLET_ADDED=given")}));
     QTRY_VERIFY(QFile::exists(out));
     QFile file(out);
     QVERIFY(file.open(QIODevice::ReadOnly));

@@ -172,7 +172,8 @@ void TestFileAssociation::register_writesDesktopEntry_data()
                            << QByteArray("Exec=\"/home/u/My Apps/quillet\" %f");
     QTest::newRow("quote and percent")
         << QStringLiteral("/opt/a\"b%/quillet") << QByteArray("Exec=\"/opt/a\\\\\"b%%/quillet\" %f");
-    QTest::newRow("Chinese") << QStringLiteral("/opt/记事/quillet") << QByteArray("Exec=/opt/记事/quillet %f");
+    QTest::newRow("Chinese") << QStringLiteral("/opt/记事/quillet")
+                             << QByteArray("Exec=/opt/记事/quillet %f");
 }
 
 void TestFileAssociation::register_writesDesktopEntry()
@@ -216,8 +217,9 @@ void TestFileAssociation::register_installedProgramUsesItsEntry()
     writeFile(exe, "#!/bin/sh\n");
     writeFile(m_dir->filePath(QStringLiteral("usr/share/applications/io.sourceforge.quillet.desktop")),
               "[Desktop Entry]\n");
-    writeFile(FileAssociation::desktopEntryPath(),
-              "[Desktop Entry]\nName=Quillet\nExec=\"/usr/bin/quillet\" %f\nMimeType=application/x-quillet;\n");
+    writeFile(
+        FileAssociation::desktopEntryPath(),
+        "[Desktop Entry]\nName=Quillet\nExec=\"/usr/bin/quillet\" %f\nMimeType=application/x-quillet;\n");
     registerOrFail(exe);
     QCOMPARE(readFile(FileAssociation::mimeAppsListPath()),
              QByteArray("[Default Applications]\napplication/x-quillet=io.sourceforge.quillet.desktop\n"));
