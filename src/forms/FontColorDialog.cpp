@@ -22,6 +22,7 @@ FontColorDialog::FontColorDialog(const QFont& font, const QColor& color, QWidget
     FontChooser->setObjectName(QStringLiteral("FontChooser"));
     FontChooser->setWindowFlags(Qt::Widget);
     FontChooser->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+    FontChooser->setSizeGripEnabled(false);
     layout->addWidget(FontChooser);
 
     auto* colorRow = new QHBoxLayout;
