@@ -3,13 +3,16 @@ set -euo pipefail
 
 QUILLET_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
-# Debian packages the build, the tests and a desktop run need; the last line checks the install rules
-# and builds the Debian package (dpkg-shlibdeps, which CPack runs, needs dpkg-dev and file).
+# Debian packages the build, the tests and a desktop run need: Qt's Chinese translation for its own
+# dialogs; help2man for the manual pages; the install rules and the Debian package (dpkg-shlibdeps,
+# which CPack runs, needs dpkg-dev and file); an X server with a window manager, trays and a private
+# session bus for the tests of what only a real desktop shows (titles, tray clicks).
 QUILLET_PACKAGES=(
     g++ cmake make pkg-config
-    qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins
-    fonts-noto-cjk
+    qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins qt6-translations-l10n
+    fonts-noto-cjk help2man
     desktop-file-utils appstream shared-mime-info dpkg-dev file
+    xvfb openbox trayer x11-utils xdotool dbus
     clang-format
 )
 

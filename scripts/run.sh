@@ -3,7 +3,7 @@
 source "$(dirname "$0")/common.sh"
 
 extra=()
-[ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] || extra=(xvfb xauth)
+[ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] || extra=(xauth)
 install_missing_packages "${QUILLET_PACKAGES[@]}" "${extra[@]}"
 build_tree "$QUILLET_ROOT/build"
 

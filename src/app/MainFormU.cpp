@@ -31,7 +31,6 @@ constexpr int PriorityColumnWidth = 86;
 // Design positions in window coordinates.
 constexpr QRect NotesListPanelRect(2, 57, 515, 246);
 constexpr QRect NotesTextPanelRect(2, 307, 515, 73);
-constexpr std::array<int, TMainForm::StatusPanelCount> PanelWidths{60, 80, 90, 50, 23, 215};
 
 QFrame* newPanel(QWidget* parent, const char* name)
 {
@@ -215,16 +214,13 @@ void TMainForm::createStatusBar()
     for (int i = 0; i < StatusPanelCount; ++i) {
         auto* panel = new StatusPanel(StatusBar);
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-        panel->resize(PanelWidths.at(size_t(i)), StatusBarHeight);
+        panel->resize(StatusPanelWidths.at(size_t(i)), StatusBarHeight);
         panel->setIcon(image(images.at(size_t(i))));
         connect(panel, &StatusPanel::doubleClicked, this, [this, i] { StatusBarPanelDblClick(i); });
+        if (i <= 2) // the count panels, which grow with their numbers
+            connect(panel, &StatusPanel::textChanged, this, &TMainForm::StatusBarResize);
         m_panels.at(size_t(i)) = panel;
     }
-    // A hint shown in the status bar covers the panels while it is there.
-    connect(StatusBar, &QStatusBar::messageChanged, this, [this](const QString& message) {
-        for (StatusPanel* panel : m_panels)
-            panel->setVisible(message.isEmpty());
-    });
     StatusBar->installEventFilter(this);
 }
 
@@ -261,7 +257,8 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
             NotesListKeyPress(text.front());
             return true;
         }
-    } else if (watched == StatusBar && event->type() == QEvent::Resize) {
+    } else if (watched == StatusBar &&
+               (event->type() == QEvent::Resize || event->type() == QEvent::FontChange)) {
         StatusBarResize();
     }
     return QMainWindow::eventFilter(watched, event);

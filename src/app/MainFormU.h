@@ -43,6 +43,8 @@ public:
     static constexpr int ClientWidth = 518;
     static constexpr int ClientHeight = 408;
     static constexpr int StatusPanelCount = 6;
+    // Design widths; the three count panels grow to fit their text and the last one takes the rest.
+    static constexpr std::array<int, StatusPanelCount> StatusPanelWidths{60, 80, 90, 50, 23, 215};
 
     // `arguments` is the command line after the program name.
     explicit TMainForm(const QStringList& arguments, QWidget* parent = nullptr);

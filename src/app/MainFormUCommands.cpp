@@ -73,8 +73,9 @@ void TMainForm::createCommandTable()
         auto* a = new QAction(QString::fromUtf8(command.caption), this);
         a->setObjectName(QLatin1String(command.name));
         a->setProperty("category", QLatin1String(command.category));
+        // The hint is the toolbar button's tooltip only: the menu bar shows no hints, so none of them
+        // takes over the status bar's panels.
         a->setToolTip(QString::fromUtf8(command.hint));
-        a->setStatusTip(a->toolTip());
         if (*command.shortcut)
             a->setShortcut(QKeySequence(QLatin1String(command.shortcut), QKeySequence::PortableText));
         // Window-wide, so that the keys work wherever the focus is in the window, the list included.

@@ -4,6 +4,7 @@
 #include "document/DocumentMessages.h"
 #include "document/NotesDocument.h"
 #include "document/RecentFiles.h"
+#include "forms/WindowTitle.h"
 #include "shared/DebugLog.h"
 #include "shared/IniFile.h"
 #include "shared/Version.h"
@@ -80,7 +81,9 @@ void TMainForm::SetFileInfo(const QString& name)
 {
     DebugLog("TMainForm.SetFileInfo");
     const QString title = QLatin1String("Quillet v") + QLatin1String(Quillet::ProgramVersion);
-    setWindowTitle(name.isEmpty() ? title : title + QLatin1String(" - ") + QFileInfo(name).fileName());
+    setWindowTitle(name.isEmpty()
+                       ? title
+                       : title + QLatin1String(" - ") + WindowTitle::literal(QFileInfo(name).fileName()));
     statusPanel(PanelPassword)->setIcon(m_document->password().isEmpty() ? QIcon() : image(PasswordImage));
     QString folder;
     if (const QString fileName = m_document->fileName(); !fileName.isEmpty()) {

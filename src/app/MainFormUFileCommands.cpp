@@ -9,9 +9,11 @@
 #include "forms/MessageBox.h"
 #include "forms/SettPassFormU.h"
 #include "platform/SystemInfo.h"
+#include "shared/AnsiText.h"
 #include "shared/AppPaths.h"
 #include "shared/DebugLog.h"
 #include "shared/ErrorLog.h"
+#include "shared/TextFile.h"
 
 #include <QAction>
 #include <QDateTime>
@@ -130,7 +132,8 @@ void TMainForm::FileExportCmdExecute()
     QList<QByteArray> list;
     ExportNotesToText(m_document->notes(),
                       reportStamp(m_document->model().counts(), QDateTime::currentDateTime()), list);
-    if (!QltFile::writeAtomically(path, reportFileBytes(list)))
+    // A text file for other programs: in the system's encoding, not the notes file's.
+    if (!QltFile::writeAtomically(path, TextFile::encode(AnsiText::toUnicode(reportFileBytes(list)))))
         ErrorMsg(DocumentMessages::cannotExport());
 }
 
@@ -171,10 +174,13 @@ void TMainForm::fillRecentFilesMenu(QMenu* menu)
         entry->deleteLater();
     }
     QAction* separator = menu->actions().value(0);
+    menu->setToolTipsVisible(true);
     for (qsizetype i = 0; i < m_mruList.size(); ++i) {
         const QString path = m_mruList.at(i);
         auto* entry = new QAction(RecentFiles::menuCaption(i, path), menu);
         entry->setObjectName(QStringLiteral("MRU%1").arg(i + 1));
+        // Two files of one name in different folders look alike by their captions.
+        entry->setToolTip(QDir::toNativeSeparators(path));
         connect(entry, &QAction::triggered, this, [this, path] {
             DebugLog("TMainForm.MRUList.Click");
             RecentFiles::moveToTop(m_mruList, m_mruList.indexOf(path));

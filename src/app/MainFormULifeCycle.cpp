@@ -35,6 +35,38 @@ namespace {
 
 const QString General = QStringLiteral("General");
 
+// Tahoma 8 pt in the window-text colour, with the character set the window was designed with (OEM, 255);
+// the list and the note pane take it unless the settings give their own.
+FontValue windowFont()
+{
+    FontValue font;
+    font.charset = 255;
+    return font;
+}
+
+// Where the window that started this one stands ("x,y"), set for the new-window command.
+constexpr char OpenerPositionVariable[] = "QUILLET_OPENER_POS";
+
+// A window started by the new-window command would open exactly over its opener when both are centred,
+// and the user would see nothing happen: it steps aside instead, down and right where the screen allows.
+void stepAsideFromOpener(QWidget* window)
+{
+    const QStringList parts = qEnvironmentVariable(OpenerPositionVariable).split(QLatin1Char(','));
+    // Not handed on to what this window starts in turn.
+    qunsetenv(OpenerPositionVariable);
+    bool validX = false;
+    bool validY = false;
+    const QPoint opener(parts.value(0).toInt(&validX), parts.value(1).toInt(&validY));
+    if (!validX || !validY || opener != window->pos())
+        return;
+    constexpr int Step = 32;
+    QPoint target = opener + QPoint(Step, Step);
+    const QScreen* screen = window->screen();
+    if (screen && !screen->availableGeometry().contains(QRect(target, window->frameGeometry().size())))
+        target = opener - QPoint(Step, Step);
+    window->move(target);
+}
+
 } // namespace
 
 void TMainForm::FormCreate()
@@ -49,8 +81,8 @@ void TMainForm::FormCreate()
     DebugLog("TMainForm.FormCreate");
 
     IniFileName = AppPaths::iniFileName();
+    // Only the window's own title: an application display name would be appended to every title.
     setWindowTitle(windowTitle() + QLatin1String(" v") + QLatin1String(Quillet::ProgramVersion));
-    QGuiApplication::setApplicationDisplayName(windowTitle());
 
     FileExt = QStringLiteral(".qlt");
     FileFilter = QStringLiteral("Quillet 文件 (*") + FileExt + QStringLiteral(")|*") + FileExt +
@@ -68,8 +100,7 @@ void TMainForm::FormCreate()
     CountNotes();
 
     // Tahoma 8 pt, or the closest face the desktop has.
-    const FontValue windowFont;
-    setFont(windowFont.toQFont());
+    setFont(windowFont().toQFont());
 
     m_iniFile = std::make_unique<::IniFile>(IniFileName);
     m_addEditFont = FontValue();
@@ -77,6 +108,7 @@ void TMainForm::FormCreate()
 
     if (const QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
+    stepAsideFromOpener(this);
 }
 
 void TMainForm::applySettings()
@@ -90,9 +122,8 @@ void TMainForm::applySettings()
     AutoSaveOnAddEdit =
         ini.ReadString(General, QStringLiteral("AutoSaveOnAddEdit"), QStringLiteral("0")) == u"1";
 
-    const FontValue windowFont;
-    FontValue listFont = windowFont;
-    FontValue textFont = windowFont;
+    FontValue listFont = windowFont();
+    FontValue textFont = windowFont();
     SharedSrc::LoadFontFromIni(ini, listFont, QStringLiteral("NotesListText"));
     SharedSrc::LoadFontFromIni(ini, textFont, QStringLiteral("NoteText"));
     SharedSrc::LoadFontFromIni(ini, m_addEditFont, QStringLiteral("AddEditText"));
@@ -227,7 +258,9 @@ void TMainForm::FileExitCmdExecute()
 void TMainForm::FileNewWindowCmdExecute()
 {
     DebugLog("TMainForm.FileNewWindowCmdExecute");
-    if (!Desktop::startDetached(AppPaths::executablePath()))
+    const QString opener =
+        QStringLiteral("%1=%2,%3").arg(QLatin1String(OpenerPositionVariable)).arg(x()).arg(y());
+    if (!Desktop::startDetached(AppPaths::executablePath(), {}, {opener}))
         ErrorMsg(QStringLiteral("无法运行 Quillet。"));
 }
 

@@ -27,8 +27,8 @@ constexpr int PasswordImage = 6;
 
 const QString General = QStringLiteral("General");
 
-// Whether a command-line argument names a folder as well as a file. A bare name is looked for beside
-// the program, not in the current folder.
+// Whether a command-line argument names a folder as well as a file. A bare name is looked for in the
+// current folder first, as a terminal user means, then beside the program.
 bool hasFolderPart(const QString& path)
 {
 #ifdef Q_OS_WIN
@@ -131,7 +131,8 @@ void TMainForm::openStartupFile()
     }
     QString path = m_arguments.at(0);
     if (!hasFolderPart(path))
-        path = AppPaths::executableDir() + QDir::separator() + path;
+        path = QFileInfo::exists(path) ? QDir::current().absoluteFilePath(path)
+                                       : AppPaths::executableDir() + QDir::separator() + path;
     CmdLineOpen = true;
     const auto cleared = qScopeGuard([this] { CmdLineOpen = false; });
     OpenFile(path, AnsiText::fromUnicode(m_arguments.value(1)), false, false);

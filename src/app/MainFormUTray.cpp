@@ -87,7 +87,8 @@ void TMainForm::HideToTray()
 void TMainForm::TrayIconActivated(QSystemTrayIcon::ActivationReason reason)
 {
     DebugLog("TMainForm.TrayIconActivated");
-    if (reason == QSystemTrayIcon::DoubleClick)
+    // Linux trays restore on one click; a StatusNotifierItem tray reports nothing but that click.
+    if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
         TrayMenu->defaultAction()->trigger();
 }
 

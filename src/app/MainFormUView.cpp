@@ -18,8 +18,18 @@ namespace {
 
 constexpr int PasswordPanel = 4;
 constexpr int FolderPanel = 5;
-// Panel 0's width, fixed in the arithmetic rather than read.
-constexpr int FirstPanelWidth = 60;
+constexpr int CountPanels = 3;
+constexpr int CountDigits = 7;
+
+// A count panel's text with its number widened to at least seven digits, so that the panel does not
+// change width with every note and fits any list that is likely.
+QString widestCountText(const QString& text)
+{
+    qsizetype digits = 0;
+    while (digits < text.size() && text.at(text.size() - 1 - digits).isDigit())
+        ++digits;
+    return text.chopped(digits) + QString(std::max<qsizetype>(digits, CountDigits), QLatin1Char('0'));
+}
 
 } // namespace
 
@@ -127,18 +137,23 @@ void TMainForm::ViewShowGridLinesCmdExecute()
     action("ViewShowGridLinesCmd")->setChecked(NotesList->gridLines());
 }
 
+// The count panels keep their design width or grow to fit their text in the font in use; the folder
+// panel takes what is left.
 void TMainForm::StatusBarResize()
 {
     DebugLog("TMainForm.StatusBarResize");
     int x = 0;
     for (int i = 0; i < StatusPanelCount - 1; ++i) {
-        m_panels.at(size_t(i))->move(x, 0);
-        x += m_panels.at(size_t(i))->width();
+        StatusPanel* panel = m_panels.at(size_t(i));
+        if (i < CountPanels)
+            panel->resize(std::max(StatusPanelWidths.at(size_t(i)),
+                                   panel->fittingWidth(widestCountText(panel->text()))),
+                          panel->height());
+        panel->move(x, 0);
+        x += panel->width();
     }
-    const int othersWidth = x - m_panels.at(0)->width();
     StatusPanel* last = m_panels.at(FolderPanel);
-    last->setGeometry(x, 0, std::max(0, StatusBar->width() - othersWidth - FirstPanelWidth),
-                      StatusBar->height());
+    last->setGeometry(x, 0, std::max(0, StatusBar->width() - x), StatusBar->height());
     for (StatusPanel* panel : m_panels)
         panel->resize(panel->width(), StatusBar->height());
 }

@@ -11,6 +11,15 @@ void NotesListView::setGridLines(bool on)
     viewport()->update();
 }
 
+void NotesListView::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    QTreeView::currentChanged(current, previous);
+    // The view makes a row current without selecting it when it gets the focus or loses the selected
+    // row; keyboard moves and clicks select the row before they make it current.
+    if (current.isValid() && !selectionModel()->isSelected(current))
+        selectionModel()->clearCurrentIndex();
+}
+
 void NotesListView::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                             const QModelIndex& index) const
 {

@@ -5,12 +5,30 @@
 #include <QStyle>
 #include <QStyleOptionFrame>
 
+namespace {
+
+constexpr int Gap = 2;        // between neighbouring panels
+constexpr int TextMargin = 3; // inside the frame, on either side
+constexpr int IconSize = 16;
+constexpr int IconSpacing = 4; // between the image and the text
+
+} // namespace
+
 StatusPanel::StatusPanel(QWidget* parent) : QWidget(parent) {}
 
 void StatusPanel::setText(const QString& text)
 {
+    if (text == m_text)
+        return;
     m_text = text;
     update();
+    Q_EMIT textChanged();
+}
+
+int StatusPanel::fittingWidth(const QString& text) const
+{
+    const int image = m_icon.isNull() ? 0 : IconSize + IconSpacing;
+    return Gap + 2 * TextMargin + image + fontMetrics().horizontalAdvance(text) + 1;
 }
 
 void StatusPanel::setIcon(const QIcon& icon)
@@ -24,18 +42,19 @@ void StatusPanel::paintEvent(QPaintEvent*)
     QPainter painter(this);
     QStyleOptionFrame frame;
     frame.initFrom(this);
-    frame.rect = rect().adjusted(0, 0, -2, 0); // a small gap between neighbouring panels
+    frame.rect = rect().adjusted(0, 0, -Gap, 0);
     frame.lineWidth = 1;
     frame.state |= QStyle::State_Sunken;
     style()->drawPrimitive(QStyle::PE_FrameStatusBarItem, &frame, &painter, this);
     painter.setPen(palette().color(QPalette::Mid));
     painter.drawRect(frame.rect.adjusted(0, 0, -1, -1));
 
-    QRect content = frame.rect.adjusted(3, 1, -3, -1);
+    QRect content = frame.rect.adjusted(TextMargin, 1, -TextMargin, -1);
     if (!m_icon.isNull()) {
-        const QRect iconRect(content.left(), content.top() + (content.height() - 16) / 2, 16, 16);
+        const QRect iconRect(content.left(), content.top() + (content.height() - IconSize) / 2, IconSize,
+                             IconSize);
         m_icon.paint(&painter, iconRect);
-        content.setLeft(iconRect.right() + 4);
+        content.setLeft(iconRect.right() + 1 + IconSpacing);
     }
     painter.setPen(palette().color(QPalette::WindowText));
     const QString shown = fontMetrics().elidedText(m_text, Qt::ElideRight, content.width());

@@ -18,8 +18,12 @@ public:
     bool hasIcon() const { return !m_icon.isNull(); }
     void setIcon(const QIcon& icon);
 
+    // The width that shows `text` whole beside the image, in the panel's font.
+    int fittingWidth(const QString& text) const;
+
 Q_SIGNALS:
     void doubleClicked();
+    void textChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -66,8 +66,8 @@ QString styleSheet(const QString& name)
         return {};
     const QString l = QStringLiteral(
         "EdgeDock#MenuDock, QMenuBar { background: %1; }"
-        "QMenuBar { color: %3; border: none; }"
-        "QMenuBar::item { background: transparent; padding: 3px 8px; border: 1px solid transparent; }"
+        "QMenuBar { color: %3; border: none; padding: 0px; }"
+        "QMenuBar::item { background: transparent; padding: 2px 8px; border: 1px solid transparent; }"
         "QMenuBar::item:selected { background: %4; border-color: %5; color: #000000; }"
         "QMenuBar::item:pressed { background: %6; border-color: %7; color: #000000; }"
         "EdgeDock#ToolbarDock, QToolBar { background: %2; border: none; }"

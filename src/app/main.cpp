@@ -1,6 +1,9 @@
 #include "app/MainFormU.h"
+#include "app/QtTranslation.h"
 #include "app/QuilletApplication.h"
+#include "forms/MnemonicClicks.h"
 #include "shared/CommandLine.h"
+#include "shared/Version.h"
 
 #include <cstdio>
 #include <cstring>
@@ -10,33 +13,35 @@ namespace {
 constexpr char Usage[] =
     "用法: quillet [文件 [密码]] [-minimize] [-debug]\n"
     "\n"
-    "  文件        启动时打开的 Quillet 文件 (.qlt); 只写文件名时在程序所在文件夹中查找\n"
+    "  文件        启动时打开的 Quillet 文件 (.qlt); 只写文件名时先在当前文件夹、再在程序所在文件夹中查找\n"
     "  密码        受保护文件的密码, 预先填入密码对话框\n"
     "  -minimize   启动时隐藏到系统托盘\n"
     "  -debug      把调试日志写入 qltdbg.dat\n"
-    "  --help      显示本帮助\n";
+    "  --help      显示本帮助\n"
+    "  --version   显示版本\n";
 
+// Only the sole argument can be one of these: anywhere else the word is a file name or a password.
 // Asked before the application exists, so that it works without a display.
-bool wantsHelp(int argc, char* argv[])
+bool isOnlyArgument(int argc, char* argv[], const char* option)
 {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0 ||
-            CommandLine::isSwitch(QString::fromLocal8Bit(argv[i]), u"help") ||
-            CommandLine::isSwitch(QString::fromLocal8Bit(argv[i]), u"h"))
-            return true;
-    }
-    return false;
+    return argc == 2 && std::strcmp(argv[1], option) == 0;
 }
 
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    if (wantsHelp(argc, argv)) {
+    if (isOnlyArgument(argc, argv, "--help")) {
         std::fputs(Usage, stdout);
         return 0;
     }
+    if (isOnlyArgument(argc, argv, "--version")) {
+        std::printf("quillet (Quillet) %s\n", Quillet::ProgramVersion);
+        return 0;
+    }
     QuilletApplication app(argc, argv);
+    QtTranslation::install();
+    MnemonicClicks::install();
     // The application name stays the executable's own: a file lock records it, and a lock whose process
     // runs another program is taken for one left behind by a crash.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.sourceforge.quillet"));

@@ -4,6 +4,8 @@
 
 #include <QCommandLineParser>
 
+#include <optional>
+
 namespace {
 
 struct CommandSpec
@@ -62,11 +64,13 @@ CliRequest parseCliArguments(const QStringList& arguments)
     // "-dash" is one unknown option, not four short ones.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringLiteral("version"));
     const QCommandLineOption json(QStringLiteral("json"));
     const QCommandLineOption passwordStdin(QStringLiteral("password-stdin"));
     const QCommandLineOption done(QStringLiteral("done"));
     const QCommandLineOption priority(QStringLiteral("priority"), QString(), QStringLiteral("N"));
-    parser.addOptions({help, json, passwordStdin, done, priority});
+    const QCommandLineOption encoding(QStringLiteral("encoding"), QString(), QStringLiteral("E"));
+    parser.addOptions({help, version, json, passwordStdin, done, priority, encoding});
 
     CliRequest request;
     const bool parsed = parser.parse(QStringList{QStringLiteral("quillet-cli")} + arguments);
@@ -74,11 +78,18 @@ CliRequest parseCliArguments(const QStringList& arguments)
         request.help = true;
         return request;
     }
+    if (parser.isSet(version)) {
+        request.version = true;
+        return request;
+    }
     if (!parsed) {
         const QStringList unknown = parser.unknownOptionNames();
-        if (unknown.isEmpty())
-            throw UsageError(QStringLiteral("--priority 后缺少优先级"));
-        throw UsageError(QStringLiteral("未知的选项 ") + asTyped(unknown.constFirst(), arguments));
+        if (!unknown.isEmpty())
+            throw UsageError(QStringLiteral("未知的选项 ") + asTyped(unknown.constFirst(), arguments));
+        // The one other failure: a valued option last, without its value.
+        if (arguments.constLast() == u"--encoding")
+            throw UsageError(QStringLiteral("--encoding 后缺少编码"));
+        throw UsageError(QStringLiteral("--priority 后缺少优先级"));
     }
 
     const QStringList positional = parser.positionalArguments();
@@ -101,6 +112,14 @@ CliRequest parseCliArguments(const QStringList& arguments)
         requireCommand(spec->command == CliCommand::Add, QStringLiteral("--priority"));
         request.priority = parsePriority(parser.value(priority));
     }
+    if (parser.isSet(encoding)) {
+        requireCommand(spec->command == CliCommand::Export, QStringLiteral("--encoding"));
+        const QString name = parser.value(encoding);
+        const std::optional<TextFile::Encoding> chosen = TextFile::encodingByName(name);
+        if (!chosen)
+            throw UsageError(QStringLiteral("--encoding 只接受 utf-8 或 gb18030: ") + name);
+        request.encoding = *chosen;
+    }
     return request;
 }
 
@@ -112,7 +131,7 @@ QString cliUsageText()
         "命令:\n"
         "  list FILE [--json]                       列出记事本: 序号、[x] 或 [ ]、优先级、标题\n"
         "  show FILE N                              显示第 N 条记事本的全文 (从 1 开始计数)\n"
-        "  export FILE [OUT]                        把文本报告 (GB18030, CR LF) 写到 OUT 或标准输出\n"
+        "  export FILE [OUT] [--encoding E]         把文本报告 (CR LF) 写到 OUT 或标准输出\n"
         "  add FILE TEXT [--priority 0-3] [--done]  添加一条记事本; FILE 不存在时新建\n"
         "  done FILE N                              切换第 N 条记事本的完成标记\n"
         "  rm FILE N                                删除第 N 条记事本\n"
@@ -124,7 +143,9 @@ QString cliUsageText()
         "  --json            (list) 输出一个 JSON 数组: {\"text\", \"priority\": 0-3, \"done\"}\n"
         "  --priority N      (add) 优先级: 0 低, 1 标准 (默认), 2 高, 3 最高\n"
         "  --done            (add) 标记为已完成\n"
+        "  --encoding E      (export) 报告的编码: utf-8 或 gb18030; 默认为系统区域设置的编码\n"
         "  -h, --help        显示本帮助\n"
+        "  --version         显示版本\n"
         "  --                其后的参数都不是选项 (用于以 \"-\" 开头的 TEXT)\n"
         "\n"
         "密码按以下顺序询问 (使用 --password-stdin 时每个密码占一行):\n"

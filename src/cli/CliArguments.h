@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shared/TextFile.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -18,13 +20,15 @@ enum class CliCommand
 // One call of quillet-cli, checked against the command's arguments and options.
 struct CliRequest
 {
-    bool help = false; // --help: nothing else is looked at
+    bool help = false;    // --help: nothing else is looked at
+    bool version = false; // --version: likewise
     CliCommand command = CliCommand::List;
     QStringList operands; // after the command name: FILE first
     bool json = false;
     bool passwordStdin = false;
     int priority = 1;
     bool done = false;
+    TextFile::Encoding encoding = TextFile::Encoding::Locale; // of the export report
 };
 
 // `arguments` without the program name. Throws UsageError for anything that is not a valid call.

@@ -13,6 +13,7 @@
 #include "document/TextReport.h"
 #include "shared/AnsiText.h"
 #include "shared/NoteFields.h"
+#include "shared/TextFile.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -104,7 +105,8 @@ void exportReport(const CliRequest& request, PasswordSource& passwords)
     QList<QByteArray> entries;
     ExportNotesToText(document.notes(), reportStamp(document.model().counts(), QDateTime::currentDateTime()),
                       entries);
-    const QByteArray bytes = reportFileBytes(entries);
+    const QByteArray bytes =
+        TextFile::encode(AnsiText::toUnicode(reportFileBytes(entries)), request.encoding);
     const bool written =
         toFile ? QltFile::writeAtomically(request.operands.at(1), bytes) : CliOutput::writeOutBytes(bytes);
     if (!written)

@@ -2,6 +2,7 @@
 #include "cli/CliCommands.h"
 #include "cli/CliErrors.h"
 #include "cli/CliOutput.h"
+#include "shared/Version.h"
 
 #include <QCoreApplication>
 
@@ -15,6 +16,11 @@ int main(int argc, char* argv[])
         const CliRequest request = parseCliArguments(QCoreApplication::arguments().mid(1));
         if (request.help) {
             CliOutput::printOut(cliUsageText());
+            return CliExit::Ok;
+        }
+        if (request.version) {
+            CliOutput::printOut(QStringLiteral("quillet-cli (Quillet) ") +
+                                QLatin1String(Quillet::ProgramVersion) + u'\n');
             return CliExit::Ok;
         }
         CliCommands::run(request);

@@ -78,7 +78,7 @@ class EncipheringWriter
 {
 public:
     EncipheringWriter(QIODevice& out, const QByteArray& key)
-        : m_out(out), m_cipher(key), m_buffer(PieceSize, Qt::Uninitialized)
+        : m_out(out), m_cipher(SharedSrc::XORCipher::forStream(key)), m_buffer(PieceSize, Qt::Uninitialized)
     {}
 
     void append(const char* data, qsizetype size)
@@ -159,7 +159,7 @@ QByteArray streamKey(const QByteArray& password)
 
 std::optional<QList<Note>> readNotes(QByteArray stream, const QByteArray& key)
 {
-    SharedSrc::XORCryptInPlace(stream.data(), stream.size(), key);
+    SharedSrc::CryptStream(stream, key);
 
     // Every length is checked before any note is made, so a damaged stream allocates nothing.
     const std::optional<qsizetype> count = countRecords(stream);

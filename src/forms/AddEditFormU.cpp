@@ -5,9 +5,11 @@
 #include "forms/FileDialog.h"
 #include "forms/MessageBox.h"
 #include "forms/NotesHost.h"
+#include "forms/WindowTitle.h"
 #include "shared/AnsiText.h"
 #include "shared/DebugLog.h"
 #include "shared/NoteFields.h"
+#include "shared/TextFile.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -189,7 +191,8 @@ int TAddEditForm::EditExecute(int index)
     const Note& note = model.note(index);
     setWindowIcon(m_host.image(8));
     setWindowTitle(QStringLiteral("编辑记事本 [") +
-                   AnsiText::toUnicode(SharedSrc::ExtractCaption(note.text)) + QLatin1Char(']'));
+                   WindowTitle::literal(AnsiText::toUnicode(SharedSrc::ExtractCaption(note.text))) +
+                   QLatin1Char(']'));
     setNoteTextBytes(note.text);
     NotePriority->setCurrentIndex(SharedSrc::GetPriorityByText(note.priority));
     NoteDone->setChecked(note.isDone());
@@ -201,6 +204,11 @@ int TAddEditForm::EditExecute(int index)
 // between its lines. QTextDocument::toPlainText() is not used: it turns no-break spaces into spaces.
 QByteArray TAddEditForm::noteTextBytes() const
 {
+    return AnsiText::fromUnicode(noteTextWithCrLf());
+}
+
+QString TAddEditForm::noteTextWithCrLf() const
+{
     QString text;
     for (QTextBlock block = NoteText->document()->begin(); block.isValid(); block = block.next()) {
         if (block != NoteText->document()->begin())
@@ -208,7 +216,7 @@ QByteArray TAddEditForm::noteTextBytes() const
         text += block.text();
     }
     text.replace(QChar::LineSeparator, QLatin1String("\r\n"));
-    return AnsiText::fromUnicode(text);
+    return text;
 }
 
 // CR LF, a lone CR and a lone LF each start a new line of the text box.
@@ -259,7 +267,7 @@ void TAddEditForm::OpenBtnClick()
     // Through the cursor, so that the replaced text can be had back with undo.
     QTextCursor cursor(NoteText->document());
     cursor.select(QTextCursor::Document);
-    cursor.insertText(AnsiText::toUnicode(file.bytes));
+    cursor.insertText(TextFile::decode(file.bytes));
     cursor.movePosition(QTextCursor::Start);
     NoteText->setTextCursor(cursor);
 }
@@ -271,7 +279,7 @@ void TAddEditForm::SaveBtnClick()
         this, QStringLiteral("保存到..."), QStringLiteral("文本文件 (*.txt)|*.txt"), QStringLiteral(".txt"));
     if (path.isEmpty())
         return;
-    if (!QltFile::writeAtomically(path, noteTextBytes()))
+    if (!QltFile::writeAtomically(path, TextFile::encode(noteTextWithCrLf())))
         SharedSrc::ErrorMsg(QStringLiteral("无法保存文件。"));
 }
 

@@ -52,6 +52,8 @@ public:
     // The text box's content as note bytes: GB18030 with CR LF line breaks.
     QByteArray noteTextBytes() const;
     void setNoteTextBytes(const QByteArray& text);
+    // The same text before it becomes bytes, for a text file.
+    QString noteTextWithCrLf() const;
 
 public Q_SLOTS:
     void OkBtnClick();

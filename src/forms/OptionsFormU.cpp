@@ -1,5 +1,6 @@
 #include "forms/OptionsFormU.h"
 
+#include "forms/FontColorDialog.h"
 #include "forms/MessageBox.h"
 #include "forms/OptionsHost.h"
 #include "platform/Autostart.h"
@@ -9,7 +10,6 @@
 
 #include <QCheckBox>
 #include <QColorDialog>
-#include <QFontDialog>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -49,15 +49,6 @@ QPushButton* button(QWidget* parent, const char* name, const QString& text, cons
     return result;
 }
 
-bool showFontDialog(QFont& font, QWidget* parent)
-{
-    bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, font, parent);
-    if (ok)
-        font = chosen;
-    return ok;
-}
-
 bool showColorDialog(QColor& color, QWidget* parent)
 {
     const QColor chosen = QColorDialog::getColor(color, parent);
@@ -72,7 +63,7 @@ bool showColorDialog(QColor& color, QWidget* parent)
 TOptionsForm::TOptionsForm(OptionsHost& host)
     : QDialog(host.hostWindow(), Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                                      Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_host(host), m_iniFile(AppPaths::iniFileName()), m_fontDialog(&showFontDialog),
+      m_host(host), m_iniFile(AppPaths::iniFileName()), m_fontDialog(&FontColorDialog::ask),
       m_colorDialog(&showColorDialog)
 {
     setObjectName(QStringLiteral("OptionsForm"));
@@ -263,9 +254,14 @@ bool TOptionsForm::ShowFontDialog(FontValue& font)
 {
     DebugLog("TOptionsForm.ShowFontDialog");
     QFont chosen = font.toQFont();
-    if (!m_fontDialog(chosen, this))
+    const QColor before = ColorValue::toColor(font.color, palette()).value_or(QColor(Qt::black));
+    QColor color = before;
+    if (!m_fontDialog(chosen, color, this))
         return false;
     font.assignFrom(chosen);
+    // An unchanged colour keeps its value, so that a system colour stays one.
+    if (color != before)
+        font.color = ColorValue::fromColor(color);
     return true;
 }
 

@@ -28,7 +28,7 @@ class TOptionsForm : public QDialog
 public:
     // Both return whether the user confirmed; on confirmation the chosen value is in the argument.
     // Tests put their own here, so that no real dialog blocks them.
-    using FontDialog = std::function<bool(QFont& font, QWidget* parent)>;
+    using FontDialog = std::function<bool(QFont& font, QColor& color, QWidget* parent)>;
     using ColorDialog = std::function<bool(QColor& color, QWidget* parent)>;
 
     explicit TOptionsForm(OptionsHost& host);

@@ -107,9 +107,10 @@ bool enable(const QString& exe, bool minimized, QString* error)
                                            "Type=Application\n"
                                            "Name=Quillet\n"
                                            "Exec=%1\n"
+                                           "TryExec=%2\n"
                                            "Terminal=false\n"
                                            "X-GNOME-Autostart-enabled=true\n")
-                                .arg(execLine(exe, minimized));
+                                .arg(execLine(exe, minimized), DesktopEntry::escapeString(exe));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(content.toUtf8()) < 0 || !file.flush() ||
         !file.commit()) {

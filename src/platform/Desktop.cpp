@@ -7,13 +7,18 @@
 
 namespace Desktop {
 
-bool startDetached(const QString& program, const QStringList& arguments)
+bool startDetached(const QString& program, const QStringList& arguments, const QStringList& environment)
 {
     const QFileInfo info(program);
     // QProcess would also search PATH for a bare name; the program only ever starts a file it names.
     if (!info.isFile() || !info.isExecutable())
         return false;
-    return QProcess::startDetached(info.absoluteFilePath(), arguments);
+    QProcess process;
+    process.setProgram(info.absoluteFilePath());
+    process.setArguments(arguments);
+    if (!environment.isEmpty())
+        process.setEnvironment(QProcess::systemEnvironment() + environment);
+    return process.startDetached();
 }
 
 bool openDocument(const QString& path)

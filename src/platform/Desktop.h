@@ -6,8 +6,10 @@
 // What the program asks of the desktop: start a program, show a document or a folder.
 namespace Desktop {
 
-// Starts `program` as a new, independent process. False when it could not be started.
-bool startDetached(const QString& program, const QStringList& arguments = {});
+// Starts `program` as a new, independent process, with this process's environment and the "NAME=value"
+// entries of `environment` on top. False when it could not be started.
+bool startDetached(const QString& program, const QStringList& arguments = {},
+                   const QStringList& environment = {});
 
 // Opens a document with the desktop's viewer for its type. False when the file does not exist or no
 // viewer could be started for it.

@@ -71,10 +71,10 @@ QString dataHome()
     return baseDir("XDG_DATA_HOME", ".local/share");
 }
 
-QString execArgument(const QString& argument, bool alwaysQuote)
+QString execArgument(const QString& argument)
 {
     QString exec;
-    if (alwaysQuote || needsQuotes(argument)) {
+    if (needsQuotes(argument)) {
         exec += QLatin1Char('"');
         for (const QChar c : argument) {
             if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') ||
@@ -88,11 +88,15 @@ QString execArgument(const QString& argument, bool alwaysQuote)
     }
     // A lone "%" would start a field code.
     exec.replace(QLatin1Char('%'), QLatin1String("%%"));
-
     // The Exec value is itself a string value, whose own escapes come on top of the quoting.
+    return escapeString(exec);
+}
+
+QString escapeString(const QString& text)
+{
     QString escaped;
-    escaped.reserve(exec.size());
-    for (const QChar c : exec) {
+    escaped.reserve(text.size());
+    for (const QChar c : text) {
         switch (c.unicode()) {
         case '\\':
             escaped += QLatin1String("\\\\");

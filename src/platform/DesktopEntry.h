@@ -15,9 +15,12 @@ QString configHome();
 // $XDG_DATA_HOME, or ~/.local/share when it is unset, empty or relative.
 QString dataHome();
 
+// `text` escaped for a string value (backslash, line feed, tab, carriage return).
+QString escapeString(const QString& text);
+
 // One argument of an Exec line, quoted only when it holds a character the Exec rules reserve, and
 // escaped for the string value it ends up in ("%" doubled, backslashes doubled).
-QString execArgument(const QString& argument, bool alwaysQuote = false);
+QString execArgument(const QString& argument);
 
 // The value of `key` in group `group` of a desktop file's text, with the string escapes (\s \n \t \r
 // \\) undone; nothing when the group or key is missing.

@@ -22,6 +22,7 @@ namespace FileAssociation {
 namespace {
 
 const QString DesktopFileName = QStringLiteral("quillet.desktop");
+const QString InstalledDesktopFileName = QStringLiteral("io.sourceforge.quillet.desktop");
 const QString DefaultGroup = QStringLiteral("[Default Applications]");
 
 [[noreturn]] void throwErrno(int code)
@@ -140,6 +141,8 @@ QByteArray mimePackage()
                              "</mime-info>\n");
 }
 
+// Hidden from the menus, where the installed entry (or none) belongs: this one only opens files, and
+// goes quiet once the program it names is gone.
 QByteArray desktopEntry(const QString& exe)
 {
     return QStringLiteral("[Desktop Entry]\n"
@@ -147,18 +150,41 @@ QByteArray desktopEntry(const QString& exe)
                           "Name=Quillet\n"
                           "Comment=Quillet File\n"
                           "Exec=%1 %f\n"
+                          "TryExec=%2\n"
+                          "NoDisplay=true\n"
                           "Icon=io.sourceforge.quillet\n"
                           "Terminal=false\n"
                           "MimeType=application/x-quillet;\n"
-                          "Categories=Office;Utility;\n")
-        .arg(DesktopEntry::execArgument(exe, true))
+                          "Categories=Office;\n")
+        .arg(DesktopEntry::execArgument(exe), DesktopEntry::escapeString(exe))
         .toUtf8();
 }
 
-// Sets our default in the [Default Applications] group and keeps every other line as it was.
-QByteArray withDefault(const QByteArray& existing)
+// Whether the install put its entry beside this program (<prefix>/bin/quillet and
+// <prefix>/share/applications/io.sourceforge.quillet.desktop), as it does not for a copy run elsewhere.
+bool hasInstalledDesktopEntry(const QString& exe)
 {
-    const QString entry = QString::fromLatin1(MimeType) + QLatin1Char('=') + DesktopFileName;
+    return QFileInfo(QFileInfo(exe).absolutePath() + QStringLiteral("/../share/applications/") +
+                     InstalledDesktopFileName)
+        .isFile();
+}
+
+// The entry an earlier registration wrote, now that the installed one takes its place; any other file of
+// that name is left alone.
+void removeWrittenEntry()
+{
+    const QString path = desktopEntryPath();
+    const std::optional<QString> types =
+        DesktopEntry::value(readIfExists(path), QStringLiteral("Desktop Entry"), QStringLiteral("MimeType"));
+    if (types == QStringLiteral("application/x-quillet;") &&
+        ::unlink(QFile::encodeName(path).constData()) != 0)
+        throwErrno(errno);
+}
+
+// Sets our default in the [Default Applications] group and keeps every other line as it was.
+QByteArray withDefault(const QByteArray& existing, const QString& desktopFileName)
+{
+    const QString entry = QString::fromLatin1(MimeType) + QLatin1Char('=') + desktopFileName;
     QStringList lines = QString::fromUtf8(existing).split(QLatin1Char('\n'));
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
@@ -244,9 +270,15 @@ QString mimeAppsListPath()
 void registerFileType(const QString& exe)
 {
     replaceFile(mimePackagePath(), mimePackage());
-    replaceFile(desktopEntryPath(), desktopEntry(exe));
+    // An installed program has its entry in the menus already; a second one would show it twice.
+    const bool installed = hasInstalledDesktopEntry(exe);
+    if (installed)
+        removeWrittenEntry();
+    else
+        replaceFile(desktopEntryPath(), desktopEntry(exe));
     const QString mimeApps = mimeAppsListPath();
-    replaceFile(mimeApps, withDefault(readIfExists(mimeApps)));
+    replaceFile(mimeApps,
+                withDefault(readIfExists(mimeApps), installed ? InstalledDesktopFileName : DesktopFileName));
 
     refresh(QStringLiteral("update-mime-database"), DesktopEntry::dataHome() + QStringLiteral("/mime"));
     refresh(QStringLiteral("update-desktop-database"),

@@ -3,15 +3,16 @@
 #include <QString>
 
 // Registers this program as the opener of ".qlt" files on a freedesktop desktop, for the current user:
-// the MIME package (application/x-quillet, glob *.qlt), a desktop entry that opens the file in `exe`,
-// the default in mimeapps.list; then the desktop's MIME and desktop-entry databases are refreshed when
+// the MIME package (application/x-quillet, glob *.qlt), a desktop entry that opens the file in `exe`
+// (the installed one when `exe` was installed with its entry, else a hidden one of its own), the default
+// in mimeapps.list; then the desktop's MIME and desktop-entry databases are refreshed when
 // their tools are installed.
 namespace FileAssociation {
 
 inline constexpr char MimeType[] = "application/x-quillet";
 
 QString mimePackagePath();  // $XDG_DATA_HOME/mime/packages/application-x-quillet.xml
-QString desktopEntryPath(); // $XDG_DATA_HOME/applications/quillet.desktop
+QString desktopEntryPath(); // $XDG_DATA_HOME/applications/quillet.desktop, for a copy not installed
 QString mimeAppsListPath(); // $XDG_CONFIG_HOME/mimeapps.list
 
 // Throws QuilletError "创建文件关联错误:\r\n<errno> - <system text>" at the first file that cannot be

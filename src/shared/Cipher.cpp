@@ -30,6 +30,13 @@ XORCipher::XORCipher(const QByteArray& key)
         m_pattern = keyPattern(key);
 }
 
+XORCipher XORCipher::forStream(const QByteArray& key)
+{
+    DebugLog("SharedSrc.CryptStream");
+    DebugLog("SharedSrc.XORCrypt");
+    return XORCipher(key);
+}
+
 void XORCipher::applyInPlace(char* data, qsizetype size)
 {
     const qsizetype block = m_pattern.size();
@@ -66,13 +73,19 @@ QByteArray XORCrypt(const QByteArray& str, const QByteArray& key)
 
 void CryptStream(QBuffer& stream, const QByteArray& key)
 {
-    DebugLog("SharedSrc.CryptStream");
-    QByteArray& content = stream.buffer();
-    if (key.isEmpty())
-        content.clear();
-    else
-        XORCryptInPlace(content.data(), content.size(), key);
+    CryptStream(stream.buffer(), key);
     stream.seek(0);
+}
+
+void CryptStream(QByteArray& stream, const QByteArray& key)
+{
+    DebugLog("SharedSrc.CryptStream");
+    // The stream's XORCrypt, done in place.
+    DebugLog("SharedSrc.XORCrypt");
+    if (key.isEmpty())
+        stream.clear();
+    else
+        XORCryptInPlace(stream.data(), stream.size(), key);
 }
 
 QByteArray CreateDecryptCheck(const QByteArray& password)

@@ -24,6 +24,8 @@ class XORCipher
 {
 public:
     explicit XORCipher(const QByteArray& key);
+    // The cipher of a whole record stream written in pieces: traced once, as the stream's CryptStream.
+    static XORCipher forStream(const QByteArray& key);
     void applyInPlace(char* data, qsizetype size);
 
 private:
@@ -33,6 +35,8 @@ private:
 
 // Replaces the buffer's whole content by its XORCrypt and rewinds it.
 void CryptStream(QBuffer& stream, const QByteArray& key);
+// The same over bytes in place, so that a large stream is not copied.
+void CryptStream(QByteArray& stream, const QByteArray& key);
 
 // The 4-byte value stored in a protected file: "qzhw" enciphered with the password, then with the
 // decimal text of the password's length in bytes.

@@ -2,6 +2,7 @@
 #include "shared/AnsiText.h"
 #include "shared/Cipher.h"
 #include "shared/LocaleFormats.h"
+#include "shared/Version.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -187,6 +188,10 @@ void TestCli::helpGoesToStdout()
     QVERIFY(result.out.startsWith("用法: quillet-cli"));
     QVERIFY(result.out.contains("--password-stdin"));
     QVERIFY(result.err.isEmpty());
+
+    const CliRun version = run({QStringLiteral("--version")});
+    QCOMPARE(version.exitCode, 0);
+    QCOMPARE(version.out, QByteArray("quillet-cli (Quillet) ") + Quillet::ProgramVersion + "\n");
 }
 
 void TestCli::usageErrors_data()
@@ -208,6 +213,9 @@ void TestCli::usageErrors_data()
     QTest::newRow("unknown option") << QStringList{"list", "a.qlt", "--verbose"};
     QTest::newRow("import one file") << QStringList{"import", "a.qlt"};
     QTest::newRow("passwd extra") << QStringList{"passwd", "a.qlt", "secret"};
+    QTest::newRow("unknown encoding") << QStringList{"export", "a.qlt", "--encoding", "latin1"};
+    QTest::newRow("encoding missing") << QStringList{"export", "a.qlt", "--encoding"};
+    QTest::newRow("encoding on list") << QStringList{"list", "a.qlt", "--encoding=utf-8"};
 }
 
 void TestCli::usageErrors()
@@ -540,10 +548,19 @@ void TestCli::exportToFile()
     const QDateTime after = QDateTime::currentDateTime();
     QCOMPARE(result.exitCode, 0);
     QVERIFY(result.out.isEmpty());
-    verifyReport(readFile(out), expectedSampleReport(), before, after);
+    // The locale's encoding, UTF-8, unless another is asked for.
+    verifyReport(gb(QString::fromUtf8(readFile(out))), expectedSampleReport(), before, after);
     if (QTest::currentTestFailed())
         return;
     QCOMPARE(readFile(file), notesBefore);
+    for (const QStringList& option :
+         {QStringList{"--encoding", "gb18030"}, QStringList{"--encoding=GB18030"}}) {
+        QCOMPARE(run(QStringList{QStringLiteral("export"), file, out} + option).exitCode, 0);
+        verifyReport(readFile(out), expectedSampleReport(), before, QDateTime::currentDateTime());
+    }
+    QCOMPARE(run({QStringLiteral("export"), QStringLiteral("--encoding=utf-8"), file, out}).exitCode, 0);
+    verifyReport(gb(QString::fromUtf8(readFile(out))), expectedSampleReport(), before,
+                 QDateTime::currentDateTime());
 
     // An empty list gives the first four lines only.
     const QString empty = writeNotes(QStringLiteral("empty.qlt"), {});
@@ -551,7 +568,7 @@ void TestCli::exportToFile()
     QCOMPARE(run({QStringLiteral("export"), empty, out}).exitCode, 0);
     const QList<QByteArray> emptyLines = {
         gb(u"记事本列表"), {}, gb(u"总计: 0 完成: 0 未完成: 0"), QByteArray(80, '-')};
-    verifyReport(readFile(out), emptyLines, emptyBefore, QDateTime::currentDateTime());
+    verifyReport(gb(QString::fromUtf8(readFile(out))), emptyLines, emptyBefore, QDateTime::currentDateTime());
 }
 
 void TestCli::exportToStdout()
@@ -563,7 +580,7 @@ void TestCli::exportToStdout()
     const QDateTime after = QDateTime::currentDateTime();
     QCOMPARE(result.exitCode, 0);
     QVERIFY(result.err.isEmpty());
-    verifyReport(result.out, expectedSampleReport(), before, after);
+    verifyReport(gb(QString::fromUtf8(result.out)), expectedSampleReport(), before, after);
 }
 
 void TestCli::exportFailures()

@@ -2,6 +2,7 @@
 
 #include "shared/AnsiText.h"
 #include "shared/Cipher.h"
+#include "shared/DebugLog.h"
 
 #include <QTest>
 
@@ -76,6 +77,8 @@ void TestQltFormat::emptyListIsExactly18Bytes()
 {
     const QByteArray expected = QByteArray::fromHex("04716c746600010000000000000000000000");
     const QByteArray file = QltFormat::write({}, {}, 0);
+    // The stream is enciphered through the traced routines, even when it is empty.
+    QCOMPARE(SharedSrc::LastTraceName(), QStringLiteral("SharedSrc.XORCrypt"));
     QCOMPARE(file.size(), 18);
     QCOMPARE(file.toHex(), expected.toHex());
 
@@ -84,7 +87,9 @@ void TestQltFormat::emptyListIsExactly18Bytes()
     QCOMPARE(header.header.version, quint16(1));
     QCOMPARE(header.header.reserved, quint32(0));
     QVERIFY(!header.header.hasPassword);
+    SharedSrc::DebugLog("TestQltFormat.load");
     const auto notes = load(file);
+    QCOMPARE(SharedSrc::LastTraceName(), QStringLiteral("SharedSrc.XORCrypt"));
     QVERIFY(notes.has_value());
     QVERIFY(notes->isEmpty());
 }

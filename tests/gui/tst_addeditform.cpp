@@ -23,6 +23,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
+#include <QWindow>
 
 #include <memory>
 
@@ -90,6 +91,7 @@ private Q_SLOTS:
     void saveReplaceNoThenYes();
     void saveReplaceNoThenCancel();
     void saveFailureKeepsDialogOpen();
+    void openLoadsFileText_data();
     void openLoadsFileText();
     void openFailure_data();
     void openFailure();
@@ -329,6 +331,15 @@ void TestAddEditForm::editRewritesTheRow()
     QCOMPARE(m_host->selectedRow(), 0);
     QVERIFY(m_host->modified);
     QCOMPARE(m_host->countNotesCalls, 1);
+
+    // Qt's placeholder for a modified mark shows as typed in a caption.
+    m_host->model.appendNotes({Note{"a [*] b", gb(u"标准"), Note::ImageNotDone}});
+    TAddEditForm marked(*m_host);
+    whenModalShown([&](QWidget*) {
+        QCOMPARE(marked.windowHandle()->title(), u"编辑记事本 [a [*] b]"_s);
+        marked.reject();
+    });
+    marked.EditExecute(3);
 }
 
 void TestAddEditForm::editUnknownPriorityShowsStandard()
@@ -559,7 +570,8 @@ void TestAddEditForm::saveExtension()
 
     QCOMPARE(FileDialog::takeShownTitles(), QStringList{u"保存到..."_s});
     QVERIFY(MessageBox::takeShown().isEmpty());
-    QCOMPARE(readFile(path(written)), gb(u"第一行\r\n第二行"));
+    // A text file for other programs, in the system's encoding.
+    QCOMPARE(readFile(path(written)), u"第一行\r\n第二行"_s.toUtf8());
     if (typed != written)
         QVERIFY(!QFile::exists(path(typed)));
     QCOMPARE(m_host->model.rowCount(), 3); // saving does not touch the notes
@@ -636,9 +648,19 @@ void TestAddEditForm::saveFailureKeepsDialogOpen()
     QCOMPARE(m_host->model.note(0).text, QByteArray("text"));
 }
 
+void TestAddEditForm::openLoadsFileText_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    const QString text = u"从文件\r\n读入 text"_s;
+    QTest::newRow("UTF-8") << text.toUtf8();
+    QTest::newRow("UTF-8 with byte-order mark") << "\xEF\xBB\xBF" + text.toUtf8();
+    QTest::newRow("GB18030, not valid UTF-8") << gb(text);
+}
+
 void TestAddEditForm::openLoadsFileText()
 {
-    writeFile(path(u"load.txt"_s), gb(u"从文件\r\n读入 text"));
+    QFETCH(QByteArray, bytes);
+    writeFile(path(u"load.txt"_s), bytes);
     TAddEditForm form(*m_host);
     whenModalShown([&](QWidget*) {
         QTest::keyClicks(form.NoteText, u"before"_s);

@@ -1,6 +1,7 @@
 #include "MainFormFixture.h"
 
 #include "app/EdgeDock.h"
+#include "app/QtTranslation.h"
 #include "app/QuilletApplication.h"
 #include "app/StatusPanel.h"
 #include "app/Themes.h"
@@ -20,12 +21,15 @@
 #include <QActionGroup>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontDialog>
 #include <QHeaderView>
 #include <QInputMethodEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -86,6 +90,7 @@ private Q_SLOTS:
     void cleanup();
 
     void layoutGeometry();
+    void newWindowStepsAsideFromOpener();
     void commandTable_data();
     void commandTable();
     void commandTableKeys();
@@ -100,6 +105,8 @@ private Q_SLOTS:
     void editByCommandEnterAndDoubleClick_data();
     void editByCommandEnterAndDoubleClick();
     void enterWithoutSelectionOpensNothing();
+    void arrowsStartAtFirstRow_data();
+    void arrowsStartAtFirstRow();
     void deleteSelection_data();
     void deleteSelection();
     void moveUpAndDown();
@@ -133,6 +140,8 @@ private Q_SLOTS:
     void debugSwitch();
     void helpFileMissing();
     void exceptionInHandlerIsReportedOnce();
+    // Last: the translation stays installed for the rest of the run.
+    void qtOwnTextsInChinese();
 
 private:
     void createForm(const QStringList& arguments = {});
@@ -316,20 +325,42 @@ void TestMainForm::layoutGeometry()
     QCOMPARE(pane->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     QCOMPARE(pane->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
 
-    const int widths[] = {60, 80, 90, 50, 23, 215};
+    // The design widths, the count panels grown to seven digits in the font in use, the folder panel
+    // taking the rest.
     int x = 0;
     for (int i = 0; i < TMainForm::StatusPanelCount; ++i) {
         StatusPanel* p = m_form->statusPanel(i);
-        QCOMPARE(p->width(), widths[i]);
+        if (i >= 3 && i < 5)
+            QCOMPARE(p->width(), TMainForm::StatusPanelWidths.at(i));
+        else if (i < 3)
+            QCOMPARE(p->width(), std::max(TMainForm::StatusPanelWidths.at(i),
+                                          p->fittingWidth(QString(p->text()).replace(
+                                              QLatin1Char('0'), QLatin1String("0000000")))));
         QCOMPARE(p->x(), x);
-        x += widths[i];
+        x += p->width();
     }
+    QCOMPARE(x, status->width());
     QVERIFY(!m_form->statusPanel(0)->hasIcon());
     QVERIFY(m_form->statusPanel(1)->hasIcon());
     QVERIFY(m_form->statusPanel(2)->hasIcon());
     QVERIFY(!m_form->statusPanel(3)->hasIcon());
     QVERIFY(!m_form->statusPanel(4)->hasIcon());
     QVERIFY(m_form->statusPanel(5)->hasIcon());
+}
+
+void TestMainForm::newWindowStepsAsideFromOpener()
+{
+    createForm();
+    const QPoint centred = m_form->pos();
+    // An opener elsewhere leaves the new window centred; one at the centre makes it step aside.
+    qputenv("QUILLET_OPENER_POS",
+            QByteArray::number(centred.x() + 5) + ',' + QByteArray::number(centred.y()));
+    createForm();
+    QCOMPARE(m_form->pos(), centred);
+    qputenv("QUILLET_OPENER_POS", QByteArray::number(centred.x()) + ',' + QByteArray::number(centred.y()));
+    createForm();
+    QCOMPARE(m_form->pos(), centred + QPoint(32, 32));
+    QVERIFY(qEnvironmentVariableIsEmpty("QUILLET_OPENER_POS"));
 }
 
 void TestMainForm::commandTable_data()
@@ -393,7 +424,6 @@ void TestMainForm::commandTable()
     QVERIFY(a);
     QCOMPARE(a->text(), caption);
     QCOMPARE(a->toolTip(), hint);
-    QCOMPARE(a->statusTip(), hint);
     QCOMPARE(a->shortcut(), shortcut);
     QCOMPARE(!a->icon().isNull(), hasImage);
     QVERIFY(a->isEnabled());
@@ -668,6 +698,38 @@ void TestMainForm::enterWithoutSelectionOpensNothing()
     QVERIFY(!m_form->GetModified());
 }
 
+void TestMainForm::arrowsStartAtFirstRow_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("key");
+    QTest::newRow("one note, down") << 1 << int(Qt::Key_Down);
+    QTest::newRow("one note, up") << 1 << int(Qt::Key_Up);
+    QTest::newRow("three notes, down") << 3 << int(Qt::Key_Down);
+}
+
+void TestMainForm::arrowsStartAtFirstRow()
+{
+    QFETCH(int, rows);
+    QFETCH(int, key);
+    createForm();
+    const QString path = dataPath(QStringLiteral("rows.qlt"));
+    seed(QList<Note>(rows, note(QStringLiteral("row"))));
+    m_form->SaveFile(path);
+    m_form->OpenFile(path, QByteArray(), false, false);
+    QTreeView* list = m_form->notesList();
+    list->clearFocus();
+    list->setFocus(); // the view makes a row current on focus
+    // Nothing looks chosen while nothing is.
+    QVERIFY(!m_form->IsSelected());
+    QVERIFY(!list->currentIndex().isValid());
+
+    QTest::keyClick(list, Qt::Key(key));
+    QCOMPARE(m_form->selectedRow(), 0);
+    QCOMPARE(list->currentIndex().row(), 0);
+    QTest::keyClick(list, Qt::Key_F9);
+    QCOMPARE(model().notes().at(0).imageIndex, Note::ImageDone);
+}
+
 void TestMainForm::deleteSelection_data()
 {
     QTest::addColumn<int>("rows");
@@ -906,6 +968,7 @@ void TestMainForm::sortEmptyListMarksModified()
     QVERIFY(m_driver.seen());
     QCOMPARE(model().rowCount(), 0);
     QVERIFY(m_form->GetModified());
+    QCOMPARE(SharedSrc::LastTraceName(), QStringLiteral("TMainForm.GetModified"));
     QCOMPARE(panel(3), QStringLiteral("已修改"));
 }
 
@@ -988,8 +1051,18 @@ void TestMainForm::themes()
     auto* toolbarDock = m_form->findChild<EdgeDock*>(QStringLiteral("ToolbarDock"));
     QCOMPARE(menuDock->edgeLines(), Qt::Edges());
 
+    // Chosen as a user does, through the open menus, which the menu bar relays out afterwards.
     QAction* a = act(command.toLatin1().constData());
-    a->trigger();
+    auto* menuBar = m_form->findChild<QMenuBar*>(QStringLiteral("MainMenu"));
+    QAction* viewItem = menuBar->actions().at(2);
+    menuBar->setActiveAction(viewItem);
+    QVERIFY(QTest::qWaitForWindowExposed(viewItem->menu()));
+    QAction* themeItem = viewItem->menu()->actions().at(3);
+    viewItem->menu()->setActiveAction(themeItem);
+    QTest::keyClick(viewItem->menu(), Qt::Key_Right);
+    QVERIFY(QTest::qWaitForWindowExposed(themeItem->menu()));
+    themeItem->menu()->setActiveAction(a);
+    QTest::keyClick(themeItem->menu(), Qt::Key_Return);
     QCOMPARE(m_form->currentTheme(), theme);
     QVERIFY(a->isChecked());
     int checked = 0;
@@ -1000,6 +1073,12 @@ void TestMainForm::themes()
     QCOMPARE(toolbarDock->edgeLines(),
              edgeLines ? (Qt::BottomEdge | Qt::LeftEdge | Qt::RightEdge) : Qt::Edges());
     QCOMPARE(menuDock->styleSheet(), Themes::styleSheet(theme));
+    // The menu bar keeps every menu in view, none pushed behind its overflow button.
+    QTRY_VERIFY(!menuBar->actionGeometry(menuBar->actions().constLast()).isEmpty());
+    for (QAction* menu : menuBar->actions())
+        QVERIFY(menuBar->rect().contains(menuBar->actionGeometry(menu)));
+    auto* overflow = menuBar->findChild<QToolButton*>(QStringLiteral("qt_menubar_ext_button"));
+    QVERIFY(!overflow || !overflow->isVisible());
 
     QVERIFY(m_form->close());
     QCOMPARE(IniFile(dataPath(QStringLiteral("Quillet.ini")))
@@ -1082,7 +1161,7 @@ void TestMainForm::statusBarTexts()
     QCOMPARE(panel(3), QString());
     QCOMPARE(panel(5), QString());
     auto* status = m_form->findChild<QStatusBar*>(QStringLiteral("StatusBar"));
-    QCOMPARE(m_form->statusPanel(5)->width(), status->width() - 303);
+    QCOMPARE(m_form->statusPanel(5)->x() + m_form->statusPanel(5)->width(), status->width());
 
     QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("sub")));
     const QString path = dataPath(QStringLiteral("sub/list.qlt"));
@@ -1103,11 +1182,23 @@ void TestMainForm::statusBarTexts()
     QCOMPARE(panel(0), QStringLiteral("总计: 0"));
     QCOMPARE(paneText(), QString());
 
-    // A hint covers the panels only while it is shown.
-    status->showMessage(QStringLiteral("hint"));
-    QVERIFY(!m_form->statusPanel(0)->isVisible());
-    status->clearMessage();
+    // Long lists keep their counts whole.
+    seed(QList<Note>(12345, note(QStringLiteral("n"), QStringLiteral("低"), true)) +
+         QList<Note>(10000, note(QStringLiteral("m"))));
+    QCOMPARE(panel(2), QStringLiteral("未完成: 10000"));
+    for (int i = 0; i < 3; ++i)
+        QVERIFY(m_form->statusPanel(i)->width() >= m_form->statusPanel(i)->fittingWidth(panel(i)));
+    QCOMPARE(m_form->statusPanel(5)->x() + m_form->statusPanel(5)->width(), status->width());
+
+    // Menu items show no hints: hovering one leaves the panels as they are.
+    QMenu* fileMenu = m_form->findChild<QMenuBar*>(QStringLiteral("MainMenu"))->actions().at(0)->menu();
+    fileMenu->popup(m_form->mapToGlobal(QPoint(0, 0)));
+    QVERIFY(QTest::qWaitForWindowExposed(fileMenu));
+    QTest::mouseMove(fileMenu, fileMenu->actionGeometry(act("FileOpenCmd")).center());
+    QTRY_COMPARE(fileMenu->activeAction(), act("FileOpenCmd"));
+    QCOMPARE(status->currentMessage(), QString());
     QVERIFY(m_form->statusPanel(0)->isVisible());
+    fileMenu->close();
 }
 
 void TestMainForm::notePanePopup()
@@ -1343,6 +1434,46 @@ int main(int argc, char* argv[])
     QuilletApplication app(argc, argv);
     TestMainForm test;
     return QTest::qExec(&test, argc, argv);
+}
+
+void TestMainForm::qtOwnTextsInChinese()
+{
+    QVERIFY(QtTranslation::install());
+    createForm();
+    // What each of Qt's own dialogs says: its title, its labels and buttons.
+    const auto textsOfNextDialog = [this](QStringList& texts) {
+        m_driver.onNextDialog([&texts](QDialog* dialog) {
+            texts.append(dialog->windowTitle());
+            for (const QLabel* label : dialog->findChildren<QLabel*>())
+                texts.append(label->text());
+            for (const QAbstractButton* button : dialog->findChildren<QPushButton*>())
+                texts.append(button->text());
+            dialog->reject();
+        });
+    };
+    QStringList box;
+    textsOfNextDialog(box);
+    MessageBox::show(m_form.get(), QMessageBox::Question, QStringLiteral("确认"),
+                     QStringLiteral("保存更改吗?"), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    for (const QString& text : {QStringLiteral("是(&Y)"), QStringLiteral("否(&N)"), QStringLiteral("取消")})
+        QVERIFY2(box.contains(text), qPrintable(box.join(u' ')));
+
+    QStringList file;
+    textsOfNextDialog(file);
+    FileDialog::getOpenFileName(m_form.get(), QStringLiteral("打开"), QStringLiteral("所有文件 (*.*)|*.*"));
+    for (const QString& text : {QStringLiteral("查找范围："), QStringLiteral("文件名称(&N)："),
+                                QStringLiteral("文件类型："), QStringLiteral("打开(&O)")})
+        QVERIFY2(file.contains(text), qPrintable(file.join(u' ')));
+
+    QStringList font;
+    textsOfNextDialog(font);
+    bool chosen = false;
+    QFontDialog::getFont(&chosen, m_form.get());
+    QCOMPARE(font.value(0), QStringLiteral("选择字体"));
+    QStringList colour;
+    textsOfNextDialog(colour);
+    QColorDialog::getColor(Qt::white, m_form.get());
+    QCOMPARE(colour.value(0), QStringLiteral("选择颜色"));
 }
 
 #include "tst_mainform.moc"

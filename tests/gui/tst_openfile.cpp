@@ -512,16 +512,20 @@ void TestOpenFile::commandLineWithPassword()
 
 void TestOpenFile::commandLineBareName()
 {
-    // The same name in the current folder must not be the one opened.
+    // The current folder comes first, as a terminal user means; the program's folder after it.
     QVERIFY(QDir(w.dir()).mkpath(QStringLiteral("cwd")));
-    QVERIFY(writeBytes(w.path(QStringLiteral("cwd/bare.qlt")), notesFile({note(QStringLiteral("wrong"))})));
-    QVERIFY(writeBytes(w.path(QStringLiteral("bare.qlt")), notesFile({note(QStringLiteral("right"))})));
+    QVERIFY(writeBytes(w.path(QStringLiteral("cwd/bare.qlt")), notesFile({note(QStringLiteral("here"))})));
+    QVERIFY(writeBytes(w.path(QStringLiteral("bare.qlt")), notesFile({note(QStringLiteral("beside"))})));
+    QVERIFY(writeBytes(w.path(QStringLiteral("only.qlt")), notesFile({note(QStringLiteral("only"))})));
     const QString old = QDir::currentPath();
     QVERIFY(QDir::setCurrent(w.path(QStringLiteral("cwd"))));
     w.createForm({QStringLiteral("bare.qlt")});
+    QCOMPARE(w.model().notes(), QList<Note>{note(QStringLiteral("here"))});
+    QCOMPARE(w.form().FileName(), w.path(QStringLiteral("cwd/bare.qlt")));
+    w.createForm({QStringLiteral("only.qlt")});
     QVERIFY(QDir::setCurrent(old));
-    QCOMPARE(w.model().notes(), QList<Note>{note(QStringLiteral("right"))});
-    QCOMPARE(w.form().FileName(), w.path(QStringLiteral("bare.qlt")));
+    QCOMPARE(w.model().notes(), QList<Note>{note(QStringLiteral("only"))});
+    QCOMPARE(w.form().FileName(), w.path(QStringLiteral("only.qlt")));
 
     // A missing one is reported with the path it was looked for under.
     MessageBox::setNextAnswers({QMessageBox::Ok});

@@ -2,6 +2,7 @@
 
 #include "app/QuilletApplication.h"
 #include "forms/AddEditFormU.h"
+#include "forms/FontColorDialog.h"
 #include "forms/MessageBox.h"
 #include "forms/OptionsFormU.h"
 #include "platform/Autostart.h"
@@ -72,15 +73,18 @@ QColor base(const QWidget* widget)
 // A font dialog that records what it was started with and answers from a queue.
 struct ScriptedFontDialog
 {
-    QList<QFont> answers; // an empty list answers Cancel
+    QList<QFont> answers;  // an empty list answers Cancel
+    QList<QColor> colours; // text colours chosen with the answers; none keeps the colour
     QList<QFont> started;
 
-    bool operator()(QFont& font, QWidget*)
+    bool operator()(QFont& font, QColor& colour, QWidget*)
     {
         started.append(font);
         if (answers.isEmpty())
             return false;
         font = answers.takeFirst();
+        if (!colours.isEmpty())
+            colour = colours.takeFirst();
         return true;
     }
 };
@@ -443,10 +447,12 @@ void TestOptionsForm::okWritesEveryKeyInOrder()
 
     QStringList expected{QStringLiteral("[General]"), QStringLiteral("OpenLastFile=1"),
                          QStringLiteral("AutoSaveOnAddEdit=0"), QStringLiteral("MinToTrayOnClose=1")};
-    // The window's design font (Tahoma 8 pt, window-text colour) in every section, white backgrounds.
+    // The window's design font (Tahoma 8 pt, window-text colour) in every section, white backgrounds; the
+    // list and the pane have the window's character set, the note dialog the font object's default.
     for (const QString& section : Sections) {
         expected << QLatin1Char('[') + section + QLatin1Char(']') << QStringLiteral("Name=Tahoma")
-                 << QStringLiteral("Charset=1") << QStringLiteral("Size=8") << QStringLiteral("Height=-11")
+                 << (section == u"AddEditText" ? QStringLiteral("Charset=1") : QStringLiteral("Charset=255"))
+                 << QStringLiteral("Size=8") << QStringLiteral("Height=-11")
                  << QStringLiteral("Color=-16777208") << QStringLiteral("Bold=0")
                  << QStringLiteral("Italic=0") << QStringLiteral("Underline=0")
                  << QStringLiteral("Strikeout=0") << QStringLiteral("ForeColor=16777215");
@@ -664,6 +670,11 @@ void TestOptionsForm::cancelledFontAndColourDialogsKeepSamples()
     QVERIFY(value.underline);
     QCOMPARE(value.charset, 134);
     QCOMPARE(value.color, 255);
+    // The colour chosen with it is the font's, 0x00BBGGRR.
+    fonts.answers = {font(QStringLiteral("DejaVu Sans"), 20)};
+    fonts.colours = {QColor(0, 0, 255)};
+    QVERIFY(dialog.ShowFontDialog(value));
+    QCOMPARE(value.color, 0xFF0000);
 }
 
 void TestOptionsForm::realFontAndColourDialogs_data()
@@ -684,11 +695,22 @@ void TestOptionsForm::realFontAndColourDialogs()
     dialog.show();
     const QFont fontBefore = dialog.AddEditTextSample->font();
 
+    const QColor textBefore = dialog.AddEditTextSample->palette().color(QPalette::Text);
+    ModalDriver colourDriver;
     m_driver.onNextDialog([&](QDialog* shown) {
-        auto* fontDialog = qobject_cast<QFontDialog*>(shown);
+        auto* fontDialog = qobject_cast<FontColorDialog*>(shown);
         if (!fontDialog)
             return shown->reject();
-        fontDialog->setCurrentFont(QFont(family, 14));
+        QCOMPARE(fontDialog->windowTitle(), QStringLiteral("字体"));
+        fontDialog->FontChooser->setCurrentFont(QFont(family, 14));
+        // The text colour is chosen in the same dialog, through Qt's colour dialog.
+        colourDriver.onNextDialog([](QDialog* nested) {
+            if (auto* colourDialog = qobject_cast<QColorDialog*>(nested))
+                colourDialog->setCurrentColor(QColor(200, 0, 0));
+            nested->accept();
+        });
+        QTest::mouseClick(fontDialog->ColorBtn, Qt::LeftButton);
+        QVERIFY(colourDriver.seen());
         confirm ? fontDialog->accept() : fontDialog->reject();
     });
     QTest::mouseClick(dialog.AddEditTextFont, Qt::LeftButton);
@@ -696,8 +718,10 @@ void TestOptionsForm::realFontAndColourDialogs()
     if (confirm) {
         QCOMPARE(dialog.AddEditTextSample->font().family(), family);
         QCOMPARE(dialog.AddEditTextSample->font().pointSize(), 14);
+        QCOMPARE(dialog.AddEditTextSample->palette().color(QPalette::Text), QColor(200, 0, 0));
     } else {
         QCOMPARE(dialog.AddEditTextSample->font(), fontBefore);
+        QCOMPARE(dialog.AddEditTextSample->palette().color(QPalette::Text), textBefore);
     }
 
     m_driver.onNextDialog([&](QDialog* shown) {
@@ -782,7 +806,7 @@ void TestOptionsForm::unwritableSettingsReported()
     QVERIFY(QDir().mkdir(iniPath()));
     const QFont listFont = m_form->notesList()->font();
     throughCommand([](TOptionsForm* form) {
-        form->setFontDialog([](QFont& font, QWidget*) {
+        form->setFontDialog([](QFont& font, QColor&, QWidget*) {
             font = QFont(QStringLiteral("DejaVu Serif"), 20);
             return true;
         });

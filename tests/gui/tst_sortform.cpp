@@ -2,6 +2,7 @@
 
 #include "TestNotesHost.h"
 #include "document/NotesSorter.h"
+#include "forms/MnemonicClicks.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -63,6 +64,7 @@ private:
 
 void TestSortForm::initTestCase()
 {
+    MnemonicClicks::install(); // as the program does at start
     QCOMPARE(QLocale::system().name(), u"zh_CN"_s);
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
@@ -197,21 +199,26 @@ void TestSortForm::sortOrders_data()
     QTest::addColumn<bool>("ascending");
     QTest::addColumn<QStringList>("captions");
     QTest::addColumn<QStringList>("priorities");
+    QTest::addColumn<bool>("byKeys"); // access keys, Enter at once after them
 
     // The user locale's collation: Chinese in pinyin order (an, bei, shang) and before Latin letters,
     // whose case is not folded. Code point order would give "Apple", "banana", "上", "北", "安".
     QTest::newRow("text, ascending") << true << true
                                      << QStringList{u"安徽"_s, u"北京"_s, u"上海"_s, u"Apple"_s, u"banana"_s}
-                                     << QStringList{u"高"_s, u"最高"_s, u"低"_s, u"标准"_s, u"紧急"_s};
+                                     << QStringList{u"高"_s, u"最高"_s, u"低"_s, u"标准"_s, u"紧急"_s}
+                                     << false;
     QTest::newRow("text, descending")
         << true << false << QStringList{u"banana"_s, u"Apple"_s, u"上海"_s, u"北京"_s, u"安徽"_s}
-        << QStringList{u"紧急"_s, u"标准"_s, u"低"_s, u"最高"_s, u"高"_s};
+        << QStringList{u"紧急"_s, u"标准"_s, u"低"_s, u"最高"_s, u"高"_s} << false;
     QTest::newRow("priority, ascending")
         << false << true << QStringList{u"北京"_s, u"安徽"_s, u"Apple"_s, u"上海"_s, u"banana"_s}
-        << QStringList{u"最高"_s, u"高"_s, u"标准"_s, u"低"_s, u"紧急"_s};
+        << QStringList{u"最高"_s, u"高"_s, u"标准"_s, u"低"_s, u"紧急"_s} << false;
     QTest::newRow("priority, descending")
         << false << false << QStringList{u"banana"_s, u"上海"_s, u"Apple"_s, u"安徽"_s, u"北京"_s}
-        << QStringList{u"紧急"_s, u"低"_s, u"标准"_s, u"高"_s, u"最高"_s};
+        << QStringList{u"紧急"_s, u"低"_s, u"标准"_s, u"高"_s, u"最高"_s} << false;
+    QTest::newRow("priority, descending, by access keys")
+        << false << false << QStringList{u"banana"_s, u"上海"_s, u"Apple"_s, u"安徽"_s, u"北京"_s}
+        << QStringList{u"紧急"_s, u"低"_s, u"标准"_s, u"高"_s, u"最高"_s} << true;
 }
 
 void TestSortForm::sortOrders()
@@ -220,9 +227,17 @@ void TestSortForm::sortOrders()
     QFETCH(bool, ascending);
     QFETCH(QStringList, captions);
     QFETCH(QStringList, priorities);
+    QFETCH(bool, byKeys);
 
     TSortForm form(*m_host);
     whenModalShown([&](QWidget*) {
+        if (byKeys) {
+            // Each choice holds the moment its key is pressed, not once Qt's pressed look is over.
+            QTest::keyClick(&form, byText ? Qt::Key_N : Qt::Key_P, Qt::AltModifier);
+            QTest::keyClick(&form, ascending ? Qt::Key_A : Qt::Key_D, Qt::AltModifier);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            return;
+        }
         QTest::mouseClick(byText ? form.NoteText : form.Priority, Qt::LeftButton);
         QTest::mouseClick(ascending ? form.Ascending : form.Descending, Qt::LeftButton);
         QTest::mouseClick(form.OkBtn, Qt::LeftButton);

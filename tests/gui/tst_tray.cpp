@@ -197,6 +197,7 @@ void TestTray::toTrayAndBack_data()
     QTest::addColumn<bool>("withTray");
     QTest::addColumn<QString>("back"); // how the window comes back
     QTest::newRow("tray, menu item") << true << QStringLiteral("menu");
+    QTest::newRow("tray, click") << true << QStringLiteral("click");
     QTest::newRow("tray, double-click") << true << QStringLiteral("double-click");
     QTest::newRow("tray, toolbar button") << true << QString();
     QTest::newRow("no tray") << false << QString();
@@ -227,10 +228,12 @@ void TestTray::toTrayAndBack()
         verifyShown();
         return;
     }
-    // A single click is not a double-click.
-    Q_EMIT tray()->activated(QSystemTrayIcon::Trigger);
+    // The right button only opens the menu.
+    Q_EMIT tray()->activated(QSystemTrayIcon::Context);
     verifyPutAway(true);
-    if (back == u"double-click")
+    if (back == u"click")
+        Q_EMIT tray()->activated(QSystemTrayIcon::Trigger);
+    else if (back == u"double-click")
         Q_EMIT tray()->activated(QSystemTrayIcon::DoubleClick);
     else
         act("TrayMenuShowCmd")->trigger();

@@ -37,6 +37,10 @@ inline QList<Entry> expected()
     };
     for (const int size : IconSizes)
         files.append({iconPath(size)});
+    if (QUILLET_MAN_PAGES) {
+        files.append({QStringLiteral("share/man/man1/quillet.1.gz")});
+        files.append({QStringLiteral("share/man/man1/quillet-cli.1.gz")});
+    }
     return files;
 }
 

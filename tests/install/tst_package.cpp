@@ -110,8 +110,8 @@ void TestPackage::controlFields()
 void TestPackage::dependsOnTheLibrariesTheProgramsUse_data()
 {
     QTest::addColumn<QString>("package");
-    for (const char* name :
-         {"libc6", "libstdc++6", "libqt6core6", "libqt6gui6", "libqt6widgets6", "libqt6svg6"})
+    for (const char* name : {"libc6", "libstdc++6", "libqt6core6", "libqt6gui6", "libqt6widgets6",
+                             "libqt6svg6", "qt6-translations-l10n"})
         QTest::newRow(name) << QString::fromLatin1(name);
 }
 

@@ -127,6 +127,8 @@ void TestAutostart::enable_writesEntry()
     QVERIFY(lines.contains("Name=Quillet"));
     QVERIFY(lines.contains("X-GNOME-Autostart-enabled=true"));
     QVERIFY2(lines.contains(execLine), readFile(path).constData());
+    // Quiet once the program is gone.
+    QVERIFY(lines.contains("TryExec=" + exe.toUtf8()));
 
     const Autostart::AutostartState state = Autostart::read(exe);
     QVERIFY(state.enabled);

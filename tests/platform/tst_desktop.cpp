@@ -48,6 +48,21 @@ void TestDesktop::startDetachedStartsAProgram()
 {
     QVERIFY(QFile::exists(QStringLiteral("/bin/true")));
     QVERIFY(Desktop::startDetached(QStringLiteral("/bin/true")));
+
+    // The extra environment reaches the program on top of this one's.
+    QVERIFY(m_dir.isValid());
+    const QString out = m_dir.filePath(QStringLiteral("env.txt"));
+    qputenv("QUILLET_INHERITED", "kept");
+    QVERIFY(Desktop::startDetached(
+        QStringLiteral("/bin/sh"),
+        {QStringLiteral("-c"), QStringLiteral("echo \"$QUILLET_INHERITED $QUILLET_ADDED\" >%1.part "
+                                              "&& mv %1.part %1")
+                                   .arg(out)},
+        {QStringLiteral("QUILLET_ADDED=given")}));
+    QTRY_VERIFY(QFile::exists(out));
+    QFile file(out);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("kept given\n"));
 }
 
 void TestDesktop::openDocumentReportsAMissingFile()

@@ -1,10 +1,13 @@
 #include "platform/FileAssociation.h"
 
+#include "platform/DesktopEntry.h"
+
 #include "shared/QuilletError.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -62,6 +65,7 @@ private Q_SLOTS:
     void register_writesMimePackage();
     void register_writesDesktopEntry_data();
     void register_writesDesktopEntry();
+    void register_installedProgramUsesItsEntry();
     void register_createsMimeAppsList();
     void register_keepsOtherMimeAppsEntries();
     void register_replacesOwnDefaultOnly();
@@ -162,11 +166,14 @@ void TestFileAssociation::register_writesDesktopEntry_data()
 {
     QTest::addColumn<QString>("exe");
     QTest::addColumn<QByteArray>("execLine");
-    QTest::newRow("plain") << Exe << QByteArray("Exec=\"/opt/quillet/quillet\" %f");
+    // Quoted only where the quoting rules ask for it: a launcher takes a quoted word for a program name.
+    QTest::newRow("plain") << Exe << QByteArray("Exec=/opt/quillet/quillet %f");
     QTest::newRow("blank") << QStringLiteral("/home/u/My Apps/quillet")
                            << QByteArray("Exec=\"/home/u/My Apps/quillet\" %f");
     QTest::newRow("quote and percent")
         << QStringLiteral("/opt/a\"b%/quillet") << QByteArray("Exec=\"/opt/a\\\\\"b%%/quillet\" %f");
+    QTest::newRow("Chinese") << QStringLiteral("/opt/记事/quillet")
+                             << QByteArray("Exec=/opt/记事/quillet %f");
 }
 
 void TestFileAssociation::register_writesDesktopEntry()
@@ -181,11 +188,48 @@ void TestFileAssociation::register_writesDesktopEntry()
     for (const QByteArray& expected :
          {QByteArray("Type=Application"), QByteArray("Name=Quillet"), execLine,
           QByteArray("MimeType=application/x-quillet;"), QByteArray("Terminal=false"),
-          QByteArray("Categories=Office;Utility;")}) {
+          QByteArray("Categories=Office;"), QByteArray("NoDisplay=true"),
+          "TryExec=" + DesktopEntry::escapeString(exe).toUtf8()}) {
         QVERIFY2(lines.contains(expected), (expected + " missing in:\n" + content).constData());
+    }
+    // The program of the Exec line is the one to run, as a launcher splits it.
+    const std::optional<QStringList> exec = DesktopEntry::splitExec(
+        *DesktopEntry::value(content, QStringLiteral("Desktop Entry"), QStringLiteral("Exec")));
+    QCOMPARE(exec, (QStringList{exe, QStringLiteral("%f")}));
+    // The desktop's own checker has nothing to say about it (installed with the build's packages).
+    const QString validator = QStandardPaths::findExecutable(
+        QStringLiteral("desktop-file-validate"), QString::fromLocal8Bit(m_savedPath).split(QLatin1Char(':')));
+    if (!validator.isEmpty()) {
+        QProcess validate;
+        validate.setProcessChannelMode(QProcess::MergedChannels);
+        validate.start(validator, {FileAssociation::desktopEntryPath()});
+        QVERIFY(validate.waitForFinished());
+        QCOMPARE(validate.readAll(), QByteArray());
     }
     QVERIFY(
         std::any_of(lines.begin(), lines.end(), [](const QByteArray& l) { return l.startsWith("Icon="); }));
+}
+
+void TestFileAssociation::register_installedProgramUsesItsEntry()
+{
+    // A program installed with its entry, and the entry an earlier registration wrote for it.
+    const QString exe = m_dir->filePath(QStringLiteral("usr/bin/quillet"));
+    writeFile(exe, "#!/bin/sh\n");
+    writeFile(m_dir->filePath(QStringLiteral("usr/share/applications/io.sourceforge.quillet.desktop")),
+              "[Desktop Entry]\n");
+    writeFile(
+        FileAssociation::desktopEntryPath(),
+        "[Desktop Entry]\nName=Quillet\nExec=\"/usr/bin/quillet\" %f\nMimeType=application/x-quillet;\n");
+    registerOrFail(exe);
+    QCOMPARE(readFile(FileAssociation::mimeAppsListPath()),
+             QByteArray("[Default Applications]\napplication/x-quillet=io.sourceforge.quillet.desktop\n"));
+    QVERIFY(!QFile::exists(FileAssociation::desktopEntryPath()));
+
+    // Someone else's file of that name stays.
+    const QByteArray foreign = "[Desktop Entry]\nName=Other\nMimeType=text/plain;\n";
+    writeFile(FileAssociation::desktopEntryPath(), foreign);
+    registerOrFail(exe);
+    QCOMPARE(readFile(FileAssociation::desktopEntryPath()), foreign);
 }
 
 void TestFileAssociation::register_createsMimeAppsList()

@@ -1,0 +1,58 @@
+#include "shared/TextFile.h"
+
+#include "shared/AnsiText.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace TextFile {
+namespace {
+
+// Whole text, or nothing when the bytes are not valid in `encoding`.
+std::optional<QString> decodeStrictly(QByteArrayView bytes, QStringConverter::Encoding encoding)
+{
+    QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
+
+} // namespace
+
+std::optional<Encoding> encodingByName(QStringView name)
+{
+    if (name.compare(u"utf-8", Qt::CaseInsensitive) == 0)
+        return Encoding::Utf8;
+    if (name.compare(u"gb18030", Qt::CaseInsensitive) == 0)
+        return Encoding::Gb18030;
+    return std::nullopt;
+}
+
+QString decode(QByteArrayView bytes)
+{
+    constexpr QByteArrayView ByteOrderMark("\xEF\xBB\xBF");
+    if (bytes.startsWith(ByteOrderMark))
+        return QString::fromUtf8(bytes.sliced(ByteOrderMark.size()));
+    if (std::optional<QString> text = decodeStrictly(bytes, QStringConverter::Utf8))
+        return *text;
+    if (std::optional<QString> text = decodeStrictly(bytes, QStringConverter::System))
+        return *text;
+    return AnsiText::toUnicode(bytes);
+}
+
+QByteArray encode(QStringView text, Encoding encoding)
+{
+    switch (encoding) {
+    case Encoding::Utf8:
+        return text.toUtf8();
+    case Encoding::Gb18030:
+        return AnsiText::fromUnicode(text);
+    case Encoding::Locale:
+        break;
+    }
+    QStringEncoder encoder(QStringConverter::System);
+    return encoder.encode(text);
+}
+
+} // namespace TextFile

@@ -1,0 +1,145 @@
+// What only a real desktop shows, checked in the X session of x_session.sh: the titles the window
+// manager reads, and a click on the tray icon in an XEmbed tray and in a StatusNotifierItem tray.
+#include "app/MainFormU.h"
+#include "app/SystemTray.h"
+#include "forms/MessageBox.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+namespace {
+
+// _NET_WM_NAME of a window, as xprop prints it: in quotes.
+QString windowManagerName(WId window)
+{
+    QProcess xprop;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    xprop.setProcessEnvironment(environment);
+    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window),
+                                          QStringLiteral("-notype"), QStringLiteral("_NET_WM_NAME")});
+    if (!xprop.waitForFinished())
+        return {};
+    const QString line = QString::fromUtf8(xprop.readAllStandardOutput()).trimmed();
+    const qsizetype equals = line.indexOf(QLatin1String(" = "));
+    return equals < 0 ? QString() : line.mid(equals + 3);
+}
+
+QWidget* trayIconWindow()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (qstrcmp(widget->metaObject()->className(), "QSystemTrayIconSys") == 0)
+            return widget;
+    }
+    return nullptr;
+}
+
+QString quoted(const QString& text)
+{
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+} // namespace
+
+class TestDesktopSession : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void titles();
+    void xembedTrayClick();
+    void sniTrayClick();
+
+private:
+    void toTray();
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<TMainForm> m_form;
+};
+
+void TestDesktopSession::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    qputenv("QUILLET_APPDIR", QFile::encodeName(m_dir.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("config"))));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("data"))));
+    QApplication::setQuitOnLastWindowClosed(false);
+}
+
+void TestDesktopSession::init()
+{
+    m_form = std::make_unique<TMainForm>(QStringList{});
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+}
+
+void TestDesktopSession::cleanup()
+{
+    m_form.reset();
+}
+
+void TestDesktopSession::titles()
+{
+    // Exactly the program's captions, nothing appended.
+    QTRY_COMPARE(windowManagerName(m_form->winId()), quoted(QStringLiteral("Quillet v1.54")));
+    m_form->SetFileInfo(m_dir.filePath(QStringLiteral("notes.qlt")));
+    QTRY_COMPARE(windowManagerName(m_form->winId()), quoted(QStringLiteral("Quillet v1.54 - notes.qlt")));
+
+    QString boxName;
+    QTimer reader;
+    connect(&reader, &QTimer::timeout, this, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        boxName = windowManagerName(box->winId());
+        if (!boxName.isEmpty())
+            box->close();
+    });
+    reader.start(50);
+    SharedSrc::ErrorMsg(QStringLiteral("文件不存在"));
+    QCOMPARE(boxName, quoted(QStringLiteral("错误")));
+}
+
+void TestDesktopSession::toTray()
+{
+    QVERIFY2(SystemTray::isAvailable(), "no tray in this session");
+    m_form->ViewMinimizeToTrayCmdExecute();
+    QTRY_VERIFY(!m_form->isVisible());
+    QVERIFY(m_form->trayIcon()->isVisible());
+}
+
+void TestDesktopSession::xembedTrayClick()
+{
+    toTray();
+    // Qt's XEmbed icon is a small window of its own, reparented into the tray, where Qt no longer knows
+    // its position: the click goes to that window.
+    QWidget* icon = nullptr;
+    QTRY_VERIFY((icon = trayIconWindow()) && icon->isVisible());
+    QProcess::execute(QStringLiteral("xdotool"),
+                      {QStringLiteral("mousemove"), QStringLiteral("--sync"), QStringLiteral("--window"),
+                       QString::number(icon->winId()), QString::number(icon->width() / 2),
+                       QString::number(icon->height() / 2), QStringLiteral("click"), QStringLiteral("1")});
+    QTRY_VERIFY_WITH_TIMEOUT(m_form->isVisible(), 5000);
+    QVERIFY(!m_form->trayIcon()->isVisible());
+}
+
+void TestDesktopSession::sniTrayClick()
+{
+    // The watcher's tray clicks the icon once it registers, through the item's Activate method.
+    toTray();
+    QTRY_VERIFY_WITH_TIMEOUT(m_form->isVisible(), 5000);
+    QVERIFY(!m_form->trayIcon()->isVisible());
+}
+
+QTEST_MAIN(TestDesktopSession)
+#include "tst_desktopsession.moc"
