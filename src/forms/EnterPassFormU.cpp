@@ -1,6 +1,7 @@
 #include "forms/EnterPassFormU.h"
 
 #include "forms/MessageBox.h"
+#include "platform/Desktop.h"
 #include "shared/AnsiText.h"
 #include "shared/Cipher.h"
 #include "shared/DebugLog.h"
@@ -114,7 +115,7 @@ void TEnterPassForm::showEvent(QShowEvent* event)
 void TEnterPassForm::moveToScreenCenter()
 {
     QScreen* screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
+    if (!screen || !Desktop::placesWindows())
         return;
     const QRect area = screen->availableGeometry();
     const QSize outer = frameGeometry().size();

@@ -2,6 +2,7 @@
 
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QProcess>
 #include <QUrl>
 
@@ -30,6 +31,11 @@ bool openFolder(const QString& path)
     if (!QFileInfo(path).isDir())
         return false;
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+bool placesWindows()
+{
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }
 
 } // namespace Desktop

@@ -16,4 +16,8 @@ bool openDocument(const QString& path);
 // Shows a folder in the desktop's file browser. False when the folder does not exist or nothing opens it.
 bool openFolder(const QString& path);
 
+// Whether a window may choose its place on the screen. Not on Wayland, where the compositor places every
+// window (a dialog over the window that owns it).
+bool placesWindows();
+
 } // namespace Desktop
