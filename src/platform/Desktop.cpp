@@ -14,7 +14,16 @@ bool startDetached(const QString& program, const QStringList& arguments)
     // QProcess would also search PATH for a bare name; the program only ever starts a file it names.
     if (!info.isFile() || !info.isExecutable())
         return false;
-    return QProcess::startDetached(info.absoluteFilePath(), arguments);
+    // What the desktop gave this process to focus its window at start is spent on that window; the new
+    // process must not present it again as if the desktop had just started it.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("XDG_ACTIVATION_TOKEN"));
+    environment.remove(QStringLiteral("DESKTOP_STARTUP_ID"));
+    QProcess process;
+    process.setProgram(info.absoluteFilePath());
+    process.setArguments(arguments);
+    process.setProcessEnvironment(environment);
+    return process.startDetached();
 }
 
 bool openDocument(const QString& path)

@@ -46,8 +46,20 @@ void TestDesktop::startDetachedRefusesWhatIsNotAProgram()
 
 void TestDesktop::startDetachedStartsAProgram()
 {
-    QVERIFY(QFile::exists(QStringLiteral("/bin/true")));
-    QVERIFY(Desktop::startDetached(QStringLiteral("/bin/true")));
+    // The desktop's start-up tokens of this process are not handed on; the rest of its environment is.
+    qputenv("XDG_ACTIVATION_TOKEN", "spent-token");
+    qputenv("DESKTOP_STARTUP_ID", "spent-id");
+    qputenv("QUILLET_PASSED_ON", "kept");
+    const QString out = m_dir.filePath(QStringLiteral("environment.txt"));
+    QVERIFY(Desktop::startDetached(
+        QStringLiteral("/bin/sh"),
+        {QStringLiteral("-c"), QStringLiteral("env > \"$0.part\" && mv \"$0.part\" \"$0\""), out}));
+    QTRY_VERIFY(QFile::exists(out));
+    QFile file(out);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray environment = file.readAll();
+    QVERIFY(environment.contains("QUILLET_PASSED_ON=kept\n"));
+    QVERIFY(!environment.contains("spent"));
 }
 
 void TestDesktop::openDocumentReportsAMissingFile()
