@@ -4,11 +4,14 @@ set -euo pipefail
 QUILLET_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 # Debian packages the build, the tests and a desktop run need; qt6-wayland runs the window in a Wayland
-# session, and weston's headless compositor runs it under Wayland in the tests; the last line checks the
-# install rules and builds the Debian package (dpkg-shlibdeps, which CPack runs, needs dpkg-dev and file).
+# session, the Wayland client library, protocols and Qt's native interface ask the compositor for
+# activation tokens, and weston's headless compositor runs the program under Wayland in the tests; the
+# last line checks the install rules and builds the Debian package (dpkg-shlibdeps, which CPack runs,
+# needs dpkg-dev and file).
 QUILLET_PACKAGES=(
     g++ cmake make pkg-config
     qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins qt6-wayland
+    libwayland-dev wayland-protocols qt6-base-private-dev
     fonts-noto-cjk
     weston
     desktop-file-utils appstream shared-mime-info dpkg-dev file

@@ -243,7 +243,7 @@ void TMainForm::FileExitCmdExecute()
 void TMainForm::FileNewWindowCmdExecute()
 {
     DebugLog("TMainForm.FileNewWindowCmdExecute");
-    if (!Desktop::startDetached(AppPaths::executablePath()))
+    if (!Desktop::startDetached(AppPaths::executablePath(), {}, windowHandle()))
         ErrorMsg(QStringLiteral("无法运行 Quillet。"));
 }
 

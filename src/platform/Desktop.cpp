@@ -1,5 +1,7 @@
 #include "platform/Desktop.h"
 
+#include "platform/WaylandActivation.h"
+
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -8,7 +10,7 @@
 
 namespace Desktop {
 
-bool startDetached(const QString& program, const QStringList& arguments)
+bool startDetached(const QString& program, const QStringList& arguments, QWindow* from)
 {
     const QFileInfo info(program);
     // QProcess would also search PATH for a bare name; the program only ever starts a file it names.
@@ -19,6 +21,8 @@ bool startDetached(const QString& program, const QStringList& arguments)
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("XDG_ACTIVATION_TOKEN"));
     environment.remove(QStringLiteral("DESKTOP_STARTUP_ID"));
+    if (const QByteArray token = WaylandActivation::requestToken(from); !token.isEmpty())
+        environment.insert(QStringLiteral("XDG_ACTIVATION_TOKEN"), QString::fromUtf8(token));
     QProcess process;
     process.setProgram(info.absoluteFilePath());
     process.setArguments(arguments);

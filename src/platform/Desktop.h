@@ -3,11 +3,15 @@
 #include <QString>
 #include <QStringList>
 
+class QWindow;
+
 // What the program asks of the desktop: start a program, show a document or a folder.
 namespace Desktop {
 
-// Starts `program` as a new, independent process. False when it could not be started.
-bool startDetached(const QString& program, const QStringList& arguments = {});
+// Starts `program` as a new, independent process. False when it could not be started. Started on behalf of
+// the window `from`, the new process may take the focus from it where the desktop asks for proof of that
+// (Wayland's activation token).
+bool startDetached(const QString& program, const QStringList& arguments = {}, QWindow* from = nullptr);
 
 // Opens a document with the desktop's viewer for its type. False when the file does not exist or no
 // viewer could be started for it.
