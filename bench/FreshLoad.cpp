@@ -2,7 +2,7 @@
 
 #include "OpenFile.h"
 
-#include "document/NotesModel.h"
+#include "document/NotesDocument.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -29,11 +29,11 @@ int child(const QString& path)
 {
     QElapsedTimer timer;
     timer.start();
-    NotesModel model;
-    openInto(model, path, {});
+    NotesDocument document;
+    openInto(document, path, {});
     const qint64 elapsed = timer.nsecsElapsed();
     std::printf("%lld %lld %d\n", static_cast<long long>(elapsed), static_cast<long long>(peakResidentKiB()),
-                model.rowCount());
+                document.model().rowCount());
     return 0;
 }
 

@@ -4,7 +4,7 @@
 #include "OpenFile.h"
 #include "SampleNotes.h"
 
-#include "document/NotesModel.h"
+#include "document/NotesDocument.h"
 #include "document/QltFile.h"
 #include "document/QltFormat.h"
 #include "shared/Cipher.h"
@@ -53,10 +53,10 @@ void benchLoadSave(BenchTable& table, const QString& dir)
                                    bytes.size() - QltFormat::StreamOffset, Password);
     });
 
-    NotesModel model;
+    NotesDocument document;
     const qint64 load = BenchClock::fastestOf(
-        Repetitions, [&] { model.clear(); }, [&] { openInto(model, path, Password); });
-    if (model.notes() != original)
+        Repetitions, [&] { document.clear(); }, [&] { openInto(document, path, Password); });
+    if (document.notes() != original)
         qFatal("the loaded notes differ from the saved ones");
 
     // Floor of a save: the same bytes enciphered, written and synced to the disk.
@@ -71,12 +71,12 @@ void benchLoadSave(BenchTable& table, const QString& dir)
     });
 
     const qint64 save = BenchClock::fastestOf(Repetitions, [&] {
-        if (!QltFile::writeNotes(path, model.notes(), Password, 0))
+        if (!document.save(path).saved)
             qFatal("cannot save the benchmark file");
     });
 
     const QString size = BenchFormat::mebibytes(fileBytes.size());
-    addRatioRow(table, QStringLiteral("load 100,000 notes (%1, protected) into `NotesModel`").arg(size), load,
-                loadFloor, 3.0);
+    addRatioRow(table, QStringLiteral("load 100,000 notes (%1, protected) into `NotesDocument`").arg(size),
+                load, loadFloor, 3.0);
     addRatioRow(table, QStringLiteral("save the same document"), save, saveFloor, 3.0);
 }

@@ -3,10 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
-class NotesModel;
+class NotesDocument;
 
-// Opens a notes file into the model the way the program does: read it whole, check header and password,
-// decipher and parse, then hand all notes to the model in one step. The file's buffer becomes the stream
-// without a copy (dropping the 18 header bytes from the front of a QByteArray moves no data).
+// Opens a notes file as the program does, through NotesDocument, with `password` for a protected file.
 // Stops the benchmark when the file does not open.
-void openInto(NotesModel& model, const QString& path, const QByteArray& password);
+void openInto(NotesDocument& document, const QString& path, const QByteArray& password);

@@ -10,7 +10,9 @@ install_missing_packages "${QUILLET_PACKAGES[@]}"
 cmake -S "$QUILLET_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=Release -DQUILLET_BUILD_BENCH=ON
 cmake --build "$dir" --target quillet-bench --parallel "$(nproc)"
 
-cpu=$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')
+# Many ARM machines name no model in /proc/cpuinfo.
+cpu=$(grep -m1 -E '^(model name|Model|Hardware|cpu model)' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//' || true)
+cpu=${cpu:-$(uname -m)}
 memory=$(awk '/MemTotal/ { printf "%.0f GiB", $2 / 1048576 }' /proc/meminfo)
 commit=$(git -C "$QUILLET_ROOT" rev-parse --short HEAD 2>/dev/null || echo unknown)
 echo

@@ -15,6 +15,7 @@ QUILLET_PACKAGES=(
     fonts-noto-cjk
     weston
     desktop-file-utils appstream shared-mime-info dpkg-dev file
+    clang-format
 )
 
 # Only scripts/fuzz.sh needs these: clang with libFuzzer and the sanitizer runtimes, and the symbolizer
@@ -47,10 +48,19 @@ install_missing_packages() {
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# build_tree DIR [extra cmake arguments...]
+# Fails, naming the files, when clang-format would change any of the project's sources.
+check_format() {
+    local files
+    mapfile -t files < <(git -C "$QUILLET_ROOT" ls-files '*.cpp' '*.h' '*.h.in')
+    [ ${#files[@]} -eq 0 ] && return 0
+    (cd "$QUILLET_ROOT" && clang-format --dry-run --Werror "${files[@]}")
+}
+
+# build_tree DIR [extra cmake arguments...]; QUILLET_WERROR=ON|OFF overrides whether warnings are errors.
 build_tree() {
     local dir=$1
     shift
-    cmake -S "$QUILLET_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE="${QUILLET_BUILD_TYPE:-RelWithDebInfo}" "$@"
+    cmake -S "$QUILLET_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE="${QUILLET_BUILD_TYPE:-RelWithDebInfo}" \
+        ${QUILLET_WERROR:+-DQUILLET_WERROR="$QUILLET_WERROR"} "$@"
     cmake --build "$dir" --parallel "$(nproc)"
 }

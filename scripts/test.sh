@@ -4,6 +4,12 @@
 #   scripts/test.sh --sanitize  a second tree, build-sanitize/, with ASan and UBSan
 source "$(dirname "$0")/common.sh"
 
+usage="usage: scripts/test.sh [--sanitize]"
+if [ $# -gt 1 ] || { [ $# -eq 1 ] && [ "$1" != "--sanitize" ]; }; then
+    echo "$usage" >&2
+    exit 2
+fi
+
 dir="$QUILLET_ROOT/build"
 cmake_args=()
 if [ "${1:-}" = "--sanitize" ]; then
@@ -19,6 +25,7 @@ if [ "${1:-}" = "--sanitize" ]; then
 fi
 
 install_missing_packages "${QUILLET_PACKAGES[@]}"
+check_format
 build_tree "$dir" "${cmake_args[@]}"
 
 export QT_QPA_PLATFORM=offscreen

@@ -3,7 +3,7 @@
 #include "app/EdgeDock.h"
 #include "app/NotesListView.h"
 #include "app/StatusPanel.h"
-#include "document/NotesModel.h"
+#include "document/NotesDocument.h"
 #include "shared/DebugLog.h"
 
 #include <QDir>
@@ -45,7 +45,8 @@ QFrame* newPanel(QWidget* parent, const char* name)
 } // namespace
 
 TMainForm::TMainForm(const QStringList& arguments, QWidget* parent)
-    : QMainWindow(parent), m_arguments(arguments), m_model(new NotesModel(this))
+    : QMainWindow(parent), m_arguments(arguments),
+      m_document(new NotesDocument(NotesDocument::Locking::HoldFileLock, this))
 {
     // The images live in the application library, which the linker would otherwise leave out.
     Q_INIT_RESOURCE(icons);
@@ -128,7 +129,8 @@ void TMainForm::createLayout()
     NotesList->setObjectName(QStringLiteral("NotesList"));
     NotesList->setFrameShape(QFrame::NoFrame);
     NotesList->setGeometry(1, 1, NotesListPanelRect.width() - 3, NotesListPanelRect.height() - 4);
-    NotesList->setModel(m_model);
+    NotesModel* model = &m_document->model();
+    NotesList->setModel(model);
     NotesList->setRootIsDecorated(false);
     NotesList->setItemsExpandable(false);
     NotesList->setUniformRowHeights(true);
@@ -145,7 +147,7 @@ void TMainForm::createLayout()
     header->setSectionResizeMode(NotesModel::CaptionColumn, QHeaderView::Stretch);
     header->setSectionResizeMode(NotesModel::PriorityColumn, QHeaderView::Fixed);
     header->resizeSection(NotesModel::PriorityColumn, PriorityColumnWidth);
-    m_model->setIconProvider([this](int index) { return image(index); });
+    model->setIconProvider([this](int index) { return image(index); });
     NotesList->installEventFilter(this);
     connect(NotesList, &QAbstractItemView::doubleClicked, this, &TMainForm::NotesEditCmdExecute);
     connect(NotesList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -165,8 +167,11 @@ void TMainForm::createLayout()
         if (!IsSelected())
             NotesListSelectItem(-1, false);
     };
-    connect(m_model, &QAbstractItemModel::rowsRemoved, this, clearPaneWithoutSelection);
-    connect(m_model, &QAbstractItemModel::modelReset, this, clearPaneWithoutSelection);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, clearPaneWithoutSelection);
+    connect(model, &QAbstractItemModel::modelReset, this, clearPaneWithoutSelection);
+    // The status bar follows the notes and the document, whichever command changed them.
+    connect(model, &NotesModel::countsChanged, this, &TMainForm::CountNotes);
+    connect(m_document, &NotesDocument::modifiedChanged, this, &TMainForm::showModified);
 
     NotesTextPanel = newPanel(client, "NotesTextPanel");
     NotesTextPanel->setGeometry(NotesTextPanelRect.translated(0, -clientTop));
@@ -226,11 +231,11 @@ void TMainForm::createStatusBar()
 void TMainForm::selectRow(int row)
 {
     DebugLog("TMainForm.selectRow");
-    if (row < 0 || row >= m_model->rowCount()) {
+    if (row < 0 || row >= m_document->model().rowCount()) {
         NotesList->selectionModel()->clear();
         return;
     }
-    const QModelIndex index = m_model->index(row, NotesModel::CaptionColumn);
+    const QModelIndex index = m_document->model().index(row, NotesModel::CaptionColumn);
     NotesList->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
                                                             QItemSelectionModel::Rows);
     NotesList->scrollTo(index, QAbstractItemView::EnsureVisible);

@@ -3,7 +3,6 @@
 #include "forms/DocumentHost.h"
 #include "forms/NotesHost.h"
 #include "forms/OptionsHost.h"
-#include "platform/FileLock.h"
 #include "shared/FontSettings.h"
 #include "shared/IniFile.h"
 
@@ -21,8 +20,8 @@
 #include <memory>
 
 class EdgeDock;
+class NotesDocument;
 class NotesListView;
-class NotesModel;
 class QAction;
 class QActionGroup;
 class QFrame;
@@ -34,8 +33,8 @@ class QToolBar;
 class QToolButton;
 class StatusPanel;
 
-// The main window: the notes list with its note pane, the command table shared by the menu bar, the
-// toolbar and the keyboard, and the document state beside the list.
+// The main window: the notes list with its note pane over the document, and the command table shared by
+// the menu bar, the toolbar and the keyboard.
 class TMainForm : public QMainWindow, public NotesHost, public DocumentHost, public OptionsHost
 {
     Q_OBJECT
@@ -51,7 +50,7 @@ public:
 
     // NotesHost and DocumentHost.
     QWidget* hostWindow() override { return this; }
-    NotesModel& notesModel() override { return *m_model; }
+    NotesDocument& document() override { return *m_document; }
     QTreeView* notesList() override;
     QIcon image(int index) const override;
     QFont AddEditFont() const override { return m_addEditFont.toQFont(); }
@@ -59,11 +58,6 @@ public:
     QColor AddEditTextColor() const override;
     void selectRow(int row) override;
     void NotesListSelectItem(int row, bool selected) override;
-    void SetModified(bool value) override;
-    void CountNotes() override;
-    QByteArray Password() const override { return m_password; }
-    void setPassword(const QByteArray& password) override { m_password = password; }
-    QString FileName() const override { return m_fileName; }
     void SetFileInfo(const QString& name) override;
 
     // OptionsHost (MainFormUOptions.cpp).
@@ -89,8 +83,12 @@ public:
     // Document operations.
     bool IsSelected() const;
     int selectedRow() const;
-    bool GetModified() const { return m_modified; }
-    quint32 FileReserved() const { return m_fileReserved; }
+    void SetModified(bool value);
+    bool GetModified() const;
+    void CountNotes();
+    QString FileName() const;
+    QByteArray Password() const;
+    quint32 FileReserved() const;
     bool FileSaved();
     void SaveFile(const QString& fileName);
     void PerformAutoSave();
@@ -203,26 +201,21 @@ private:
     void HideToTray();
 
     // Files (MainFormUOpenFile.cpp, MainFormUFileCommands.cpp).
+    class OpenFileQuestions;
     void openStartupFile();
     void showWorking(const QString& text);
     void addToRecentFiles(const QString& path);
     void updateRecentFilesMenus();
     void fillRecentFilesMenu(QMenu* menu);
     void openAsDocument(const QString& path);
-    bool mayOpenDespiteLock(const QString& path, FileLock& candidate);
-    void holdFileLock(const QString& path, FileLock candidate);
 
     // Document (MainFormUDocument.cpp).
+    void showModified(bool modified);
     void loadMRUList(const IniFile& ini);
     void saveMRUList(IniFile& ini) const;
 
     const QStringList m_arguments;
-
-    // Document state.
-    QString m_fileName;
-    QByteArray m_password;
-    bool m_modified = false;
-    quint32 m_fileReserved = 0;
+    NotesDocument* const m_document;
     bool CmdLineOpen = false;
 
     bool ExitRequested = false;
@@ -237,11 +230,9 @@ private:
     QColor m_addEditColor = Qt::white;
     bool AutoSaveOnAddEdit = false;
     QStringList m_mruList;
-    FileLock m_fileLock; // of FileName while the document has one
     QString m_currentTheme;
 
     QList<QIcon> ImageList16;
-    NotesModel* m_model = nullptr;
     QHash<QString, QAction*> m_actions;
     QActionGroup* m_themeGroup = nullptr;
 

@@ -1,7 +1,8 @@
 #include "app/MainFormU.h"
 
 #include "app/StatusPanel.h"
-#include "document/NotesModel.h"
+#include "document/DocumentMessages.h"
+#include "document/NotesDocument.h"
 #include "document/RecentFiles.h"
 #include "shared/DebugLog.h"
 #include "shared/IniFile.h"
@@ -32,20 +33,47 @@ QString mruKey(qsizetype n)
 
 } // namespace
 
+// Runs whenever the model's counts change.
 void TMainForm::CountNotes()
 {
     DebugLog("TMainForm.CountNotes");
-    const NoteCounts counts = m_model->counts();
-    statusPanel(PanelTotal)->setText(QStringLiteral("总计: %1").arg(counts.total));
-    statusPanel(PanelDone)->setText(QStringLiteral("完成: %1").arg(counts.done));
-    statusPanel(PanelNotDone)->setText(QStringLiteral("未完成: %1").arg(counts.notDone));
+    const NoteCounts counts = m_document->model().counts();
+    statusPanel(PanelTotal)->setText(DocumentMessages::totalText(counts));
+    statusPanel(PanelDone)->setText(DocumentMessages::doneText(counts));
+    statusPanel(PanelNotDone)->setText(DocumentMessages::notDoneText(counts));
 }
 
 void TMainForm::SetModified(bool value)
 {
     DebugLog("TMainForm.SetModified");
-    m_modified = value;
-    statusPanel(PanelModified)->setText(value ? QStringLiteral("已修改") : QString());
+    m_document->setModified(value);
+}
+
+bool TMainForm::GetModified() const
+{
+    DebugLog("TMainForm.GetModified");
+    return m_document->isModified();
+}
+
+// Follows the document's modified flag, however it changed.
+void TMainForm::showModified(bool modified)
+{
+    statusPanel(PanelModified)->setText(modified ? QStringLiteral("已修改") : QString());
+}
+
+QString TMainForm::FileName() const
+{
+    return m_document->fileName();
+}
+
+QByteArray TMainForm::Password() const
+{
+    return m_document->password();
+}
+
+quint32 TMainForm::FileReserved() const
+{
+    return m_document->reserved();
 }
 
 void TMainForm::SetFileInfo(const QString& name)
@@ -53,10 +81,10 @@ void TMainForm::SetFileInfo(const QString& name)
     DebugLog("TMainForm.SetFileInfo");
     const QString title = QLatin1String("Quillet v") + QLatin1String(Quillet::ProgramVersion);
     setWindowTitle(name.isEmpty() ? title : title + QLatin1String(" - ") + QFileInfo(name).fileName());
-    statusPanel(PanelPassword)->setIcon(m_password.isEmpty() ? QIcon() : image(PasswordImage));
+    statusPanel(PanelPassword)->setIcon(m_document->password().isEmpty() ? QIcon() : image(PasswordImage));
     QString folder;
-    if (!m_fileName.isEmpty()) {
-        folder = QDir::toNativeSeparators(QFileInfo(m_fileName).absolutePath());
+    if (const QString fileName = m_document->fileName(); !fileName.isEmpty()) {
+        folder = QDir::toNativeSeparators(QFileInfo(fileName).absolutePath());
         if (!folder.endsWith(QDir::separator()))
             folder += QDir::separator();
     }
@@ -69,8 +97,8 @@ void TMainForm::SetFileInfo(const QString& name)
 void TMainForm::PerformAutoSave()
 {
     DebugLog("TMainForm.PerformAutoSave");
-    if (AutoSaveOnAddEdit && !m_fileName.isEmpty())
-        SaveFile(m_fileName);
+    if (AutoSaveOnAddEdit && !m_document->fileName().isEmpty())
+        SaveFile(m_document->fileName());
 }
 
 void TMainForm::loadMRUList(const IniFile& ini)

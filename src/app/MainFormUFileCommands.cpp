@@ -1,33 +1,27 @@
 #include "app/MainFormU.h"
 
-#include "app/StatusPanel.h"
-#include "document/NotesModel.h"
+#include "document/DocumentMessages.h"
+#include "document/NotesDocument.h"
 #include "document/QltFile.h"
 #include "document/RecentFiles.h"
 #include "document/TextReport.h"
 #include "forms/FileDialog.h"
 #include "forms/MessageBox.h"
 #include "forms/SettPassFormU.h"
-#include "shared/AnsiText.h"
+#include "platform/SystemInfo.h"
+#include "shared/AppPaths.h"
 #include "shared/DebugLog.h"
-#include "shared/LocaleFormats.h"
+#include "shared/ErrorLog.h"
 
 #include <QAction>
 #include <QDateTime>
+#include <QDir>
 #include <QMenu>
 #include <QScopeGuard>
 #include <QToolButton>
 
 using SharedSrc::DebugLog;
 using SharedSrc::ErrorMsg;
-
-namespace {
-
-constexpr int PanelTotal = 0;
-constexpr int PanelDone = 1;
-constexpr int PanelNotDone = 2;
-
-} // namespace
 
 bool TMainForm::FileSaved()
 {
@@ -52,14 +46,8 @@ void TMainForm::FileNewCmdExecute()
     DebugLog("TMainForm.FileNewCmdExecute");
     if (!FileSaved())
         return;
-    m_password.clear();
-    m_fileName.clear();
-    m_fileLock.release();
-    SetFileInfo(m_fileName);
-    m_model->clear();
-    SetModified(false);
-    m_fileReserved = 0;
-    CountNotes();
+    m_document->clear();
+    SetFileInfo(m_document->fileName());
 }
 
 void TMainForm::FileOpenCmdExecute()
@@ -87,8 +75,8 @@ void TMainForm::openAsDocument(const QString& path)
 void TMainForm::FileSaveCmdExecute()
 {
     DebugLog("TMainForm.FileSaveCmdExecute");
-    if (!m_fileName.isEmpty())
-        SaveFile(m_fileName);
+    if (!m_document->fileName().isEmpty())
+        SaveFile(m_document->fileName());
     else
         action("FileSaveAsCmd")->trigger();
 }
@@ -107,17 +95,19 @@ void TMainForm::SaveFile(const QString& fileName)
 {
     DebugLog("TMainForm.SaveFile");
     showWorking(QStringLiteral("正在保存..."));
-    const QString path = RecentFiles::fullPath(fileName);
-    if (path.isEmpty() || !QltFile::writeNotes(path, m_model->notes(), m_password, m_fileReserved)) {
-        SetFileInfo(m_fileName);
-        ErrorMsg(QStringLiteral("保存文件时发生错误。文件可能正在被使用。"));
+    const NotesDocument::SaveResult result = m_document->save(fileName);
+    if (!result.saved) {
+        SetFileInfo(m_document->fileName());
+        // The message is the same whatever went wrong; the log keeps the system's reason.
+        if (!result.error.isEmpty())
+            ErrorLog::appendReport(AppPaths::errorLogPath(), SystemInfo::describe(),
+                                   {QStringLiteral("TMainForm"), SharedSrc::LastTraceName(),
+                                    QDir::toNativeSeparators(fileName) + QLatin1String(": ") + result.error});
+        ErrorMsg(DocumentMessages::cannotSave());
         return;
     }
-    SetModified(false);
-    m_fileName = path;
-    SetFileInfo(m_fileName);
-    holdFileLock(m_fileName, FileLock());
-    addToRecentFiles(m_fileName);
+    SetFileInfo(m_document->fileName());
+    addToRecentFiles(m_document->fileName());
 }
 
 void TMainForm::FileImportCmdExecute()
@@ -137,19 +127,11 @@ void TMainForm::FileExportCmdExecute()
                                                  QStringLiteral(".txt"));
     if (path.isEmpty())
         return;
-    // One reading of the clock, so that a report made at midnight cannot pair one day's date with the
-    // next day's time.
-    const QDateTime now = QDateTime::currentDateTime();
-    ReportStamp stamp;
-    stamp.totalText = AnsiText::fromUnicode(statusPanel(PanelTotal)->text());
-    stamp.doneText = AnsiText::fromUnicode(statusPanel(PanelDone)->text());
-    stamp.notDoneText = AnsiText::fromUnicode(statusPanel(PanelNotDone)->text());
-    stamp.date = AnsiText::fromUnicode(LocaleFormats::shortDate(now.date()));
-    stamp.time = AnsiText::fromUnicode(LocaleFormats::longTime(now.time()));
     QList<QByteArray> list;
-    ExportNotesToText(m_model->notes(), stamp, list);
+    ExportNotesToText(m_document->notes(),
+                      reportStamp(m_document->model().counts(), QDateTime::currentDateTime()), list);
     if (!QltFile::writeAtomically(path, reportFileBytes(list)))
-        ErrorMsg(QStringLiteral("无法导出文件。"));
+        ErrorMsg(DocumentMessages::cannotExport());
 }
 
 void TMainForm::FileSetPasswordCmdExecute()

@@ -3,7 +3,7 @@
 #include "app/NotesListView.h"
 #include "app/QuilletApplication.h"
 #include "app/Themes.h"
-#include "document/NotesModel.h"
+#include "document/NotesDocument.h"
 #include "forms/AboutFormU.h"
 #include "forms/MessageBox.h"
 #include "platform/Desktop.h"
@@ -65,6 +65,8 @@ void TMainForm::FormCreate()
     action("NotesMoveDownCmd")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Down));
 
     action("FileNewCmd")->trigger();
+    // From here on the counts follow the notes; the empty document's are shown from the start.
+    CountNotes();
 
     // Tahoma 8 pt, or the closest face the desktop has.
     const FontValue windowFont;
@@ -164,7 +166,7 @@ void TMainForm::FormActivate()
     else
         openStartupFile();
 
-    if (!m_fileName.isEmpty())
+    if (!m_document->fileName().isEmpty())
         FixScrollbars();
 
     const QWidget* client = centralWidget();
@@ -206,8 +208,8 @@ bool TMainForm::FormClose()
         saveMRUList(ini);
         if (m_mruList.isEmpty())
             ini.EraseSection(QStringLiteral("MRU"));
-        if (!m_fileName.isEmpty())
-            ini.WriteString(General, QStringLiteral("LastFile"), m_fileName);
+        if (const QString fileName = m_document->fileName(); !fileName.isEmpty())
+            ini.WriteString(General, QStringLiteral("LastFile"), fileName);
         else
             ini.DeleteKey(General, QStringLiteral("LastFile"));
         ini.WriteString(General, QStringLiteral("GridLines"),
@@ -227,8 +229,9 @@ TMainForm::~TMainForm()
     // The widgets outlive this object's own members by a little: hidden now, while the images and
     // handlers they call back into are still there.
     hide();
-    m_model->setIconProvider({});
-    m_model->disconnect(this);
+    m_document->model().setIconProvider({});
+    m_document->model().disconnect(this);
+    m_document->disconnect(this);
     NotesList->selectionModel()->disconnect(this);
     StatusBar->disconnect(this);
 }

@@ -1,8 +1,7 @@
 #include "app/MainFormU.h"
 
 #include "app/NotesListView.h"
-#include "document/NotesModel.h"
-#include "document/NotesSorter.h"
+#include "document/NotesDocument.h"
 #include "forms/AddEditFormU.h"
 #include "forms/FindFormU.h"
 #include "forms/SortFormU.h"
@@ -19,10 +18,6 @@
 using SharedSrc::DebugLog;
 
 namespace {
-
-// The choice of the last confirmed sort dialog, read by the comparison while a sort runs.
-bool SortByText = false;
-bool SortAscending = false;
 
 // The pane shows the start of a note only, cut at a line end where there is one: a note of many megabytes
 // would otherwise hold up the window for seconds and take hundreds of megabytes to lay out.
@@ -48,7 +43,7 @@ void TMainForm::NotesAddCmdExecute()
     {
         TAddEditForm dialog(*this);
         AddEditForm = &dialog;
-        const int position = IsSelected() ? selectedRow() + 1 : m_model->rowCount();
+        const int position = IsSelected() ? selectedRow() + 1 : m_document->model().rowCount();
         const int result = dialog.AddExecute(position);
         AddEditForm = nullptr;
         if (result == QDialog::Accepted)
@@ -77,11 +72,9 @@ void TMainForm::NotesDeleteCmdExecute()
     if (!IsSelected())
         return;
     const int row = selectedRow();
-    m_model->removeNote(row);
-    if (m_model->rowCount() > 0)
-        selectRow(row < m_model->rowCount() ? row : row - 1);
-    SetModified(true);
-    CountNotes();
+    m_document->removeNote(row);
+    if (const int rows = m_document->model().rowCount(); rows > 0)
+        selectRow(row < rows ? row : row - 1);
     PerformAutoSave();
 }
 
@@ -91,10 +84,8 @@ void TMainForm::NotesDoneUndoneCmdExecute()
     if (!IsSelected())
         return;
     const int row = selectedRow();
-    m_model->setImageIndex(row, m_model->note(row).isDone() ? Note::ImageNotDone : Note::ImageDone);
-    CountNotes();
-    SetModified(true);
-    NotesList->scrollTo(m_model->index(row, 0), QAbstractItemView::EnsureVisible);
+    m_document->setDone(row, !m_document->model().note(row).isDone());
+    NotesList->scrollTo(m_document->model().index(row, 0), QAbstractItemView::EnsureVisible);
     PerformAutoSave();
 }
 
@@ -115,7 +106,7 @@ void TMainForm::NotesMoveDownCmdExecute()
     if (!IsSelected())
         return;
     const int row = selectedRow();
-    if (row < m_model->rowCount() - 1)
+    if (row < m_document->model().rowCount() - 1)
         SwapListItems(row + 1);
     PerformAutoSave();
 }
@@ -124,9 +115,8 @@ void TMainForm::NotesMoveDownCmdExecute()
 void TMainForm::SwapListItems(int index)
 {
     DebugLog("TMainForm.SwapListItems");
-    m_model->swapNotes(selectedRow(), index);
+    m_document->swapNotes(selectedRow(), index);
     selectRow(index);
-    SetModified(true);
 }
 
 void TMainForm::SetPriority(const QByteArray& name)
@@ -135,9 +125,8 @@ void TMainForm::SetPriority(const QByteArray& name)
     if (!IsSelected())
         return;
     const int row = selectedRow();
-    m_model->setPriority(row, name);
-    NotesList->scrollTo(m_model->index(row, 0), QAbstractItemView::EnsureVisible);
-    SetModified(true);
+    m_document->setPriority(row, name);
+    NotesList->scrollTo(m_document->model().index(row, 0), QAbstractItemView::EnsureVisible);
     PerformAutoSave();
 }
 
@@ -168,8 +157,8 @@ void TMainForm::NotesSetVeryHighPriorityCmdExecute()
 void TMainForm::NotesListSelectItem(int row, bool selected)
 {
     DebugLog("TMainForm.NotesListSelectItem");
-    if (selected && row >= 0 && row < m_model->rowCount())
-        NoteText->setPlainText(shownText(m_model->note(row).text));
+    if (selected && row >= 0 && row < m_document->model().rowCount())
+        NoteText->setPlainText(shownText(m_document->model().note(row).text));
     else
         NoteText->clear();
 }
@@ -199,10 +188,7 @@ void TMainForm::NotesSortCmdExecute()
     SortForm = nullptr;
     if (result != QDialog::Accepted)
         return;
-    SortByText = dialog.NoteText->isChecked();
-    SortAscending = dialog.Ascending->isChecked();
-    NotesSorter::sort(*m_model, SortByText ? NotesSorter::SortBy::Text : NotesSorter::SortBy::Priority,
-                      SortAscending);
-    SetModified(true);
+    m_document->sort(dialog.NoteText->isChecked() ? NotesSorter::SortBy::Text : NotesSorter::SortBy::Priority,
+                     dialog.Ascending->isChecked());
     PerformAutoSave();
 }

@@ -4,6 +4,7 @@
 #include "app/NotesListView.h"
 #include "app/StatusPanel.h"
 #include "app/Themes.h"
+#include "document/NotesDocument.h"
 #include "platform/Desktop.h"
 #include "shared/DebugLog.h"
 
@@ -145,9 +146,9 @@ void TMainForm::StatusBarResize()
 void TMainForm::StatusBarPanelDblClick(int panel)
 {
     DebugLog("TMainForm.StatusBarPanelDblClick");
-    if (panel == PasswordPanel && !m_password.isEmpty())
+    if (panel == PasswordPanel && !m_document->password().isEmpty())
         action("FileSetPasswordCmd")->trigger();
-    else if (panel == FolderPanel && !m_fileName.isEmpty())
+    else if (panel == FolderPanel && !m_document->fileName().isEmpty())
         Desktop::openFolder(statusPanel(FolderPanel)->text());
 }
 

@@ -37,7 +37,8 @@ int main(int argc, char* argv[])
         return 0;
     }
     QuilletApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quillet"));
+    // The application name stays the executable's own: a file lock records it, and a lock whose process
+    // runs another program is taken for one left behind by a crash.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.sourceforge.quillet"));
     // A window hidden in the tray is still open: a message box closing meanwhile must not end the
     // program. The main window ends it when it really closes.

@@ -2,7 +2,7 @@
 
 #include "cli/CliErrors.h"
 
-#include <QSet>
+#include <QCommandLineParser>
 
 namespace {
 
@@ -21,8 +21,6 @@ constexpr CommandSpec Commands[] = {
     {u"import", CliCommand::Import, 2, 2}, {u"passwd", CliCommand::Passwd, 1, 1},
 };
 
-constexpr QStringView PriorityPrefix = u"--priority=";
-
 const CommandSpec* findCommand(const QString& name)
 {
     for (const CommandSpec& spec : Commands) {
@@ -39,6 +37,17 @@ int parsePriority(const QString& value)
     throw UsageError(QStringLiteral("--priority 只接受 0 到 3: ") + value);
 }
 
+// An option the parser names without its dashes, as the user typed it.
+QString asTyped(const QString& name, const QStringList& arguments)
+{
+    for (const QString& argument : arguments) {
+        const QString option = argument.section(u'=', 0, 0);
+        if (option.startsWith(u'-') && QStringView(option).mid(option.startsWith(u"--") ? 2 : 1) == name)
+            return option;
+    }
+    return name;
+}
+
 void requireCommand(bool allowed, const QString& option)
 {
     if (!allowed)
@@ -49,34 +58,30 @@ void requireCommand(bool allowed, const QString& option)
 
 CliRequest parseCliArguments(const QStringList& arguments)
 {
+    QCommandLineParser parser;
+    // "-dash" is one unknown option, not four short ones.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption json(QStringLiteral("json"));
+    const QCommandLineOption passwordStdin(QStringLiteral("password-stdin"));
+    const QCommandLineOption done(QStringLiteral("done"));
+    const QCommandLineOption priority(QStringLiteral("priority"), QString(), QStringLiteral("N"));
+    parser.addOptions({help, json, passwordStdin, done, priority});
+
     CliRequest request;
-    QStringList positional;
-    QSet<QString> options;
-    QString priorityValue;
-    bool optionsEnded = false;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& argument = arguments.at(i);
-        if (optionsEnded || !argument.startsWith(u'-') || argument == u"-") {
-            positional.append(argument);
-        } else if (argument == u"--") {
-            optionsEnded = true;
-        } else if (argument == u"--help" || argument == u"-h") {
-            request.help = true;
-            return request;
-        } else if (argument == u"--json" || argument == u"--password-stdin" || argument == u"--done") {
-            options.insert(argument);
-        } else if (argument == u"--priority") {
-            if (i + 1 == arguments.size())
-                throw UsageError(QStringLiteral("--priority 后缺少优先级"));
-            options.insert(argument);
-            priorityValue = arguments.at(++i);
-        } else if (argument.startsWith(PriorityPrefix)) {
-            options.insert(QStringLiteral("--priority"));
-            priorityValue = argument.mid(PriorityPrefix.size());
-        } else {
-            throw UsageError(QStringLiteral("未知的选项 ") + argument);
-        }
+    const bool parsed = parser.parse(QStringList{QStringLiteral("quillet-cli")} + arguments);
+    if (parser.isSet(help)) {
+        request.help = true;
+        return request;
     }
+    if (!parsed) {
+        const QStringList unknown = parser.unknownOptionNames();
+        if (unknown.isEmpty())
+            throw UsageError(QStringLiteral("--priority 后缺少优先级"));
+        throw UsageError(QStringLiteral("未知的选项 ") + asTyped(unknown.constFirst(), arguments));
+    }
+
+    const QStringList positional = parser.positionalArguments();
     if (positional.isEmpty())
         throw UsageError(QStringLiteral("缺少命令"));
     const CommandSpec* spec = findCommand(positional.front());
@@ -87,14 +92,14 @@ CliRequest parseCliArguments(const QStringList& arguments)
     if (request.operands.size() < spec->minOperands || request.operands.size() > spec->maxOperands)
         throw UsageError(QStringLiteral("命令 ") + positional.front() + QStringLiteral(" 的参数个数不对"));
 
-    request.passwordStdin = options.contains(QStringLiteral("--password-stdin"));
-    request.json = options.contains(QStringLiteral("--json"));
+    request.passwordStdin = parser.isSet(passwordStdin);
+    request.json = parser.isSet(json);
     requireCommand(!request.json || spec->command == CliCommand::List, QStringLiteral("--json"));
-    request.done = options.contains(QStringLiteral("--done"));
+    request.done = parser.isSet(done);
     requireCommand(!request.done || spec->command == CliCommand::Add, QStringLiteral("--done"));
-    if (options.contains(QStringLiteral("--priority"))) {
+    if (parser.isSet(priority)) {
         requireCommand(spec->command == CliCommand::Add, QStringLiteral("--priority"));
-        request.priority = parsePriority(priorityValue);
+        request.priority = parsePriority(parser.value(priority));
     }
     return request;
 }

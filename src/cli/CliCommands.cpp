@@ -7,38 +7,21 @@
 #include "cli/CliNoteText.h"
 #include "cli/CliOutput.h"
 #include "cli/PasswordSource.h"
-#include "document/NotesModel.h"
+#include "document/DocumentMessages.h"
+#include "document/NotesDocument.h"
 #include "document/QltFile.h"
 #include "document/TextReport.h"
 #include "shared/AnsiText.h"
-#include "shared/LocaleFormats.h"
 #include "shared/NoteFields.h"
 
-#include <QDate>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTime>
 
 namespace CliCommands {
 namespace {
-
-// The counts as the window's status bar words them, which is what the report repeats.
-ReportStamp reportStamp(const QList<Note>& notes)
-{
-    NotesModel model;
-    model.appendNotes(notes);
-    const NoteCounts counts = model.counts();
-    ReportStamp stamp;
-    stamp.totalText = AnsiText::fromUnicode(QStringLiteral("总计: ") + QString::number(counts.total));
-    stamp.doneText = AnsiText::fromUnicode(QStringLiteral("完成: ") + QString::number(counts.done));
-    stamp.notDoneText = AnsiText::fromUnicode(QStringLiteral("未完成: ") + QString::number(counts.notDone));
-    // Date first, the time just after it.
-    stamp.date = AnsiText::fromUnicode(LocaleFormats::shortDate(QDate::currentDate()));
-    stamp.time = AnsiText::fromUnicode(LocaleFormats::longTime(QTime::currentTime()));
-    return stamp;
-}
 
 bool isSameFile(const QString& a, const QString& b)
 {
@@ -73,10 +56,12 @@ void run(const CliRequest& request)
 
 void list(const CliRequest& request, PasswordSource& passwords)
 {
-    const CliDocument document = CliDocument::open(request.operands.at(0), passwords);
+    NotesDocument document;
+    CliDocument::open(document, request.operands.at(0), passwords);
+    const QList<Note>& notes = document.notes();
     if (request.json) {
         QJsonArray array;
-        for (const Note& note : document.notes) {
+        for (const Note& note : notes) {
             array.append(QJsonObject{
                 {QStringLiteral("text"), AnsiText::toUnicode(note.text)},
                 {QStringLiteral("priority"), int(SharedSrc::GetPriorityByText(note.priority))},
@@ -87,8 +72,8 @@ void list(const CliRequest& request, PasswordSource& passwords)
         return;
     }
     QString lines;
-    for (qsizetype i = 0; i < document.notes.size(); ++i) {
-        const Note& note = document.notes.at(i);
+    for (qsizetype i = 0; i < notes.size(); ++i) {
+        const Note& note = notes.at(i);
         lines +=
             QStringLiteral("%1. %2 %3 %4\n")
                 .arg(QString::number(i + 1), note.isDone() ? QStringLiteral("[x]") : QStringLiteral("[ ]"),
@@ -101,9 +86,10 @@ void list(const CliRequest& request, PasswordSource& passwords)
 void show(const CliRequest& request, PasswordSource& passwords)
 {
     CliNoteText::checkNoteNumber(request.operands.at(1));
-    const CliDocument document = CliDocument::open(request.operands.at(0), passwords);
-    const qsizetype index = CliNoteText::noteIndex(request.operands.at(1), document.notes.size());
-    CliOutput::printOut(CliNoteText::forTerminal(document.notes.at(index).text) + u'\n');
+    NotesDocument document;
+    CliDocument::open(document, request.operands.at(0), passwords);
+    const qsizetype index = CliNoteText::noteIndex(request.operands.at(1), document.notes().size());
+    CliOutput::printOut(CliNoteText::forTerminal(document.notes().at(index).text) + u'\n');
 }
 
 void exportReport(const CliRequest& request, PasswordSource& passwords)
@@ -113,14 +99,16 @@ void exportReport(const CliRequest& request, PasswordSource& passwords)
     // Writing the report over the notes file would lose every note in it.
     if (toFile && isSameFile(path, request.operands.at(1)))
         throw CliFailure(CliMessages::sameFileExport());
-    const CliDocument document = CliDocument::open(path, passwords);
+    NotesDocument document;
+    CliDocument::open(document, path, passwords);
     QList<QByteArray> entries;
-    ExportNotesToText(document.notes, reportStamp(document.notes), entries);
+    ExportNotesToText(document.notes(), reportStamp(document.model().counts(), QDateTime::currentDateTime()),
+                      entries);
     const QByteArray bytes = reportFileBytes(entries);
     const bool written =
         toFile ? QltFile::writeAtomically(request.operands.at(1), bytes) : CliOutput::writeOutBytes(bytes);
     if (!written)
-        throw CliFailure(CliMessages::cannotExport());
+        throw CliFailure(DocumentMessages::cannotExport());
 }
 
 } // namespace CliCommands

@@ -3,85 +3,74 @@
 #include "cli/CliErrors.h"
 #include "cli/CliMessages.h"
 #include "cli/PasswordSource.h"
-#include "shared/Cipher.h"
+#include "document/DocumentMessages.h"
+#include "document/NotesDocument.h"
 
-CliDocument CliDocument::open(const QString& path, PasswordSource& passwords, Missing missing)
+namespace {
+
+// A terminal is asked once; a wrong password ends the run, where the window would ask again.
+class CliQuestions : public NotesDocument::OpenQuestions
 {
-    QltFile::ReadResult read = QltFile::readAll(path);
-    if (read.status == QltFile::ReadStatus::Missing && missing == Missing::CreateEmpty) {
-        CliDocument empty;
-        empty.path = path;
-        return empty;
+public:
+    explicit CliQuestions(std::function<QByteArray()> askPassword) : m_askPassword(std::move(askPassword)) {}
+
+    std::optional<QByteArray> password(const std::function<bool(const QByteArray&)>&) override
+    {
+        return m_askPassword();
     }
-    const QByteArray bytes = bytesOf(path, std::move(read));
-    const QltFormat::Header header = readHeader(bytes);
-    QByteArray password;
-    if (header.hasPassword) {
-        password = passwords.next(CliMessages::passwordPrompt());
-        if (!passwordMatches(header, password))
-            throw CliFailure(CliMessages::wrongPassword());
-    }
-    return fromBytes(path, bytes, header, password);
+
+private:
+    const std::function<QByteArray()> m_askPassword;
+};
+
+void throwUnlessOpened(const NotesDocument::OpenResult& result, const QString& path)
+{
+    if (result.status == NotesDocument::OpenStatus::Opened)
+        return;
+    // The window's message puts a CR between its two parts; on a terminal that is a line break.
+    QString message = DocumentMessages::openFailure(result, path);
+    message.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    throw CliFailure(message);
 }
 
-QByteArray CliDocument::readFileBytes(const QString& path)
+std::function<QByteArray()> askFrom(PasswordSource& passwords)
 {
-    return bytesOf(path, QltFile::readAll(path));
+    return [&passwords] { return passwords.next(CliMessages::passwordPrompt()); };
 }
 
-QByteArray CliDocument::bytesOf(const QString& path, QltFile::ReadResult read)
+} // namespace
+
+namespace CliDocument {
+
+void open(NotesDocument& document, const QString& path, PasswordSource& passwords, Missing missing)
 {
-    switch (read.status) {
-    case QltFile::ReadStatus::Ok:
-        return std::move(read.bytes);
-    case QltFile::ReadStatus::Missing:
-        throw CliFailure(CliMessages::fileMissing(path));
-    case QltFile::ReadStatus::CannotRead:
-        break;
-    }
-    throw CliFailure(CliMessages::damagedFile());
+    CliQuestions questions(askFrom(passwords));
+    const NotesDocument::OpenResult result = document.open(path, questions);
+    if (result.status == NotesDocument::OpenStatus::Missing && missing == Missing::CreateEmpty)
+        return;
+    throwUnlessOpened(result, path);
 }
 
-QltFormat::Header CliDocument::readHeader(const QByteArray& fileBytes)
+void open(NotesDocument& document, const QString& path, const std::function<QByteArray()>& askPassword,
+          const QString& refusal)
 {
-    const QltFormat::HeaderResult result = QltFormat::readHeader(fileBytes);
-    switch (result.error) {
-    case QltFormat::Error::None:
-        return result.header;
-    case QltFormat::Error::BadSignature:
-        throw CliFailure(CliMessages::notQuilletFile());
-    case QltFormat::Error::BadVersion:
-        throw CliFailure(CliMessages::badVersion(result.header.version));
-    case QltFormat::Error::Damaged:
-        break;
-    }
-    throw CliFailure(CliMessages::damagedFile());
+    CliQuestions questions(askPassword);
+    const NotesDocument::OpenResult result = document.open(path, questions);
+    if (result.status == NotesDocument::OpenStatus::WrongPassword)
+        throw CliFailure(refusal);
+    throwUnlessOpened(result, path);
 }
 
-bool CliDocument::passwordMatches(const QltFormat::Header& header, const QByteArray& password)
+void merge(NotesDocument& document, const QString& path, PasswordSource& passwords)
 {
-    return SharedSrc::GetDecryptCheck(header.check, password) == SharedSrc::CheckMagic;
+    CliQuestions questions(askFrom(passwords));
+    throwUnlessOpened(document.merge(path, questions), path);
 }
 
-CliDocument CliDocument::fromBytes(const QString& path, const QByteArray& fileBytes,
-                                   const QltFormat::Header& header, const QByteArray& password)
+void save(NotesDocument& document, const QString& path)
 {
-    // A password that shares the check value of the real one deciphers into garbage, which the
-    // record lengths then give away as a damaged file.
-    std::optional<QList<Note>> notes =
-        QltFormat::readNotes(fileBytes.mid(QltFormat::StreamOffset), QltFormat::streamKey(password));
-    if (!notes)
-        throw CliFailure(CliMessages::damagedFile());
-    CliDocument document;
-    document.path = path;
-    document.notes = std::move(*notes);
-    document.password = password;
-    document.reserved = header.reserved;
-    return document;
+    if (!document.save(path).saved)
+        throw CliFailure(DocumentMessages::cannotSave());
 }
 
-void CliDocument::save() const
-{
-    if (!QltFile::writeNotes(path, notes, password, reserved))
-        throw CliFailure(CliMessages::cannotSave());
-}
+} // namespace CliDocument

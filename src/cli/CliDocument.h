@@ -1,45 +1,33 @@
 #pragma once
 
-#include "document/Note.h"
-#include "document/QltFile.h"
-#include "document/QltFormat.h"
-
 #include <QByteArray>
-#include <QList>
 #include <QString>
 
+#include <functional>
+
+class NotesDocument;
 class PasswordSource;
 
-// One notes file as quillet-cli holds it between reading and writing it back: the notes, the password
-// they are enciphered with and the header's Reserved value, which a rewrite keeps.
-class CliDocument
+// quillet-cli's way to read and write notes files: through the program's NotesDocument, turning every
+// failure into a CliFailure that carries the program's message.
+namespace CliDocument {
+
+enum class Missing
 {
-public:
-    enum class Missing
-    {
-        Fail,
-        CreateEmpty,
-    };
-
-    // Reads the whole file, asking `passwords` when it is protected. Throws CliFailure with the
-    // program's message for a missing, foreign, newer or damaged file and for a wrong password.
-    static CliDocument open(const QString& path, PasswordSource& passwords, Missing missing = Missing::Fail);
-
-    // The steps of open() one by one, for callers that must check a password themselves.
-    static QByteArray readFileBytes(const QString& path);
-    static QltFormat::Header readHeader(const QByteArray& fileBytes);
-    static bool passwordMatches(const QltFormat::Header& header, const QByteArray& password);
-    static CliDocument fromBytes(const QString& path, const QByteArray& fileBytes,
-                                 const QltFormat::Header& header, const QByteArray& password);
-
-    // Writes the file atomically. Throws CliFailure when it cannot.
-    void save() const;
-
-    QString path;
-    QList<Note> notes;
-    QByteArray password;
-    quint32 reserved = 0;
-
-private:
-    static QByteArray bytesOf(const QString& path, QltFile::ReadResult read);
+    Fail,
+    CreateEmpty, // a file that does not exist yet is an empty document
 };
+
+// Opens `path` into `document`, asking `passwords` when the file is protected.
+void open(NotesDocument& document, const QString& path, PasswordSource& passwords,
+          Missing missing = Missing::Fail);
+// The same, where the protected file's password is what `askPassword` gives, and a password that does
+// not open it is refused with `refusal`.
+void open(NotesDocument& document, const QString& path, const std::function<QByteArray()>& askPassword,
+          const QString& refusal);
+// Appends the notes of `path`, asking `passwords` when that file is protected.
+void merge(NotesDocument& document, const QString& path, PasswordSource& passwords);
+// Writes the document to `path`, the file it was read from.
+void save(NotesDocument& document, const QString& path);
+
+} // namespace CliDocument

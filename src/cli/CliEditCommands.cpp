@@ -6,81 +6,80 @@
 #include "cli/CliMessages.h"
 #include "cli/CliNoteText.h"
 #include "cli/PasswordSource.h"
+#include "document/DocumentMessages.h"
+#include "document/NotesDocument.h"
 #include "shared/NoteFields.h"
 
 namespace CliCommands {
-namespace {
-
-constexpr qsizetype MaxPasswordBytes = 100;
-
-} // namespace
 
 void add(const CliRequest& request, PasswordSource& passwords)
 {
-    CliDocument document =
-        CliDocument::open(request.operands.at(0), passwords, CliDocument::Missing::CreateEmpty);
+    const QString& path = request.operands.at(0);
+    NotesDocument document;
+    CliDocument::open(document, path, passwords, CliDocument::Missing::CreateEmpty);
     Note note;
     note.text = CliNoteText::fromArgument(request.operands.at(1));
     note.priority = SharedSrc::GetPriorityByIndex(quint16(request.priority));
     note.imageIndex = request.done ? Note::ImageDone : Note::ImageNotDone;
-    document.notes.append(note);
-    document.save();
+    document.insertNote(document.model().rowCount(), std::move(note));
+    CliDocument::save(document, path);
 }
 
 void toggleDone(const CliRequest& request, PasswordSource& passwords)
 {
     CliNoteText::checkNoteNumber(request.operands.at(1));
-    CliDocument document = CliDocument::open(request.operands.at(0), passwords);
-    Note& note = document.notes[CliNoteText::noteIndex(request.operands.at(1), document.notes.size())];
+    NotesDocument document;
+    CliDocument::open(document, request.operands.at(0), passwords);
+    const int row = int(CliNoteText::noteIndex(request.operands.at(1), document.notes().size()));
     // Any image other than "done" counts as not done, and toggling makes it done.
-    note.imageIndex = note.isDone() ? Note::ImageNotDone : Note::ImageDone;
-    document.save();
+    document.setDone(row, !document.notes().at(row).isDone());
+    CliDocument::save(document, request.operands.at(0));
 }
 
 void remove(const CliRequest& request, PasswordSource& passwords)
 {
     CliNoteText::checkNoteNumber(request.operands.at(1));
-    CliDocument document = CliDocument::open(request.operands.at(0), passwords);
-    document.notes.removeAt(CliNoteText::noteIndex(request.operands.at(1), document.notes.size()));
-    document.save();
+    NotesDocument document;
+    CliDocument::open(document, request.operands.at(0), passwords);
+    document.removeNote(int(CliNoteText::noteIndex(request.operands.at(1), document.notes().size())));
+    CliDocument::save(document, request.operands.at(0));
 }
 
 void import(const CliRequest& request, PasswordSource& passwords)
 {
     // The order of the password questions is part of the interface: FILE's, then OTHER's.
-    CliDocument document = CliDocument::open(request.operands.at(0), passwords);
-    const CliDocument other = CliDocument::open(request.operands.at(1), passwords);
-    document.notes.append(other.notes);
-    document.save();
+    NotesDocument document;
+    CliDocument::open(document, request.operands.at(0), passwords);
+    CliDocument::merge(document, request.operands.at(1), passwords);
+    CliDocument::save(document, request.operands.at(0));
 }
 
+// The same checks, in the same order, as the set-password dialog. All three passwords are asked for
+// before any is checked; a file without password is read (and found damaged) before anything is asked.
 void passwd(const CliRequest& request, PasswordSource& passwords)
 {
     const QString& path = request.operands.at(0);
-    const QByteArray bytes = CliDocument::readFileBytes(path);
-    const QltFormat::Header header = CliDocument::readHeader(bytes);
-    // Without a password the notes can be checked before anything is asked.
-    std::optional<CliDocument> document;
-    if (!header.hasPassword)
-        document = CliDocument::fromBytes(path, bytes, header, {});
-
-    const QByteArray oldPassword = passwords.next(CliMessages::oldPasswordPrompt());
-    const QByteArray newPassword = passwords.next(CliMessages::newPasswordPrompt());
-    const QByteArray repeated = passwords.next(CliMessages::repeatPasswordPrompt());
-
-    // The same checks, in the same order, as the set-password dialog.
-    const bool oldRight =
-        header.hasPassword ? CliDocument::passwordMatches(header, oldPassword) : oldPassword.isEmpty();
-    if (!oldRight)
-        throw CliFailure(CliMessages::wrongOldPassword());
-    if (!document)
-        document = CliDocument::fromBytes(path, bytes, header, oldPassword);
-    if (newPassword != repeated)
-        throw CliFailure(CliMessages::passwordsDiffer());
-    if (newPassword.size() > MaxPasswordBytes)
-        throw CliFailure(CliMessages::passwordTooLong());
-    document->password = newPassword;
-    document->save();
+    QByteArray oldPassword;
+    QByteArray newPassword;
+    QByteArray repeated;
+    bool asked = false;
+    const auto askAll = [&] {
+        oldPassword = passwords.next(CliMessages::oldPasswordPrompt());
+        newPassword = passwords.next(CliMessages::newPasswordPrompt());
+        repeated = passwords.next(CliMessages::repeatPasswordPrompt());
+        asked = true;
+        return oldPassword;
+    };
+    NotesDocument document;
+    // The old password is checked as the file's own before the notes are read.
+    CliDocument::open(document, path, askAll,
+                      DocumentMessages::passwordRefused(NotesDocument::PasswordChange::WrongOldPassword));
+    if (!asked)
+        askAll();
+    const NotesDocument::PasswordChange change = document.changePassword(oldPassword, newPassword, repeated);
+    if (change != NotesDocument::PasswordChange::Changed)
+        throw CliFailure(DocumentMessages::passwordRefused(change));
+    CliDocument::save(document, path);
 }
 
 } // namespace CliCommands

@@ -2,57 +2,6 @@
 
 namespace CliMessages {
 
-// The window's message puts a CR between the two parts; on a terminal that is a line break.
-QString fileMissing(const QString& path)
-{
-    return QStringLiteral("文件不存在:\n") + path;
-}
-
-QString notQuilletFile()
-{
-    return QStringLiteral("这不是一个 Quillet 文件。");
-}
-
-QString badVersion(int version)
-{
-    return QStringLiteral("不兼容的文件版本 (") + QString::number(version) + u')';
-}
-
-QString damagedFile()
-{
-    return QStringLiteral("打开文件时发生错误。文件可能已损坏。");
-}
-
-QString cannotSave()
-{
-    return QStringLiteral("保存文件时发生错误。文件可能正在被使用。");
-}
-
-QString cannotExport()
-{
-    return QStringLiteral("无法导出文件。");
-}
-
-QString wrongPassword()
-{
-    return QStringLiteral("密码不正确。");
-}
-
-QString wrongOldPassword()
-{
-    return QStringLiteral("旧密码不正确。");
-}
-
-QString passwordsDiffer()
-{
-    return QStringLiteral("密码不匹配。");
-}
-
-QString passwordTooLong()
-{
-    return QStringLiteral("密码长度不能大于 100 位。");
-}
-
 QString noSuchNote(const QString& number)
 {
     return QStringLiteral("没有第 ") + number + QStringLiteral(" 条记事本。");

@@ -2,19 +2,9 @@
 
 #include <QString>
 
-// The texts quillet-cli prints. The ones shared with the window read exactly as the window shows them.
+// The texts only quillet-cli prints; those it shares with the window are DocumentMessages.
 namespace CliMessages {
 
-QString fileMissing(const QString& path);
-QString notQuilletFile();
-QString badVersion(int version);
-QString damagedFile();
-QString cannotSave();
-QString cannotExport();
-QString wrongPassword();
-QString wrongOldPassword();
-QString passwordsDiffer();
-QString passwordTooLong();
 QString noSuchNote(const QString& number);
 QString sameFileExport();
 QString passwordLineMissing();

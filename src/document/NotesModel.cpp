@@ -82,21 +82,15 @@ QVariant NotesModel::headerData(int section, Qt::Orientation orientation, int ro
     }
 }
 
-NoteCounts NotesModel::counts() const
-{
-    NoteCounts result;
-    result.total = m_notes.size();
-    result.done = std::count_if(m_notes.cbegin(), m_notes.cend(), [](const Note& n) { return n.isDone(); });
-    result.notDone = result.total - result.done;
-    return result;
-}
-
 void NotesModel::insertNote(int row, Note note)
 {
     row = std::clamp(row, 0, rowCount());
+    const bool done = note.isDone();
     beginInsertRows({}, row, row);
     m_notes.insert(row, std::move(note));
+    m_doneCount += done ? 1 : 0;
     endInsertRows();
+    Q_EMIT countsChanged();
 }
 
 void NotesModel::rowChanged(int row)
@@ -108,8 +102,12 @@ void NotesModel::setNote(int row, Note note)
 {
     if (row < 0 || row >= rowCount())
         return;
+    const qsizetype delta = qsizetype(note.isDone()) - qsizetype(m_notes.at(row).isDone());
     m_notes[row] = std::move(note);
+    m_doneCount += delta;
     rowChanged(row);
+    if (delta != 0)
+        Q_EMIT countsChanged();
 }
 
 void NotesModel::setPriority(int row, const QByteArray& priority)
@@ -124,17 +122,25 @@ void NotesModel::setImageIndex(int row, int imageIndex)
 {
     if (row < 0 || row >= rowCount())
         return;
+    const bool wasDone = m_notes.at(row).isDone();
     m_notes[row].imageIndex = imageIndex;
+    const qsizetype delta = qsizetype(m_notes.at(row).isDone()) - qsizetype(wasDone);
+    m_doneCount += delta;
     rowChanged(row);
+    if (delta != 0)
+        Q_EMIT countsChanged();
 }
 
 void NotesModel::removeNote(int row)
 {
     if (row < 0 || row >= rowCount())
         return;
+    const bool done = m_notes.at(row).isDone();
     beginRemoveRows({}, row, row);
     m_notes.removeAt(row);
+    m_doneCount += done ? -1 : 0;
     endRemoveRows();
+    Q_EMIT countsChanged();
 }
 
 void NotesModel::swapNotes(int a, int b)
@@ -151,19 +157,27 @@ void NotesModel::appendNotes(QList<Note> notes)
     if (notes.isEmpty())
         return;
     const int first = rowCount();
+    const qsizetype done =
+        std::count_if(notes.cbegin(), notes.cend(), [](const Note& n) { return n.isDone(); });
     beginInsertRows({}, first, first + int(notes.size()) - 1);
     if (m_notes.isEmpty())
         m_notes = std::move(notes);
     else
         m_notes.append(std::move(notes));
+    m_doneCount += done;
     endInsertRows();
+    Q_EMIT countsChanged();
 }
 
 void NotesModel::clear()
 {
+    const bool hadNotes = !m_notes.isEmpty();
     beginResetModel();
     m_notes = QList<Note>(); // gives the memory back, unlike QList::clear()
+    m_doneCount = 0;
     endResetModel();
+    if (hadNotes)
+        Q_EMIT countsChanged();
 }
 
 void NotesModel::sortNotes(const std::function<bool(const Note&, const Note&)>& lessThan)

@@ -46,7 +46,7 @@ public:
 
     const QList<Note>& notes() const { return m_notes; }
     const Note& note(int row) const { return m_notes.at(row); }
-    NoteCounts counts() const;
+    NoteCounts counts() const { return {m_notes.size(), m_doneCount, m_notes.size() - m_doneCount}; }
 
     void insertNote(int row, Note note);
     void setNote(int row, Note note);
@@ -63,9 +63,14 @@ public:
     // The same with a comparison of current row numbers, for callers that compute one sort key per row.
     void sortRows(const std::function<bool(int rowA, int rowB)>& lessThan);
 
+Q_SIGNALS:
+    // The total, done or not-done count is no longer what it was.
+    void countsChanged();
+
 private:
     void rowChanged(int row);
 
     QList<Note> m_notes;
+    qsizetype m_doneCount = 0; // kept as the notes change: the status bar asks after every change
     std::function<QIcon(int)> m_iconProvider;
 };

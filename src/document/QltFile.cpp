@@ -12,8 +12,14 @@ namespace QltFile {
 
 ReadResult readAll(const QString& path)
 {
+    QFile file(path);
+    return readAll(file);
+}
+
+ReadResult readAll(QFile& file)
+{
     ReadResult result;
-    const QFileInfo info(path);
+    const QFileInfo info(file.fileName());
     if (!info.exists()) {
         result.status = ReadStatus::Missing;
         return result;
@@ -23,7 +29,6 @@ ReadResult readAll(const QString& path)
         result.status = ReadStatus::CannotRead;
         return result;
     }
-    QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         result.status = ReadStatus::CannotRead;
         return result;
@@ -38,39 +43,49 @@ ReadResult readAll(const QString& path)
 
 namespace {
 
-bool writeThroughTemporary(const QString& path, const std::function<bool(QIODevice&)>& writeContent)
+bool writeThroughTemporary(const QString& path, const std::function<bool(QIODevice&)>& writeContent,
+                           QString* error)
 {
     const bool isNew = !QFileInfo::exists(path);
     QSaveFile file(path);
+    const auto fail = [&file, error] {
+        if (error)
+            *error = file.errorString();
+        file.cancelWriting();
+        return false;
+    };
     // Writing straight into the target would lose the old file on a failure half-way.
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly))
-        return false;
+        return fail();
     // A new file may hold private notes: owner only. An existing one keeps the permissions it had.
-    if (isNew && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
-        file.cancelWriting();
-        return false;
-    }
+    if (isNew && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+        return fail();
     // Flushed here: a write that fails while commit() flushes what is still buffered is not reported by
     // commit(), which would then put a cut-off file in place of the old one.
-    if (!writeContent(file) || !file.flush()) {
-        file.cancelWriting();
+    if (!writeContent(file) || !file.flush())
+        return fail();
+    if (!file.commit()) {
+        if (error)
+            *error = file.errorString();
         return false;
     }
-    return file.commit();
+    return true;
 }
 
 } // namespace
 
-bool writeAtomically(const QString& path, const QByteArray& bytes)
-{
-    return writeThroughTemporary(path, [&bytes](QIODevice& out) { return out.write(bytes) == bytes.size(); });
-}
-
-bool writeNotes(const QString& path, const QList<Note>& notes, const QByteArray& password, quint32 reserved)
+bool writeAtomically(const QString& path, const QByteArray& bytes, QString* error)
 {
     return writeThroughTemporary(
-        path, [&](QIODevice& out) { return QltFormat::writeTo(out, notes, password, reserved); });
+        path, [&bytes](QIODevice& out) { return out.write(bytes) == bytes.size(); }, error);
+}
+
+bool writeNotes(const QString& path, const QList<Note>& notes, const QByteArray& password, quint32 reserved,
+                QString* error)
+{
+    return writeThroughTemporary(
+        path, [&](QIODevice& out) { return QltFormat::writeTo(out, notes, password, reserved); }, error);
 }
 
 } // namespace QltFile

@@ -6,6 +6,8 @@
 #include <QList>
 #include <QString>
 
+class QFile;
+
 // Reading and writing whole notes files on disk.
 namespace QltFile {
 
@@ -23,13 +25,17 @@ struct ReadResult
 };
 
 ReadResult readAll(const QString& path);
+// The same through `file`, which stays open after a read, so that the caller can keep the file from
+// being replaced under it as long as it needs.
+ReadResult readAll(QFile& file);
 
 // Writes through a temporary file that replaces `path` only when everything was written and synced, so a
 // failed save leaves the previous file as it was. A new file is readable by its owner only.
-// Returns false on any failure.
-bool writeAtomically(const QString& path, const QByteArray& bytes);
+// Returns false on any failure, with the system's reason in `error` when one is asked for.
+bool writeAtomically(const QString& path, const QByteArray& bytes, QString* error = nullptr);
 
 // Saves a notes file the same way, composing and enciphering it piece by piece as it is written.
-bool writeNotes(const QString& path, const QList<Note>& notes, const QByteArray& password, quint32 reserved);
+bool writeNotes(const QString& path, const QList<Note>& notes, const QByteArray& password, quint32 reserved,
+                QString* error = nullptr);
 
 } // namespace QltFile

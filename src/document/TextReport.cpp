@@ -1,14 +1,30 @@
 #include "document/TextReport.h"
 
+#include "document/DocumentMessages.h"
+#include "document/NotesModel.h"
 #include "shared/AnsiText.h"
 #include "shared/DebugLog.h"
+#include "shared/LocaleFormats.h"
 #include "shared/Version.h"
+
+#include <QDateTime>
 
 namespace {
 
 constexpr qsizetype RuleWidth = 80;
 
 } // namespace
+
+ReportStamp reportStamp(const NoteCounts& counts, const QDateTime& now)
+{
+    ReportStamp stamp;
+    stamp.totalText = AnsiText::fromUnicode(DocumentMessages::totalText(counts));
+    stamp.doneText = AnsiText::fromUnicode(DocumentMessages::doneText(counts));
+    stamp.notDoneText = AnsiText::fromUnicode(DocumentMessages::notDoneText(counts));
+    stamp.date = AnsiText::fromUnicode(LocaleFormats::shortDate(now.date()));
+    stamp.time = AnsiText::fromUnicode(LocaleFormats::longTime(now.time()));
+    return stamp;
+}
 
 void ExportNotesToText(const QList<Note>& notes, const ReportStamp& stamp, QList<QByteArray>& list)
 {

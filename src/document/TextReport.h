@@ -5,6 +5,9 @@
 #include <QByteArray>
 #include <QList>
 
+class QDateTime;
+struct NoteCounts;
+
 // The plain-text report of the export command. Entries are ANSI byte strings; written out, each is
 // followed by CR LF.
 struct ReportStamp
@@ -15,6 +18,11 @@ struct ReportStamp
     QByteArray date;        // the user's short date
     QByteArray time;        // the user's long time
 };
+
+// The stamp for `counts` at `now`: the counts as the status bar words them, the date and time in the
+// user's formats. One reading of the clock, so that a report made at midnight cannot pair one day's date
+// with the next day's time.
+ReportStamp reportStamp(const NoteCounts& counts, const QDateTime& now);
 
 // Appends the report's entries to `list`.
 void ExportNotesToText(const QList<Note>& notes, const ReportStamp& stamp, QList<QByteArray>& list);

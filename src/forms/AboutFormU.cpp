@@ -135,7 +135,7 @@ void TAboutForm::FormCreate()
     if (icon.isNull())
         icon = QApplication::windowIcon().pixmap(32, 32);
     QuilletIcon->setPixmap(icon);
-    ProgVer->setText(QStringLiteral("1.54 汉化版 (08.01.2005)"));
+    ProgVer->setText(QLatin1String(Quillet::ProgramVersion) + QStringLiteral(" 汉化版 (08.01.2005)"));
     CopyrightAuthor->setText(QStringLiteral("Copyright (C) 2026 Quillet 开发者"));
     ThanksTo->setText(QStringLiteral("感谢 Qt 项目提供的开发工具，\n感谢所有报告问题的用户。"));
     AuthorEmail->setText(QString::fromLatin1(Quillet::ContactEmail));

@@ -1,6 +1,6 @@
 #include "forms/AddEditFormU.h"
 
-#include "document/NotesModel.h"
+#include "document/NotesDocument.h"
 #include "document/QltFile.h"
 #include "forms/FileDialog.h"
 #include "forms/MessageBox.h"
@@ -183,7 +183,7 @@ int TAddEditForm::AddExecute(int index)
 int TAddEditForm::EditExecute(int index)
 {
     SharedSrc::DebugLog("TAddEditForm.EditExecute");
-    const NotesModel& model = m_host.notesModel();
+    const NotesModel& model = m_host.document().model();
     if (index < 0 || index >= model.rowCount())
         return QDialog::Rejected;
     const Note& note = model.note(index);
@@ -220,19 +220,19 @@ void TAddEditForm::setNoteTextBytes(const QByteArray& text)
 void TAddEditForm::OkBtnClick()
 {
     SharedSrc::DebugLog("TAddEditForm.OkBtnClick");
-    NotesModel& model = m_host.notesModel();
+    NotesDocument& document = m_host.document();
     Note note;
     note.text = noteTextBytes();
     note.priority = SharedSrc::GetPriorityByIndex(quint16(NotePriority->currentIndex()));
     note.imageIndex = NoteDone->isChecked() ? Note::ImageDone : Note::ImageNotDone;
 
     if (windowTitle() == AddCaption) {
-        const int row = qBound(0, TargetIndex, model.rowCount());
-        model.insertNote(row, std::move(note));
+        const int row = qBound(0, TargetIndex, document.model().rowCount());
+        document.insertNote(row, std::move(note));
         m_host.selectRow(row);
     } else {
-        if (TargetIndex >= 0 && TargetIndex < model.rowCount())
-            model.setNote(TargetIndex, std::move(note));
+        if (TargetIndex >= 0 && TargetIndex < document.model().rowCount())
+            document.setNote(TargetIndex, std::move(note));
         QTreeView* list = m_host.notesList();
         const QModelIndexList selected =
             list && list->selectionModel() ? list->selectionModel()->selectedRows() : QModelIndexList();
@@ -241,8 +241,6 @@ void TAddEditForm::OkBtnClick()
             list->scrollTo(selected.constFirst(), QAbstractItemView::EnsureVisible);
         }
     }
-    m_host.SetModified(true);
-    m_host.CountNotes();
     accept();
 }
 

@@ -1,9 +1,9 @@
 #include "forms/EnterPassFormU.h"
 
+#include "document/DocumentMessages.h"
 #include "forms/MessageBox.h"
 #include "platform/Desktop.h"
 #include "shared/AnsiText.h"
-#include "shared/Cipher.h"
 #include "shared/DebugLog.h"
 
 #include <QFont>
@@ -14,11 +14,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
-
-namespace {
-// The file keeps a check value of this many bytes.
-constexpr qsizetype CheckLength = 4;
-} // namespace
 
 TEnterPassForm::TEnterPassForm(QWidget* owner, const QFont& font, const QIcon& icon)
     : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
@@ -83,11 +78,6 @@ void TEnterPassForm::FormCreate(const QFont& font)
     Pass->setGeometry(64, 56, 225, qBound(21, Pass->sizeHint().height(), 26));
 }
 
-void TEnterPassForm::setStoredCheck(const QByteArray& check)
-{
-    m_storedCheck = check.left(CheckLength);
-}
-
 void TEnterPassForm::setPassword(const QByteArray& password)
 {
     Pass->setText(AnsiText::toUnicode(password));
@@ -125,10 +115,9 @@ void TEnterPassForm::moveToScreenCenter()
 void TEnterPassForm::OkBtnClick()
 {
     SharedSrc::DebugLog("TEnterPassForm.OkBtnClick");
-    // An empty password gives an empty check, so it never matches.
-    if (SharedSrc::GetDecryptCheck(m_storedCheck, password()) == SharedSrc::CheckMagic) {
+    if (m_opens && m_opens(password())) {
         accept();
         return;
     }
-    SharedSrc::ErrorMsg(QStringLiteral("密码不正确。"));
+    SharedSrc::ErrorMsg(DocumentMessages::wrongPassword());
 }

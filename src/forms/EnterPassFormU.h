@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QDialog>
 
+#include <functional>
+
 class QFont;
 class QFrame;
 class QIcon;
@@ -10,8 +12,8 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-// Asks for the password of a protected notes file. OK closes it only for a password whose check
-// gives back the magic value; any other is refused with a message, as often as the user tries.
+// Asks for the password of a protected notes file. OK closes it only for a password that opens the file;
+// any other is refused with a message, as often as the user tries.
 class TEnterPassForm : public QDialog
 {
     Q_OBJECT
@@ -19,9 +21,8 @@ class TEnterPassForm : public QDialog
 public:
     TEnterPassForm(QWidget* owner, const QFont& font, const QIcon& icon);
 
-    // The check value of the file's password block.
-    void setStoredCheck(const QByteArray& check);
-    QByteArray StoredCheck() const { return m_storedCheck; }
+    // Tells a password that opens the file; the opener sets it before showing the dialog.
+    void setPasswordTest(std::function<bool(const QByteArray&)> opens) { m_opens = std::move(opens); }
 
     // What Pass starts with, and what it holds after OK, in the file's code page.
     void setPassword(const QByteArray& password);
@@ -49,6 +50,6 @@ private:
     void FormCreate(const QFont& font);
     void moveToScreenCenter();
 
-    QByteArray m_storedCheck;
+    std::function<bool(const QByteArray&)> m_opens;
     bool m_centerOnScreen = false;
 };

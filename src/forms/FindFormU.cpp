@@ -1,7 +1,7 @@
 #include "forms/FindFormU.h"
 
+#include "document/NotesDocument.h"
 #include "document/NotesFinder.h"
-#include "document/NotesModel.h"
 #include "forms/MessageBox.h"
 #include "forms/NotesHost.h"
 #include "shared/DebugLog.h"
@@ -93,7 +93,7 @@ void TFindForm::FindBtnClick()
 {
     SharedSrc::DebugLog("TFindForm.FindBtnClick");
     NotesFinder finder(FindText->text(), MatchCase->isChecked());
-    const int found = finder.findNext(m_host.notesModel().notes(), LastFoundIndex + 1);
+    const int found = finder.findNext(m_host.document().notes(), LastFoundIndex + 1);
     if (found < 0) {
         MessageBox::show(this, QMessageBox::Information, QStringLiteral("信息"),
                          QStringLiteral("未找到文本。"), QMessageBox::Ok);

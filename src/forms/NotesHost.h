@@ -1,14 +1,13 @@
 #pragma once
 
-#include <QByteArray>
 #include <QColor>
 #include <QFont>
 #include <QIcon>
 
-class NotesModel;
+class NotesDocument;
 class QTreeView;
 
-// What the note dialogs use of the main window: they act on its list directly and only report back
+// What the note dialogs use of the main window: they change its document directly and only report back
 // whether the user confirmed.
 class NotesHost
 {
@@ -16,7 +15,7 @@ public:
     virtual ~NotesHost() = default;
 
     virtual QWidget* hostWindow() = 0;
-    virtual NotesModel& notesModel() = 0;
+    virtual NotesDocument& document() = 0;
     virtual QTreeView* notesList() = 0;
     virtual QIcon image(int index) const = 0; // ImageList16
     virtual QFont AddEditFont() const = 0;
@@ -27,6 +26,4 @@ public:
     // Selects `row` (focused and selected, scrolled fully into view); -1 clears the selection.
     virtual void selectRow(int row) = 0;
     virtual void NotesListSelectItem(int row, bool selected) = 0;
-    virtual void SetModified(bool value) = 0;
-    virtual void CountNotes() = 0;
 };

@@ -1,5 +1,7 @@
 #include "forms/SettPassFormU.h"
 
+#include "document/DocumentMessages.h"
+#include "document/NotesDocument.h"
 #include "forms/DocumentHost.h"
 #include "forms/MessageBox.h"
 #include "shared/AnsiText.h"
@@ -102,22 +104,14 @@ void TSetPassForm::FormCreate()
 void TSetPassForm::OkBtnClick()
 {
     SharedSrc::DebugLog("TSetPassForm.OkBtnClick");
-    if (AnsiText::fromUnicode(OldPass->text()) != m_host.Password()) {
-        SharedSrc::ErrorMsg(QStringLiteral("旧密码不正确。"));
+    NotesDocument& document = m_host.document();
+    const NotesDocument::PasswordChange change = document.changePassword(
+        AnsiText::fromUnicode(OldPass->text()), AnsiText::fromUnicode(NewPass->text()),
+        AnsiText::fromUnicode(RePass->text()));
+    if (change != NotesDocument::PasswordChange::Changed) {
+        SharedSrc::ErrorMsg(DocumentMessages::passwordRefused(change));
         return;
     }
-    const QByteArray newPass = AnsiText::fromUnicode(NewPass->text());
-    if (newPass != AnsiText::fromUnicode(RePass->text())) {
-        SharedSrc::ErrorMsg(QStringLiteral("密码不匹配。"));
-        return;
-    }
-    if (newPass.size() > MaxPasswordLength) {
-        SharedSrc::ErrorMsg(QStringLiteral("密码长度不能大于 ") + QString::number(MaxPasswordLength) +
-                            QStringLiteral(" 位。"));
-        return;
-    }
-    m_host.setPassword(newPass);
-    m_host.SetModified(true);
-    m_host.SetFileInfo(m_host.FileName());
+    m_host.SetFileInfo(document.fileName());
     accept();
 }

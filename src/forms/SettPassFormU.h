@@ -8,16 +8,13 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-// Sets, changes or removes the document's password. On OK it stores the new password in the main
-// window itself; the opener only learns whether the user confirmed.
+// Sets, changes or removes the document's password. On OK it has changed the document's password itself;
+// the opener only learns whether the user confirmed.
 class TSetPassForm : public QDialog
 {
     Q_OBJECT
 
 public:
-    // A password longer than this, counted in bytes of the file's code page, is refused.
-    static constexpr qsizetype MaxPasswordLength = 100;
-
     explicit TSetPassForm(DocumentHost& host);
 
     QLabel* Image1 = nullptr;

@@ -98,7 +98,7 @@ void WindowHarness::createForm(const QStringList& arguments)
 
 NotesModel& WindowHarness::model() const
 {
-    return m_form->notesModel();
+    return m_form->document().model();
 }
 
 QAction* WindowHarness::act(const char* name) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/MainFormU.h"
+#include "document/NotesDocument.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -63,3 +64,12 @@ private:
 
 // Text of the program's byte strings, for comparisons.
 QByteArray gb(const QString& text);
+
+// Gives the window's document `password` as a file it had opened would, leaving the modified mark alone.
+inline void givePassword(TMainForm& form, const QByteArray& password)
+{
+    NotesDocument& document = form.document();
+    const bool modified = document.isModified();
+    document.changePassword(document.password(), password, password);
+    document.setModified(modified);
+}

@@ -35,6 +35,15 @@ TestNotesHost::TestNotesHost()
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
     list->setGeometry(0, 0, 518, 200);
+
+    QObject::connect(&doc, &NotesDocument::modifiedChanged, [this](bool value) {
+        modified = value;
+        ++setModifiedCalls;
+    });
+    QObject::connect(&model, &NotesModel::countsChanged, [this] {
+        ++countNotesCalls;
+        counts = model.counts();
+    });
 }
 
 void TestNotesHost::selectRow(int row)
@@ -56,16 +65,12 @@ void TestNotesHost::NotesListSelectItem(int row, bool selected)
         selectItemCalls.append(row);
 }
 
-void TestNotesHost::SetModified(bool value)
+void TestNotesHost::seed(QList<Note> notes)
 {
-    modified = value;
-    ++setModifiedCalls;
-}
-
-void TestNotesHost::CountNotes()
-{
-    ++countNotesCalls;
-    counts = model.counts();
+    model.clear();
+    model.appendNotes(std::move(notes));
+    setModifiedCalls = 0;
+    countNotesCalls = 0;
 }
 
 int TestNotesHost::selectedRow() const

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "document/NotesModel.h"
+#include "document/NotesDocument.h"
 #include "forms/NotesHost.h"
 
 #include <QDialog>
@@ -11,27 +11,29 @@
 
 class QTreeView;
 
-// A stand-in for the main window: a list over a notes model, and a record of what the dialogs call.
+// A stand-in for the main window: a list over a document, and a record of what the dialogs call and what
+// the document tells.
 class TestNotesHost : public QWidget, public NotesHost
 {
 public:
     TestNotesHost();
 
     QWidget* hostWindow() override { return this; }
-    NotesModel& notesModel() override { return model; }
+    NotesDocument& document() override { return doc; }
     QTreeView* notesList() override { return list; }
     QIcon image(int index) const override { return images.value(index); }
     QFont AddEditFont() const override { return addEditFont; }
     QColor AddEditColor() const override { return addEditColor; }
     void selectRow(int row) override;
     void NotesListSelectItem(int row, bool selected) override;
-    void SetModified(bool value) override;
-    void CountNotes() override;
 
+    // The notes a test starts from; what the document reports is counted from here on.
+    void seed(QList<Note> notes);
     int selectedRow() const;
     QStringList texts() const; // the notes' texts, decoded
 
-    NotesModel model;
+    NotesDocument doc;
+    NotesModel& model = doc.model(); // filled directly, the document stays unmodified
     QTreeView* list = nullptr;
     QList<QIcon> images; // 23, each its own picture
     QFont addEditFont;

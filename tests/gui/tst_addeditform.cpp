@@ -123,7 +123,7 @@ void TestAddEditForm::initTestCase()
 void TestAddEditForm::init()
 {
     m_host = std::make_unique<TestNotesHost>();
-    m_host->model.appendNotes(
+    m_host->seed(
         {makeNote(u"第一\r\n正文", u"低"), makeNote(u"second", u"高", true), makeNote(u"third", u"最高")});
     MessageBox::takeShown();
     FileDialog::takeShownTitles();
@@ -348,8 +348,7 @@ void TestAddEditForm::editUnknownPriorityShowsStandard()
 void TestAddEditForm::editClearingDoneChangesTheCounts()
 {
     m_host->selectRow(1);
-    m_host->CountNotes();
-    QCOMPARE(m_host->counts.done, 1);
+    QCOMPARE(m_host->model.counts().done, 1);
     TAddEditForm form(*m_host);
     whenModalShown([&](QWidget*) {
         QVERIFY(form.NoteDone->isChecked());

@@ -295,7 +295,7 @@ void TestFileCommands::fileInfo()
     QVERIFY(QDir(w.dir()).mkpath(QStringLiteral("deep/er")));
     w.createForm();
     QCOMPARE(w.form().trayIcon()->toolTip(), QStringLiteral("Quillet"));
-    w.form().setPassword("pw");
+    givePassword(w.form(), "pw");
     const QString path = w.path(QStringLiteral("deep/er/R&D notes.qlt"));
     w.form().SaveFile(path);
     const QString folder = QDir::toNativeSeparators(w.path(QStringLiteral("deep/er"))) + QDir::separator();
@@ -551,7 +551,7 @@ void TestFileCommands::importAppends()
     const QString mine = w.path(QStringLiteral("mine.qlt"));
     w.createForm();
     w.seed(twoNotes(), false);
-    w.form().setPassword("mine");
+    givePassword(w.form(), "mine");
     w.form().SaveFile(mine);
     w.form().SaveFile(w.path(QStringLiteral("newer.qlt")));
     w.form().SaveFile(mine);
@@ -642,7 +642,7 @@ void TestFileCommands::passwordPanelDoubleClick()
     QVERIFY(!w.driver.seen());
     w.driver.cancel();
 
-    w.form().setPassword("pw");
+    givePassword(w.form(), "pw");
     QString title;
     w.driver.onNextDialog([&](QDialog* dialog) {
         title = dialog->windowTitle();

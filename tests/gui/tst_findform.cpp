@@ -96,8 +96,7 @@ void TestFindForm::setTexts(const QList<QByteArray>& texts)
         note.priority = gb(u"高");
         notes.append(note);
     }
-    m_host->model.clear();
-    m_host->model.appendNotes(notes);
+    m_host->seed(notes);
 }
 
 void TestFindForm::runDialog(TFindForm& form, const std::function<void()>& steps)

@@ -143,7 +143,7 @@ private:
     QString iniText() const;
     QString dataPath(const QString& name) const { return QDir(m_dir.path()).filePath(name); }
     QAction* act(const char* name) const;
-    NotesModel& model() const { return m_form->notesModel(); }
+    NotesModel& model() const { return m_form->document().model(); }
     void seed(const QList<Note>& notes);
     QStringList texts() const;
     QString panel(int index) const { return m_form->statusPanel(index)->text(); }
@@ -1090,7 +1090,7 @@ void TestMainForm::statusBarTexts()
     QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("sub")));
     const QString path = dataPath(QStringLiteral("sub/list.qlt"));
     seed({note(QStringLiteral("a"), QStringLiteral("高"), true)});
-    m_form->setPassword("secret");
+    givePassword(*m_form, "secret");
     m_form->SaveFile(path);
     const QString folder = QDir::toNativeSeparators(dataPath(QStringLiteral("sub"))) + QDir::separator();
     QCOMPARE(panel(5), folder);

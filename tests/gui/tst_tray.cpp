@@ -116,7 +116,7 @@ void TestTray::writeIni(const QString& section, const QString& key, const QStrin
 
 void TestTray::makeModified()
 {
-    m_form->notesModel().appendNotes(
+    m_form->document().model().appendNotes(
         {Note{QByteArray("note"), AnsiText::fromUnicode(u"标准"), Note::ImageNotDone}});
     m_form->SetModified(true);
 }
@@ -236,7 +236,7 @@ void TestTray::toTrayAndBack()
         act("TrayMenuShowCmd")->trigger();
     verifyShown();
     QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
-    QCOMPARE(m_form->notesModel().rowCount(), 1);
+    QCOMPARE(m_form->document().model().rowCount(), 1);
     QVERIFY(m_form->GetModified());
 }
 
@@ -269,7 +269,7 @@ void TestTray::closeToTray()
     QCOMPARE(shown.at(0).caption, QStringLiteral("确认"));
     verifyPutAway(withTray);
     // The program goes on with its document, and the settings file stays as it was.
-    QCOMPARE(m_form->notesModel().rowCount(), 1);
+    QCOMPARE(m_form->document().model().rowCount(), 1);
     QCOMPARE(readFile(iniPath()), settings);
 }
 
@@ -373,7 +373,7 @@ void TestTray::minimizeStart()
     QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
     // The path on the command line is ignored, the last file opened.
     QCOMPARE(m_form->FileName(), last);
-    QCOMPARE(m_form->notesModel().rowCount(), 1);
+    QCOMPARE(m_form->document().model().rowCount(), 1);
     QVERIFY(MessageBox::takeShown().isEmpty());
     MessageBox::setNextAnswers({});
 }

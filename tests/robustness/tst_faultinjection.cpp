@@ -37,6 +37,7 @@ QStringList filesBeside(const QString& path)
 {
     QStringList names = QFileInfo(path).dir().entryList(QDir::Files | QDir::Hidden | QDir::System);
     names.removeAll(u'.' + QFileInfo(path).fileName() + QStringLiteral(".lock"));
+    names.removeAll(QStringLiteral("ErrorLog.txt")); // where a failed save leaves its reason
     return names;
 }
 
@@ -54,6 +55,8 @@ public:
     }
     ~ScratchMount()
     {
+        if (m_readOnly)
+            ::umount2(m_dir.constData(), MNT_DETACH);
         if (m_mounted)
             ::umount2(m_dir.constData(), MNT_DETACH);
     }
@@ -61,14 +64,20 @@ public:
     ScratchMount& operator=(const ScratchMount&) = delete;
 
     bool mounted() const { return m_mounted; }
+    // A read-only view laid over the disk: the window's lock keeps a file open for writing on the disk
+    // itself, which would refuse to be remounted read-only.
     bool makeReadOnly()
     {
-        return ::mount(nullptr, m_dir.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+        m_readOnly =
+            ::mount(m_dir.constData(), m_dir.constData(), nullptr, MS_BIND, nullptr) == 0 &&
+            ::mount(nullptr, m_dir.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
+        return m_readOnly;
     }
 
 private:
     QByteArray m_dir;
     bool m_mounted = false;
+    bool m_readOnly = false;
 };
 #endif
 

@@ -167,8 +167,8 @@ void TestHostileInput::hugeSettingsFile()
 {
     const QString notesPath = w.path(QStringLiteral("last.qlt"));
     QVERIFY(writeBytes(notesPath, notesFile({note(QStringLiteral("opened at start"))})));
-    QByteArray junk = "[General]\r\nLong=" + QByteArray(4 * 1024 * 1024, 'v') + "\r\n" +
-                      ';' + QByteArray(3 * 1024 * 1024, '[') + "\r\n";
+    QByteArray junk = "[General]\r\nLong=" + QByteArray(4 * 1024 * 1024, 'v') + "\r\n" + ';' +
+                      QByteArray(3 * 1024 * 1024, '[') + "\r\n";
     for (int i = 0; i < 100000; ++i)
         junk += (i % 2 ? gb(QStringLiteral("键")) : QByteArray("key")) + QByteArray::number(i) + "=x\r\n";
     QVERIFY(junk.size() > 8 * 1024 * 1024);

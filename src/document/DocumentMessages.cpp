@@ -1,0 +1,86 @@
+#include "document/DocumentMessages.h"
+
+#include "document/NotesModel.h"
+
+namespace DocumentMessages {
+
+QString openFailure(const NotesDocument::OpenResult& result, const QString& path)
+{
+    using Status = NotesDocument::OpenStatus;
+    switch (result.status) {
+    case Status::Missing:
+        return fileMissing(path);
+    case Status::BadSignature:
+        return QStringLiteral("这不是一个 Quillet 文件。");
+    case Status::BadVersion:
+        return QStringLiteral("不兼容的文件版本 (") + QString::number(result.version) + QLatin1Char(')');
+    case Status::Damaged:
+        return damagedFile();
+    case Status::WrongPassword:
+        return wrongPassword();
+    case Status::Opened:
+    case Status::Cancelled:
+    case Status::LockedByOther:
+        break;
+    }
+    return QString();
+}
+
+QString fileMissing(const QString& path)
+{
+    return QStringLiteral("文件不存在:") + QLatin1Char('\r') + path;
+}
+
+QString damagedFile()
+{
+    return QStringLiteral("打开文件时发生错误。文件可能已损坏。");
+}
+
+QString cannotSave()
+{
+    return QStringLiteral("保存文件时发生错误。文件可能正在被使用。");
+}
+
+QString cannotExport()
+{
+    return QStringLiteral("无法导出文件。");
+}
+
+QString wrongPassword()
+{
+    return QStringLiteral("密码不正确。");
+}
+
+QString passwordRefused(NotesDocument::PasswordChange change)
+{
+    using Change = NotesDocument::PasswordChange;
+    switch (change) {
+    case Change::WrongOldPassword:
+        return QStringLiteral("旧密码不正确。");
+    case Change::Mismatch:
+        return QStringLiteral("密码不匹配。");
+    case Change::TooLong:
+        return QStringLiteral("密码长度不能大于 ") + QString::number(NotesDocument::MaxPasswordLength) +
+               QStringLiteral(" 位。");
+    case Change::Changed:
+        break;
+    }
+    return QString();
+}
+
+QString totalText(const NoteCounts& counts)
+{
+    return QStringLiteral("总计: %1").arg(counts.total);
+}
+
+QString doneText(const NoteCounts& counts)
+{
+    return QStringLiteral("完成: %1").arg(counts.done);
+}
+
+QString notDoneText(const NoteCounts& counts)
+{
+    return QStringLiteral("未完成: %1").arg(counts.notDone);
+}
+
+} // namespace DocumentMessages

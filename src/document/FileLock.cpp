@@ -1,0 +1,67 @@
+#include "document/FileLock.h"
+
+#include <QFileInfo>
+#include <QLockFile>
+
+FileLock::FileLock() = default;
+FileLock::~FileLock() = default;
+FileLock::FileLock(FileLock&& other) noexcept = default;
+FileLock& FileLock::operator=(FileLock&& other) noexcept = default;
+
+QString FileLock::lockPathFor(const QString& notesPath)
+{
+    // Through a symbolic link or by its own name, one file has one lock.
+    const QFileInfo info(notesPath);
+    const QString canonical = info.canonicalFilePath();
+    const QFileInfo file(canonical.isEmpty() ? info.absoluteFilePath() : canonical);
+    return file.absolutePath() + QStringLiteral("/.") + file.fileName() + QStringLiteral(".lock");
+}
+
+FileLock::Result FileLock::acquire(const QString& notesPath)
+{
+    const QString path = lockPathFor(notesPath);
+    Result result;
+    if (isHeld() && path == m_lockPath) {
+        result.status = Status::Acquired;
+        return result;
+    }
+    // A pipe planted where the lock belongs would block the reading of its holder, a link would lead
+    // elsewhere: whoever put it there is treated as a window that has the file.
+    const QFileInfo existing(path);
+    if (existing.isSymLink() || (existing.exists() && !existing.isFile())) {
+        result.status = Status::HeldByOther;
+        return result;
+    }
+
+    auto lock = std::make_unique<QLockFile>(path);
+    // A window keeps its file for hours: only a holder that is gone makes a lock stale, never its age.
+    lock->setStaleLockTime(0);
+    bool locked = lock->tryLock(0);
+    qint64 pid = 0;
+    QString host;
+    QString program;
+    if (!locked && lock->error() == QLockFile::LockFailedError && !lock->getLockInfo(&pid, &host, &program)) {
+        // Not a lock anyone could have written whole (empty, cut short by a crash): nobody holds it.
+        lock->removeStaleLockFile();
+        locked = lock->tryLock(0);
+    }
+    if (locked) {
+        m_lock = std::move(lock);
+        m_lockPath = path;
+        result.status = Status::Acquired;
+        return result;
+    }
+    if (lock->error() == QLockFile::LockFailedError) {
+        result.status = Status::HeldByOther;
+        lock->getLockInfo(&result.holder.pid, &result.holder.host, &program);
+        return result;
+    }
+    result.status = Status::Unavailable;
+    return result;
+}
+
+void FileLock::release()
+{
+    m_lock.reset();
+    m_lockPath.clear();
+}

@@ -1,0 +1,133 @@
+#pragma once
+
+#include "document/FileLock.h"
+#include "document/Note.h"
+#include "document/NotesModel.h"
+#include "document/NotesSorter.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+// One notes document: the notes, the file they belong to, the password that file is enciphered with, the
+// header's Reserved value, whether anything changed since the last open or save, and the file's lock.
+// The window and quillet-cli open, change and save notes through it; it shows nothing itself.
+class NotesDocument : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The longest password a user may set, in bytes of the file's code page.
+    static constexpr qsizetype MaxPasswordLength = 100;
+
+    enum class Locking
+    {
+        None,         // quillet-cli and tools: the file is not marked as open
+        HoldFileLock, // a window: one window per file, see FileLock
+    };
+
+    enum class OpenStatus
+    {
+        Opened,
+        Missing,       // no such file
+        BadSignature,  // not a notes file
+        BadVersion,    // a version this program does not read: OpenResult::version
+        Damaged,       // unreadable, cut short, or a record runs past the end
+        WrongPassword, // the password given does not open the file
+        Cancelled,     // no password was given, or the notes were not to be replaced
+        LockedByOther, // another window has the file, and opening it anyway was declined
+    };
+
+    struct OpenResult
+    {
+        OpenStatus status = OpenStatus::Opened;
+        quint16 version = 0;        // the file's version, for BadVersion
+        bool documentReset = false; // the notes were emptied before the failure: the document is a new one
+    };
+
+    // What an open asks of whoever opens the file.
+    class OpenQuestions
+    {
+    public:
+        virtual ~OpenQuestions() = default;
+        // The password of a protected file; `opens` tells whether a password opens it. Nothing: given up.
+        virtual std::optional<QByteArray> password(const std::function<bool(const QByteArray&)>& opens) = 0;
+        // Another window has the file open: open it all the same?
+        virtual bool openDespiteLock() { return false; }
+        // The notes are about to be replaced by the file's: false keeps them, and nothing is loaded.
+        virtual bool mayReplace() { return true; }
+    };
+
+    struct SaveResult
+    {
+        bool saved = false;
+        QString error; // the system's reason when not saved
+    };
+
+    enum class PasswordChange
+    {
+        Changed,
+        WrongOldPassword,
+        Mismatch, // new password and its repetition differ
+        TooLong,  // over MaxPasswordLength
+    };
+
+    explicit NotesDocument(Locking locking = Locking::None, QObject* parent = nullptr);
+
+    // For views and read access; the notes are changed through the operations below, which mark the
+    // document modified.
+    NotesModel& model() { return m_model; }
+    const NotesModel& model() const { return m_model; }
+    const QList<Note>& notes() const { return m_model.notes(); }
+
+    QString fileName() const { return m_fileName; }
+    QByteArray password() const { return m_password; }
+    quint32 reserved() const { return m_reserved; }
+    bool isModified() const { return m_modified; }
+    void setModified(bool modified);
+    // Whether this window holds the lock of `path`, which is the document's own file then.
+    bool holdsLockOf(const QString& path) const;
+
+    // An empty, unnamed document without password.
+    void clear();
+    // The file's notes replace the document's; it becomes the document's file.
+    OpenResult open(const QString& path, OpenQuestions& questions);
+    // The file's notes are appended; the document keeps its file and password and is marked modified.
+    OpenResult merge(const QString& path, OpenQuestions& questions);
+    // Writes the notes to `path` (made absolute), which becomes the document's file; a failed save leaves
+    // the file on disk, the name and the modified mark as they were.
+    SaveResult save(const QString& path);
+    // The rules of setting, changing and removing the password (an empty new password removes it), in the
+    // order they are checked.
+    PasswordChange changePassword(const QByteArray& oldPassword, const QByteArray& newPassword,
+                                  const QByteArray& repeated);
+
+    void insertNote(int row, Note note);
+    void setNote(int row, Note note);
+    void removeNote(int row);
+    void swapNotes(int a, int b);
+    void setPriority(int row, const QByteArray& name);
+    void setDone(int row, bool done);
+    void sort(NotesSorter::SortBy by, bool ascending);
+
+    // Whether `password` opens a file whose password block holds `check`.
+    static bool passwordOpens(const QByteArray& check, const QByteArray& password);
+
+Q_SIGNALS:
+    void modifiedChanged(bool modified);
+
+private:
+    OpenResult read(const QString& path, OpenQuestions& questions, bool merge);
+    void holdLockOf(const QString& path, FileLock candidate);
+
+    const Locking m_locking;
+    NotesModel m_model;
+    QString m_fileName;
+    QByteArray m_password;
+    quint32 m_reserved = 0;
+    bool m_modified = false;
+    FileLock m_lock; // of m_fileName while there is one, for a window
+};

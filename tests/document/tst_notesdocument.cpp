@@ -1,0 +1,396 @@
+#include "document/FileLock.h"
+#include "document/NotesDocument.h"
+#include "document/QltFormat.h"
+#include "shared/AnsiText.h"
+#include "shared/NoteFields.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+Note makeNote(const QString& text, int priority = 1, bool done = false)
+{
+    return {AnsiText::fromUnicode(text), SharedSrc::GetPriorityByIndex(quint16(priority)),
+            done ? Note::ImageDone : Note::ImageNotDone};
+}
+
+const QList<Note> Notes{makeNote(QStringLiteral("购物\r\n牛奶"), 2, true),
+                        makeNote(QStringLiteral("Latin"), 0), makeNote(QString(), 3)};
+
+QByteArray readBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+}
+
+bool writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+// Answers an open's questions as a test tells it to, and notes what was asked.
+class Answers : public NotesDocument::OpenQuestions
+{
+public:
+    std::optional<QByteArray> password(const std::function<bool(const QByteArray&)>& opens) override
+    {
+        ++passwordAsked;
+        opensRight = opens(right);
+        return typed;
+    }
+    bool openDespiteLock() override
+    {
+        ++lockAsked;
+        return despiteLock;
+    }
+    bool mayReplace() override { return replace; }
+
+    std::optional<QByteArray> typed;
+    QByteArray right; // what the file's password is, to see that `opens` knows it
+    bool despiteLock = false;
+    bool replace = true;
+    int passwordAsked = 0;
+    int lockAsked = 0;
+    bool opensRight = false;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(NotesDocument::OpenStatus)
+Q_DECLARE_METATYPE(NotesDocument::PasswordChange)
+
+// The document's own rules, without a window: what an open, a merge and a save do to it and to the file,
+// the password rules, and the lock of a window's file.
+class TestNotesDocument : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+
+    void openOutcomes_data();
+    void openOutcomes();
+    void openReplacesTheDocument();
+    void mergeAppends();
+    void saveRoundTripKeepsReserved();
+    void failedSaveKeepsEverything();
+    void passwordRules_data();
+    void passwordRules();
+    void changesMarkModified();
+    void windowLockFollowsTheFile();
+
+private:
+    QString path(const QString& name) const { return m_dir->filePath(name); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestNotesDocument::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+}
+
+void TestNotesDocument::openOutcomes_data()
+{
+    QTest::addColumn<QByteArray>("file");  // "(none)": no file; "(folder)": a folder
+    QTest::addColumn<QByteArray>("typed"); // "(cancel)": the password question is given up
+    QTest::addColumn<bool>("replace");
+    QTest::addColumn<NotesDocument::OpenStatus>("expected");
+    QTest::addColumn<bool>("reset");
+
+    using S = NotesDocument::OpenStatus;
+    const QByteArray plain = QltFormat::write(Notes, {}, 0);
+    const QByteArray guarded = QltFormat::write(Notes, "pw", 0);
+    QByteArray version2 = plain;
+    version2[6] = 2;
+    const QByteArray cut = plain.first(plain.size() - 1);
+
+    QTest::newRow("missing") << QByteArray("(none)") << QByteArray() << true << S::Missing << false;
+    QTest::newRow("a folder") << QByteArray("(folder)") << QByteArray() << true << S::Damaged << false;
+    QTest::newRow("foreign") << QByteArray("PK\x03\x04 zip") << QByteArray() << true << S::BadSignature
+                             << false;
+    QTest::newRow("version 2") << version2 << QByteArray() << true << S::BadVersion << false;
+    QTest::newRow("header cut short") << plain.first(10) << QByteArray() << true << S::Damaged << false;
+    QTest::newRow("record runs past the end") << cut << QByteArray() << true << S::Damaged << true;
+    QTest::newRow("plain") << plain << QByteArray("ignored") << true << S::Opened << true;
+    QTest::newRow("right password") << guarded << QByteArray("pw") << true << S::Opened << true;
+    QTest::newRow("wrong password") << guarded << QByteArray("px") << true << S::WrongPassword << true;
+    QTest::newRow("password given up") << guarded << QByteArray("(cancel)") << true << S::Cancelled << true;
+    QTest::newRow("not to be replaced") << plain << QByteArray() << false << S::Cancelled << false;
+}
+
+void TestNotesDocument::openOutcomes()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QByteArray, typed);
+    QFETCH(bool, replace);
+    QFETCH(NotesDocument::OpenStatus, expected);
+    QFETCH(bool, reset);
+
+    const QString target = path(QStringLiteral("a.qlt"));
+    if (file == "(folder)")
+        QVERIFY(QDir().mkpath(target));
+    else if (file != "(none)")
+        QVERIFY(writeBytes(target, file));
+    const QString before = path(QStringLiteral("before.qlt"));
+    QVERIFY(writeBytes(before, QltFormat::write({makeNote(QStringLiteral("mine"))}, {}, 7)));
+
+    NotesDocument document;
+    Answers setUp;
+    QCOMPARE(document.open(before, setUp).status, NotesDocument::OpenStatus::Opened);
+    Answers answers;
+    answers.right = "pw";
+    answers.replace = replace;
+    if (typed != "(cancel)")
+        answers.typed = typed;
+    const NotesDocument::OpenResult result = document.open(target, answers);
+    QCOMPARE(result.status, expected);
+    QCOMPARE(result.documentReset, reset);
+    const bool isProtected = file.size() > 12 && file.at(12) != 0;
+    QCOMPARE(answers.passwordAsked, isProtected && replace ? 1 : 0);
+    if (answers.passwordAsked)
+        QVERIFY(answers.opensRight);
+    if (expected == NotesDocument::OpenStatus::BadVersion)
+        QCOMPARE(result.version, quint16(2));
+
+    if (expected == NotesDocument::OpenStatus::Opened) {
+        QCOMPARE(document.notes(), Notes);
+        QCOMPARE(document.fileName(), target);
+    } else if (reset) {
+        // Emptied before the failure: a new document, never one named after a file it does not hold.
+        QVERIFY(document.notes().isEmpty());
+        QVERIFY(document.fileName().isEmpty());
+        QVERIFY(document.password().isEmpty());
+        QCOMPARE(document.reserved(), 0u);
+    } else {
+        QCOMPARE(document.notes(), QList<Note>{makeNote(QStringLiteral("mine"))});
+        QCOMPARE(document.fileName(), before);
+        QCOMPARE(document.reserved(), 7u);
+    }
+    QVERIFY(!document.isModified());
+}
+
+void TestNotesDocument::openReplacesTheDocument()
+{
+    const QString file = path(QStringLiteral("guarded.qlt"));
+    QVERIFY(writeBytes(file, QltFormat::write(Notes, "pw", 0xA1B2C3D4u)));
+    NotesDocument document;
+    document.insertNote(0, makeNote(QStringLiteral("unsaved")));
+    Answers answers;
+    answers.typed = "pw";
+    // Relative names become absolute ones.
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(m_dir->path());
+    const NotesDocument::OpenResult result = document.open(QStringLiteral("guarded.qlt"), answers);
+    QDir::setCurrent(previous);
+    QCOMPARE(result.status, NotesDocument::OpenStatus::Opened);
+    QCOMPARE(document.notes(), Notes);
+    QCOMPARE(document.fileName(), file);
+    QCOMPARE(document.password(), QByteArray("pw"));
+    QCOMPARE(document.reserved(), 0xA1B2C3D4u);
+    QVERIFY(!document.isModified());
+    QCOMPARE(document.model().counts().done, 1);
+}
+
+void TestNotesDocument::mergeAppends()
+{
+    const QString mine = path(QStringLiteral("mine.qlt"));
+    const QString theirs = path(QStringLiteral("theirs.qlt"));
+    const QList<Note> own{makeNote(QStringLiteral("one")), makeNote(QStringLiteral("two"))};
+    QVERIFY(writeBytes(mine, QltFormat::write(own, "own", 5)));
+    QVERIFY(writeBytes(theirs, QltFormat::write(Notes, "their", 9)));
+
+    NotesDocument document;
+    Answers answers;
+    answers.typed = "own";
+    QCOMPARE(document.open(mine, answers).status, NotesDocument::OpenStatus::Opened);
+    answers.typed = "their";
+    answers.replace = false; // a merge replaces nothing, so it must not ask
+    QSignalSpy modified(&document, &NotesDocument::modifiedChanged);
+    QCOMPARE(document.merge(theirs, answers).status, NotesDocument::OpenStatus::Opened);
+    QCOMPARE(document.notes(), own + Notes);
+    QCOMPARE(document.fileName(), mine);
+    QCOMPARE(document.password(), QByteArray("own"));
+    QCOMPARE(document.reserved(), 5u);
+    QVERIFY(document.isModified());
+    QCOMPARE(modified.size(), 1);
+
+    // A merge that fails changes nothing, not even after the password.
+    QVERIFY(writeBytes(theirs, QltFormat::write(Notes, "their", 9).chopped(1)));
+    const NotesDocument::OpenResult failed = document.merge(theirs, answers);
+    QCOMPARE(failed.status, NotesDocument::OpenStatus::Damaged);
+    QVERIFY(!failed.documentReset);
+    QCOMPARE(document.notes(), own + Notes);
+}
+
+void TestNotesDocument::saveRoundTripKeepsReserved()
+{
+    const QString file = path(QStringLiteral("reserved.qlt"));
+    QVERIFY(writeBytes(file, QltFormat::write(Notes, {}, 0xA1B2C3D4u)));
+    NotesDocument document;
+    Answers answers;
+    QCOMPARE(document.open(file, answers).status, NotesDocument::OpenStatus::Opened);
+    const QString copy = path(QStringLiteral("copy.qlt"));
+    QVERIFY(document.save(copy).saved);
+    QCOMPARE(document.fileName(), copy);
+    QCOMPARE(readBytes(copy), QltFormat::write(Notes, {}, 0xA1B2C3D4u));
+    // A new file may hold private notes: owner only.
+    const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                                            QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                                            QFileDevice::WriteOther | QFileDevice::ExeOther;
+    QCOMPARE(QFile::permissions(copy) & others, QFileDevice::Permissions());
+
+    // A new document starts again with 0.
+    document.clear();
+    QCOMPARE(document.reserved(), 0u);
+    QVERIFY(document.save(copy).saved);
+    QCOMPARE(readBytes(copy), QltFormat::write({}, {}, 0));
+}
+
+void TestNotesDocument::failedSaveKeepsEverything()
+{
+    const QString file = path(QStringLiteral("kept.qlt"));
+    NotesDocument document;
+    document.insertNote(0, makeNote(QStringLiteral("first")));
+    QVERIFY(document.save(file).saved);
+    const QByteArray old = readBytes(file);
+    document.insertNote(1, makeNote(QStringLiteral("second")));
+
+    // A regular file where the folder should be: no save can succeed there, also for root.
+    QVERIFY(writeBytes(path(QStringLiteral("blocker")), "a file"));
+    const NotesDocument::SaveResult result = document.save(path(QStringLiteral("blocker/inside.qlt")));
+    QVERIFY(!result.saved);
+    QVERIFY(!result.error.isEmpty());
+    QCOMPARE(document.fileName(), file);
+    QVERIFY(document.isModified());
+    QCOMPARE(readBytes(file), old);
+    QVERIFY(!document.save(QString()).saved);
+}
+
+void TestNotesDocument::passwordRules_data()
+{
+    QTest::addColumn<QByteArray>("current");
+    QTest::addColumn<QString>("oldPass");
+    QTest::addColumn<QString>("newPass");
+    QTest::addColumn<QString>("rePass");
+    QTest::addColumn<NotesDocument::PasswordChange>("expected");
+
+    using C = NotesDocument::PasswordChange;
+    const QByteArray secret("secret");
+    const QString a100(100, u'a');
+    const QString a101(101, u'a');
+    QTest::newRow("first password") << QByteArray() << QString() << u"abc"_s << u"abc"_s << C::Changed;
+    QTest::newRow("wrong old first") << secret << u"wrong"_s << a101 << u"x"_s << C::WrongOldPassword;
+    QTest::newRow("old differs in case") << secret << u"Secret"_s << u"n"_s << u"n"_s << C::WrongOldPassword;
+    QTest::newRow("old typed without a password")
+        << QByteArray() << u"x"_s << u"n"_s << u"n"_s << C::WrongOldPassword;
+    QTest::newRow("old left empty with a password")
+        << secret << QString() << u"n"_s << u"n"_s << C::WrongOldPassword;
+    QTest::newRow("mismatch before length") << secret << u"secret"_s << a101 << a100 << C::Mismatch;
+    QTest::newRow("trailing blank") << QByteArray() << QString() << u"abc"_s << u"abc "_s << C::Mismatch;
+    QTest::newRow("repeat empty") << QByteArray() << QString() << u"abc"_s << QString() << C::Mismatch;
+    QTest::newRow("101 bytes") << QByteArray() << QString() << a101 << a101 << C::TooLong;
+    QTest::newRow("51 Chinese characters")
+        << QByteArray() << QString() << QString(51, u'汉') << QString(51, u'汉') << C::TooLong;
+    QTest::newRow("100 bytes") << QByteArray() << QString() << a100 << a100 << C::Changed;
+    QTest::newRow("50 Chinese characters")
+        << QByteArray() << QString() << QString(50, u'汉') << QString(50, u'汉') << C::Changed;
+    QTest::newRow("removal") << secret << u"secret"_s << QString() << QString() << C::Changed;
+    QTest::newRow("same again") << secret << u"secret"_s << u"secret"_s << u"secret"_s << C::Changed;
+    QTest::newRow("Chinese old password")
+        << AnsiText::fromUnicode(QStringLiteral("密码")) << u"密码"_s << u"新"_s << u"新"_s << C::Changed;
+    QTest::newRow("character outside GBK") << QByteArray() << QString() << u"😀"_s << u"😀"_s << C::Changed;
+}
+
+void TestNotesDocument::passwordRules()
+{
+    QFETCH(QByteArray, current);
+    QFETCH(QString, oldPass);
+    QFETCH(QString, newPass);
+    QFETCH(QString, rePass);
+    QFETCH(NotesDocument::PasswordChange, expected);
+
+    NotesDocument document;
+    QCOMPARE(document.changePassword({}, current, current), NotesDocument::PasswordChange::Changed);
+    document.setModified(false);
+    QCOMPARE(document.changePassword(AnsiText::fromUnicode(oldPass), AnsiText::fromUnicode(newPass),
+                                     AnsiText::fromUnicode(rePass)),
+             expected);
+    const bool changed = expected == NotesDocument::PasswordChange::Changed;
+    QCOMPARE(document.password(), changed ? AnsiText::fromUnicode(newPass) : current);
+    QCOMPARE(document.isModified(), changed);
+}
+
+// Every change to the notes marks the document modified, also one that leaves a note as it was.
+void TestNotesDocument::changesMarkModified()
+{
+    const std::function<void(NotesDocument&)> changes[] = {
+        [](NotesDocument& d) { d.insertNote(1, makeNote(QStringLiteral("new"))); },
+        [](NotesDocument& d) { d.setNote(0, d.notes().at(0)); },
+        [](NotesDocument& d) { d.removeNote(2); },
+        [](NotesDocument& d) { d.swapNotes(0, 1); },
+        [](NotesDocument& d) { d.setPriority(0, d.notes().at(0).priority); },
+        [](NotesDocument& d) { d.setDone(1, true); },
+        [](NotesDocument& d) { d.sort(NotesSorter::SortBy::Priority, true); },
+    };
+    for (const auto& change : changes) {
+        NotesDocument document;
+        document.model().appendNotes(Notes);
+        QSignalSpy modified(&document, &NotesDocument::modifiedChanged);
+        change(document);
+        QVERIFY(document.isModified());
+        QCOMPARE(modified.size(), 1);
+        change(document);
+        QCOMPARE(modified.size(), 1); // once marked, no new signal
+    }
+}
+
+void TestNotesDocument::windowLockFollowsTheFile()
+{
+    const QString file = path(QStringLiteral("shared.qlt"));
+    QVERIFY(writeBytes(file, QltFormat::write(Notes, {}, 0)));
+    const QString lock = FileLock::lockPathFor(file);
+    Answers answers;
+
+    NotesDocument tool; // quillet-cli and the benchmarks mark nothing
+    QCOMPARE(tool.open(file, answers).status, NotesDocument::OpenStatus::Opened);
+    QVERIFY(!QFile::exists(lock));
+
+    NotesDocument first(NotesDocument::Locking::HoldFileLock);
+    QCOMPARE(first.open(file, answers).status, NotesDocument::OpenStatus::Opened);
+    QVERIFY(first.holdsLockOf(file));
+    // Its own file opened again is no other window's.
+    QCOMPARE(first.open(file, answers).status, NotesDocument::OpenStatus::Opened);
+    QCOMPARE(answers.lockAsked, 0);
+    QVERIFY(first.holdsLockOf(file));
+
+    NotesDocument second(NotesDocument::Locking::HoldFileLock);
+    second.insertNote(0, makeNote(QStringLiteral("unsaved")));
+    QCOMPARE(second.open(file, answers).status, NotesDocument::OpenStatus::LockedByOther);
+    QCOMPARE(answers.lockAsked, 1);
+    QCOMPARE(second.notes().size(), 1);
+    answers.despiteLock = true;
+    QCOMPARE(second.open(file, answers).status, NotesDocument::OpenStatus::Opened);
+    QVERIFY(!second.holdsLockOf(file));
+
+    // Saved under another name, the lock goes with the file; a new document holds none.
+    const QString other = path(QStringLiteral("other.qlt"));
+    QVERIFY(first.save(other).saved);
+    QVERIFY(!QFile::exists(lock));
+    QVERIFY(first.holdsLockOf(other));
+    first.clear();
+    QVERIFY(!QFile::exists(FileLock::lockPathFor(other)));
+}
+
+QTEST_GUILESS_MAIN(TestNotesDocument)
+#include "tst_notesdocument.moc"
