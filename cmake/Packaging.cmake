@@ -30,10 +30,11 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${QUILLET_WEB_ADDRESS})
 # dpkg-shlibdeps finds the libraries the programs link; the icons are SVG, drawn by the Qt SVG
 # plugins that nothing links, Qt's own dialog texts come from its Chinese translation, and the
-# user-interface texts are Chinese.
+# user-interface texts are Chinese. Qt's Wayland plugin lets the window run natively in a Wayland session
+# (GNOME's default) instead of through XWayland.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, qt6-translations-l10n")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, qt6-wayland")
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 # The desktop, MIME and icon caches are refreshed by the triggers of the packages that own them.
 

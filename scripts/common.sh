@@ -4,13 +4,16 @@ set -euo pipefail
 QUILLET_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 # Debian packages the build, the tests and a desktop run need: Qt's Chinese translation for its own
-# dialogs; help2man for the manual pages; the install rules and the Debian package (dpkg-shlibdeps,
-# which CPack runs, needs dpkg-dev and file); an X server with a window manager, trays and a private
-# session bus for the tests of what only a real desktop shows (titles, tray clicks).
+# dialogs; help2man for the manual pages; qt6-wayland runs the window in a Wayland session, and the
+# Wayland client library, protocols and Qt's native interface ask the compositor for activation tokens;
+# the install rules and the Debian package (dpkg-shlibdeps, which CPack runs, needs dpkg-dev and file);
+# for the tests of what only a real desktop shows, an X server with a window manager, trays and a private
+# session bus (titles, tray clicks) and weston's headless compositor (a start under Wayland).
 QUILLET_PACKAGES=(
     g++ cmake make pkg-config
-    qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins qt6-translations-l10n
-    fonts-noto-cjk help2man
+    qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins qt6-translations-l10n qt6-wayland
+    libwayland-dev wayland-protocols qt6-base-private-dev
+    fonts-noto-cjk help2man weston
     desktop-file-utils appstream shared-mime-info dpkg-dev file
     xvfb openbox trayer x11-utils xdotool dbus
     clang-format

@@ -24,6 +24,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QShowEvent>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QTreeView>
@@ -106,7 +107,8 @@ void TMainForm::FormCreate()
     m_addEditFont = FontValue();
     applySettings();
 
-    if (const QScreen* screen = this->screen())
+    const QScreen* screen = this->screen();
+    if (screen && Desktop::placesWindows())
         move(screen->availableGeometry().center() - rect().center());
     stepAsideFromOpener(this);
 }
@@ -159,6 +161,23 @@ void TMainForm::changeEvent(QEvent* event)
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         FormActivate();
+}
+
+// A window may never get the focus: Wayland compositors without a seat, focus-stealing prevention for a
+// program started from a terminal or a file manager. Its first showing therefore counts as its first
+// activation, queued so that the window is up before a box of the start-up work covers it. A window
+// shown minimised waits for the user to bring it up.
+void TMainForm::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (FirstActivation && !isMinimized())
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (FirstActivation && isVisible() && !isMinimized())
+                    FormActivate();
+            },
+            Qt::QueuedConnection);
 }
 
 void TMainForm::FormActivate()
@@ -260,7 +279,7 @@ void TMainForm::FileNewWindowCmdExecute()
     DebugLog("TMainForm.FileNewWindowCmdExecute");
     const QString opener =
         QStringLiteral("%1=%2,%3").arg(QLatin1String(OpenerPositionVariable)).arg(x()).arg(y());
-    if (!Desktop::startDetached(AppPaths::executablePath(), {}, {opener}))
+    if (!Desktop::startDetached(AppPaths::executablePath(), {}, {opener}, windowHandle()))
         ErrorMsg(QStringLiteral("无法运行 Quillet。"));
 }
 

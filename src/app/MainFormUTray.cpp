@@ -56,8 +56,9 @@ void TMainForm::showAtStart()
 {
     if (m_showMainFormAtStart) {
         show();
-        // Without a window manager (a bare X server, a kiosk session) nothing else gives the new window the
-        // focus, and the first activation, which opens the file, would never come.
+        // Asks for the focus: without a window manager (a bare X server) nothing else gives it, and on
+        // Wayland this presents the desktop's start-up token (XDG_ACTIVATION_TOKEN), without which the
+        // compositor may leave a program started from a terminal or a file manager unfocused.
         activateWindow();
     } else if (!TrayIcon->isVisible()) {
         showMinimized(); // no tray to start in, and a window that is never shown cannot be reached

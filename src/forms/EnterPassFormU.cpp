@@ -2,6 +2,7 @@
 
 #include "document/DocumentMessages.h"
 #include "forms/MessageBox.h"
+#include "platform/Desktop.h"
 #include "shared/AnsiText.h"
 #include "shared/DebugLog.h"
 
@@ -104,7 +105,7 @@ void TEnterPassForm::showEvent(QShowEvent* event)
 void TEnterPassForm::moveToScreenCenter()
 {
     QScreen* screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
+    if (!screen || !Desktop::placesWindows())
         return;
     const QRect area = screen->availableGeometry();
     const QSize outer = frameGeometry().size();

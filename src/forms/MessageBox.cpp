@@ -1,8 +1,11 @@
 #include "forms/MessageBox.h"
 
+#include "forms/TitleWidth.h"
 #include "shared/DebugLog.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QMainWindow>
 
 #include <utility>
 
@@ -31,6 +34,21 @@ QMessageBox::StandardButton escapeAnswer(QMessageBox& box, QMessageBox::Standard
     return QMessageBox::NoButton;
 }
 
+// A box without an owner is a window of its own, which a Wayland compositor places anywhere: it goes
+// over the dialog in use, else over the program's window.
+QWidget* defaultOwner()
+{
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->isVisible() && qobject_cast<QMainWindow*>(window))
+            return window;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 QMessageBox::StandardButton show(QWidget* owner, QMessageBox::Icon icon, const QString& caption,
@@ -42,7 +60,8 @@ QMessageBox::StandardButton show(QWidget* owner, QMessageBox::Icon icon, const Q
         return queue.answers.takeFirst();
     }
 
-    QMessageBox box(icon, caption, text, buttons, owner);
+    QMessageBox box(icon, caption, text, buttons, owner ? owner : defaultOwner());
+    TitleWidth::fit(box);
     box.exec();
     if (QAbstractButton* clicked = box.clickedButton())
         return box.standardButton(clicked);

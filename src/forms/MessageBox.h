@@ -15,8 +15,9 @@ struct Shown
     QMessageBox::StandardButtons buttons;
 };
 
-// Shows a modal message box owned by `owner` (nullptr: the application's own) and returns the button
-// pressed; a box closed without a button gives Cancel when it has one, else the escape button.
+// Shows a modal message box owned by `owner` (nullptr: the dialog in use, else the program's window),
+// wide enough for its caption, and returns the button pressed; a box closed without a button gives Cancel
+// when it has one, else the escape button.
 QMessageBox::StandardButton show(QWidget* owner, QMessageBox::Icon icon, const QString& caption,
                                  const QString& text, QMessageBox::StandardButtons buttons);
 
@@ -29,6 +30,6 @@ QList<Shown> takeShown();
 } // namespace MessageBox
 
 namespace SharedSrc {
-// The message for expected failures: caption "错误", error icon, OK, owned by the application.
+// The message for expected failures: caption "错误", error icon, OK, over the dialog or window in use.
 void ErrorMsg(const QString& text);
 } // namespace SharedSrc

@@ -1,23 +1,35 @@
 #include "platform/Desktop.h"
 
+#include "platform/WaylandActivation.h"
+
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QProcess>
 #include <QUrl>
 
 namespace Desktop {
 
-bool startDetached(const QString& program, const QStringList& arguments, const QStringList& environment)
+bool startDetached(const QString& program, const QStringList& arguments, const QStringList& environment,
+                   QWindow* from)
 {
     const QFileInfo info(program);
     // QProcess would also search PATH for a bare name; the program only ever starts a file it names.
     if (!info.isFile() || !info.isExecutable())
         return false;
+    // What the desktop gave this process to focus its window at start is spent on that window; the new
+    // process must not present it again as if the desktop had just started it.
+    QProcessEnvironment inherited = QProcessEnvironment::systemEnvironment();
+    inherited.remove(QStringLiteral("XDG_ACTIVATION_TOKEN"));
+    inherited.remove(QStringLiteral("DESKTOP_STARTUP_ID"));
+    if (const QByteArray token = WaylandActivation::requestToken(from); !token.isEmpty())
+        inherited.insert(QStringLiteral("XDG_ACTIVATION_TOKEN"), QString::fromUtf8(token));
+    for (const QString& entry : environment)
+        inherited.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
     QProcess process;
     process.setProgram(info.absoluteFilePath());
     process.setArguments(arguments);
-    if (!environment.isEmpty())
-        process.setEnvironment(QProcess::systemEnvironment() + environment);
+    process.setProcessEnvironment(inherited);
     return process.startDetached();
 }
 
@@ -35,6 +47,11 @@ bool openFolder(const QString& path)
     if (!QFileInfo(path).isDir())
         return false;
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+bool placesWindows()
+{
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }
 
 } // namespace Desktop

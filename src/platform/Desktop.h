@@ -3,13 +3,17 @@
 #include <QString>
 #include <QStringList>
 
+class QWindow;
+
 // What the program asks of the desktop: start a program, show a document or a folder.
 namespace Desktop {
 
 // Starts `program` as a new, independent process, with this process's environment and the "NAME=value"
-// entries of `environment` on top. False when it could not be started.
+// entries of `environment` on top. False when it could not be started. Started on behalf of the window
+// `from`, the new process may take the focus from it where the desktop asks for proof of that (Wayland's
+// activation token).
 bool startDetached(const QString& program, const QStringList& arguments = {},
-                   const QStringList& environment = {});
+                   const QStringList& environment = {}, QWindow* from = nullptr);
 
 // Opens a document with the desktop's viewer for its type. False when the file does not exist or no
 // viewer could be started for it.
@@ -17,5 +21,9 @@ bool openDocument(const QString& path);
 
 // Shows a folder in the desktop's file browser. False when the folder does not exist or nothing opens it.
 bool openFolder(const QString& path);
+
+// Whether a window may choose its place on the screen. Not on Wayland, where the compositor places every
+// window (a dialog over the window that owns it).
+bool placesWindows();
 
 } // namespace Desktop

@@ -11,6 +11,7 @@
 #include "forms/FindFormU.h"
 #include "forms/MessageBox.h"
 #include "forms/SortFormU.h"
+#include "forms/TitleWidth.h"
 #include "shared/AnsiText.h"
 #include "shared/AppPaths.h"
 #include "shared/DebugLog.h"
@@ -138,6 +139,8 @@ private Q_SLOTS:
     void settingsWriteFailureStillCloses();
     void invalidColourReported();
     void debugSwitch();
+    void startupBoxesOverTheWindow_data();
+    void startupBoxesOverTheWindow();
     void helpFileMissing();
     void exceptionInHandlerIsReportedOnce();
     // Last: the translation stays installed for the rest of the run.
@@ -1381,6 +1384,37 @@ void TestMainForm::debugSwitch()
     // With "minimize" as well it starts as without arguments.
     createForm({QStringLiteral("-debug"), QStringLiteral("-Minimize")});
     QVERIFY(MessageBox::takeShown().isEmpty());
+}
+
+void TestMainForm::startupBoxesOverTheWindow_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("debug box") << QStringList{"-debug"} << QStringLiteral("Information");
+    QTest::newRow("error without an owner") << QStringList{"missing.qlt"} << QStringLiteral("错误");
+}
+
+// Real boxes: a compositor places a box over the window only when the window owns it, and title bars cut
+// a caption wider than the box.
+void TestMainForm::startupBoxesOverTheWindow()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, caption);
+    QWidget* owner = nullptr;
+    QString title;
+    int width = 0;
+    m_driver.onNextDialog([&](QDialog* box) {
+        owner = box->parentWidget();
+        title = box->windowTitle();
+        width = box->width();
+        box->accept();
+    });
+    m_form = std::make_unique<TMainForm>(arguments);
+    m_form->show();
+    QTRY_VERIFY(m_driver.seen());
+    QCOMPARE(owner, m_form.get());
+    QCOMPARE(title, caption);
+    QVERIFY2(width >= TitleWidth::windowWidthFor(caption), qPrintable(QString::number(width)));
 }
 
 void TestMainForm::helpFileMissing()

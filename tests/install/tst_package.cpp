@@ -95,7 +95,7 @@ void TestPackage::controlFields_data()
     QTest::newRow("version") << QByteArray("Version") << QStringLiteral(QUILLET_VERSION);
     QTest::newRow("maintainer") << QByteArray("Maintainer")
                                 << QStringLiteral("Quillet developers <" QUILLET_CONTACT_EMAIL ">");
-    QTest::newRow("recommends") << QByteArray("Recommends") << QStringLiteral("fonts-noto-cjk");
+    QTest::newRow("recommends") << QByteArray("Recommends") << QStringLiteral("fonts-noto-cjk, qt6-wayland");
     QTest::newRow("section") << QByteArray("Section") << QStringLiteral("utils");
     QTest::newRow("priority") << QByteArray("Priority") << QStringLiteral("optional");
 }
