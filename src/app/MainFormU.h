@@ -143,6 +143,8 @@ public Q_SLOTS:
     void NotesDoneUndoneCmdExecute();
     void NotesFindCmdExecute();
     void NotesSortCmdExecute();
+    void NotesUndoCmdExecute();
+    void NotesRedoCmdExecute();
 
     void ViewMinimizeToTrayCmdExecute();
     void ViewShowGridLinesCmdExecute();
@@ -207,6 +209,10 @@ private:
     void updateRecentFilesMenus();
     void fillRecentFilesMenu(QMenu* menu);
     void openAsDocument(const QString& path);
+
+    // Undo and redo (MainFormUUndo.cpp).
+    void showHistory();
+    void showUndoneStep(int row);
 
     // Document (MainFormUDocument.cpp).
     void showModified(bool modified);
