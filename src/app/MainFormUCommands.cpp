@@ -78,7 +78,8 @@ void TMainForm::createCommandTable()
         a->setToolTip(QString::fromUtf8(command.hint));
         a->setStatusTip(a->toolTip());
         if (*command.shortcut)
-            a->setShortcuts(QKeySequence::listFromString(QLatin1String(command.shortcut), QKeySequence::PortableText));
+            a->setShortcuts(
+                QKeySequence::listFromString(QLatin1String(command.shortcut), QKeySequence::PortableText));
         // Window-wide, so that the keys work wherever the focus is in the window, the list included.
         a->setShortcutContext(Qt::WindowShortcut);
         if (command.image >= 0)
@@ -130,11 +131,10 @@ void TMainForm::createMenus()
     add(fileMenu, {"", "FileImportCmd", "FileExportCmd", "", "FileSetPasswordCmd", "", "FileExitCmd"});
 
     QMenu* notesMenu = newMenu("NotesMenu", "记事本(&N)");
-    add(notesMenu,
-        {"NotesAddCmd", "NotesEditCmd", "NotesDeleteCmd", "", "NotesMoveUpCmd", "NotesMoveDownCmd", "",
-         "NotesSetLowPriorityCmd", "NotesSetMediumPriorityCmd", "NotesSetHighPriorityCmd",
-         "NotesSetVeryHighPriorityCmd", "", "NotesDoneUndoneCmd", "", "NotesFindCmd", "NotesSortCmd", "",
-         "NotesUndoCmd", "NotesRedoCmd"});
+    add(notesMenu, {"NotesAddCmd", "NotesEditCmd", "NotesDeleteCmd", "", "NotesMoveUpCmd", "NotesMoveDownCmd",
+                    "", "NotesSetLowPriorityCmd", "NotesSetMediumPriorityCmd", "NotesSetHighPriorityCmd",
+                    "NotesSetVeryHighPriorityCmd", "", "NotesDoneUndoneCmd", "", "NotesFindCmd",
+                    "NotesSortCmd", "", "NotesUndoCmd", "NotesRedoCmd"});
 
     QMenu* viewMenu = newMenu("ViewMenu", "查看(&V)");
     add(viewMenu, {"ViewMinimizeToTrayCmd", "ViewShowGridLinesCmd", ""});

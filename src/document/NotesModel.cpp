@@ -176,7 +176,8 @@ QList<Note> NotesModel::takeLastNotes(int count)
         return {};
     const int first = rowCount() - count;
     beginRemoveRows({}, first, rowCount() - 1);
-    QList<Note> taken(std::make_move_iterator(m_notes.begin() + first), std::make_move_iterator(m_notes.end()));
+    QList<Note> taken(std::make_move_iterator(m_notes.begin() + first),
+                      std::make_move_iterator(m_notes.end()));
     m_notes.resize(first);
     m_doneCount -= std::count_if(taken.cbegin(), taken.cend(), [](const Note& n) { return n.isDone(); });
     endRemoveRows();
