@@ -60,6 +60,13 @@ NotesHistory::NotesHistory(DocumentParts parts, QObject* parent) : QObject(paren
     connect(&m_stack, &QUndoStack::cleanChanged, this, tell);
 }
 
+// The stack empties itself as it goes, which is no change anyone watching should hear of: they may be
+// half gone already.
+NotesHistory::~NotesHistory()
+{
+    m_stack.blockSignals(true);
+}
+
 void NotesHistory::apply(NoteCommands::Named step)
 {
     m_stack.push(new StepCommand(std::shared_ptr<NoteStep>(std::move(step.step)), step.name, m_parts, false));

@@ -18,6 +18,7 @@ public:
     static constexpr qsizetype StepCost = 1024;
 
     explicit NotesHistory(DocumentParts parts, QObject* parent = nullptr);
+    ~NotesHistory() override;
 
     // Makes the change and keeps it as the newest step; the steps undone before are gone.
     void apply(NoteCommands::Named step);
