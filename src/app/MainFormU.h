@@ -212,7 +212,7 @@ private:
 
     // Undo and redo (MainFormUUndo.cpp).
     void showHistory();
-    void showUndoneStep(int row);
+    void followHistoryStep(int row);
 
     // Document (MainFormUDocument.cpp).
     void showModified(bool modified);

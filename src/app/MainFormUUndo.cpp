@@ -11,24 +11,20 @@ using SharedSrc::DebugLog;
 void TMainForm::NotesUndoCmdExecute()
 {
     DebugLog("TMainForm.NotesUndoCmdExecute");
-    if (!m_document->history().canUndo())
-        return;
-    showUndoneStep(m_document->undo());
-    PerformAutoSave();
+    if (m_document->history().canUndo())
+        followHistoryStep(m_document->undo());
 }
 
 void TMainForm::NotesRedoCmdExecute()
 {
     DebugLog("TMainForm.NotesRedoCmdExecute");
-    if (!m_document->history().canRedo())
-        return;
-    showUndoneStep(m_document->redo());
-    PerformAutoSave();
+    if (m_document->history().canRedo())
+        followHistoryStep(m_document->redo());
 }
 
 // The note the step concerns is selected and shown, as the command that made it left it; the password
-// mark follows a password step.
-void TMainForm::showUndoneStep(int row)
+// mark follows a password step. Then the change is saved like any other.
+void TMainForm::followHistoryStep(int row)
 {
     if (row != NoteStep::KeepSelection)
         selectRow(row);
@@ -37,6 +33,7 @@ void TMainForm::showUndoneStep(int row)
     if (selected >= 0)
         NotesList->scrollTo(m_document->model().index(selected, 0), QAbstractItemView::EnsureVisible);
     SetFileInfo(m_document->fileName());
+    PerformAutoSave();
 }
 
 // The only commands enabled and disabled: there may be nothing to undo or redo.
