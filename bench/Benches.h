@@ -9,6 +9,7 @@ class BenchTable;
 void benchCipher(BenchTable& table);
 void benchLoadSave(BenchTable& table, const QString& dir);
 void benchSortFind(BenchTable& table);
+void benchUndo(BenchTable& table);
 void benchMillionNotes(BenchTable& table, const QString& dir, const QString& self);
 void benchTrace(BenchTable& table, const QString& dir, const QString& self);
 void benchWindow(BenchTable& table, const QString& dir, const QString& self);

@@ -3,6 +3,7 @@
 #include "Benches.h"
 #include "SampleNotes.h"
 
+#include "document/NotesDocument.h"
 #include "document/NotesFinder.h"
 #include "document/NotesModel.h"
 #include "document/NotesSorter.h"
@@ -43,6 +44,15 @@ qint64 timeFind(const QList<Note>& notes, const QString& needle, bool matchCase)
     });
 }
 
+// A document of the notes, as after a load: a list of its own and no history.
+void load(NotesDocument& document, const QList<Note>& notes)
+{
+    QList<Note> own = notes;
+    own.detach();
+    document.clear();
+    document.model().appendNotes(std::move(own));
+}
+
 } // namespace
 
 void benchSortFind(BenchTable& table)
@@ -64,4 +74,24 @@ void benchSortFind(BenchTable& table)
                 timeFind(notes, missing, true), 100);
     addBoundRow(table, QStringLiteral("find a missing text in 100,000 notes, any case"),
                 timeFind(notes, missing, false), 100);
+}
+
+void benchUndo(BenchTable& table)
+{
+    const QList<Note> notes = SampleNotes::make(NoteCount, MeanTextBytes, 11);
+    NotesDocument document;
+    load(document, notes);
+    addBoundRow(table, QStringLiteral("undo the deletion of one note among 100,000"),
+                BenchClock::fastestOf(
+                    Repetitions, [&] { document.removeNote(int(NoteCount / 2)); }, [&] { document.undo(); }),
+                100);
+    addBoundRow(table, QStringLiteral("undo a sort of 100,000 notes by text"),
+                BenchClock::fastestOf(
+                    Repetitions,
+                    [&] {
+                        load(document, notes);
+                        document.sort(NotesSorter::SortBy::Text, true);
+                    },
+                    [&] { document.undo(); }),
+                100);
 }

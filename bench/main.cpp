@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
-// Prints the performance table. With names (cipher, file, sort, million, trace, window) only those groups
-// run.
+// Prints the performance table. With names (cipher, file, sort, undo, million, trace, window) only those
+// groups run.
 int main(int argc, char** argv)
 {
     // The window child needs its own application object, a QApplication.
@@ -40,6 +40,8 @@ int main(int argc, char** argv)
         benchLoadSave(table, dir.path());
     if (wanted("sort"))
         benchSortFind(table);
+    if (wanted("undo"))
+        benchUndo(table);
     if (wanted("million"))
         benchMillionNotes(table, dir.path(), self);
     if (wanted("trace"))

@@ -59,6 +59,7 @@ TMainForm::TMainForm(const QStringList& arguments, QWidget* parent)
     createCommandTable();
     createMenus();
     createToolbar();
+    showHistory();
     createTray();
     FormCreate();
 }
@@ -171,6 +172,7 @@ void TMainForm::createLayout()
     // The status bar follows the notes and the document, whichever command changed them.
     connect(model, &NotesModel::countsChanged, this, &TMainForm::CountNotes);
     connect(m_document, &NotesDocument::modifiedChanged, this, &TMainForm::showModified);
+    connect(&m_document->history(), &NotesHistory::changed, this, &TMainForm::showHistory);
 
     NotesTextPanel = newPanel(client, "NotesTextPanel");
     NotesTextPanel->setGeometry(NotesTextPanelRect.translated(0, -clientTop));

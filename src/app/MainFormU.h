@@ -145,6 +145,8 @@ public Q_SLOTS:
     void NotesDoneUndoneCmdExecute();
     void NotesFindCmdExecute();
     void NotesSortCmdExecute();
+    void NotesUndoCmdExecute();
+    void NotesRedoCmdExecute();
 
     void ViewMinimizeToTrayCmdExecute();
     void ViewShowGridLinesCmdExecute();
@@ -209,6 +211,10 @@ private:
     void updateRecentFilesMenus();
     void fillRecentFilesMenu(QMenu* menu);
     void openAsDocument(const QString& path);
+
+    // Undo and redo (MainFormUUndo.cpp).
+    void showHistory();
+    void followHistoryStep(int row);
 
     // Document (MainFormUDocument.cpp).
     void showModified(bool modified);

@@ -17,7 +17,7 @@ struct Command
     const char* category;
     const char* caption;
     const char* hint;
-    const char* shortcut; // empty: none, or set in code
+    const char* shortcut; // empty: none, or set in code; several are separated by "; "
     int image;            // -1: none
     Handler handler;      // nullptr: the command's handler is not wired up yet
 };
@@ -50,6 +50,8 @@ void TMainForm::createCommandTable()
         {"NotesDoneUndoneCmd", "Notes", "完成/未完成(&N)", "设置完成/未完成", "F9", 9, &TMainForm::NotesDoneUndoneCmdExecute},
         {"NotesFindCmd", "Notes", "查找(&F)...", "查找一个记事本", "Ctrl+F", 22, &TMainForm::NotesFindCmdExecute},
         {"NotesSortCmd", "Notes", "排列(&S)", "排列记事本列表", "Ctrl+Q", 20, &TMainForm::NotesSortCmdExecute},
+        {"NotesUndoCmd", "Notes", "撤销(&U)", "撤销", "Ctrl+Z", -1, &TMainForm::NotesUndoCmdExecute},
+        {"NotesRedoCmd", "Notes", "重做(&R)", "重做", "Ctrl+Y; Ctrl+Shift+Z", -1, &TMainForm::NotesRedoCmdExecute},
         {"ViewMinimizeToTrayCmd", "View", "最小化到系统托盘(&M)", "最小化到系统托盘", "F12", 21, &TMainForm::ViewMinimizeToTrayCmdExecute},
         {"ViewShowGridLinesCmd", "View", "显示网格线(&S)", "显示/隐藏网格线", "Ctrl+G", -1, &TMainForm::ViewShowGridLinesCmdExecute},
         {"ViewDefaultThemeCmd", "View", "默认(&D)", "设置默认主题", "", -1, &TMainForm::ViewDefaultThemeCmdExecute},
@@ -77,7 +79,8 @@ void TMainForm::createCommandTable()
         // takes over the status bar's panels.
         a->setToolTip(QString::fromUtf8(command.hint));
         if (*command.shortcut)
-            a->setShortcut(QKeySequence(QLatin1String(command.shortcut), QKeySequence::PortableText));
+            a->setShortcuts(
+                QKeySequence::listFromString(QLatin1String(command.shortcut), QKeySequence::PortableText));
         // Window-wide, so that the keys work wherever the focus is in the window, the list included.
         a->setShortcutContext(Qt::WindowShortcut);
         if (command.image >= 0)
@@ -129,10 +132,10 @@ void TMainForm::createMenus()
     add(fileMenu, {"", "FileImportCmd", "FileExportCmd", "", "FileSetPasswordCmd", "", "FileExitCmd"});
 
     QMenu* notesMenu = newMenu("NotesMenu", "记事本(&N)");
-    add(notesMenu,
-        {"NotesAddCmd", "NotesEditCmd", "NotesDeleteCmd", "", "NotesMoveUpCmd", "NotesMoveDownCmd", "",
-         "NotesSetLowPriorityCmd", "NotesSetMediumPriorityCmd", "NotesSetHighPriorityCmd",
-         "NotesSetVeryHighPriorityCmd", "", "NotesDoneUndoneCmd", "", "NotesFindCmd", "NotesSortCmd"});
+    add(notesMenu, {"NotesAddCmd", "NotesEditCmd", "NotesDeleteCmd", "", "NotesMoveUpCmd", "NotesMoveDownCmd",
+                    "", "NotesSetLowPriorityCmd", "NotesSetMediumPriorityCmd", "NotesSetHighPriorityCmd",
+                    "NotesSetVeryHighPriorityCmd", "", "NotesDoneUndoneCmd", "", "NotesFindCmd",
+                    "NotesSortCmd", "", "NotesUndoCmd", "NotesRedoCmd"});
 
     QMenu* viewMenu = newMenu("ViewMenu", "查看(&V)");
     add(viewMenu, {"ViewMinimizeToTrayCmd", "ViewShowGridLinesCmd", ""});

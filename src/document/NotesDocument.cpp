@@ -7,7 +7,10 @@
 
 #include <QFile>
 
-NotesDocument::NotesDocument(Locking locking, QObject* parent) : QObject(parent), m_locking(locking) {}
+NotesDocument::NotesDocument(Locking locking, QObject* parent) : QObject(parent), m_locking(locking)
+{
+    connect(&m_history, &NotesHistory::changed, this, [this] { setModified(!m_history.isClean()); });
+}
 
 void NotesDocument::setModified(bool modified)
 {
@@ -28,6 +31,7 @@ void NotesDocument::clear()
     m_fileName.clear();
     m_lock.release();
     m_model.clear();
+    m_history.clear();
     setModified(false);
     m_reserved = 0;
 }
@@ -116,12 +120,12 @@ NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions
         QltFormat::readNotes(std::move(stream), QltFormat::streamKey(password));
     if (!notes)
         return fail(OpenStatus::Damaged);
-    m_model.appendNotes(std::move(*notes));
-
     if (merge) {
-        setModified(true);
+        m_history.apply(NoteCommands::appendNotes(std::move(*notes)));
         return result;
     }
+    m_model.appendNotes(std::move(*notes));
+    m_history.clear();
     m_fileName = RecentFiles::fullPath(path);
     m_password = password.left(MaxPasswordLength);
     setModified(false);
@@ -139,6 +143,7 @@ NotesDocument::SaveResult NotesDocument::save(const QString& path)
     if (!QltFile::writeNotes(fullPath, notes(), m_password, m_reserved, &result.error))
         return result;
     result.saved = true;
+    m_history.setClean();
     setModified(false);
     m_fileName = fullPath;
     holdLockOf(m_fileName, FileLock());
@@ -168,49 +173,46 @@ NotesDocument::PasswordChange NotesDocument::changePassword(const QByteArray& ol
         return PasswordChange::Mismatch;
     if (newPassword.size() > MaxPasswordLength)
         return PasswordChange::TooLong;
-    m_password = newPassword;
-    setModified(true);
+    m_history.apply(NoteCommands::setPassword(newPassword));
     return PasswordChange::Changed;
 }
 
 void NotesDocument::insertNote(int row, Note note)
 {
-    m_model.insertNote(row, std::move(note));
-    setModified(true);
+    m_history.apply(NoteCommands::insertNote(row, std::move(note)));
 }
 
 void NotesDocument::setNote(int row, Note note)
 {
-    m_model.setNote(row, std::move(note));
-    setModified(true);
+    if (hasRow(row))
+        m_history.apply(NoteCommands::setNote(row, std::move(note)));
 }
 
 void NotesDocument::removeNote(int row)
 {
-    m_model.removeNote(row);
-    setModified(true);
+    if (hasRow(row))
+        m_history.apply(NoteCommands::removeNote(row));
 }
 
 void NotesDocument::swapNotes(int a, int b)
 {
-    m_model.swapNotes(a, b);
-    setModified(true);
+    if (hasRow(a) && hasRow(b) && a != b)
+        m_history.apply(NoteCommands::swapNotes(a, b));
 }
 
 void NotesDocument::setPriority(int row, const QByteArray& name)
 {
-    m_model.setPriority(row, name);
-    setModified(true);
+    if (hasRow(row))
+        m_history.apply(NoteCommands::setPriority(row, name));
 }
 
 void NotesDocument::setDone(int row, bool done)
 {
-    m_model.setImageIndex(row, done ? Note::ImageDone : Note::ImageNotDone);
-    setModified(true);
+    if (hasRow(row))
+        m_history.apply(NoteCommands::setDone(row, done));
 }
 
 void NotesDocument::sort(NotesSorter::SortBy by, bool ascending)
 {
-    NotesSorter::sort(m_model, by, ascending);
-    setModified(true);
+    m_history.apply(NoteCommands::sort(by, ascending));
 }

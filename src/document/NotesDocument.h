@@ -2,6 +2,7 @@
 
 #include "document/FileLock.h"
 #include "document/Note.h"
+#include "document/NotesHistory.h"
 #include "document/NotesModel.h"
 #include "document/NotesSorter.h"
 
@@ -113,6 +114,15 @@ public:
     void setDone(int row, bool done);
     void sort(NotesSorter::SortBy by, bool ascending);
 
+    // Every change above can be undone and redone; a change to a row that is not there changes nothing.
+    // New, open and reload start a new history; a save marks the step the file holds, so that the
+    // document is modified exactly when it is not at that step.
+    const NotesHistory& history() const { return m_history; }
+    NotesHistory& history() { return m_history; }
+    // The row to select afterwards (a row past the end: none), or NoteStep::KeepSelection.
+    int undo() { return m_history.undo(); }
+    int redo() { return m_history.redo(); }
+
     // Whether `password` opens a file whose password block holds `check`.
     static bool passwordOpens(const QByteArray& check, const QByteArray& password);
 
@@ -120,6 +130,7 @@ Q_SIGNALS:
     void modifiedChanged(bool modified);
 
 private:
+    bool hasRow(int row) const { return row >= 0 && row < m_model.rowCount(); }
     OpenResult read(const QString& path, OpenQuestions& questions, bool merge);
     void holdLockOf(const QString& path, FileLock candidate);
 
@@ -130,4 +141,5 @@ private:
     quint32 m_reserved = 0;
     bool m_modified = false;
     FileLock m_lock; // of m_fileName while there is one, for a window
+    NotesHistory m_history{DocumentParts{m_model, m_password}};
 };

@@ -169,6 +169,22 @@ void NotesModel::appendNotes(QList<Note> notes)
     Q_EMIT countsChanged();
 }
 
+QList<Note> NotesModel::takeLastNotes(int count)
+{
+    count = std::clamp(count, 0, rowCount());
+    if (count == 0)
+        return {};
+    const int first = rowCount() - count;
+    beginRemoveRows({}, first, rowCount() - 1);
+    QList<Note> taken(std::make_move_iterator(m_notes.begin() + first),
+                      std::make_move_iterator(m_notes.end()));
+    m_notes.resize(first);
+    m_doneCount -= std::count_if(taken.cbegin(), taken.cend(), [](const Note& n) { return n.isDone(); });
+    endRemoveRows();
+    Q_EMIT countsChanged();
+    return taken;
+}
+
 void NotesModel::clear()
 {
     const bool hadNotes = !m_notes.isEmpty();
@@ -185,23 +201,30 @@ void NotesModel::sortNotes(const std::function<bool(const Note&, const Note&)>& 
     sortRows([&](int a, int b) { return lessThan(m_notes.at(a), m_notes.at(b)); });
 }
 
-void NotesModel::sortRows(const std::function<bool(int rowA, int rowB)>& lessThan)
+QList<int> NotesModel::sortRows(const std::function<bool(int rowA, int rowB)>& lessThan)
 {
-    Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-
     // Sort row numbers rather than notes, so the old position of every note is known afterwards.
     std::vector<int> order(size_t(m_notes.size()));
     std::iota(order.begin(), order.end(), 0);
     ParallelWork::stableSort(order, lessThan);
+    QList<int> arranged(order.begin(), order.end());
+    arrangeRows(arranged);
+    return arranged;
+}
 
-    std::vector<int> newRowOf(order.size());
-    QList<Note> sorted;
-    sorted.reserve(m_notes.size());
-    for (size_t newRow = 0; newRow < order.size(); ++newRow) {
+void NotesModel::arrangeRows(const QList<int>& order)
+{
+    Q_ASSERT(order.size() == m_notes.size());
+    Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+
+    std::vector<int> newRowOf(size_t(order.size()));
+    QList<Note> arranged;
+    arranged.reserve(m_notes.size());
+    for (qsizetype newRow = 0; newRow < order.size(); ++newRow) {
         newRowOf[size_t(order[newRow])] = int(newRow);
-        sorted.append(std::move(m_notes[order[newRow]]));
+        arranged.append(std::move(m_notes[order[newRow]]));
     }
-    m_notes = std::move(sorted);
+    m_notes = std::move(arranged);
 
     const QModelIndexList from = persistentIndexList();
     QModelIndexList to;

@@ -56,12 +56,18 @@ public:
     // Exchanges the contents of two rows; the rows themselves (and persistent indexes) stay in place.
     void swapNotes(int a, int b);
     void appendNotes(QList<Note> notes);
+    // Removes the last `count` rows in one step and gives their notes.
+    QList<Note> takeLastNotes(int count);
     void clear();
     // Puts the notes in the given order once: `lessThan` is used by a stable sort, which calls it from
     // more than one thread for a long list.
     void sortNotes(const std::function<bool(const Note&, const Note&)>& lessThan);
     // The same with a comparison of current row numbers, for callers that compute one sort key per row.
-    void sortRows(const std::function<bool(int rowA, int rowB)>& lessThan);
+    // Gives the order it made, as arrangeRows takes it.
+    QList<int> sortRows(const std::function<bool(int rowA, int rowB)>& lessThan);
+    // Row k takes the note of current row order[k]; `order` holds every row once. Persistent indexes
+    // (the selection) follow their notes.
+    void arrangeRows(const QList<int>& order);
 
 Q_SIGNALS:
     // The total, done or not-done count is no longer what it was.

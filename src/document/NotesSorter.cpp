@@ -183,10 +183,10 @@ QList<int> sortedRows(const QList<Note>& notes, SortBy by, bool ascending, const
     return QList<int>(rows.begin(), rows.end());
 }
 
-void sort(NotesModel& model, SortBy by, bool ascending)
+QList<int> sort(NotesModel& model, SortBy by, bool ascending)
 {
     SharedSrc::DebugLog("TMainForm.NotesListCompare");
-    model.sortRows(rowLessThan(model.notes(), by, ascending, QLocale::system()));
+    return model.sortRows(rowLessThan(model.notes(), by, ascending, QLocale::system()));
 }
 
 } // namespace NotesSorter

@@ -33,7 +33,7 @@ QList<int> sortedRows(const QList<Note>& notes, SortBy by, bool ascending,
                       const QLocale& locale = QLocale::system());
 
 // Puts the model's rows in that order in one step, collating as the user's locale does; persistent indexes
-// (the selection) follow their notes.
-void sort(NotesModel& model, SortBy by, bool ascending);
+// (the selection) follow their notes. Gives the order made, as NotesModel::arrangeRows takes it.
+QList<int> sort(NotesModel& model, SortBy by, bool ascending);
 
 } // namespace NotesSorter

@@ -86,6 +86,11 @@ private Q_SLOTS:
     void passwordRules_data();
     void passwordRules();
     void changesMarkModified();
+    void undoAndRedo_data();
+    void undoAndRedo();
+    void savedStateFollowsUndo();
+    void historyEndsWithTheDocument();
+    void historyMemoryBounded();
     void windowLockFollowsTheFile();
 
 private:
@@ -353,6 +358,172 @@ void TestNotesDocument::changesMarkModified()
         change(document);
         QCOMPARE(modified.size(), 1); // once marked, no new signal
     }
+}
+
+namespace {
+
+struct Change
+{
+    const char* tag;
+    const char* name; // as the menu calls the command
+    std::function<void(NotesDocument&, const QString& importFile)> make;
+    int rowAfterUndo;
+    int rowAfterRedo;
+};
+
+constexpr int Keep = NoteStep::KeepSelection;
+
+const Change Changes[] = {
+    {"add below a note", "添加", [](NotesDocument& d, auto&) { d.insertNote(2, makeNote(u"new"_s)); }, 1, 2},
+    {"add at the top", "添加", [](NotesDocument& d, auto&) { d.insertNote(0, makeNote(u"new"_s, 0, true)); },
+     0, 0},
+    {"edit", "编辑", [](NotesDocument& d, auto&) { d.setNote(0, makeNote(u"edited\r\nbody"_s, 0)); }, 0, 0},
+    {"delete", "删除", [](NotesDocument& d, auto&) { d.removeNote(0); }, 0, 0},
+    {"delete the last", "删除", [](NotesDocument& d, auto&) { d.removeNote(2); }, 2, 1},
+    {"move up", "上移", [](NotesDocument& d, auto&) { d.swapNotes(2, 1); }, 2, 1},
+    {"move down", "下移", [](NotesDocument& d, auto&) { d.swapNotes(0, 1); }, 0, 1},
+    {"low priority", "设置低优先级",
+     [](NotesDocument& d, auto&) { d.setPriority(2, SharedSrc::GetPriorityByIndex(0)); }, 2, 2},
+    {"same priority", "设置标准优先级",
+     [](NotesDocument& d, auto&) { d.setPriority(1, SharedSrc::GetPriorityByIndex(1)); }, 1, 1},
+    {"undone", "完成/未完成", [](NotesDocument& d, auto&) { d.setDone(0, false); }, 0, 0},
+    {"done", "完成/未完成", [](NotesDocument& d, auto&) { d.setDone(1, true); }, 1, 1},
+    {"sort by text", "排列", [](NotesDocument& d, auto&) { d.sort(NotesSorter::SortBy::Text, true); }, Keep,
+     Keep},
+    {"sort by priority", "排列",
+     [](NotesDocument& d, auto&) { d.sort(NotesSorter::SortBy::Priority, false); }, Keep, Keep},
+    {"import", "导入",
+     [](NotesDocument& d, const QString& file) {
+         Answers a;
+         d.merge(file, a);
+     },
+     Keep, Keep},
+    {"set password", "设置密码", [](NotesDocument& d, auto&) { d.changePassword({}, "pw", "pw"); }, Keep,
+     Keep},
+};
+
+} // namespace
+
+// Each change undone gives back exactly the notes, their order, priorities and done marks, the password
+// and the saved state; redone, exactly what the change made. Twice, as a step holds what it took out.
+void TestNotesDocument::undoAndRedo_data()
+{
+    QTest::addColumn<int>("change");
+    for (size_t i = 0; i < std::size(Changes); ++i)
+        QTest::newRow(Changes[i].tag) << int(i);
+}
+
+void TestNotesDocument::undoAndRedo()
+{
+    QFETCH(int, change);
+    const Change& c = Changes[change];
+    const QString importFile = path(u"import.qlt"_s);
+    QVERIFY(writeBytes(importFile,
+                       QltFormat::write({makeNote(u"imported"_s, 3, true), makeNote(u"more"_s)}, {}, 0)));
+    NotesDocument document;
+    document.model().appendNotes(Notes);
+    const QList<Note> before = document.notes();
+    QVERIFY(!document.history().canUndo());
+
+    c.make(document, importFile);
+    const QList<Note> after = document.notes();
+    const QByteArray passwordAfter = document.password();
+    QVERIFY(after != before || !passwordAfter.isEmpty());
+    QVERIFY(document.isModified());
+    QCOMPARE(document.history().undoText(), QString::fromUtf8(c.name));
+    for (int round = 0; round < 2; ++round) {
+        QCOMPARE(document.undo(), c.rowAfterUndo);
+        QCOMPARE(document.notes(), before);
+        QCOMPARE(document.password(), QByteArray());
+        QCOMPARE(document.model().counts().done, 1);
+        QVERIFY(!document.isModified());
+        QVERIFY(!document.history().canUndo());
+        QCOMPARE(document.history().redoText(), QString::fromUtf8(c.name));
+
+        QCOMPARE(document.redo(), c.rowAfterRedo);
+        QCOMPARE(document.notes(), after);
+        QCOMPARE(document.password(), passwordAfter);
+        QVERIFY(document.isModified());
+        QVERIFY(!document.history().canRedo());
+    }
+}
+
+// The modified mark is off exactly at the step the file holds, whichever way the document got there.
+void TestNotesDocument::savedStateFollowsUndo()
+{
+    const QString file = path(u"saved.qlt"_s);
+    NotesDocument document;
+    document.insertNote(0, makeNote(u"one"_s));
+    document.insertNote(1, makeNote(u"two"_s));
+    QVERIFY(document.save(file).saved);
+    QVERIFY(!document.isModified());
+
+    document.undo();
+    QVERIFY(document.isModified());
+    QVERIFY(document.save(file).saved); // the file now holds one note
+    document.redo();
+    QVERIFY(document.isModified());
+    document.undo();
+    QVERIFY(!document.isModified());
+    document.undo();
+    QVERIFY(document.isModified());
+
+    // A new change drops the steps that were undone, and with them the way back to the saved state.
+    document.insertNote(0, makeNote(u"other"_s));
+    QVERIFY(!document.history().canRedo());
+    document.undo();
+    QVERIFY(document.isModified());
+    QCOMPARE(document.notes().size(), 0);
+}
+
+// New, open and reload start without history; a failed open keeps it.
+void TestNotesDocument::historyEndsWithTheDocument()
+{
+    const QString file = path(u"notes.qlt"_s);
+    QVERIFY(writeBytes(file, QltFormat::write(Notes, {}, 0)));
+    Answers answers;
+    NotesDocument document;
+    document.insertNote(0, makeNote(u"mine"_s));
+    QCOMPARE(document.open(path(u"missing.qlt"_s), answers).status, NotesDocument::OpenStatus::Missing);
+    QVERIFY(document.history().canUndo());
+
+    QCOMPARE(document.open(file, answers).status, NotesDocument::OpenStatus::Opened);
+    QVERIFY(!document.history().canUndo());
+    QVERIFY(!document.isModified());
+    document.removeNote(0);
+    QCOMPARE(document.open(file, answers).status, NotesDocument::OpenStatus::Opened); // reload
+    QVERIFY(!document.history().canUndo());
+    QCOMPARE(document.notes(), Notes);
+
+    document.removeNote(0);
+    document.clear();
+    QVERIFY(!document.history().canUndo());
+    QCOMPARE(document.history().count(), 0);
+}
+
+// Deleting notes too large to keep many of: the oldest steps go, the newest always stays and undoes.
+void TestNotesDocument::historyMemoryBounded()
+{
+    constexpr qsizetype MiB = 1024 * 1024;
+    NotesDocument document;
+    document.insertNote(0, Note{QByteArray(40 * MiB, 'a'), {}, Note::ImageNotDone});
+    document.removeNote(0);
+    QVERIFY(document.history().heldBytes() <= NotesHistory::ByteBudget);
+    QCOMPARE(document.history().count(), 2);
+
+    const QByteArray large(70 * MiB, 'b');
+    document.insertNote(0, Note{large, {}, Note::ImageNotDone});
+    document.removeNote(0);
+    QCOMPARE(document.history().count(), 1);
+    QCOMPARE(document.history().heldBytes(), 70 * MiB + NotesHistory::StepCost);
+    QCOMPARE(document.undo(), 0);
+    QCOMPARE(document.notes().at(0).text, large);
+    QVERIFY(!document.history().canUndo());
+    // The saved state (the empty new document) went with the dropped steps.
+    QVERIFY(document.isModified());
+    document.redo();
+    QCOMPARE(document.notes().size(), 0);
+    QVERIFY(document.isModified());
 }
 
 void TestNotesDocument::windowLockFollowsTheFile()

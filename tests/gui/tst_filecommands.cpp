@@ -76,6 +76,7 @@ private Q_SLOTS:
     void fileSavedAnswers_data();
     void fileSavedAnswers();
     void noChangesAskNothing();
+    void newAndOpenEndTheHistory();
     void openAsksBeforeTheDialog();
     void openRefusedKeepsChangesProtected();
     void saveAsExtension_data();
@@ -186,6 +187,29 @@ void TestFileCommands::noChangesAskNothing()
     w.act("FileNewCmd")->trigger();
     QCOMPARE(w.model().rowCount(), 0);
     QVERIFY(MessageBox::takeShown().isEmpty());
+}
+
+void TestFileCommands::newAndOpenEndTheHistory()
+{
+    const QString path = w.path(QStringLiteral("a.qlt"));
+    QVERIFY(writeBytes(path, notesFile(twoNotes())));
+    w.createForm();
+    for (const char* command : {"FileOpenCmd", "FileNewCmd"}) {
+        w.seed(twoNotes(), false);
+        w.form().selectRow(0);
+        w.act("NotesDeleteCmd")->trigger();
+        w.act("NotesUndoCmd")->trigger();
+        QVERIFY(w.act("NotesRedoCmd")->isEnabled());
+        w.act("NotesDeleteCmd")->trigger();
+        MessageBox::setNextAnswers({QMessageBox::No});
+        FileDialog::setNextResults({Result{true, path, 1}});
+        w.act(command)->trigger();
+        QCOMPARE(MessageBox::takeShown().size(), 1);
+        QVERIFY(!w.act("NotesUndoCmd")->isEnabled());
+        QVERIFY(!w.act("NotesRedoCmd")->isEnabled());
+        QVERIFY(!w.form().GetModified());
+        w.form().document().clear();
+    }
 }
 
 void TestFileCommands::openAsksBeforeTheDialog()
@@ -587,6 +611,13 @@ void TestFileCommands::importAppends()
     w.act("FileImportCmd")->trigger();
     QCOMPARE(w.model().rowCount(), 5);
     QVERIFY(!w.form().GetModified());
+
+    // The import is one step, undone past the save.
+    QCOMPARE(w.act("NotesUndoCmd")->toolTip(), QStringLiteral("撤销 导入"));
+    w.act("NotesUndoCmd")->trigger();
+    QCOMPARE(w.model().notes(), twoNotes());
+    QCOMPARE(w.panel(0), QStringLiteral("总计: 2"));
+    QVERIFY(w.form().GetModified());
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -637,6 +668,25 @@ void TestFileCommands::setPassword()
         QCOMPARE(w.form().GetModified(), confirm);
         QCOMPARE(fileBytes(path), before);
     }
+    if (!confirm) {
+        QVERIFY(!w.act("NotesUndoCmd")->isEnabled());
+        return;
+    }
+
+    // Undone and redone by the keys, and saved each time with auto-save.
+    QCOMPARE(w.act("NotesUndoCmd")->toolTip(), QStringLiteral("撤销 设置密码"));
+    w.form().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w.form()));
+    QTest::keyClick(&w.form(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(w.form().Password(), QByteArray());
+    QVERIFY(!w.form().statusPanel(4)->hasIcon());
+    QVERIFY(!w.form().GetModified());
+    QCOMPARE(fileBytes(path), before);
+    QTest::keyClick(&w.form(), Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(w.form().Password(), QByteArray("fresh"));
+    QVERIFY(w.form().statusPanel(4)->hasIcon());
+    QCOMPARE(w.form().GetModified(), !autoSave);
+    QCOMPARE(QltFormat::readHeader(fileBytes(path)).header.hasPassword, autoSave);
 }
 
 void TestFileCommands::passwordPanelDoubleClick()

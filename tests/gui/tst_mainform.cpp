@@ -46,6 +46,8 @@
 
 #include <stdexcept>
 
+using namespace Qt::StringLiterals;
+
 QByteArray gb(const QString& text)
 {
     return AnsiText::fromUnicode(text);
@@ -119,6 +121,8 @@ private Q_SLOTS:
     void commandsWithoutSelectionDoNothing_data();
     void commandsWithoutSelectionDoNothing();
 
+    void undoRedoRestoreSelection_data();
+    void undoRedoRestoreSelection();
     void sortOrders_data();
     void sortOrders();
     void sortCancelledChangesNothing();
@@ -400,6 +404,8 @@ void TestMainForm::commandTable_data()
     row("NotesDoneUndoneCmd", "完成/未完成(&N)", "设置完成/未完成", K(Qt::Key_F9), true);
     row("NotesFindCmd", "查找(&F)...", "查找一个记事本", K(Qt::CTRL | Qt::Key_F), true);
     row("NotesSortCmd", "排列(&S)", "排列记事本列表", K(Qt::CTRL | Qt::Key_Q), true);
+    row("NotesUndoCmd", "撤销(&U)", "撤销", K(Qt::CTRL | Qt::Key_Z), false);
+    row("NotesRedoCmd", "重做(&R)", "重做", K(Qt::CTRL | Qt::Key_Y), false);
     row("ViewMinimizeToTrayCmd", "最小化到系统托盘(&M)", "最小化到系统托盘", K(Qt::Key_F12), true);
     row("ViewShowGridLinesCmd", "显示网格线(&S)", "显示/隐藏网格线", K(Qt::CTRL | Qt::Key_G), false);
     row("ViewDefaultThemeCmd", "默认(&D)", "设置默认主题", K(), false);
@@ -429,7 +435,9 @@ void TestMainForm::commandTable()
     QCOMPARE(a->toolTip(), hint);
     QCOMPARE(a->shortcut(), shortcut);
     QCOMPARE(!a->icon().isNull(), hasImage);
-    QVERIFY(a->isEnabled());
+    // Only undo and redo are ever disabled: nothing to undo or redo yet.
+    const QByteArray tag = QTest::currentDataTag();
+    QCOMPARE(a->isEnabled(), tag != "NotesUndoCmd" && tag != "NotesRedoCmd");
     QCOMPARE(a->shortcutContext(), Qt::WindowShortcut);
 }
 
@@ -437,7 +445,7 @@ void TestMainForm::commandTableKeys()
 {
     createForm();
     const QList<QAction*> actions = m_form->actions();
-    QCOMPARE(actions.size(), 36);
+    QCOMPARE(actions.size(), 38);
     for (QAction* a : actions) {
         for (const QKeySequence& key : a->shortcuts()) {
             for (int forbidden : {Qt::Key_F2, Qt::Key_F3, Qt::Key_F10})
@@ -479,7 +487,8 @@ void TestMainForm::menusAndToolbarInOrder()
     QCOMPARE(names(bar->actions().at(1)->menu()->actions()),
              QStringLiteral("NotesAddCmd NotesEditCmd NotesDeleteCmd - NotesMoveUpCmd NotesMoveDownCmd - "
                             "NotesSetLowPriorityCmd NotesSetMediumPriorityCmd NotesSetHighPriorityCmd "
-                            "NotesSetVeryHighPriorityCmd - NotesDoneUndoneCmd - NotesFindCmd NotesSortCmd"));
+                            "NotesSetVeryHighPriorityCmd - NotesDoneUndoneCmd - NotesFindCmd NotesSortCmd - "
+                            "NotesUndoCmd NotesRedoCmd"));
     QCOMPARE(names(bar->actions().at(2)->menu()->actions()),
              QStringLiteral("ViewMinimizeToTrayCmd ViewShowGridLinesCmd - TBXThemeMenu - ViewOptionsCmd"));
     QCOMPARE(names(m_form->findChild<QMenu*>(QStringLiteral("TBXThemeMenu"))->actions()),
@@ -883,6 +892,75 @@ void TestMainForm::commandsWithoutSelectionDoNothing()
 
 // ---------------------------------------------------------------------------------------------------------
 // Sorting and find
+
+// ---------------------------------------------------------------------------------------------------------
+// Undo and redo
+
+void TestMainForm::undoRedoRestoreSelection_data()
+{
+    QTest::addColumn<int>("selected"); // the row the command acts on
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("selectedAfterRedo");
+    QTest::newRow("delete") << 1 << int(Qt::Key_Delete) << 0 << u"删除"_s << 1;
+    QTest::newRow("delete the last") << 2 << int(Qt::Key_Delete) << 0 << u"删除"_s << 1;
+    QTest::newRow("move up") << 2 << int(Qt::Key_Up) << int(Qt::ControlModifier) << u"上移"_s << 1;
+    QTest::newRow("move down") << 0 << int(Qt::Key_Down) << int(Qt::ControlModifier) << u"下移"_s << 1;
+    QTest::newRow("done") << 1 << int(Qt::Key_F9) << 0 << u"完成/未完成"_s << 1;
+    QTest::newRow("priority") << 2 << int(Qt::Key_F7) << 0 << u"设置高优先级"_s << 2;
+}
+
+// Undone and redone by its keys and from the menu, a command gives back its notes, counts, saved state and
+// the selection of its note, with the note in the pane, whatever was selected meanwhile.
+void TestMainForm::undoRedoRestoreSelection()
+{
+    QFETCH(int, selected);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QString, name);
+    QFETCH(int, selectedAfterRedo);
+    createForm();
+    seed({note(u"a"_s, u"低"_s, true), note(u"b"_s), note(u"c"_s, u"最高"_s)});
+    const QList<Note> before = model().notes();
+    QAction* undo = act("NotesUndoCmd");
+    QAction* redo = act("NotesRedoCmd");
+
+    m_form->selectRow(selected);
+    QTest::keyClick(m_form->notesList(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    const QList<Note> after = model().notes();
+    QVERIFY(after != before);
+    QVERIFY(undo->isEnabled());
+    QCOMPARE(undo->toolTip(), u"撤销 "_s + name);
+    QCOMPARE(undo->statusTip(), undo->toolTip());
+    QVERIFY(!redo->isEnabled());
+    QCOMPARE(redo->toolTip(), u"重做"_s);
+
+    m_form->selectRow(-1);
+    QTest::keyClick(m_form->notesList(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(model().notes(), before);
+    QCOMPARE(m_form->selectedRow(), selected);
+    QCOMPARE(paneText(), texts().at(selected));
+    QCOMPARE(panel(0), u"总计: 3"_s);
+    QCOMPARE(panel(1), u"完成: 1"_s);
+    QCOMPARE(panel(3), QString());
+    QVERIFY(!undo->isEnabled());
+    QCOMPARE(undo->toolTip(), u"撤销"_s);
+    QVERIFY(redo->isEnabled());
+    QCOMPARE(redo->toolTip(), u"重做 "_s + name);
+
+    for (const QKeyCombination redoKey : {Qt::CTRL | Qt::Key_Y, Qt::CTRL | Qt::SHIFT | Qt::Key_Z}) {
+        m_form->selectRow(-1);
+        QTest::keyClick(m_form->notesList(), redoKey.key(), redoKey.keyboardModifiers());
+        QCOMPARE(model().notes(), after);
+        QCOMPARE(m_form->selectedRow(), selectedAfterRedo);
+        QCOMPARE(paneText(), texts().at(selectedAfterRedo));
+        QCOMPARE(panel(3), u"已修改"_s);
+        QVERIFY(!redo->isEnabled());
+        undo->trigger();
+        QCOMPARE(model().notes(), before);
+    }
+}
 
 void TestMainForm::sortOrders_data()
 {
