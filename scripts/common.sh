@@ -3,13 +3,15 @@ set -euo pipefail
 
 QUILLET_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
-# Debian packages the build, the tests and a desktop run need; the last line checks the install rules
-# and builds the Debian package (dpkg-shlibdeps, which CPack runs, needs dpkg-dev and file).
+# Debian packages the build, the tests and a desktop run need; the fourth line checks the install rules
+# and builds the Debian package (dpkg-shlibdeps, which CPack runs, needs dpkg-dev and file); unison is
+# the sync engine the window is tested against.
 QUILLET_PACKAGES=(
     g++ cmake make pkg-config
     qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins
     fonts-noto-cjk
     desktop-file-utils appstream shared-mime-info dpkg-dev file
+    unison
 )
 
 # Only scripts/fuzz.sh needs these: clang with libFuzzer and the sanitizer runtimes, and the symbolizer

@@ -25,6 +25,7 @@ struct CliRequest
     bool passwordStdin = false;
     int priority = 1;
     bool done = false;
+    bool force = false; // write even while a window has the file open
 };
 
 // `arguments` without the program name. Throws UsageError for anything that is not a valid call.

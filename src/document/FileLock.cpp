@@ -1,7 +1,9 @@
 #include "document/FileLock.h"
 
+#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QThread>
 
 FileLock::FileLock() = default;
 FileLock::~FileLock() = default;
@@ -53,11 +55,23 @@ FileLock::Result FileLock::acquire(const QString& notesPath)
     }
     if (lock->error() == QLockFile::LockFailedError) {
         result.status = Status::HeldByOther;
-        lock->getLockInfo(&result.holder.pid, &result.holder.host, &program);
+        lock->getLockInfo(&result.holder.pid, &result.holder.host, &result.holder.program);
         return result;
     }
     result.status = Status::Unavailable;
     return result;
+}
+
+FileLock::Result FileLock::acquireAfterWriters(const QString& notesPath, std::chrono::milliseconds wait)
+{
+    const QDeadlineTimer deadline(wait);
+    for (;;) {
+        Result result = acquire(notesPath);
+        if (result.status != Status::HeldByOther || !result.holder.isWriter() || deadline.hasExpired())
+            return result;
+        // A change takes milliseconds: polling finely keeps a queue of writers moving.
+        QThread::msleep(5);
+    }
 }
 
 void FileLock::release()

@@ -2,6 +2,7 @@
 #include "document/NotesDocument.h"
 #include "document/QltFormat.h"
 #include "shared/AnsiText.h"
+#include "shared/Cipher.h"
 #include "shared/NoteFields.h"
 
 #include <QDir>
@@ -82,6 +83,7 @@ private Q_SLOTS:
     void openReplacesTheDocument();
     void mergeAppends();
     void saveRoundTripKeepsReserved();
+    void longPasswordKeptWhole();
     void failedSaveKeepsEverything();
     void passwordRules_data();
     void passwordRules();
@@ -110,10 +112,11 @@ void TestNotesDocument::openOutcomes_data()
 
     using S = NotesDocument::OpenStatus;
     const QByteArray plain = QltFormat::write(Notes, {}, 0);
-    const QByteArray guarded = QltFormat::write(Notes, "pw", 0);
+    const QByteArray guarded = QltFormat::write(Notes, "secret12", 0);
     QByteArray version2 = plain;
     version2[6] = 2;
     const QByteArray cut = plain.first(plain.size() - 1);
+    QCOMPARE(SharedSrc::CreateDecryptCheck("secret13"), SharedSrc::CreateDecryptCheck("secret12"));
 
     QTest::newRow("missing") << QByteArray("(none)") << QByteArray() << true << S::Missing << false;
     QTest::newRow("a folder") << QByteArray("(folder)") << QByteArray() << true << S::Damaged << false;
@@ -123,8 +126,11 @@ void TestNotesDocument::openOutcomes_data()
     QTest::newRow("header cut short") << plain.first(10) << QByteArray() << true << S::Damaged << false;
     QTest::newRow("record runs past the end") << cut << QByteArray() << true << S::Damaged << true;
     QTest::newRow("plain") << plain << QByteArray("ignored") << true << S::Opened << true;
-    QTest::newRow("right password") << guarded << QByteArray("pw") << true << S::Opened << true;
-    QTest::newRow("wrong password") << guarded << QByteArray("px") << true << S::WrongPassword << true;
+    QTest::newRow("right password") << guarded << QByteArray("secret12") << true << S::Opened << true;
+    QTest::newRow("wrong password") << guarded << QByteArray("secret") << true << S::WrongPassword << true;
+    // Same length and first four bytes, so the same check value: the records it deciphers give it away.
+    QTest::newRow("password sharing the check")
+        << guarded << QByteArray("secret13") << true << S::WrongPassword << true;
     QTest::newRow("password given up") << guarded << QByteArray("(cancel)") << true << S::Cancelled << true;
     QTest::newRow("not to be replaced") << plain << QByteArray() << false << S::Cancelled << false;
 }
@@ -149,7 +155,7 @@ void TestNotesDocument::openOutcomes()
     Answers setUp;
     QCOMPARE(document.open(before, setUp).status, NotesDocument::OpenStatus::Opened);
     Answers answers;
-    answers.right = "pw";
+    answers.right = "secret12";
     answers.replace = replace;
     if (typed != "(cancel)")
         answers.typed = typed;
@@ -225,10 +231,11 @@ void TestNotesDocument::mergeAppends()
     QVERIFY(document.isModified());
     QCOMPARE(modified.size(), 1);
 
-    // A merge that fails changes nothing, not even after the password.
+    // A merge that fails changes nothing, not even after the password. Behind a password, a record
+    // running past the end is what a wrong one deciphers: the password is refused.
     QVERIFY(writeBytes(theirs, QltFormat::write(Notes, "their", 9).chopped(1)));
     const NotesDocument::OpenResult failed = document.merge(theirs, answers);
-    QCOMPARE(failed.status, NotesDocument::OpenStatus::Damaged);
+    QCOMPARE(failed.status, NotesDocument::OpenStatus::WrongPassword);
     QVERIFY(!failed.documentReset);
     QCOMPARE(document.notes(), own + Notes);
 }
@@ -255,6 +262,22 @@ void TestNotesDocument::saveRoundTripKeepsReserved()
     QCOMPARE(document.reserved(), 0u);
     QVERIFY(document.save(copy).saved);
     QCOMPARE(readBytes(copy), QltFormat::write({}, {}, 0));
+}
+
+// Written by another program: longer than a user may set, and byte 100 falls inside a character.
+void TestNotesDocument::longPasswordKeptWhole()
+{
+    const QByteArray password = "a" + AnsiText::fromUnicode(QString(60, u'汉'));
+    const QString file = path(QStringLiteral("long.qlt"));
+    const QByteArray written = QltFormat::write(Notes, password, 0);
+    QVERIFY(writeBytes(file, written));
+    NotesDocument document;
+    Answers answers;
+    answers.typed = password;
+    QCOMPARE(document.open(file, answers).status, NotesDocument::OpenStatus::Opened);
+    QCOMPARE(document.password(), password);
+    QVERIFY(document.save(file).saved);
+    QCOMPARE(readBytes(file), written);
 }
 
 void TestNotesDocument::failedSaveKeepsEverything()
