@@ -1,10 +1,12 @@
 #include "document/FileLock.h"
 #include "document/NotesDocument.h"
+#include "document/QltFile.h"
 #include "document/QltFormat.h"
 #include "shared/AnsiText.h"
 #include "shared/Cipher.h"
 #include "shared/NoteFields.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
@@ -89,6 +91,7 @@ private Q_SLOTS:
     void passwordRules();
     void changesMarkModified();
     void windowLockFollowsTheFile();
+    void changesOnDiskAreNoticed();
 
 private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
@@ -413,6 +416,51 @@ void TestNotesDocument::windowLockFollowsTheFile()
     QVERIFY(first.holdsLockOf(other));
     first.clear();
     QVERIFY(!QFile::exists(FileLock::lockPathFor(other)));
+}
+
+// Only other bytes count as a change: not a touch, nor the same bytes put in place by a rename, nor a file
+// that is gone. A save over a change is refused unless told to overwrite.
+void TestNotesDocument::changesOnDiskAreNoticed()
+{
+    const QString file = path(QStringLiteral("watched.qlt"));
+    // Over a mebibyte and not a whole number of them, so that it is hashed in several pieces.
+    const QList<Note> large{makeNote(QString(700000, u'汉')), makeNote(QStringLiteral("tail"))};
+    const QByteArray bytes = QltFormat::write(large, {}, 0);
+    QVERIFY(writeBytes(file, bytes));
+    NotesDocument document;
+    Answers answers;
+    QCOMPARE(document.open(file, answers).status, NotesDocument::OpenStatus::Opened);
+    QVERIFY(!document.fileChangedOnDisk());
+
+    QFile touched(file);
+    QVERIFY(touched.open(QIODevice::ReadWrite));
+    QVERIFY(touched.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime));
+    touched.close();
+    QVERIFY(!document.fileChangedOnDisk());
+    QVERIFY(QltFile::writeAtomically(file, bytes));
+    QVERIFY(!document.fileChangedOnDisk());
+
+    const QByteArray theirs = QltFormat::write(Notes, {}, 0);
+    QVERIFY(QltFile::writeAtomically(file, theirs));
+    QVERIFY(document.fileChangedOnDisk());
+    document.insertNote(0, makeNote(QStringLiteral("mine")));
+    const NotesDocument::SaveResult refused = document.save(file);
+    QVERIFY(!refused.saved);
+    QVERIFY(refused.changedOnDisk);
+    QVERIFY(document.isModified());
+    QCOMPARE(readBytes(file), theirs);
+    QVERIFY(document.save(file, NotesDocument::Overwrite::Always).saved);
+    QVERIFY(!document.fileChangedOnDisk());
+    // Saved, it is the document's own version again, also after a touch.
+    QVERIFY(touched.open(QIODevice::ReadWrite));
+    QVERIFY(
+        touched.setFileTime(QDateTime::currentDateTime().addSecs(120), QFileDevice::FileModificationTime));
+    touched.close();
+    QVERIFY(!document.fileChangedOnDisk());
+
+    QVERIFY(QFile::remove(file));
+    QVERIFY(!document.fileChangedOnDisk());
+    QVERIFY(document.save(file).saved);
 }
 
 QTEST_GUILESS_MAIN(TestNotesDocument)
