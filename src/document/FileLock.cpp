@@ -5,6 +5,10 @@
 #include <QLockFile>
 #include <QThread>
 
+namespace {
+constexpr unsigned long FreshLockTime = 20; // milliseconds
+} // namespace
+
 FileLock::FileLock() = default;
 FileLock::~FileLock() = default;
 FileLock::FileLock(FileLock&& other) noexcept = default;
@@ -42,7 +46,12 @@ FileLock::Result FileLock::acquire(const QString& notesPath)
     qint64 pid = 0;
     QString host;
     QString program;
-    if (!locked && lock->error() == QLockFile::LockFailedError && !lock->getLockInfo(&pid, &host, &program)) {
+    const auto unreadable = [&] {
+        return !locked && lock->error() == QLockFile::LockFailedError &&
+               !lock->getLockInfo(&pid, &host, &program);
+    };
+    // A lock just made is empty for a moment: only one that stays so is nobody's.
+    if (unreadable() && (QThread::msleep(FreshLockTime), unreadable())) {
         // Not a lock anyone could have written whole (empty, cut short by a crash): nobody holds it.
         lock->removeStaleLockFile();
         locked = lock->tryLock(0);
@@ -67,7 +76,9 @@ FileLock::Result FileLock::acquireAfterWriters(const QString& notesPath, std::ch
     const QDeadlineTimer deadline(wait);
     for (;;) {
         Result result = acquire(notesPath);
-        if (result.status != Status::HeldByOther || !result.holder.isWriter() || deadline.hasExpired())
+        // A holder that cannot be read yet is a lock being made or taken away, most likely by a writer.
+        const bool writing = result.holder.isWriter() || result.holder.pid == 0;
+        if (result.status != Status::HeldByOther || !writing || deadline.hasExpired())
             return result;
         // A change takes milliseconds: polling finely keeps a queue of writers moving.
         QThread::msleep(5);

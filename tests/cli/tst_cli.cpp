@@ -849,7 +849,7 @@ void TestCli::parallelWritersLoseNothing()
     const QString file = writeNotes(QStringLiteral("a.qlt"), {});
     constexpr int PerLoop = 40;
     const QString loop =
-        QStringLiteral("for i in $(seq %1); do \"$0\" add \"$1\" \"$2 $i\" || echo failed; done")
+        QStringLiteral("for i in $(seq %1); do \"$0\" add \"$1\" \"$2 $i\" 2>&1 || echo failed; done")
             .arg(PerLoop);
     QProcess loops[2];
     for (int i = 0; i < 2; ++i) {
