@@ -841,6 +841,10 @@ void TestCli::windowLockHonoured()
              0);
     QCOMPARE(notesOf(readFile(file))->size(), sampleNotes().size() + 1);
     QVERIFY(window.holdsLockOf(file));
+    // The window's next save does not erase the forced note unasked.
+    window.insertNote(0, makeNote(u"window", u"低", false));
+    QVERIFY(window.save(file).changedOnDisk);
+    QCOMPARE(notesOf(readFile(file))->size(), sampleNotes().size() + 1);
 }
 
 // Each change holds the file from its read to its rename: none is lost, none is reported falsely.
@@ -877,7 +881,8 @@ void TestCli::changedSinceReadRefused()
     // The file stays open from the read until the change is written: open and waiting means read.
     const QString fds = QStringLiteral("/proc/%1/fd").arg(change.processId());
     const auto waitsAfterRead = [&] {
-        for (const QFileInfo& fd : QDir(fds).entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+        for (const QFileInfo& fd :
+             QDir(fds).entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
             if (fd.symLinkTarget() == file)
                 return readFile(QStringLiteral("/proc/%1/stat").arg(change.processId())).contains(") S ");
         }
