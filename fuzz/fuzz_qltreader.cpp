@@ -29,8 +29,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // The stream parser gets the rest of the file whatever the header said: it must stand on its own.
     if (file.size() < QltFormat::StreamOffset)
         return 0;
-    const std::optional<QList<Note>> notes = QltFormat::readNotes(
-        file.sliced(QltFormat::StreamOffset).toByteArray(), QltFormat::streamKey(password));
+    const QByteArrayView stream = file.sliced(QltFormat::StreamOffset);
+    // The test a password must pass: a stream it finds well formed always loads.
+    const bool wellFormed = QltFormat::isWellFormed(stream, QltFormat::streamKey(password));
+    const std::optional<QList<Note>> notes =
+        QltFormat::readNotes(stream.toByteArray(), QltFormat::streamKey(password));
+    FUZZ_CHECK(!wellFormed || notes);
     if (!notes)
         return 0;
 
@@ -45,5 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::optional<QList<Note>> reloaded =
         QltFormat::readNotes(written.sliced(QltFormat::StreamOffset), QltFormat::streamKey(password));
     FUZZ_CHECK(reloaded && *reloaded == *notes);
+    // What this program writes, the right password always opens.
+    FUZZ_CHECK(
+        QltFormat::isWellFormed(written.sliced(QltFormat::StreamOffset), QltFormat::streamKey(password)));
     return 0;
 }

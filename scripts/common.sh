@@ -8,7 +8,8 @@ QUILLET_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # Wayland client library, protocols and Qt's native interface ask the compositor for activation tokens;
 # the install rules and the Debian package (dpkg-shlibdeps, which CPack runs, needs dpkg-dev and file);
 # for the tests of what only a real desktop shows, an X server with a window manager, trays and a private
-# session bus (titles, tray clicks) and weston's headless compositor (a start under Wayland).
+# session bus (titles, tray clicks) and weston's headless compositor (a start under Wayland); unison is the sync engine
+# the window is tested against.
 QUILLET_PACKAGES=(
     g++ cmake make pkg-config
     qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins qt6-translations-l10n qt6-wayland
@@ -17,6 +18,7 @@ QUILLET_PACKAGES=(
     desktop-file-utils appstream shared-mime-info dpkg-dev file
     xvfb openbox trayer x11-utils xdotool dbus
     clang-format
+    unison
 )
 
 # Only scripts/fuzz.sh needs these: clang with libFuzzer and the sanitizer runtimes, and the symbolizer

@@ -3,6 +3,7 @@
 #include "app/EdgeDock.h"
 #include "app/NotesListView.h"
 #include "app/StatusPanel.h"
+#include "document/FileWatch.h"
 #include "document/NotesDocument.h"
 #include "shared/DebugLog.h"
 
@@ -45,7 +46,8 @@ QFrame* newPanel(QWidget* parent, const char* name)
 
 TMainForm::TMainForm(const QStringList& arguments, QWidget* parent)
     : QMainWindow(parent), m_arguments(arguments),
-      m_document(new NotesDocument(NotesDocument::Locking::HoldFileLock, this))
+      m_document(new NotesDocument(NotesDocument::Locking::HoldFileLock, this)),
+      m_fileWatch(new FileWatch(this))
 {
     // The images live in the application library, which the linker would otherwise leave out.
     Q_INIT_RESOURCE(icons);
@@ -173,6 +175,7 @@ void TMainForm::createLayout()
     connect(model, &NotesModel::countsChanged, this, &TMainForm::CountNotes);
     connect(m_document, &NotesDocument::modifiedChanged, this, &TMainForm::showModified);
     connect(&m_document->history(), &NotesHistory::changed, this, &TMainForm::showHistory);
+    connect(m_fileWatch, &FileWatch::touched, this, &TMainForm::checkFileOnDisk);
 
     NotesTextPanel = newPanel(client, "NotesTextPanel");
     NotesTextPanel->setGeometry(NotesTextPanelRect.translated(0, -clientTop));

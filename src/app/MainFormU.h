@@ -20,6 +20,7 @@
 #include <memory>
 
 class EdgeDock;
+class FileWatch;
 class NotesDocument;
 class NotesListView;
 class QAction;
@@ -216,6 +217,17 @@ private:
     void showHistory();
     void followHistoryStep(int row);
 
+    // Changes on disk (MainFormUDiskChanges.cpp, reloadFromDisk in MainFormUOpenFile.cpp).
+    void checkFileOnDisk();
+    bool reloadFromDisk();
+    enum class ChangedFileAnswer
+    {
+        Overwrite,
+        SaveAs,
+        Cancel,
+    };
+    ChangedFileAnswer askAboutChangedFile(const QString& path);
+
     // Document (MainFormUDocument.cpp).
     void showModified(bool modified);
     void loadMRUList(const IniFile& ini);
@@ -223,6 +235,9 @@ private:
 
     const QStringList m_arguments;
     NotesDocument* const m_document;
+    FileWatch* const m_fileWatch;
+    bool m_toldDiskChange = false; // the user knows the file changed under unsaved notes
+    bool m_checkingDisk = false;   // a reload or a message about the file is under way
     bool CmdLineOpen = false;
 
     bool ExitRequested = false;

@@ -2,6 +2,7 @@
 
 #include "app/StatusPanel.h"
 #include "document/DocumentMessages.h"
+#include "document/FileWatch.h"
 #include "document/NotesDocument.h"
 #include "document/RecentFiles.h"
 #include "forms/WindowTitle.h"
@@ -93,6 +94,7 @@ void TMainForm::SetFileInfo(const QString& name)
     }
     statusPanel(PanelFolder)->setText(folder);
     statusPanel(PanelFolder)->setToolTip(folder);
+    m_fileWatch->watch(m_document->fileName());
     setTrayHint(name.isEmpty() ? QStringLiteral("Quillet")
                                : QLatin1String("Quillet [") + QFileInfo(name).fileName() + QLatin1Char(']'));
 }

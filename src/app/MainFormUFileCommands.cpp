@@ -97,7 +97,22 @@ void TMainForm::SaveFile(const QString& fileName)
 {
     DebugLog("TMainForm.SaveFile");
     showWorking(QStringLiteral("正在保存..."));
-    const NotesDocument::SaveResult result = m_document->save(fileName);
+    NotesDocument::SaveResult result = m_document->save(fileName);
+    if (result.changedOnDisk) {
+        switch (askAboutChangedFile(m_document->fileName())) {
+        case ChangedFileAnswer::Overwrite:
+            showWorking(QStringLiteral("正在保存..."));
+            result = m_document->save(fileName, NotesDocument::Overwrite::Always);
+            break;
+        case ChangedFileAnswer::SaveAs:
+            SetFileInfo(m_document->fileName());
+            action("FileSaveAsCmd")->trigger();
+            return;
+        case ChangedFileAnswer::Cancel:
+            SetFileInfo(m_document->fileName());
+            return;
+        }
+    }
     if (!result.saved) {
         SetFileInfo(m_document->fileName());
         // The message is the same whatever went wrong; the log keeps the system's reason.

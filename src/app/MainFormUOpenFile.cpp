@@ -60,8 +60,10 @@ public:
     bool openDespiteLock() override
     {
         return MessageBox::show(&m_window, QMessageBox::Warning, QStringLiteral("确认"),
-                                QStringLiteral("该文件已在另一个 Quillet 窗口中打开。仍要打开吗?"),
-                                QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+                                QStringLiteral("该文件已在另一个 Quillet 窗口中打开。\n"
+                                               "两个窗口保存同一个文件时会互相覆盖对方的更改。\n"
+                                               "仍要打开吗?"),
+                                QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
     }
 
     bool mayReplace() override

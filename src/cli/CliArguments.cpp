@@ -70,7 +70,8 @@ CliRequest parseCliArguments(const QStringList& arguments)
     const QCommandLineOption done(QStringLiteral("done"));
     const QCommandLineOption priority(QStringLiteral("priority"), QString(), QStringLiteral("N"));
     const QCommandLineOption encoding(QStringLiteral("encoding"), QString(), QStringLiteral("E"));
-    parser.addOptions({help, version, json, passwordStdin, done, priority, encoding});
+    const QCommandLineOption force(QStringLiteral("force"));
+    parser.addOptions({help, version, json, passwordStdin, done, priority, encoding, force});
 
     CliRequest request;
     const bool parsed = parser.parse(QStringList{QStringLiteral("quillet-cli")} + arguments);
@@ -106,6 +107,10 @@ CliRequest parseCliArguments(const QStringList& arguments)
     request.passwordStdin = parser.isSet(passwordStdin);
     request.json = parser.isSet(json);
     requireCommand(!request.json || spec->command == CliCommand::List, QStringLiteral("--json"));
+    request.force = parser.isSet(force);
+    const bool writes = spec->command != CliCommand::List && spec->command != CliCommand::Show &&
+                        spec->command != CliCommand::Export;
+    requireCommand(!request.force || writes, QStringLiteral("--force"));
     request.done = parser.isSet(done);
     requireCommand(!request.done || spec->command == CliCommand::Add, QStringLiteral("--done"));
     if (parser.isSet(priority)) {
@@ -144,6 +149,8 @@ QString cliUsageText()
         "  --priority N      (add) 优先级: 0 低, 1 标准 (默认), 2 高, 3 最高\n"
         "  --done            (add) 标记为已完成\n"
         "  --encoding E      (export) 报告的编码: utf-8 或 gb18030; 默认为系统区域设置的编码\n"
+        "  --force           (更改文件的命令) 即使文件已在 Quillet 窗口中打开也写入;\n"
+        "                    该窗口以后保存时会先询问\n"
         "  -h, --help        显示本帮助\n"
         "  --version         显示版本\n"
         "  --                其后的参数都不是选项 (用于以 \"-\" 开头的 TEXT)\n"
@@ -153,6 +160,10 @@ QString cliUsageText()
         "  passwd  旧密码 (文件没有密码时为空行), 新密码, 再次输入新密码;\n"
         "          新密码为空时删除密码\n"
         "  其他    FILE 的密码 (FILE 有密码时)\n"
+        "\n"
+        "更改文件的命令 (add, done, rm, import, passwd) 从读取到写入都锁住 FILE:\n"
+        "  另一个 quillet-cli 正在更改它时稍等片刻; 文件已在 Quillet 窗口中打开,\n"
+        "  或在读取之后被其他程序更改时, 不写入并以状态 2 退出\n"
         "\n"
         "退出状态: 0 成功, 1 用法错误, 2 失败\n");
 }

@@ -12,7 +12,11 @@ namespace {
 class CliQuestions : public NotesDocument::OpenQuestions
 {
 public:
-    explicit CliQuestions(std::function<QByteArray()> askPassword) : m_askPassword(std::move(askPassword)) {}
+    CliQuestions(std::function<QByteArray()> askPassword, CliDocument::WindowLock windowLock)
+        : m_askPassword(std::move(askPassword)), m_windowLock(windowLock)
+    {}
+
+    bool openDespiteLock() override { return m_windowLock == CliDocument::WindowLock::Ignore; }
 
     std::optional<QByteArray> password(const std::function<bool(const QByteArray&)>&) override
     {
@@ -21,16 +25,22 @@ public:
 
 private:
     const std::function<QByteArray()> m_askPassword;
+    const CliDocument::WindowLock m_windowLock;
 };
+
+// The window's messages put a CR between their parts; on a terminal that is a line break.
+QString lineBroken(QString message)
+{
+    return message.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+}
 
 void throwUnlessOpened(const NotesDocument::OpenResult& result, const QString& path)
 {
     if (result.status == NotesDocument::OpenStatus::Opened)
         return;
-    // The window's message puts a CR between its two parts; on a terminal that is a line break.
-    QString message = DocumentMessages::openFailure(result, path);
-    message.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    throw CliFailure(message);
+    if (result.status == NotesDocument::OpenStatus::LockedByOther)
+        throw CliFailure(DocumentMessages::openInWindow(result.holder) + u'\n' + CliMessages::forceHint());
+    throw CliFailure(lineBroken(DocumentMessages::openFailure(result, path)));
 }
 
 std::function<QByteArray()> askFrom(PasswordSource& passwords)
@@ -42,9 +52,10 @@ std::function<QByteArray()> askFrom(PasswordSource& passwords)
 
 namespace CliDocument {
 
-void open(NotesDocument& document, const QString& path, PasswordSource& passwords, Missing missing)
+void open(NotesDocument& document, const QString& path, PasswordSource& passwords, Missing missing,
+          WindowLock windowLock)
 {
-    CliQuestions questions(askFrom(passwords));
+    CliQuestions questions(askFrom(passwords), windowLock);
     const NotesDocument::OpenResult result = document.open(path, questions);
     if (result.status == NotesDocument::OpenStatus::Missing && missing == Missing::CreateEmpty)
         return;
@@ -52,9 +63,9 @@ void open(NotesDocument& document, const QString& path, PasswordSource& password
 }
 
 void open(NotesDocument& document, const QString& path, const std::function<QByteArray()>& askPassword,
-          const QString& refusal)
+          const QString& refusal, WindowLock windowLock)
 {
-    CliQuestions questions(askPassword);
+    CliQuestions questions(askPassword, windowLock);
     const NotesDocument::OpenResult result = document.open(path, questions);
     if (result.status == NotesDocument::OpenStatus::WrongPassword)
         throw CliFailure(refusal);
@@ -63,13 +74,16 @@ void open(NotesDocument& document, const QString& path, const std::function<QByt
 
 void merge(NotesDocument& document, const QString& path, PasswordSource& passwords)
 {
-    CliQuestions questions(askFrom(passwords));
+    CliQuestions questions(askFrom(passwords), WindowLock::Honour);
     throwUnlessOpened(document.merge(path, questions), path);
 }
 
 void save(NotesDocument& document, const QString& path)
 {
-    if (!document.save(path).saved)
+    const NotesDocument::SaveResult result = document.save(path);
+    if (result.changedOnDisk)
+        throw CliFailure(lineBroken(DocumentMessages::changedOnDisk(path)));
+    if (!result.saved)
         throw CliFailure(DocumentMessages::cannotSave());
 }
 

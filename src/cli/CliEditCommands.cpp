@@ -10,13 +10,22 @@
 #include "document/NotesDocument.h"
 #include "shared/NoteFields.h"
 
+namespace {
+
+CliDocument::WindowLock windowLock(const CliRequest& request)
+{
+    return request.force ? CliDocument::WindowLock::Ignore : CliDocument::WindowLock::Honour;
+}
+
+} // namespace
+
 namespace CliCommands {
 
 void add(const CliRequest& request, PasswordSource& passwords)
 {
     const QString& path = request.operands.at(0);
-    NotesDocument document;
-    CliDocument::open(document, path, passwords, CliDocument::Missing::CreateEmpty);
+    NotesDocument document(NotesDocument::Locking::Writer);
+    CliDocument::open(document, path, passwords, CliDocument::Missing::CreateEmpty, windowLock(request));
     Note note;
     note.text = CliNoteText::fromArgument(request.operands.at(1));
     note.priority = SharedSrc::GetPriorityByIndex(quint16(request.priority));
@@ -28,8 +37,9 @@ void add(const CliRequest& request, PasswordSource& passwords)
 void toggleDone(const CliRequest& request, PasswordSource& passwords)
 {
     CliNoteText::checkNoteNumber(request.operands.at(1));
-    NotesDocument document;
-    CliDocument::open(document, request.operands.at(0), passwords);
+    NotesDocument document(NotesDocument::Locking::Writer);
+    CliDocument::open(document, request.operands.at(0), passwords, CliDocument::Missing::Fail,
+                      windowLock(request));
     const int row = int(CliNoteText::noteIndex(request.operands.at(1), document.notes().size()));
     // Any image other than "done" counts as not done, and toggling makes it done.
     document.setDone(row, !document.notes().at(row).isDone());
@@ -39,8 +49,9 @@ void toggleDone(const CliRequest& request, PasswordSource& passwords)
 void remove(const CliRequest& request, PasswordSource& passwords)
 {
     CliNoteText::checkNoteNumber(request.operands.at(1));
-    NotesDocument document;
-    CliDocument::open(document, request.operands.at(0), passwords);
+    NotesDocument document(NotesDocument::Locking::Writer);
+    CliDocument::open(document, request.operands.at(0), passwords, CliDocument::Missing::Fail,
+                      windowLock(request));
     document.removeNote(int(CliNoteText::noteIndex(request.operands.at(1), document.notes().size())));
     CliDocument::save(document, request.operands.at(0));
 }
@@ -48,8 +59,9 @@ void remove(const CliRequest& request, PasswordSource& passwords)
 void import(const CliRequest& request, PasswordSource& passwords)
 {
     // The order of the password questions is part of the interface: FILE's, then OTHER's.
-    NotesDocument document;
-    CliDocument::open(document, request.operands.at(0), passwords);
+    NotesDocument document(NotesDocument::Locking::Writer);
+    CliDocument::open(document, request.operands.at(0), passwords, CliDocument::Missing::Fail,
+                      windowLock(request));
     CliDocument::merge(document, request.operands.at(1), passwords);
     CliDocument::save(document, request.operands.at(0));
 }
@@ -70,10 +82,11 @@ void passwd(const CliRequest& request, PasswordSource& passwords)
         asked = true;
         return oldPassword;
     };
-    NotesDocument document;
+    NotesDocument document(NotesDocument::Locking::Writer);
     // The old password is checked as the file's own before the notes are read.
     CliDocument::open(document, path, askAll,
-                      DocumentMessages::passwordRefused(NotesDocument::PasswordChange::WrongOldPassword));
+                      DocumentMessages::passwordRefused(NotesDocument::PasswordChange::WrongOldPassword),
+                      windowLock(request));
     if (!asked)
         askAll();
     const NotesDocument::PasswordChange change = document.changePassword(oldPassword, newPassword, repeated);

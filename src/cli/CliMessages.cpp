@@ -27,6 +27,11 @@ QString passwordNotEntered()
     return QStringLiteral("没有输入密码。");
 }
 
+QString forceHint()
+{
+    return QStringLiteral("没有写入。要仍然写入, 请使用 --force; 该窗口以后保存时会先询问。");
+}
+
 QString passwordPrompt()
 {
     return QStringLiteral("密码: ");

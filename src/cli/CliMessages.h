@@ -10,6 +10,7 @@ QString sameFileExport();
 QString passwordLineMissing();
 QString passwordNeedsTerminal();
 QString passwordNotEntered();
+QString forceHint();
 
 QString passwordPrompt();
 QString oldPasswordPrompt();

@@ -18,6 +18,8 @@ QString openFailure(const NotesDocument::OpenResult& result, const QString& path
         return damagedFile();
     case Status::WrongPassword:
         return wrongPassword();
+    case Status::Busy:
+        return QStringLiteral("另一个 quillet-cli 正在更改该文件。请稍后再试。");
     case Status::Opened:
     case Status::Cancelled:
     case Status::LockedByOther:
@@ -39,6 +41,19 @@ QString damagedFile()
 QString cannotSave()
 {
     return QStringLiteral("保存文件时发生错误。文件可能正在被使用。");
+}
+
+QString openInWindow(const FileLock::Holder& holder)
+{
+    QString where = QStringLiteral("进程 ") + QString::number(holder.pid);
+    if (!holder.host.isEmpty())
+        where += QStringLiteral(", ") + holder.host;
+    return QStringLiteral("该文件已在一个 Quillet 窗口中打开 (") + where + QStringLiteral(")。");
+}
+
+QString changedOnDisk(const QString& path)
+{
+    return QStringLiteral("文件在打开或上次保存之后已被其他程序更改:") + QLatin1Char('\n') + path;
 }
 
 QString cannotExport()

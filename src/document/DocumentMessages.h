@@ -15,6 +15,10 @@ QString openFailure(const NotesDocument::OpenResult& result, const QString& path
 QString fileMissing(const QString& path);
 QString damagedFile();
 QString cannotSave();
+// Who has a file open that a change was to be written to.
+QString openInWindow(const FileLock::Holder& holder);
+// The file was written by someone else since it was read or saved; the path follows on its own line.
+QString changedOnDisk(const QString& path);
 QString cannotExport();
 QString wrongPassword();
 // Why a password was not set; empty for a change that went through.

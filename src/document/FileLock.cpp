@@ -1,7 +1,13 @@
 #include "document/FileLock.h"
 
+#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QThread>
+
+namespace {
+constexpr unsigned long FreshLockTime = 20; // milliseconds
+} // namespace
 
 FileLock::FileLock() = default;
 FileLock::~FileLock() = default;
@@ -40,7 +46,12 @@ FileLock::Result FileLock::acquire(const QString& notesPath)
     qint64 pid = 0;
     QString host;
     QString program;
-    if (!locked && lock->error() == QLockFile::LockFailedError && !lock->getLockInfo(&pid, &host, &program)) {
+    const auto unreadable = [&] {
+        return !locked && lock->error() == QLockFile::LockFailedError &&
+               !lock->getLockInfo(&pid, &host, &program);
+    };
+    // A lock just made is empty for a moment: only one that stays so is nobody's.
+    if (unreadable() && (QThread::msleep(FreshLockTime), unreadable())) {
         // Not a lock anyone could have written whole (empty, cut short by a crash): nobody holds it.
         lock->removeStaleLockFile();
         locked = lock->tryLock(0);
@@ -53,11 +64,25 @@ FileLock::Result FileLock::acquire(const QString& notesPath)
     }
     if (lock->error() == QLockFile::LockFailedError) {
         result.status = Status::HeldByOther;
-        lock->getLockInfo(&result.holder.pid, &result.holder.host, &program);
+        lock->getLockInfo(&result.holder.pid, &result.holder.host, &result.holder.program);
         return result;
     }
     result.status = Status::Unavailable;
     return result;
+}
+
+FileLock::Result FileLock::acquireAfterWriters(const QString& notesPath, std::chrono::milliseconds wait)
+{
+    const QDeadlineTimer deadline(wait);
+    for (;;) {
+        Result result = acquire(notesPath);
+        // A holder that cannot be read yet is a lock being made or taken away, most likely by a writer.
+        const bool writing = result.holder.isWriter() || result.holder.pid == 0;
+        if (result.status != Status::HeldByOther || !writing || deadline.hasExpired())
+            return result;
+        // A change takes milliseconds: polling finely keeps a queue of writers moving.
+        QThread::msleep(5);
+    }
 }
 
 void FileLock::release()

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <chrono>
 #include <memory>
 
 class QLockFile;
@@ -25,7 +26,12 @@ public:
     {
         qint64 pid = 0; // 0 when the lock cannot tell
         QString host;
+        QString program;
+        // quillet-cli holds a lock only from the read to the rename of one change; anyone else is a window.
+        bool isWriter() const { return program == WriterProgram; }
     };
+
+    static constexpr QLatin1StringView WriterProgram{"quillet-cli"};
 
     struct Result
     {
@@ -43,6 +49,8 @@ public:
     // Takes the lock of `notesPath`. The lock this object held for another file is released only when
     // the new one is ours; for the same file already held it answers Acquired.
     Result acquire(const QString& notesPath);
+    // The same, waiting up to `wait` for a writer to finish; a window's lock is answered at once.
+    Result acquireAfterWriters(const QString& notesPath, std::chrono::milliseconds wait);
 
     // Removes the lock file. Safe to call when nothing is held.
     void release();

@@ -7,6 +7,11 @@
 
 #include <QFile>
 
+namespace {
+// Long enough for a queue of writers, each a few milliseconds, short enough for a script to go on.
+constexpr std::chrono::seconds WriterWait{5};
+} // namespace
+
 NotesDocument::NotesDocument(Locking locking, QObject* parent) : QObject(parent), m_locking(locking)
 {
     connect(&m_history, &NotesHistory::changed, this, [this] { setModified(!m_history.isClean()); });
@@ -29,7 +34,10 @@ void NotesDocument::clear()
 {
     m_password.clear();
     m_fileName.clear();
-    m_lock.release();
+    // A writer's lock guards the file it is changing, whatever becomes of the notes.
+    if (m_locking != Locking::Writer)
+        m_lock.release();
+    m_onDisk = DiskState();
     m_model.clear();
     m_history.clear();
     setModified(false);
@@ -62,6 +70,18 @@ NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions
         return result;
     };
 
+    // A writer holds the lock from before the read until its change is on disk.
+    if (!merge && m_locking == Locking::Writer) {
+        const FileLock::Result taken = m_lock.acquireAfterWriters(path, WriterWait);
+        if (taken.status == FileLock::Status::HeldByOther) {
+            result.holder = taken.holder;
+            if (taken.holder.isWriter())
+                return fail(OpenStatus::Busy);
+            if (!questions.openDespiteLock())
+                return fail(OpenStatus::LockedByOther);
+        }
+    }
+
     // The whole file is read now, so what is deciphered later is what was checked here; it stays open
     // until the end, password question included.
     QFile opened(path);
@@ -86,9 +106,12 @@ NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions
 
     // The lock taken here stays with `candidate` until the file has become the document.
     FileLock candidate;
-    if (!merge && m_locking == Locking::HoldFileLock && !holdsLockOf(path) &&
-        candidate.acquire(path).status == FileLock::Status::HeldByOther && !questions.openDespiteLock())
-        return fail(OpenStatus::LockedByOther);
+    if (!merge && m_locking == Locking::HoldFileLock && !holdsLockOf(path)) {
+        const FileLock::Result taken = candidate.acquireAfterWriters(path, WriterWait);
+        result.holder = taken.holder;
+        if (taken.status == FileLock::Status::HeldByOther && !questions.openDespiteLock())
+            return fail(OpenStatus::LockedByOther);
+    }
 
     if (!merge) {
         if (!questions.mayReplace())
@@ -101,7 +124,11 @@ NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions
     QByteArray password;
     if (header.header.hasPassword) {
         const QByteArray& check = header.header.check;
-        const auto opens = [&check](const QByteArray& typed) { return passwordOpens(check, typed); };
+        // Two passwords can share a check value; the wrong one deciphers into records no writer makes.
+        const QByteArrayView stream = QByteArrayView(file.bytes).sliced(QltFormat::StreamOffset);
+        const auto opens = [&check, stream](const QByteArray& typed) {
+            return passwordOpens(check, typed) && QltFormat::isWellFormed(stream, typed);
+        };
         const std::optional<QByteArray> given = questions.password(opens);
         if (!given)
             return fail(OpenStatus::Cancelled);
@@ -110,12 +137,11 @@ NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions
         password = *given;
     }
 
+    const DiskState loaded = merge ? DiskState() : DiskState::of(path, file.bytes);
     // The file's buffer becomes the stream: dropping the header from the front moves no data, where a
     // copy of the rest would touch another 50 MB for a large list.
     QByteArray stream = std::move(file.bytes);
     stream.remove(0, QltFormat::StreamOffset);
-    // A password that shares the check value of the real one deciphers into garbage, which the record
-    // lengths then give away as a damaged file.
     std::optional<QList<Note>> notes =
         QltFormat::readNotes(std::move(stream), QltFormat::streamKey(password));
     if (!notes)
@@ -127,27 +153,39 @@ NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions
     m_model.appendNotes(std::move(*notes));
     m_history.clear();
     m_fileName = RecentFiles::fullPath(path);
-    m_password = password.left(MaxPasswordLength);
+    // Kept whole, also beyond what a user may set: it is the key the file was written with.
+    m_password = password;
     setModified(false);
     m_reserved = header.header.reserved;
+    m_onDisk = loaded;
     holdLockOf(m_fileName, std::move(candidate));
     return result;
 }
 
-NotesDocument::SaveResult NotesDocument::save(const QString& path)
+NotesDocument::SaveResult NotesDocument::save(const QString& path, Overwrite overwrite)
 {
     SaveResult result;
     const QString fullPath = RecentFiles::fullPath(path);
     if (fullPath.isEmpty())
         return result;
+    if (overwrite == Overwrite::IfUnchanged && fullPath == m_fileName && m_onDisk.changedOn(fullPath)) {
+        result.changedOnDisk = true;
+        return result;
+    }
     if (!QltFile::writeNotes(fullPath, notes(), m_password, m_reserved, &result.error))
         return result;
     result.saved = true;
     m_history.setClean();
     setModified(false);
     m_fileName = fullPath;
+    m_onDisk = DiskState::read(fullPath);
     holdLockOf(m_fileName, FileLock());
     return result;
+}
+
+bool NotesDocument::fileChangedOnDisk() const
+{
+    return !m_fileName.isEmpty() && m_onDisk.changedOn(m_fileName);
 }
 
 // The document's file from now on is `path`: its lock is ours unless another window holds it.

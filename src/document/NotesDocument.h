@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/DiskState.h"
 #include "document/FileLock.h"
 #include "document/Note.h"
 #include "document/NotesHistory.h"
@@ -28,6 +29,9 @@ public:
     {
         None,         // quillet-cli and tools: the file is not marked as open
         HoldFileLock, // a window: one window per file, see FileLock
+        // quillet-cli changing a file: the lock is taken before the read and held until the document goes,
+        // so that two writers never lose each other's change; another writer is waited for briefly
+        Writer,
     };
 
     enum class OpenStatus
@@ -39,7 +43,8 @@ public:
         Damaged,       // unreadable, cut short, or a record runs past the end
         WrongPassword, // the password given does not open the file
         Cancelled,     // no password was given, or the notes were not to be replaced
-        LockedByOther, // another window has the file, and opening it anyway was declined
+        LockedByOther, // another window has the file, and opening it anyway was declined: OpenResult::holder
+        Busy,          // another writer kept the file's lock longer than a writer waits
     };
 
     struct OpenResult
@@ -47,6 +52,7 @@ public:
         OpenStatus status = OpenStatus::Opened;
         quint16 version = 0;        // the file's version, for BadVersion
         bool documentReset = false; // the notes were emptied before the failure: the document is a new one
+        FileLock::Holder holder;    // who has the file, for LockedByOther and Busy
     };
 
     // What an open asks of whoever opens the file.
@@ -65,7 +71,14 @@ public:
     struct SaveResult
     {
         bool saved = false;
-        QString error; // the system's reason when not saved
+        bool changedOnDisk = false; // not saved: someone else wrote the file since it was read or saved
+        QString error;              // the system's reason when not saved otherwise
+    };
+
+    enum class Overwrite
+    {
+        IfUnchanged, // the document's own file only when nobody else wrote it since
+        Always,      // the user chose to replace whatever is there
     };
 
     enum class PasswordChange
@@ -100,7 +113,9 @@ public:
     OpenResult merge(const QString& path, OpenQuestions& questions);
     // Writes the notes to `path` (made absolute), which becomes the document's file; a failed save leaves
     // the file on disk, the name and the modified mark as they were.
-    SaveResult save(const QString& path);
+    SaveResult save(const QString& path, Overwrite overwrite = Overwrite::IfUnchanged);
+    // Whether someone else wrote the document's file since it was opened or last saved.
+    bool fileChangedOnDisk() const;
     // The rules of setting, changing and removing the password (an empty new password removes it), in the
     // order they are checked.
     PasswordChange changePassword(const QByteArray& oldPassword, const QByteArray& newPassword,
@@ -140,6 +155,7 @@ private:
     QByteArray m_password;
     quint32 m_reserved = 0;
     bool m_modified = false;
-    FileLock m_lock; // of m_fileName while there is one, for a window
+    FileLock m_lock;    // of m_fileName while there is one, for a window; of the file read, for a writer
+    DiskState m_onDisk; // m_fileName as it was opened or last saved
     NotesHistory m_history{DocumentParts{m_model, m_password}};
 };

@@ -52,6 +52,24 @@ std::optional<qsizetype> countRecords(QByteArrayView stream)
     return count;
 }
 
+// The cipher's key bytes, for deciphering single bytes at any offset of a stream.
+class KeyAt
+{
+public:
+    explicit KeyAt(const QByteArray& key) : m_working(key)
+    {
+        for (qsizetype i = 0; i < m_working.size(); ++i)
+            m_working[i] = char(quint8(m_working[i]) + quint8(i + 1));
+    }
+    char decipher(QByteArrayView stream, qsizetype pos) const
+    {
+        return char(stream[pos] ^ m_working[pos % m_working.size()]);
+    }
+
+private:
+    QByteArray m_working;
+};
+
 // The header and password block, which are not enciphered.
 QByteArray fileHeader(const QByteArray& password, quint32 reserved)
 {
@@ -155,6 +173,29 @@ HeaderResult readHeader(QByteArrayView fileBytes)
 QByteArray streamKey(const QByteArray& password)
 {
     return password.isEmpty() ? QByteArray(SharedSrc::DefaultKey) : password;
+}
+
+bool isWellFormed(QByteArrayView stream, const QByteArray& key)
+{
+    if (key.isEmpty())
+        return false;
+    const KeyAt keyAt(key);
+    qsizetype pos = 0;
+    while (pos < stream.size()) {
+        if (stream.size() - pos < RecordSize)
+            return false;
+        char record[RecordSize];
+        for (qsizetype i = 0; i < RecordSize; ++i)
+            record[i] = keyAt.decipher(stream, pos + i);
+        const quint32 textLength = readLE<quint32>(record);
+        const quint16 priority = readLE<quint16>(record + 4);
+        const quint8 done = quint8(record[6]);
+        pos += RecordSize;
+        if (priority >= SharedSrc::PriorityCount || done > 1 || qsizetype(textLength) > stream.size() - pos)
+            return false;
+        pos += qsizetype(textLength);
+    }
+    return true;
 }
 
 std::optional<QList<Note>> readNotes(QByteArray stream, const QByteArray& key)

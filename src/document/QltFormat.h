@@ -46,6 +46,11 @@ HeaderResult readHeader(QByteArrayView fileBytes);
 // The key a stream is enciphered with: the password, or the built-in key when there is none.
 QByteArray streamKey(const QByteArray& password);
 
+// Whether `stream` (the file from offset 18 on), deciphered with `key`, is what a writer of this format
+// produces: every record inside the stream, priorities 0 to 3, done marks 0 or 1. Only the record
+// headers are deciphered, so a large stream is judged without a copy.
+bool isWellFormed(QByteArrayView stream, const QByteArray& key);
+
 // Deciphers `stream` (the file from offset 18 on) in place and parses every record. Returns nothing when
 // a record is cut short or claims more text than remains: then no note of the stream is returned.
 std::optional<QList<Note>> readNotes(QByteArray stream, const QByteArray& key);

@@ -52,16 +52,23 @@ QWidget* defaultOwner()
 } // namespace
 
 QMessageBox::StandardButton show(QWidget* owner, QMessageBox::Icon icon, const QString& caption,
-                                 const QString& text, QMessageBox::StandardButtons buttons)
+                                 const QString& text, QMessageBox::StandardButtons buttons,
+                                 QMessageBox::StandardButton defaultButton, const QList<ButtonText>& texts)
 {
     TestQueue& queue = testQueue();
     if (!queue.answers.isEmpty()) {
-        queue.shown.append({icon, caption, text, buttons});
+        queue.shown.append({icon, caption, text, buttons, defaultButton});
         return queue.answers.takeFirst();
     }
 
     QMessageBox box(icon, caption, text, buttons, owner ? owner : defaultOwner());
     TitleWidth::fit(box);
+    if (defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(defaultButton);
+    for (const auto& [button, label] : texts) {
+        if (QAbstractButton* shown = box.button(button))
+            shown->setText(label);
+    }
     box.exec();
     if (QAbstractButton* clicked = box.clickedButton())
         return box.standardButton(clicked);

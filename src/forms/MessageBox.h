@@ -4,6 +4,8 @@
 #include <QMessageBox>
 #include <QString>
 
+#include <utility>
+
 // Every message box of the program goes through here, so that tests can answer them without blocking.
 namespace MessageBox {
 
@@ -13,13 +15,19 @@ struct Shown
     QString caption;
     QString text;
     QMessageBox::StandardButtons buttons;
+    QMessageBox::StandardButton defaultButton;
 };
+
+// A button shown with the program's own words instead of the desktop's.
+using ButtonText = std::pair<QMessageBox::StandardButton, QString>;
 
 // Shows a modal message box owned by `owner` (nullptr: the dialog in use, else the program's window),
 // wide enough for its caption, and returns the button pressed; a box closed without a button gives Cancel
 // when it has one, else the escape button.
 QMessageBox::StandardButton show(QWidget* owner, QMessageBox::Icon icon, const QString& caption,
-                                 const QString& text, QMessageBox::StandardButtons buttons);
+                                 const QString& text, QMessageBox::StandardButtons buttons,
+                                 QMessageBox::StandardButton defaultButton = QMessageBox::NoButton,
+                                 const QList<ButtonText>& texts = {});
 
 // For tests: the next boxes are not shown but answered with these buttons, in order, and recorded.
 void setNextAnswers(const QList<QMessageBox::StandardButton>& answers);

@@ -1,16 +1,23 @@
+#include "document/DocumentMessages.h"
+#include "document/NotesDocument.h"
+#include "document/QltFile.h"
 #include "document/QltFormat.h"
 #include "shared/AnsiText.h"
 #include "shared/Cipher.h"
 #include "shared/LocaleFormats.h"
 #include "shared/Version.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -123,6 +130,10 @@ private Q_SLOTS:
 
     void unreadableFiles_data();
     void unreadableFiles();
+    void windowLockHonoured();
+    void parallelWritersLoseNothing();
+    void changedSinceReadRefused();
+
     void missingFile_data();
     void missingFile();
 
@@ -361,15 +372,17 @@ void TestCli::addOptions()
 
 void TestCli::addKeepsReservedAndPassword()
 {
-    const QByteArray password = gb(u"秘密");
+    // Longer than a user may set (another program wrote it), byte 100 inside a character: kept whole.
+    const QString typed = u'a' + QString(60, u'秘');
+    const QByteArray password = gb(typed);
     const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes(), password, 0xDEADBEEF);
     const CliRun result =
         run({QStringLiteral("add"), file, QStringLiteral("-dash"), QStringLiteral("--password-stdin")},
-            QStringLiteral("秘密\n").toUtf8());
+            (typed + u'\n').toUtf8());
     QCOMPARE(result.exitCode, 1); // "-dash" is taken for an option
     const CliRun added = run({QStringLiteral("add"), QStringLiteral("--password-stdin"), file,
                               QStringLiteral("--"), QStringLiteral("-dash")},
-                             QStringLiteral("秘密\n").toUtf8());
+                             (typed + u'\n').toUtf8());
     QCOMPARE(added.exitCode, 0);
     QList<Note> expected = sampleNotes();
     expected.append(makeNote(u"-dash", u"标准", false));
@@ -710,11 +723,13 @@ void TestCli::wrongPassword_data()
 void TestCli::wrongPassword()
 {
     QFETCH(QStringList, arguments);
-    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes(), gb(u"正确"));
+    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes(), "secret12");
     const QByteArray before = readFile(file);
     arguments.insert(1, file);
     arguments.append(QStringLiteral("--password-stdin"));
-    for (const QString& typed : {QStringLiteral("错误\n"), QStringLiteral("\n"), QStringLiteral("正确 \n")}) {
+    // "secret13" shares the check value of "secret12"; the notes it deciphers give it away.
+    for (const QString& typed : {QStringLiteral("错误\n"), QStringLiteral("\n"),
+                                 QStringLiteral("secret12 \n"), QStringLiteral("secret13\n")}) {
         const CliRun result = run(arguments, typed.toUtf8());
         QCOMPARE(result.exitCode, 2);
         QVERIFY(result.out.isEmpty());
@@ -801,6 +816,105 @@ void TestCli::missingFile()
     QCOMPARE(result.exitCode, 2);
     QCOMPARE(QString::fromUtf8(result.err), QStringLiteral("文件不存在:\n") + file + u'\n');
     QVERIFY(!QFile::exists(file));
+}
+
+// A window (this process) has the file open: changes are refused unless forced, reading goes on.
+void TestCli::windowLockHonoured()
+{
+    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes());
+    const QString other = writeNotes(QStringLiteral("b.qlt"), sampleNotes());
+    const QByteArray before = readFile(file);
+    NotesDocument window(NotesDocument::Locking::HoldFileLock);
+    struct : NotesDocument::OpenQuestions
+    {
+        std::optional<QByteArray> password(const std::function<bool(const QByteArray&)>&) override
+        {
+            return {};
+        }
+    } noQuestions;
+    QCOMPARE(window.open(file, noQuestions).status, NotesDocument::OpenStatus::Opened);
+
+    FileLock::Holder holder;
+    holder.pid = QCoreApplication::applicationPid();
+    holder.host = QSysInfo::machineHostName();
+    const QByteArray refusal =
+        errLine(DocumentMessages::openInWindow(holder) + u'\n' +
+                QStringLiteral("没有写入。要仍然写入, 请使用 --force; 该窗口以后保存时会先询问。"));
+    const QList<QStringList> changes = {{"add", file, "x"},
+                                        {"done", file, "1"},
+                                        {"rm", file, "1"},
+                                        {"import", file, other},
+                                        {"passwd", file}};
+    for (const QStringList& change : changes) {
+        const CliRun refused = run(change + QStringList{"--password-stdin"}, "\n\n\n");
+        QCOMPARE(refused.exitCode, 2);
+        QCOMPARE(refused.err, refusal);
+        QCOMPARE(readFile(file), before);
+    }
+    QCOMPARE(run({QStringLiteral("list"), file}).exitCode, 0);
+    QCOMPARE(run({QStringLiteral("list"), file, QStringLiteral("--force")}).exitCode, 1);
+
+    QCOMPARE(run({QStringLiteral("add"), file, QStringLiteral("forced"), QStringLiteral("--force")}).exitCode,
+             0);
+    QCOMPARE(notesOf(readFile(file))->size(), sampleNotes().size() + 1);
+    QVERIFY(window.holdsLockOf(file));
+    // The window's next save does not erase the forced note unasked.
+    window.insertNote(0, makeNote(u"window", u"低", false));
+    QVERIFY(window.save(file).changedOnDisk);
+    QCOMPARE(notesOf(readFile(file))->size(), sampleNotes().size() + 1);
+}
+
+// Each change holds the file from its read to its rename: none is lost, none is reported falsely.
+void TestCli::parallelWritersLoseNothing()
+{
+    const QString file = writeNotes(QStringLiteral("a.qlt"), {});
+    constexpr int PerLoop = 40;
+    const QString loop =
+        QStringLiteral("for i in $(seq %1); do \"$0\" add \"$1\" \"$2 $i\" 2>&1 || echo failed; done")
+            .arg(PerLoop);
+    QProcess loops[2];
+    for (int i = 0; i < 2; ++i) {
+        loops[i].start(QStringLiteral("/bin/sh"),
+                       {QStringLiteral("-c"), loop, QStringLiteral(QUILLET_CLI_PATH), file,
+                        QStringLiteral("loop%1").arg(i)});
+    }
+    for (QProcess& process : loops) {
+        QVERIFY(process.waitForFinished(120000));
+        QCOMPARE(process.readAllStandardOutput(), QByteArray());
+        QCOMPARE(process.exitCode(), 0);
+    }
+    QCOMPARE(notesOf(readFile(file))->size(), 2 * PerLoop);
+}
+
+// Another program replaces the file while a change waits for its password: the change is refused.
+void TestCli::changedSinceReadRefused()
+{
+    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes(), "pw");
+    QProcess change;
+    change.setWorkingDirectory(m_dir->path());
+    change.start(QStringLiteral(QUILLET_CLI_PATH), {QStringLiteral("add"), QStringLiteral("a.qlt"),
+                                                    QStringLiteral("x"), QStringLiteral("--password-stdin")});
+    QVERIFY(change.waitForStarted());
+    // The file stays open from the read until the change is written: open and waiting means read.
+    const QString fds = QStringLiteral("/proc/%1/fd").arg(change.processId());
+    const auto waitsAfterRead = [&] {
+        for (const QFileInfo& fd :
+             QDir(fds).entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+            if (fd.symLinkTarget() == file)
+                return readFile(QStringLiteral("/proc/%1/stat").arg(change.processId())).contains(") S ");
+        }
+        return false;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(waitsAfterRead(), 20000);
+    const QByteArray theirs = QltFormat::write({makeNote(u"theirs", u"高", false)}, "pw", 0);
+    QVERIFY(QltFile::writeAtomically(file, theirs));
+    change.write("pw\n");
+    change.closeWriteChannel();
+    QVERIFY(change.waitForFinished(20000));
+    QCOMPARE(change.exitCode(), 2);
+    QCOMPARE(change.readAllStandardError(),
+             errLine(QStringLiteral("文件在打开或上次保存之后已被其他程序更改:\na.qlt")));
+    QCOMPARE(readFile(file), theirs);
 }
 
 QTEST_GUILESS_MAIN(TestCli)

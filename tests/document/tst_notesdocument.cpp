@@ -1,9 +1,12 @@
 #include "document/FileLock.h"
 #include "document/NotesDocument.h"
+#include "document/QltFile.h"
 #include "document/QltFormat.h"
 #include "shared/AnsiText.h"
+#include "shared/Cipher.h"
 #include "shared/NoteFields.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
@@ -82,6 +85,7 @@ private Q_SLOTS:
     void openReplacesTheDocument();
     void mergeAppends();
     void saveRoundTripKeepsReserved();
+    void longPasswordKeptWhole();
     void failedSaveKeepsEverything();
     void passwordRules_data();
     void passwordRules();
@@ -92,6 +96,7 @@ private Q_SLOTS:
     void historyEndsWithTheDocument();
     void historyMemoryBounded();
     void windowLockFollowsTheFile();
+    void changesOnDiskAreNoticed();
 
 private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
@@ -115,10 +120,11 @@ void TestNotesDocument::openOutcomes_data()
 
     using S = NotesDocument::OpenStatus;
     const QByteArray plain = QltFormat::write(Notes, {}, 0);
-    const QByteArray guarded = QltFormat::write(Notes, "pw", 0);
+    const QByteArray guarded = QltFormat::write(Notes, "secret12", 0);
     QByteArray version2 = plain;
     version2[6] = 2;
     const QByteArray cut = plain.first(plain.size() - 1);
+    QCOMPARE(SharedSrc::CreateDecryptCheck("secret13"), SharedSrc::CreateDecryptCheck("secret12"));
 
     QTest::newRow("missing") << QByteArray("(none)") << QByteArray() << true << S::Missing << false;
     QTest::newRow("a folder") << QByteArray("(folder)") << QByteArray() << true << S::Damaged << false;
@@ -128,8 +134,11 @@ void TestNotesDocument::openOutcomes_data()
     QTest::newRow("header cut short") << plain.first(10) << QByteArray() << true << S::Damaged << false;
     QTest::newRow("record runs past the end") << cut << QByteArray() << true << S::Damaged << true;
     QTest::newRow("plain") << plain << QByteArray("ignored") << true << S::Opened << true;
-    QTest::newRow("right password") << guarded << QByteArray("pw") << true << S::Opened << true;
-    QTest::newRow("wrong password") << guarded << QByteArray("px") << true << S::WrongPassword << true;
+    QTest::newRow("right password") << guarded << QByteArray("secret12") << true << S::Opened << true;
+    QTest::newRow("wrong password") << guarded << QByteArray("secret") << true << S::WrongPassword << true;
+    // Same length and first four bytes, so the same check value: the records it deciphers give it away.
+    QTest::newRow("password sharing the check")
+        << guarded << QByteArray("secret13") << true << S::WrongPassword << true;
     QTest::newRow("password given up") << guarded << QByteArray("(cancel)") << true << S::Cancelled << true;
     QTest::newRow("not to be replaced") << plain << QByteArray() << false << S::Cancelled << false;
 }
@@ -154,7 +163,7 @@ void TestNotesDocument::openOutcomes()
     Answers setUp;
     QCOMPARE(document.open(before, setUp).status, NotesDocument::OpenStatus::Opened);
     Answers answers;
-    answers.right = "pw";
+    answers.right = "secret12";
     answers.replace = replace;
     if (typed != "(cancel)")
         answers.typed = typed;
@@ -230,10 +239,11 @@ void TestNotesDocument::mergeAppends()
     QVERIFY(document.isModified());
     QCOMPARE(modified.size(), 1);
 
-    // A merge that fails changes nothing, not even after the password.
+    // A merge that fails changes nothing, not even after the password. Behind a password, a record
+    // running past the end is what a wrong one deciphers: the password is refused.
     QVERIFY(writeBytes(theirs, QltFormat::write(Notes, "their", 9).chopped(1)));
     const NotesDocument::OpenResult failed = document.merge(theirs, answers);
-    QCOMPARE(failed.status, NotesDocument::OpenStatus::Damaged);
+    QCOMPARE(failed.status, NotesDocument::OpenStatus::WrongPassword);
     QVERIFY(!failed.documentReset);
     QCOMPARE(document.notes(), own + Notes);
 }
@@ -260,6 +270,22 @@ void TestNotesDocument::saveRoundTripKeepsReserved()
     QCOMPARE(document.reserved(), 0u);
     QVERIFY(document.save(copy).saved);
     QCOMPARE(readBytes(copy), QltFormat::write({}, {}, 0));
+}
+
+// Written by another program: longer than a user may set, and byte 100 falls inside a character.
+void TestNotesDocument::longPasswordKeptWhole()
+{
+    const QByteArray password = "a" + AnsiText::fromUnicode(QString(60, u'汉'));
+    const QString file = path(QStringLiteral("long.qlt"));
+    const QByteArray written = QltFormat::write(Notes, password, 0);
+    QVERIFY(writeBytes(file, written));
+    NotesDocument document;
+    Answers answers;
+    answers.typed = password;
+    QCOMPARE(document.open(file, answers).status, NotesDocument::OpenStatus::Opened);
+    QCOMPARE(document.password(), password);
+    QVERIFY(document.save(file).saved);
+    QCOMPARE(readBytes(file), written);
 }
 
 void TestNotesDocument::failedSaveKeepsEverything()
@@ -561,6 +587,51 @@ void TestNotesDocument::windowLockFollowsTheFile()
     QVERIFY(first.holdsLockOf(other));
     first.clear();
     QVERIFY(!QFile::exists(FileLock::lockPathFor(other)));
+}
+
+// Only other bytes count as a change: not a touch, nor the same bytes put in place by a rename, nor a file
+// that is gone. A save over a change is refused unless told to overwrite.
+void TestNotesDocument::changesOnDiskAreNoticed()
+{
+    const QString file = path(QStringLiteral("watched.qlt"));
+    // Over a mebibyte and not a whole number of them, so that it is hashed in several pieces.
+    const QList<Note> large{makeNote(QString(700000, u'汉')), makeNote(QStringLiteral("tail"))};
+    const QByteArray bytes = QltFormat::write(large, {}, 0);
+    QVERIFY(writeBytes(file, bytes));
+    NotesDocument document;
+    Answers answers;
+    QCOMPARE(document.open(file, answers).status, NotesDocument::OpenStatus::Opened);
+    QVERIFY(!document.fileChangedOnDisk());
+
+    QFile touched(file);
+    QVERIFY(touched.open(QIODevice::ReadWrite));
+    QVERIFY(touched.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime));
+    touched.close();
+    QVERIFY(!document.fileChangedOnDisk());
+    QVERIFY(QltFile::writeAtomically(file, bytes));
+    QVERIFY(!document.fileChangedOnDisk());
+
+    const QByteArray theirs = QltFormat::write(Notes, {}, 0);
+    QVERIFY(QltFile::writeAtomically(file, theirs));
+    QVERIFY(document.fileChangedOnDisk());
+    document.insertNote(0, makeNote(QStringLiteral("mine")));
+    const NotesDocument::SaveResult refused = document.save(file);
+    QVERIFY(!refused.saved);
+    QVERIFY(refused.changedOnDisk);
+    QVERIFY(document.isModified());
+    QCOMPARE(readBytes(file), theirs);
+    QVERIFY(document.save(file, NotesDocument::Overwrite::Always).saved);
+    QVERIFY(!document.fileChangedOnDisk());
+    // Saved, it is the document's own version again, also after a touch.
+    QVERIFY(touched.open(QIODevice::ReadWrite));
+    QVERIFY(
+        touched.setFileTime(QDateTime::currentDateTime().addSecs(120), QFileDevice::FileModificationTime));
+    touched.close();
+    QVERIFY(!document.fileChangedOnDisk());
+
+    QVERIFY(QFile::remove(file));
+    QVERIFY(!document.fileChangedOnDisk());
+    QVERIFY(document.save(file).saved);
 }
 
 QTEST_GUILESS_MAIN(TestNotesDocument)

@@ -63,7 +63,7 @@ private Q_SLOTS:
     void passwordWrongThenRight();
     void passwordCancelled_data();
     void passwordCancelled();
-    void passwordCutTo100Bytes();
+    void longPasswordKeptWhole();
     void refusedFiles_data();
     void refusedFiles();
     void missingFileSilent();
@@ -195,7 +195,7 @@ void TestOpenFile::passwordWrongThenRight()
 {
     QFETCH(bool, merge);
     const QString path = w.path(QStringLiteral("locked.qlt"));
-    QVERIFY(writeBytes(path, notesFile(sampleNotes(), "right")));
+    QVERIFY(writeBytes(path, notesFile(sampleNotes(), "right123")));
     w.createForm();
     const QList<Note> before{note(QStringLiteral("mine"))};
     w.seed(before, false);
@@ -205,8 +205,9 @@ void TestOpenFile::passwordWrongThenRight()
     w.driver.onNextDialog([&](QDialog* dialog) {
         auto* form = qobject_cast<TEnterPassForm*>(dialog);
         QVERIFY(form);
-        MessageBox::setNextAnswers({QMessageBox::Ok, QMessageBox::Ok});
-        for (const QString& wrong : {QStringLiteral("Right"), QString()}) {
+        MessageBox::setNextAnswers({QMessageBox::Ok, QMessageBox::Ok, QMessageBox::Ok});
+        // "right124" shares the check value of "right123"; the notes it deciphers give it away.
+        for (const QString& wrong : {QStringLiteral("Right"), QString(), QStringLiteral("right124")}) {
             form->Pass->clear();
             QTest::keyClicks(form->Pass, wrong);
             QTest::mouseClick(form->OkBtn, Qt::LeftButton);
@@ -214,14 +215,14 @@ void TestOpenFile::passwordWrongThenRight()
         refusals = MessageBox::takeShown();
         stayedOpen = form->isVisible();
         form->Pass->clear();
-        QTest::keyClicks(form->Pass, QStringLiteral("right"));
+        QTest::keyClicks(form->Pass, QStringLiteral("right123"));
         QTest::mouseClick(form->OkBtn, Qt::LeftButton);
         if (form->isVisible())
             form->reject();
     });
     QCOMPARE(w.form().OpenFile(path, QByteArray(), false, merge), TMainForm::OpenOutcome::Loaded);
     QVERIFY(stayedOpen);
-    QCOMPARE(refusals.size(), 2);
+    QCOMPARE(refusals.size(), 3);
     for (const MessageBox::Shown& shown : refusals) {
         QCOMPARE(shown.text, QStringLiteral("密码不正确。"));
         QCOMPARE(shown.caption, QStringLiteral("错误"));
@@ -236,7 +237,7 @@ void TestOpenFile::passwordWrongThenRight()
     } else {
         QCOMPARE(w.model().notes(), sampleNotes());
         QVERIFY(!w.form().GetModified());
-        QCOMPARE(w.form().Password(), QByteArray("right"));
+        QCOMPARE(w.form().Password(), QByteArray("right123"));
     }
 }
 
@@ -285,19 +286,20 @@ void TestOpenFile::passwordCancelled()
     QCOMPARE(w.form().MRUList(), QStringList{mine});
 }
 
-void TestOpenFile::passwordCutTo100Bytes()
+// Longer than a user may set (another program wrote it): kept whole.
+void TestOpenFile::longPasswordKeptWhole()
 {
     const QByteArray longPassword(120, 'k');
+    const QString typed = QString::fromLatin1(longPassword);
     const QString path = w.path(QStringLiteral("long.qlt"));
     QVERIFY(writeBytes(path, notesFile(sampleNotes(), longPassword)));
     w.createForm();
-    w.answerPassword(QString::fromLatin1(longPassword));
+    w.answerPassword(typed);
     QCOMPARE(w.form().OpenFile(path, QByteArray(), false, false), TMainForm::OpenOutcome::Loaded);
     QCOMPARE(w.model().notes(), sampleNotes());
-    QCOMPARE(w.form().Password(), longPassword.left(100));
-    // The next save is made with the password the document now has, and reads back with it.
+    QCOMPARE(w.form().Password(), longPassword);
     w.form().SaveFile(path);
-    QCOMPARE(fileBytes(path), notesFile(sampleNotes(), longPassword.left(100)));
+    QCOMPARE(fileBytes(path), notesFile(sampleNotes(), longPassword));
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -387,7 +389,8 @@ void TestOpenFile::damagedAfterResetLeavesEmptyDocument()
     bytes.chop(3); // the last record ends early
     const QString path = w.path(QStringLiteral("cut.qlt"));
     QVERIFY(writeBytes(path, bytes));
-    QByteArray tooLong = notesFile({note(QStringLiteral("abc"))}, "pw");
+    // Without a password: behind one, such a record is what a wrong password deciphers, and is refused so.
+    QByteArray tooLong = notesFile({note(QStringLiteral("abc"))});
     // TextLength is enciphered: flip its high byte so that it claims far more than the file holds.
     tooLong[18 + 3] = char(tooLong[18 + 3] ^ 0x40);
     const QString longPath = w.path(QStringLiteral("long.qlt"));
@@ -405,7 +408,6 @@ void TestOpenFile::damagedAfterResetLeavesEmptyDocument()
     // Import is all or nothing: no row and no change mark from a damaged file.
     w.seed({note(QStringLiteral("old"))}, false);
     MessageBox::setNextAnswers({QMessageBox::Ok});
-    w.answerPassword(QStringLiteral("pw"));
     QCOMPARE(w.form().OpenFile(longPath, QByteArray(), false, true), TMainForm::OpenOutcome::Untouched);
     QCOMPARE(MessageBox::takeShown().value(0).text, Damaged);
     QCOMPARE(w.model().notes(), QList<Note>{note(QStringLiteral("old"))});
@@ -604,10 +606,13 @@ void TestOpenFile::lockWarnsSecondWindow()
     w.act("FileOpenCmd")->trigger();
     const QList<MessageBox::Shown> shown = MessageBox::takeShown();
     QCOMPARE(shown.size(), 2);
-    QCOMPARE(shown.at(1).text, QStringLiteral("该文件已在另一个 Quillet 窗口中打开。仍要打开吗?"));
+    QCOMPARE(shown.at(1).text, QStringLiteral("该文件已在另一个 Quillet 窗口中打开。\n"
+                                              "两个窗口保存同一个文件时会互相覆盖对方的更改。\n"
+                                              "仍要打开吗?"));
     QCOMPARE(shown.at(1).caption, QStringLiteral("确认"));
     QCOMPARE(shown.at(1).icon, QMessageBox::Warning);
     QCOMPARE(shown.at(1).buttons, QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(shown.at(1).defaultButton, QMessageBox::No);
     if (answer == QMessageBox::No) {
         // Nothing opened, and the unsaved notes are still protected.
         QCOMPARE(w.model().notes(), QList<Note>{note(QStringLiteral("unsaved"))});

@@ -1,6 +1,8 @@
 #include "FileCommandsFixture.h"
 
+#include "document/NotesDocument.h"
 #include "document/NotesModel.h"
+#include "document/QltFile.h"
 #include "forms/FileDialog.h"
 #include "forms/MessageBox.h"
 #include "shared/FileSizeLimit.h"
@@ -8,6 +10,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QStatusBar>
 #include <QTest>
 
 #ifdef Q_OS_LINUX
@@ -21,6 +24,8 @@
 namespace {
 
 const QString SaveFailed = QStringLiteral("保存文件时发生错误。文件可能正在被使用。");
+const QString ChangedOnDisk = QStringLiteral("文件在打开或上次保存之后已被其他程序更改:\n%1\n\n"
+                                             "覆盖它的更改, 另存为其他文件, 还是取消保存?");
 
 // Larger than the pieces a save is written in, so that failures can strike in the middle of the stream.
 QList<Note> largeNotes(const QString& word)
@@ -100,6 +105,9 @@ private Q_SLOTS:
     void readOnlyFolder();
     void documentFileChangedBehindTheWindow_data();
     void documentFileChangedBehindTheWindow();
+    void changedFileAsksBeforeSaving_data();
+    void changedFileAsksBeforeSaving();
+    void changedFileReloadsUnmodified();
     void unwritableDebugLog();
 
 private:
@@ -245,7 +253,8 @@ void TestFaultInjection::documentFileChangedBehindTheWindow_data()
     QTest::addColumn<QString>("change");
     QTest::addColumn<bool>("saves");
     QTest::newRow("file deleted") << "delete" << true;
-    QTest::newRow("file replaced by another") << "replace" << true;
+    // Another program's file in its place: the save asks first (see changedFileAsksBeforeSaving).
+    QTest::newRow("file replaced by another") << "replace" << false;
     QTest::newRow("file replaced by a folder") << "folder" << false;
     QTest::newRow("folder removed") << "remove folder" << false;
 }
@@ -279,11 +288,17 @@ void TestFaultInjection::documentFileChangedBehindTheWindow()
         QCOMPARE(notesIn(path), document);
         return;
     }
-    MessageBox::setNextAnswers({QMessageBox::Ok});
+    const bool replaced = change == u"replace";
+    MessageBox::setNextAnswers({replaced ? QMessageBox::Cancel : QMessageBox::Ok});
     w.act("FileSaveCmd")->trigger();
     const QList<MessageBox::Shown> shown = MessageBox::takeShown();
     QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.at(0).text, SaveFailed);
+    if (replaced) {
+        QCOMPARE(shown.at(0).text, ChangedOnDisk.arg(QDir::toNativeSeparators(path)));
+        QCOMPARE(fileBytes(path), QByteArray("another program's file"));
+    } else {
+        QCOMPARE(shown.at(0).text, SaveFailed);
+    }
     QVERIFY(w.form().GetModified());
     QCOMPARE(w.model().notes(), document);
 
@@ -293,6 +308,104 @@ void TestFaultInjection::documentFileChangedBehindTheWindow()
     QVERIFY(MessageBox::takeShown().isEmpty());
     QCOMPARE(notesIn(elsewhere), document);
     QVERIFY(!w.form().GetModified());
+}
+
+void TestFaultInjection::changedFileAsksBeforeSaving_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::newRow("overwrite") << int(QMessageBox::Yes);
+    QTest::newRow("save as") << int(QMessageBox::Save);
+    QTest::newRow("cancel") << int(QMessageBox::Cancel);
+}
+
+// A second window opened the file despite the warning, added a note and saved: this window hears of it
+// at once and asks before its own save would erase that note.
+void TestFaultInjection::changedFileAsksBeforeSaving()
+{
+    QFETCH(int, answer);
+    const QString path = w.path(QStringLiteral("notes.qlt"));
+    QVERIFY(writeBytes(path, notesFile({note(QStringLiteral("on disk"))})));
+    w.createForm({path});
+    w.seed({note(QStringLiteral("typed here"))}, true);
+    const QList<Note> mine = w.model().notes();
+
+    struct : NotesDocument::OpenQuestions
+    {
+        std::optional<QByteArray> password(const std::function<bool(const QByteArray&)>&) override
+        {
+            return {};
+        }
+        bool openDespiteLock() override { return true; }
+    } despiteLock;
+    NotesDocument second(NotesDocument::Locking::HoldFileLock);
+    QCOMPARE(second.open(path, despiteLock).status, NotesDocument::OpenStatus::Opened);
+    second.insertNote(1, note(QStringLiteral("typed there")));
+    QVERIFY(second.save(path).saved);
+    const QByteArray theirs = fileBytes(path);
+
+    MessageBox::setNextAnswers({QMessageBox::Ok});
+    QTRY_VERIFY(!MessageBox::hasPendingAnswers());
+    QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QVERIFY(shown.at(0).text.startsWith(QStringLiteral("文件已被其他程序更改:\n")));
+    QCOMPARE(w.model().notes(), mine);
+
+    const QString elsewhere = w.path(QStringLiteral("mine.qlt"));
+    FileDialog::setNextResults({{true, elsewhere, 1}});
+    MessageBox::setNextAnswers({QMessageBox::StandardButton(answer)});
+    w.act("FileSaveCmd")->trigger();
+    shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.at(0).text, ChangedOnDisk.arg(QDir::toNativeSeparators(path)));
+    QCOMPARE(shown.at(0).buttons, QMessageBox::Yes | QMessageBox::Save | QMessageBox::Cancel);
+    QCOMPARE(shown.at(0).defaultButton, QMessageBox::Cancel);
+    QCOMPARE(w.form().GetModified(), answer == QMessageBox::Cancel);
+    QCOMPARE(fileBytes(path) == theirs, answer != QMessageBox::Yes);
+    if (answer == QMessageBox::Yes)
+        QCOMPARE(notesIn(path), mine);
+    if (answer == QMessageBox::Save) {
+        QCOMPARE(notesIn(elsewhere), mine);
+        QCOMPARE(w.form().FileName(), elsewhere);
+    }
+}
+
+// A sync engine puts another machine's version in place by a rename, again and again: the window without
+// unsaved changes shows each one, keeping the selected note where it still exists.
+void TestFaultInjection::changedFileReloadsUnmodified()
+{
+    const QString path = w.path(QStringLiteral("synced.qlt"));
+    const auto version = [](const QStringList& texts) {
+        QList<Note> notes;
+        for (const QString& text : texts)
+            notes.append(note(text));
+        return notes;
+    };
+    QVERIFY(writeBytes(path, notesFile(version({"one", "two", "three"}), "pw")));
+    w.createForm();
+    w.answerPassword(QStringLiteral("pw"));
+    QCOMPARE(w.form().OpenFile(path, QByteArray(), false, false), TMainForm::OpenOutcome::Loaded);
+    w.form().selectRow(1);
+
+    const QList<Note> arrived = version({"new", "one", "two", "three"});
+    QVERIFY(QltFile::writeAtomically(path, notesFile(arrived, "pw")));
+    QTRY_COMPARE(w.model().notes(), arrived);
+    QCOMPARE(w.form().selectedRow(), 2);
+    QVERIFY(w.form().statusBar()->currentMessage().startsWith(
+        QStringLiteral("文件已被其他程序更改, 已重新载入")));
+    QVERIFY(!w.form().GetModified());
+    QCOMPARE(w.form().Password(), QByteArray("pw"));
+
+    const QList<Note> without = version({"one", "three"});
+    QVERIFY(QltFile::writeAtomically(path, notesFile(without, "pw")));
+    QTRY_COMPARE(w.model().notes(), without);
+    QVERIFY(!w.form().IsSelected());
+
+    // Caught half-written, the file is not taken: the notes shown stay until it is whole.
+    QVERIFY(writeBytes(path, notesFile(arrived, "pw").chopped(3)));
+    QTest::qWait(200);
+    QCOMPARE(w.model().notes(), without);
+    QCOMPARE(w.form().FileName(), path);
+    QVERIFY(MessageBox::takeShown().isEmpty());
 }
 
 void TestFaultInjection::unwritableDebugLog()

@@ -1,0 +1,123 @@
+#include "app/MainFormU.h"
+
+#include "document/DocumentMessages.h"
+#include "document/NotesDocument.h"
+#include "forms/MessageBox.h"
+#include "shared/DebugLog.h"
+
+#include <QDir>
+#include <QScopedValueRollback>
+#include <QStatusBar>
+
+#include <cstdlib>
+#include <optional>
+
+using SharedSrc::DebugLog;
+
+namespace {
+
+constexpr int StatusMessageTime = 10000;
+
+// Reading the document's own file again asks nobody: the password it has either opens the file or the
+// file is not taken (a changed password is the user's to give by opening the file again).
+class ReloadQuestions : public NotesDocument::OpenQuestions
+{
+public:
+    explicit ReloadQuestions(const QByteArray& password) : m_password(password) {}
+
+    bool openDespiteLock() override { return true; }
+    std::optional<QByteArray> password(const std::function<bool(const QByteArray&)>& opens) override
+    {
+        if (opens(m_password))
+            return m_password;
+        return std::nullopt;
+    }
+
+private:
+    const QByteArray m_password;
+};
+
+} // namespace
+
+// The file watch saw something happen to the document's file or its folder. Another program's version
+// is taken at once when nothing here is unsaved; otherwise the user hears of it now, not at the save.
+void TMainForm::checkFileOnDisk()
+{
+    DebugLog("TMainForm.checkFileOnDisk");
+    if (m_checkingDisk)
+        return;
+    if (!m_document->fileChangedOnDisk()) {
+        m_toldDiskChange = false;
+        return;
+    }
+    const QScopedValueRollback checking(m_checkingDisk, true);
+    const QString path = QDir::toNativeSeparators(m_document->fileName());
+    if (!GetModified()) {
+        StatusBar->showMessage(reloadFromDisk() ? QStringLiteral("文件已被其他程序更改, 已重新载入: ") + path
+                                                : QStringLiteral("文件已被其他程序更改, 但无法载入: ") + path,
+                               StatusMessageTime);
+        return;
+    }
+    if (m_toldDiskChange)
+        return;
+    m_toldDiskChange = true;
+    MessageBox::show(this, QMessageBox::Warning, QStringLiteral("信息"),
+                     QStringLiteral("文件已被其他程序更改:\n") + path +
+                         QStringLiteral("\n\n这里还有没有保存的更改。保存时会先询问是覆盖、另存为还是取消。"),
+                     QMessageBox::Ok);
+}
+
+TMainForm::ChangedFileAnswer TMainForm::askAboutChangedFile(const QString& path)
+{
+    DebugLog("TMainForm.askAboutChangedFile");
+    const QScopedValueRollback checking(m_checkingDisk, true);
+    switch (MessageBox::show(this, QMessageBox::Warning, QStringLiteral("确认"),
+                             DocumentMessages::changedOnDisk(QDir::toNativeSeparators(path)) +
+                                 QStringLiteral("\n\n覆盖它的更改, 另存为其他文件, 还是取消保存?"),
+                             QMessageBox::Yes | QMessageBox::Save | QMessageBox::Cancel, QMessageBox::Cancel,
+                             {{QMessageBox::Yes, QStringLiteral("覆盖(&O)")},
+                              {QMessageBox::Save, QStringLiteral("另存为(&A)...")},
+                              {QMessageBox::Cancel, QStringLiteral("取消")}})) {
+    case QMessageBox::Yes:
+        return ChangedFileAnswer::Overwrite;
+    case QMessageBox::Save:
+        return ChangedFileAnswer::SaveAs;
+    default:
+        return ChangedFileAnswer::Cancel;
+    }
+}
+
+// Reads the document's file again after someone else changed it, keeping the selected note where it
+// still exists. The file is read on the side first: one caught half-written, damaged or with another
+// password leaves the notes shown as they are. False when nothing was reloaded.
+bool TMainForm::reloadFromDisk()
+{
+    DebugLog("TMainForm.reloadFromDisk");
+    const QString fileName = m_document->fileName();
+    NotesDocument probe;
+    ReloadQuestions asked(m_document->password());
+    if (probe.open(fileName, asked).status != NotesDocument::OpenStatus::Opened)
+        return false;
+
+    const int row = selectedRow();
+    const std::optional<Note> selected =
+        row >= 0 ? std::optional<Note>(m_document->notes().at(row)) : std::nullopt;
+    ReloadQuestions known(probe.password());
+    if (m_document->open(fileName, known).status != NotesDocument::OpenStatus::Opened) {
+        SetFileInfo(m_document->fileName());
+        return false;
+    }
+    SetFileInfo(m_document->fileName());
+    FixScrollbars();
+    if (selected) {
+        // The same note nearest to where it was: notes above it may have come or gone.
+        const QList<Note>& notes = m_document->notes();
+        int found = -1;
+        for (int i = 0; i < notes.size(); ++i) {
+            if (notes.at(i) == *selected && (found < 0 || std::abs(i - row) < std::abs(found - row)))
+                found = i;
+        }
+        selectRow(found);
+    }
+    return true;
+}
