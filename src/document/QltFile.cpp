@@ -43,8 +43,8 @@ ReadResult readAll(QFile& file)
 
 namespace {
 
-bool writeThroughTemporary(const QString& path, const std::function<bool(QIODevice&)>& writeContent,
-                           QString* error)
+bool writeThroughTemporary(const QString& path, bool ownerOnly,
+                           const std::function<bool(QIODevice&)>& writeContent, QString* error)
 {
     const bool isNew = !QFileInfo::exists(path);
     QSaveFile file(path);
@@ -58,8 +58,9 @@ bool writeThroughTemporary(const QString& path, const std::function<bool(QIODevi
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly))
         return fail();
-    // A new file may hold private notes: owner only. An existing one keeps the permissions it had.
-    if (isNew && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+    // A new notes file may hold private notes: owner only. Other new files follow the umask; an existing
+    // file keeps the permissions it had.
+    if (ownerOnly && isNew && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
         return fail();
     // Flushed here: a write that fails while commit() flushes what is still buffered is not reported by
     // commit(), which would then put a cut-off file in place of the old one.
@@ -78,14 +79,15 @@ bool writeThroughTemporary(const QString& path, const std::function<bool(QIODevi
 bool writeAtomically(const QString& path, const QByteArray& bytes, QString* error)
 {
     return writeThroughTemporary(
-        path, [&bytes](QIODevice& out) { return out.write(bytes) == bytes.size(); }, error);
+        path, false, [&bytes](QIODevice& out) { return out.write(bytes) == bytes.size(); }, error);
 }
 
 bool writeNotes(const QString& path, const QList<Note>& notes, const QByteArray& password, quint32 reserved,
                 QString* error)
 {
     return writeThroughTemporary(
-        path, [&](QIODevice& out) { return QltFormat::writeTo(out, notes, password, reserved); }, error);
+        path, true, [&](QIODevice& out) { return QltFormat::writeTo(out, notes, password, reserved); },
+        error);
 }
 
 } // namespace QltFile

@@ -57,7 +57,8 @@ private Q_SLOTS:
     void readAllRefusesWhatIsNoRegularFile();
     void readAllUnreadableFile();
 
-    void writeCreatesOwnerOnlyFile();
+    void newFilePermissions_data();
+    void newFilePermissions();
     void writeReplacesAndKeepsPermissions();
     void writeLeavesNoTemporaryFiles();
     void writeIntoMissingFolderFails();
@@ -147,14 +148,30 @@ void TestQltFile::readAllUnreadableFile()
     QVERIFY(result.bytes.isEmpty());
 }
 
-void TestQltFile::writeCreatesOwnerOnlyFile()
+void TestQltFile::newFilePermissions_data()
 {
-    const mode_t oldMask = ::umask(0); // the widest umask: the 0600 must come from the writer itself
-    const bool ok = QltFile::writeAtomically(path("new.qlt"), "content");
+    QTest::addColumn<bool>("notes");
+    QTest::addColumn<int>("umask");
+    QTest::addColumn<QFileDevice::Permissions>("expected");
+    const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    // The widest umask: the 0600 must come from the writer itself.
+    QTest::newRow("notes, umask 000") << true << 0 << ownerOnly;
+    QTest::newRow("text, umask 022") << false << 022
+                                     << (ownerOnly | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    QTest::newRow("text, umask 077") << false << 077 << ownerOnly;
+}
+
+void TestQltFile::newFilePermissions()
+{
+    QFETCH(bool, notes);
+    QFETCH(int, umask);
+    QFETCH(QFileDevice::Permissions, expected);
+    const mode_t oldMask = ::umask(mode_t(umask));
+    const bool ok = notes ? QltFile::writeNotes(path("new"), {}, {}, 0)
+                          : QltFile::writeAtomically(path("new"), "content");
     ::umask(oldMask);
     QVERIFY(ok);
-    QCOMPARE(contentOf(path("new.qlt")), QByteArray("content"));
-    QCOMPARE(modeOf(path("new.qlt")), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QCOMPARE(modeOf(path("new")), expected);
 }
 
 void TestQltFile::writeReplacesAndKeepsPermissions()
