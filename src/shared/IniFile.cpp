@@ -250,6 +250,11 @@ void IniFile::raiseWriteError() const
     throw IniWriteError(QStringLiteral("无法写入 %1").arg(m_fileName));
 }
 
+bool IniFile::canHold(QStringView value)
+{
+    return !hasLineBreakOrNul(value);
+}
+
 std::optional<QString> IniFile::find(const QString& section, const QString& key) const
 {
     QFile file;

@@ -62,6 +62,9 @@ public:
     void DeleteKey(const QString& section, const QString& key);
     void EraseSection(const QString& section); // every section of that name, with all its lines
 
+    // False for a value no write takes (one with a line break or a NUL).
+    static bool canHold(QStringView value);
+
 private:
     struct Snapshot;
 

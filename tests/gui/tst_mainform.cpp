@@ -1176,6 +1176,18 @@ void TestMainForm::settingsWrittenAtCloseInOrder()
     QCOMPARE(ini.ReadString(QStringLiteral("General"), QStringLiteral("GridLines"), QString()),
              QStringLiteral("1"));
 
+    // A name the settings file cannot hold is left out, silently; everything else is written.
+    createForm();
+    m_form->SaveFile(dataPath(QStringLiteral("line\nbreak.qlt")));
+    QTest::keyClick(m_form->notesList(), Qt::Key_G, Qt::ControlModifier);
+    MessageBox::setNextAnswers({QMessageBox::Ok});
+    QVERIFY(m_form->close());
+    QCOMPARE(MessageBox::takeShown().size(), 0);
+    QCOMPARE(ini.ReadString(QStringLiteral("MRU"), QStringLiteral("MRU1"), QString()), path);
+    QCOMPARE(ini.ReadString(QStringLiteral("MRU"), QStringLiteral("MRU2"), QString()), QString());
+    QCOMPARE(ini.ReadString(QStringLiteral("General"), QStringLiteral("LastFile"), QString()), QString());
+    QCOMPARE(ini.ReadString(QStringLiteral("General"), QStringLiteral("GridLines"), QString()),
+             QStringLiteral("0"));
 }
 
 void TestMainForm::closeQuestion_data()
