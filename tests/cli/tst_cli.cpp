@@ -14,6 +14,7 @@
 #include <QTest>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -115,6 +116,8 @@ private Q_SLOTS:
     void passwdAcceptsLimit();
     void passwdRefusals_data();
     void passwdRefusals();
+    void passwordNotInTerminalEncoding_data();
+    void passwordNotInTerminalEncoding();
 
     void wrongPassword_data();
     void wrongPassword();
@@ -675,6 +678,34 @@ void TestCli::passwdRefusals()
         run({QStringLiteral("passwd"), file, QStringLiteral("--password-stdin")}, input.toUtf8());
     QCOMPARE(result.exitCode, 2);
     QCOMPARE(QString::fromUtf8(result.err), message + u'\n');
+    QCOMPARE(readFile(file), before);
+}
+
+void TestCli::passwordNotInTerminalEncoding_data()
+{
+    QTest::addColumn<QByteArray>("locale");
+    QTest::addColumn<QByteArray>("password");
+    // "密码" typed in a GBK terminal: not UTF-8, and no four replacement characters that any four other
+    // invalid bytes would match.
+    QTest::newRow("GBK bytes, UTF-8 locale") << QByteArray("C.UTF-8") << QByteArray("\xc3\xdc\xc2\xeb");
+    QTest::newRow("GBK bytes, C locale") << QByteArray("C") << QByteArray("\xc3\xdc\xc2\xeb");
+    QTest::newRow("cut UTF-8 character") << QByteArray("C.UTF-8") << QByteArray("ab\xe5\xaf");
+}
+
+void TestCli::passwordNotInTerminalEncoding()
+{
+    QFETCH(QByteArray, locale);
+    QFETCH(QByteArray, password);
+    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes());
+    const QByteArray before = readFile(file);
+    const std::optional<QByteArray> oldLocale =
+        qEnvironmentVariableIsSet("LC_ALL") ? std::optional(qgetenv("LC_ALL")) : std::nullopt;
+    qputenv("LC_ALL", locale);
+    const CliRun result = run({QStringLiteral("passwd"), file, QStringLiteral("--password-stdin")},
+                              '\n' + password + '\n' + password + '\n');
+    oldLocale ? qputenv("LC_ALL", *oldLocale) : qunsetenv("LC_ALL");
+    QCOMPARE(result.exitCode, 2);
+    QCOMPARE(result.err, errLine(u"密码不是终端编码 (UTF-8) 的有效文本。"));
     QCOMPARE(readFile(file), before);
 }
 
