@@ -43,6 +43,14 @@ inline void plant(const QString& folder)
 #endif
 }
 
+// One data row per name, in the column "relativePath".
+inline void addRows()
+{
+    QTest::addColumn<QString>("relativePath");
+    for (const QString& name : names())
+        QTest::newRow(qPrintable(name)) << name;
+}
+
 inline void verifyUntouched(const QString& folder)
 {
     const QDir dir(folder);

@@ -312,9 +312,7 @@ void TestDebugLog::timeHasNoTimeZone()
 
 void TestDebugLog::unwritableLogFails_data()
 {
-    QTest::addColumn<QString>("relativePath");
-    for (const QString& name : PlantedFiles::names())
-        QTest::newRow(qPrintable(name)) << name;
+    PlantedFiles::addRows();
 }
 
 void TestDebugLog::unwritableLogFails()

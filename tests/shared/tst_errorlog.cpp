@@ -164,9 +164,7 @@ void TestErrorLog::chineseTextIsWrittenInTheCodePage()
 
 void TestErrorLog::unwritablePlaceFails_data()
 {
-    QTest::addColumn<QString>("relativePath");
-    for (const QString& name : PlantedFiles::names())
-        QTest::newRow(qPrintable(name)) << name;
+    PlantedFiles::addRows();
 }
 
 void TestErrorLog::unwritablePlaceFails()

@@ -577,9 +577,7 @@ void TestIniFile::readOnlyFileRefusesWrite()
 
 void TestIniFile::unusablePathRefused_data()
 {
-    QTest::addColumn<QString>("relativePath");
-    for (const QString& name : PlantedFiles::names())
-        QTest::newRow(qPrintable(name)) << name;
+    PlantedFiles::addRows();
 }
 
 // Neither read (a pipe would block, a device never end) nor written through.
