@@ -1,6 +1,7 @@
 #include "document/QltFile.h"
 
 #include "document/QltFormat.h"
+#include "shared/FileOwner.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -43,14 +44,49 @@ ReadResult readAll(QFile& file)
 
 namespace {
 
-bool writeThroughTemporary(const QString& path, bool ownerOnly,
+enum class Kind
+{
+    Notes, // a new one is owner-only; only a regular file is replaced
+    Text,  // a new one follows the umask; a pipe or a device is written into
+};
+
+bool failWith(QString* error, const QString& reason)
+{
+    if (error)
+        *error = reason;
+    return false;
+}
+
+// A pipe or a device (/dev/stdout, a FIFO a script reads) takes the text as it comes; replacing it by a
+// file would take it away from everyone who uses it.
+bool writeInPlace(const QString& path, const std::function<bool(QIODevice&)>& writeContent, QString* error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || !writeContent(file) || !file.flush())
+        return failWith(error, file.errorString());
+    return true;
+}
+
+bool writeThroughTemporary(const QString& path, Kind kind,
                            const std::function<bool(QIODevice&)>& writeContent, QString* error)
 {
-    const bool isNew = !QFileInfo::exists(path);
+    const QFileInfo target(path);
+    // A link that leads nowhere (or to itself) would be replaced by the file, or make its target.
+    if (target.isSymLink() && !target.exists())
+        return failWith(error, QStringLiteral("The link leads to no file"));
+    if (target.exists() && !target.isFile() && !target.isDir()) {
+        if (kind == Kind::Text)
+            return writeInPlace(path, writeContent, error);
+        return failWith(error, QStringLiteral("Not a regular file"));
+    }
+    // A file without any write permission bit is read-only for root too, as the settings file is;
+    // otherwise the rename would quietly replace it.
+    constexpr QFile::Permissions anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    if (target.isFile() && !(target.permissions() & anyWrite))
+        return failWith(error, QStringLiteral("Existing file is not writable"));
     QSaveFile file(path);
     const auto fail = [&file, error] {
-        if (error)
-            *error = file.errorString();
+        failWith(error, file.errorString());
         file.cancelWriting();
         return false;
     };
@@ -58,19 +94,18 @@ bool writeThroughTemporary(const QString& path, bool ownerOnly,
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly))
         return fail();
-    // A new notes file may hold private notes: owner only. Other new files follow the umask; an existing
-    // file keeps the permissions it had.
-    if (ownerOnly && isNew && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+    // An existing file keeps its permissions (QSaveFile copies them), its owner and its group. A new notes
+    // file may hold private notes: owner only. Other new files follow the umask.
+    if (target.isFile())
+        FileOwner::copy(path, file);
+    else if (kind == Kind::Notes && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
         return fail();
     // Flushed here: a write that fails while commit() flushes what is still buffered is not reported by
     // commit(), which would then put a cut-off file in place of the old one.
     if (!writeContent(file) || !file.flush())
         return fail();
-    if (!file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
+    if (!file.commit())
+        return failWith(error, file.errorString());
     return true;
 }
 
@@ -79,14 +114,14 @@ bool writeThroughTemporary(const QString& path, bool ownerOnly,
 bool writeAtomically(const QString& path, const QByteArray& bytes, QString* error)
 {
     return writeThroughTemporary(
-        path, false, [&bytes](QIODevice& out) { return out.write(bytes) == bytes.size(); }, error);
+        path, Kind::Text, [&bytes](QIODevice& out) { return out.write(bytes) == bytes.size(); }, error);
 }
 
 bool writeNotes(const QString& path, const QList<Note>& notes, const QByteArray& password, quint32 reserved,
                 QString* error)
 {
     return writeThroughTemporary(
-        path, true, [&](QIODevice& out) { return QltFormat::writeTo(out, notes, password, reserved); },
+        path, Kind::Notes, [&](QIODevice& out) { return QltFormat::writeTo(out, notes, password, reserved); },
         error);
 }
 
