@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -107,6 +108,7 @@ private Q_SLOTS:
     void importMissingOther();
 
     void exportToFile();
+    void exportToStdout_data();
     void exportToStdout();
     void exportFailures();
 
@@ -557,12 +559,22 @@ void TestCli::exportToFile()
     verifyReport(readFile(out), emptyLines, emptyBefore, QDateTime::currentDateTime());
 }
 
+void TestCli::exportToStdout_data()
+{
+    QTest::addColumn<QStringList>("out");
+    QTest::newRow("no OUT") << QStringList{};
+    // Written into, never replaced by a file.
+    QTest::newRow("/dev/stdout") << QStringList{"/dev/stdout"};
+}
+
 void TestCli::exportToStdout()
 {
+    QFETCH(QStringList, out);
     const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes(), gb(u"口令"));
     const QDateTime before = QDateTime::currentDateTime();
-    const CliRun result = run({QStringLiteral("export"), QStringLiteral("--password-stdin"), file},
-                              QStringLiteral("口令\n").toUtf8());
+    const CliRun result =
+        run(QStringList{QStringLiteral("export"), QStringLiteral("--password-stdin"), file} + out,
+            QStringLiteral("口令\n").toUtf8());
     const QDateTime after = QDateTime::currentDateTime();
     QCOMPARE(result.exitCode, 0);
     QVERIFY(result.err.isEmpty());
@@ -798,23 +810,30 @@ void TestCli::unreadableFiles()
 void TestCli::missingFile_data()
 {
     QTest::addColumn<QStringList>("arguments");
-    QTest::newRow("list") << QStringList{"list"};
-    QTest::newRow("show") << QStringList{"show", "1"};
-    QTest::newRow("export") << QStringList{"export"};
-    QTest::newRow("done") << QStringList{"done", "1"};
-    QTest::newRow("rm") << QStringList{"rm", "1"};
-    QTest::newRow("passwd") << QStringList{"passwd"};
+    QTest::addColumn<bool>("linkToItself"); // what stands at the path instead of a file
+    QTest::newRow("list") << QStringList{"list"} << false;
+    QTest::newRow("show") << QStringList{"show", "1"} << false;
+    QTest::newRow("export") << QStringList{"export"} << false;
+    QTest::newRow("done") << QStringList{"done", "1"} << false;
+    QTest::newRow("rm") << QStringList{"rm", "1"} << false;
+    QTest::newRow("passwd") << QStringList{"passwd"} << false;
+    // add makes a missing file, but must not put one in the place of the link.
+    QTest::newRow("add, link to itself") << QStringList{"add", "text"} << true;
 }
 
 void TestCli::missingFile()
 {
     QFETCH(QStringList, arguments);
+    QFETCH(bool, linkToItself);
     const QString file = path(QStringLiteral("不在这里.qlt"));
+    if (linkToItself)
+        QVERIFY(QFile::link(file, file));
     arguments.insert(1, file);
     const CliRun result = run(arguments);
     QCOMPARE(result.exitCode, 2);
     QCOMPARE(QString::fromUtf8(result.err), QStringLiteral("文件不存在:\n") + file + u'\n');
     QVERIFY(!QFile::exists(file));
+    QCOMPARE(QFileInfo(file).isSymLink(), linkToItself);
 }
 
 QTEST_GUILESS_MAIN(TestCli)
