@@ -73,8 +73,8 @@ void merge(NotesDocument& document, const QString& path, PasswordSource& passwor
 
 void save(NotesDocument& document, const QString& path)
 {
-    if (!document.save(path).saved)
-        throw CliFailure(DocumentMessages::cannotSave());
+    if (const NotesDocument::SaveResult result = document.save(path); !result.saved)
+        throw CliFailure(DocumentMessages::cannotSave(result.error));
 }
 
 } // namespace CliDocument

@@ -13,8 +13,9 @@ namespace DocumentMessages {
 // declined). A missing file is named after a CR.
 QString openFailure(const NotesDocument::OpenResult& result, const QString& path);
 QString fileMissing(const QString& path);
-QString damagedFile();
-QString cannotSave();
+// Both with the system's reason on a second line when one is given.
+QString damagedFile(const QString& reason = {});
+QString cannotSave(const QString& reason = {});
 QString cannotExport();
 QString wrongPassword();
 // Why a password was not set; empty for a change that went through.

@@ -45,6 +45,7 @@ public:
     {
         OpenStatus status = OpenStatus::Opened;
         quint16 version = 0;        // the file's version, for BadVersion
+        QString reason;             // the system's reason, for a Damaged file that could not be read
         bool documentReset = false; // the notes were emptied before the failure: the document is a new one
     };
 

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <functional>
 
 namespace QltFile {
@@ -17,29 +18,50 @@ ReadResult readAll(const QString& path)
     return readAll(file);
 }
 
-ReadResult readAll(QFile& file)
+ReadResult readAll(QFile& file, qint64 atMost)
 {
     ReadResult result;
+    const auto fail = [&result](const QString& reason) {
+        result.bytes.clear();
+        result.status = ReadStatus::CannotRead;
+        result.error = reason;
+        return result;
+    };
     const QFileInfo info(file.fileName());
     if (!info.exists()) {
         result.status = ReadStatus::Missing;
         return result;
     }
     // Only regular files: a pipe or device could block the read or never end.
-    if (!info.isFile()) {
-        result.status = ReadStatus::CannotRead;
-        return result;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.status = ReadStatus::CannotRead;
-        return result;
-    }
-    result.bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        result.bytes.clear();
-        result.status = ReadStatus::CannotRead;
-    }
+    if (info.isDir())
+        return fail(QStringLiteral("Is a directory"));
+    if (!info.isFile())
+        return fail(QStringLiteral("Not a regular file"));
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(file.errorString());
+    result.bytes = atMost < 0 ? file.readAll() : file.read(atMost);
+    if (file.error() != QFileDevice::NoError)
+        return fail(file.errorString());
     return result;
+}
+
+bool readRest(QFile& file, ReadResult& result)
+{
+    // Read into the buffer itself, grown once: a buffer for the rest appended afterwards would hold the
+    // file twice for a moment.
+    const qsizetype start = result.bytes.size();
+    const qint64 rest = file.size() - file.pos();
+    if (rest > 0) {
+        result.bytes.resize(start + rest);
+        const qint64 got = file.read(result.bytes.data() + start, rest);
+        result.bytes.resize(start + std::max<qint64>(got, 0));
+    }
+    if (file.error() == QFileDevice::NoError)
+        return true;
+    result.bytes.clear();
+    result.status = ReadStatus::CannotRead;
+    result.error = file.errorString();
+    return false;
 }
 
 namespace {
@@ -49,6 +71,13 @@ enum class Kind
     Notes, // a new one is owner-only; only a regular file is replaced
     Text,  // a new one follows the umask; a pipe or a device is written into
 };
+
+// QSaveFile does not keep the reason when a write comes up short; the system still has it then.
+QString reasonOf(const QFileDevice& file)
+{
+    const QString reason = file.errorString();
+    return reason == QFile().errorString() ? qt_error_string() : reason;
+}
 
 bool failWith(QString* error, const QString& reason)
 {
@@ -63,7 +92,7 @@ bool writeInPlace(const QString& path, const std::function<bool(QIODevice&)>& wr
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || !writeContent(file) || !file.flush())
-        return failWith(error, file.errorString());
+        return failWith(error, reasonOf(file));
     return true;
 }
 
@@ -86,7 +115,7 @@ bool writeThroughTemporary(const QString& path, Kind kind,
         return failWith(error, QStringLiteral("Existing file is not writable"));
     QSaveFile file(path);
     const auto fail = [&file, error] {
-        failWith(error, file.errorString());
+        failWith(error, reasonOf(file));
         file.cancelWriting();
         return false;
     };
@@ -105,7 +134,7 @@ bool writeThroughTemporary(const QString& path, Kind kind,
     if (!writeContent(file) || !file.flush())
         return fail();
     if (!file.commit())
-        return failWith(error, file.errorString());
+        return failWith(error, reasonOf(file));
     return true;
 }
 

@@ -17,6 +17,8 @@
 #include <memory>
 #include <optional>
 
+#include <unistd.h>
+
 namespace {
 
 QByteArray gb(QStringView text)
@@ -127,11 +129,16 @@ private Q_SLOTS:
 
     void unreadableFiles_data();
     void unreadableFiles();
+    void systemReasonOnSecondLine_data();
+    void systemReasonOnSecondLine();
     void missingFile_data();
     void missingFile();
 
 private:
     CliRun run(const QStringList& arguments, const QByteArray& input = {});
+    // As a user whom file permissions bind: root runs it as nobody.
+    CliRun runUnprivileged(const QStringList& arguments);
+    CliRun runProgram(const QString& program, const QStringList& arguments, const QByteArray& input);
     QString path(const QString& name) const { return m_dir->filePath(name); }
     QString writeNotes(const QString& name, const QList<Note>& notes, const QByteArray& password = {},
                        quint32 reserved = 0);
@@ -160,9 +167,25 @@ void TestCli::cleanup()
 
 CliRun TestCli::run(const QStringList& arguments, const QByteArray& input)
 {
+    return runProgram(QStringLiteral(QUILLET_CLI_PATH), arguments, input);
+}
+
+CliRun TestCli::runUnprivileged(const QStringList& arguments)
+{
+    if (::geteuid() != 0)
+        return run(arguments);
+    // The folders on the way must let that user through.
+    QFile::setPermissions(m_dir->path(), QFile::permissions(m_dir->path()) | QFile::ExeOther);
+    return runProgram(
+        QStringLiteral("setpriv"),
+        QStringList{"--reuid=nobody", "--regid=nogroup", "--clear-groups", QUILLET_CLI_PATH} + arguments, {});
+}
+
+CliRun TestCli::runProgram(const QString& program, const QStringList& arguments, const QByteArray& input)
+{
     QProcess process;
     process.setWorkingDirectory(m_dir->path());
-    process.start(QStringLiteral(QUILLET_CLI_PATH), arguments);
+    process.start(program, arguments);
     CliRun result;
     if (!process.waitForStarted())
         return result;
@@ -393,7 +416,7 @@ void TestCli::addToUnwritableFolder()
     const QString file = path(QStringLiteral("no-such-folder/a.qlt"));
     const CliRun result = run({QStringLiteral("add"), file, QStringLiteral("x")});
     QCOMPARE(result.exitCode, 2);
-    QCOMPARE(result.err, errLine(u"保存文件时发生错误。文件可能正在被使用。"));
+    QCOMPARE(result.err, errLine(u"保存文件时发生错误。文件可能正在被使用。\nNo such file or directory"));
     QVERIFY(!QFile::exists(file));
 }
 
@@ -805,6 +828,46 @@ void TestCli::unreadableFiles()
         QCOMPARE(readFile(file), bytes);
         QCOMPARE(readFile(good), goodBefore);
     }
+}
+
+void TestCli::systemReasonOnSecondLine_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // FILE is inserted after the command
+    QTest::addColumn<QString>("setUp");
+    QTest::addColumn<QString>("message");
+    const QString damaged = QStringLiteral("打开文件时发生错误。文件可能已损坏。");
+    const QString cannotSave = QStringLiteral("保存文件时发生错误。文件可能正在被使用。");
+    QTest::newRow("a folder") << QStringList{"list"} << "folder" << damaged + "\nIs a directory";
+    QTest::newRow("an unreadable file")
+        << QStringList{"list"} << "unreadable" << damaged + "\nPermission denied";
+    QTest::newRow("a writable file in a folder that is not")
+        << QStringList{"add", "x"} << "folder not writable" << cannotSave + "\nPermission denied";
+}
+
+// The program's message stays; the system's reason tells which of its guesses is the real one.
+void TestCli::systemReasonOnSecondLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, setUp);
+    QFETCH(QString, message);
+    const QString folder = path(QStringLiteral("folder"));
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("folder")));
+    QString file = folder;
+    if (setUp != u"folder") {
+        file = writeNotes(QStringLiteral("folder/a.qlt"), sampleNotes());
+        const auto all = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup |
+                         QFile::ReadOther | QFile::WriteOther;
+        QVERIFY(QFile::setPermissions(file, setUp == u"unreadable" ? QFile::Permissions() : all));
+        QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                                  QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
+    }
+    const QByteArray before = readFile(file);
+    arguments.insert(1, file);
+    const CliRun result = runUnprivileged(arguments);
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QCOMPARE(result.exitCode, 2);
+    QCOMPARE(QString::fromUtf8(result.err), message + u'\n');
+    QCOMPARE(readFile(file), before);
 }
 
 void TestCli::missingFile_data()

@@ -20,8 +20,6 @@
 
 namespace {
 
-const QString SaveFailed = QStringLiteral("保存文件时发生错误。文件可能正在被使用。");
-
 // Larger than the pieces a save is written in, so that failures can strike in the middle of the stream.
 QList<Note> largeNotes(const QString& word)
 {
@@ -117,7 +115,7 @@ void TestFaultInjection::saveFailsKeeping(const QString& path, const QByteArray&
     w.act("FileSaveCmd")->trigger();
     const QList<MessageBox::Shown> shown = MessageBox::takeShown();
     QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.at(0).text, SaveFailed);
+    QVERIFY2(isSaveFailure(shown.at(0).text), qPrintable(shown.at(0).text));
     QCOMPARE(fileBytes(path), old);
     QCOMPARE(filesBeside(path), QStringList{QFileInfo(path).fileName()});
     QVERIFY(w.form().GetModified());
@@ -283,7 +281,7 @@ void TestFaultInjection::documentFileChangedBehindTheWindow()
     w.act("FileSaveCmd")->trigger();
     const QList<MessageBox::Shown> shown = MessageBox::takeShown();
     QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.at(0).text, SaveFailed);
+    QVERIFY2(isSaveFailure(shown.at(0).text), qPrintable(shown.at(0).text));
     QVERIFY(w.form().GetModified());
     QCOMPARE(w.model().notes(), document);
 
