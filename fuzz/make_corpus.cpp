@@ -40,6 +40,16 @@ void putQlt(const QString& name, const QList<Note>& notes, const QByteArray& pas
     put("qltreader", name, input);
 }
 
+// The command target's input: the command's number, then as for the reader, with the password as typed
+// (UTF-8). Every command on the same file.
+void putCliSeeds(const QString& name, const QList<Note>& notes, QStringView password)
+{
+    const QByteArray typed = password.toUtf8();
+    const QByteArray input = char(typed.size()) + typed + QltFormat::write(notes, gb(password), 0);
+    for (char command = 0; command < 8; ++command)
+        put("clicommand", name + u'-' + QString::number(command), command + input);
+}
+
 void makeQltSeeds()
 {
     const QList<Note> some = {
@@ -52,6 +62,8 @@ void makeQltSeeds()
     putQlt(QStringLiteral("empty-protected.qlt"), {}, "secret", 0);
     putQlt(QStringLiteral("some-plain.qlt"), some, {}, 0);
     putQlt(QStringLiteral("some-protected.qlt"), some, gb(u"密码"), 0x12345678);
+    putCliSeeds(QStringLiteral("some-plain"), some, u"");
+    putCliSeeds(QStringLiteral("some-protected"), some, u"密码");
     putQlt(QStringLiteral("one-byte-key.qlt"), some.mid(0, 1), "k", 1);
     putQlt(QStringLiteral("long-key.qlt"), some.mid(2), "fifteen-bytes!!", 0xffffffff);
 
