@@ -5,6 +5,7 @@
 
 #include "app/MainFormU.h"
 #include "app/QuilletApplication.h"
+#include "document/NotesDocument.h"
 #include "document/NotesModel.h"
 #include "document/QltFile.h"
 
@@ -36,7 +37,7 @@ public:
 protected:
     bool eventFilter(QObject*, QEvent* event) override
     {
-        if (event->type() == QEvent::Paint && !m_seen && m_window.notesModel().rowCount() == m_rows) {
+        if (event->type() == QEvent::Paint && !m_seen && m_window.document().model().rowCount() == m_rows) {
             m_seen = true;
             QTimer::singleShot(0, [] {
                 std::printf("shown %lld\n", static_cast<long long>(FreshLoad::peakResidentKiB()));
