@@ -1,45 +1,18 @@
 // The settings file parser on any file content. IniFile reads only from disk, so each input is written
-// to a file of this process in /dev/shm (memory, no disk wear) first.
+// to a scratch file first.
 
 #include "FuzzCheck.h"
+#include "ScratchFile.h"
 
 #include "shared/IniFile.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-
-#include <cstddef>
-#include <cstdint>
-
-namespace {
-
-QString scratchFile()
-{
-    const QString dir =
-        QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
-    return QStringLiteral("%1/quillet-fuzz-%2.ini").arg(dir).arg(QCoreApplication::applicationPid());
-}
-
-struct ScratchFile
-{
-    QString path = scratchFile();
-    ~ScratchFile() { QFile::remove(path); }
-};
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const ScratchFile scratch;
-    {
-        QFile file(scratch.path);
-        FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        FUZZ_CHECK(file.write(reinterpret_cast<const char*>(data), qint64(size)) == qint64(size));
-    }
+    static const ScratchFile scratch("settings.ini");
+    scratch.write(data, size);
 
-    IniFile ini(scratch.path);
-    // Every call reads the whole file again, so a few names in other letter cases are enough.
+    IniFile ini(scratch.path());
+    // A few names in other letter cases.
     const QString names[][2] = {
         {QStringLiteral("General"), QStringLiteral("LastFile")},
         {QStringLiteral("mru"), QStringLiteral("MRU1")},

@@ -40,6 +40,16 @@ void putQlt(const QString& name, const QList<Note>& notes, const QByteArray& pas
     put("qltreader", name, input);
 }
 
+// The command target's input: the command's number, then as for the reader, with the password as typed
+// (UTF-8). Every command on the same file.
+void putCliSeeds(const QString& name, const QList<Note>& notes, QStringView password)
+{
+    const QByteArray typed = password.toUtf8();
+    const QByteArray input = char(typed.size()) + typed + QltFormat::write(notes, gb(password), 0);
+    for (char command = 0; command < 8; ++command)
+        put("clicommand", name + u'-' + QString::number(command), command + input);
+}
+
 void makeQltSeeds()
 {
     const QList<Note> some = {
@@ -52,6 +62,8 @@ void makeQltSeeds()
     putQlt(QStringLiteral("empty-protected.qlt"), {}, "secret", 0);
     putQlt(QStringLiteral("some-plain.qlt"), some, {}, 0);
     putQlt(QStringLiteral("some-protected.qlt"), some, gb(u"密码"), 0x12345678);
+    putCliSeeds(QStringLiteral("some-plain"), some, u"");
+    putCliSeeds(QStringLiteral("some-protected"), some, u"密码");
     putQlt(QStringLiteral("one-byte-key.qlt"), some.mid(0, 1), "k", 1);
     putQlt(QStringLiteral("long-key.qlt"), some.mid(2), "fifteen-bytes!!", 0xffffffff);
 
@@ -75,26 +87,38 @@ void makeQltSeeds()
     put("qltreader", QStringLiteral("huge-length.qlt"), '\0' + huge);
 }
 
+// The settings seeds serve both the parser's target and the one of the reads at start.
+void putIni(const QString& name, const QByteArray& bytes)
+{
+    put("inifile", name, bytes);
+    put("startsettings", name, bytes);
+}
+
 void makeIniSeeds()
 {
-    put("inifile", QStringLiteral("typical.ini"),
+    putIni(
+        QStringLiteral("typical.ini"),
         gb(u"[General]\r\nGridLines=1\r\nAutoSaveOnAddEdit=0\r\nOpenLastFile=1\r\nMinToTrayOnClose=0\r\n"
            u"LastFile=/home/用户/笔记.qlt\r\nTheme=Office11XP\r\n\r\n[MRU]\r\nMRU1=/home/用户/笔记.qlt\r\n"
            u"MRU2=/tmp/b.qlt\r\n\r\n[NotesListText]\r\nName=宋体\r\nCharset=134\r\nSize=9\r\nHeight=-12\r\n"
            u"Color=$00FF0000\r\nBold=0\r\nItalic=1\r\n"));
-    put("inifile", QStringLiteral("mixed-line-ends.ini"),
-        "; comment\n[general]\rtheme = Roma \r\n  [ MRU ]  "
-        "\nmru1=\tx\n=novalue\nnoequals\n[NotesListText\nSize=0x1F");
-    put("inifile", QStringLiteral("duplicates.ini"),
-        "[General]\r\nLastFile=a\r\nLastFile=b\r\n[GENERAL]\r\nTheme=c\r\n[NotesListText]\r\nSize=-"
-        "2147483648\r\n"
-        "[noteslisttext]\r\nSize=$FFFFFFFF\r\n");
-    put("inifile", QStringLiteral("no-line-end.ini"), "[MRU]\r\nMRU1=/x.qlt");
-    put("inifile", QStringLiteral("invalid-gb18030.ini"),
-        "[General]\r\nLastFile=\x81\x30\xff\x80]\r\n[\xa1]\r\n");
-    put("inifile", QStringLiteral("long-value.ini"),
-        "[General]\r\nLastFile=" + QByteArray(3000, 'v') + "\r\n");
-    put("inifile", QStringLiteral("empty.ini"), {});
+    putIni(QStringLiteral("mixed-line-ends.ini"),
+           "; comment\n[general]\rtheme = Roma \r\n  [ MRU ]  "
+           "\nmru1=\tx\n=novalue\nnoequals\n[NotesListText\nSize=0x1F");
+    putIni(QStringLiteral("duplicates.ini"),
+           "[General]\r\nLastFile=a\r\nLastFile=b\r\n[GENERAL]\r\nTheme=c\r\n[NotesListText]\r\nSize=-"
+           "2147483648\r\n"
+           "[noteslisttext]\r\nSize=$FFFFFFFF\r\n");
+    putIni(QStringLiteral("no-line-end.ini"), "[MRU]\r\nMRU1=/x.qlt");
+    putIni(QStringLiteral("invalid-gb18030.ini"), "[General]\r\nLastFile=\x81\x30\xff\x80]\r\n[\xa1]\r\n");
+    putIni(QStringLiteral("long-value.ini"), "[General]\r\nLastFile=" + QByteArray(3000, 'v') + "\r\n");
+    putIni(QStringLiteral("empty.ini"), {});
+    putIni(QStringLiteral("every-start-key.ini"),
+           gb(u"[General]\r\nGridLines=1\r\nAutoSaveOnAddEdit=1\r\nOpenLastFile=1\r\nLastFile=/笔记.qlt\r\n"
+              u"Theme=Roma\r\n[MRU]\r\nMRU2=/a.qlt\r\nMRU4=/b.qlt\r\n[NotesListText]\r\nName=宋体\r\n"
+              u"Size=12\r\nHeight=20\r\nColor=-16777208\r\nStrikeout=1\r\nForeColor=0xFF\r\n"
+              u"[NoteText]\r\nForeColor=green\r\nSize=99999\r\n[AddEditText]\r\nCharset=300\r\nName=\r\n"
+              u"ForeColor=$FFFFFFFF\r\n"));
 }
 
 void makeAnsiTextSeeds()

@@ -119,9 +119,12 @@ void TMainForm::loadMRUList(const IniFile& ini)
 void TMainForm::saveMRUList(IniFile& ini) const
 {
     DebugLog("TMainForm.saveMRUList");
+    // A name the settings file cannot hold (one with a line break) is left out, not the whole list.
+    QStringList kept = m_mruList;
+    kept.removeIf([](const QString& path) { return !::IniFile::canHold(path); });
     for (qsizetype n = 1; n <= MaxRecentFiles; ++n) {
-        if (n <= m_mruList.size())
-            ini.WriteString(MruSection, mruKey(n), m_mruList.at(n - 1));
+        if (n <= kept.size())
+            ini.WriteString(MruSection, mruKey(n), kept.at(n - 1));
         else
             ini.DeleteKey(MruSection, mruKey(n));
     }

@@ -115,12 +115,11 @@ void TMainForm::SaveFile(const QString& fileName)
     }
     if (!result.saved) {
         SetFileInfo(m_document->fileName());
-        // The message is the same whatever went wrong; the log keeps the system's reason.
         if (!result.error.isEmpty())
             ErrorLog::appendReport(AppPaths::errorLogPath(), SystemInfo::describe(),
                                    {QStringLiteral("TMainForm"), SharedSrc::LastTraceName(),
                                     QDir::toNativeSeparators(fileName) + QLatin1String(": ") + result.error});
-        ErrorMsg(DocumentMessages::cannotSave());
+        ErrorMsg(DocumentMessages::cannotSave(result.error));
         return;
     }
     SetFileInfo(m_document->fileName());

@@ -239,7 +239,8 @@ bool TMainForm::FormClose()
         saveMRUList(ini);
         if (m_mruList.isEmpty())
             ini.EraseSection(QStringLiteral("MRU"));
-        if (const QString fileName = m_document->fileName(); !fileName.isEmpty())
+        if (const QString fileName = m_document->fileName();
+            !fileName.isEmpty() && ::IniFile::canHold(fileName))
             ini.WriteString(General, QStringLiteral("LastFile"), fileName);
         else
             ini.DeleteKey(General, QStringLiteral("LastFile"));

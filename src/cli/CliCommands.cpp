@@ -17,7 +17,6 @@
 
 #include <QDateTime>
 #include <QFileInfo>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -60,28 +59,40 @@ void list(const CliRequest& request, PasswordSource& passwords)
     NotesDocument document;
     CliDocument::open(document, request.operands.at(0), passwords);
     const QList<Note>& notes = document.notes();
+    // Printed a piece at a time: the whole list as one text would hold every note a second time.
+    QByteArray pending;
+    const auto print = [&pending](const QByteArray& piece) {
+        pending += piece;
+        if (pending.size() >= 65536) {
+            CliOutput::writeOutBytes(pending);
+            pending.clear();
+        }
+    };
     if (request.json) {
-        QJsonArray array;
-        for (const Note& note : notes) {
-            array.append(QJsonObject{
+        // The objects joined as QJsonDocument joins an array's, one at a time.
+        print("[");
+        for (qsizetype i = 0; i < notes.size(); ++i) {
+            const Note& note = notes.at(i);
+            const QJsonObject object{
                 {QStringLiteral("text"), AnsiText::toUnicode(note.text)},
                 {QStringLiteral("priority"), int(SharedSrc::GetPriorityByText(note.priority))},
                 {QStringLiteral("done"), note.isDone()},
-            });
+            };
+            print((i > 0 ? "," : "") + QJsonDocument(object).toJson(QJsonDocument::Compact));
         }
-        CliOutput::printOut(QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Compact)) + u'\n');
-        return;
+        print("]\n");
+    } else {
+        for (qsizetype i = 0; i < notes.size(); ++i) {
+            const Note& note = notes.at(i);
+            print(QStringLiteral("%1. %2 %3 %4\n")
+                      .arg(QString::number(i + 1),
+                           note.isDone() ? QStringLiteral("[x]") : QStringLiteral("[ ]"),
+                           CliNoteText::forListLine(note.priority),
+                           CliNoteText::forListLine(SharedSrc::ExtractCaption(note.text)))
+                      .toUtf8());
+        }
     }
-    QString lines;
-    for (qsizetype i = 0; i < notes.size(); ++i) {
-        const Note& note = notes.at(i);
-        lines +=
-            QStringLiteral("%1. %2 %3 %4\n")
-                .arg(QString::number(i + 1), note.isDone() ? QStringLiteral("[x]") : QStringLiteral("[ ]"),
-                     CliNoteText::forListLine(note.priority),
-                     CliNoteText::forListLine(SharedSrc::ExtractCaption(note.text)));
-    }
-    CliOutput::printOut(lines);
+    CliOutput::writeOutBytes(pending);
 }
 
 void show(const CliRequest& request, PasswordSource& passwords)

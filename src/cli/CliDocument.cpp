@@ -6,6 +6,8 @@
 #include "document/DocumentMessages.h"
 #include "document/NotesDocument.h"
 
+#include <QFileInfo>
+
 namespace {
 
 // A terminal is asked once; a wrong password ends the run, where the window would ask again.
@@ -57,7 +59,9 @@ void open(NotesDocument& document, const QString& path, PasswordSource& password
 {
     CliQuestions questions(askFrom(passwords), windowLock);
     const NotesDocument::OpenResult result = document.open(path, questions);
-    if (result.status == NotesDocument::OpenStatus::Missing && missing == Missing::CreateEmpty)
+    // A link that leads nowhere (or to itself) is no file to make: the new file would replace the link.
+    if (result.status == NotesDocument::OpenStatus::Missing && missing == Missing::CreateEmpty &&
+        !QFileInfo(path).isSymLink())
         return;
     throwUnlessOpened(result, path);
 }
@@ -84,7 +88,7 @@ void save(NotesDocument& document, const QString& path)
     if (result.changedOnDisk)
         throw CliFailure(lineBroken(DocumentMessages::changedOnDisk(path)));
     if (!result.saved)
-        throw CliFailure(DocumentMessages::cannotSave());
+        throw CliFailure(DocumentMessages::cannotSave(result.error));
 }
 
 } // namespace CliDocument

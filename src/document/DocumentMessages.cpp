@@ -15,7 +15,7 @@ QString openFailure(const NotesDocument::OpenResult& result, const QString& path
     case Status::BadVersion:
         return QStringLiteral("不兼容的文件版本 (") + QString::number(result.version) + QLatin1Char(')');
     case Status::Damaged:
-        return damagedFile();
+        return damagedFile(result.reason);
     case Status::WrongPassword:
         return wrongPassword();
     case Status::Busy:
@@ -33,14 +33,25 @@ QString fileMissing(const QString& path)
     return QStringLiteral("文件不存在:") + QLatin1Char('\r') + path;
 }
 
-QString damagedFile()
+namespace {
+
+// The program's message stays as it is; the system's reason, when there is one, follows on a line of its
+// own, since "in use" or "damaged" alone may send the user the wrong way.
+QString withReason(const QString& message, const QString& reason)
 {
-    return QStringLiteral("打开文件时发生错误。文件可能已损坏。");
+    return reason.isEmpty() ? message : message + QLatin1Char('\n') + reason;
 }
 
-QString cannotSave()
+} // namespace
+
+QString damagedFile(const QString& reason)
 {
-    return QStringLiteral("保存文件时发生错误。文件可能正在被使用。");
+    return withReason(QStringLiteral("打开文件时发生错误。文件可能已损坏。"), reason);
+}
+
+QString cannotSave(const QString& reason)
+{
+    return withReason(QStringLiteral("保存文件时发生错误。文件可能正在被使用。"), reason);
 }
 
 QString openInWindow(const FileLock::Holder& holder)

@@ -13,8 +13,9 @@ namespace DocumentMessages {
 // declined). A missing file is named after a CR.
 QString openFailure(const NotesDocument::OpenResult& result, const QString& path);
 QString fileMissing(const QString& path);
-QString damagedFile();
-QString cannotSave();
+// Both with the system's reason on a second line when one is given.
+QString damagedFile(const QString& reason = {});
+QString cannotSave(const QString& reason = {});
 // Who has a file open that a change was to be written to.
 QString openInWindow(const FileLock::Holder& holder);
 // The file was written by someone else since it was read or saved; the path follows on its own line.

@@ -82,14 +82,19 @@ NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions
         }
     }
 
-    // The whole file is read now, so what is deciphered later is what was checked here; it stays open
-    // until the end, password question included.
+    // The header is checked before the rest is read: a huge file that is no notes file costs nothing. The
+    // whole file is read before the password question, so what is deciphered later is what was checked
+    // here; it stays open until the end.
     QFile opened(path);
-    QltFile::ReadResult file = QltFile::readAll(opened);
+    QltFile::ReadResult file = QltFile::readAll(opened, QltFormat::StreamOffset);
+    const auto unreadable = [&] {
+        result.reason = file.error;
+        return fail(OpenStatus::Damaged);
+    };
     if (file.status == QltFile::ReadStatus::Missing)
         return fail(OpenStatus::Missing);
     if (file.status != QltFile::ReadStatus::Ok)
-        return fail(OpenStatus::Damaged);
+        return unreadable();
 
     const QltFormat::HeaderResult header = QltFormat::readHeader(file.bytes);
     switch (header.error) {
@@ -103,6 +108,8 @@ NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions
     case QltFormat::Error::Damaged:
         return fail(OpenStatus::Damaged);
     }
+    if (!QltFile::readRest(opened, file))
+        return unreadable();
 
     // The lock taken here stays with `candidate` until the file has become the document.
     FileLock candidate;

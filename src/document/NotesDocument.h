@@ -51,6 +51,7 @@ public:
     {
         OpenStatus status = OpenStatus::Opened;
         quint16 version = 0;        // the file's version, for BadVersion
+        QString reason;             // the system's reason, for a Damaged file that could not be read
         bool documentReset = false; // the notes were emptied before the failure: the document is a new one
         FileLock::Holder holder;    // who has the file, for LockedByOther and Busy
     };

@@ -1,11 +1,13 @@
 #include "document/QltFile.h"
 
 #include "document/QltFormat.h"
+#include "shared/FileOwner.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <functional>
 
 namespace QltFile {
@@ -16,41 +18,104 @@ ReadResult readAll(const QString& path)
     return readAll(file);
 }
 
-ReadResult readAll(QFile& file)
+ReadResult readAll(QFile& file, qint64 atMost)
 {
     ReadResult result;
+    const auto fail = [&result](const QString& reason) {
+        result.bytes.clear();
+        result.status = ReadStatus::CannotRead;
+        result.error = reason;
+        return result;
+    };
     const QFileInfo info(file.fileName());
     if (!info.exists()) {
         result.status = ReadStatus::Missing;
         return result;
     }
     // Only regular files: a pipe or device could block the read or never end.
-    if (!info.isFile()) {
-        result.status = ReadStatus::CannotRead;
-        return result;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.status = ReadStatus::CannotRead;
-        return result;
-    }
-    result.bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        result.bytes.clear();
-        result.status = ReadStatus::CannotRead;
-    }
+    if (info.isDir())
+        return fail(QStringLiteral("Is a directory"));
+    if (!info.isFile())
+        return fail(QStringLiteral("Not a regular file"));
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(file.errorString());
+    result.bytes = atMost < 0 ? file.readAll() : file.read(atMost);
+    if (file.error() != QFileDevice::NoError)
+        return fail(file.errorString());
     return result;
+}
+
+bool readRest(QFile& file, ReadResult& result)
+{
+    // Read into the buffer itself, grown once: a buffer for the rest appended afterwards would hold the
+    // file twice for a moment.
+    const qsizetype start = result.bytes.size();
+    const qint64 rest = file.size() - file.pos();
+    if (rest > 0) {
+        result.bytes.resize(start + rest);
+        const qint64 got = file.read(result.bytes.data() + start, rest);
+        result.bytes.resize(start + std::max<qint64>(got, 0));
+    }
+    if (file.error() == QFileDevice::NoError)
+        return true;
+    result.bytes.clear();
+    result.status = ReadStatus::CannotRead;
+    result.error = file.errorString();
+    return false;
 }
 
 namespace {
 
-bool writeThroughTemporary(const QString& path, const std::function<bool(QIODevice&)>& writeContent,
-                           QString* error)
+enum class Kind
 {
-    const bool isNew = !QFileInfo::exists(path);
+    Notes, // a new one is owner-only; only a regular file is replaced
+    Text,  // a new one follows the umask; a pipe or a device is written into
+};
+
+// QSaveFile does not keep the reason when a write comes up short; the system still has it then.
+QString reasonOf(const QFileDevice& file)
+{
+    const QString reason = file.errorString();
+    return reason == QFile().errorString() ? qt_error_string() : reason;
+}
+
+bool failWith(QString* error, const QString& reason)
+{
+    if (error)
+        *error = reason;
+    return false;
+}
+
+// A pipe or a device (/dev/stdout, a FIFO a script reads) takes the text as it comes; replacing it by a
+// file would take it away from everyone who uses it.
+bool writeInPlace(const QString& path, const std::function<bool(QIODevice&)>& writeContent, QString* error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || !writeContent(file) || !file.flush())
+        return failWith(error, reasonOf(file));
+    return true;
+}
+
+bool writeThroughTemporary(const QString& path, Kind kind,
+                           const std::function<bool(QIODevice&)>& writeContent, QString* error)
+{
+    const QFileInfo target(path);
+    // A link that leads nowhere (or to itself) would be replaced by the file, or make its target.
+    if (target.isSymLink() && !target.exists())
+        return failWith(error, QStringLiteral("The link leads to no file"));
+    if (target.exists() && !target.isFile() && !target.isDir()) {
+        if (kind == Kind::Text)
+            return writeInPlace(path, writeContent, error);
+        return failWith(error, QStringLiteral("Not a regular file"));
+    }
+    // A file without any write permission bit is read-only for root too, as the settings file is;
+    // otherwise the rename would quietly replace it.
+    constexpr QFile::Permissions anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    if (target.isFile() && !(target.permissions() & anyWrite))
+        return failWith(error, QStringLiteral("Existing file is not writable"));
     QSaveFile file(path);
     const auto fail = [&file, error] {
-        if (error)
-            *error = file.errorString();
+        failWith(error, reasonOf(file));
         file.cancelWriting();
         return false;
     };
@@ -58,18 +123,18 @@ bool writeThroughTemporary(const QString& path, const std::function<bool(QIODevi
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly))
         return fail();
-    // A new file may hold private notes: owner only. An existing one keeps the permissions it had.
-    if (isNew && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+    // An existing file keeps its permissions (QSaveFile copies them), its owner and its group. A new notes
+    // file may hold private notes: owner only. Other new files follow the umask.
+    if (target.isFile())
+        FileOwner::copy(path, file);
+    else if (kind == Kind::Notes && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
         return fail();
     // Flushed here: a write that fails while commit() flushes what is still buffered is not reported by
     // commit(), which would then put a cut-off file in place of the old one.
     if (!writeContent(file) || !file.flush())
         return fail();
-    if (!file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
+    if (!file.commit())
+        return failWith(error, reasonOf(file));
     return true;
 }
 
@@ -78,14 +143,15 @@ bool writeThroughTemporary(const QString& path, const std::function<bool(QIODevi
 bool writeAtomically(const QString& path, const QByteArray& bytes, QString* error)
 {
     return writeThroughTemporary(
-        path, [&bytes](QIODevice& out) { return out.write(bytes) == bytes.size(); }, error);
+        path, Kind::Text, [&bytes](QIODevice& out) { return out.write(bytes) == bytes.size(); }, error);
 }
 
 bool writeNotes(const QString& path, const QList<Note>& notes, const QByteArray& password, quint32 reserved,
                 QString* error)
 {
     return writeThroughTemporary(
-        path, [&](QIODevice& out) { return QltFormat::writeTo(out, notes, password, reserved); }, error);
+        path, Kind::Notes, [&](QIODevice& out) { return QltFormat::writeTo(out, notes, password, reserved); },
+        error);
 }
 
 } // namespace QltFile

@@ -22,19 +22,26 @@ struct ReadResult
 {
     ReadStatus status = ReadStatus::Ok;
     QByteArray bytes;
+    QString error; // the system's reason, for CannotRead
 };
 
 ReadResult readAll(const QString& path);
 // The same through `file`, which stays open after a read, so that the caller can keep the file from
-// being replaced under it as long as it needs.
-ReadResult readAll(QFile& file);
+// being replaced under it as long as it needs. With `atMost`, only the file's first bytes are read.
+ReadResult readAll(QFile& file, qint64 atMost = -1);
+// Appends what remains of `file` after readAll(file, atMost); false (and CannotRead) when it cannot.
+bool readRest(QFile& file, ReadResult& result);
 
 // Writes through a temporary file that replaces `path` only when everything was written and synced, so a
-// failed save leaves the previous file as it was. A new file is readable by its owner only.
-// Returns false on any failure, with the system's reason in `error` when one is asked for.
+// failed save leaves the previous file as it was. The file keeps its permissions, owner and group; one
+// without any write permission bit is refused, for root too, and so is a link that leads to no file. A
+// new file follows the umask, like any file the user makes (reports, texts); a pipe or a device at `path`
+// is written into, never replaced. Returns false on any failure, with the system's reason in `error`
+// when one is asked for.
 bool writeAtomically(const QString& path, const QByteArray& bytes, QString* error = nullptr);
 
-// Saves a notes file the same way, composing and enciphering it piece by piece as it is written.
+// Saves a notes file the same way, composing and enciphering it piece by piece as it is written. A new
+// notes file is readable by its owner only; anything but a regular file at `path` is refused.
 bool writeNotes(const QString& path, const QList<Note>& notes, const QByteArray& password, quint32 reserved,
                 QString* error = nullptr);
 

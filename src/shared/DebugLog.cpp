@@ -4,6 +4,7 @@
 #include "shared/AppPaths.h"
 #include "shared/CommandLine.h"
 #include "shared/LocaleFormats.h"
+#include "shared/RegularFile.h"
 #include "shared/Version.h"
 
 #include <QCoreApplication>
@@ -90,6 +91,7 @@ LineCount countLines(QIODevice& device)
 struct KnownLog
 {
     QFile file;
+    QString path;
     qint64 size = -1;
     qsizetype lines = 0;
     bool endsWithBreak = true;
@@ -97,6 +99,7 @@ struct KnownLog
     void forget()
     {
         file.close();
+        path.clear();
         size = -1;
     }
 };
@@ -124,16 +127,18 @@ qint64 sizeWhileLinked(QFile& file)
 // Opens the log at `path` unless it is open already; gives its size, or -1 when it cannot be opened.
 qint64 openLog(KnownLog& known, const QString& path)
 {
-    if (known.file.isOpen() && known.file.fileName() == path) {
+    if (known.file.isOpen() && known.path == path) {
         const qint64 size = sizeWhileLinked(known.file);
         if (size >= 0)
             return size;
     }
     known.forget();
-    known.file.setFileName(path);
     // Unbuffered: the entry goes out in one write, and a failed one can be taken back at once.
-    if (!known.file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered))
+    if (RegularFile::open(known.file, path,
+                          QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered) !=
+        RegularFile::Opened::Yes)
         return -1;
+    known.path = path;
     return known.file.size();
 }
 

@@ -1,6 +1,7 @@
 #include "shared/ErrorLog.h"
 
 #include "shared/AnsiText.h"
+#include "shared/RegularFile.h"
 #include "shared/Version.h"
 
 #include <QFile>
@@ -55,11 +56,15 @@ bool endsWithBreak(QFile& file, qint64 size)
 
 bool append(const QString& path, const SystemDescription& system, const FailureReport& report)
 {
-    QFile file(path);
+    QFile file;
     // Creating the file exclusively decides, without a race, whether this report starts a new log.
     // Unbuffered: the text goes out in one write, and a failed one can be taken back at once.
-    const bool created = file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered);
-    if (!created && !file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered))
+    const bool created =
+        RegularFile::open(file, path, QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered) ==
+        RegularFile::Opened::Yes;
+    if (!created && RegularFile::open(file, path,
+                                      QIODevice::ReadWrite | QIODevice::Append | QIODevice::ExistingOnly |
+                                          QIODevice::Unbuffered) != RegularFile::Opened::Yes)
         return false;
     const qint64 size = created ? 0 : file.size();
     QByteArray bytes;
@@ -72,9 +77,10 @@ bool append(const QString& path, const SystemDescription& system, const FailureR
         return true;
     // Leave no half report behind; a log that this call created goes again, so the next report
     // brings the header.
-    if (created)
-        file.remove();
-    else if (!file.isSequential())
+    if (created) {
+        file.close();
+        QFile::remove(path);
+    } else if (!file.isSequential())
         file.resize(size);
     return false;
 }

@@ -1,7 +1,11 @@
 #include "shared/IniFile.h"
 
 #include "shared/AnsiText.h"
+#include "shared/IniSnapshot.h"
+#include "shared/IniSyntax.h"
+#include "shared/RegularFile.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
@@ -13,24 +17,18 @@
 
 namespace {
 
-enum class LineKind
-{
-    Other, // blank, comment or anything else: kept, never looked at
-    Section,
-    Entry,
-};
+using IniSyntax::LineKind;
+using IniSyntax::trimBlanks;
+using IniSyntax::WrittenLineEnd;
 
+// A line as a write sees it: kept as it is unless the write changes it.
 struct Line
 {
     QByteArray text;    // as in the file, without its line end
     QByteArrayView end; // one of the LineEnds, or empty for a last line that has none
     LineKind kind = LineKind::Other;
-    QString name;             // section or key name
-    qsizetype valueStart = 0; // entries: where the value's bytes begin in `text`
+    QString name; // section or key name
 };
-
-constexpr QByteArrayView LineEnds[] = {"\r\n", "\n", "\r"};
-constexpr QByteArrayView WrittenLineEnd = LineEnds[0];
 
 struct SectionRange
 {
@@ -38,70 +36,23 @@ struct SectionRange
     qsizetype end;    // index of the next section's header, or the line count
 };
 
-bool isBlank(QChar c)
-{
-    return c == u' ' || c == u'\t';
-}
-
-// Only spaces and tabs: other white space (an ideographic space, say) belongs to the text.
-QStringView trimBlanks(QStringView text)
-{
-    while (!text.isEmpty() && isBlank(text.front()))
-        text = text.sliced(1);
-    while (!text.isEmpty() && isBlank(text.back()))
-        text.chop(1);
-    return text;
-}
-
 bool sameName(const QString& a, const QString& b)
 {
     return QString::compare(a, b, Qt::CaseInsensitive) == 0;
 }
 
-bool isBlankByte(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-// Lines are told apart by their bytes, and only names are decoded: a settings file can be large, and a
-// read wants one value. That is exact for GB18030: a line starts at a character, blanks are single
-// bytes, and "=" is never part of a multi-byte character. A "]" can be (as a trail byte), so section
-// lines are decoded before their name is looked for.
 Line makeLine(QByteArray text, QByteArrayView end)
 {
     Line line;
     line.text = std::move(text);
     line.end = end;
-    const QByteArrayView bytes(line.text);
-    qsizetype first = 0;
-    while (first < bytes.size() && isBlankByte(bytes[first]))
-        ++first;
-    if (first == bytes.size() || bytes[first] == ';')
-        return line;
-    if (bytes[first] == '[') {
-        const QString decoded = AnsiText::toUnicode(bytes.sliced(first + 1));
-        const qsizetype close = decoded.indexOf(u']');
-        line.kind = LineKind::Section;
-        line.name = trimBlanks(QStringView(decoded).first(close < 0 ? decoded.size() : close)).toString();
-        return line;
-    }
-    const qsizetype equals = bytes.indexOf('=', first);
-    if (equals < 0)
-        return line;
-    const QString key = AnsiText::toUnicode(bytes.sliced(first, equals - first));
-    const QStringView name = trimBlanks(key);
-    if (name.isEmpty())
-        return line;
-    line.kind = LineKind::Entry;
-    line.name = name.toString();
-    line.valueStart = equals + 1;
+    const IniSyntax::LineShape shape = IniSyntax::shapeOf(line.text);
+    line.kind = shape.kind;
+    if (shape.kind == LineKind::Section)
+        line.name = IniSyntax::sectionName(shape.name);
+    else if (shape.kind == LineKind::Entry)
+        line.name = AnsiText::toUnicode(shape.name);
     return line;
-}
-
-QString valueOf(const Line& entry)
-{
-    const QString decoded = AnsiText::toUnicode(QByteArrayView(entry.text).sliced(entry.valueStart));
-    return trimBlanks(decoded).toString();
 }
 
 Line writtenLine(const QString& text)
@@ -109,35 +60,20 @@ Line writtenLine(const QString& text)
     return makeLine(AnsiText::fromUnicode(text), WrittenLineEnd);
 }
 
-// GB18030 never uses CR or LF inside a multi-byte character, so lines can be split as bytes. The lines
-// refer to `bytes` instead of copying them, so `bytes` must outlive them.
+// The lines refer to `bytes` instead of copying them, so `bytes` must outlive them.
 QList<Line> parseLines(const QByteArray& bytes)
 {
     QList<Line> lines;
     lines.reserve(std::count(bytes.begin(), bytes.end(), '\n') + 1);
-    const char* const data = bytes.constData();
-    const qsizetype size = bytes.size();
-    qsizetype start = 0;
-    while (start < size) {
-        const char* const found =
-            std::find_if(data + start, data + size, [](char c) { return c == '\r' || c == '\n'; });
-        const qsizetype i = found - data;
-        if (i == size) {
-            lines.append(makeLine(QByteArray::fromRawData(data + start, size - start), {}));
-            break;
-        }
-        const QByteArrayView end = data[i] == '\n'                         ? LineEnds[1]
-                                   : (i + 1 < size && data[i + 1] == '\n') ? LineEnds[0]
-                                                                           : LineEnds[2];
-        lines.append(makeLine(QByteArray::fromRawData(data + start, i - start), end));
-        start = i + end.size();
-    }
+    IniSyntax::forEachLine(bytes, [&](QByteArrayView line, QByteArrayView end) {
+        lines.append(makeLine(QByteArray::fromRawData(line.data(), line.size()), end));
+    });
     return lines;
 }
 
-std::optional<SectionRange> findSection(const QList<Line>& lines, const QString& name, qsizetype from = 0)
+std::optional<SectionRange> findSection(const QList<Line>& lines, const QString& name)
 {
-    for (qsizetype i = from; i < lines.size(); ++i) {
+    for (qsizetype i = 0; i < lines.size(); ++i) {
         if (lines[i].kind != LineKind::Section || !sameName(lines[i].name, name))
             continue;
         qsizetype end = i + 1;
@@ -164,12 +100,13 @@ void terminate(Line& line)
         line.end = WrittenLineEnd;
 }
 
-std::optional<QByteArray> readFile(const QString& path)
+// A read error is no content: it must not pass for an empty file.
+std::optional<QByteArray> readAllOf(QFile& file)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
         return std::nullopt;
-    return file.readAll();
+    return bytes;
 }
 
 struct LoadedFile
@@ -178,18 +115,21 @@ struct LoadedFile
     QList<Line> lines; // referring to `bytes`
 };
 
-// A file that exists but cannot be read must not be replaced by the one line being written.
+// A file that exists but cannot be read must not be replaced by the one line being written, nor a link
+// written through.
 std::optional<LoadedFile> loadForUpdate(const QString& path)
 {
-    LoadedFile file;
-    if (!QFileInfo::exists(path))
-        return file;
-    std::optional<QByteArray> bytes = readFile(path);
+    LoadedFile loaded;
+    QFile file;
+    const RegularFile::Opened opened = RegularFile::open(file, path, QIODevice::ReadOnly);
+    if (opened == RegularFile::Opened::Missing)
+        return loaded;
+    std::optional<QByteArray> bytes = opened == RegularFile::Opened::Yes ? readAllOf(file) : std::nullopt;
     if (!bytes)
         return std::nullopt;
-    file.bytes = std::move(*bytes);
-    file.lines = parseLines(file.bytes);
-    return file; // moving the bytes keeps their buffer where the lines point
+    loaded.bytes = std::move(*bytes);
+    loaded.lines = parseLines(loaded.bytes);
+    return loaded; // moving the bytes keeps their buffer where the lines point
 }
 
 // A file without any write permission bit counts as read-only even for root, like the read-only
@@ -206,7 +146,8 @@ bool isReadOnly(const QString& path)
 
 bool saveLines(const QString& path, const QList<Line>& lines)
 {
-    if (isReadOnly(path))
+    // QSaveFile writes into the file a link points to: one planted since the file was read is refused.
+    if (isReadOnly(path) || RegularFile::isOtherThanRegular(path))
         return false;
     qsizetype size = 0;
     for (const Line& line : lines)
@@ -292,6 +233,16 @@ std::optional<int> parseInteger(QStringView text)
 
 } // namespace
 
+// The file as last read. Kept only for a file last changed a while before it was read: a write in the
+// same tick of the file system's clock as the read could leave the file's stamp as it was.
+struct IniFile::Snapshot
+{
+    static constexpr qint64 SettledNanoseconds = 2'000'000'000;
+
+    RegularFile::Stamp stamp;
+    IniSnapshot content;
+};
+
 IniFile::IniFile(QString fileName) : m_fileName(std::move(fileName)) {}
 
 void IniFile::raiseWriteError() const
@@ -299,24 +250,42 @@ void IniFile::raiseWriteError() const
     throw IniWriteError(QStringLiteral("无法写入 %1").arg(m_fileName));
 }
 
+bool IniFile::canHold(QStringView value)
+{
+    return !hasLineBreakOrNul(value);
+}
+
+std::optional<QString> IniFile::find(const QString& section, const QString& key) const
+{
+    QFile file;
+    if (RegularFile::open(file, m_fileName, QIODevice::ReadOnly) != RegularFile::Opened::Yes) {
+        m_snapshot.reset();
+        return std::nullopt;
+    }
+    const RegularFile::Stamp stamp = RegularFile::stampOf(file);
+    std::shared_ptr<const Snapshot> snapshot = m_snapshot;
+    if (!snapshot || snapshot->stamp != stamp) {
+        std::optional<QByteArray> bytes = readAllOf(file);
+        if (!bytes)
+            return std::nullopt;
+        snapshot = std::make_shared<const Snapshot>(Snapshot{stamp, IniSnapshot(std::move(*bytes))});
+        const qint64 now = QDateTime::currentMSecsSinceEpoch() * 1'000'000;
+        const bool settled = stamp.modified <= now - Snapshot::SettledNanoseconds;
+        m_snapshot = settled ? snapshot : nullptr;
+    }
+    return snapshot->content.value(trimBlanks(section).toString(), trimBlanks(key).toString());
+}
+
 QString IniFile::ReadString(const QString& section, const QString& key, const QString& defaultValue) const
 {
-    const std::optional<QByteArray> bytes = readFile(m_fileName);
-    if (!bytes)
+    std::optional<QString> value = find(section, key);
+    if (!value)
         return defaultValue;
-    const QList<Line> lines = parseLines(*bytes);
-    const std::optional<SectionRange> range = findSection(lines, trimBlanks(section).toString());
-    if (!range)
-        return defaultValue;
-    const qsizetype index = findKey(lines, *range, trimBlanks(key).toString());
-    if (index < 0)
-        return defaultValue;
-    QString value = valueOf(lines[index]);
-    if (value.size() > MaxValueLength) {
-        const bool splitsPair = value[MaxValueLength - 1].isHighSurrogate();
-        value.truncate(splitsPair ? MaxValueLength - 1 : MaxValueLength);
+    if (value->size() > MaxValueLength) {
+        const bool splitsPair = value->at(MaxValueLength - 1).isHighSurrogate();
+        value->truncate(splitsPair ? MaxValueLength - 1 : MaxValueLength);
     }
-    return value;
+    return *value;
 }
 
 int IniFile::ReadInteger(const QString& section, const QString& key, int defaultValue) const

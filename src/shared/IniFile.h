@@ -4,6 +4,9 @@
 
 #include <QString>
 
+#include <memory>
+#include <optional>
+
 // Raised by every IniFile write that does not reach the file: "无法写入 <path>".
 class IniWriteError : public QuilletError
 {
@@ -21,9 +24,14 @@ public:
 // a key. Blanks (spaces, tabs) around names and values are not part of them. When a name occurs twice,
 // the first section and within it the first key count, as with the Windows profile functions.
 //
-// Nothing is cached: every read opens the file again, and every write reads it, changes the one line
-// concerned and replaces the file as a whole (temporary file, then rename), so a failed write leaves
-// the old file as it was.
+// A read parses the file once and keeps what it found while the file stays as it was (same file, size
+// and time of its last change), so the many reads at start cost one parse; a change by any writer, this
+// object, another one or another program, is seen at the next read. Every write reads the file, changes
+// the one line concerned and replaces the file as a whole (temporary file, then rename), so a failed
+// write leaves the old file as it was.
+//
+// Only a regular file is read or written: a symbolic link, a pipe or a device at the file's path reads
+// as no file and refuses every write.
 class IniFile
 {
 public:
@@ -54,8 +62,15 @@ public:
     void DeleteKey(const QString& section, const QString& key);
     void EraseSection(const QString& section); // every section of that name, with all its lines
 
+    // False for a value no write takes (one with a line break or a NUL).
+    static bool canHold(QStringView value);
+
 private:
+    struct Snapshot;
+
     [[noreturn]] void raiseWriteError() const;
+    std::optional<QString> find(const QString& section, const QString& key) const;
 
     QString m_fileName;
+    mutable std::shared_ptr<const Snapshot> m_snapshot;
 };

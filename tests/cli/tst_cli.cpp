@@ -22,6 +22,9 @@
 #include <QTest>
 
 #include <memory>
+#include <optional>
+
+#include <unistd.h>
 
 namespace {
 
@@ -114,6 +117,7 @@ private Q_SLOTS:
     void importMissingOther();
 
     void exportToFile();
+    void exportToStdout_data();
     void exportToStdout();
     void exportFailures();
 
@@ -123,6 +127,8 @@ private Q_SLOTS:
     void passwdAcceptsLimit();
     void passwdRefusals_data();
     void passwdRefusals();
+    void passwordNotInTerminalEncoding_data();
+    void passwordNotInTerminalEncoding();
 
     void wrongPassword_data();
     void wrongPassword();
@@ -133,12 +139,17 @@ private Q_SLOTS:
     void windowLockHonoured();
     void parallelWritersLoseNothing();
     void changedSinceReadRefused();
+    void systemReasonOnSecondLine_data();
+    void systemReasonOnSecondLine();
 
     void missingFile_data();
     void missingFile();
 
 private:
     CliRun run(const QStringList& arguments, const QByteArray& input = {});
+    // As a user whom file permissions bind: root runs it as nobody.
+    CliRun runUnprivileged(const QStringList& arguments);
+    CliRun runProgram(const QString& program, const QStringList& arguments, const QByteArray& input);
     QString path(const QString& name) const { return m_dir->filePath(name); }
     QString writeNotes(const QString& name, const QList<Note>& notes, const QByteArray& password = {},
                        quint32 reserved = 0);
@@ -167,9 +178,25 @@ void TestCli::cleanup()
 
 CliRun TestCli::run(const QStringList& arguments, const QByteArray& input)
 {
+    return runProgram(QStringLiteral(QUILLET_CLI_PATH), arguments, input);
+}
+
+CliRun TestCli::runUnprivileged(const QStringList& arguments)
+{
+    if (::geteuid() != 0)
+        return run(arguments);
+    // The folders on the way must let that user through.
+    QFile::setPermissions(m_dir->path(), QFile::permissions(m_dir->path()) | QFile::ExeOther);
+    return runProgram(
+        QStringLiteral("setpriv"),
+        QStringList{"--reuid=nobody", "--regid=nogroup", "--clear-groups", QUILLET_CLI_PATH} + arguments, {});
+}
+
+CliRun TestCli::runProgram(const QString& program, const QStringList& arguments, const QByteArray& input)
+{
     QProcess process;
     process.setWorkingDirectory(m_dir->path());
-    process.start(QStringLiteral(QUILLET_CLI_PATH), arguments);
+    process.start(program, arguments);
     CliRun result;
     if (!process.waitForStarted())
         return result;
@@ -409,7 +436,7 @@ void TestCli::addToUnwritableFolder()
     const QString file = path(QStringLiteral("no-such-folder/a.qlt"));
     const CliRun result = run({QStringLiteral("add"), file, QStringLiteral("x")});
     QCOMPARE(result.exitCode, 2);
-    QCOMPARE(result.err, errLine(u"保存文件时发生错误。文件可能正在被使用。"));
+    QCOMPARE(result.err, errLine(u"保存文件时发生错误。文件可能正在被使用。\nNo such file or directory"));
     QVERIFY(!QFile::exists(file));
 }
 
@@ -584,12 +611,22 @@ void TestCli::exportToFile()
     verifyReport(gb(QString::fromUtf8(readFile(out))), emptyLines, emptyBefore, QDateTime::currentDateTime());
 }
 
+void TestCli::exportToStdout_data()
+{
+    QTest::addColumn<QStringList>("out");
+    QTest::newRow("no OUT") << QStringList{};
+    // Written into, never replaced by a file.
+    QTest::newRow("/dev/stdout") << QStringList{"/dev/stdout"};
+}
+
 void TestCli::exportToStdout()
 {
+    QFETCH(QStringList, out);
     const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes(), gb(u"口令"));
     const QDateTime before = QDateTime::currentDateTime();
-    const CliRun result = run({QStringLiteral("export"), QStringLiteral("--password-stdin"), file},
-                              QStringLiteral("口令\n").toUtf8());
+    const CliRun result =
+        run(QStringList{QStringLiteral("export"), QStringLiteral("--password-stdin"), file} + out,
+            QStringLiteral("口令\n").toUtf8());
     const QDateTime after = QDateTime::currentDateTime();
     QCOMPARE(result.exitCode, 0);
     QVERIFY(result.err.isEmpty());
@@ -708,6 +745,34 @@ void TestCli::passwdRefusals()
     QCOMPARE(readFile(file), before);
 }
 
+void TestCli::passwordNotInTerminalEncoding_data()
+{
+    QTest::addColumn<QByteArray>("locale");
+    QTest::addColumn<QByteArray>("password");
+    // "密码" typed in a GBK terminal: not UTF-8, and no four replacement characters that any four other
+    // invalid bytes would match.
+    QTest::newRow("GBK bytes, UTF-8 locale") << QByteArray("C.UTF-8") << QByteArray("\xc3\xdc\xc2\xeb");
+    QTest::newRow("GBK bytes, C locale") << QByteArray("C") << QByteArray("\xc3\xdc\xc2\xeb");
+    QTest::newRow("cut UTF-8 character") << QByteArray("C.UTF-8") << QByteArray("ab\xe5\xaf");
+}
+
+void TestCli::passwordNotInTerminalEncoding()
+{
+    QFETCH(QByteArray, locale);
+    QFETCH(QByteArray, password);
+    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes());
+    const QByteArray before = readFile(file);
+    const std::optional<QByteArray> oldLocale =
+        qEnvironmentVariableIsSet("LC_ALL") ? std::optional(qgetenv("LC_ALL")) : std::nullopt;
+    qputenv("LC_ALL", locale);
+    const CliRun result = run({QStringLiteral("passwd"), file, QStringLiteral("--password-stdin")},
+                              '\n' + password + '\n' + password + '\n');
+    oldLocale ? qputenv("LC_ALL", *oldLocale) : qunsetenv("LC_ALL");
+    QCOMPARE(result.exitCode, 2);
+    QCOMPARE(result.err, errLine(u"密码不是终端编码 (UTF-8) 的有效文本。"));
+    QCOMPARE(readFile(file), before);
+}
+
 void TestCli::wrongPassword_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -796,26 +861,73 @@ void TestCli::unreadableFiles()
     }
 }
 
+void TestCli::systemReasonOnSecondLine_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // FILE is inserted after the command
+    QTest::addColumn<QString>("setUp");
+    QTest::addColumn<QString>("message");
+    const QString damaged = QStringLiteral("打开文件时发生错误。文件可能已损坏。");
+    const QString cannotSave = QStringLiteral("保存文件时发生错误。文件可能正在被使用。");
+    QTest::newRow("a folder") << QStringList{"list"} << "folder" << damaged + "\nIs a directory";
+    QTest::newRow("an unreadable file")
+        << QStringList{"list"} << "unreadable" << damaged + "\nPermission denied";
+    QTest::newRow("a writable file in a folder that is not")
+        << QStringList{"add", "x"} << "folder not writable" << cannotSave + "\nPermission denied";
+}
+
+// The program's message stays; the system's reason tells which of its guesses is the real one.
+void TestCli::systemReasonOnSecondLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, setUp);
+    QFETCH(QString, message);
+    const QString folder = path(QStringLiteral("folder"));
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("folder")));
+    QString file = folder;
+    if (setUp != u"folder") {
+        file = writeNotes(QStringLiteral("folder/a.qlt"), sampleNotes());
+        const auto all = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup |
+                         QFile::ReadOther | QFile::WriteOther;
+        QVERIFY(QFile::setPermissions(file, setUp == u"unreadable" ? QFile::Permissions() : all));
+        QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                                  QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
+    }
+    const QByteArray before = readFile(file);
+    arguments.insert(1, file);
+    const CliRun result = runUnprivileged(arguments);
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QCOMPARE(result.exitCode, 2);
+    QCOMPARE(QString::fromUtf8(result.err), message + u'\n');
+    QCOMPARE(readFile(file), before);
+}
+
 void TestCli::missingFile_data()
 {
     QTest::addColumn<QStringList>("arguments");
-    QTest::newRow("list") << QStringList{"list"};
-    QTest::newRow("show") << QStringList{"show", "1"};
-    QTest::newRow("export") << QStringList{"export"};
-    QTest::newRow("done") << QStringList{"done", "1"};
-    QTest::newRow("rm") << QStringList{"rm", "1"};
-    QTest::newRow("passwd") << QStringList{"passwd"};
+    QTest::addColumn<bool>("linkToItself"); // what stands at the path instead of a file
+    QTest::newRow("list") << QStringList{"list"} << false;
+    QTest::newRow("show") << QStringList{"show", "1"} << false;
+    QTest::newRow("export") << QStringList{"export"} << false;
+    QTest::newRow("done") << QStringList{"done", "1"} << false;
+    QTest::newRow("rm") << QStringList{"rm", "1"} << false;
+    QTest::newRow("passwd") << QStringList{"passwd"} << false;
+    // add makes a missing file, but must not put one in the place of the link.
+    QTest::newRow("add, link to itself") << QStringList{"add", "text"} << true;
 }
 
 void TestCli::missingFile()
 {
     QFETCH(QStringList, arguments);
+    QFETCH(bool, linkToItself);
     const QString file = path(QStringLiteral("不在这里.qlt"));
+    if (linkToItself)
+        QVERIFY(QFile::link(file, file));
     arguments.insert(1, file);
     const CliRun result = run(arguments);
     QCOMPARE(result.exitCode, 2);
     QCOMPARE(QString::fromUtf8(result.err), QStringLiteral("文件不存在:\n") + file + u'\n');
     QVERIFY(!QFile::exists(file));
+    QCOMPARE(QFileInfo(file).isSymLink(), linkToItself);
 }
 
 // A window (this process) has the file open: changes are refused unless forced, reading goes on.

@@ -66,6 +66,19 @@ public:
     bool opensRight = false;
 };
 
+// The most memory this process has held so far, from the kernel's count; -1 where there is none.
+qint64 peakResidentKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(NotesDocument::OpenStatus)
@@ -82,6 +95,7 @@ private Q_SLOTS:
 
     void openOutcomes_data();
     void openOutcomes();
+    void hugeForeignFileRefusedUnread();
     void openReplacesTheDocument();
     void mergeAppends();
     void saveRoundTripKeepsReserved();
@@ -192,6 +206,23 @@ void TestNotesDocument::openOutcomes()
         QCOMPARE(document.reserved(), 7u);
     }
     QVERIFY(!document.isModified());
+}
+
+// The header is judged before the rest is read: a 2 GiB file that is no notes file costs no memory.
+void TestNotesDocument::hugeForeignFileRefusedUnread()
+{
+    const qint64 before = peakResidentKiB();
+    if (before < 0)
+        QSKIP("no peak memory count on this system");
+    const QString target = path(QStringLiteral("huge.qlt"));
+    QFile file(target);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("not a notes file") > 0);
+    QVERIFY(file.resize(qint64(2) << 30)); // sparse: no disk space taken
+    file.close();
+    NotesDocument document;
+    Answers answers;
+    QCOMPARE(document.open(target, answers).status, NotesDocument::OpenStatus::BadSignature);
+    QVERIFY2(peakResidentKiB() - before < 64 * 1024, qPrintable(QString::number(peakResidentKiB() - before)));
 }
 
 void TestNotesDocument::openReplacesTheDocument()

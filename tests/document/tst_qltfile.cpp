@@ -6,10 +6,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using QltFile::ReadStatus;
 
@@ -57,11 +60,16 @@ private Q_SLOTS:
     void readAllRefusesWhatIsNoRegularFile();
     void readAllUnreadableFile();
 
-    void writeCreatesOwnerOnlyFile();
+    void newFilePermissions_data();
+    void newFilePermissions();
     void writeReplacesAndKeepsPermissions();
     void writeLeavesNoTemporaryFiles();
     void writeIntoMissingFolderFails();
     void writeIntoReadOnlyFolderKeepsOldFile();
+    void unusableTargetRefused_data();
+    void unusableTargetRefused();
+    void pipeTakesTextInPlace();
+    void saveOverOtherUsersFileKeepsOwner();
     void failedCommitKeepsOldFile_data();
     void failedCommitKeepsOldFile();
     void savedNotesReadBack();
@@ -147,14 +155,30 @@ void TestQltFile::readAllUnreadableFile()
     QVERIFY(result.bytes.isEmpty());
 }
 
-void TestQltFile::writeCreatesOwnerOnlyFile()
+void TestQltFile::newFilePermissions_data()
 {
-    const mode_t oldMask = ::umask(0); // the widest umask: the 0600 must come from the writer itself
-    const bool ok = QltFile::writeAtomically(path("new.qlt"), "content");
+    QTest::addColumn<bool>("notes");
+    QTest::addColumn<int>("umask");
+    QTest::addColumn<QFileDevice::Permissions>("expected");
+    const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    // The widest umask: the 0600 must come from the writer itself.
+    QTest::newRow("notes, umask 000") << true << 0 << ownerOnly;
+    QTest::newRow("text, umask 022") << false << 022
+                                     << (ownerOnly | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    QTest::newRow("text, umask 077") << false << 077 << ownerOnly;
+}
+
+void TestQltFile::newFilePermissions()
+{
+    QFETCH(bool, notes);
+    QFETCH(int, umask);
+    QFETCH(QFileDevice::Permissions, expected);
+    const mode_t oldMask = ::umask(mode_t(umask));
+    const bool ok = notes ? QltFile::writeNotes(path("new"), {}, {}, 0)
+                          : QltFile::writeAtomically(path("new"), "content");
     ::umask(oldMask);
     QVERIFY(ok);
-    QCOMPARE(contentOf(path("new.qlt")), QByteArray("content"));
-    QCOMPARE(modeOf(path("new.qlt")), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QCOMPARE(modeOf(path("new")), expected);
 }
 
 void TestQltFile::writeReplacesAndKeepsPermissions()
@@ -185,6 +209,82 @@ void TestQltFile::writeIntoMissingFolderFails()
     writeFile(path("plain"), "i am a file");
     QVERIFY(!QltFile::writeAtomically(path("plain/notes.qlt"), "x"));
     QCOMPARE(contentOf(path("plain")), QByteArray("i am a file"));
+}
+
+void TestQltFile::unusableTargetRefused_data()
+{
+    QTest::addColumn<QString>("target"); // what stands at the path
+    QTest::addColumn<bool>("notes");
+    QTest::newRow("no write permission bit, notes") << "read-only" << true;
+    QTest::newRow("no write permission bit, text") << "read-only" << false;
+    QTest::newRow("link to itself") << "link to itself" << true;
+    QTest::newRow("link to nothing") << "link to nothing" << false;
+    QTest::newRow("pipe, notes") << "pipe" << true;
+}
+
+// Refused for root too: its writes are not stopped by permissions, and a rename would replace anything.
+void TestQltFile::unusableTargetRefused()
+{
+    QFETCH(QString, target);
+    QFETCH(bool, notes);
+    const QString file = path("target");
+    if (target == u"read-only") {
+        writeFile(file, "old");
+        QVERIFY(QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    } else if (target == u"pipe") {
+        QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+    } else {
+        QVERIFY(QFile::link(target == u"link to itself" ? file : path("nothing"), file));
+    }
+    const auto identity = [&] {
+        struct stat info = {};
+        ::lstat(QFile::encodeName(file).constData(), &info);
+        return std::pair(info.st_ino, info.st_mode);
+    };
+    const auto before = identity();
+    QString error;
+    QVERIFY(!(notes ? QltFile::writeNotes(file, {}, {}, 0, &error)
+                    : QltFile::writeAtomically(file, "x", &error)));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(identity() == before);
+    QVERIFY(!QFile::exists(path("nothing")));
+    if (target == u"read-only")
+        QCOMPARE(contentOf(file), QByteArray("old"));
+}
+
+void TestQltFile::pipeTakesTextInPlace()
+{
+    const QString fifo = path("fifo");
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QProcess reader;
+    reader.start(QStringLiteral("cat"), {fifo});
+    QVERIFY(reader.waitForStarted());
+    QVERIFY(QltFile::writeAtomically(fifo, "report"));
+    QVERIFY(reader.waitForFinished(10000));
+    QCOMPARE(reader.readAllStandardOutput(), QByteArray("report"));
+    struct stat info = {};
+    QCOMPARE(::lstat(QFile::encodeName(fifo).constData(), &info), 0);
+    QVERIFY(S_ISFIFO(info.st_mode));
+}
+
+// Root saving a user's file must leave it that user's, with its group and mode.
+void TestQltFile::saveOverOtherUsersFileKeepsOwner()
+{
+    if (::geteuid() != 0)
+        QSKIP("only root can save over another user's file");
+    const passwd* nobody = ::getpwnam("nobody");
+    QVERIFY(nobody);
+    const QString file = path("theirs.qlt");
+    writeFile(file, "old");
+    QCOMPARE(::chmod(QFile::encodeName(file).constData(), 0640), 0);
+    QCOMPARE(::chown(QFile::encodeName(file).constData(), nobody->pw_uid, nobody->pw_gid), 0);
+    QVERIFY(QltFile::writeNotes(file, {}, {}, 0));
+    struct stat info = {};
+    QCOMPARE(::stat(QFile::encodeName(file).constData(), &info), 0);
+    QCOMPARE(info.st_uid, nobody->pw_uid);
+    QCOMPARE(info.st_gid, nobody->pw_gid);
+    QCOMPARE(info.st_mode & 07777, mode_t(0640));
+    QCOMPARE(contentOf(file).size(), QltFormat::StreamOffset);
 }
 
 void TestQltFile::writeIntoReadOnlyFolderKeepsOldFile()

@@ -28,6 +28,13 @@ Note note(const QString& text, const QString& priority, bool done)
     return Note{gb(text), gb(priority), done ? Note::ImageDone : Note::ImageNotDone};
 }
 
+bool isSaveFailure(const QString& text)
+{
+    const QString message = QStringLiteral("保存文件时发生错误。文件可能正在被使用。\n");
+    return text.startsWith(message) && text.size() > message.size() &&
+           !text.endsWith(QFile().errorString()); // Qt's "Unknown error" says nothing
+}
+
 QByteArray fileBytes(const QString& path)
 {
     QFile file(path);

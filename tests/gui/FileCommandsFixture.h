@@ -20,6 +20,8 @@ class TEnterPassForm;
 Note note(const QString& text, const QString& priority = QStringLiteral("标准"), bool done = false);
 // A file's bytes, or "<unreadable>".
 QByteArray fileBytes(const QString& path);
+// The failed-save message: the program's text, then the system's reason on a line of its own.
+bool isSaveFailure(const QString& text);
 bool writeBytes(const QString& path, const QByteArray& bytes);
 // What quillet-cli and the window write for these notes.
 QByteArray notesFile(const QList<Note>& notes, const QByteArray& password = {}, quint32 reserved = 0);

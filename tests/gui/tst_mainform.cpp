@@ -46,6 +46,10 @@
 
 #include <stdexcept>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 using namespace Qt::StringLiterals;
 
 QByteArray gb(const QString& text)
@@ -140,6 +144,7 @@ private Q_SLOTS:
     void settingsWrittenAtCloseInOrder();
     void closeQuestion_data();
     void closeQuestion();
+    void settingsWriteFailureStillCloses_data();
     void settingsWriteFailureStillCloses();
     void invalidColourReported();
     void debugSwitch();
@@ -186,7 +191,7 @@ void TestMainForm::initTestCase()
 void TestMainForm::init()
 {
     const QDir dir(m_dir.path());
-    for (const QString& name : dir.entryList(QDir::Files))
+    for (const QString& name : dir.entryList(QDir::Files | QDir::System))
         QVERIFY(QFile::remove(dir.filePath(name)));
     QDir(dataPath(QStringLiteral("Quillet.ini"))).removeRecursively();
     MessageBox::takeShown();
@@ -1342,6 +1347,19 @@ void TestMainForm::settingsWrittenAtCloseInOrder()
     // Grid lines were switched on in the first run and stay so.
     QCOMPARE(ini.ReadString(QStringLiteral("General"), QStringLiteral("GridLines"), QString()),
              QStringLiteral("1"));
+
+    // A name the settings file cannot hold is left out, silently; everything else is written.
+    createForm();
+    m_form->SaveFile(dataPath(QStringLiteral("line\nbreak.qlt")));
+    QTest::keyClick(m_form->notesList(), Qt::Key_G, Qt::ControlModifier);
+    MessageBox::setNextAnswers({QMessageBox::Ok});
+    QVERIFY(m_form->close());
+    QCOMPARE(MessageBox::takeShown().size(), 0);
+    QCOMPARE(ini.ReadString(QStringLiteral("MRU"), QStringLiteral("MRU1"), QString()), path);
+    QCOMPARE(ini.ReadString(QStringLiteral("MRU"), QStringLiteral("MRU2"), QString()), QString());
+    QCOMPARE(ini.ReadString(QStringLiteral("General"), QStringLiteral("LastFile"), QString()), QString());
+    QCOMPARE(ini.ReadString(QStringLiteral("General"), QStringLiteral("GridLines"), QString()),
+             QStringLiteral("0"));
 }
 
 void TestMainForm::closeQuestion_data()
@@ -1379,11 +1397,37 @@ void TestMainForm::closeQuestion()
     QCOMPARE(iniText().contains(QLatin1String("Theme=")), closes);
 }
 
+void TestMainForm::settingsWriteFailureStillCloses_data()
+{
+    QTest::addColumn<QString>("planted"); // what stands where the settings file should be
+    QTest::newRow("folder") << "folder";
+#ifdef Q_OS_UNIX
+    QTest::newRow("pipe") << "pipe";
+    QTest::newRow("link to /dev/zero") << "/dev/zero";
+    QTest::newRow("link to another settings file") << "other.ini";
+#endif
+}
+
+// Every write fails; nothing is read either (a pipe would hold the window up, a device never end), so
+// the window starts with the defaults.
 void TestMainForm::settingsWriteFailureStillCloses()
 {
-    // A folder where the settings file should be: every write fails.
-    QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("Quillet.ini")));
+    QFETCH(QString, planted);
+    const QString ini = dataPath(QStringLiteral("Quillet.ini"));
+    const QByteArray other = "[General]\r\nGridLines=1\r\n";
+    QFile otherFile(dataPath(QStringLiteral("other.ini")));
+    QVERIFY(otherFile.open(QIODevice::WriteOnly) && otherFile.write(other) == other.size());
+    otherFile.close();
+    if (planted == u"folder")
+        QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("Quillet.ini")));
+#ifdef Q_OS_UNIX
+    else if (planted == u"pipe")
+        QCOMPARE(::mkfifo(QFile::encodeName(ini).constData(), 0600), 0);
+    else
+        QVERIFY(QFile::link(planted.startsWith(u'/') ? planted : dataPath(planted), ini));
+#endif
     createForm();
+    QVERIFY(!act("ViewShowGridLinesCmd")->isChecked());
     MessageBox::setNextAnswers({QMessageBox::Ok});
     QVERIFY(m_form->close());
     QVERIFY(!m_form->isVisible());
@@ -1395,7 +1439,8 @@ void TestMainForm::settingsWriteFailureStillCloses()
     const QString text = AnsiText::toUnicode(log.readAll());
     QCOMPARE(text.count(QLatin1String("Class name: ")), 1);
     QVERIFY(text.contains(QLatin1String("Class name: IniWriteError")));
-    QVERIFY(text.contains(QStringLiteral("Error message: 无法写入 ")));
+    QVERIFY(text.contains(QStringLiteral("Error message: 无法写入 ") + ini));
+    QCOMPARE(otherFile.open(QIODevice::ReadOnly) ? otherFile.readAll() : QByteArray(), other);
 }
 
 void TestMainForm::invalidColourReported()

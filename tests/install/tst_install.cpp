@@ -263,6 +263,10 @@ void TestInstall::installedProgramPrintsUsageWithoutDisplay()
         run(installed(QStringLiteral("bin/quillet")), {QStringLiteral("--help")}, &output, environment);
     QVERIFY2(code == 0, output.constData());
     QVERIFY2(output.contains("quillet [") && output.contains("-minimize"), output.constData());
+    // A password on the command line is there for every user to see.
+    QVERIFY2(QString::fromUtf8(output).contains(QStringLiteral("命令行上的密码本机所有用户")),
+             output.constData());
+
     QCOMPARE(
         run(installed(QStringLiteral("bin/quillet")), {QStringLiteral("--version")}, &output, environment),
         0);

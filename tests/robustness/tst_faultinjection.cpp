@@ -23,7 +23,6 @@
 
 namespace {
 
-const QString SaveFailed = QStringLiteral("保存文件时发生错误。文件可能正在被使用。");
 const QString ChangedOnDisk = QStringLiteral("文件在打开或上次保存之后已被其他程序更改:\n%1\n\n"
                                              "覆盖它的更改, 另存为其他文件, 还是取消保存?");
 
@@ -125,7 +124,7 @@ void TestFaultInjection::saveFailsKeeping(const QString& path, const QByteArray&
     w.act("FileSaveCmd")->trigger();
     const QList<MessageBox::Shown> shown = MessageBox::takeShown();
     QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.at(0).text, SaveFailed);
+    QVERIFY2(isSaveFailure(shown.at(0).text), qPrintable(shown.at(0).text));
     QCOMPARE(fileBytes(path), old);
     QCOMPARE(filesBeside(path), QStringList{QFileInfo(path).fileName()});
     QVERIFY(w.form().GetModified());
@@ -297,7 +296,7 @@ void TestFaultInjection::documentFileChangedBehindTheWindow()
         QCOMPARE(shown.at(0).text, ChangedOnDisk.arg(QDir::toNativeSeparators(path)));
         QCOMPARE(fileBytes(path), QByteArray("another program's file"));
     } else {
-        QCOMPARE(shown.at(0).text, SaveFailed);
+        QVERIFY2(isSaveFailure(shown.at(0).text), qPrintable(shown.at(0).text));
     }
     QVERIFY(w.form().GetModified());
     QCOMPARE(w.model().notes(), document);

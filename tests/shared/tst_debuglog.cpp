@@ -4,6 +4,7 @@
 #include "shared/CommandLine.h"
 #include "shared/FileSizeLimit.h"
 #include "shared/LocaleFormats.h"
+#include "shared/PlantedFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -311,21 +312,15 @@ void TestDebugLog::timeHasNoTimeZone()
 
 void TestDebugLog::unwritableLogFails_data()
 {
-    QTest::addColumn<QString>("relativePath");
-
-    QTest::newRow("missing folder") << "no such folder/qltdbg.dat";
-    QTest::newRow("folder is a file") << "plain file/qltdbg.dat";
-    QTest::newRow("log is a folder") << "folder";
+    PlantedFiles::addRows();
 }
 
 void TestDebugLog::unwritableLogFails()
 {
     QFETCH(QString, relativePath);
-
-    writeAll(m_dir->filePath(QStringLiteral("plain file")), "x");
-    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("folder")));
+    PlantedFiles::plant(m_dir->path());
     QVERIFY(!TraceLogFile::append(m_dir->filePath(relativePath), "A.One", SomeTime));
-    QCOMPARE(readAll(m_dir->filePath(QStringLiteral("plain file"))), QByteArray("x"));
+    PlantedFiles::verifyUntouched(m_dir->path());
 
     if (!QFile::exists(QStringLiteral("/dev/full")))
         return;

@@ -2,6 +2,7 @@
 
 #include "shared/AnsiText.h"
 #include "shared/FileSizeLimit.h"
+#include "shared/PlantedFiles.h"
 #include "shared/Version.h"
 
 #include <QDir>
@@ -163,24 +164,15 @@ void TestErrorLog::chineseTextIsWrittenInTheCodePage()
 
 void TestErrorLog::unwritablePlaceFails_data()
 {
-    QTest::addColumn<QString>("relativePath");
-
-    QTest::newRow("missing folder") << "no such folder/ErrorLog.txt";
-    QTest::newRow("folder is a file") << "plain file/ErrorLog.txt";
-    QTest::newRow("log is a folder") << "folder";
+    PlantedFiles::addRows();
 }
 
 void TestErrorLog::unwritablePlaceFails()
 {
     QFETCH(QString, relativePath);
-
-    writeAll(m_dir->filePath(QStringLiteral("plain file")), "x");
-    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("folder")));
-    const QString path = m_dir->filePath(relativePath);
-
-    QVERIFY(!ErrorLog::appendReport(path, SystemDescription{}, AccessViolation));
-    QCOMPARE(readAll(m_dir->filePath(QStringLiteral("plain file"))), QByteArray("x"));
-    QVERIFY(QFileInfo(m_dir->filePath(QStringLiteral("folder"))).isDir());
+    PlantedFiles::plant(m_dir->path());
+    QVERIFY(!ErrorLog::appendReport(m_dir->filePath(relativePath), SystemDescription{}, AccessViolation));
+    PlantedFiles::verifyUntouched(m_dir->path());
 }
 
 void TestErrorLog::fullDeviceFails()

@@ -1,7 +1,9 @@
 #include "shared/IniFile.h"
 
 #include "shared/FileSizeLimit.h"
+#include "shared/PlantedFiles.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -71,8 +73,8 @@ private Q_SLOTS:
 
     void readOnlyFileRefusesWrite_data();
     void readOnlyFileRefusesWrite();
-    void missingFolderRefusesWrite();
-    void directoryPathRefusesWrite();
+    void unusablePathRefused_data();
+    void unusablePathRefused();
     void fullDiskKeepsOldFile();
     void unstorableTextRefused_data();
     void unstorableTextRefused();
@@ -81,6 +83,7 @@ private:
     QString path(const QString& name = QStringLiteral("Quillet.ini")) const { return m_dir->filePath(name); }
     void writeRaw(const QByteArray& bytes, const QString& name = QStringLiteral("Quillet.ini")) const;
     QByteArray readRaw(const QString& name = QStringLiteral("Quillet.ini")) const;
+    void setModifiedHoursAgo(int hours) const;
     // Runs `write` and returns the IniWriteError message, or a null string when nothing was raised.
     template <typename F> static QString writeErrorOf(F write);
 
@@ -106,6 +109,14 @@ QByteArray TestIniFile::readRaw(const QString& name) const
     if (!file.open(QIODevice::ReadOnly))
         return QByteArray();
     return file.readAll();
+}
+
+void TestIniFile::setModifiedHoursAgo(int hours) const
+{
+    QFile file(path());
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600 * hours),
+                             QFileDevice::FileModificationTime));
 }
 
 template <typename F> QString TestIniFile::writeErrorOf(F write)
@@ -359,17 +370,39 @@ void TestIniFile::objectsOnOneFileAgree()
     second.DeleteKey(QStringLiteral("General"), QStringLiteral("Theme"));
     QCOMPARE(first.ReadString(QStringLiteral("General"), QStringLiteral("Theme"), QStringLiteral("gone")),
              QStringLiteral("gone"));
+
+    // Also once `first` keeps what it read of a file last changed long ago.
+    first.WriteInteger(QStringLiteral("General"), QStringLiteral("Size"), 1);
+    setModifiedHoursAgo(1);
+    QCOMPARE(first.ReadInteger(QStringLiteral("General"), QStringLiteral("Size"), 0), 1);
+    second.WriteInteger(QStringLiteral("General"), QStringLiteral("Size"), 2);
+    QCOMPARE(first.ReadInteger(QStringLiteral("General"), QStringLiteral("Size"), 0), 2);
 }
 
+// Changes in place that keep the file's size: at once (within one tick of the file system's clock), to
+// a file last changed long ago, and with its time of change set back as it was.
 void TestIniFile::externalChangeSeenAtNextRead()
 {
     const IniFile ini(path());
+    const auto theme = [&] {
+        return ini.ReadString(QStringLiteral("General"), QStringLiteral("Theme"), QString());
+    };
     writeRaw("[General]\r\nTheme=Roma\r\n");
-    QCOMPARE(ini.ReadString(QStringLiteral("General"), QStringLiteral("Theme"), QString()),
-             QStringLiteral("Roma"));
+    QCOMPARE(theme(), QStringLiteral("Roma"));
     writeRaw("[General]\r\nTheme=Nexos\r\n");
-    QCOMPARE(ini.ReadString(QStringLiteral("General"), QStringLiteral("Theme"), QString()),
-             QStringLiteral("Nexos"));
+    QCOMPARE(theme(), QStringLiteral("Nexos"));
+    writeRaw("[General]\r\nTheme=Athen\r\n");
+    QCOMPARE(theme(), QStringLiteral("Athen"));
+
+    setModifiedHoursAgo(1);
+    QCOMPARE(theme(), QStringLiteral("Athen"));
+    writeRaw("[General]\r\nTheme=Nexos\r\n");
+    QCOMPARE(theme(), QStringLiteral("Nexos"));
+    setModifiedHoursAgo(1);
+    QCOMPARE(theme(), QStringLiteral("Nexos"));
+    writeRaw("[General]\r\nTheme=Athen\r\n");
+    setModifiedHoursAgo(1);
+    QCOMPARE(theme(), QStringLiteral("Athen"));
 }
 
 void TestIniFile::replacingKeyTouchesOnlyItsLine()
@@ -542,25 +575,22 @@ void TestIniFile::readOnlyFileRefusesWrite()
     QCOMPARE(ini.ReadBool(QStringLiteral("General"), QStringLiteral("GridLines")), true);
 }
 
-void TestIniFile::missingFolderRefusesWrite()
+void TestIniFile::unusablePathRefused_data()
 {
-    const QString file = path(QStringLiteral("missing/Quillet.ini"));
-    IniFile ini(file);
-    const QString message =
-        writeErrorOf([&] { ini.WriteBool(QStringLiteral("General"), QStringLiteral("GridLines"), true); });
-    QCOMPARE(message, QStringLiteral("无法写入 %1").arg(file));
-    QVERIFY(!QFile::exists(path(QStringLiteral("missing"))));
+    PlantedFiles::addRows();
 }
 
-void TestIniFile::directoryPathRefusesWrite()
+// Neither read (a pipe would block, a device never end) nor written through.
+void TestIniFile::unusablePathRefused()
 {
-    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("Quillet.ini")));
-    IniFile ini(path());
-    const QString message =
-        writeErrorOf([&] { ini.WriteInteger(QStringLiteral("A"), QStringLiteral("b"), 1); });
-    QCOMPARE(message, QStringLiteral("无法写入 ") + path());
-    QVERIFY(QFileInfo(path()).isDir());
+    QFETCH(QString, relativePath);
+    PlantedFiles::plant(m_dir->path());
+    const QString file = path(relativePath);
+    IniFile ini(file);
     QCOMPARE(ini.ReadInteger(QStringLiteral("A"), QStringLiteral("b"), 9), 9);
+    QCOMPARE(writeErrorOf([&] { ini.WriteInteger(QStringLiteral("A"), QStringLiteral("b"), 1); }),
+             QStringLiteral("无法写入 ") + file);
+    PlantedFiles::verifyUntouched(m_dir->path());
 }
 
 void TestIniFile::fullDiskKeepsOldFile()

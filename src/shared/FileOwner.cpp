@@ -1,0 +1,28 @@
+#include "shared/FileOwner.h"
+
+#include <QFile>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace FileOwner {
+
+void copy(const QString& path, QFileDevice& file)
+{
+#ifdef Q_OS_UNIX
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0 ||
+        ::fchown(file.handle(), info.st_uid, info.st_gid) == 0)
+        return;
+    // Not root: the owner stays the writer, but the group can still be kept.
+    [[maybe_unused]] const int groupKept = ::fchown(file.handle(), uid_t(-1), info.st_gid);
+#else
+    // Here a new file takes the rights the folder passes on.
+    Q_UNUSED(path);
+    Q_UNUSED(file);
+#endif
+}
+
+} // namespace FileOwner

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+class QFileDevice;
+
+// Who owns a file. A file written anew in place of another (temporary file, then rename) belongs to the
+// one who wrote it; root saving a user's file would take it away from that user.
+namespace FileOwner {
+
+// Gives the open `file` the owner and group of the file at `path`, as far as this process may: the
+// owner only for root, the group for a member of it.
+void copy(const QString& path, QFileDevice& file);
+
+} // namespace FileOwner

@@ -1,0 +1,106 @@
+#include "shared/RegularFile.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace RegularFile {
+
+#ifdef Q_OS_UNIX
+
+namespace {
+
+int flagsFor(QIODevice::OpenMode mode)
+{
+    int flags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+    if (!(mode & QIODevice::WriteOnly))
+        return flags | O_RDONLY;
+    flags |= (mode & QIODevice::ReadOnly) ? O_RDWR : O_WRONLY;
+    if (mode & QIODevice::Append)
+        flags |= O_APPEND;
+    if (mode & QIODevice::NewOnly)
+        flags |= O_CREAT | O_EXCL;
+    else if (!(mode & QIODevice::ExistingOnly))
+        flags |= O_CREAT;
+    return flags;
+}
+
+qint64 nanoseconds(const timespec& time)
+{
+    return qint64(time.tv_sec) * 1000000000 + time.tv_nsec;
+}
+
+} // namespace
+
+Opened open(QFile& file, const QString& path, QIODevice::OpenMode mode)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), flagsFor(mode), 0666);
+    if (fd < 0)
+        return errno == ENOENT ? Opened::Missing : Opened::Refused;
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return Opened::Refused;
+    }
+    if (!file.open(fd, mode & ~QIODevice::OpenMode(QIODevice::NewOnly | QIODevice::ExistingOnly),
+                   QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return Opened::Refused;
+    }
+    return Opened::Yes;
+}
+
+bool isOtherThanRegular(const QString& path)
+{
+    struct stat info;
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && !S_ISREG(info.st_mode);
+}
+
+Stamp stampOf(const QFile& file)
+{
+    struct stat info;
+    if (::fstat(file.handle(), &info) != 0)
+        return {};
+    return {quint64(info.st_dev), quint64(info.st_ino), qint64(info.st_size), nanoseconds(info.st_mtim),
+            nanoseconds(info.st_ctim)};
+}
+
+#else
+
+// Here an open file can be neither a pipe that blocks nor replaced while open; links are rare and
+// need rights most users do not have, so the checks are made by name.
+Opened open(QFile& file, const QString& path, QIODevice::OpenMode mode)
+{
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink() && !(mode & QIODevice::WriteOnly))
+        return Opened::Missing;
+    if (isOtherThanRegular(path))
+        return Opened::Refused;
+    file.setFileName(path);
+    if (file.open(mode))
+        return Opened::Yes;
+    return QFileInfo::exists(path) ? Opened::Refused : Opened::Missing;
+}
+
+bool isOtherThanRegular(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.isSymLink() || (info.exists() && !info.isFile());
+}
+
+Stamp stampOf(const QFile& file)
+{
+    const QFileInfo info(file.fileName());
+    return {0, 0, info.size(), info.lastModified().toMSecsSinceEpoch() * 1000000,
+            info.metadataChangeTime().toMSecsSinceEpoch() * 1000000};
+}
+
+#endif
+
+} // namespace RegularFile

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QFile>
+#include <QString>
+
+// Opening the program's own files (settings, logs) in a folder that others may write to: a planted pipe
+// must not block the program, a device must not feed it without end, and a symbolic link must not send
+// its writes into another file. Anything but a regular file is refused.
+namespace RegularFile {
+
+enum class Opened
+{
+    Yes,
+    Missing, // nothing at the path (and the mode does not create it)
+    Refused, // a link, a pipe, a device, a folder, or the system said no
+};
+
+// Opens `path` into `file`, which must be closed (its file name is not kept), without following a symbolic
+// link and without waiting for a pipe's other end. ReadOnly opens an existing file; a writable mode creates a
+// missing file unless it has ExistingOnly, and NewOnly creates it or fails. Append adds at the end even when
+// another process writes too.
+Opened open(QFile& file, const QString& path, QIODevice::OpenMode mode);
+
+// True when something that is not a regular file (a link among them) is at `path`.
+bool isOtherThanRegular(const QString& path);
+
+// What tells an open file apart from any other file and from itself before a change: two stamps
+// taken of a path are equal only while nobody wrote to the file or replaced it.
+struct Stamp
+{
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = -1;
+    qint64 modified = 0; // nanoseconds since the epoch
+    qint64 changed = 0;  // of the status, which no one can set back
+
+    bool operator==(const Stamp&) const = default;
+};
+
+Stamp stampOf(const QFile& file);
+
+} // namespace RegularFile
