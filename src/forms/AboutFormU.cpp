@@ -1,5 +1,6 @@
 #include "forms/AboutFormU.h"
 
+#include "forms/DialogParts.h"
 #include "forms/MessageBox.h"
 #include "shared/AppPaths.h"
 #include "shared/DebugLog.h"
@@ -27,29 +28,10 @@ void setTextColor(QLabel* label, const QColor& color)
     label->setPalette(palette);
 }
 
-QLabel* textLabel(QWidget* parent, const char* name, const QString& text, int left, int top)
-{
-    auto* label = new QLabel(text, parent);
-    if (name)
-        label->setObjectName(QLatin1String(name));
-    label->move(left, top);
-    return label;
-}
-
-QFrame* line(QWidget* parent, int left, int top, int width)
-{
-    auto* frame = new QFrame(parent);
-    frame->setFrameShape(QFrame::HLine);
-    frame->setFrameShadow(QFrame::Sunken);
-    frame->setGeometry(left, top, width, 2);
-    return frame;
-}
-
 } // namespace
 
 TAboutForm::TAboutForm(QWidget* owner, const QIcon& icon)
-    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                         Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+    : QDialog(owner, DialogParts::FixedDialogFlags),
       m_openUrl([](const QUrl& url) { QDesktopServices::openUrl(url); })
 {
     setObjectName(QStringLiteral("AboutForm"));
@@ -71,31 +53,30 @@ TAboutForm::TAboutForm(QWidget* owner, const QIcon& icon)
     QuilletIcon->setObjectName(QStringLiteral("QuilletIcon"));
     QuilletIcon->setGeometry(8, 8, 32, 32);
 
-    ProductName = textLabel(header, "ProductName", QStringLiteral("Quillet"), 48, 5);
+    ProductName = DialogParts::label(header, "ProductName", QStringLiteral("Quillet"), 48, 5);
     QFont bold = ProductName->font();
     bold.setBold(true);
     bold.setPixelSize(14);
     ProductName->setFont(bold);
-    ProgVer = textLabel(header, "ProgVer", QString(), 48, 26);
-    line(this, 0, 49, width());
+    ProgVer = DialogParts::label(header, "ProgVer", QString(), 48, 26);
+    DialogParts::bevel(this, nullptr, QRect(0, 49, width(), 2));
 
-    CopyrightAuthor = textLabel(this, "CopyrightAuthor", QString(), 12, 60);
-    Remark = textLabel(this, "Remark", QStringLiteral("本程序按原样提供，不附带任何担保。"), 12, 78);
+    CopyrightAuthor = DialogParts::label(this, "CopyrightAuthor", QString(), 12, 60);
+    Remark = DialogParts::label(this, "Remark", QStringLiteral("本程序按原样提供，不附带任何担保。"), 12, 78);
 
-    auto* mailLabel = textLabel(this, nullptr, QStringLiteral("邮件:"), 12, 102);
+    auto* mailLabel = DialogParts::label(this, nullptr, QStringLiteral("邮件:"), 12, 102);
     AuthorEmail = makeLink("AuthorEmail", QStringLiteral("发送邮件给作者"));
-    auto* webLabel = textLabel(this, nullptr, QStringLiteral("主页:"), 12, 120);
+    auto* webLabel = DialogParts::label(this, nullptr, QStringLiteral("主页:"), 12, 120);
     AuthorWebsite = makeLink("AuthorWebsite", QStringLiteral("Quillet 的主页"));
-    auto* licenseLabel = textLabel(this, nullptr, QStringLiteral("要了解更多信息，请阅读"), 12, 138);
+    auto* licenseLabel = DialogParts::label(this, nullptr, QStringLiteral("要了解更多信息，请阅读"), 12, 138);
     SeeLicense = makeLink("SeeLicense", QString());
     SeeLicense->setText(QStringLiteral("许可协议"));
 
-    ThanksTo = textLabel(this, "ThanksTo", QString(), 12, 164);
+    ThanksTo = DialogParts::label(this, "ThanksTo", QString(), 12, 164);
 
-    line(this, 8, 208, width() - 16);
-    OkBtn = new QPushButton(QStringLiteral("确定(&O)"), this);
-    OkBtn->setObjectName(QStringLiteral("OkBtn"));
-    OkBtn->setGeometry(width() - 8 - 75, 220, 75, 25);
+    DialogParts::bevel(this, nullptr, QRect(8, 208, width() - 16, 2));
+    OkBtn =
+        DialogParts::button(this, "OkBtn", QStringLiteral("确定(&O)"), QRect(width() - 8 - 75, 220, 75, 25));
     OkBtn->setDefault(true);
     // OK is also the cancel button: Esc rejects, which closes the box just the same.
     connect(OkBtn, &QPushButton::clicked, this, &QDialog::accept);

@@ -2,6 +2,7 @@
 
 #include "document/NotesDocument.h"
 #include "document/QltFile.h"
+#include "forms/DialogParts.h"
 #include "forms/FileDialog.h"
 #include "forms/MessageBox.h"
 #include "forms/NotesHost.h"
@@ -31,14 +32,6 @@ namespace {
 
 const QString AddCaption = QStringLiteral("添加新记事本");
 
-QPushButton* button(QWidget* parent, const char* name, const QString& text, const QRect& geometry)
-{
-    auto* result = new QPushButton(text, parent);
-    result->setObjectName(QLatin1String(name));
-    result->setGeometry(geometry);
-    return result;
-}
-
 QAction* menuItem(QMenu* menu, const char* name, const QString& text)
 {
     QAction* action = menu->addAction(text);
@@ -49,9 +42,7 @@ QAction* menuItem(QMenu* menu, const char* name, const QString& text)
 } // namespace
 
 TAddEditForm::TAddEditForm(NotesHost& host)
-    : QDialog(host.hostWindow(), Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                                     Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_host(host)
+    : QDialog(host.hostWindow(), DialogParts::FixedDialogFlags), m_host(host)
 {
     setObjectName(QStringLiteral("AddEditForm"));
     setFixedSize(389, 311);
@@ -102,15 +93,15 @@ TAddEditForm::TAddEditForm(NotesHost& host)
     NoteDone->move(GroupBox1->width() - 16 - NoteDone->width(),
                    22 + (NotePriority->height() - NoteDone->height()) / 2);
 
-    OpenBtn = button(this, "OpenBtn", QString(), QRect(16, 280, 25, 25));
+    OpenBtn = DialogParts::button(this, "OpenBtn", QString(), QRect(16, 280, 25, 25));
     OpenBtn->setIcon(m_host.image(1));
     OpenBtn->setToolTip(QStringLiteral("从文件打开"));
-    SaveBtn = button(this, "SaveBtn", QString(), QRect(46, 280, 25, 25));
+    SaveBtn = DialogParts::button(this, "SaveBtn", QString(), QRect(46, 280, 25, 25));
     SaveBtn->setIcon(m_host.image(2));
     SaveBtn->setToolTip(QStringLiteral("保存到文件"));
-    OkBtn = button(this, "OkBtn", QStringLiteral("确定(&O)"), QRect(219, 280, 75, 25));
+    OkBtn = DialogParts::button(this, "OkBtn", QStringLiteral("确定(&O)"), QRect(219, 280, 75, 25));
     OkBtn->setDefault(true);
-    CancelBtn = button(this, "CancelBtn", QStringLiteral("取消(&C)"), QRect(299, 280, 75, 25));
+    CancelBtn = DialogParts::button(this, "CancelBtn", QStringLiteral("取消(&C)"), QRect(299, 280, 75, 25));
 
     setTabOrder(NoteText, NotePriority);
     setTabOrder(NotePriority, NoteDone);

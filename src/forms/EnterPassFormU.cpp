@@ -1,6 +1,7 @@
 #include "forms/EnterPassFormU.h"
 
 #include "document/DocumentMessages.h"
+#include "forms/DialogParts.h"
 #include "forms/MessageBox.h"
 #include "platform/Desktop.h"
 #include "shared/AnsiText.h"
@@ -16,49 +17,27 @@
 #include <QScreen>
 
 TEnterPassForm::TEnterPassForm(QWidget* owner, const QFont& font, const QIcon& icon)
-    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                         Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    : QDialog(owner, DialogParts::FixedDialogFlags)
 {
     setObjectName(QStringLiteral("EnterPassForm"));
     setWindowTitle(QStringLiteral("输入密码"));
     setWindowIcon(icon);
     setFixedSize(305, 142);
 
-    Pass = new QLineEdit(this);
-    Pass->setObjectName(QStringLiteral("Pass"));
-    Pass->setEchoMode(QLineEdit::Password);
-    // "*" for every character, whatever the style's own mask character is.
-    Pass->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
+    Pass = DialogParts::passwordBox(this, "Pass");
 
-    Label2 = new QLabel(QStringLiteral("该文件有密码保护，请输入密码。"), this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->move(16, 8);
+    Label2 = DialogParts::label(this, "Label2", QStringLiteral("该文件有密码保护，请输入密码。"), 16, 8);
 
-    Image1 = new QLabel(this);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setGeometry(8, 40, 48, 48);
-    const QPixmap picture = QIcon(QStringLiteral(":/icons/password-48.svg")).pixmap(48, 48);
-    if (!picture.isNull())
-        Image1->setPixmap(picture);
+    Image1 =
+        DialogParts::picture(this, "Image1", QStringLiteral(":/icons/password-48.svg"), QRect(8, 40, 48, 48));
 
-    Label1 = new QLabel(QStringLiteral("密码(&P)"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setBuddy(Pass);
-    Label1->move(64, 40);
+    Label1 = DialogParts::label(this, "Label1", QStringLiteral("密码(&P)"), 64, 40, Pass);
 
-    Bevel1 = new QFrame(this);
-    Bevel1->setObjectName(QStringLiteral("Bevel1"));
-    Bevel1->setFrameShape(QFrame::HLine);
-    Bevel1->setFrameShadow(QFrame::Sunken);
-    Bevel1->setGeometry(13, 97, 276, 2);
+    Bevel1 = DialogParts::bevel(this, "Bevel1", QRect(13, 97, 276, 2));
 
-    OkBtn = new QPushButton(QStringLiteral("确定(&O)"), this);
-    OkBtn->setObjectName(QStringLiteral("OkBtn"));
-    OkBtn->setGeometry(134, 112, 75, 25);
+    OkBtn = DialogParts::button(this, "OkBtn", QStringLiteral("确定(&O)"), QRect(134, 112, 75, 25));
     OkBtn->setDefault(true);
-    CancelBtn = new QPushButton(QStringLiteral("取消(&C)"), this);
-    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    CancelBtn->setGeometry(214, 112, 75, 25);
+    CancelBtn = DialogParts::button(this, "CancelBtn", QStringLiteral("取消(&C)"), QRect(214, 112, 75, 25));
 
     setTabOrder(Pass, OkBtn);
     setTabOrder(OkBtn, CancelBtn);

@@ -1,5 +1,6 @@
 #include "forms/OptionsFormU.h"
 
+#include "forms/DialogParts.h"
 #include "forms/FontColorDialog.h"
 #include "forms/MessageBox.h"
 #include "forms/OptionsHost.h"
@@ -41,14 +42,6 @@ QCheckBox* checkBox(QWidget* parent, const char* name, const QString& text, int 
     return box;
 }
 
-QPushButton* button(QWidget* parent, const char* name, const QString& text, const QRect& geometry)
-{
-    auto* result = new QPushButton(text, parent);
-    result->setObjectName(QLatin1String(name));
-    result->setGeometry(geometry);
-    return result;
-}
-
 bool showColorDialog(QColor& color, QWidget* parent)
 {
     const QColor chosen = QColorDialog::getColor(color, parent);
@@ -61,10 +54,8 @@ bool showColorDialog(QColor& color, QWidget* parent)
 } // namespace
 
 TOptionsForm::TOptionsForm(OptionsHost& host)
-    : QDialog(host.hostWindow(), Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                                     Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_host(host), m_iniFile(AppPaths::iniFileName()), m_fontDialog(&FontColorDialog::ask),
-      m_colorDialog(&showColorDialog)
+    : QDialog(host.hostWindow(), DialogParts::FixedDialogFlags), m_host(host),
+      m_iniFile(AppPaths::iniFileName()), m_fontDialog(&FontColorDialog::ask), m_colorDialog(&showColorDialog)
 {
     setObjectName(QStringLiteral("OptionsForm"));
     setWindowTitle(QStringLiteral("选项"));
@@ -81,8 +72,9 @@ TOptionsForm::TOptionsForm(OptionsHost& host)
         checkBox(GroupBox1, "OpenLastFile", QStringLiteral("启动时打开最后使用的文件(&P)"), 12, 60);
     AutoSave = checkBox(GroupBox1, "AutoSave", QStringLiteral("添加/编辑/更改后自动保存"), 12, 80);
     MinOnClose = checkBox(GroupBox1, "MinOnClose", QStringLiteral("关闭到系统托盘"), 12, 100);
-    RegisterFileTypeBtn = button(GroupBox1, "RegisterFileTypeBtn",
-                                 QStringLiteral("注册为 QLT 文件的默认编辑器(&E)"), QRect(12, 128, 249, 25));
+    RegisterFileTypeBtn =
+        DialogParts::button(GroupBox1, "RegisterFileTypeBtn",
+                            QStringLiteral("注册为 QLT 文件的默认编辑器(&E)"), QRect(12, 128, 249, 25));
 
     GroupBox2 = new QGroupBox(QStringLiteral(" 界面 "), this);
     GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
@@ -120,8 +112,10 @@ TOptionsForm::TOptionsForm(OptionsHost& host)
                 EmptyMenu->exec(sampleBox->mapToGlobal(pos));
         });
 
-        fontBtn = button(GroupBox2, fontName, QStringLiteral("字体"), QRect(180, top - 1, 39, 23));
-        colorBtn = button(GroupBox2, colorName, QStringLiteral("颜色"), QRect(223, top - 1, 39, 23));
+        fontBtn =
+            DialogParts::button(GroupBox2, fontName, QStringLiteral("字体"), QRect(180, top - 1, 39, 23));
+        colorBtn =
+            DialogParts::button(GroupBox2, colorName, QStringLiteral("颜色"), QRect(223, top - 1, 39, 23));
     };
     makeRow(NotesListRow, "Label1", QStringLiteral("记事本列表"), "NotesListTextSample", "NotesListFont",
             "NotesListColor", Label1, NotesListTextSample, NotesListFont, NotesListColor);
@@ -130,9 +124,9 @@ TOptionsForm::TOptionsForm(OptionsHost& host)
     makeRow(AddEditRow, "Label3", QStringLiteral("添加/删除文本"), "AddEditTextSample", "AddEditTextFont",
             "AddEditTextColor", Label3, AddEditTextSample, AddEditTextFont, AddEditTextColor);
 
-    OkBtn = button(this, "OkBtn", QStringLiteral("确定(&O)"), QRect(126, 337, 75, 25));
+    OkBtn = DialogParts::button(this, "OkBtn", QStringLiteral("确定(&O)"), QRect(126, 337, 75, 25));
     OkBtn->setDefault(true);
-    CancelBtn = button(this, "CancelBtn", QStringLiteral("取消(&C)"), QRect(206, 337, 75, 25));
+    CancelBtn = DialogParts::button(this, "CancelBtn", QStringLiteral("取消(&C)"), QRect(206, 337, 75, 25));
 
     connect(LoadAtWinStart, &QCheckBox::clicked, this, &TOptionsForm::LoadAtWinStartClick);
     connect(RegisterFileTypeBtn, &QPushButton::clicked, this, &TOptionsForm::RegisterFileTypeBtnClick);

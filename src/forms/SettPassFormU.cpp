@@ -2,6 +2,7 @@
 
 #include "document/DocumentMessages.h"
 #include "document/NotesDocument.h"
+#include "forms/DialogParts.h"
 #include "forms/DocumentHost.h"
 #include "forms/MessageBox.h"
 #include "shared/AnsiText.h"
@@ -13,72 +14,34 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-namespace {
-
-// Text boxes show "*" for every character, whatever the style's own mask character is.
-QLineEdit* passwordBox(QWidget* parent, const char* name, int left, int top, int width)
-{
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(QLatin1String(name));
-    edit->setEchoMode(QLineEdit::Password);
-    edit->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
-    edit->setGeometry(left, top, width, qBound(21, edit->sizeHint().height(), 26));
-    return edit;
-}
-
-QLabel* label(QWidget* parent, const char* name, const QString& text, int left, int top, QWidget* buddy)
-{
-    auto* result = new QLabel(text, parent);
-    result->setObjectName(QLatin1String(name));
-    result->setBuddy(buddy);
-    result->move(left, top);
-    result->adjustSize();
-    return result;
-}
-
-QPushButton* button(QWidget* parent, const char* name, const QString& text, int left, int top)
-{
-    auto* result = new QPushButton(text, parent);
-    result->setObjectName(QLatin1String(name));
-    result->setGeometry(left, top, 75, 25);
-    return result;
-}
-
-} // namespace
-
 TSetPassForm::TSetPassForm(DocumentHost& host)
-    : QDialog(host.hostWindow(), Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                                     Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_host(host)
+    : QDialog(host.hostWindow(), DialogParts::FixedDialogFlags), m_host(host)
 {
     setObjectName(QStringLiteral("SetPassForm"));
     setWindowTitle(QStringLiteral("设置密码"));
     setFixedSize(273, 198);
 
-    Image1 = new QLabel(this);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setGeometry(8, 16, 48, 48);
-    const QPixmap picture = QIcon(QStringLiteral(":/icons/password-48.svg")).pixmap(48, 48);
-    if (!picture.isNull())
-        Image1->setPixmap(picture);
+    Image1 =
+        DialogParts::picture(this, "Image1", QStringLiteral(":/icons/password-48.svg"), QRect(8, 16, 48, 48));
 
     // Created in tab order: the three boxes, then OK and Cancel.
-    OldPass = passwordBox(this, "OldPass", 64, 32, 193);
-    NewPass = passwordBox(this, "NewPass", 64, 80, 193);
-    RePass = passwordBox(this, "RePass", 64, 128, 193);
-    Label3 = label(this, "Label3", QStringLiteral("旧密码(&P)"), 64, 16, OldPass);
-    Label1 = label(this, "Label1", QStringLiteral("新密码(&N)"), 64, 64, NewPass);
-    Label2 = label(this, "Label2", QStringLiteral("再次输入新密码(&R)"), 64, 112, RePass);
+    OldPass = DialogParts::passwordBox(this, "OldPass");
+    NewPass = DialogParts::passwordBox(this, "NewPass");
+    RePass = DialogParts::passwordBox(this, "RePass");
+    for (QLineEdit* box : {OldPass, NewPass, RePass})
+        box->resize(193, qBound(21, box->sizeHint().height(), 26));
+    OldPass->move(64, 32);
+    NewPass->move(64, 80);
+    RePass->move(64, 128);
+    Label3 = DialogParts::label(this, "Label3", QStringLiteral("旧密码(&P)"), 64, 16, OldPass);
+    Label1 = DialogParts::label(this, "Label1", QStringLiteral("新密码(&N)"), 64, 64, NewPass);
+    Label2 = DialogParts::label(this, "Label2", QStringLiteral("再次输入新密码(&R)"), 64, 112, RePass);
 
-    Bevel1 = new QFrame(this);
-    Bevel1->setObjectName(QStringLiteral("Bevel1"));
-    Bevel1->setFrameShape(QFrame::HLine);
-    Bevel1->setFrameShadow(QFrame::Sunken);
-    Bevel1->setGeometry(15, 153, 242, 2);
+    Bevel1 = DialogParts::bevel(this, "Bevel1", QRect(15, 153, 242, 2));
 
-    OkBtn = button(this, "OkBtn", QStringLiteral("确定(&O)"), 102, 168);
+    OkBtn = DialogParts::button(this, "OkBtn", QStringLiteral("确定(&O)"), QRect(102, 168, 75, 25));
     OkBtn->setDefault(true);
-    CancelBtn = button(this, "CancelBtn", QStringLiteral("取消(&C)"), 182, 168);
+    CancelBtn = DialogParts::button(this, "CancelBtn", QStringLiteral("取消(&C)"), QRect(182, 168, 75, 25));
 
     setTabOrder(OldPass, NewPass);
     setTabOrder(NewPass, RePass);

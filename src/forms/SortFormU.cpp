@@ -1,5 +1,6 @@
 #include "forms/SortFormU.h"
 
+#include "forms/DialogParts.h"
 #include "forms/NotesHost.h"
 #include "shared/DebugLog.h"
 
@@ -26,20 +27,10 @@ QRadioButton* radio(QGroupBox* parent, const char* name, const QString& text, in
     return result;
 }
 
-QPushButton* button(QWidget* parent, const char* name, const QString& text, const QRect& geometry)
-{
-    auto* result = new QPushButton(text, parent);
-    result->setObjectName(QLatin1String(name));
-    result->setGeometry(geometry);
-    return result;
-}
-
 } // namespace
 
 TSortForm::TSortForm(NotesHost& host)
-    : QDialog(host.hostWindow(), Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                                     Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_host(host)
+    : QDialog(host.hostWindow(), DialogParts::FixedDialogFlags), m_host(host)
 {
     setObjectName(QStringLiteral("SortForm"));
     setWindowTitle(QStringLiteral("排列"));
@@ -53,9 +44,9 @@ TSortForm::TSortForm(NotesHost& host)
     Ascending = radio(GroupBox2, "Ascending", QStringLiteral("向上(&A)"), 22, true);
     Descending = radio(GroupBox2, "Descending", QStringLiteral("向下(&D)"), 45, false);
 
-    OkBtn = button(this, "OkBtn", QStringLiteral("确定(&O)"), QRect(12, 176, 85, 25));
+    OkBtn = DialogParts::button(this, "OkBtn", QStringLiteral("确定(&O)"), QRect(12, 176, 85, 25));
     OkBtn->setDefault(true);
-    CancelBtn = button(this, "CancelBtn", QStringLiteral("取消(&C)"), QRect(104, 176, 84, 25));
+    CancelBtn = DialogParts::button(this, "CancelBtn", QStringLiteral("取消(&C)"), QRect(104, 176, 84, 25));
 
     setTabOrder(NoteText, Priority);
     setTabOrder(Priority, Ascending);
