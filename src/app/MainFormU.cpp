@@ -5,6 +5,7 @@
 #include "app/StatusPanel.h"
 #include "document/FileWatch.h"
 #include "document/NotesDocument.h"
+#include "forms/Images.h"
 #include "shared/DebugLog.h"
 
 #include <QDir>
@@ -24,7 +25,6 @@ using SharedSrc::DebugLog;
 
 namespace {
 
-constexpr int ImageCount = 23;
 constexpr int MenuDockHeight = 25;
 constexpr int ToolbarDockHeight = 27;
 constexpr int StatusBarHeight = 24;
@@ -79,8 +79,8 @@ QIcon TMainForm::image(int index) const
 void TMainForm::loadImageList()
 {
     const QDir dir(QStringLiteral(":/icons"));
-    ImageList16.reserve(ImageCount);
-    for (int i = 0; i < ImageCount; ++i) {
+    ImageList16.reserve(Images::Count);
+    for (int i = 0; i < Images::Count; ++i) {
         const QString prefix = QStringLiteral("%1-").arg(i, 2, 10, QLatin1Char('0'));
         const QStringList found = dir.entryList({prefix + QLatin1String("*.svg")}, QDir::Files);
         ImageList16.append(found.isEmpty() ? QIcon() : QIcon(dir.filePath(found.constFirst())));
@@ -215,14 +215,15 @@ void TMainForm::createStatusBar()
     StatusBar->setSizeGripEnabled(false);
     StatusBar->setFixedHeight(StatusBarHeight);
     setStatusBar(StatusBar);
-    const std::array<int, StatusPanelCount> images{-1, 12, 13, -1, -1, 14};
+    const std::array<Images::Index, StatusPanelCount> images{Images::None, Images::Done, Images::NotDone,
+                                                             Images::None, Images::None, Images::Folder};
     for (int i = 0; i < StatusPanelCount; ++i) {
         auto* panel = new StatusPanel(StatusBar);
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         panel->resize(StatusPanelWidths.at(size_t(i)), StatusBarHeight);
         panel->setIcon(image(images.at(size_t(i))));
         connect(panel, &StatusPanel::doubleClicked, this, [this, i] { StatusBarPanelDblClick(i); });
-        if (i <= 2) // the count panels, which grow with their numbers
+        if (i <= PanelNotDone) // the count panels, which grow with their numbers
             connect(panel, &StatusPanel::textChanged, this, &TMainForm::StatusBarResize);
         m_panels.at(size_t(i)) = panel;
     }

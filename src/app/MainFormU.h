@@ -43,7 +43,17 @@ class TMainForm : public QMainWindow, public NotesHost, public DocumentHost, pub
 public:
     static constexpr int ClientWidth = 518;
     static constexpr int ClientHeight = 408;
-    static constexpr int StatusPanelCount = 6;
+    // The status bar's panels, left to right.
+    enum StatusPanelIndex
+    {
+        PanelTotal,
+        PanelDone,
+        PanelNotDone,
+        PanelModified,
+        PanelPassword,
+        PanelFolder,
+        StatusPanelCount
+    };
     // Design widths; the three count panels grow to fit their text and the last one takes the rest.
     static constexpr std::array<int, StatusPanelCount> StatusPanelWidths{60, 80, 90, 50, 23, 215};
 
@@ -139,10 +149,6 @@ public Q_SLOTS:
     void NotesDeleteCmdExecute();
     void NotesMoveUpCmdExecute();
     void NotesMoveDownCmdExecute();
-    void NotesSetLowPriorityCmdExecute();
-    void NotesSetMediumPriorityCmdExecute();
-    void NotesSetHighPriorityCmdExecute();
-    void NotesSetVeryHighPriorityCmdExecute();
     void NotesDoneUndoneCmdExecute();
     void NotesFindCmdExecute();
     void NotesSortCmdExecute();
@@ -151,15 +157,6 @@ public Q_SLOTS:
 
     void ViewMinimizeToTrayCmdExecute();
     void ViewShowGridLinesCmdExecute();
-    void ViewDefaultThemeCmdExecute();
-    void ViewOfficeXPThemeCmdExecute();
-    void ViewStripesThemeCmdExecute();
-    void ViewAthenThemeCmdExecute();
-    void ViewRomaThemeCmdExecute();
-    void ViewNexosThemeCmdExecute();
-    void ViewOffice2003ThemeCmdExecute();
-    void ViewOfficeCThemeCmdExecute();
-    void ViewEMoneyThemeCmdExecute();
 
     void HelpContentsCmdExecute();
     void HelpAboutCmdExecute();
@@ -186,6 +183,8 @@ private:
     void createStatusBar();
     void loadImageList();
     void createCommandTable();
+    QAction* addCommand(const char* name, const char* caption, const char* hint, const char* shortcut,
+                        int image);
     void createMenus();
     void createToolbar();
     QAction* action(const char* name) const;

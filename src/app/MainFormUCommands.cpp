@@ -1,5 +1,10 @@
 #include "app/MainFormU.h"
 
+#include "app/Themes.h"
+#include "forms/Images.h"
+#include "shared/DebugLog.h"
+#include "shared/NoteFields.h"
+
 #include <QAction>
 #include <QActionGroup>
 #include <QMenu>
@@ -14,91 +19,121 @@ using Handler = void (TMainForm::*)();
 struct Command
 {
     const char* name;
-    const char* category;
     const char* caption;
     const char* hint;
-    const char* shortcut; // empty: none, or set in code; several are separated by "; "
-    int image;            // -1: none
-    Handler handler;      // nullptr: the command's handler is not wired up yet
+    const char* shortcut; // empty: none, or set in code
+    Images::Index image;
+    Handler handler;
+};
+
+// The four priority commands, one handler for all: each sets its priority index.
+struct PriorityCommand
+{
+    const char* name;
+    const char* caption;
+    const char* hint;
+    const char* shortcut;
+    const char* trace; // the command's handler, as the trace log names it
+};
+
+constexpr PriorityCommand PriorityCommands[] = {
+    {"NotesSetLowPriorityCmd", "设置低优先级(&L)", "设置低优先级", "F5",
+     "TMainForm.NotesSetLowPriorityCmdExecute"},
+    {"NotesSetMediumPriorityCmd", "设置标准优先级(&M)", "设置标准优先级", "F6",
+     "TMainForm.NotesSetMediumPriorityCmdExecute"},
+    {"NotesSetHighPriorityCmd", "设置高优先级(&H)", "设置高优先级", "F7",
+     "TMainForm.NotesSetHighPriorityCmdExecute"},
+    {"NotesSetVeryHighPriorityCmd", "设置最高优先级(&V)", "设置最高优先级", "F8",
+     "TMainForm.NotesSetVeryHighPriorityCmdExecute"},
 };
 
 } // namespace
+
+QAction* TMainForm::addCommand(const char* name, const char* caption, const char* hint, const char* shortcut,
+                               int image)
+{
+    auto* a = new QAction(QString::fromUtf8(caption), this);
+    a->setObjectName(QLatin1String(name));
+    // The hint is the toolbar button's tooltip only: the menu bar shows no hints, so none of them takes
+    // over the status bar's panels.
+    a->setToolTip(QString::fromUtf8(hint));
+    if (*shortcut)
+        a->setShortcuts(QKeySequence::listFromString(QLatin1String(shortcut), QKeySequence::PortableText));
+    // Window-wide, so that the keys work wherever the focus is in the window, the list included.
+    a->setShortcutContext(Qt::WindowShortcut);
+    if (image != Images::None)
+        a->setIcon(this->image(image));
+    addAction(a);
+    m_actions.insert(a->objectName(), a);
+    return a;
+}
 
 void TMainForm::createCommandTable()
 {
     // clang-format off
     static const Command commands[] = {
-        {"FileNewWindowCmd", "File", "新建窗口(&W)", "新建 Quillet 窗口", "Ctrl+W", 18, &TMainForm::FileNewWindowCmdExecute},
-        {"FileNewCmd", "File", "新建(&N)", "新建", "Ctrl+N", 0, &TMainForm::FileNewCmdExecute},
-        {"FileOpenCmd", "File", "打开(&O)", "打开", "Ctrl+O", 1, &TMainForm::FileOpenCmdExecute},
-        {"FileSaveCmd", "File", "保存(&S)", "保存", "Ctrl+S", 2, &TMainForm::FileSaveCmdExecute},
-        {"FileSaveAsCmd", "File", "另存为(&A)", "另存为", "Ctrl+Alt+S", 17, &TMainForm::FileSaveAsCmdExecute},
-        {"FileClearRecentList", "File", "清除(&C)", "清除最近使用的文件列表", "", -1, &TMainForm::FileClearRecentListExecute},
-        {"FileImportCmd", "File", "导入(&I)", "导入", "Ctrl+I", -1, &TMainForm::FileImportCmdExecute},
-        {"FileExportCmd", "File", "导出(&E)", "导出", "Ctrl+E", -1, &TMainForm::FileExportCmdExecute},
-        {"FileSetPasswordCmd", "File", "设置密码(&P)", "设置密码", "F4", 6, &TMainForm::FileSetPasswordCmdExecute},
-        {"FileExitCmd", "File", "退出(&X)", "退出", "", 19, &TMainForm::FileExitCmdExecute},
-        {"NotesAddCmd", "Notes", "添加(&A)", "添加新记事本", "Ins", 7, &TMainForm::NotesAddCmdExecute},
-        {"NotesEditCmd", "Notes", "编辑(&E)", "编辑记事本", "", 8, &TMainForm::NotesEditCmdExecute},
-        {"NotesDeleteCmd", "Notes", "删除(&D)", "删除记事本", "Del", 3, &TMainForm::NotesDeleteCmdExecute},
-        {"NotesMoveUpCmd", "Notes", "上移(&U)", "上移", "", 11, &TMainForm::NotesMoveUpCmdExecute},
-        {"NotesMoveDownCmd", "Notes", "下移(&O)", "下移", "", 10, &TMainForm::NotesMoveDownCmdExecute},
-        {"NotesSetLowPriorityCmd", "Notes", "设置低优先级(&L)", "设置低优先级", "F5", -1, &TMainForm::NotesSetLowPriorityCmdExecute},
-        {"NotesSetMediumPriorityCmd", "Notes", "设置标准优先级(&M)", "设置标准优先级", "F6", -1, &TMainForm::NotesSetMediumPriorityCmdExecute},
-        {"NotesSetHighPriorityCmd", "Notes", "设置高优先级(&H)", "设置高优先级", "F7", -1, &TMainForm::NotesSetHighPriorityCmdExecute},
-        {"NotesSetVeryHighPriorityCmd", "Notes", "设置最高优先级(&V)", "设置最高优先级", "F8", -1, &TMainForm::NotesSetVeryHighPriorityCmdExecute},
-        {"NotesDoneUndoneCmd", "Notes", "完成/未完成(&N)", "设置完成/未完成", "F9", 9, &TMainForm::NotesDoneUndoneCmdExecute},
-        {"NotesFindCmd", "Notes", "查找(&F)...", "查找一个记事本", "Ctrl+F", 22, &TMainForm::NotesFindCmdExecute},
-        {"NotesSortCmd", "Notes", "排列(&S)", "排列记事本列表", "Ctrl+Q", 20, &TMainForm::NotesSortCmdExecute},
-        {"NotesUndoCmd", "Notes", "撤销(&U)", "撤销", "Ctrl+Z", -1, &TMainForm::NotesUndoCmdExecute},
-        {"NotesRedoCmd", "Notes", "重做(&R)", "重做", "Ctrl+Y; Ctrl+Shift+Z", -1, &TMainForm::NotesRedoCmdExecute},
-        {"ViewMinimizeToTrayCmd", "View", "最小化到系统托盘(&M)", "最小化到系统托盘", "F12", 21, &TMainForm::ViewMinimizeToTrayCmdExecute},
-        {"ViewShowGridLinesCmd", "View", "显示网格线(&S)", "显示/隐藏网格线", "Ctrl+G", -1, &TMainForm::ViewShowGridLinesCmdExecute},
-        {"ViewDefaultThemeCmd", "View", "默认(&D)", "设置默认主题", "", -1, &TMainForm::ViewDefaultThemeCmdExecute},
-        {"ViewOfficeXPThemeCmd", "View", "OfficeXP(&O)", "设置 OfficeXP 主题", "", -1, &TMainForm::ViewOfficeXPThemeCmdExecute},
-        {"ViewStripesThemeCmd", "View", "Stripes(&S)", "设置 Stripes 主题", "", -1, &TMainForm::ViewStripesThemeCmdExecute},
-        {"ViewAthenThemeCmd", "View", "Athen(&A)", "设置 Athen 主题", "", -1, &TMainForm::ViewAthenThemeCmdExecute},
-        {"ViewRomaThemeCmd", "View", "Roma(&R)", "设置 Roma 主题", "", -1, &TMainForm::ViewRomaThemeCmdExecute},
-        {"ViewNexosThemeCmd", "View", "Nexos(&N)", "设置 Nexos 主题", "", -1, &TMainForm::ViewNexosThemeCmdExecute},
-        {"ViewOffice2003ThemeCmd", "View", "Office 2003(&F)", "设置 Office 2003 主题", "", -1, &TMainForm::ViewOffice2003ThemeCmdExecute},
-        {"ViewOfficeCThemeCmd", "View", "OfficeC(&I)", "设置 OfficeC 主题", "", -1, &TMainForm::ViewOfficeCThemeCmdExecute},
-        {"ViewEMoneyThemeCmd", "View", "EMoney(&M)", "查看 EMoney 主题", "", -1, &TMainForm::ViewEMoneyThemeCmdExecute},
-        {"ViewOptionsCmd", "View", "选项", "编辑选项", "F11", 15, &TMainForm::ViewOptionsCmdExecute},
-        {"HelpContentsCmd", "Help", "目录(&C)", "帮助目录", "F1", 4, &TMainForm::HelpContentsCmdExecute},
-        {"HelpAboutCmd", "Help", "关于(&A)", "关于", "", 5, &TMainForm::HelpAboutCmdExecute},
+        {"FileNewWindowCmd", "新建窗口(&W)", "新建 Quillet 窗口", "Ctrl+W", Images::NewWindow, &TMainForm::FileNewWindowCmdExecute},
+        {"FileNewCmd", "新建(&N)", "新建", "Ctrl+N", Images::New, &TMainForm::FileNewCmdExecute},
+        {"FileOpenCmd", "打开(&O)", "打开", "Ctrl+O", Images::Open, &TMainForm::FileOpenCmdExecute},
+        {"FileSaveCmd", "保存(&S)", "保存", "Ctrl+S", Images::Save, &TMainForm::FileSaveCmdExecute},
+        {"FileSaveAsCmd", "另存为(&A)", "另存为", "Ctrl+Alt+S", Images::SaveAs, &TMainForm::FileSaveAsCmdExecute},
+        {"FileClearRecentList", "清除(&C)", "清除最近使用的文件列表", "", Images::None, &TMainForm::FileClearRecentListExecute},
+        {"FileImportCmd", "导入(&I)", "导入", "Ctrl+I", Images::None, &TMainForm::FileImportCmdExecute},
+        {"FileExportCmd", "导出(&E)", "导出", "Ctrl+E", Images::None, &TMainForm::FileExportCmdExecute},
+        {"FileSetPasswordCmd", "设置密码(&P)", "设置密码", "F4", Images::Password, &TMainForm::FileSetPasswordCmdExecute},
+        {"FileExitCmd", "退出(&X)", "退出", "", Images::Exit, &TMainForm::FileExitCmdExecute},
+        {"NotesAddCmd", "添加(&A)", "添加新记事本", "Ins", Images::Add, &TMainForm::NotesAddCmdExecute},
+        {"NotesEditCmd", "编辑(&E)", "编辑记事本", "", Images::Edit, &TMainForm::NotesEditCmdExecute},
+        {"NotesDeleteCmd", "删除(&D)", "删除记事本", "Del", Images::Delete, &TMainForm::NotesDeleteCmdExecute},
+        {"NotesMoveUpCmd", "上移(&U)", "上移", "", Images::MoveUp, &TMainForm::NotesMoveUpCmdExecute},
+        {"NotesMoveDownCmd", "下移(&O)", "下移", "", Images::MoveDown, &TMainForm::NotesMoveDownCmdExecute},
+        {"NotesDoneUndoneCmd", "完成/未完成(&N)", "设置完成/未完成", "F9", Images::DoneUndone, &TMainForm::NotesDoneUndoneCmdExecute},
+        {"NotesFindCmd", "查找(&F)...", "查找一个记事本", "Ctrl+F", Images::Find, &TMainForm::NotesFindCmdExecute},
+        {"NotesSortCmd", "排列(&S)", "排列记事本列表", "Ctrl+Q", Images::Sort, &TMainForm::NotesSortCmdExecute},
+        {"NotesUndoCmd", "撤销(&U)", "撤销", "Ctrl+Z", Images::None, &TMainForm::NotesUndoCmdExecute},
+        {"NotesRedoCmd", "重做(&R)", "重做", "Ctrl+Y; Ctrl+Shift+Z", Images::None, &TMainForm::NotesRedoCmdExecute},
+        {"ViewMinimizeToTrayCmd", "最小化到系统托盘(&M)", "最小化到系统托盘", "F12", Images::ToTray, &TMainForm::ViewMinimizeToTrayCmdExecute},
+        {"ViewShowGridLinesCmd", "显示网格线(&S)", "显示/隐藏网格线", "Ctrl+G", Images::None, &TMainForm::ViewShowGridLinesCmdExecute},
+        {"ViewOptionsCmd", "选项", "编辑选项", "F11", Images::Options, &TMainForm::ViewOptionsCmdExecute},
+        {"HelpContentsCmd", "目录(&C)", "帮助目录", "F1", Images::Help, &TMainForm::HelpContentsCmdExecute},
+        {"HelpAboutCmd", "关于(&A)", "关于", "", Images::About, &TMainForm::HelpAboutCmdExecute},
     };
     // clang-format on
+    for (const Command& command : commands) {
+        QAction* a = addCommand(command.name, command.caption, command.hint, command.shortcut, command.image);
+        connect(a, &QAction::triggered, this, command.handler);
+    }
+    action("ViewShowGridLinesCmd")->setCheckable(true);
+
+    // The priority and theme commands each share one handler, which learns the choice from the action.
+    auto* priorities = new QActionGroup(this);
+    priorities->setExclusive(false);
+    for (size_t i = 0; i < std::size(PriorityCommands); ++i) {
+        const PriorityCommand& command = PriorityCommands[i];
+        QAction* a = addCommand(command.name, command.caption, command.hint, command.shortcut, Images::None);
+        a->setData(int(i));
+        priorities->addAction(a);
+    }
+    connect(priorities, &QActionGroup::triggered, this, [this](QAction* a) {
+        const int priority = a->data().toInt();
+        SharedSrc::DebugLog(PriorityCommands[size_t(priority)].trace);
+        SetPriority(SharedSrc::GetPriorityByIndex(quint16(priority)));
+    });
 
     m_themeGroup = new QActionGroup(this);
     m_themeGroup->setExclusive(true);
-    for (const Command& command : commands) {
-        auto* a = new QAction(QString::fromUtf8(command.caption), this);
-        a->setObjectName(QLatin1String(command.name));
-        a->setProperty("category", QLatin1String(command.category));
-        // The hint is the toolbar button's tooltip only: the menu bar shows no hints, so none of them
-        // takes over the status bar's panels.
-        a->setToolTip(QString::fromUtf8(command.hint));
-        if (*command.shortcut)
-            a->setShortcuts(
-                QKeySequence::listFromString(QLatin1String(command.shortcut), QKeySequence::PortableText));
-        // Window-wide, so that the keys work wherever the focus is in the window, the list included.
-        a->setShortcutContext(Qt::WindowShortcut);
-        if (command.image >= 0)
-            a->setIcon(image(command.image));
-        if (command.handler)
-            connect(a, &QAction::triggered, this, command.handler);
-        addAction(a);
-        m_actions.insert(a->objectName(), a);
-    }
-
-    action("ViewShowGridLinesCmd")->setCheckable(true);
-    for (const char* name : {"ViewDefaultThemeCmd", "ViewOfficeXPThemeCmd", "ViewStripesThemeCmd",
-                             "ViewAthenThemeCmd", "ViewRomaThemeCmd", "ViewNexosThemeCmd",
-                             "ViewOffice2003ThemeCmd", "ViewOfficeCThemeCmd", "ViewEMoneyThemeCmd"}) {
-        QAction* a = action(name);
+    for (size_t i = 0; i < std::size(Themes::All); ++i) {
+        const Themes::Theme& theme = Themes::All[i];
+        QAction* a = addCommand(theme.command, theme.caption, theme.hint, "", Images::None);
         a->setCheckable(true);
+        a->setData(int(i));
         m_themeGroup->addAction(a);
     }
+    connect(m_themeGroup, &QActionGroup::triggered, this, [this](QAction* a) {
+        const Themes::Theme& theme = Themes::All[size_t(a->data().toInt())];
+        SharedSrc::DebugLog(theme.trace);
+        SetTheme(QLatin1String(theme.name));
+    });
 }
 
 QAction* TMainForm::action(const char* name) const
@@ -141,9 +176,7 @@ void TMainForm::createMenus()
     add(viewMenu, {"ViewMinimizeToTrayCmd", "ViewShowGridLinesCmd", ""});
     TBXThemeMenu = viewMenu->addMenu(QStringLiteral("主题"));
     TBXThemeMenu->setObjectName(QStringLiteral("TBXThemeMenu"));
-    add(TBXThemeMenu, {"ViewDefaultThemeCmd", "ViewOfficeXPThemeCmd", "ViewStripesThemeCmd",
-                       "ViewAthenThemeCmd", "ViewRomaThemeCmd", "ViewNexosThemeCmd", "ViewOffice2003ThemeCmd",
-                       "ViewOfficeCThemeCmd", "ViewEMoneyThemeCmd"});
+    TBXThemeMenu->addActions(m_themeGroup->actions());
     add(viewMenu, {"", "ViewOptionsCmd"});
 
     QMenu* helpMenu = newMenu("HelpMenu", "帮助(&H)");

@@ -5,6 +5,7 @@
 #include "document/FileWatch.h"
 #include "document/NotesDocument.h"
 #include "document/RecentFiles.h"
+#include "forms/Images.h"
 #include "forms/WindowTitle.h"
 #include "shared/DebugLog.h"
 #include "shared/IniFile.h"
@@ -17,13 +18,6 @@ using SharedSrc::DebugLog;
 
 namespace {
 
-constexpr int PanelTotal = 0;
-constexpr int PanelDone = 1;
-constexpr int PanelNotDone = 2;
-constexpr int PanelModified = 3;
-constexpr int PanelPassword = 4;
-constexpr int PanelFolder = 5;
-constexpr int PasswordImage = 6;
 constexpr qsizetype MaxRecentFiles = RecentFiles::MaxCount;
 
 const QString MruSection = QStringLiteral("MRU");
@@ -85,7 +79,7 @@ void TMainForm::SetFileInfo(const QString& name)
     setWindowTitle(name.isEmpty()
                        ? title
                        : title + QLatin1String(" - ") + WindowTitle::literal(QFileInfo(name).fileName()));
-    statusPanel(PanelPassword)->setIcon(m_document->password().isEmpty() ? QIcon() : image(PasswordImage));
+    statusPanel(PanelPassword)->setIcon(m_document->password().isEmpty() ? QIcon() : image(Images::Password));
     QString folder;
     if (const QString fileName = m_document->fileName(); !fileName.isEmpty()) {
         folder = QDir::toNativeSeparators(QFileInfo(fileName).absolutePath());

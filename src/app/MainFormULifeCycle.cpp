@@ -5,6 +5,7 @@
 #include "app/Themes.h"
 #include "document/NotesDocument.h"
 #include "forms/AboutFormU.h"
+#include "forms/Images.h"
 #include "forms/MessageBox.h"
 #include "platform/Desktop.h"
 #include "platform/SystemInfo.h"
@@ -294,7 +295,7 @@ void TMainForm::HelpContentsCmdExecute()
 void TMainForm::HelpAboutCmdExecute()
 {
     DebugLog("TMainForm.HelpAboutCmdExecute");
-    TAboutForm dialog(this, image(5));
+    TAboutForm dialog(this, image(Images::About));
     dialog.exec();
 }
 

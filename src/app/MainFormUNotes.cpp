@@ -130,30 +130,6 @@ void TMainForm::SetPriority(const QByteArray& name)
     PerformAutoSave();
 }
 
-void TMainForm::NotesSetLowPriorityCmdExecute()
-{
-    DebugLog("TMainForm.NotesSetLowPriorityCmdExecute");
-    SetPriority(SharedSrc::GetPriorityByIndex(0));
-}
-
-void TMainForm::NotesSetMediumPriorityCmdExecute()
-{
-    DebugLog("TMainForm.NotesSetMediumPriorityCmdExecute");
-    SetPriority(SharedSrc::GetPriorityByIndex(1));
-}
-
-void TMainForm::NotesSetHighPriorityCmdExecute()
-{
-    DebugLog("TMainForm.NotesSetHighPriorityCmdExecute");
-    SetPriority(SharedSrc::GetPriorityByIndex(2));
-}
-
-void TMainForm::NotesSetVeryHighPriorityCmdExecute()
-{
-    DebugLog("TMainForm.NotesSetVeryHighPriorityCmdExecute");
-    SetPriority(SharedSrc::GetPriorityByIndex(3));
-}
-
 void TMainForm::NotesListSelectItem(int row, bool selected)
 {
     DebugLog("TMainForm.NotesListSelectItem");

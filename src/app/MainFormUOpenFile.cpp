@@ -4,6 +4,7 @@
 #include "document/DocumentMessages.h"
 #include "document/NotesDocument.h"
 #include "forms/EnterPassFormU.h"
+#include "forms/Images.h"
 #include "forms/MessageBox.h"
 #include "shared/AnsiText.h"
 #include "shared/AppPaths.h"
@@ -21,9 +22,6 @@ using SharedSrc::DebugLog;
 using SharedSrc::ErrorMsg;
 
 namespace {
-
-constexpr int PanelFolder = 5;
-constexpr int PasswordImage = 6;
 
 const QString General = QStringLiteral("General");
 
@@ -79,7 +77,7 @@ public:
 
     std::optional<QByteArray> password(const std::function<bool(const QByteArray&)>& opens) override
     {
-        TEnterPassForm dialog(&m_window, m_window.font(), m_window.image(PasswordImage));
+        TEnterPassForm dialog(&m_window, m_window.font(), m_window.image(Images::Password));
         if (m_window.CmdLineOpen)
             dialog.centerOnScreen();
         dialog.setPasswordTest(opens);

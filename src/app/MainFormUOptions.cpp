@@ -1,6 +1,7 @@
 #include "app/MainFormU.h"
 
 #include "app/NotesListView.h"
+#include "forms/Images.h"
 #include "forms/OptionsFormU.h"
 #include "shared/DebugLog.h"
 
@@ -9,8 +10,6 @@
 using SharedSrc::DebugLog;
 
 namespace {
-
-constexpr int OptionsImage = 15;
 
 // The font's own colour is the text colour; a value that names no colour leaves the text colour alone.
 void applyFont(QWidget* widget, const FontValue& font)
@@ -69,7 +68,7 @@ void TMainForm::ViewOptionsCmdExecute()
     // Everything is written and applied by the dialog's OK; the result does not matter here.
     TOptionsForm dialog(*this);
     OptionsForm = &dialog;
-    dialog.setWindowIcon(image(OptionsImage));
+    dialog.setWindowIcon(image(Images::Options));
     dialog.exec();
     OptionsForm = nullptr;
 }

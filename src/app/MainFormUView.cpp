@@ -9,6 +9,7 @@
 #include "shared/DebugLog.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QPlainTextEdit>
 #include <QStatusBar>
 
@@ -16,8 +17,6 @@ using SharedSrc::DebugLog;
 
 namespace {
 
-constexpr int PasswordPanel = 4;
-constexpr int FolderPanel = 5;
 constexpr int CountPanels = 3;
 constexpr int CountDigits = 7;
 
@@ -39,26 +38,11 @@ void TMainForm::SetTheme(const QString& name)
     MenuDock->setEdgeLines(Qt::TopEdge | Qt::LeftEdge | Qt::RightEdge);
     ToolbarDock->setEdgeLines(Qt::BottomEdge | Qt::LeftEdge | Qt::RightEdge);
 
-    static const std::pair<const char*, const char*> themeActions[] = {
-        {"Default", "ViewDefaultThemeCmd"},       {"Roma", "ViewRomaThemeCmd"},
-        {"Stripes", "ViewStripesThemeCmd"},       {"Nexos", "ViewNexosThemeCmd"},
-        {"EMoney", "ViewEMoneyThemeCmd"},         {"OfficeXP", "ViewOfficeXPThemeCmd"},
-        {"Athen", "ViewAthenThemeCmd"},           {"OfficeC", "ViewOfficeCThemeCmd"},
-        {"Office11XP", "ViewOffice2003ThemeCmd"},
-    };
-    QString theme = name;
-    QAction* checked = nullptr;
-    for (const auto& [themeName, actionName] : themeActions) {
-        if (theme == QLatin1String(themeName)) {
-            checked = action(actionName);
-            break;
-        }
-    }
-    if (!checked) {
-        theme = QLatin1String(Themes::FallbackName);
-        checked = action("ViewOffice2003ThemeCmd");
-    }
-    checked->setChecked(true);
+    int index = Themes::indexOf(name);
+    if (index < 0)
+        index = Themes::indexOf(QLatin1String(Themes::FallbackName));
+    m_themeGroup->actions().at(index)->setChecked(true);
+    const QString theme = QLatin1String(Themes::All[size_t(index)].name);
 
     if (Themes::hidesEdgeLines(theme)) {
         MenuDock->setEdgeLines({});
@@ -69,60 +53,6 @@ void TMainForm::SetTheme(const QString& name)
     const QString sheet = Themes::styleSheet(theme);
     MenuDock->setStyleSheet(sheet);
     ToolbarDock->setStyleSheet(sheet);
-}
-
-void TMainForm::ViewDefaultThemeCmdExecute()
-{
-    DebugLog("TMainForm.ViewDefaultThemeCmdExecute");
-    SetTheme(QStringLiteral("Default"));
-}
-
-void TMainForm::ViewOfficeXPThemeCmdExecute()
-{
-    DebugLog("TMainForm.ViewOfficeXPThemeCmdExecute");
-    SetTheme(QStringLiteral("OfficeXP"));
-}
-
-void TMainForm::ViewStripesThemeCmdExecute()
-{
-    DebugLog("TMainForm.ViewStripesThemeCmdExecute");
-    SetTheme(QStringLiteral("Stripes"));
-}
-
-void TMainForm::ViewAthenThemeCmdExecute()
-{
-    DebugLog("TMainForm.ViewAthenThemeCmdExecute");
-    SetTheme(QStringLiteral("Athen"));
-}
-
-void TMainForm::ViewRomaThemeCmdExecute()
-{
-    DebugLog("TMainForm.ViewRomaThemeCmdExecute");
-    SetTheme(QStringLiteral("Roma"));
-}
-
-void TMainForm::ViewNexosThemeCmdExecute()
-{
-    DebugLog("TMainForm.ViewNexosThemeCmdExecute");
-    SetTheme(QStringLiteral("Nexos"));
-}
-
-void TMainForm::ViewOffice2003ThemeCmdExecute()
-{
-    DebugLog("TMainForm.ViewOffice2003ThemeCmdExecute");
-    SetTheme(QStringLiteral("Office11XP"));
-}
-
-void TMainForm::ViewOfficeCThemeCmdExecute()
-{
-    DebugLog("TMainForm.ViewOfficeCThemeCmdExecute");
-    SetTheme(QStringLiteral("OfficeC"));
-}
-
-void TMainForm::ViewEMoneyThemeCmdExecute()
-{
-    DebugLog("TMainForm.ViewEMoneyThemeCmdExecute");
-    SetTheme(QStringLiteral("EMoney"));
 }
 
 bool TMainForm::gridLines() const
@@ -152,7 +82,7 @@ void TMainForm::StatusBarResize()
         panel->move(x, 0);
         x += panel->width();
     }
-    StatusPanel* last = m_panels.at(FolderPanel);
+    StatusPanel* last = m_panels.at(PanelFolder);
     last->setGeometry(x, 0, std::max(0, StatusBar->width() - x), StatusBar->height());
     for (StatusPanel* panel : m_panels)
         panel->resize(panel->width(), StatusBar->height());
@@ -161,10 +91,10 @@ void TMainForm::StatusBarResize()
 void TMainForm::StatusBarPanelDblClick(int panel)
 {
     DebugLog("TMainForm.StatusBarPanelDblClick");
-    if (panel == PasswordPanel && !m_document->password().isEmpty())
+    if (panel == PanelPassword && !m_document->password().isEmpty())
         action("FileSetPasswordCmd")->trigger();
-    else if (panel == FolderPanel && !m_document->fileName().isEmpty())
-        Desktop::openFolder(statusPanel(FolderPanel)->text());
+    else if (panel == PanelFolder && !m_document->fileName().isEmpty())
+        Desktop::openFolder(statusPanel(PanelFolder)->text());
 }
 
 void TMainForm::NoteTextPopupPopup()

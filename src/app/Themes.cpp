@@ -7,7 +7,6 @@ namespace {
 
 struct Look
 {
-    const char* name;
     const char* menuBar;    // background of the menu bar
     const char* toolBar;    // background of the toolbar
     const char* text;       // menu bar text
@@ -17,46 +16,47 @@ struct Look
     const char* menuBorder; // frame of drop-down menus
 };
 
-// Each look takes its colours from the family of desktop themes it is named after.
-constexpr std::array<Look, 9> Looks{{
-    {"Default", "#ece9d8", "#ece9d8", "#000000", "#c8d4e8", "#7f9db9", "#f5f4ee", "#8d8d8d"},
-    {"OfficeXP", "#f8f7f5", "qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fbfaf8, stop:1 #e8e6e1)",
-     "#000000", "#c1d2ee", "#316ac5", "#eeede8", "#8a867a"},
-    {"Stripes", "#e7e7e7",
+// Each look takes its colours from the family of desktop themes it is named after; in the order of All.
+constexpr std::array<Look, std::size(All)> Looks{{
+    {"#ece9d8", "#ece9d8", "#000000", "#c8d4e8", "#7f9db9", "#f5f4ee", "#8d8d8d"},
+    {"#f8f7f5", "qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fbfaf8, stop:1 #e8e6e1)", "#000000",
+     "#c1d2ee", "#316ac5", "#eeede8", "#8a867a"},
+    {"#e7e7e7",
      "qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #f4f4f4, stop:0.49 #e2e2e2, stop:0.5 #d6d6d6, "
      "stop:1 #eaeaea)",
      "#1a1a1a", "#ffe7a2", "#c9a23c", "#e6e6e6", "#909090"},
-    {"Athen", "qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #f3f6fb, stop:1 #dde5f1)",
+    {"qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #f3f6fb, stop:1 #dde5f1)",
      "qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fdfefe, stop:1 #cfdbeb)", "#1c2a3a", "#b6cbe8",
      "#6f8fbf", "#e9eef6", "#8da2c0"},
-    {"Roma", "#f2e8da", "qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #f8efe2, stop:1 #e3d1b8)", "#3b2412",
+    {"#f2e8da", "qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #f8efe2, stop:1 #e3d1b8)", "#3b2412",
      "#e9c39b", "#a0522d", "#efe3d2", "#a88a6a"},
-    {"Nexos", "#2f3942", "qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #e6ebef, stop:1 #aebbc7)", "#f0f3f5",
+    {"#2f3942", "qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #e6ebef, stop:1 #aebbc7)", "#f0f3f5",
      "#6e8aa3", "#a9c4dc", "#e4e8ec", "#2f3942"},
-    {"Office11XP", "qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 #9ebfec, stop:1 #c4daf9)",
+    {"qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 #9ebfec, stop:1 #c4daf9)",
      "qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #e3effe, stop:0.6 #c4daf9, stop:1 #8db2e3)", "#000000",
      "#ffeec2", "#000080", "#d9e6fa", "#002d96"},
-    {"OfficeC", "qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 #d9d9a7, stop:1 #f2f1e4)",
+    {"qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 #d9d9a7, stop:1 #f2f1e4)",
      "qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #f7f7ec, stop:0.6 #e4e4c4, stop:1 #b5c48f)", "#000000",
      "#ffeec2", "#3f5d38", "#eeeed9", "#75816b"},
-    {"EMoney", "#e7ede4", "qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #f4f8f2, stop:1 #cfdcc9)",
-     "#14301a", "#a6d8a6", "#2e7d32", "#e3ebdf", "#5e8a62"},
+    {"#e7ede4", "qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #f4f8f2, stop:1 #cfdcc9)", "#14301a",
+     "#a6d8a6", "#2e7d32", "#e3ebdf", "#5e8a62"},
 }};
 
 const Look* find(const QString& name)
 {
-    for (const Look& look : Looks) {
-        if (name == QLatin1String(look.name))
-            return &look;
-    }
-    return nullptr;
+    const int index = indexOf(name);
+    return index < 0 ? nullptr : &Looks[size_t(index)];
 }
 
 } // namespace
 
-bool isKnown(const QString& name)
+int indexOf(const QString& name)
 {
-    return find(name) != nullptr;
+    for (size_t i = 0; i < std::size(All); ++i) {
+        if (name == QLatin1String(All[i].name))
+            return int(i);
+    }
+    return -1;
 }
 
 QString styleSheet(const QString& name)

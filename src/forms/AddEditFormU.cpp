@@ -4,6 +4,7 @@
 #include "document/QltFile.h"
 #include "forms/DialogParts.h"
 #include "forms/FileDialog.h"
+#include "forms/Images.h"
 #include "forms/MessageBox.h"
 #include "forms/NotesHost.h"
 #include "forms/WindowTitle.h"
@@ -94,10 +95,10 @@ TAddEditForm::TAddEditForm(NotesHost& host)
                    22 + (NotePriority->height() - NoteDone->height()) / 2);
 
     OpenBtn = DialogParts::button(this, "OpenBtn", QString(), QRect(16, 280, 25, 25));
-    OpenBtn->setIcon(m_host.image(1));
+    OpenBtn->setIcon(m_host.image(Images::Open));
     OpenBtn->setToolTip(QStringLiteral("从文件打开"));
     SaveBtn = DialogParts::button(this, "SaveBtn", QString(), QRect(46, 280, 25, 25));
-    SaveBtn->setIcon(m_host.image(2));
+    SaveBtn->setIcon(m_host.image(Images::Save));
     SaveBtn->setToolTip(QStringLiteral("保存到文件"));
     OkBtn = DialogParts::button(this, "OkBtn", QStringLiteral("确定(&O)"), QRect(219, 280, 75, 25));
     OkBtn->setDefault(true);
@@ -164,7 +165,7 @@ void TAddEditForm::FormCreate()
 int TAddEditForm::AddExecute(int index)
 {
     SharedSrc::DebugLog("TAddEditForm.AddExecute");
-    setWindowIcon(m_host.image(7));
+    setWindowIcon(m_host.image(Images::Add));
     setWindowTitle(AddCaption);
     NoteText->clear();
     NotePriority->setCurrentIndex(SharedSrc::DefaultPriority);
@@ -180,7 +181,7 @@ int TAddEditForm::EditExecute(int index)
     if (index < 0 || index >= model.rowCount())
         return QDialog::Rejected;
     const Note& note = model.note(index);
-    setWindowIcon(m_host.image(8));
+    setWindowIcon(m_host.image(Images::Edit));
     setWindowTitle(QStringLiteral("编辑记事本 [") +
                    WindowTitle::literal(AnsiText::toUnicode(SharedSrc::ExtractCaption(note.text))) +
                    QLatin1Char(']'));

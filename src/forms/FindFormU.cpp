@@ -3,6 +3,7 @@
 #include "document/NotesDocument.h"
 #include "document/NotesFinder.h"
 #include "forms/DialogParts.h"
+#include "forms/Images.h"
 #include "forms/MessageBox.h"
 #include "forms/NotesHost.h"
 #include "shared/DebugLog.h"
@@ -57,7 +58,7 @@ void TFindForm::FormCreate()
     SharedSrc::DebugLog("TFindForm.FormCreate");
     if (QWidget* window = m_host.hostWindow())
         setFont(window->font());
-    setWindowIcon(m_host.image(22));
+    setWindowIcon(m_host.image(Images::Find));
     LastFoundIndex = -1;
 }
 

@@ -4,6 +4,7 @@
 #include "document/NotesDocument.h"
 #include "forms/DialogParts.h"
 #include "forms/DocumentHost.h"
+#include "forms/Images.h"
 #include "forms/MessageBox.h"
 #include "shared/AnsiText.h"
 #include "shared/DebugLog.h"
@@ -61,7 +62,7 @@ void TSetPassForm::FormCreate()
         setFont(window->font());
     for (QLabel* text : {Label3, Label1, Label2})
         text->adjustSize();
-    setWindowIcon(m_host.image(6));
+    setWindowIcon(m_host.image(Images::Password));
 }
 
 void TSetPassForm::OkBtnClick()

@@ -1,6 +1,7 @@
 #include "forms/SortFormU.h"
 
 #include "forms/DialogParts.h"
+#include "forms/Images.h"
 #include "forms/NotesHost.h"
 #include "shared/DebugLog.h"
 
@@ -65,5 +66,5 @@ void TSortForm::FormCreate()
     SharedSrc::DebugLog("TSortForm.FormCreate");
     if (QWidget* window = m_host.hostWindow())
         setFont(window->font());
-    setWindowIcon(m_host.image(20));
+    setWindowIcon(m_host.image(Images::Sort));
 }
