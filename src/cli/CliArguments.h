@@ -29,7 +29,7 @@ struct CliRequest
     int priority = 1;
     bool done = false;
     TextFile::Encoding encoding = TextFile::Encoding::Locale; // of the export report
-    bool force = false; // write even while a window has the file open
+    bool force = false;                                       // write even while a window has the file open
 };
 
 // `arguments` without the program name. Throws UsageError for anything that is not a valid call.
