@@ -229,8 +229,6 @@ private:
 
     // Document (MainFormUDocument.cpp).
     void showModified(bool modified);
-    void loadMRUList(const IniFile& ini);
-    void saveMRUList(IniFile& ini) const;
 
     const QStringList m_arguments;
     NotesDocument* const m_document;

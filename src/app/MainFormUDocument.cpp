@@ -8,26 +8,12 @@
 #include "forms/Images.h"
 #include "forms/WindowTitle.h"
 #include "shared/DebugLog.h"
-#include "shared/IniFile.h"
 #include "shared/Version.h"
 
 #include <QDir>
 #include <QFileInfo>
 
 using SharedSrc::DebugLog;
-
-namespace {
-
-constexpr qsizetype MaxRecentFiles = RecentFiles::MaxCount;
-
-const QString MruSection = QStringLiteral("MRU");
-
-QString mruKey(qsizetype n)
-{
-    return QStringLiteral("MRU%1").arg(n);
-}
-
-} // namespace
 
 // Runs whenever the model's counts change.
 void TMainForm::CountNotes()
@@ -98,28 +84,4 @@ void TMainForm::PerformAutoSave()
     DebugLog("TMainForm.PerformAutoSave");
     if (AutoSaveOnAddEdit && !m_document->fileName().isEmpty())
         SaveFile(m_document->fileName());
-}
-
-void TMainForm::loadMRUList(const IniFile& ini)
-{
-    DebugLog("TMainForm.loadMRUList");
-    QStringList values;
-    for (qsizetype n = 1; n <= MaxRecentFiles; ++n)
-        values.append(ini.ReadString(MruSection, mruKey(n), QString()));
-    m_mruList = RecentFiles::fromSettings(values);
-    updateRecentFilesMenus();
-}
-
-void TMainForm::saveMRUList(IniFile& ini) const
-{
-    DebugLog("TMainForm.saveMRUList");
-    // A name the settings file cannot hold (one with a line break) is left out, not the whole list.
-    QStringList kept = m_mruList;
-    kept.removeIf([](const QString& path) { return !::IniFile::canHold(path); });
-    for (qsizetype n = 1; n <= MaxRecentFiles; ++n) {
-        if (n <= kept.size())
-            ini.WriteString(MruSection, mruKey(n), kept.at(n - 1));
-        else
-            ini.DeleteKey(MruSection, mruKey(n));
-    }
 }

@@ -4,6 +4,7 @@
 #include "app/QuilletApplication.h"
 #include "app/Themes.h"
 #include "document/NotesDocument.h"
+#include "document/RecentFiles.h"
 #include "forms/AboutFormU.h"
 #include "forms/Images.h"
 #include "forms/MessageBox.h"
@@ -14,6 +15,7 @@
 #include "shared/DebugLog.h"
 #include "shared/ErrorLog.h"
 #include "shared/IniFile.h"
+#include "shared/Settings.h"
 #include "shared/Version.h"
 
 #include <QAction>
@@ -34,8 +36,6 @@ using SharedSrc::DebugLog;
 using SharedSrc::ErrorMsg;
 
 namespace {
-
-const QString General = QStringLiteral("General");
 
 // Tahoma 8 pt in the window-text colour, with the character set the window was designed with (OEM, 255);
 // the list and the note pane take it unless the settings give their own.
@@ -117,35 +117,32 @@ void TMainForm::FormCreate()
 void TMainForm::applySettings()
 {
     const ::IniFile& ini = *m_iniFile;
-    loadMRUList(ini);
+    m_mruList = RecentFiles::fromSettings(Settings::recentFileValues(ini, RecentFiles::MaxCount));
+    updateRecentFilesMenus();
 
-    action("ViewShowGridLinesCmd")
-        ->setChecked(ini.ReadString(General, QStringLiteral("GridLines"), QStringLiteral("0")) == u"1");
+    action("ViewShowGridLinesCmd")->setChecked(Settings::gridLines(ini));
     NotesList->setGridLines(action("ViewShowGridLinesCmd")->isChecked());
-    AutoSaveOnAddEdit =
-        ini.ReadString(General, QStringLiteral("AutoSaveOnAddEdit"), QStringLiteral("0")) == u"1";
+    AutoSaveOnAddEdit = Settings::autoSaveOnAddEdit(ini);
 
     FontValue listFont = windowFont();
     FontValue textFont = windowFont();
-    SharedSrc::LoadFontFromIni(ini, listFont, QStringLiteral("NotesListText"));
-    SharedSrc::LoadFontFromIni(ini, textFont, QStringLiteral("NoteText"));
-    SharedSrc::LoadFontFromIni(ini, m_addEditFont, QStringLiteral("AddEditText"));
+    SharedSrc::LoadFontFromIni(ini, listFont, Settings::sectionOf(Settings::TextRow::NotesList));
+    SharedSrc::LoadFontFromIni(ini, textFont, Settings::sectionOf(Settings::TextRow::Note));
+    SharedSrc::LoadFontFromIni(ini, m_addEditFont, Settings::sectionOf(Settings::TextRow::AddEdit));
     setNotesListFont(listFont);
     setNoteTextFont(textFont);
 
     // The three background colours form one block: the first bad value stops it, and what was applied
     // before stays.
-    constexpr qint32 White = 16777215;
-    const auto background = [&](const char* section) {
-        const qint32 value = ini.ReadInteger(QLatin1String(section), QStringLiteral("ForeColor"), White);
-        return ColorValue::toColor(value, palette());
+    const auto background = [&](Settings::TextRow row) {
+        return ColorValue::toColor(Settings::background(ini, row), palette());
     };
     bool coloursValid = false;
-    if (const std::optional<QColor> list = background("NotesListText")) {
+    if (const std::optional<QColor> list = background(Settings::TextRow::NotesList)) {
         setNotesListColor(*list);
-        if (const std::optional<QColor> text = background("NoteText")) {
+        if (const std::optional<QColor> text = background(Settings::TextRow::Note)) {
             setNoteTextColor(*text);
-            if (const std::optional<QColor> addEdit = background("AddEditText")) {
+            if (const std::optional<QColor> addEdit = background(Settings::TextRow::AddEdit)) {
                 m_addEditColor = *addEdit;
                 coloursValid = true;
             }
@@ -154,7 +151,7 @@ void TMainForm::applySettings()
     if (!coloursValid)
         ErrorMsg(QStringLiteral("字体颜色设置无效。"));
 
-    SetTheme(ini.ReadString(General, QStringLiteral("Theme"), QLatin1String(Themes::FallbackName)));
+    SetTheme(Settings::theme(ini, QLatin1String(Themes::FallbackName)));
 }
 
 void TMainForm::changeEvent(QEvent* event)
@@ -231,23 +228,16 @@ bool TMainForm::FormClose()
 {
     DebugLog("TMainForm.FormClose");
     ::IniFile ini(IniFileName);
-    if (!ExitRequested && ini.ReadString(General, QStringLiteral("MinToTrayOnClose"), QString()) == u"1") {
+    if (!ExitRequested && Settings::minToTrayOnClose(ini)) {
         HideToTray();
         return false;
     }
     // Settings that cannot be written are reported, but never keep the program from ending.
     try {
-        saveMRUList(ini);
-        if (m_mruList.isEmpty())
-            ini.EraseSection(QStringLiteral("MRU"));
-        if (const QString fileName = m_document->fileName();
-            !fileName.isEmpty() && ::IniFile::canHold(fileName))
-            ini.WriteString(General, QStringLiteral("LastFile"), fileName);
-        else
-            ini.DeleteKey(General, QStringLiteral("LastFile"));
-        ini.WriteString(General, QStringLiteral("GridLines"),
-                        NotesList->gridLines() ? QStringLiteral("1") : QStringLiteral("0"));
-        ini.WriteString(General, QStringLiteral("Theme"), m_currentTheme);
+        Settings::setRecentFiles(ini, m_mruList, RecentFiles::MaxCount);
+        Settings::setLastFile(ini, m_document->fileName());
+        Settings::setGridLines(ini, NotesList->gridLines());
+        Settings::setTheme(ini, m_currentTheme);
     } catch (const IniWriteError& error) {
         HandleException(QuilletApplication::typeName(typeid(error)), error.message());
     }

@@ -11,6 +11,7 @@
 #include "shared/CommandLine.h"
 #include "shared/DebugLog.h"
 #include "shared/IniFile.h"
+#include "shared/Settings.h"
 
 #include <QDir>
 #include <QScopeGuard>
@@ -22,8 +23,6 @@ using SharedSrc::DebugLog;
 using SharedSrc::ErrorMsg;
 
 namespace {
-
-const QString General = QStringLiteral("General");
 
 // Whether a command-line argument names a folder as well as a file. A bare name is looked for in the
 // current folder first, as a terminal user means, then beside the program.
@@ -124,9 +123,8 @@ void TMainForm::openStartupFile()
     DebugLog("TMainForm.openStartupFile");
     const bool minimize = CommandLine::hasSwitch(m_arguments, u"minimize");
     if (m_arguments.isEmpty() || minimize) {
-        if (m_iniFile->ReadString(General, QStringLiteral("OpenLastFile"), QStringLiteral("0")) == u"1")
-            OpenFile(m_iniFile->ReadString(General, QStringLiteral("LastFile"), QString()), QByteArray(),
-                     true, false);
+        if (Settings::openLastFile(*m_iniFile))
+            OpenFile(Settings::lastFile(*m_iniFile), QByteArray(), true, false);
         return;
     }
     QString path = m_arguments.at(0);

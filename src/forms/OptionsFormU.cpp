@@ -8,6 +8,7 @@
 #include "platform/FileAssociation.h"
 #include "shared/AppPaths.h"
 #include "shared/DebugLog.h"
+#include "shared/Settings.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -24,13 +25,13 @@ using SharedSrc::ErrorMsg;
 
 namespace {
 
-const QString General = QStringLiteral("General");
-const QString ForeColor = QStringLiteral("ForeColor");
-constexpr qint32 White = 16777215;
+using Settings::White;
 
-// The settings sections of the three rows, in row order.
-const std::array<QString, 3> Sections{QStringLiteral("NotesListText"), QStringLiteral("NoteText"),
-                                      QStringLiteral("AddEditText")};
+// The settings of the dialog's rows, which are in the same order.
+QString sectionOf(int row)
+{
+    return Settings::sectionOf(Settings::TextRow(row));
+}
 
 constexpr int RowTop[] = {24, 56, 88};
 
@@ -174,12 +175,9 @@ void TOptionsForm::showEvent(QShowEvent* event)
 void TOptionsForm::FormShow()
 {
     DebugLog("TOptionsForm.FormShow");
-    const auto isOn = [this](const char* key) {
-        return m_iniFile.ReadString(General, QLatin1String(key), QString()) == u"1";
-    };
-    OpenLastFile->setChecked(isOn("OpenLastFile"));
-    AutoSave->setChecked(isOn("AutoSaveOnAddEdit"));
-    MinOnClose->setChecked(isOn("MinToTrayOnClose"));
+    OpenLastFile->setChecked(Settings::openLastFile(m_iniFile));
+    AutoSave->setChecked(Settings::autoSaveOnAddEdit(m_iniFile));
+    MinOnClose->setChecked(Settings::minToTrayOnClose(m_iniFile));
 
     const Autostart::AutostartState start = Autostart::read(AppPaths::executablePath());
     LoadAtWinStart->setChecked(start.enabled);
@@ -189,15 +187,15 @@ void TOptionsForm::FormShow()
     // The window's own fonts are the defaults of the first two rows; the third row's is the sample's.
     // The window keeps its fonts until OK, so that Cancel leaves the screen as it was.
     FontValue listFont = m_host.notesListFont();
-    setSampleFont(NotesListRow, SharedSrc::LoadFontFromIni(m_iniFile, listFont, Sections[NotesListRow]));
+    setSampleFont(NotesListRow, SharedSrc::LoadFontFromIni(m_iniFile, listFont, sectionOf(NotesListRow)));
     FontValue textFont = m_host.noteTextFont();
-    setSampleFont(NoteTextRow, SharedSrc::LoadFontFromIni(m_iniFile, textFont, Sections[NoteTextRow]));
+    setSampleFont(NoteTextRow, SharedSrc::LoadFontFromIni(m_iniFile, textFont, sectionOf(NoteTextRow)));
     FontValue addEditFont = m_fonts.at(AddEditRow);
-    setSampleFont(AddEditRow, SharedSrc::LoadFontFromIni(m_iniFile, addEditFont, Sections[AddEditRow]));
+    setSampleFont(AddEditRow, SharedSrc::LoadFontFromIni(m_iniFile, addEditFont, sectionOf(AddEditRow)));
 
     // One block: the first colour that is not one stops it, and the rows before it keep theirs.
     for (int row = 0; row < RowCount; ++row) {
-        const qint32 value = m_iniFile.ReadInteger(Sections.at(size_t(row)), ForeColor, White);
+        const qint32 value = Settings::background(m_iniFile, Settings::TextRow(row));
         const std::optional<QColor> color = ColorValue::toColor(value, palette());
         if (!color) {
             ErrorMsg(QStringLiteral("字体颜色设置无效。"));
@@ -330,9 +328,9 @@ void TOptionsForm::LoadAtWinStartClick()
 void TOptionsForm::OkBtnClick()
 {
     DebugLog("TOptionsForm.OkBtnClick");
-    m_iniFile.WriteBool(General, QStringLiteral("OpenLastFile"), OpenLastFile->isChecked());
-    m_iniFile.WriteBool(General, QStringLiteral("AutoSaveOnAddEdit"), AutoSave->isChecked());
-    m_iniFile.WriteBool(General, QStringLiteral("MinToTrayOnClose"), MinOnClose->isChecked());
+    Settings::setOpenLastFile(m_iniFile, OpenLastFile->isChecked());
+    Settings::setAutoSaveOnAddEdit(m_iniFile, AutoSave->isChecked());
+    Settings::setMinToTrayOnClose(m_iniFile, MinOnClose->isChecked());
 
     // A start-up entry that could not be changed is said so; the other options are still saved.
     const QString exe = AppPaths::executablePath();
@@ -343,9 +341,9 @@ void TOptionsForm::OkBtnClick()
         ErrorMsg(error);
 
     for (int row = 0; row < RowCount; ++row)
-        SharedSrc::SaveFontToIni(m_iniFile, m_fonts.at(size_t(row)), Sections.at(size_t(row)));
+        SharedSrc::SaveFontToIni(m_iniFile, m_fonts.at(size_t(row)), sectionOf(row));
     for (int row = 0; row < RowCount; ++row)
-        m_iniFile.WriteInteger(Sections.at(size_t(row)), ForeColor, m_colors.at(size_t(row)));
+        Settings::setBackground(m_iniFile, Settings::TextRow(row), m_colors.at(size_t(row)));
 
     const auto colorOf = [this](Row row) { return sample(row)->palette().color(QPalette::Base); };
     m_host.setNotesListFont(m_fonts.at(NotesListRow));

@@ -135,16 +135,13 @@ FontValue& LoadFontFromIni(const IniFile& ini, FontValue& font, const QString& s
         font.setHeight(ini.ReadInteger(section, QStringLiteral("Height"), font.height));
         font.color = ini.ReadInteger(section, QStringLiteral("Color"), font.color);
 
-        const auto hasStyle = [&](const QString& key) {
-            return ini.ReadString(section, key, QString()) == u"1";
-        };
-        if (hasStyle(QStringLiteral("Bold")))
+        if (ini.ReadBool(section, QStringLiteral("Bold")))
             font.bold = true;
-        if (hasStyle(QStringLiteral("Italic")))
+        if (ini.ReadBool(section, QStringLiteral("Italic")))
             font.italic = true;
-        if (hasStyle(QStringLiteral("Underline")))
+        if (ini.ReadBool(section, QStringLiteral("Underline")))
             font.underline = true;
-        if (hasStyle(QStringLiteral("StrikeOut")))
+        if (ini.ReadBool(section, QStringLiteral("StrikeOut")))
             font.strikeout = true;
     } catch (...) {
     }

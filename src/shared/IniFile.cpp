@@ -185,50 +185,28 @@ bool isWritableKey(QStringView name)
            !name.startsWith(u';');
 }
 
-std::optional<int> parseHex(QStringView digits)
+// Qt's conversions take blanks and a sign before the digits, which no value here may have.
+bool startsWithDigit(QStringView text, int base)
 {
-    if (digits.isEmpty())
-        return std::nullopt;
-    quint64 value = 0;
-    for (const QChar c : digits) {
-        const int digit = c >= u'0' && c <= u'9'   ? c.unicode() - u'0'
-                          : c >= u'a' && c <= u'f' ? c.unicode() - u'a' + 10
-                          : c >= u'A' && c <= u'F' ? c.unicode() - u'A' + 10
-                                                   : -1;
-        if (digit < 0)
-            return std::nullopt;
-        value = value * 16 + quint64(digit);
-        if (value > std::numeric_limits<quint32>::max())
-            return std::nullopt;
-    }
-    // A 32-bit pattern, as a Windows LongInt takes it: "$FFFFFFFF" is -1.
-    return int(quint32(value));
+    if (text.isEmpty())
+        return false;
+    const char16_t c = text.front().unicode();
+    return (c >= u'0' && c <= u'9') ||
+           (base == 16 && ((c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F')));
 }
 
 std::optional<int> parseInteger(QStringView text)
 {
-    if (text.startsWith(u'$'))
-        return parseHex(text.sliced(1));
-    if (text.startsWith(u"0x") || text.startsWith(u"0X"))
-        return parseHex(text.sliced(2));
-    const bool negative = text.startsWith(u'-');
-    if (negative || text.startsWith(u'+'))
-        text = text.sliced(1);
-    if (text.isEmpty())
-        return std::nullopt;
-    constexpr qint64 limit = qint64(std::numeric_limits<int>::max()) + 1;
-    qint64 value = 0;
-    for (const QChar c : text) {
-        if (c < u'0' || c > u'9')
-            return std::nullopt;
-        value = value * 10 + (c.unicode() - u'0');
-        if (value > limit)
-            return std::nullopt;
+    bool ok = false;
+    if (text.startsWith(u'$') || text.startsWith(u"0x") || text.startsWith(u"0X")) {
+        const QStringView digits = text.sliced(text.startsWith(u'$') ? 1 : 2);
+        // A 32-bit pattern, as a Windows LongInt takes it: "$FFFFFFFF" is -1.
+        const uint value = digits.toUInt(&ok, 16);
+        return ok && startsWithDigit(digits, 16) ? std::optional<int>(int(value)) : std::nullopt;
     }
-    value = negative ? -value : value;
-    if (value > std::numeric_limits<int>::max())
-        return std::nullopt;
-    return int(value);
+    const QStringView digits = text.startsWith(u'-') || text.startsWith(u'+') ? text.sliced(1) : text;
+    const int value = text.toInt(&ok, 10);
+    return ok && startsWithDigit(digits, 10) ? std::optional<int>(value) : std::nullopt;
 }
 
 } // namespace

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class IniFile;
+
+// Every setting the program keeps in "Quillet.ini", with its section, key and the value a missing key
+// stands for. Reads never fail (a bad or missing value gives the default); writes raise IniWriteError.
+namespace Settings {
+
+// The three text rows of the options dialog, each with its font section and background colour.
+enum class TextRow
+{
+    NotesList,
+    Note,
+    AddEdit,
+};
+inline constexpr int TextRowCount = 3;
+QString sectionOf(TextRow row); // "NotesListText", "NoteText", "AddEditText"
+
+inline constexpr qint32 White = 16777215;
+// The row's background colour as stored (0x00BBGGRR, or a negative system colour); white when missing.
+qint32 background(const IniFile& ini, TextRow row);
+void setBackground(IniFile& ini, TextRow row, qint32 color);
+
+bool gridLines(const IniFile& ini);
+void setGridLines(IniFile& ini, bool on);
+bool autoSaveOnAddEdit(const IniFile& ini);
+void setAutoSaveOnAddEdit(IniFile& ini, bool on);
+bool openLastFile(const IniFile& ini);
+void setOpenLastFile(IniFile& ini, bool on);
+bool minToTrayOnClose(const IniFile& ini);
+void setMinToTrayOnClose(IniFile& ini, bool on);
+
+QString lastFile(const IniFile& ini);
+// An empty name, or one the file cannot hold, removes the key: no stale last file opens next time.
+void setLastFile(IniFile& ini, const QString& path);
+QString theme(const IniFile& ini, const QString& fallback);
+void setTheme(IniFile& ini, const QString& name);
+
+// The values MRU1..MRU4 in order, empty where missing.
+QStringList recentFileValues(const IniFile& ini, qsizetype count);
+// Names the file cannot hold are left out, the rest keep their order; keys beyond the list are removed,
+// and with no name at all the section goes.
+void setRecentFiles(IniFile& ini, const QStringList& paths, qsizetype count);
+
+} // namespace Settings
