@@ -191,8 +191,7 @@ bool startsWithDigit(QStringView text, int base)
     if (text.isEmpty())
         return false;
     const char16_t c = text.front().unicode();
-    return (c >= u'0' && c <= u'9') ||
-           (base == 16 && ((c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F')));
+    return (c >= u'0' && c <= u'9') || (base == 16 && ((c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F')));
 }
 
 std::optional<int> parseInteger(QStringView text)
