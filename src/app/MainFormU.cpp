@@ -232,7 +232,6 @@ void TMainForm::createStatusBar()
 
 void TMainForm::selectRow(int row)
 {
-    DebugLog("TMainForm.selectRow");
     if (row < 0 || row >= m_document->model().rowCount()) {
         NotesList->selectionModel()->clear();
         return;

@@ -240,7 +240,7 @@ private:
     bool ExitRequested = false;
     bool FirstActivation = true;
     QString FileExt;
-    QString FileFilter;
+    QStringList FileFilter;
     QString IniFileName;
     std::unique_ptr<::IniFile> m_iniFile;
     FontValue m_addEditFont;

@@ -43,7 +43,6 @@ private:
 // is taken at once when nothing here is unsaved; otherwise the user hears of it now, not at the save.
 void TMainForm::checkFileOnDisk()
 {
-    DebugLog("TMainForm.checkFileOnDisk");
     if (m_checkingDisk)
         return;
     if (!m_document->fileChangedOnDisk()) {
@@ -69,7 +68,6 @@ void TMainForm::checkFileOnDisk()
 
 TMainForm::ChangedFileAnswer TMainForm::askAboutChangedFile(const QString& path)
 {
-    DebugLog("TMainForm.askAboutChangedFile");
     const QScopedValueRollback checking(m_checkingDisk, true);
     switch (MessageBox::show(this, QMessageBox::Warning, QStringLiteral("确认"),
                              DocumentMessages::changedOnDisk(QDir::toNativeSeparators(path)) +
@@ -92,7 +90,6 @@ TMainForm::ChangedFileAnswer TMainForm::askAboutChangedFile(const QString& path)
 // password leaves the notes shown as they are. False when nothing was reloaded.
 bool TMainForm::reloadFromDisk()
 {
-    DebugLog("TMainForm.reloadFromDisk");
     const QString fileName = m_document->fileName();
     NotesDocument probe;
     ReloadQuestions asked(m_document->password());

@@ -67,7 +67,6 @@ void TMainForm::FileOpenCmdExecute()
 // modified mark back, so those changes are still protected by the save question.
 void TMainForm::openAsDocument(const QString& path)
 {
-    DebugLog("TMainForm.openAsDocument");
     const bool wasModified = GetModified();
     SetModified(false);
     if (OpenFile(path, QByteArray(), false, false) == OpenOutcome::Untouched)
@@ -138,9 +137,9 @@ void TMainForm::FileImportCmdExecute()
 void TMainForm::FileExportCmdExecute()
 {
     DebugLog("TMainForm.FileExportCmdExecute");
-    const QString path = FileDialog::askSavePath(this, QStringLiteral("导出..."),
-                                                 QStringLiteral("文本文件 (*.txt)|*.txt|所有文件 (*.*)|*.*"),
-                                                 QStringLiteral(".txt"));
+    const QString path = FileDialog::askSavePath(
+        this, QStringLiteral("导出..."), {QStringLiteral("文本文件 (*.txt)"), QStringLiteral("所有文件 (*)")},
+        QStringLiteral(".txt"));
     if (path.isEmpty())
         return;
     QList<QByteArray> list;
@@ -165,14 +164,12 @@ void TMainForm::FileSetPasswordCmdExecute()
 
 void TMainForm::addToRecentFiles(const QString& path)
 {
-    DebugLog("TMainForm.addToRecentFiles");
     RecentFiles::add(m_mruList, path);
     updateRecentFilesMenus();
 }
 
 void TMainForm::updateRecentFilesMenus()
 {
-    DebugLog("TMainForm.updateRecentFilesMenus");
     fillRecentFilesMenu(FileRecentFilesMenu);
     fillRecentFilesMenu(ToolbarOpenCmd->menu());
 }

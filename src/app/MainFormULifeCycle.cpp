@@ -87,8 +87,8 @@ void TMainForm::FormCreate()
     setWindowTitle(windowTitle() + QLatin1String(" v") + QLatin1String(Quillet::ProgramVersion));
 
     FileExt = QStringLiteral(".qlt");
-    FileFilter = QStringLiteral("Quillet 文件 (*") + FileExt + QStringLiteral(")|*") + FileExt +
-                 QStringLiteral("|所有文件 (*.*)|*.*");
+    FileFilter = {QStringLiteral("Quillet 文件 (*") + FileExt + QLatin1Char(')'),
+                  QStringLiteral("所有文件 (*)")};
     CmdLineOpen = false;
     ExitRequested = false;
     FirstActivation = true;

@@ -120,7 +120,6 @@ TMainForm::OpenOutcome TMainForm::OpenFile(const QString& fileName, const QByteA
 // file when so configured.
 void TMainForm::openStartupFile()
 {
-    DebugLog("TMainForm.openStartupFile");
     const bool minimize = CommandLine::hasSwitch(m_arguments, u"minimize");
     if (m_arguments.isEmpty() || minimize) {
         if (Settings::openLastFile(*m_iniFile))

@@ -33,27 +33,23 @@ void applyBackground(QWidget* widget, const QColor& colour)
 
 void TMainForm::setNotesListFont(const FontValue& font)
 {
-    DebugLog("TMainForm.setNotesListFont");
     m_notesListFont = font;
     applyFont(NotesList, font);
 }
 
 void TMainForm::setNotesListColor(const QColor& color)
 {
-    DebugLog("TMainForm.setNotesListColor");
     applyBackground(NotesList, color);
 }
 
 void TMainForm::setNoteTextFont(const FontValue& font)
 {
-    DebugLog("TMainForm.setNoteTextFont");
     m_noteTextFont = font;
     applyFont(NoteText, font);
 }
 
 void TMainForm::setNoteTextColor(const QColor& color)
 {
-    DebugLog("TMainForm.setNoteTextColor");
     applyBackground(NoteText, color);
 }
 

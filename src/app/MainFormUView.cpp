@@ -119,7 +119,5 @@ void TMainForm::NoteTextSelectAllCmdClick()
 void TMainForm::FixScrollbars()
 {
     DebugLog("TMainForm.FixScrollbars");
-    NotesList->resize(NotesList->width() + 1, NotesList->height());
-    NotesList->resize(NotesList->width() - 1, NotesList->height());
     NotesList->doItemsLayout();
 }

@@ -248,7 +248,7 @@ void TAddEditForm::OpenBtnClick()
 {
     SharedSrc::DebugLog("TAddEditForm.OpenBtnClick");
     const FileDialog::Result chosen = FileDialog::getOpenFileName(this, QStringLiteral("选择要打开的文件..."),
-                                                                  QStringLiteral("所有文件 (*.*)|*.*"));
+                                                                  {QStringLiteral("所有文件 (*)")});
     if (!chosen.accepted)
         return;
     const QltFile::ReadResult file = QltFile::readAll(chosen.path);
@@ -268,7 +268,7 @@ void TAddEditForm::SaveBtnClick()
 {
     SharedSrc::DebugLog("TAddEditForm.SaveBtnClick");
     const QString path = FileDialog::askSavePath(
-        this, QStringLiteral("保存到..."), QStringLiteral("文本文件 (*.txt)|*.txt"), QStringLiteral(".txt"));
+        this, QStringLiteral("保存到..."), {QStringLiteral("文本文件 (*.txt)")}, QStringLiteral(".txt"));
     if (path.isEmpty())
         return;
     if (!QltFile::writeAtomically(path, TextFile::encode(noteTextWithCrLf())))

@@ -25,33 +25,7 @@ TestQueue& testQueue()
     return queue;
 }
 
-// "所有文件 (*.*)|*.*|文本文件 (*.txt)|*.txt" becomes {"所有文件 (*)", "文本文件 (*.txt)"}. Qt takes the
-// patterns from the parentheses of the text, so the text is rebuilt from the pattern part; "*.*" means
-// every file there, while on Linux it would skip names without a dot.
-QStringList nameFilters(const QString& filter)
-{
-    const QStringList parts = filter.split(QLatin1Char('|'));
-    QStringList result;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QString description = parts.at(i).trimmed();
-        if (description.endsWith(QLatin1Char(')'))) {
-            const qsizetype open = description.lastIndexOf(QLatin1Char('('));
-            if (open >= 0)
-                description = description.left(open).trimmed();
-        }
-        QStringList patterns;
-        for (const QString& pattern : parts.at(i + 1).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-            const QString trimmed = pattern.trimmed();
-            patterns.append(trimmed == QLatin1String("*.*") ? QStringLiteral("*") : trimmed);
-        }
-        if (patterns.isEmpty())
-            patterns.append(QStringLiteral("*"));
-        result.append(description + QLatin1String(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')'));
-    }
-    return result;
-}
-
-Result run(QWidget* owner, const QString& title, const QString& filter, QFileDialog::AcceptMode mode)
+Result run(QWidget* owner, const QString& title, const QStringList& filters, QFileDialog::AcceptMode mode)
 {
     TestQueue& queue = testQueue();
     if (!queue.results.isEmpty()) {
@@ -63,7 +37,6 @@ Result run(QWidget* owner, const QString& title, const QString& filter, QFileDia
     dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-    const QStringList filters = nameFilters(filter);
     dialog.setNameFilters(filters);
 
     Result result;
@@ -78,14 +51,14 @@ Result run(QWidget* owner, const QString& title, const QString& filter, QFileDia
 
 } // namespace
 
-Result getOpenFileName(QWidget* owner, const QString& title, const QString& filter)
+Result getOpenFileName(QWidget* owner, const QString& title, const QStringList& filters)
 {
-    return run(owner, title, filter, QFileDialog::AcceptOpen);
+    return run(owner, title, filters, QFileDialog::AcceptOpen);
 }
 
-Result getSaveFileName(QWidget* owner, const QString& title, const QString& filter)
+Result getSaveFileName(QWidget* owner, const QString& title, const QStringList& filters)
 {
-    return run(owner, title, filter, QFileDialog::AcceptSave);
+    return run(owner, title, filters, QFileDialog::AcceptSave);
 }
 
 void setNextResults(const QList<Result>& results)
@@ -116,10 +89,11 @@ QString withDefaultExtension(const QString& path, int filterIndex, const QString
     return path + extension;
 }
 
-QString askSavePath(QWidget* owner, const QString& title, const QString& filter, const QString& extension)
+QString askSavePath(QWidget* owner, const QString& title, const QStringList& filters,
+                    const QString& extension)
 {
     for (;;) {
-        const Result result = getSaveFileName(owner, title, filter);
+        const Result result = getSaveFileName(owner, title, filters);
         if (!result.accepted || result.path.isEmpty())
             return {};
         const QString path = withDefaultExtension(result.path, result.filterIndex, extension);
