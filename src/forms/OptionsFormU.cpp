@@ -8,6 +8,7 @@
 #include "platform/FileAssociation.h"
 #include "shared/AppPaths.h"
 #include "shared/DebugLog.h"
+#include "shared/QuilletError.h"
 #include "shared/Settings.h"
 
 #include <QCheckBox>
@@ -359,9 +360,10 @@ void TOptionsForm::OkBtnClick()
 void TOptionsForm::RegisterFileTypeBtnClick()
 {
     DebugLog("TOptionsForm.RegisterFileTypeBtnClick");
-    // A failure is not caught here: it ends the registration and goes to the program's error report.
+    // A failure ends the registration and goes to the program's error report.
     const QString exe = AppPaths::executablePath();
-    FileAssociation::registerFileType(exe);
+    if (QString error; !FileAssociation::registerFileType(exe, &error))
+        throw QuilletError(error);
     MessageBox::show(this, QMessageBox::Information, QStringLiteral("关联"),
                      QStringLiteral("扩展名 .qlt 已成功关联到\r") + exe, QMessageBox::Ok);
 }

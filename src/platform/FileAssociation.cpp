@@ -267,7 +267,9 @@ QString mimeAppsListPath()
     return DesktopEntry::configHome() + QStringLiteral("/mimeapps.list");
 }
 
-void registerFileType(const QString& exe)
+namespace {
+
+void writeAssociation(const QString& exe)
 {
     replaceFile(mimePackagePath(), mimePackage());
     // An installed program has its entry in the menus already; a second one would show it twice.
@@ -279,10 +281,23 @@ void registerFileType(const QString& exe)
     const QString mimeApps = mimeAppsListPath();
     replaceFile(mimeApps,
                 withDefault(readIfExists(mimeApps), installed ? InstalledDesktopFileName : DesktopFileName));
+}
 
+} // namespace
+
+bool registerFileType(const QString& exe, QString* error)
+{
+    try {
+        writeAssociation(exe);
+    } catch (const QuilletError& failure) {
+        if (error)
+            *error = failure.message();
+        return false;
+    }
     refresh(QStringLiteral("update-mime-database"), DesktopEntry::dataHome() + QStringLiteral("/mime"));
     refresh(QStringLiteral("update-desktop-database"),
             DesktopEntry::dataHome() + QStringLiteral("/applications"));
+    return true;
 }
 
 } // namespace FileAssociation

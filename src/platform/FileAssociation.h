@@ -15,10 +15,10 @@ QString mimePackagePath();  // $XDG_DATA_HOME/mime/packages/application-x-quille
 QString desktopEntryPath(); // $XDG_DATA_HOME/applications/quillet.desktop, for a copy not installed
 QString mimeAppsListPath(); // $XDG_CONFIG_HOME/mimeapps.list
 
-// Throws QuilletError "创建文件关联错误:\r\n<errno> - <system text>" at the first file that cannot be
+// False, with "创建文件关联错误:\r\n<errno> - <system text>" in `error`, at the first file that cannot be
 // written; the files written before it stay. Every file is replaced atomically, so none is left
 // half-written. A refresh tool that fails is not an error: the files are in place for the desktop's
 // next scan.
-void registerFileType(const QString& exe);
+bool registerFileType(const QString& exe, QString* error = nullptr);
 
 } // namespace FileAssociation
