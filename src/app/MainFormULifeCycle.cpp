@@ -120,9 +120,9 @@ void TMainForm::applySettings()
     m_mruList = RecentFiles::fromSettings(Settings::recentFileValues(ini, RecentFiles::MaxCount));
     updateRecentFilesMenus();
 
-    action("ViewShowGridLinesCmd")->setChecked(Settings::gridLines(ini));
+    action("ViewShowGridLinesCmd")->setChecked(Settings::isOn(ini, Settings::Switch::GridLines));
     NotesList->setGridLines(action("ViewShowGridLinesCmd")->isChecked());
-    AutoSaveOnAddEdit = Settings::autoSaveOnAddEdit(ini);
+    AutoSaveOnAddEdit = Settings::isOn(ini, Settings::Switch::AutoSaveOnAddEdit);
 
     FontValue listFont = windowFont();
     FontValue textFont = windowFont();
@@ -228,7 +228,7 @@ bool TMainForm::FormClose()
 {
     DebugLog("TMainForm.FormClose");
     ::IniFile ini(IniFileName);
-    if (!ExitRequested && Settings::minToTrayOnClose(ini)) {
+    if (!ExitRequested && Settings::isOn(ini, Settings::Switch::MinToTrayOnClose)) {
         HideToTray();
         return false;
     }
@@ -236,7 +236,7 @@ bool TMainForm::FormClose()
     try {
         Settings::setRecentFiles(ini, m_mruList, RecentFiles::MaxCount);
         Settings::setLastFile(ini, m_document->fileName());
-        Settings::setGridLines(ini, NotesList->gridLines());
+        Settings::setOn(ini, Settings::Switch::GridLines, NotesList->gridLines());
         Settings::setTheme(ini, m_currentTheme);
     } catch (const IniWriteError& error) {
         HandleException(QuilletApplication::typeName(typeid(error)), error.message());

@@ -122,7 +122,7 @@ void TMainForm::openStartupFile()
 {
     const bool minimize = CommandLine::hasSwitch(m_arguments, u"minimize");
     if (m_arguments.isEmpty() || minimize) {
-        if (Settings::openLastFile(*m_iniFile))
+        if (Settings::isOn(*m_iniFile, Settings::Switch::OpenLastFile))
             OpenFile(Settings::lastFile(*m_iniFile), QByteArray(), true, false);
         return;
     }

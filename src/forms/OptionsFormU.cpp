@@ -176,9 +176,9 @@ void TOptionsForm::showEvent(QShowEvent* event)
 void TOptionsForm::FormShow()
 {
     DebugLog("TOptionsForm.FormShow");
-    OpenLastFile->setChecked(Settings::openLastFile(m_iniFile));
-    AutoSave->setChecked(Settings::autoSaveOnAddEdit(m_iniFile));
-    MinOnClose->setChecked(Settings::minToTrayOnClose(m_iniFile));
+    OpenLastFile->setChecked(Settings::isOn(m_iniFile, Settings::Switch::OpenLastFile));
+    AutoSave->setChecked(Settings::isOn(m_iniFile, Settings::Switch::AutoSaveOnAddEdit));
+    MinOnClose->setChecked(Settings::isOn(m_iniFile, Settings::Switch::MinToTrayOnClose));
 
     const Autostart::AutostartState start = Autostart::read(AppPaths::executablePath());
     LoadAtWinStart->setChecked(start.enabled);
@@ -329,9 +329,9 @@ void TOptionsForm::LoadAtWinStartClick()
 void TOptionsForm::OkBtnClick()
 {
     DebugLog("TOptionsForm.OkBtnClick");
-    Settings::setOpenLastFile(m_iniFile, OpenLastFile->isChecked());
-    Settings::setAutoSaveOnAddEdit(m_iniFile, AutoSave->isChecked());
-    Settings::setMinToTrayOnClose(m_iniFile, MinOnClose->isChecked());
+    Settings::setOn(m_iniFile, Settings::Switch::OpenLastFile, OpenLastFile->isChecked());
+    Settings::setOn(m_iniFile, Settings::Switch::AutoSaveOnAddEdit, AutoSave->isChecked());
+    Settings::setOn(m_iniFile, Settings::Switch::MinToTrayOnClose, MinOnClose->isChecked());
 
     // A start-up entry that could not be changed is said so; the other options are still saved.
     const QString exe = AppPaths::executablePath();

@@ -13,14 +13,19 @@ QString recentFileKey(qsizetype n)
     return QStringLiteral("MRU%1").arg(n);
 }
 
-void writeBool(IniFile& ini, const char* key, bool on)
+QString keyOf(Switch which)
 {
-    ini.WriteBool(General, QLatin1String(key), on);
-}
-
-bool readBool(const IniFile& ini, const char* key)
-{
-    return ini.ReadBool(General, QLatin1String(key));
+    switch (which) {
+    case Switch::GridLines:
+        return QStringLiteral("GridLines");
+    case Switch::AutoSaveOnAddEdit:
+        return QStringLiteral("AutoSaveOnAddEdit");
+    case Switch::OpenLastFile:
+        return QStringLiteral("OpenLastFile");
+    case Switch::MinToTrayOnClose:
+        break;
+    }
+    return QStringLiteral("MinToTrayOnClose");
 }
 
 } // namespace
@@ -48,44 +53,14 @@ void setBackground(IniFile& ini, TextRow row, qint32 color)
     ini.WriteInteger(sectionOf(row), QStringLiteral("ForeColor"), color);
 }
 
-bool gridLines(const IniFile& ini)
+bool isOn(const IniFile& ini, Switch which)
 {
-    return readBool(ini, "GridLines");
+    return ini.ReadBool(General, keyOf(which));
 }
 
-void setGridLines(IniFile& ini, bool on)
+void setOn(IniFile& ini, Switch which, bool on)
 {
-    writeBool(ini, "GridLines", on);
-}
-
-bool autoSaveOnAddEdit(const IniFile& ini)
-{
-    return readBool(ini, "AutoSaveOnAddEdit");
-}
-
-void setAutoSaveOnAddEdit(IniFile& ini, bool on)
-{
-    writeBool(ini, "AutoSaveOnAddEdit", on);
-}
-
-bool openLastFile(const IniFile& ini)
-{
-    return readBool(ini, "OpenLastFile");
-}
-
-void setOpenLastFile(IniFile& ini, bool on)
-{
-    writeBool(ini, "OpenLastFile", on);
-}
-
-bool minToTrayOnClose(const IniFile& ini)
-{
-    return readBool(ini, "MinToTrayOnClose");
-}
-
-void setMinToTrayOnClose(IniFile& ini, bool on)
-{
-    writeBool(ini, "MinToTrayOnClose", on);
+    ini.WriteBool(General, keyOf(which), on);
 }
 
 QString lastFile(const IniFile& ini)

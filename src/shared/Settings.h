@@ -24,14 +24,16 @@ inline constexpr qint32 White = 16777215;
 qint32 background(const IniFile& ini, TextRow row);
 void setBackground(IniFile& ini, TextRow row, qint32 color);
 
-bool gridLines(const IniFile& ini);
-void setGridLines(IniFile& ini, bool on);
-bool autoSaveOnAddEdit(const IniFile& ini);
-void setAutoSaveOnAddEdit(IniFile& ini, bool on);
-bool openLastFile(const IniFile& ini);
-void setOpenLastFile(IniFile& ini, bool on);
-bool minToTrayOnClose(const IniFile& ini);
-void setMinToTrayOnClose(IniFile& ini, bool on);
+// The switches of section "General"; off when missing or anything but "1".
+enum class Switch
+{
+    GridLines,
+    AutoSaveOnAddEdit,
+    OpenLastFile,
+    MinToTrayOnClose,
+};
+bool isOn(const IniFile& ini, Switch which);
+void setOn(IniFile& ini, Switch which, bool on);
 
 QString lastFile(const IniFile& ini);
 // An empty name, or one the file cannot hold, removes the key: no stale last file opens next time.
