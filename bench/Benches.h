@@ -7,6 +7,7 @@ class BenchTable;
 // Each adds its rows to the table. `dir` is an empty scratch folder; `self` is this program, started again
 // for the measurements that need a fresh process.
 void benchCipher(BenchTable& table);
+void benchCli(BenchTable& table, const QString& dir, const QString& self);
 void benchLoadSave(BenchTable& table, const QString& dir);
 void benchSortFind(BenchTable& table);
 void benchUndo(BenchTable& table);
@@ -16,4 +17,6 @@ void benchWindow(BenchTable& table, const QString& dir, const QString& self);
 
 // The child processes' side. They print their figures on one line of standard output.
 int traceChild();
+// `mode` is list or export: the floor of that quillet-cli command on the notes file at `path`.
+int cliFloorChild(const QString& mode, const QString& path);
 int windowChild(int& argc, char** argv, int rows);

@@ -9,7 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
-// Prints the performance table. With names (cipher, file, sort, undo, million, trace, window) only those
+// Prints the performance table. With names (cipher, file, sort, undo, cli, million, trace,
+// window) only those
 // groups run.
 int main(int argc, char** argv)
 {
@@ -22,6 +23,8 @@ int main(int argc, char** argv)
         return FreshLoad::child(arguments.value(1));
     if (arguments.value(0) == QLatin1String("--trace"))
         return traceChild();
+    if (arguments.value(0) == QLatin1String("--cli-floor"))
+        return cliFloorChild(arguments.value(1), arguments.value(2));
 
     QTemporaryDir dir;
     if (!dir.isValid()) {
@@ -42,6 +45,8 @@ int main(int argc, char** argv)
         benchSortFind(table);
     if (wanted("undo"))
         benchUndo(table);
+    if (wanted("cli"))
+        benchCli(table, dir.path(), self);
     if (wanted("million"))
         benchMillionNotes(table, dir.path(), self);
     if (wanted("trace"))
