@@ -142,8 +142,13 @@ bool writeThroughTemporary(const QString& path, Kind kind,
 
 bool writeAtomically(const QString& path, const QByteArray& bytes, QString* error)
 {
-    return writeThroughTemporary(
-        path, Kind::Text, [&bytes](QIODevice& out) { return out.write(bytes) == bytes.size(); }, error);
+    return writeAtomically(
+        path, [&bytes](QIODevice& out) { return out.write(bytes) == bytes.size(); }, error);
+}
+
+bool writeAtomically(const QString& path, const std::function<bool(QIODevice&)>& writeContent, QString* error)
+{
+    return writeThroughTemporary(path, Kind::Text, writeContent, error);
 }
 
 bool writeNotes(const QString& path, const QList<Note>& notes, const QByteArray& password, quint32 reserved,

@@ -6,7 +6,10 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 class QFile;
+class QIODevice;
 
 // Reading and writing whole notes files on disk.
 namespace QltFile {
@@ -39,6 +42,9 @@ bool readRest(QFile& file, ReadResult& result);
 // is written into, never replaced. Returns false on any failure, with the system's reason in `error`
 // when one is asked for.
 bool writeAtomically(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+// The same with the bytes that `writeContent` writes as it makes them; false from it is a failure.
+bool writeAtomically(const QString& path, const std::function<bool(QIODevice&)>& writeContent,
+                     QString* error = nullptr);
 
 // Saves a notes file the same way, composing and enciphering it piece by piece as it is written. A new
 // notes file is readable by its owner only; anything but a regular file at `path` is refused.

@@ -52,6 +52,17 @@ std::optional<qsizetype> countRecords(QByteArrayView stream)
     return count;
 }
 
+// `size` bytes of `stream` from `pos` on, sharing its memory rather than copying it.
+QByteArray textOf(const QByteArray& stream, qsizetype pos, qsizetype size)
+{
+    if (size == 0)
+        return QByteArray("");
+    QByteArray::DataPointer part = const_cast<QByteArray&>(stream).data_ptr();
+    part.ptr += pos;
+    part.size = size;
+    return QByteArray(std::move(part));
+}
+
 // The cipher's key bytes, for deciphering single bytes at any offset of a stream.
 class KeyAt
 {
@@ -207,18 +218,29 @@ std::optional<QList<Note>> readNotes(QByteArray stream, const QByteArray& key)
     if (!count)
         return std::nullopt;
 
+    // The texts stay where they are: every note's text is a part of the deciphered stream, which they
+    // share, so a list of a million notes needs no million allocations. Each text is followed by a NUL,
+    // as every QByteArray's is, written over the first byte of the next record once that has been read.
+    char* data = stream.data(); // before the texts share the stream, when it is still the only owner
+    const QByteArray priorities[] = {
+        SharedSrc::GetPriorityByIndex(0),
+        SharedSrc::GetPriorityByIndex(1),
+        SharedSrc::GetPriorityByIndex(2),
+        SharedSrc::GetPriorityByIndex(3),
+    };
     QList<Note> notes;
     notes.reserve(*count);
-    const char* data = stream.constData();
     qsizetype pos = 0;
     while (pos < stream.size()) {
         const quint32 textLength = readLE<quint32>(data + pos);
         const quint16 priority = readLE<quint16>(data + pos + 4);
         const bool done = data[pos + 6] != 0;
+        data[pos] = '\0';
         pos += RecordSize;
         Note note;
-        note.text = QByteArray(data + pos, qsizetype(textLength));
-        note.priority = SharedSrc::GetPriorityByIndex(priority);
+        note.text = textOf(stream, pos, qsizetype(textLength));
+        note.priority =
+            priorities[priority < SharedSrc::PriorityCount ? priority : SharedSrc::DefaultPriority];
         note.imageIndex = done ? Note::ImageDone : Note::ImageNotDone;
         notes.append(std::move(note));
         pos += qsizetype(textLength);

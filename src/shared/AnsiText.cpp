@@ -2,8 +2,11 @@
 
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <QtEndian>
 
 #include <algorithm>
+#include <cstring>
+#include <vector>
 
 namespace {
 
@@ -24,6 +27,51 @@ QStringDecoder& decoder()
     decoder.resetState();
     return decoder;
 }
+
+// The UTF-8 of every two-byte character, indexed by lead byte * 256 + trail byte: up to three bytes, with
+// their count in the top byte; 0 where the pair is no character by itself (a lead byte that is none, a
+// trail of 0x7F, a pair the decoder does not take as one character).
+class TwoByteTable
+{
+public:
+    TwoByteTable() : m_utf8(size_t(256) * 256, 0)
+    {
+        // Decoded in one call, each pair followed by a CR, which no character takes as its part.
+        QByteArray pairs;
+        for (int lead = 0x81; lead <= 0xFE; ++lead) {
+            for (int trail = 0x40; trail <= 0xFE; ++trail)
+                pairs.append(char(lead)).append(char(trail)).append('\r');
+        }
+        const QString decoded = AnsiText::toUnicode(pairs);
+        qsizetype start = 0;
+        for (int lead = 0x81; lead <= 0xFE; ++lead) {
+            for (int trail = 0x40; trail <= 0xFE; ++trail) {
+                const qsizetype end = decoded.indexOf(u'\r', start);
+                if (end < 0)
+                    return;
+                const QStringView character = QStringView(decoded).sliced(start, end - start);
+                start = end + 1;
+                if (character.size() == 1 && character.front() != QChar::ReplacementCharacter)
+                    m_utf8[size_t(lead * 256 + trail)] = utf8Of(character.front().unicode());
+            }
+        }
+    }
+
+    // The UTF-8 of the pair, or 0.
+    quint32 at(quint8 lead, quint8 trail) const { return m_utf8[size_t(lead * 256 + trail)]; }
+
+private:
+    static quint32 utf8Of(quint32 c)
+    {
+        if (c < 0x80)
+            return c | 1u << 24;
+        if (c < 0x800)
+            return (0xC0 | c >> 6) | (0x80 | (c & 0x3F)) << 8 | 2u << 24;
+        return (0xE0 | c >> 12) | (0x80 | (c >> 6 & 0x3F)) << 8 | (0x80 | (c & 0x3F)) << 16 | 3u << 24;
+    }
+
+    std::vector<quint32> m_utf8;
+};
 
 } // namespace
 
@@ -50,3 +98,44 @@ QString toUnicode(QByteArrayView bytes)
 }
 
 } // namespace AnsiText
+
+qsizetype AnsiText::writeUtf8(QByteArrayView bytes, char* to)
+{
+    char* const first = to;
+    const char* from = bytes.data();
+    const char* const end = from + bytes.size();
+    while (from < end) {
+        // ASCII eight bytes at a time where it comes in runs.
+        quint64 eight;
+        if (end - from >= 8 && (std::memcpy(&eight, from, 8), (eight & 0x8080808080808080u) == 0)) {
+            std::memcpy(to, from, 8);
+            from += 8;
+            to += 8;
+            continue;
+        }
+        if (quint8(*from) < 0x80) {
+            *to++ = *from++;
+            continue;
+        }
+        static const TwoByteTable table; // made on the first character beyond ASCII
+        const quint32 utf8 = end - from >= 2 ? table.at(quint8(from[0]), quint8(from[1])) : 0;
+        if (utf8 == 0) {
+            // Four-byte characters and invalid bytes, rare in notes: the decoder itself.
+            const QByteArray decoded = toUnicode(bytes).toUtf8();
+            std::memcpy(first, decoded.constData(), size_t(decoded.size()));
+            return decoded.size();
+        }
+        const quint32 inOrder = qToLittleEndian(utf8); // the fourth byte lands in the spare room
+        std::memcpy(to, &inOrder, 4);
+        to += utf8 >> 24;
+        from += 2;
+    }
+    return to - first;
+}
+
+void AnsiText::appendUtf8(QByteArray& out, QByteArrayView bytes)
+{
+    const qsizetype start = out.size();
+    out.resize(start + maxUtf8Size(bytes.size()));
+    out.resize(start + writeUtf8(bytes, out.data() + start));
+}
