@@ -25,7 +25,7 @@ QByteArrayView shownCaptionOf(const QByteArray& text)
 
 NotesModel::NotesModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-void NotesModel::setIconProvider(std::function<QIcon(int imageIndex)> provider)
+void NotesModel::setIconProvider(std::function<QVariant(int imageIndex)> provider)
 {
     m_iconProvider = std::move(provider);
     if (!m_notes.isEmpty())

@@ -3,7 +3,7 @@
 #include "document/Note.h"
 
 #include <QAbstractTableModel>
-#include <QIcon>
+#include <QVariant>
 #include <QList>
 
 #include <functional>
@@ -37,7 +37,7 @@ public:
     explicit NotesModel(QObject* parent = nullptr);
 
     // Row icons come from the window's image list; without a provider rows have no icon.
-    void setIconProvider(std::function<QIcon(int imageIndex)> provider);
+    void setIconProvider(std::function<QVariant(int imageIndex)> provider);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -78,5 +78,5 @@ private:
 
     QList<Note> m_notes;
     qsizetype m_doneCount = 0; // kept as the notes change: the status bar asks after every change
-    std::function<QIcon(int)> m_iconProvider;
+    std::function<QVariant(int)> m_iconProvider;
 };

@@ -76,8 +76,14 @@ bool writeReport(QIODevice& out, const QList<Note>& notes, const ReportStamp& st
     QByteArray piece;
     piece.reserve(PieceSize + 4096);
     bool written = true;
+    const bool utf8 = TextFile::isUtf8(encoding);
+    QByteArray bytes; // made again in the same buffer for every piece
     const auto writePiece = [&] {
-        const QByteArray bytes = TextFile::encode(AnsiText::toUnicode(piece), encoding);
+        bytes.truncate(0);
+        if (utf8)
+            AnsiText::appendUtf8(bytes, piece);
+        else
+            bytes = TextFile::encode(AnsiText::toUnicode(piece), encoding);
         written = written && out.write(bytes) == bytes.size();
         piece.truncate(0);
     };
