@@ -17,6 +17,10 @@ void benchWindow(BenchTable& table, const QString& dir, const QString& self);
 
 // The child processes' side. They print their figures on one line of standard output.
 int traceChild();
+// Runs a program given on the command line after MeasureSwitch and an output file for its standard
+// output, and prints its time and peak resident size in bytes.
+inline constexpr char MeasureSwitch[] = "--measure";
+int measureChild(int argc, char** argv);
 // `mode` is list or export: the floor of that quillet-cli command on the notes file at `path`.
 int cliFloorChild(const QString& mode, const QString& path);
 int windowChild(int& argc, char** argv, int rows);

@@ -11,9 +11,11 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QtEndian>
 
 #include <algorithm>
+#include <cstdio>
 #include <limits>
 
 #include <fcntl.h>
@@ -37,40 +39,30 @@ struct Run
     qint64 peakBytes = 0;
 };
 
-// The fastest of `runs` starts of `program` with its standard output into `outPath`, from the start of
-// the process to its end, and the largest peak resident size among them (from the kernel's accounting
-// of the finished child).
-Run fastestRun(const QString& program, const QStringList& arguments, const QString& outPath, int runs)
+// One run of `program`, measured from a process of its own: the peak resident size the kernel keeps for
+// a child includes that of the process it was started from, which for the benchmark itself is large.
+Run measuredRun(const QString& self, const QString& program, const QStringList& arguments,
+                const QString& outPath)
 {
-    QList<QByteArray> argumentBytes{QFile::encodeName(program)};
-    for (const QString& argument : arguments)
-        argumentBytes.append(QFile::encodeName(argument));
-    std::vector<char*> argv;
-    for (QByteArray& argument : argumentBytes)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    const QByteArray out = QFile::encodeName(outPath);
+    QProcess launcher;
+    launcher.start(self, QStringList{QLatin1String(MeasureSwitch), outPath, program} + arguments);
+    if (!launcher.waitForFinished(120000) || launcher.exitCode() != 0)
+        qFatal("%s did not run: %s", qPrintable(program), launcher.readAllStandardError().constData());
+    const QList<QByteArray> fields = launcher.readAllStandardOutput().trimmed().split(' ');
+    if (fields.size() != 2)
+        qFatal("the measuring process gave no figures");
+    return {fields.at(0).toLongLong(), fields.at(1).toLongLong()};
+}
 
+// The fastest of `runs` runs, and the largest peak among them.
+Run fastestRun(const QString& self, const QString& program, const QStringList& arguments,
+               const QString& outPath, int runs)
+{
     Run best;
     for (int run = 0; run < runs; ++run) {
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, out.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        QElapsedTimer timer;
-        timer.start();
-        pid_t child = 0;
-        if (posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ) != 0)
-            qFatal("cannot start %s", argv[0]);
-        int status = 0;
-        rusage usage{};
-        if (::wait4(child, &status, 0, &usage) != child)
-            qFatal("cannot wait for %s", argv[0]);
-        const qint64 elapsed = timer.nsecsElapsed();
-        posix_spawn_file_actions_destroy(&actions);
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-            qFatal("%s %s failed", argv[0], argv[1]);
-        best.nanoseconds = std::min(best.nanoseconds, elapsed);
-        best.peakBytes = std::max(best.peakBytes, qint64(usage.ru_maxrss) * 1024);
+        const Run one = measuredRun(self, program, arguments, outPath);
+        best.nanoseconds = std::min(best.nanoseconds, one.nanoseconds);
+        best.peakBytes = std::max(best.peakBytes, one.peakBytes);
     }
     return best;
 }
@@ -120,6 +112,28 @@ void addCommandRows(BenchTable& table, const QString& what, const Run& command, 
 }
 
 } // namespace
+
+int measureChild(int argc, char** argv)
+{
+    // argv: this program, the switch, the output file, the program to run and its arguments.
+    if (argc < 4)
+        return 2;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, argv[2], O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    QElapsedTimer timer;
+    timer.start();
+    pid_t child = 0;
+    if (posix_spawn(&child, argv[3], &actions, nullptr, argv + 3, environ) != 0)
+        return 2;
+    int status = 0;
+    rusage usage{};
+    if (::wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return 2;
+    std::printf("%lld %lld\n", static_cast<long long>(timer.nsecsElapsed()),
+                static_cast<long long>(usage.ru_maxrss) * 1024);
+    return 0;
+}
 
 int cliFloorChild(const QString& mode, const QString& path)
 {
@@ -171,13 +185,13 @@ void benchCli(BenchTable& table, const QString& dir, const QString& self)
     const qint64 fileSize = QFileInfo(path).size();
 
     for (const QString& what : {QStringLiteral("list"), QStringLiteral("export")}) {
-        const Run floor = fastestRun(self, {QStringLiteral("--cli-floor"), what, path}, output, Runs);
-        const Run command = fastestRun(cli, {what, path}, output, Runs);
+        const Run floor = fastestRun(self, self, {QStringLiteral("--cli-floor"), what, path}, output, Runs);
+        const Run command = fastestRun(self, cli, {what, path}, output, Runs);
         addCommandRows(table, what, command, floor, fileSize);
     }
 
-    const Run bare = fastestRun(minimal, {}, output, StartRuns);
-    const Run start = fastestRun(cli, {QStringLiteral("list"), empty}, output, StartRuns);
+    const Run bare = fastestRun(self, minimal, {}, output, StartRuns);
+    const Run start = fastestRun(self, cli, {QStringLiteral("list"), empty}, output, StartRuns);
     const double ratio = double(start.nanoseconds) / double(bare.nanoseconds);
     table.add(QStringLiteral("`quillet-cli list` start, empty file"),
               QStringLiteral("%1 (%2 × Qt Core start)")

@@ -17,6 +17,9 @@ int main(int argc, char** argv)
     // The window child needs its own application object, a QApplication.
     if (argc == 3 && std::strcmp(argv[1], "--window") == 0)
         return windowChild(argc, argv, std::atoi(argv[2]));
+    // Before the application object, so that the measuring process stays small.
+    if (argc >= 2 && std::strcmp(argv[1], MeasureSwitch) == 0)
+        return measureChild(argc, argv);
     QCoreApplication app(argc, argv);
     const QStringList arguments = app.arguments().mid(1);
     if (arguments.value(0) == QLatin1String(FreshLoad::ChildSwitch))

@@ -29,8 +29,9 @@ namespace {
 
 QByteArrayView captionOf(const QByteArray& text)
 {
-    const qsizetype cr = text.indexOf('\r');
-    return cr < 0 ? QByteArrayView(text) : QByteArrayView(text).first(cr);
+    const void* cr = std::memchr(text.constData(), '\r', size_t(text.size()));
+    return QByteArrayView(text.constData(),
+                          cr ? static_cast<const char*>(cr) - text.constData() : text.size());
 }
 
 bool isSameFile(const QString& a, const QString& b)

@@ -105,30 +105,32 @@ qsizetype AnsiText::writeUtf8(QByteArrayView bytes, char* to)
     const char* from = bytes.data();
     const char* const end = from + bytes.size();
     while (from < end) {
-        // ASCII eight bytes at a time where it comes in runs.
-        quint64 eight;
-        if (end - from >= 8 && (std::memcpy(&eight, from, 8), (eight & 0x8080808080808080u) == 0)) {
-            std::memcpy(to, from, 8);
-            from += 8;
-            to += 8;
-            continue;
-        }
         if (quint8(*from) < 0x80) {
-            *to++ = *from++;
+            // ASCII, eight bytes at a time where it comes in runs.
+            quint64 eight;
+            while (end - from >= 8 && (std::memcpy(&eight, from, 8), (eight & 0x8080808080808080u) == 0)) {
+                std::memcpy(to, from, 8);
+                from += 8;
+                to += 8;
+            }
+            while (from < end && quint8(*from) < 0x80)
+                *to++ = *from++;
             continue;
         }
         static const TwoByteTable table; // made on the first character beyond ASCII
-        const quint32 utf8 = end - from >= 2 ? table.at(quint8(from[0]), quint8(from[1])) : 0;
-        if (utf8 == 0) {
-            // Four-byte characters and invalid bytes, rare in notes: the decoder itself.
-            const QByteArray decoded = toUnicode(bytes).toUtf8();
-            std::memcpy(first, decoded.constData(), size_t(decoded.size()));
-            return decoded.size();
-        }
-        const quint32 inOrder = qToLittleEndian(utf8); // the fourth byte lands in the spare room
-        std::memcpy(to, &inOrder, 4);
-        to += utf8 >> 24;
-        from += 2;
+        do {
+            const quint32 utf8 = end - from >= 2 ? table.at(quint8(from[0]), quint8(from[1])) : 0;
+            if (utf8 == 0) {
+                // Four-byte characters and invalid bytes, rare in notes: the decoder itself.
+                const QByteArray decoded = toUnicode(bytes).toUtf8();
+                std::memcpy(first, decoded.constData(), size_t(decoded.size()));
+                return decoded.size();
+            }
+            const quint32 inOrder = qToLittleEndian(utf8); // the fourth byte lands in the spare room
+            std::memcpy(to, &inOrder, 4);
+            to += utf8 >> 24;
+            from += 2;
+        } while (from < end && quint8(*from) >= 0x80);
     }
     return to - first;
 }
