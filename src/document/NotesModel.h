@@ -3,8 +3,8 @@
 #include "document/Note.h"
 
 #include <QAbstractTableModel>
-#include <QVariant>
 #include <QList>
+#include <QVariant>
 
 #include <functional>
 

@@ -32,8 +32,11 @@ ReadResult readAll(const QString& path);
 // The same through `file`, which stays open after a read, so that the caller can keep the file from
 // being replaced under it as long as it needs. With `atMost`, only the file's first bytes are read.
 ReadResult readAll(QFile& file, qint64 atMost = -1);
-// Appends what remains of `file` after readAll(file, atMost); false (and CannotRead) when it cannot.
-bool readRest(QFile& file, ReadResult& result);
+// Appends what remains of `file` after readAll(file, atMost); false (and CannotRead) when it cannot. With
+// `eachPiece`, the file is read in pieces of `pieceSize` bytes from its start, each given to it as soon as
+// it is read.
+bool readRest(QFile& file, ReadResult& result, qsizetype pieceSize = 0,
+              const std::function<void(QByteArrayView)>& eachPiece = {});
 
 // Writes through a temporary file that replaces `path` only when everything was written and synced, so a
 // failed save leaves the previous file as it was. The file keeps its permissions, owner and group; one
