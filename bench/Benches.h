@@ -23,4 +23,6 @@ inline constexpr char MeasureSwitch[] = "--measure";
 int measureChild(int argc, char** argv);
 // `mode` is list or export: the floor of that quillet-cli command on the notes file at `path`.
 int cliFloorChild(const QString& mode, const QString& path);
+// The same `count` one-line notes as a notes file and as tasks for taskwarrior's `task import`.
+int writeComparisonData(qsizetype count, const QString& notesPath, const QString& tasksPath);
 int windowChild(int& argc, char** argv, int rows);

@@ -4,14 +4,20 @@
 
 #include "document/QltFile.h"
 #include "document/QltFormat.h"
+#include "shared/AnsiText.h"
 #include "shared/Cipher.h"
+#include "shared/NoteFields.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
+#include <QUuid>
 #include <QtEndian>
 
 #include <algorithm>
@@ -199,4 +205,28 @@ void benchCli(BenchTable& table, const QString& dir, const QString& self)
                   .arg(ratio, 0, 'f', 2),
               QStringLiteral("≤ 2 × minimal Qt Core program %1").arg(BenchFormat::millis(bare.nanoseconds)),
               ratio <= 2.0);
+}
+
+int writeComparisonData(qsizetype count, const QString& notesPath, const QString& tasksPath)
+{
+    // One line each, none done: what both programs list alike.
+    QList<Note> notes = SampleNotes::make(count, 40, 17);
+    QJsonArray tasks;
+    for (Note& note : notes) {
+        note.text.replace("\r\n", " ");
+        note.imageIndex = Note::ImageNotDone;
+        static const char* const levels[] = {"L", "M", "H", "H"};
+        tasks.append(QJsonObject{
+            {QStringLiteral("description"), AnsiText::toUnicode(note.text)},
+            {QStringLiteral("priority"), QLatin1String(levels[SharedSrc::GetPriorityByText(note.priority)])},
+            {QStringLiteral("status"), QStringLiteral("pending")},
+            {QStringLiteral("entry"), QStringLiteral("20240101T000000Z")},
+            {QStringLiteral("uuid"), QUuid::createUuid().toString(QUuid::WithoutBraces)},
+        });
+    }
+    QFile json(tasksPath);
+    if (!QltFile::writeNotes(notesPath, notes, {}, 0) || !json.open(QIODevice::WriteOnly) ||
+        json.write(QJsonDocument(tasks).toJson(QJsonDocument::Compact)) < 0)
+        return 2;
+    return 0;
 }

@@ -26,6 +26,8 @@ int main(int argc, char** argv)
         return FreshLoad::child(arguments.value(1));
     if (arguments.value(0) == QLatin1String("--trace"))
         return traceChild();
+    if (arguments.value(0) == QLatin1String("--comparison-data"))
+        return writeComparisonData(arguments.value(1).toLongLong(), arguments.value(2), arguments.value(3));
     if (arguments.value(0) == QLatin1String("--cli-floor"))
         return cliFloorChild(arguments.value(1), arguments.value(2));
 
