@@ -33,6 +33,20 @@ void NotesModel::setIconProvider(std::function<QVariant(int imageIndex)> provide
                            {Qt::DecorationRole});
 }
 
+QModelIndex NotesModel::index(int row, int column, const QModelIndex& parent) const
+{
+    if (parent.isValid() || row < 0 || column < 0 || row >= m_notes.size() || column >= ColumnCount)
+        return {};
+    return createIndex(row, column);
+}
+
+Qt::ItemFlags NotesModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid() || index.model() != this || index.row() >= m_notes.size())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
+}
+
 int NotesModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : int(m_notes.size());

@@ -39,6 +39,10 @@ public:
     // Row icons come from the window's image list; without a provider rows have no icon.
     void setIconProvider(std::function<QVariant(int imageIndex)> provider);
 
+    // The list asks these for every row whenever it lays out its rows: answered without further calls.
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
