@@ -249,6 +249,12 @@ std::optional<QList<Note>> readNotes(QByteArray stream, const QByteArray& key)
         SharedSrc::CryptStream(stream, key); // no key deciphers nothing
         return QList<Note>();
     }
+    const QByteArray priorities[] = {
+        SharedSrc::GetPriorityByIndex(0),
+        SharedSrc::GetPriorityByIndex(1),
+        SharedSrc::GetPriorityByIndex(2),
+        SharedSrc::GetPriorityByIndex(3),
+    };
     // Every length is checked before any note is made, so a damaged stream makes no notes.
     const std::optional<std::vector<RecordAt>> records = decipherAndWalk(stream, key);
     if (!records)
@@ -256,12 +262,6 @@ std::optional<QList<Note>> readNotes(QByteArray stream, const QByteArray& key)
 
     // The texts stay where they are: every note's text is a part of the deciphered stream, which they
     // share, so a list of a million notes needs no million allocations.
-    const QByteArray priorities[] = {
-        SharedSrc::GetPriorityByIndex(0),
-        SharedSrc::GetPriorityByIndex(1),
-        SharedSrc::GetPriorityByIndex(2),
-        SharedSrc::GetPriorityByIndex(3),
-    };
     QList<Note> notes;
     notes.reserve(qsizetype(records->size()));
     for (size_t i = 0; i < records->size(); ++i) {
