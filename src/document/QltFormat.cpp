@@ -60,6 +60,9 @@ std::optional<std::vector<RecordAt>> decipherAndWalk(QByteArray& stream, const Q
     char* const data = stream.data();
     const qsizetype size = stream.size();
     std::vector<RecordAt> records;
+    // Room for as many records as the stream could hold, so that the list is never copied as it grows:
+    // only the part that is filled takes memory.
+    records.reserve(size_t(size / RecordSize));
     qsizetype deciphered = 0;
     qsizetype pos = 0;
     while (deciphered < size) {
