@@ -13,16 +13,30 @@
 
 namespace FreshLoad {
 
-qint64 peakResidentKiB()
+namespace {
+
+qint64 statusKiB(const QByteArray& field)
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
     for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+        if (line.startsWith(field))
+            return line.mid(field.size()).trimmed().split(' ').value(0).toLongLong();
     }
     return -1;
+}
+
+} // namespace
+
+qint64 peakResidentKiB()
+{
+    return statusKiB("VmHWM:");
+}
+
+qint64 residentKiB()
+{
+    return statusKiB("VmRSS:");
 }
 
 int child(const QString& path)

@@ -23,5 +23,7 @@ int child(const QString& path);
 
 // This process's peak resident size in KiB, -1 when unknown.
 qint64 peakResidentKiB();
+// This process's resident size now in KiB, -1 when unknown.
+qint64 residentKiB();
 
 } // namespace FreshLoad

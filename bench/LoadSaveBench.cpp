@@ -77,6 +77,6 @@ void benchLoadSave(BenchTable& table, const QString& dir)
 
     const QString size = BenchFormat::mebibytes(fileBytes.size());
     addRatioRow(table, QStringLiteral("load 100,000 notes (%1, protected) into `NotesDocument`").arg(size),
-                load, loadFloor, 3.0);
+                load, loadFloor, 1.5);
     addRatioRow(table, QStringLiteral("save the same document"), save, saveFloor, 3.0);
 }

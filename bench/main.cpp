@@ -9,19 +9,27 @@
 #include <cstdlib>
 #include <cstring>
 
-// Prints the performance table. With names (cipher, file, sort, undo, million, trace, window) only those
+// Prints the performance table. With names (cipher, file, sort, undo, cli, million, trace,
+// window) only those
 // groups run.
 int main(int argc, char** argv)
 {
     // The window child needs its own application object, a QApplication.
     if (argc == 3 && std::strcmp(argv[1], "--window") == 0)
         return windowChild(argc, argv, std::atoi(argv[2]));
+    // Before the application object, so that the measuring process stays small.
+    if (argc >= 2 && std::strcmp(argv[1], MeasureSwitch) == 0)
+        return measureChild(argc, argv);
     QCoreApplication app(argc, argv);
     const QStringList arguments = app.arguments().mid(1);
     if (arguments.value(0) == QLatin1String(FreshLoad::ChildSwitch))
         return FreshLoad::child(arguments.value(1));
     if (arguments.value(0) == QLatin1String("--trace"))
         return traceChild();
+    if (arguments.value(0) == QLatin1String("--comparison-data"))
+        return writeComparisonData(arguments.value(1).toLongLong(), arguments.value(2), arguments.value(3));
+    if (arguments.value(0) == QLatin1String("--cli-floor"))
+        return cliFloorChild(arguments.value(1), arguments.value(2));
 
     QTemporaryDir dir;
     if (!dir.isValid()) {
@@ -42,6 +50,8 @@ int main(int argc, char** argv)
         benchSortFind(table);
     if (wanted("undo"))
         benchUndo(table);
+    if (wanted("cli"))
+        benchCli(table, dir.path(), self);
     if (wanted("million"))
         benchMillionNotes(table, dir.path(), self);
     if (wanted("trace"))

@@ -12,7 +12,7 @@ QUILLET_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # the window is tested against.
 QUILLET_PACKAGES=(
     g++ cmake make pkg-config
-    qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins qt6-translations-l10n qt6-wayland
+    qt6-base-dev libicu-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins qt6-translations-l10n qt6-wayland
     libwayland-dev wayland-protocols qt6-base-private-dev
     fonts-noto-cjk help2man weston
     desktop-file-utils appstream shared-mime-info dpkg-dev file

@@ -9,11 +9,9 @@
 #include "forms/MessageBox.h"
 #include "forms/SettPassFormU.h"
 #include "platform/SystemInfo.h"
-#include "shared/AnsiText.h"
 #include "shared/AppPaths.h"
 #include "shared/DebugLog.h"
 #include "shared/ErrorLog.h"
-#include "shared/TextFile.h"
 
 #include <QAction>
 #include <QDateTime>
@@ -142,11 +140,10 @@ void TMainForm::FileExportCmdExecute()
         QStringLiteral(".txt"));
     if (path.isEmpty())
         return;
-    QList<QByteArray> list;
-    ExportNotesToText(m_document->notes(),
-                      reportStamp(m_document->model().counts(), QDateTime::currentDateTime()), list);
+    const ReportStamp stamp = reportStamp(m_document->model().counts(), QDateTime::currentDateTime());
     // A text file for other programs: in the system's encoding, not the notes file's.
-    if (!QltFile::writeAtomically(path, TextFile::encode(AnsiText::toUnicode(reportFileBytes(list)))))
+    if (!QltFile::writeAtomically(
+            path, [&](QIODevice& out) { return writeReport(out, m_document->notes(), stamp); }))
         ErrorMsg(DocumentMessages::cannotExport());
 }
 

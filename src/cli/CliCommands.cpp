@@ -9,24 +9,115 @@
 #include "cli/PasswordSource.h"
 #include "document/DocumentMessages.h"
 #include "document/NotesDocument.h"
+#include "document/ParallelWork.h"
 #include "document/QltFile.h"
 #include "document/TextReport.h"
 #include "shared/AnsiText.h"
 #include "shared/NoteFields.h"
-#include "shared/TextFile.h"
 
 #include <QDateTime>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+
 namespace CliCommands {
 namespace {
+
+QByteArrayView captionOf(const QByteArray& text)
+{
+    const void* cr = std::memchr(text.constData(), '\r', size_t(text.size()));
+    return QByteArrayView(text.constData(),
+                          cr ? static_cast<const char*>(cr) - text.constData() : text.size());
+}
 
 bool isSameFile(const QString& a, const QString& b)
 {
     const QString canonicalA = QFileInfo(a).canonicalFilePath();
     return !canonicalA.isEmpty() && canonicalA == QFileInfo(b).canonicalFilePath();
+}
+
+// The lines of `list` for notes [first, first + count), "N. [x] priority caption", in UTF-8 made straight
+// from the notes' bytes.
+QByteArray listLines(const QList<Note>& notes, qsizetype first, qsizetype count)
+{
+    QList<std::pair<QByteArray, QByteArray>> priorities; // each name as a line shows it
+    const auto priorityText = [&priorities](const QByteArray& name) -> const QByteArray& {
+        for (const auto& [bytes, text] : std::as_const(priorities)) {
+            // The loaded notes share the four names' bytes: mostly the same address.
+            if (bytes.constData() == name.constData() || bytes == name)
+                return text;
+        }
+        priorities.append({name, CliNoteText::forListLine(name).toUtf8()});
+        return priorities.constLast().second;
+    };
+    QByteArray lines;
+    qsizetype used = 0;
+    for (qsizetype i = first; i < first + count; ++i) {
+        const Note& note = notes.at(i);
+        const QByteArrayView caption = captionOf(note.text);
+        const QByteArray& priority = priorityText(note.priority);
+        // The longest line this note can give.
+        const qsizetype room = 32 + priority.size() + AnsiText::maxUtf8Size(caption.size());
+        if (used + room > lines.size())
+            lines.resize(std::max(2 * lines.size(), used + room));
+        char* const line = lines.data() + used;
+        char* to = std::to_chars(line, line + 24, i + 1).ptr;
+        std::memcpy(to, note.isDone() ? ". [x] " : ". [ ] ", 6);
+        to += 6;
+        std::memcpy(to, priority.constData(), size_t(priority.size()));
+        to += priority.size();
+        *to++ = ' ';
+        to += CliNoteText::writeListCaption(caption, to);
+        *to++ = '\n';
+        used += to - line;
+    }
+    lines.resize(used);
+    return lines;
+}
+
+// Printed a run of notes at a time, made on all cores; the whole list as one text would hold every note
+// a second time.
+void printListLines(const QList<Note>& notes)
+{
+    constexpr qsizetype Run = 8 * ParallelWork::MinShare;
+    for (qsizetype first = 0; first < notes.size(); first += Run) {
+        const std::vector<QByteArray> pieces =
+            ParallelWork::inShares(std::min(Run, notes.size() - first), [&](qsizetype from, qsizetype count) {
+                return listLines(notes, first + from, count);
+            });
+        for (const QByteArray& piece : pieces)
+            CliOutput::writeOutBytes(piece);
+    }
+}
+
+// `list --json`, printed a piece at a time: the whole list as one text would hold every note a second time.
+void printJson(const QList<Note>& notes)
+{
+    QByteArray pending;
+    const auto print = [&pending](const QByteArray& piece) {
+        pending += piece;
+        if (pending.size() >= 65536) {
+            CliOutput::writeOutBytes(pending);
+            pending.clear();
+        }
+    };
+    // The objects joined as QJsonDocument joins an array's, one at a time.
+    print("[");
+    for (qsizetype i = 0; i < notes.size(); ++i) {
+        const Note& note = notes.at(i);
+        const QJsonObject object{
+            {QStringLiteral("text"), AnsiText::toUnicode(note.text)},
+            {QStringLiteral("priority"), int(SharedSrc::GetPriorityByText(note.priority))},
+            {QStringLiteral("done"), note.isDone()},
+        };
+        print((i > 0 ? "," : "") + QJsonDocument(object).toJson(QJsonDocument::Compact));
+    }
+    print("]\n");
+    CliOutput::writeOutBytes(pending);
 }
 
 } // namespace
@@ -58,41 +149,10 @@ void list(const CliRequest& request, PasswordSource& passwords)
 {
     NotesDocument document;
     CliDocument::open(document, request.operands.at(0), passwords);
-    const QList<Note>& notes = document.notes();
-    // Printed a piece at a time: the whole list as one text would hold every note a second time.
-    QByteArray pending;
-    const auto print = [&pending](const QByteArray& piece) {
-        pending += piece;
-        if (pending.size() >= 65536) {
-            CliOutput::writeOutBytes(pending);
-            pending.clear();
-        }
-    };
-    if (request.json) {
-        // The objects joined as QJsonDocument joins an array's, one at a time.
-        print("[");
-        for (qsizetype i = 0; i < notes.size(); ++i) {
-            const Note& note = notes.at(i);
-            const QJsonObject object{
-                {QStringLiteral("text"), AnsiText::toUnicode(note.text)},
-                {QStringLiteral("priority"), int(SharedSrc::GetPriorityByText(note.priority))},
-                {QStringLiteral("done"), note.isDone()},
-            };
-            print((i > 0 ? "," : "") + QJsonDocument(object).toJson(QJsonDocument::Compact));
-        }
-        print("]\n");
-    } else {
-        for (qsizetype i = 0; i < notes.size(); ++i) {
-            const Note& note = notes.at(i);
-            print(QStringLiteral("%1. %2 %3 %4\n")
-                      .arg(QString::number(i + 1),
-                           note.isDone() ? QStringLiteral("[x]") : QStringLiteral("[ ]"),
-                           CliNoteText::forListLine(note.priority),
-                           CliNoteText::forListLine(SharedSrc::ExtractCaption(note.text)))
-                      .toUtf8());
-        }
-    }
-    CliOutput::writeOutBytes(pending);
+    if (request.json)
+        printJson(document.notes());
+    else
+        printListLines(document.notes());
 }
 
 void show(const CliRequest& request, PasswordSource& passwords)
@@ -113,13 +173,13 @@ void exportReport(const CliRequest& request, PasswordSource& passwords)
         throw CliFailure(CliMessages::sameFileExport());
     NotesDocument document;
     CliDocument::open(document, path, passwords);
-    QList<QByteArray> entries;
-    ExportNotesToText(document.notes(), reportStamp(document.model().counts(), QDateTime::currentDateTime()),
-                      entries);
-    const QByteArray bytes =
-        TextFile::encode(AnsiText::toUnicode(reportFileBytes(entries)), request.encoding);
-    const bool written =
-        toFile ? QltFile::writeAtomically(request.operands.at(1), bytes) : CliOutput::writeOutBytes(bytes);
+    const ReportStamp stamp = reportStamp(document.model().counts(), QDateTime::currentDateTime());
+    // Written as it is made: the report of a long list is many times the notes file.
+    const auto writeContent = [&](QIODevice& out) {
+        return writeReport(out, document.notes(), stamp, request.encoding);
+    };
+    const bool written = toFile ? QltFile::writeAtomically(request.operands.at(1), writeContent)
+                                : CliOutput::writeOut(writeContent);
     if (!written)
         throw CliFailure(DocumentMessages::cannotExport());
 }

@@ -15,6 +15,9 @@ QString forTerminal(const QByteArray& text);
 // A caption for one line of a listing: control characters that would break or restyle the line are
 // shown as U+FFFD.
 QString forListLine(const QByteArray& caption);
+// The same in UTF-8, written to `to`, which has room for AnsiText::maxUtf8Size(caption.size()) bytes
+// (a U+FFFD for every byte at most); gives the number of bytes written.
+qsizetype writeListCaption(QByteArrayView caption, char* to);
 
 // The 0-based index that a note number N (counting from 1) names. Throws UsageError when `number` is not
 // a decimal number, CliFailure when there is no such note among `count`.

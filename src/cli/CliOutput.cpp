@@ -1,11 +1,13 @@
 #include "cli/CliOutput.h"
 
+#include <QFile>
+
 #include <cstdio>
 
 namespace CliOutput {
 namespace {
 
-bool writeTo(std::FILE* stream, const QByteArray& bytes)
+bool writeTo(std::FILE* stream, QByteArrayView bytes)
 {
     const size_t size = size_t(bytes.size());
     const bool written = size == 0 || std::fwrite(bytes.constData(), 1, size, stream) == size;
@@ -24,9 +26,18 @@ void printErr(const QString& text)
     writeTo(stderr, text.toUtf8());
 }
 
-bool writeOutBytes(const QByteArray& bytes)
+bool writeOutBytes(QByteArrayView bytes)
 {
     return writeTo(stdout, bytes);
 }
 
 } // namespace CliOutput
+
+bool CliOutput::writeOut(const std::function<bool(QIODevice&)>& writeContent)
+{
+    QFile out;
+    if (!out.open(stdout, QIODevice::WriteOnly))
+        return false;
+    const bool written = writeContent(out);
+    return out.flush() && written;
+}

@@ -4,24 +4,28 @@
 #include <QFileInfo>
 #include <QHashFunctions>
 
-namespace {
+// Each piece seeds the next, so a file is hashed as it is read, without a second copy of it in memory. A
+// fast 64-bit hash: it tells changes apart, nobody forges them here.
+void DiskState::Hash::add(QByteArrayView piece)
+{
+    m_value = qHash(piece, m_value);
+}
 
-// The bytes are hashed in pieces, each seeding the next, so a file is hashed as it is read, without a
-// second copy of it in memory. A fast 64-bit hash: it tells changes apart, nobody forges them here.
-constexpr qsizetype Piece = 1024 * 1024;
+QByteArray DiskState::Hash::value() const
+{
+    return QByteArray::number(quint64(m_value), 16);
+}
 
-} // namespace
-
-DiskState DiskState::of(const QString& path, QByteArrayView bytes)
+DiskState DiskState::of(const QString& path, qint64 size, const Hash& hash)
 {
     DiskState state;
     state.m_known = true;
     state.m_stamp = stampOf(path);
     // Written again between the read and this look: the stamp is not that of these bytes, so leave it
     // to the hash to judge.
-    if (state.m_stamp.size != bytes.size())
+    if (state.m_stamp.size != size)
         state.m_stamp = Stamp();
-    state.m_hash = hashOf(bytes);
+    state.m_hash = hash.value();
     return state;
 }
 
@@ -53,28 +57,20 @@ DiskState::Stamp DiskState::stampOf(const QString& path)
     return {info.size(), info.lastModified(), info.birthTime(), info.metadataChangeTime()};
 }
 
-QByteArray DiskState::hashOf(QByteArrayView bytes)
-{
-    size_t hash = 0;
-    for (qsizetype at = 0; at < bytes.size(); at += Piece)
-        hash = qHash(bytes.sliced(at, std::min(Piece, bytes.size() - at)), hash);
-    return QByteArray::number(quint64(hash), 16);
-}
-
 QByteArray DiskState::hashOfFile(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    size_t hash = 0;
-    QByteArray piece(Piece, Qt::Uninitialized);
-    // A regular file gives whole pieces until its end, the same pieces as hashOf cuts.
-    for (qint64 read = Piece; read == Piece;) {
-        read = file.read(piece.data(), Piece);
+    Hash hash;
+    QByteArray piece(Hash::Piece, Qt::Uninitialized);
+    // A regular file gives whole pieces until its end.
+    for (qint64 read = Hash::Piece; read == Hash::Piece;) {
+        read = file.read(piece.data(), Hash::Piece);
         if (read < 0)
             return {};
         if (read > 0)
-            hash = qHash(QByteArrayView(piece.constData(), read), hash);
+            hash.add(QByteArrayView(piece.constData(), read));
     }
-    return QByteArray::number(quint64(hash), 16);
+    return hash.value();
 }

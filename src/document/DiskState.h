@@ -13,8 +13,21 @@ class DiskState
 public:
     DiskState() = default; // nothing known: never counts as changed
 
-    // The state of `path`, whose bytes were just read.
-    static DiskState of(const QString& path, QByteArrayView bytes);
+    // The hash of a file's bytes, given a piece at a time from the start, every piece but the last
+    // Piece bytes long: so a file is hashed as it is read, while its bytes are in the processor's cache.
+    class Hash
+    {
+    public:
+        static constexpr qsizetype Piece = 1024 * 1024;
+        void add(QByteArrayView piece);
+        QByteArray value() const;
+
+    private:
+        size_t m_value = 0;
+    };
+
+    // The state of `path`, whose `size` bytes with this hash were just read.
+    static DiskState of(const QString& path, qint64 size, const Hash& hash);
     // The state of `path` as it is now, reading it to hash it.
     static DiskState read(const QString& path);
 
@@ -34,7 +47,6 @@ private:
     };
 
     static Stamp stampOf(const QString& path);
-    static QByteArray hashOf(QByteArrayView bytes);
     static QByteArray hashOfFile(const QString& path);
 
     bool m_known = false;

@@ -108,7 +108,10 @@ NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions
     case QltFormat::Error::Damaged:
         return fail(OpenStatus::Damaged);
     }
-    if (!QltFile::readRest(opened, file))
+    // Hashed as it is read, while the bytes are in the processor's cache.
+    DiskState::Hash hash;
+    if (!QltFile::readRest(opened, file, DiskState::Hash::Piece,
+                           [&hash](QByteArrayView piece) { hash.add(piece); }))
         return unreadable();
 
     // The lock taken here stays with `candidate` until the file has become the document.
@@ -144,7 +147,7 @@ NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions
         password = *given;
     }
 
-    const DiskState loaded = merge ? DiskState() : DiskState::of(path, file.bytes);
+    const DiskState loaded = merge ? DiskState() : DiskState::of(path, file.bytes.size(), hash);
     // The file's buffer becomes the stream: dropping the header from the front moves no data, where a
     // copy of the rest would touch another 50 MB for a large list.
     QByteArray stream = std::move(file.bytes);

@@ -4,7 +4,9 @@
 
 #include <QObject>
 #include <QString>
-#include <QUndoStack>
+
+#include <deque>
+#include <memory>
 
 // The document's changes that can be undone and redone, and the step at which the file was last saved.
 // It holds at most ByteBudget bytes: older steps are dropped first, though the newest step is always kept.
@@ -18,7 +20,6 @@ public:
     static constexpr qsizetype StepCost = 1024;
 
     explicit NotesHistory(DocumentParts parts, QObject* parent = nullptr);
-    ~NotesHistory() override;
 
     // Makes the change and keeps it as the newest step; the steps undone before are gone.
     void apply(NoteCommands::Named step);
@@ -26,27 +27,35 @@ public:
     int undo();
     int redo();
 
-    bool canUndo() const { return m_stack.canUndo(); }
-    bool canRedo() const { return m_stack.canRedo(); }
-    QString undoText() const { return m_stack.undoText(); }
-    QString redoText() const { return m_stack.redoText(); }
-    int count() const { return m_stack.count(); }
+    bool canUndo() const { return m_done > 0; }
+    bool canRedo() const { return m_done < count(); }
+    QString undoText() const { return canUndo() ? m_steps[size_t(m_done - 1)].name : QString(); }
+    QString redoText() const { return canRedo() ? m_steps[size_t(m_done)].name : QString(); }
+    int count() const { return int(m_steps.size()); }
     qsizetype heldBytes() const;
 
     // At the saved state: as the file was last opened or saved.
-    bool isClean() const { return m_stack.isClean(); }
-    void setClean() { m_stack.setClean(); }
+    bool isClean() const { return m_clean == m_done; }
+    void setClean();
     // No steps; clean.
-    void clear() { m_stack.clear(); }
+    void clear();
 
 Q_SIGNALS:
     // What undo and redo would do, or whether the saved state is reached, may have changed.
     void changed();
 
 private:
+    struct Step
+    {
+        std::unique_ptr<NoteStep> step;
+        QString name;
+        qsizetype cost() const { return step->heldBytes() + StepCost; }
+    };
+
     void keepWithinBudget();
 
     DocumentParts m_parts;
-    QUndoStack m_stack;
-    bool m_rebuilding = false;
+    std::deque<Step> m_steps;
+    int m_done = 0;  // the steps made, from the first; those after them are undone
+    int m_clean = 0; // m_done at the saved state; -1 when that state cannot come back
 };

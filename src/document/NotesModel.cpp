@@ -25,12 +25,26 @@ QByteArrayView shownCaptionOf(const QByteArray& text)
 
 NotesModel::NotesModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-void NotesModel::setIconProvider(std::function<QIcon(int imageIndex)> provider)
+void NotesModel::setIconProvider(std::function<QVariant(int imageIndex)> provider)
 {
     m_iconProvider = std::move(provider);
     if (!m_notes.isEmpty())
         Q_EMIT dataChanged(index(0, CaptionColumn), index(rowCount() - 1, CaptionColumn),
                            {Qt::DecorationRole});
+}
+
+QModelIndex NotesModel::index(int row, int column, const QModelIndex& parent) const
+{
+    if (parent.isValid() || row < 0 || column < 0 || row >= m_notes.size() || column >= ColumnCount)
+        return {};
+    return createIndex(row, column);
+}
+
+Qt::ItemFlags NotesModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid() || index.model() != this || index.row() >= m_notes.size())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
 }
 
 int NotesModel::rowCount(const QModelIndex& parent) const

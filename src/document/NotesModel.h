@@ -3,8 +3,8 @@
 #include "document/Note.h"
 
 #include <QAbstractTableModel>
-#include <QIcon>
 #include <QList>
+#include <QVariant>
 
 #include <functional>
 
@@ -37,7 +37,11 @@ public:
     explicit NotesModel(QObject* parent = nullptr);
 
     // Row icons come from the window's image list; without a provider rows have no icon.
-    void setIconProvider(std::function<QIcon(int imageIndex)> provider);
+    void setIconProvider(std::function<QVariant(int imageIndex)> provider);
+
+    // The list asks these for every row whenever it lays out its rows: answered without further calls.
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -78,5 +82,5 @@ private:
 
     QList<Note> m_notes;
     qsizetype m_doneCount = 0; // kept as the notes change: the status bar asks after every change
-    std::function<QIcon(int)> m_iconProvider;
+    std::function<QVariant(int)> m_iconProvider;
 };

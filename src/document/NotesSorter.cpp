@@ -1,12 +1,12 @@
 #include "document/NotesSorter.h"
 
+#include "document/CollationKeys.h"
 #include "document/Note.h"
 #include "document/NotesModel.h"
 #include "document/ParallelWork.h"
 #include "shared/AnsiText.h"
 #include "shared/DebugLog.h"
 
-#include <QCollator>
 #include <QLocale>
 
 #include <algorithm>
@@ -89,18 +89,11 @@ Captions decodeCaptions(std::span<const Note> notes)
     return decodedOneByOne(notes);
 }
 
-QCollator collatorFor(const QLocale& locale)
-{
-    QCollator collator(locale);
-    collator.setCaseSensitivity(Qt::CaseSensitive);
-    return collator;
-}
-
 // The sort order of the captions, keys and all, kept alive by the comparison.
 struct CaptionOrder
 {
     Captions captions;
-    QList<QCollatorSortKey> keys; // none when the captions are compared as they are
+    QList<QByteArray> keys; // none when the captions are compared as they are
 };
 
 std::function<bool(int rowA, int rowB)> textLessThan(const QList<Note>& notes, bool ascending,
@@ -118,10 +111,10 @@ std::function<bool(int rowA, int rowB)> textLessThan(const QList<Note>& notes, b
             CaptionOrder share;
             share.captions = decodeCaptions(all.subspan(size_t(first), size_t(count)));
             if (!byCodeUnits) {
-                const QCollator collator = collatorFor(locale); // one each: a collator is not for sharing
+                CollationKeys collation(locale); // one each: a collator is not for sharing
                 share.keys.reserve(count);
                 for (QStringView caption : std::as_const(share.captions.views))
-                    share.keys.append(collator.sortKey(QString::fromRawData(caption.data(), caption.size())));
+                    share.keys.append(collation.key(caption));
             }
             return share;
         });
@@ -142,8 +135,8 @@ std::function<bool(int rowA, int rowB)> textLessThan(const QList<Note>& notes, b
             [order](int a, int b) { return order->captions.views[b].compare(order->captions.views[a]) < 0; };
     }
     if (ascending)
-        return [order](int a, int b) { return order->keys[a].compare(order->keys[b]) < 0; };
-    return [order](int a, int b) { return order->keys[b].compare(order->keys[a]) < 0; };
+        return [order](int a, int b) { return order->keys[a] < order->keys[b]; };
+    return [order](int a, int b) { return order->keys[b] < order->keys[a]; };
 }
 
 } // namespace

@@ -45,17 +45,26 @@ ReadResult readAll(QFile& file, qint64 atMost)
     return result;
 }
 
-bool readRest(QFile& file, ReadResult& result)
+bool readRest(QFile& file, ReadResult& result, qsizetype pieceSize,
+              const std::function<void(QByteArrayView)>& eachPiece)
 {
     // Read into the buffer itself, grown once: a buffer for the rest appended afterwards would hold the
     // file twice for a moment.
     const qsizetype start = result.bytes.size();
-    const qint64 rest = file.size() - file.pos();
-    if (rest > 0) {
-        result.bytes.resize(start + rest);
-        const qint64 got = file.read(result.bytes.data() + start, rest);
-        result.bytes.resize(start + std::max<qint64>(got, 0));
+    result.bytes.resize(start + std::max<qint64>(file.size() - file.pos(), 0));
+    const qsizetype total = result.bytes.size();
+    const qsizetype step = eachPiece ? pieceSize : std::max<qsizetype>(total, 1);
+    qsizetype end = start;
+    for (qsizetype pieceStart = start / step * step;; pieceStart += step) {
+        const qsizetype pieceEnd = std::min(total, pieceStart + step);
+        if (pieceEnd > end)
+            end += std::max<qint64>(file.read(result.bytes.data() + end, pieceEnd - end), 0);
+        if (eachPiece && end > pieceStart)
+            eachPiece(QByteArrayView(result.bytes).sliced(pieceStart, end - pieceStart));
+        if (end < pieceStart + step || end == total)
+            break;
     }
+    result.bytes.resize(end);
     if (file.error() == QFileDevice::NoError)
         return true;
     result.bytes.clear();
@@ -142,8 +151,13 @@ bool writeThroughTemporary(const QString& path, Kind kind,
 
 bool writeAtomically(const QString& path, const QByteArray& bytes, QString* error)
 {
-    return writeThroughTemporary(
-        path, Kind::Text, [&bytes](QIODevice& out) { return out.write(bytes) == bytes.size(); }, error);
+    return writeAtomically(
+        path, [&bytes](QIODevice& out) { return out.write(bytes) == bytes.size(); }, error);
+}
+
+bool writeAtomically(const QString& path, const std::function<bool(QIODevice&)>& writeContent, QString* error)
+{
+    return writeThroughTemporary(path, Kind::Text, writeContent, error);
 }
 
 bool writeNotes(const QString& path, const QList<Note>& notes, const QByteArray& password, quint32 reserved,

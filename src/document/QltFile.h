@@ -6,7 +6,10 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 class QFile;
+class QIODevice;
 
 // Reading and writing whole notes files on disk.
 namespace QltFile {
@@ -29,8 +32,11 @@ ReadResult readAll(const QString& path);
 // The same through `file`, which stays open after a read, so that the caller can keep the file from
 // being replaced under it as long as it needs. With `atMost`, only the file's first bytes are read.
 ReadResult readAll(QFile& file, qint64 atMost = -1);
-// Appends what remains of `file` after readAll(file, atMost); false (and CannotRead) when it cannot.
-bool readRest(QFile& file, ReadResult& result);
+// Appends what remains of `file` after readAll(file, atMost); false (and CannotRead) when it cannot. With
+// `eachPiece`, the file is read in pieces of `pieceSize` bytes from its start, each given to it as soon as
+// it is read.
+bool readRest(QFile& file, ReadResult& result, qsizetype pieceSize = 0,
+              const std::function<void(QByteArrayView)>& eachPiece = {});
 
 // Writes through a temporary file that replaces `path` only when everything was written and synced, so a
 // failed save leaves the previous file as it was. The file keeps its permissions, owner and group; one
@@ -39,6 +45,9 @@ bool readRest(QFile& file, ReadResult& result);
 // is written into, never replaced. Returns false on any failure, with the system's reason in `error`
 // when one is asked for.
 bool writeAtomically(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+// The same with the bytes that `writeContent` writes as it makes them; false from it is a failure.
+bool writeAtomically(const QString& path, const std::function<bool(QIODevice&)>& writeContent,
+                     QString* error = nullptr);
 
 // Saves a notes file the same way, composing and enciphering it piece by piece as it is written. A new
 // notes file is readable by its owner only; anything but a regular file at `path` is refused.

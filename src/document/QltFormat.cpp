@@ -7,6 +7,7 @@
 #include <QtEndian>
 
 #include <cstring>
+#include <vector>
 
 namespace QltFormat {
 namespace {
@@ -33,23 +34,66 @@ template <typename T> void appendLE(QByteArray& out, T value)
     out.append(bytes, qsizetype(sizeof(T)));
 }
 
-// Walks the record lengths without touching the texts: the number of records when every one of them
-// lies wholly inside the stream, nothing otherwise.
-std::optional<qsizetype> countRecords(QByteArrayView stream)
+// A record as the walk through the stream finds it: where it starts, its priority index (0 to 3) and its
+// done mark, packed into one number, so that the notes are made without reading the records again.
+struct RecordAt
 {
-    qsizetype count = 0;
+    quint64 packed;
+
+    RecordAt(qsizetype pos, quint16 priority, bool done)
+        : packed(quint64(pos) << 8 |
+                 quint64(priority < SharedSrc::PriorityCount ? priority : SharedSrc::DefaultPriority) << 1 |
+                 quint64(done))
+    {}
+    qsizetype pos() const { return qsizetype(packed >> 8); }
+    int priority() const { return int(packed >> 1 & 0x7f); }
+    bool done() const { return packed & 1; }
+};
+
+// Deciphers `stream` in place a piece at a time and walks the records of each piece while it is in the
+// processor's cache: every record, when every one of them lies wholly inside the stream, nothing
+// otherwise. Each record's first byte, read by then, becomes the NUL that ends the text before it.
+std::optional<std::vector<RecordAt>> decipherAndWalk(QByteArray& stream, const QByteArray& key)
+{
+    constexpr qsizetype Piece = 256 * 1024;
+    SharedSrc::XORCipher cipher = SharedSrc::XORCipher::forStream(key);
+    char* const data = stream.data();
+    const qsizetype size = stream.size();
+    std::vector<RecordAt> records;
+    // Room for as many records as the stream could hold, so that the list is never copied as it grows:
+    // only the part that is filled takes memory.
+    records.reserve(size_t(size / RecordSize));
+    qsizetype deciphered = 0;
     qsizetype pos = 0;
-    while (pos < stream.size()) {
-        if (stream.size() - pos < RecordSize)
-            return std::nullopt;
-        const quint32 textLength = readLE<quint32>(stream.data() + pos);
-        pos += RecordSize;
-        if (qsizetype(textLength) > stream.size() - pos)
-            return std::nullopt;
-        pos += qsizetype(textLength);
-        ++count;
+    while (deciphered < size) {
+        const qsizetype piece = std::min(Piece, size - deciphered);
+        cipher.applyInPlace(data + deciphered, piece);
+        deciphered += piece;
+        while (deciphered - pos >= RecordSize) {
+            const quint32 textLength = readLE<quint32>(data + pos);
+            records.emplace_back(pos, readLE<quint16>(data + pos + 4), data[pos + 6] != 0);
+            data[pos] = '\0';
+            pos += RecordSize;
+            if (qsizetype(textLength) > size - pos)
+                return std::nullopt;
+            pos += qsizetype(textLength);
+        }
     }
-    return count;
+    // A record header cut short at the end.
+    if (pos != size)
+        return std::nullopt;
+    return records;
+}
+
+// `size` bytes of `stream` from `pos` on, sharing its memory rather than copying it.
+QByteArray textOf(const QByteArray& stream, qsizetype pos, qsizetype size)
+{
+    if (size == 0)
+        return QByteArray("");
+    QByteArray::DataPointer part = const_cast<QByteArray&>(stream).data_ptr();
+    part.ptr += pos;
+    part.size = size;
+    return QByteArray(std::move(part));
 }
 
 // The cipher's key bytes, for deciphering single bytes at any offset of a stream.
@@ -61,9 +105,14 @@ public:
         for (qsizetype i = 0; i < m_working.size(); ++i)
             m_working[i] = char(quint8(m_working[i]) + quint8(i + 1));
     }
-    char decipher(QByteArrayView stream, qsizetype pos) const
+    // The `count` bytes of `stream` from `pos` on, deciphered into `to`: one division for them all.
+    void decipher(QByteArrayView stream, qsizetype pos, char* to, qsizetype count) const
     {
-        return char(stream[pos] ^ m_working[pos % m_working.size()]);
+        qsizetype k = pos % m_working.size();
+        for (qsizetype i = 0; i < count; ++i) {
+            to[i] = char(stream[pos + i] ^ m_working[k]);
+            k = k + 1 == m_working.size() ? 0 : k + 1;
+        }
     }
 
 private:
@@ -185,8 +234,7 @@ bool isWellFormed(QByteArrayView stream, const QByteArray& key)
         if (stream.size() - pos < RecordSize)
             return false;
         char record[RecordSize];
-        for (qsizetype i = 0; i < RecordSize; ++i)
-            record[i] = keyAt.decipher(stream, pos + i);
+        keyAt.decipher(stream, pos, record, RecordSize);
         const quint32 textLength = readLE<quint32>(record);
         const quint16 priority = readLE<quint16>(record + 4);
         const quint8 done = quint8(record[6]);
@@ -200,28 +248,34 @@ bool isWellFormed(QByteArrayView stream, const QByteArray& key)
 
 std::optional<QList<Note>> readNotes(QByteArray stream, const QByteArray& key)
 {
-    SharedSrc::CryptStream(stream, key);
-
-    // Every length is checked before any note is made, so a damaged stream allocates nothing.
-    const std::optional<qsizetype> count = countRecords(stream);
-    if (!count)
+    if (key.isEmpty()) {
+        SharedSrc::CryptStream(stream, key); // no key deciphers nothing
+        return QList<Note>();
+    }
+    const QByteArray priorities[] = {
+        SharedSrc::GetPriorityByIndex(0),
+        SharedSrc::GetPriorityByIndex(1),
+        SharedSrc::GetPriorityByIndex(2),
+        SharedSrc::GetPriorityByIndex(3),
+    };
+    // Every length is checked before any note is made, so a damaged stream makes no notes.
+    const std::optional<std::vector<RecordAt>> records = decipherAndWalk(stream, key);
+    if (!records)
         return std::nullopt;
 
+    // The texts stay where they are: every note's text is a part of the deciphered stream, which they
+    // share, so a list of a million notes needs no million allocations.
     QList<Note> notes;
-    notes.reserve(*count);
-    const char* data = stream.constData();
-    qsizetype pos = 0;
-    while (pos < stream.size()) {
-        const quint32 textLength = readLE<quint32>(data + pos);
-        const quint16 priority = readLE<quint16>(data + pos + 4);
-        const bool done = data[pos + 6] != 0;
-        pos += RecordSize;
+    notes.reserve(qsizetype(records->size()));
+    for (size_t i = 0; i < records->size(); ++i) {
+        const RecordAt& record = (*records)[i];
+        const qsizetype textStart = record.pos() + RecordSize;
+        const qsizetype textEnd = i + 1 < records->size() ? (*records)[i + 1].pos() : stream.size();
         Note note;
-        note.text = QByteArray(data + pos, qsizetype(textLength));
-        note.priority = SharedSrc::GetPriorityByIndex(priority);
-        note.imageIndex = done ? Note::ImageDone : Note::ImageNotDone;
+        note.text = textOf(stream, textStart, textEnd - textStart);
+        note.priority = priorities[record.priority()];
+        note.imageIndex = record.done() ? Note::ImageDone : Note::ImageNotDone;
         notes.append(std::move(note));
-        pos += qsizetype(textLength);
     }
     return notes;
 }

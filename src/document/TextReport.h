@@ -1,11 +1,15 @@
 #pragma once
 
 #include "document/Note.h"
+#include "shared/TextFile.h"
 
 #include <QByteArray>
 #include <QList>
 
+#include <functional>
+
 class QDateTime;
+class QIODevice;
 struct NoteCounts;
 
 // The plain-text report of the export command. Entries are ANSI byte strings; written out, each is
@@ -24,8 +28,16 @@ struct ReportStamp
 // with the next day's time.
 ReportStamp reportStamp(const NoteCounts& counts, const QDateTime& now);
 
+// Gives the report's entries to `entry` one at a time, in order; a view lasts until the next call.
+void ExportNotesToText(const QList<Note>& notes, const ReportStamp& stamp,
+                       const std::function<void(QByteArrayView)>& entry);
 // Appends the report's entries to `list`.
 void ExportNotesToText(const QList<Note>& notes, const ReportStamp& stamp, QList<QByteArray>& list);
+
+// The report file's bytes in `encoding`, written to `out` as they are made: the same bytes as
+// reportFileBytes converted as a whole, without ever holding the whole report. False when a write fails.
+bool writeReport(QIODevice& out, const QList<Note>& notes, const ReportStamp& stamp,
+                 TextFile::Encoding encoding = TextFile::Encoding::Locale);
 
 // The entries joined into the report file's bytes, each followed by CR LF.
 QByteArray reportFileBytes(const QList<QByteArray>& list);

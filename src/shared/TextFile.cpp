@@ -55,4 +55,13 @@ QByteArray encode(QStringView text, Encoding encoding)
     return encoder.encode(text);
 }
 
+bool isUtf8(Encoding encoding)
+{
+    if (encoding != Encoding::Locale)
+        return encoding == Encoding::Utf8;
+    static const bool localeIsUtf8 =
+        encode(u"é中😀", Encoding::Locale) == QByteArrayView("\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80");
+    return localeIsUtf8;
+}
+
 } // namespace TextFile

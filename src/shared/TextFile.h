@@ -27,4 +27,7 @@ QString decode(QByteArrayView bytes);
 // `text` as a text file's bytes, without a byte-order mark.
 QByteArray encode(QStringView text, Encoding encoding = Encoding::Locale);
 
+// Whether `encoding` is UTF-8 (the locale's is on Linux).
+bool isUtf8(Encoding encoding);
+
 } // namespace TextFile
