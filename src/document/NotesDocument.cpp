@@ -142,7 +142,8 @@ NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions
         const std::optional<QByteArray> given = questions.password(opens);
         if (!given)
             return fail(OpenStatus::Cancelled);
-        if (!opens(*given))
+        // The records themselves are judged as they are read, below, in the one pass that deciphers them.
+        if (!passwordOpens(check, *given))
             return fail(OpenStatus::WrongPassword);
         password = *given;
     }
@@ -152,10 +153,12 @@ NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions
     // copy of the rest would touch another 50 MB for a large list.
     QByteArray stream = std::move(file.bytes);
     stream.remove(0, QltFormat::StreamOffset);
+    const bool isProtected = header.header.hasPassword;
     std::optional<QList<Note>> notes =
-        QltFormat::readNotes(std::move(stream), QltFormat::streamKey(password));
+        QltFormat::readNotes(std::move(stream), QltFormat::streamKey(password),
+                             isProtected ? QltFormat::Reading::Strict : QltFormat::Reading::Tolerant);
     if (!notes)
-        return fail(OpenStatus::Damaged);
+        return fail(isProtected ? OpenStatus::WrongPassword : OpenStatus::Damaged);
     if (merge) {
         m_history.apply(NoteCommands::appendNotes(std::move(*notes)));
         return result;

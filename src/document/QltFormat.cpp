@@ -53,7 +53,8 @@ struct RecordAt
 // Deciphers `stream` in place a piece at a time and walks the records of each piece while it is in the
 // processor's cache: every record, when every one of them lies wholly inside the stream, nothing
 // otherwise. Each record's first byte, read by then, becomes the NUL that ends the text before it.
-std::optional<std::vector<RecordAt>> decipherAndWalk(QByteArray& stream, const QByteArray& key)
+std::optional<std::vector<RecordAt>> decipherAndWalk(QByteArray& stream, const QByteArray& key,
+                                                     Reading reading)
 {
     constexpr qsizetype Piece = 256 * 1024;
     SharedSrc::XORCipher cipher = SharedSrc::XORCipher::forStream(key);
@@ -71,7 +72,11 @@ std::optional<std::vector<RecordAt>> decipherAndWalk(QByteArray& stream, const Q
         deciphered += piece;
         while (deciphered - pos >= RecordSize) {
             const quint32 textLength = readLE<quint32>(data + pos);
-            records.emplace_back(pos, readLE<quint16>(data + pos + 4), data[pos + 6] != 0);
+            const quint16 priority = readLE<quint16>(data + pos + 4);
+            const quint8 done = quint8(data[pos + 6]);
+            if (reading == Reading::Strict && (priority >= SharedSrc::PriorityCount || done > 1))
+                return std::nullopt;
+            records.emplace_back(pos, priority, done != 0);
             data[pos] = '\0';
             pos += RecordSize;
             if (qsizetype(textLength) > size - pos)
@@ -246,7 +251,7 @@ bool isWellFormed(QByteArrayView stream, const QByteArray& key)
     return true;
 }
 
-std::optional<QList<Note>> readNotes(QByteArray stream, const QByteArray& key)
+std::optional<QList<Note>> readNotes(QByteArray stream, const QByteArray& key, Reading reading)
 {
     if (key.isEmpty()) {
         SharedSrc::CryptStream(stream, key); // no key deciphers nothing
@@ -259,7 +264,7 @@ std::optional<QList<Note>> readNotes(QByteArray stream, const QByteArray& key)
         SharedSrc::GetPriorityByIndex(3),
     };
     // Every length is checked before any note is made, so a damaged stream makes no notes.
-    const std::optional<std::vector<RecordAt>> records = decipherAndWalk(stream, key);
+    const std::optional<std::vector<RecordAt>> records = decipherAndWalk(stream, key, reading);
     if (!records)
         return std::nullopt;
 

@@ -51,9 +51,17 @@ QByteArray streamKey(const QByteArray& password);
 // headers are deciphered, so a large stream is judged without a copy.
 bool isWellFormed(QByteArrayView stream, const QByteArray& key);
 
+enum class Reading
+{
+    Tolerant, // any priority or done value is taken, as the format says readers do
+    Strict,   // what no writer of this format produces (a priority above 3, a done value above 1) fails
+};
+
 // Deciphers `stream` (the file from offset 18 on) in place and parses every record. Returns nothing when
-// a record is cut short or claims more text than remains: then no note of the stream is returned.
-std::optional<QList<Note>> readNotes(QByteArray stream, const QByteArray& key);
+// a record is cut short or claims more text than remains, or when a strict reading meets a record no
+// writer makes: then no note of the stream is returned.
+std::optional<QList<Note>> readNotes(QByteArray stream, const QByteArray& key,
+                                     Reading reading = Reading::Tolerant);
 
 // The whole file for these notes: header with `reserved`, password block for `password` (none when
 // empty), and the record stream enciphered with streamKey(password). Padding bytes are written as 0.
