@@ -1,3 +1,4 @@
+#include "TestNotes.h"
 #include "document/NotesFinder.h"
 
 #include "document/Note.h"
@@ -9,11 +10,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QByteArray gb(QStringView text)
-{
-    return AnsiText::fromUnicode(text);
-}
 
 QByteArray bytes(std::initializer_list<int> values)
 {

@@ -1,5 +1,6 @@
 #include "forms/AddEditFormU.h"
 
+#include "TestFiles.h"
 #include "TestNotesHost.h"
 #include "forms/FileDialog.h"
 #include "forms/MessageBox.h"
@@ -30,19 +31,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 bool isWholeTextSelected(const QPlainTextEdit* edit)
 {
@@ -579,8 +567,8 @@ void TestAddEditForm::saveExtension()
 
 void TestAddEditForm::saveReplaceNoThenYes()
 {
-    writeFile(path(u"first.txt"_s), "old first");
-    writeFile(path(u"second.txt"_s), "old second");
+    QVERIFY(writeFile(path(u"first.txt"_s), "old first"));
+    QVERIFY(writeFile(path(u"second.txt"_s), "old second"));
     TAddEditForm form(*m_host);
     whenModalShown([&](QWidget*) {
         form.NoteText->setPlainText(u"new"_s);
@@ -607,7 +595,7 @@ void TestAddEditForm::saveReplaceNoThenYes()
 
 void TestAddEditForm::saveReplaceNoThenCancel()
 {
-    writeFile(path(u"keep.txt"_s), "old");
+    QVERIFY(writeFile(path(u"keep.txt"_s), "old"));
     TAddEditForm form(*m_host);
     whenModalShown([&](QWidget*) {
         form.NoteText->setPlainText(u"new"_s);
@@ -660,7 +648,7 @@ void TestAddEditForm::openLoadsFileText_data()
 void TestAddEditForm::openLoadsFileText()
 {
     QFETCH(QByteArray, bytes);
-    writeFile(path(u"load.txt"_s), bytes);
+    QVERIFY(writeFile(path(u"load.txt"_s), bytes));
     TAddEditForm form(*m_host);
     whenModalShown([&](QWidget*) {
         QTest::keyClicks(form.NoteText, u"before"_s);
@@ -789,7 +777,7 @@ void TestAddEditForm::realFileDialogReportsTheFilter()
     QCOMPARE(saved.path, path(u"plain"_s));
     QCOMPARE(FileDialog::withDefaultExtension(saved.path, saved.filterIndex, u".qlt"_s), path(u"plain"_s));
 
-    writeFile(path(u"existing.qlt"_s), "x");
+    QVERIFY(writeFile(path(u"existing.qlt"_s), "x"));
     whenModalShown([&](QWidget* modal) {
         auto* dialog = qobject_cast<QFileDialog*>(modal);
         QVERIFY(dialog);
@@ -805,7 +793,7 @@ void TestAddEditForm::realFileDialogReportsTheFilter()
 
 void TestAddEditForm::realMessageBoxForReplaceQuestion()
 {
-    writeFile(path(u"exists.txt"_s), "old");
+    QVERIFY(writeFile(path(u"exists.txt"_s), "old"));
     TAddEditForm form(*m_host);
     bool asked = false;
     whenModalShown([&](QWidget*) {
