@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -42,7 +43,9 @@ bool runsUnprivileged()
     QProcess child;
     child.setProcessChannelMode(QProcess::MergedChannels);
     child.setWorkingDirectory(dir.path());
-    child.start(QStringLiteral("setpriv"),
+    // By its full path: a test may have narrowed PATH to tools of its own.
+    child.start(QStandardPaths::findExecutable(QStringLiteral("setpriv"),
+                                               {QStringLiteral("/usr/bin"), QStringLiteral("/bin")}),
                 {QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
                  QStringLiteral("--clear-groups"), copy, function});
     const bool finished = child.waitForFinished(60000);
