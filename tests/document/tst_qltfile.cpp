@@ -1,5 +1,5 @@
 #include "TestFiles.h"
-#include "Unprivileged.h"
+#include "ChildCase.h"
 #include "document/QltFile.h"
 
 #include "document/QltFormat.h"

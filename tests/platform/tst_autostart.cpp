@@ -1,5 +1,5 @@
 #include "TestFiles.h"
-#include "Unprivileged.h"
+#include "ChildCase.h"
 #include "platform/Autostart.h"
 
 #include <QDir>
