@@ -12,10 +12,15 @@
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
+#include <utility>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -601,8 +606,27 @@ void TestNotesDocument::windowLockFollowsTheFile()
     QVERIFY(first.save(other).saved);
     QVERIFY(!QFile::exists(lock));
     QVERIFY(first.holdsLockOf(other));
+
+    // A lock a crashed window left on the target (naming a process that is gone, or cut short) is taken
+    // over and kept: the next window is warned.
+    const pid_t gone = ::fork();
+    if (gone == 0)
+        ::_exit(0);
+    QCOMPARE(::waitpid(gone, nullptr, 0), gone);
+    const QByteArray deadHolder =
+        QByteArray::number(gone) + "\nquillet\n" + QSysInfo::machineHostName().toUtf8() + "\n";
+    QString left = other;
+    for (const QByteArray& leftOver : {deadHolder, QByteArray()}) {
+        const QString previous = std::exchange(left, path(QStringLiteral("left%1.qlt").arg(leftOver.size())));
+        QVERIFY(writeFile(FileLock::lockPathFor(left), leftOver));
+        QVERIFY(first.save(left).saved);
+        QVERIFY(first.holdsLockOf(left));
+        QVERIFY(!QFile::exists(FileLock::lockPathFor(previous)));
+        QCOMPARE(FileLock().acquire(left).status, FileLock::Status::HeldByOther);
+    }
+
     first.clear();
-    QVERIFY(!QFile::exists(FileLock::lockPathFor(other)));
+    QVERIFY(!QFile::exists(FileLock::lockPathFor(left)));
 }
 
 // Only other bytes count as a change: not a touch, nor the same bytes put in place by a rename, nor a file
