@@ -5,11 +5,31 @@
 #include "shared/Cipher.h"
 #include "shared/DebugLog.h"
 
+#include <QBuffer>
 #include <QTest>
 
 using QltFormat::Error;
 
 namespace {
+
+// Leaves non-zero bytes where the next call's locals will lie.
+[[gnu::noinline]] void dirtyStack()
+{
+    volatile char junk[16384];
+    for (qsizetype i = 0; i < qsizetype(sizeof junk); ++i)
+        junk[i] = '\xa5';
+}
+
+// The file as written into a device over a stack of non-zero bytes: a byte the writer never sets (a
+// record's padding) shows instead of happening to be zero.
+QByteArray writtenOverDirtyStack(const QList<Note>& notes, const QByteArray& password, quint32 reserved)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    dirtyStack();
+    QltFormat::writeTo(buffer, notes, password, reserved);
+    return buffer.data();
+}
 
 // The record stream of a file, deciphered with the built-in key, for tests that corrupt records.
 QByteArray plainStream(const QByteArray& file)
@@ -91,6 +111,7 @@ void TestQltFormat::knownFileWithoutPassword()
                                                     "3b38376f7373787b1c5d");
     const QByteArray file = QltFormat::write({makeNote(u"ab", u"高", true)}, {}, 0x01020304);
     QCOMPARE(file.toHex(), expected.toHex());
+    QCOMPARE(writtenOverDirtyStack({makeNote(u"ab", u"高", true)}, {}, 0x01020304).toHex(), expected.toHex());
 
     const auto header = QltFormat::readHeader(file);
     QCOMPARE(header.error, Error::None);
@@ -113,6 +134,7 @@ void TestQltFormat::knownProtectedFile()
     const QList<Note> notes = {makeNote(u"", u"低", false), makeNote(u"x", u"最高", true)};
     const QByteArray file = QltFormat::write(notes, "ab", 0);
     QCOMPARE(file.toHex(), expected.toHex());
+    QCOMPARE(writtenOverDirtyStack(notes, "ab", 0).toHex(), expected.toHex());
 
     const auto header = QltFormat::readHeader(file);
     QCOMPARE(header.error, Error::None);
