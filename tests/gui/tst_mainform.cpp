@@ -33,6 +33,7 @@
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -89,10 +90,7 @@ private Q_SLOTS:
 
     void layoutGeometry();
     void newWindowStepsAsideFromOpener();
-    void commandTable_data();
     void commandTable();
-    void commandTableKeys();
-    void menusAndToolbarInOrder();
     void imagesLoad();
 
     void addBelowSelectionAndAtEnd();
@@ -301,135 +299,134 @@ void TestMainForm::newWindowStepsAsideFromOpener()
     QVERIFY(qEnvironmentVariableIsEmpty("QUILLET_OPENER_POS"));
 }
 
-void TestMainForm::commandTable_data()
-{
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<QString>("hint");
-    QTest::addColumn<QKeySequence>("shortcut");
-    QTest::addColumn<bool>("hasImage");
+namespace {
 
-    const auto row = [](const char* name, const char* caption, const char* hint, QKeySequence key,
-                        bool image) {
-        QTest::newRow(name) << QString::fromUtf8(caption) << QString::fromUtf8(hint) << key << image;
-    };
-    using K = QKeySequence;
-    row("FileNewWindowCmd", "新建窗口(&W)", "新建 Quillet 窗口", K(Qt::CTRL | Qt::Key_W), true);
-    row("FileNewCmd", "新建(&N)", "新建", K(Qt::CTRL | Qt::Key_N), true);
-    row("FileOpenCmd", "打开(&O)", "打开", K(Qt::CTRL | Qt::Key_O), true);
-    row("FileSaveCmd", "保存(&S)", "保存", K(Qt::CTRL | Qt::Key_S), true);
-    row("FileSaveAsCmd", "另存为(&A)", "另存为", K(Qt::CTRL | Qt::ALT | Qt::Key_S), true);
-    row("FileClearRecentList", "清除(&C)", "清除最近使用的文件列表", K(), false);
-    row("FileImportCmd", "导入(&I)", "导入", K(Qt::CTRL | Qt::Key_I), false);
-    row("FileExportCmd", "导出(&E)", "导出", K(Qt::CTRL | Qt::Key_E), false);
-    row("FileSetPasswordCmd", "设置密码(&P)", "设置密码", K(Qt::Key_F4), true);
-    row("FileExitCmd", "退出(&X)", "退出", K(Qt::Key_Escape), true);
-    row("NotesAddCmd", "添加(&A)", "添加新记事本", K(Qt::Key_Insert), true);
-    row("NotesEditCmd", "编辑(&E)", "编辑记事本", K(), true);
-    row("NotesDeleteCmd", "删除(&D)", "删除记事本", K(Qt::Key_Delete), true);
-    row("NotesMoveUpCmd", "上移(&U)", "上移", K(Qt::CTRL | Qt::Key_Up), true);
-    row("NotesMoveDownCmd", "下移(&O)", "下移", K(Qt::CTRL | Qt::Key_Down), true);
-    row("NotesSetLowPriorityCmd", "设置低优先级(&L)", "设置低优先级", K(Qt::Key_F5), false);
-    row("NotesSetMediumPriorityCmd", "设置标准优先级(&M)", "设置标准优先级", K(Qt::Key_F6), false);
-    row("NotesSetHighPriorityCmd", "设置高优先级(&H)", "设置高优先级", K(Qt::Key_F7), false);
-    row("NotesSetVeryHighPriorityCmd", "设置最高优先级(&V)", "设置最高优先级", K(Qt::Key_F8), false);
-    row("NotesDoneUndoneCmd", "完成/未完成(&N)", "设置完成/未完成", K(Qt::Key_F9), true);
-    row("NotesFindCmd", "查找(&F)...", "查找一个记事本", K(Qt::CTRL | Qt::Key_F), true);
-    row("NotesSortCmd", "排列(&S)", "排列记事本列表", K(Qt::CTRL | Qt::Key_Q), true);
-    row("NotesUndoCmd", "撤销(&U)", "撤销", K(Qt::CTRL | Qt::Key_Z), false);
-    row("NotesRedoCmd", "重做(&R)", "重做", K(Qt::CTRL | Qt::Key_Y), false);
-    row("ViewMinimizeToTrayCmd", "最小化到系统托盘(&M)", "最小化到系统托盘", K(Qt::Key_F12), true);
-    row("ViewShowGridLinesCmd", "显示网格线(&S)", "显示/隐藏网格线", K(Qt::CTRL | Qt::Key_G), false);
-    row("ViewDefaultThemeCmd", "默认(&D)", "设置默认主题", K(), false);
-    row("ViewOfficeXPThemeCmd", "OfficeXP(&O)", "设置 OfficeXP 主题", K(), false);
-    row("ViewStripesThemeCmd", "Stripes(&S)", "设置 Stripes 主题", K(), false);
-    row("ViewAthenThemeCmd", "Athen(&A)", "设置 Athen 主题", K(), false);
-    row("ViewRomaThemeCmd", "Roma(&R)", "设置 Roma 主题", K(), false);
-    row("ViewNexosThemeCmd", "Nexos(&N)", "设置 Nexos 主题", K(), false);
-    row("ViewOffice2003ThemeCmd", "Office 2003(&F)", "设置 Office 2003 主题", K(), false);
-    row("ViewOfficeCThemeCmd", "OfficeC(&I)", "设置 OfficeC 主题", K(), false);
-    row("ViewEMoneyThemeCmd", "EMoney(&M)", "查看 EMoney 主题", K(), false);
-    row("ViewOptionsCmd", "选项", "编辑选项", K(Qt::Key_F11), true);
-    row("HelpContentsCmd", "目录(&C)", "帮助目录", K(Qt::Key_F1), true);
-    row("HelpAboutCmd", "关于(&A)", "关于", K(), true);
+// One place of the menus, in their order: a command with what it shows, a separator ("-"), or a submenu
+// (by its name). `menu` is the menu bar's title, or the name of the submenu the place is in.
+struct MenuPlace
+{
+    const char* menu;
+    const char* name;
+    const char* caption = "";
+    const char* hint = "";
+    QKeySequence key = {};
+    bool image = false;
+};
+
+using K = QKeySequence;
+const MenuPlace Menus[] = {
+    {"文件(&F)", "FileNewWindowCmd", "新建窗口(&W)", "新建 Quillet 窗口", K(Qt::CTRL | Qt::Key_W), true},
+    {"文件(&F)", "-"},
+    {"文件(&F)", "FileNewCmd", "新建(&N)", "新建", K(Qt::CTRL | Qt::Key_N), true},
+    {"文件(&F)", "FileOpenCmd", "打开(&O)", "打开", K(Qt::CTRL | Qt::Key_O), true},
+    {"文件(&F)", "FileSaveCmd", "保存(&S)", "保存", K(Qt::CTRL | Qt::Key_S), true},
+    {"文件(&F)", "FileSaveAsCmd", "另存为(&A)", "另存为", K(Qt::CTRL | Qt::ALT | Qt::Key_S), true},
+    {"文件(&F)", "FileRecentFilesMenu"},
+    {"FileRecentFilesMenu", "-"},
+    {"FileRecentFilesMenu", "FileClearRecentList", "清除(&C)", "清除最近使用的文件列表"},
+    {"文件(&F)", "-"},
+    {"文件(&F)", "FileImportCmd", "导入(&I)", "导入", K(Qt::CTRL | Qt::Key_I)},
+    {"文件(&F)", "FileExportCmd", "导出(&E)", "导出", K(Qt::CTRL | Qt::Key_E)},
+    {"文件(&F)", "-"},
+    {"文件(&F)", "FileSetPasswordCmd", "设置密码(&P)", "设置密码", K(Qt::Key_F4), true},
+    {"文件(&F)", "-"},
+    {"文件(&F)", "FileExitCmd", "退出(&X)", "退出", K(Qt::Key_Escape), true},
+    {"记事本(&N)", "NotesAddCmd", "添加(&A)", "添加新记事本", K(Qt::Key_Insert), true},
+    {"记事本(&N)", "NotesEditCmd", "编辑(&E)", "编辑记事本", K(), true},
+    {"记事本(&N)", "NotesDeleteCmd", "删除(&D)", "删除记事本", K(Qt::Key_Delete), true},
+    {"记事本(&N)", "-"},
+    {"记事本(&N)", "NotesMoveUpCmd", "上移(&U)", "上移", K(Qt::CTRL | Qt::Key_Up), true},
+    {"记事本(&N)", "NotesMoveDownCmd", "下移(&O)", "下移", K(Qt::CTRL | Qt::Key_Down), true},
+    {"记事本(&N)", "-"},
+    {"记事本(&N)", "NotesSetLowPriorityCmd", "设置低优先级(&L)", "设置低优先级", K(Qt::Key_F5)},
+    {"记事本(&N)", "NotesSetMediumPriorityCmd", "设置标准优先级(&M)", "设置标准优先级", K(Qt::Key_F6)},
+    {"记事本(&N)", "NotesSetHighPriorityCmd", "设置高优先级(&H)", "设置高优先级", K(Qt::Key_F7)},
+    {"记事本(&N)", "NotesSetVeryHighPriorityCmd", "设置最高优先级(&V)", "设置最高优先级", K(Qt::Key_F8)},
+    {"记事本(&N)", "-"},
+    {"记事本(&N)", "NotesDoneUndoneCmd", "完成/未完成(&N)", "设置完成/未完成", K(Qt::Key_F9), true},
+    {"记事本(&N)", "-"},
+    {"记事本(&N)", "NotesFindCmd", "查找(&F)...", "查找一个记事本", K(Qt::CTRL | Qt::Key_F), true},
+    {"记事本(&N)", "NotesSortCmd", "排列(&S)", "排列记事本列表", K(Qt::CTRL | Qt::Key_Q), true},
+    {"记事本(&N)", "-"},
+    {"记事本(&N)", "NotesUndoCmd", "撤销(&U)", "撤销", K(Qt::CTRL | Qt::Key_Z)},
+    {"记事本(&N)", "NotesRedoCmd", "重做(&R)", "重做", K(Qt::CTRL | Qt::Key_Y)},
+    {"查看(&V)", "ViewMinimizeToTrayCmd", "最小化到系统托盘(&M)", "最小化到系统托盘", K(Qt::Key_F12), true},
+    {"查看(&V)", "ViewShowGridLinesCmd", "显示网格线(&S)", "显示/隐藏网格线", K(Qt::CTRL | Qt::Key_G)},
+    {"查看(&V)", "-"},
+    {"查看(&V)", "TBXThemeMenu"},
+    {"TBXThemeMenu", "ViewDefaultThemeCmd", "默认(&D)", "设置默认主题"},
+    {"TBXThemeMenu", "ViewOfficeXPThemeCmd", "OfficeXP(&O)", "设置 OfficeXP 主题"},
+    {"TBXThemeMenu", "ViewStripesThemeCmd", "Stripes(&S)", "设置 Stripes 主题"},
+    {"TBXThemeMenu", "ViewAthenThemeCmd", "Athen(&A)", "设置 Athen 主题"},
+    {"TBXThemeMenu", "ViewRomaThemeCmd", "Roma(&R)", "设置 Roma 主题"},
+    {"TBXThemeMenu", "ViewNexosThemeCmd", "Nexos(&N)", "设置 Nexos 主题"},
+    {"TBXThemeMenu", "ViewOffice2003ThemeCmd", "Office 2003(&F)", "设置 Office 2003 主题"},
+    {"TBXThemeMenu", "ViewOfficeCThemeCmd", "OfficeC(&I)", "设置 OfficeC 主题"},
+    {"TBXThemeMenu", "ViewEMoneyThemeCmd", "EMoney(&M)", "查看 EMoney 主题"},
+    {"查看(&V)", "-"},
+    {"查看(&V)", "ViewOptionsCmd", "选项", "编辑选项", K(Qt::Key_F11), true},
+    {"帮助(&H)", "HelpContentsCmd", "目录(&C)", "帮助目录", K(Qt::Key_F1), true},
+    {"帮助(&H)", "-"},
+    {"帮助(&H)", "HelpAboutCmd", "关于(&A)", "关于", K(), true},
+};
+
+// A menu's places as names: "-" for a separator, a submenu by its name.
+QStringList placesOf(const QList<QAction*>& actions)
+{
+    QStringList result;
+    for (const QAction* a : actions)
+        result.append(a->isSeparator() ? QStringLiteral("-")
+                      : a->menu()      ? a->menu()->objectName()
+                                       : a->objectName());
+    return result;
 }
+
+} // namespace
 
 void TestMainForm::commandTable()
 {
-    QFETCH(QString, caption);
-    QFETCH(QString, hint);
-    QFETCH(QKeySequence, shortcut);
-    QFETCH(bool, hasImage);
     createForm();
-    QAction* a = w.act(QTest::currentDataTag());
-    QVERIFY(a);
-    QCOMPARE(a->text(), caption);
-    QCOMPARE(a->toolTip(), hint);
-    QCOMPARE(a->shortcut(), shortcut);
-    QCOMPARE(!a->icon().isNull(), hasImage);
-    // Only undo and redo are ever disabled: nothing to undo or redo yet.
-    const QByteArray tag = QTest::currentDataTag();
-    QCOMPARE(a->isEnabled(), tag != "NotesUndoCmd" && tag != "NotesRedoCmd");
-    QCOMPARE(a->shortcutContext(), Qt::WindowShortcut);
-}
+    auto* bar = w.form().findChild<QMenuBar*>(QStringLiteral("MainMenu"));
+    QStringList titles;
+    QMap<QString, QStringList> expected;
+    int commands = 0;
+    for (const MenuPlace& place : Menus) {
+        const QString menu = QString::fromUtf8(place.menu);
+        const QString name = QString::fromUtf8(place.name);
+        expected[menu].append(name);
+        if (menu.contains(QLatin1Char('&')) && !titles.contains(menu))
+            titles.append(menu);
+        if (name == u"-" || name.endsWith(u"Menu"))
+            continue;
+        ++commands;
+        QAction* a = w.act(place.name);
+        QVERIFY2(a, place.name);
+        QCOMPARE(a->text(), QString::fromUtf8(place.caption));
+        QCOMPARE(a->toolTip(), QString::fromUtf8(place.hint));
+        QCOMPARE(a->shortcut(), place.key);
+        QVERIFY2(!a->icon().isNull() == place.image, place.name);
+        // Only undo and redo are ever disabled: nothing to undo or redo yet.
+        QVERIFY2(a->isEnabled() == (name != u"NotesUndoCmd" && name != u"NotesRedoCmd"), place.name);
+        QCOMPARE(a->shortcutContext(), Qt::WindowShortcut);
+        for (int forbidden : {Qt::Key_F2, Qt::Key_F3, Qt::Key_F10})
+            QVERIFY2(a->shortcut().isEmpty() || a->shortcut()[0].key() != forbidden, place.name);
+    }
+    QCOMPARE(w.form().actions().size(), commands);
 
-void TestMainForm::commandTableKeys()
-{
-    createForm();
-    const QList<QAction*> actions = w.form().actions();
-    QCOMPARE(actions.size(), 38);
-    for (QAction* a : actions) {
-        for (const QKeySequence& key : a->shortcuts()) {
-            for (int forbidden : {Qt::Key_F2, Qt::Key_F3, Qt::Key_F10})
-                QVERIFY2(key[0].key() != forbidden, qPrintable(a->objectName()));
-        }
+    QStringList shownTitles;
+    for (QAction* a : bar->actions()) {
+        shownTitles.append(a->text());
+        QCOMPARE(placesOf(a->menu()->actions()), expected.value(a->text()));
+    }
+    QCOMPARE(shownTitles, titles);
+    for (const char* submenu : {"FileRecentFilesMenu", "TBXThemeMenu"}) {
+        QCOMPARE(placesOf(w.menu(submenu)->actions()), expected.value(QLatin1String(submenu)));
     }
     QVERIFY(w.act("ViewShowGridLinesCmd")->isCheckable());
     const QActionGroup* group = w.act("ViewDefaultThemeCmd")->actionGroup();
     QVERIFY(group);
     QVERIFY(group->isExclusive());
     QCOMPARE(group->actions().size(), 9);
-}
-
-void TestMainForm::menusAndToolbarInOrder()
-{
-    createForm();
-    const auto names = [](const QList<QAction*>& actions) {
-        QStringList result;
-        for (const QAction* a : actions) {
-            if (a->isSeparator())
-                result.append(QStringLiteral("-"));
-            else if (a->menu())
-                result.append(a->menu()->objectName());
-            else
-                result.append(a->objectName());
-        }
-        return result.join(QLatin1Char(' '));
-    };
-    auto* bar = w.form().findChild<QMenuBar*>(QStringLiteral("MainMenu"));
-    QStringList titles;
-    for (QAction* a : bar->actions())
-        titles.append(a->text());
-    QCOMPARE(titles, (QStringList{"文件(&F)", "记事本(&N)", "查看(&V)", "帮助(&H)"}));
-
-    QCOMPARE(names(bar->actions().at(0)->menu()->actions()),
-             QStringLiteral(
-                 "FileNewWindowCmd - FileNewCmd FileOpenCmd FileSaveCmd FileSaveAsCmd "
-                 "FileRecentFilesMenu - FileImportCmd FileExportCmd - FileSetPasswordCmd - FileExitCmd"));
-    QCOMPARE(names(bar->actions().at(1)->menu()->actions()),
-             QStringLiteral("NotesAddCmd NotesEditCmd NotesDeleteCmd - NotesMoveUpCmd NotesMoveDownCmd - "
-                            "NotesSetLowPriorityCmd NotesSetMediumPriorityCmd NotesSetHighPriorityCmd "
-                            "NotesSetVeryHighPriorityCmd - NotesDoneUndoneCmd - NotesFindCmd NotesSortCmd - "
-                            "NotesUndoCmd NotesRedoCmd"));
-    QCOMPARE(names(bar->actions().at(2)->menu()->actions()),
-             QStringLiteral("ViewMinimizeToTrayCmd ViewShowGridLinesCmd - TBXThemeMenu - ViewOptionsCmd"));
-    QCOMPARE(names(w.form().findChild<QMenu*>(QStringLiteral("TBXThemeMenu"))->actions()),
-             QStringLiteral("ViewDefaultThemeCmd ViewOfficeXPThemeCmd ViewStripesThemeCmd ViewAthenThemeCmd "
-                            "ViewRomaThemeCmd ViewNexosThemeCmd ViewOffice2003ThemeCmd ViewOfficeCThemeCmd "
-                            "ViewEMoneyThemeCmd"));
-    QCOMPARE(names(w.form().findChild<QMenu*>(QStringLiteral("FileRecentFilesMenu"))->actions()),
-             QStringLiteral("- FileClearRecentList"));
-    QCOMPARE(names(bar->actions().at(3)->menu()->actions()),
-             QStringLiteral("HelpContentsCmd - HelpAboutCmd"));
 
     QStringList toolbar;
     for (QAction* a : w.form().findChild<QToolBar*>(QStringLiteral("Toolbar"))->actions()) {
@@ -449,7 +446,7 @@ void TestMainForm::menusAndToolbarInOrder()
     auto* split = w.form().findChild<QToolButton*>(QStringLiteral("ToolbarOpenCmd"));
     QVERIFY(split);
     QCOMPARE(split->defaultAction(), w.act("FileOpenCmd"));
-    QCOMPARE(names(split->menu()->actions()), QStringLiteral("- ToolbarClearMRUCmd"));
+    QCOMPARE(placesOf(split->menu()->actions()), (QStringList{"-", "ToolbarClearMRUCmd"}));
     // Every button is in view: none is pushed into the toolbar's overflow.
     for (QToolButton* button :
          w.form().findChild<QToolBar*>(QStringLiteral("Toolbar"))->findChildren<QToolButton*>()) {
