@@ -1,3 +1,4 @@
+#include "DialogLayout.h"
 #include "TestFiles.h"
 #include "WindowHarness.h"
 
@@ -210,14 +211,7 @@ void TestOptionsForm::layout()
 {
     TOptionsForm dialog(w.form());
     QCOMPARE(dialog.objectName(), QStringLiteral("OptionsForm"));
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("选项"));
-    QCOMPARE(dialog.size(), QSize(289, 370));
-    QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
-    QVERIFY(!dialog.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
-    QVERIFY(!dialog.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
-    QVERIFY(dialog.windowFlags().testFlag(Qt::WindowCloseButtonHint));
-    QCOMPARE(dialog.parentWidget(), &w.form());
-    QCOMPARE(dialog.font(), w.form().font());
+    verifyFixedDialog(dialog, QStringLiteral("选项"), QSize(289, 370), &w.form());
 
     QCOMPARE(dialog.GroupBox1->title(), QStringLiteral(" 常规 "));
     const QList<std::pair<QAbstractButton*, QString>> general{

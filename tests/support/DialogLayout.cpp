@@ -4,7 +4,8 @@
 #include <QVariant>
 #include <QWidget>
 
-void verifyFixedDialog(const QWidget& dialog, const QString& title, QSize size, const QWidget* owner)
+void verifyFixedDialog(const QWidget& dialog, const QString& title, QSize size, const QWidget* owner,
+                       const QFont* font)
 {
     QCOMPARE(dialog.windowTitle(), title);
     QCOMPARE(dialog.size(), size);
@@ -13,7 +14,7 @@ void verifyFixedDialog(const QWidget& dialog, const QString& title, QSize size, 
     QVERIFY(!dialog.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
     QVERIFY(!dialog.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
     QCOMPARE(dialog.parentWidget(), owner);
-    QCOMPARE(dialog.font(), owner->font());
+    QCOMPARE(dialog.font(), font ? *font : owner->font());
 }
 
 void verifyWidgets(const QWidget& dialog, const QList<WidgetPlace>& places)

@@ -4,6 +4,7 @@
 #include <QRect>
 #include <QString>
 
+class QFont;
 class QWidget;
 
 // One widget of a dialog as the user sees it, found by its object name. An empty rectangle, a width or
@@ -17,6 +18,7 @@ struct WidgetPlace
 };
 
 // The frame of the program's dialogs: title, a size that cannot change, a close box only, the owner's
-// font.
-void verifyFixedDialog(const QWidget& dialog, const QString& title, QSize size, const QWidget* owner);
+// font unless another is given.
+void verifyFixedDialog(const QWidget& dialog, const QString& title, QSize size, const QWidget* owner,
+                       const QFont* font = nullptr);
 void verifyWidgets(const QWidget& dialog, const QList<WidgetPlace>& places);
