@@ -11,14 +11,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QByteArray bytes(std::initializer_list<int> values)
-{
-    QByteArray result;
-    for (int value : values)
-        result.append(char(value));
-    return result;
-}
-
 QList<Note> notesOf(const QList<QByteArray>& texts)
 {
     QList<Note> notes;

@@ -122,17 +122,7 @@ void TestAddEditForm::init()
 
 void TestAddEditForm::cleanup()
 {
-    while (QWidget* modal = QApplication::activeModalWidget()) {
-        if (auto* dialog = qobject_cast<QDialog*>(modal))
-            dialog->reject();
-        else
-            modal->close();
-        QCoreApplication::processEvents();
-    }
-    QVERIFY2(!MessageBox::hasPendingAnswers(), "a message box that was expected did not show");
-    QVERIFY2(!FileDialog::hasPendingResults(), "a file dialog that was expected did not show");
-    MessageBox::setNextAnswers({});
-    FileDialog::setNextResults({});
+    closeDialogs(true);
     m_host.reset();
 }
 

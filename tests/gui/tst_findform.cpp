@@ -20,18 +20,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-QByteArray bytes(std::initializer_list<int> values)
-{
-    QByteArray result;
-    for (int value : values)
-        result.append(char(value));
-    return result;
-}
-
-} // namespace
-
 class TestFindForm : public QObject
 {
     Q_OBJECT
@@ -78,13 +66,7 @@ void TestFindForm::init()
 
 void TestFindForm::cleanup()
 {
-    while (QWidget* modal = QApplication::activeModalWidget()) {
-        if (auto* dialog = qobject_cast<QDialog*>(modal))
-            dialog->reject();
-        QCoreApplication::processEvents();
-    }
-    QVERIFY2(!MessageBox::hasPendingAnswers(), "a message box that was expected did not show");
-    MessageBox::setNextAnswers({});
+    closeDialogs(true);
     m_host.reset();
 }
 

@@ -144,7 +144,7 @@ private:
 void TestOptionsForm::initTestCase()
 {
     w.initTestCase();
-    w.answersUsed = true;
+    w.queuesUsed = true;
     m_savedPath = qgetenv("PATH");
 }
 

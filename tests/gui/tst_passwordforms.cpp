@@ -1,4 +1,5 @@
 #include "DialogLayout.h"
+#include "ModalDriver.h"
 #include "document/NotesDocument.h"
 #include "forms/DocumentHost.h"
 #include "forms/EnterPassFormU.h"
@@ -117,10 +118,7 @@ void TestPasswordForms::cleanup()
 {
     // A refusal that was not expected would have used an answer up; one left over means a box that
     // should have come did not.
-    QVERIFY(!MessageBox::hasPendingAnswers());
-    MessageBox::setNextAnswers({});
-    while (QWidget* modal = QApplication::activeModalWidget())
-        modal->close();
+    closeDialogs(true);
 }
 
 void TestPasswordForms::setPass_layout()

@@ -82,11 +82,7 @@ void TestSortForm::init()
 
 void TestSortForm::cleanup()
 {
-    while (QWidget* modal = QApplication::activeModalWidget()) {
-        if (auto* dialog = qobject_cast<QDialog*>(modal))
-            dialog->reject();
-        QCoreApplication::processEvents();
-    }
+    closeDialogs(false);
     m_host.reset();
 }
 

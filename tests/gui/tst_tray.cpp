@@ -53,7 +53,7 @@ private:
 void TestTray::initTestCase()
 {
     w.initTestCase();
-    w.answersUsed = true;
+    w.queuesUsed = true;
     w.startsAsTheProgram = true;
 }
 

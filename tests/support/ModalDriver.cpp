@@ -1,5 +1,8 @@
 #include "ModalDriver.h"
 
+#include "forms/FileDialog.h"
+#include "forms/MessageBox.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
@@ -133,4 +136,23 @@ void ModalDriver::onNextDialog(ModalStep step, const QMetaObject& type)
 void ModalDriver::cancel()
 {
     delete m_pending.data();
+}
+
+void closeDialogs(bool queuesUsed)
+{
+    while (QWidget* modal = QApplication::activeModalWidget()) {
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+        else
+            modal->close();
+        QCoreApplication::processEvents();
+    }
+    const bool answersLeft = MessageBox::hasPendingAnswers();
+    const bool resultsLeft = FileDialog::hasPendingResults();
+    MessageBox::setNextAnswers({});
+    FileDialog::setNextResults({});
+    if (queuesUsed) {
+        QVERIFY2(!answersLeft, "a message box that was expected did not show");
+        QVERIFY2(!resultsLeft, "a file dialog that was expected did not show");
+    }
 }

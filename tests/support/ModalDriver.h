@@ -18,6 +18,10 @@ using ModalStep = std::function<void(QDialog* dialog)>;
 void whenModalShown(ModalStep step, QWidget* current = nullptr,
                     const QMetaObject& type = QDialog::staticMetaObject);
 
+// After a case: closes the dialogs it left open and forgets the message box answers and file dialog
+// results it queued; with `queuesUsed`, fails the case when one of them never showed.
+void closeDialogs(bool queuesUsed);
+
 // One queued step at a time, that a test can ask about and withdraw.
 class ModalDriver
 {

@@ -10,6 +10,14 @@ QByteArray gb(QStringView text)
     return AnsiText::fromUnicode(text);
 }
 
+QByteArray bytes(std::initializer_list<int> values)
+{
+    QByteArray result;
+    for (int value : values)
+        result.append(char(value));
+    return result;
+}
+
 Note makeNote(QStringView text, QStringView priority, bool done)
 {
     return Note{gb(text), gb(priority), done ? Note::ImageDone : Note::ImageNotDone};

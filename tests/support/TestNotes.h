@@ -7,8 +7,13 @@
 #include <QString>
 #include <QStringView>
 
+#include <initializer_list>
+
 // Text of the program's byte strings (GB18030), for comparisons.
 QByteArray gb(QStringView text);
+
+// Bytes by their values, for byte strings that are no text.
+QByteArray bytes(std::initializer_list<int> values);
 
 Note makeNote(QStringView text, QStringView priority = u"标准", bool done = false);
 

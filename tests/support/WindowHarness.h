@@ -25,8 +25,8 @@ public:
     void initTestCase();
     // A fresh folder; message boxes and file dialogs answered so far are forgotten.
     void init();
-    // Closes what is left open; with `answersUsed`, fails the test when queued message box answers went
-    // unused.
+    // Closes what is left open; with `queuesUsed`, fails the test when queued message box answers or
+    // file dialog results went unused.
     void cleanup();
 
     // Creates, shows and activates the window (its first activation opens the command line's file); with
@@ -53,7 +53,7 @@ public:
     // box held when it opened goes to `prefilled`, when given.
     void answerPassword(const QString& typed, bool ok = true, QString* prefilled = nullptr);
     ModalDriver driver;
-    bool answersUsed = false;
+    bool queuesUsed = false;
     bool startsAsTheProgram = false;
 
 private:
