@@ -23,16 +23,15 @@ void verifyWidgets(const QWidget& dialog, const QList<WidgetPlace>& places)
         const auto* widget = dialog.findChild<QWidget*>(QLatin1String(place.name));
         QVERIFY2(widget, place.name);
         const QRect shown = widget->geometry();
-        QVERIFY2(place.geometry == QRect() ||
-                     shown.topLeft() == place.geometry.topLeft() &&
-                         (place.geometry.width() == 0 || shown.width() == place.geometry.width()) &&
-                         (place.geometry.height() == 0 || shown.height() == place.geometry.height()),
-                 qPrintable(QStringLiteral("%1 at %2,%3 %4x%5")
-                                .arg(QLatin1String(place.name))
-                                .arg(shown.x())
-                                .arg(shown.y())
-                                .arg(shown.width())
-                                .arg(shown.height())));
+        const bool placed = shown.topLeft() == place.geometry.topLeft() &&
+                            (place.geometry.width() == 0 || shown.width() == place.geometry.width()) &&
+                            (place.geometry.height() == 0 || shown.height() == place.geometry.height());
+        QVERIFY2(place.geometry == QRect() || placed, qPrintable(QStringLiteral("%1 at %2,%3 %4x%5")
+                                                                     .arg(QLatin1String(place.name))
+                                                                     .arg(shown.x())
+                                                                     .arg(shown.y())
+                                                                     .arg(shown.width())
+                                                                     .arg(shown.height())));
         if (place.text.isEmpty())
             continue;
         QVariant text = widget->property("text");
