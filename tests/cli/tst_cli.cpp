@@ -1,5 +1,6 @@
 #include "TestFiles.h"
 #include "TestNotes.h"
+
 #include "document/DocumentMessages.h"
 #include "document/NotesDocument.h"
 #include "document/QltFile.h"

@@ -1,4 +1,5 @@
 #include "TestFiles.h"
+
 #include "document/FileLock.h"
 
 #include <QDir>

@@ -1,4 +1,5 @@
 #include "TestNotes.h"
+
 #include "document/NotesFinder.h"
 
 #include "document/Note.h"

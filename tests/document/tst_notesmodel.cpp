@@ -1,4 +1,5 @@
 #include "TestNotes.h"
+
 #include "document/NotesModel.h"
 
 #include "shared/AnsiText.h"

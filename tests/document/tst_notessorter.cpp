@@ -1,4 +1,5 @@
 #include "TestNotes.h"
+
 #include "document/NotesSorter.h"
 
 #include "document/NotesModel.h"

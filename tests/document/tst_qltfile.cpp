@@ -1,5 +1,6 @@
-#include "TestFiles.h"
 #include "ChildCase.h"
+#include "TestFiles.h"
+
 #include "document/QltFile.h"
 
 #include "document/QltFormat.h"

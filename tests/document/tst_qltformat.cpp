@@ -1,4 +1,5 @@
 #include "TestNotes.h"
+
 #include "document/QltFormat.h"
 
 #include "shared/AnsiText.h"

@@ -1,4 +1,5 @@
 #include "TestNotes.h"
+
 #include "document/TextReport.h"
 
 #include "shared/AnsiText.h"

@@ -1,4 +1,5 @@
 #include "DialogLayout.h"
+
 #include "forms/AboutFormU.h"
 #include "forms/MessageBox.h"
 #include "shared/Version.h"

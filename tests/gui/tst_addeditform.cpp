@@ -1,8 +1,9 @@
 #include "DialogLayout.h"
-#include "forms/AddEditFormU.h"
-
 #include "TestFiles.h"
 #include "TestNotesHost.h"
+
+#include "forms/AddEditFormU.h"
+
 #include "forms/FileDialog.h"
 #include "forms/MessageBox.h"
 #include "shared/AnsiText.h"

@@ -1,7 +1,8 @@
 #include "DialogLayout.h"
+#include "TestNotesHost.h"
+
 #include "forms/FindFormU.h"
 
-#include "TestNotesHost.h"
 #include "forms/MessageBox.h"
 #include "shared/AnsiText.h"
 

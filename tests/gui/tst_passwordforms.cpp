@@ -1,5 +1,6 @@
 #include "DialogLayout.h"
 #include "ModalDriver.h"
+
 #include "document/NotesDocument.h"
 #include "forms/DocumentHost.h"
 #include "forms/EnterPassFormU.h"

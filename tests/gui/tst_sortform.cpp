@@ -1,7 +1,8 @@
 #include "DialogLayout.h"
+#include "TestNotesHost.h"
+
 #include "forms/SortFormU.h"
 
-#include "TestNotesHost.h"
 #include "document/NotesSorter.h"
 #include "forms/MnemonicClicks.h"
 

@@ -1,5 +1,6 @@
-#include "TestFiles.h"
 #include "ChildCase.h"
+#include "TestFiles.h"
+
 #include "platform/FileAssociation.h"
 
 #include "platform/DesktopEntry.h"

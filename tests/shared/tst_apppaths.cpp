@@ -1,4 +1,5 @@
 #include "ChildCase.h"
+
 #include "shared/AppPaths.h"
 
 #include <QCoreApplication>

@@ -1,4 +1,5 @@
 #include "TestFiles.h"
+
 #include "shared/DebugLog.h"
 
 #include "shared/AnsiText.h"

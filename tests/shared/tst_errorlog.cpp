@@ -1,4 +1,5 @@
 #include "TestFiles.h"
+
 #include "shared/ErrorLog.h"
 
 #include "shared/AnsiText.h"

@@ -1,4 +1,5 @@
 #include "TestNotes.h"
+
 #include "shared/NoteFields.h"
 
 #include "shared/AnsiText.h"
