@@ -68,7 +68,9 @@ protected:
 
 void installGuard()
 {
-    qApp->installEventFilter(new UnexpectedDialogGuard);
+    auto* guard = new UnexpectedDialogGuard;
+    guard->setParent(qApp); // goes with the application
+    qApp->installEventFilter(guard);
 }
 
 } // namespace
