@@ -2,8 +2,6 @@
 
 #include "shared/DebugLog.h"
 
-#include <QBuffer>
-
 #include <algorithm>
 
 namespace SharedSrc {
@@ -69,12 +67,6 @@ QByteArray XORCrypt(const QByteArray& str, const QByteArray& key)
     QByteArray result(str);
     XORCryptInPlace(result.data(), result.size(), key);
     return result;
-}
-
-void CryptStream(QBuffer& stream, const QByteArray& key)
-{
-    CryptStream(stream.buffer(), key);
-    stream.seek(0);
 }
 
 void CryptStream(QByteArray& stream, const QByteArray& key)

@@ -2,8 +2,6 @@
 
 #include <QByteArray>
 
-class QBuffer;
-
 // The notes file's XOR cipher and its password check value. Applying the cipher twice with the same
 // key gives back the input. It keeps casual eyes off the notes; it is not strong encryption.
 namespace SharedSrc {
@@ -33,9 +31,7 @@ private:
     qsizetype m_position = 0;
 };
 
-// Replaces the buffer's whole content by its XORCrypt and rewinds it.
-void CryptStream(QBuffer& stream, const QByteArray& key);
-// The same over bytes in place, so that a large stream is not copied.
+// Replaces the stream by its XORCrypt, in place, so that a large stream is not copied.
 void CryptStream(QByteArray& stream, const QByteArray& key);
 
 // The 4-byte value stored in a protected file: "qzhw" enciphered with the password, then with the

@@ -1,3 +1,6 @@
+#include "TestFiles.h"
+#include "TestNotes.h"
+
 #include "document/DocumentMessages.h"
 #include "document/NotesDocument.h"
 #include "document/QltFile.h"
@@ -28,20 +31,6 @@
 
 namespace {
 
-QByteArray gb(QStringView text)
-{
-    return AnsiText::fromUnicode(text);
-}
-
-Note makeNote(QStringView text, QStringView priority, bool done)
-{
-    Note note;
-    note.text = gb(text);
-    note.priority = gb(priority);
-    note.imageIndex = done ? Note::ImageDone : Note::ImageNotDone;
-    return note;
-}
-
 QList<Note> sampleNotes()
 {
     return {
@@ -57,20 +46,6 @@ struct CliRun
     QByteArray out;
     QByteArray err;
 };
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
 
 std::optional<QList<Note>> notesOf(const QByteArray& file, const QByteArray& password = {})
 {

@@ -1,3 +1,5 @@
+#include "TestFiles.h"
+
 #include "document/FileLock.h"
 
 #include <QDir>
@@ -46,8 +48,6 @@ private Q_SLOTS:
 
 private:
     QString notesPath(const QString& name = QStringLiteral("notes.qlt")) const;
-    static QByteArray readAll(const QString& path);
-    static void writeAll(const QString& path, const QByteArray& data);
     static QMap<QByteArray, QByteArray> fields(const QByteArray& content);
     std::unique_ptr<QProcess> startHolder(const QString& notes);
 
@@ -73,21 +73,6 @@ void TestFileLock::cleanup()
 QString TestFileLock::notesPath(const QString& name) const
 {
     return m_dir->filePath(name);
-}
-
-QByteArray TestFileLock::readAll(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "(unreadable)";
-    return file.readAll();
-}
-
-void TestFileLock::writeAll(const QString& path, const QByteArray& data)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(data), data.size());
 }
 
 // The lock's lines by name: process id, program, host.
@@ -138,7 +123,7 @@ void TestFileLock::lockNamesThisProcessAndGoesOnRelease()
     QVERIFY(lock.isHeld());
     QCOMPARE(lock.lockPath(), notesPath(QStringLiteral(".notes.qlt.lock")));
 
-    const QMap<QByteArray, QByteArray> content = fields(readAll(lock.lockPath()));
+    const QMap<QByteArray, QByteArray> content = fields(readFile(lock.lockPath()));
     QCOMPARE(content.value("pid"), QByteArray::number(qint64(::getpid())));
     QCOMPARE(content.value("program"), QByteArray("tst_filelock"));
     QCOMPARE(content.value("host"), QSysInfo::machineHostName().toUtf8());
@@ -172,7 +157,7 @@ void TestFileLock::secondAcquireIsWarned()
 {
     FileLock first;
     QCOMPARE(first.acquire(notesPath()).status, FileLock::Status::Acquired);
-    const QByteArray before = readAll(first.lockPath());
+    const QByteArray before = readFile(first.lockPath());
     {
         FileLock second;
         const FileLock::Result result = second.acquire(notesPath());
@@ -182,10 +167,10 @@ void TestFileLock::secondAcquireIsWarned()
         QVERIFY(!second.isHeld());
     }
     // The warned window going away leaves the first one's lock alone.
-    QCOMPARE(readAll(first.lockPath()), before);
+    QCOMPARE(readFile(first.lockPath()), before);
     // Asking again for the file already held changes nothing.
     QCOMPARE(first.acquire(notesPath()).status, FileLock::Status::Acquired);
-    QCOMPARE(readAll(first.lockPath()), before);
+    QCOMPARE(readFile(first.lockPath()), before);
 }
 
 void TestFileLock::otherProcessHoldsTheFile()
@@ -221,12 +206,12 @@ void TestFileLock::lockOfKilledProcessIsTakenOver()
     QVERIFY(m_holder->waitForFinished());
     QCOMPARE(m_holder->exitStatus(), QProcess::CrashExit);
     const QString lockPath = FileLock::lockPathFor(notesPath());
-    QCOMPARE(fields(readAll(lockPath)).value("pid"), QByteArray::number(pid));
+    QCOMPARE(fields(readFile(lockPath)).value("pid"), QByteArray::number(pid));
 
     FileLock lock;
     QCOMPARE(lock.acquire(notesPath()).status, FileLock::Status::Acquired);
     QVERIFY(lock.isHeld());
-    QCOMPARE(fields(readAll(lockPath)).value("pid"), QByteArray::number(qint64(::getpid())));
+    QCOMPARE(fields(readFile(lockPath)).value("pid"), QByteArray::number(qint64(::getpid())));
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList{QStringLiteral(".notes.qlt.lock")});
 
@@ -273,16 +258,16 @@ void TestFileLock::lockContentDecidesWhetherItIsStale()
     QFETCH(QByteArray, content);
     QFETCH(FileLock::Status, expected);
     const QString lockPath = FileLock::lockPathFor(notesPath());
-    writeAll(lockPath, content);
+    QVERIFY(writeFile(lockPath, content));
 
     FileLock lock;
     QCOMPARE(lock.acquire(notesPath()).status, expected);
     if (expected == FileLock::Status::HeldByOther) {
         QVERIFY(!lock.isHeld());
-        QCOMPARE(readAll(lockPath), content);
+        QCOMPARE(readFile(lockPath), content);
     } else {
         QVERIFY(lock.isHeld());
-        QCOMPARE(fields(readAll(lockPath)).value("pid"), QByteArray::number(qint64(::getpid())));
+        QCOMPARE(fields(readFile(lockPath)).value("pid"), QByteArray::number(qint64(::getpid())));
     }
 }
 
@@ -296,8 +281,8 @@ void TestFileLock::lockOfZombieIsTakenOver()
     const auto reap = qScopeGuard([child] { ::waitpid(child, nullptr, 0); });
     QTRY_VERIFY(QFile(QStringLiteral("/proc/%1/stat").arg(child)).open(QIODevice::ReadOnly) &&
                 QFile(QStringLiteral("/proc/%1/exe").arg(child)).symLinkTarget().isEmpty());
-    writeAll(FileLock::lockPathFor(notesPath()),
-             QByteArray::number(child) + "\ntst_filelock\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    QVERIFY(writeFile(FileLock::lockPathFor(notesPath()), QByteArray::number(child) + "\ntst_filelock\n" +
+                                                              QSysInfo::machineHostName().toUtf8() + "\n"));
     FileLock lock;
     QCOMPARE(lock.acquire(notesPath()).status, FileLock::Status::Acquired);
 }
@@ -314,10 +299,10 @@ void TestFileLock::plantedLockIsNotFollowed()
 
     QVERIFY(QFile::remove(lockPath));
     const QString target = notesPath(QStringLiteral("victim"));
-    writeAll(target, "keep me");
+    QVERIFY(writeFile(target, "keep me"));
     QVERIFY(QFile::link(target, lockPath));
     QCOMPARE(lock.acquire(notesPath()).status, FileLock::Status::HeldByOther);
-    QCOMPARE(readAll(target), QByteArray("keep me"));
+    QCOMPARE(readFile(target), QByteArray("keep me"));
 }
 
 void TestFileLock::folderWithoutLocksIsReported()

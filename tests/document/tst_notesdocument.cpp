@@ -1,3 +1,6 @@
+#include "TestFiles.h"
+#include "TestNotes.h"
+
 #include "document/FileLock.h"
 #include "document/NotesDocument.h"
 #include "document/QltFile.h"
@@ -10,35 +13,22 @@
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
+#include <utility>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-Note makeNote(const QString& text, int priority = 1, bool done = false)
-{
-    return {AnsiText::fromUnicode(text), SharedSrc::GetPriorityByIndex(quint16(priority)),
-            done ? Note::ImageDone : Note::ImageNotDone};
-}
-
-const QList<Note> Notes{makeNote(QStringLiteral("购物\r\n牛奶"), 2, true),
-                        makeNote(QStringLiteral("Latin"), 0), makeNote(QString(), 3)};
-
-QByteArray readBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
-}
-
-bool writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
+const QList<Note> Notes{makeNote(QStringLiteral("购物\r\n牛奶"), u"高", true),
+                        makeNote(QStringLiteral("Latin"), u"低"), makeNote(QString(), u"最高")};
 
 // Answers an open's questions as a test tells it to, and notes what was asked.
 class Answers : public NotesDocument::OpenQuestions
@@ -169,9 +159,9 @@ void TestNotesDocument::openOutcomes()
     if (file == "(folder)")
         QVERIFY(QDir().mkpath(target));
     else if (file != "(none)")
-        QVERIFY(writeBytes(target, file));
+        QVERIFY(writeFile(target, file));
     const QString before = path(QStringLiteral("before.qlt"));
-    QVERIFY(writeBytes(before, QltFormat::write({makeNote(QStringLiteral("mine"))}, {}, 7)));
+    QVERIFY(writeFile(before, QltFormat::write({makeNote(QStringLiteral("mine"))}, {}, 7)));
 
     NotesDocument document;
     Answers setUp;
@@ -228,7 +218,7 @@ void TestNotesDocument::hugeForeignFileRefusedUnread()
 void TestNotesDocument::openReplacesTheDocument()
 {
     const QString file = path(QStringLiteral("guarded.qlt"));
-    QVERIFY(writeBytes(file, QltFormat::write(Notes, "pw", 0xA1B2C3D4u)));
+    QVERIFY(writeFile(file, QltFormat::write(Notes, "pw", 0xA1B2C3D4u)));
     NotesDocument document;
     document.insertNote(0, makeNote(QStringLiteral("unsaved")));
     Answers answers;
@@ -252,8 +242,8 @@ void TestNotesDocument::mergeAppends()
     const QString mine = path(QStringLiteral("mine.qlt"));
     const QString theirs = path(QStringLiteral("theirs.qlt"));
     const QList<Note> own{makeNote(QStringLiteral("one")), makeNote(QStringLiteral("two"))};
-    QVERIFY(writeBytes(mine, QltFormat::write(own, "own", 5)));
-    QVERIFY(writeBytes(theirs, QltFormat::write(Notes, "their", 9)));
+    QVERIFY(writeFile(mine, QltFormat::write(own, "own", 5)));
+    QVERIFY(writeFile(theirs, QltFormat::write(Notes, "their", 9)));
 
     NotesDocument document;
     Answers answers;
@@ -272,7 +262,7 @@ void TestNotesDocument::mergeAppends()
 
     // A merge that fails changes nothing, not even after the password. Behind a password, a record
     // running past the end is what a wrong one deciphers: the password is refused.
-    QVERIFY(writeBytes(theirs, QltFormat::write(Notes, "their", 9).chopped(1)));
+    QVERIFY(writeFile(theirs, QltFormat::write(Notes, "their", 9).chopped(1)));
     const NotesDocument::OpenResult failed = document.merge(theirs, answers);
     QCOMPARE(failed.status, NotesDocument::OpenStatus::WrongPassword);
     QVERIFY(!failed.documentReset);
@@ -282,14 +272,14 @@ void TestNotesDocument::mergeAppends()
 void TestNotesDocument::saveRoundTripKeepsReserved()
 {
     const QString file = path(QStringLiteral("reserved.qlt"));
-    QVERIFY(writeBytes(file, QltFormat::write(Notes, {}, 0xA1B2C3D4u)));
+    QVERIFY(writeFile(file, QltFormat::write(Notes, {}, 0xA1B2C3D4u)));
     NotesDocument document;
     Answers answers;
     QCOMPARE(document.open(file, answers).status, NotesDocument::OpenStatus::Opened);
     const QString copy = path(QStringLiteral("copy.qlt"));
     QVERIFY(document.save(copy).saved);
     QCOMPARE(document.fileName(), copy);
-    QCOMPARE(readBytes(copy), QltFormat::write(Notes, {}, 0xA1B2C3D4u));
+    QCOMPARE(readFile(copy), QltFormat::write(Notes, {}, 0xA1B2C3D4u));
     // A new file may hold private notes: owner only.
     const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
                                             QFileDevice::ExeGroup | QFileDevice::ReadOther |
@@ -300,7 +290,7 @@ void TestNotesDocument::saveRoundTripKeepsReserved()
     document.clear();
     QCOMPARE(document.reserved(), 0u);
     QVERIFY(document.save(copy).saved);
-    QCOMPARE(readBytes(copy), QltFormat::write({}, {}, 0));
+    QCOMPARE(readFile(copy), QltFormat::write({}, {}, 0));
 }
 
 // Written by another program: longer than a user may set, and byte 100 falls inside a character.
@@ -309,14 +299,14 @@ void TestNotesDocument::longPasswordKeptWhole()
     const QByteArray password = "a" + AnsiText::fromUnicode(QString(60, u'汉'));
     const QString file = path(QStringLiteral("long.qlt"));
     const QByteArray written = QltFormat::write(Notes, password, 0);
-    QVERIFY(writeBytes(file, written));
+    QVERIFY(writeFile(file, written));
     NotesDocument document;
     Answers answers;
     answers.typed = password;
     QCOMPARE(document.open(file, answers).status, NotesDocument::OpenStatus::Opened);
     QCOMPARE(document.password(), password);
     QVERIFY(document.save(file).saved);
-    QCOMPARE(readBytes(file), written);
+    QCOMPARE(readFile(file), written);
 }
 
 void TestNotesDocument::failedSaveKeepsEverything()
@@ -325,17 +315,17 @@ void TestNotesDocument::failedSaveKeepsEverything()
     NotesDocument document;
     document.insertNote(0, makeNote(QStringLiteral("first")));
     QVERIFY(document.save(file).saved);
-    const QByteArray old = readBytes(file);
+    const QByteArray old = readFile(file);
     document.insertNote(1, makeNote(QStringLiteral("second")));
 
     // A regular file where the folder should be: no save can succeed there, also for root.
-    QVERIFY(writeBytes(path(QStringLiteral("blocker")), "a file"));
+    QVERIFY(writeFile(path(QStringLiteral("blocker")), "a file"));
     const NotesDocument::SaveResult result = document.save(path(QStringLiteral("blocker/inside.qlt")));
     QVERIFY(!result.saved);
     QVERIFY(!result.error.isEmpty());
     QCOMPARE(document.fileName(), file);
     QVERIFY(document.isModified());
-    QCOMPARE(readBytes(file), old);
+    QCOMPARE(readFile(file), old);
     QVERIFY(!document.save(QString()).saved);
 }
 
@@ -432,9 +422,10 @@ constexpr int Keep = NoteStep::KeepSelection;
 
 const Change Changes[] = {
     {"add below a note", "添加", [](NotesDocument& d, auto&) { d.insertNote(2, makeNote(u"new"_s)); }, 1, 2},
-    {"add at the top", "添加", [](NotesDocument& d, auto&) { d.insertNote(0, makeNote(u"new"_s, 0, true)); },
-     0, 0},
-    {"edit", "编辑", [](NotesDocument& d, auto&) { d.setNote(0, makeNote(u"edited\r\nbody"_s, 0)); }, 0, 0},
+    {"add at the top", "添加",
+     [](NotesDocument& d, auto&) { d.insertNote(0, makeNote(u"new"_s, u"低", true)); }, 0, 0},
+    {"edit", "编辑", [](NotesDocument& d, auto&) { d.setNote(0, makeNote(u"edited\r\nbody"_s, u"低")); }, 0,
+     0},
     {"delete", "删除", [](NotesDocument& d, auto&) { d.removeNote(0); }, 0, 0},
     {"delete the last", "删除", [](NotesDocument& d, auto&) { d.removeNote(2); }, 2, 1},
     {"move up", "上移", [](NotesDocument& d, auto&) { d.swapNotes(2, 1); }, 2, 1},
@@ -475,8 +466,8 @@ void TestNotesDocument::undoAndRedo()
     QFETCH(int, change);
     const Change& c = Changes[change];
     const QString importFile = path(u"import.qlt"_s);
-    QVERIFY(writeBytes(importFile,
-                       QltFormat::write({makeNote(u"imported"_s, 3, true), makeNote(u"more"_s)}, {}, 0)));
+    QVERIFY(writeFile(
+        importFile, QltFormat::write({makeNote(u"imported"_s, u"最高", true), makeNote(u"more"_s)}, {}, 0)));
     NotesDocument document;
     document.model().appendNotes(Notes);
     const QList<Note> before = document.notes();
@@ -537,7 +528,7 @@ void TestNotesDocument::savedStateFollowsUndo()
 void TestNotesDocument::historyEndsWithTheDocument()
 {
     const QString file = path(u"notes.qlt"_s);
-    QVERIFY(writeBytes(file, QltFormat::write(Notes, {}, 0)));
+    QVERIFY(writeFile(file, QltFormat::write(Notes, {}, 0)));
     Answers answers;
     NotesDocument document;
     document.insertNote(0, makeNote(u"mine"_s));
@@ -586,7 +577,7 @@ void TestNotesDocument::historyMemoryBounded()
 void TestNotesDocument::windowLockFollowsTheFile()
 {
     const QString file = path(QStringLiteral("shared.qlt"));
-    QVERIFY(writeBytes(file, QltFormat::write(Notes, {}, 0)));
+    QVERIFY(writeFile(file, QltFormat::write(Notes, {}, 0)));
     const QString lock = FileLock::lockPathFor(file);
     Answers answers;
 
@@ -616,8 +607,27 @@ void TestNotesDocument::windowLockFollowsTheFile()
     QVERIFY(first.save(other).saved);
     QVERIFY(!QFile::exists(lock));
     QVERIFY(first.holdsLockOf(other));
+
+    // A lock a crashed window left on the target (naming a process that is gone, or cut short) is taken
+    // over and kept: the next window is warned.
+    const pid_t gone = ::fork();
+    if (gone == 0)
+        ::_exit(0);
+    QCOMPARE(::waitpid(gone, nullptr, 0), gone);
+    const QByteArray deadHolder =
+        QByteArray::number(gone) + "\nquillet\n" + QSysInfo::machineHostName().toUtf8() + "\n";
+    QString left = other;
+    for (const QByteArray& leftOver : {deadHolder, QByteArray()}) {
+        const QString previous = std::exchange(left, path(QStringLiteral("left%1.qlt").arg(leftOver.size())));
+        QVERIFY(writeFile(FileLock::lockPathFor(left), leftOver));
+        QVERIFY(first.save(left).saved);
+        QVERIFY(first.holdsLockOf(left));
+        QVERIFY(!QFile::exists(FileLock::lockPathFor(previous)));
+        QCOMPARE(FileLock().acquire(left).status, FileLock::Status::HeldByOther);
+    }
+
     first.clear();
-    QVERIFY(!QFile::exists(FileLock::lockPathFor(other)));
+    QVERIFY(!QFile::exists(FileLock::lockPathFor(left)));
 }
 
 // Only other bytes count as a change: not a touch, nor the same bytes put in place by a rename, nor a file
@@ -628,7 +638,7 @@ void TestNotesDocument::changesOnDiskAreNoticed()
     // Over a mebibyte and not a whole number of them, so that it is hashed in several pieces.
     const QList<Note> large{makeNote(QString(700000, u'汉')), makeNote(QStringLiteral("tail"))};
     const QByteArray bytes = QltFormat::write(large, {}, 0);
-    QVERIFY(writeBytes(file, bytes));
+    QVERIFY(writeFile(file, bytes));
     NotesDocument document;
     Answers answers;
     QCOMPARE(document.open(file, answers).status, NotesDocument::OpenStatus::Opened);
@@ -650,7 +660,7 @@ void TestNotesDocument::changesOnDiskAreNoticed()
     QVERIFY(!refused.saved);
     QVERIFY(refused.changedOnDisk);
     QVERIFY(document.isModified());
-    QCOMPARE(readBytes(file), theirs);
+    QCOMPARE(readFile(file), theirs);
     QVERIFY(document.save(file, NotesDocument::Overwrite::Always).saved);
     QVERIFY(!document.fileChangedOnDisk());
     // Saved, it is the document's own version again, also after a touch.

@@ -1,3 +1,5 @@
+#include "TestNotes.h"
+
 #include "document/NotesFinder.h"
 
 #include "document/Note.h"
@@ -9,19 +11,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QByteArray gb(QStringView text)
-{
-    return AnsiText::fromUnicode(text);
-}
-
-QByteArray bytes(std::initializer_list<int> values)
-{
-    QByteArray result;
-    for (int value : values)
-        result.append(char(value));
-    return result;
-}
 
 QList<Note> notesOf(const QList<QByteArray>& texts)
 {

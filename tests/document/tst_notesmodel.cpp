@@ -1,3 +1,5 @@
+#include "TestNotes.h"
+
 #include "document/NotesModel.h"
 
 #include "shared/AnsiText.h"
@@ -12,20 +14,6 @@
 #include <memory>
 
 namespace {
-
-QByteArray gb(QStringView text)
-{
-    return AnsiText::fromUnicode(text);
-}
-
-Note makeNote(const QByteArray& text, QStringView priority = u"标准", int imageIndex = Note::ImageNotDone)
-{
-    Note note;
-    note.text = text;
-    note.priority = gb(priority);
-    note.imageIndex = imageIndex;
-    return note;
-}
 
 QList<QByteArray> textsOf(const NotesModel& model)
 {
@@ -110,7 +98,7 @@ void TestNotesModel::shape()
 {
     QCOMPARE(m_model->rowCount(), 0);
     QCOMPARE(m_model->columnCount(), 2);
-    m_model->appendNotes({makeNote("a"), makeNote("b")});
+    m_model->appendNotes({makeNote(u"a"), makeNote(u"b")});
     QCOMPARE(m_model->rowCount(), 2);
     const QModelIndex first = m_model->index(0, 0);
     QCOMPARE(m_model->rowCount(first), 0);
@@ -165,7 +153,7 @@ void TestNotesModel::displayText()
 void TestNotesModel::customRoles()
 {
     const QByteArray text("\x81\x30 raw\r\nmore", 13);
-    m_model->insertNote(0, makeNote(text, u"最高", Note::ImageDone));
+    m_model->insertNote(0, Note{text, gb(u"最高"), Note::ImageDone});
     for (int column : {0, 1}) {
         const QModelIndex index = m_model->index(0, column);
         QCOMPARE(index.data(NotesModel::TextRole).toByteArray(), text);
@@ -176,8 +164,7 @@ void TestNotesModel::customRoles()
 
 void TestNotesModel::decorationFromIconProvider()
 {
-    m_model->appendNotes(
-        {makeNote("done", u"低", Note::ImageDone), makeNote("open", u"低", Note::ImageNotDone)});
+    m_model->appendNotes({makeNote(u"done", u"低", true), makeNote(u"open", u"低", false)});
     QVERIFY(!m_model->index(0, 0).data(Qt::DecorationRole).isValid());
 
     QMap<int, QIcon> icons;
@@ -220,7 +207,7 @@ void TestNotesModel::counts()
     QFETCH(int, notDone);
     QList<Note> notes;
     for (int image : images)
-        notes.append(makeNote("n", u"低", image));
+        notes.append(Note{"n", gb(u"低"), image});
     m_model->appendNotes(notes);
     const NoteCounts c = m_model->counts();
     QCOMPARE(c.total, images.size());
@@ -232,10 +219,10 @@ void TestNotesModel::insertNote()
 {
     QSignalSpy about(m_model.get(), &QAbstractItemModel::rowsAboutToBeInserted);
     QSignalSpy inserted(m_model.get(), &QAbstractItemModel::rowsInserted);
-    m_model->insertNote(0, makeNote("b"));
-    m_model->insertNote(0, makeNote("a"));
-    m_model->insertNote(2, makeNote("d"));
-    m_model->insertNote(2, makeNote("c"));
+    m_model->insertNote(0, makeNote(u"b"));
+    m_model->insertNote(0, makeNote(u"a"));
+    m_model->insertNote(2, makeNote(u"d"));
+    m_model->insertNote(2, makeNote(u"c"));
     QCOMPARE(textsOf(*m_model), (QList<QByteArray>{"a", "b", "c", "d"}));
     QCOMPARE(about.count(), 4);
     QCOMPARE(inserted.count(), 4);
@@ -245,19 +232,19 @@ void TestNotesModel::insertNote()
 
 void TestNotesModel::insertOutOfRangeAppendsOrPrepends()
 {
-    m_model->insertNote(0, makeNote("mid"));
-    m_model->insertNote(99, makeNote("end"));
-    m_model->insertNote(-5, makeNote("start"));
+    m_model->insertNote(0, makeNote(u"mid"));
+    m_model->insertNote(99, makeNote(u"end"));
+    m_model->insertNote(-5, makeNote(u"start"));
     QCOMPARE(textsOf(*m_model), (QList<QByteArray>{"start", "mid", "end"}));
 }
 
 void TestNotesModel::changeRowContents()
 {
-    m_model->appendNotes({makeNote("a"), makeNote("b"), makeNote("c")});
+    m_model->appendNotes({makeNote(u"a"), makeNote(u"b"), makeNote(u"c")});
     QPersistentModelIndex held(m_model->index(1, 0));
     QSignalSpy changed(m_model.get(), &QAbstractItemModel::dataChanged);
 
-    m_model->setNote(1, makeNote(gb(u"新\r\n内容"), u"高", Note::ImageDone));
+    m_model->setNote(1, makeNote(u"新\r\n内容", u"高", true));
     QCOMPARE(changed.count(), 1);
     QCOMPARE(changed.at(0).at(0).value<QModelIndex>(), m_model->index(1, 0));
     QCOMPARE(changed.at(0).at(1).value<QModelIndex>(), m_model->index(1, 1));
@@ -272,17 +259,17 @@ void TestNotesModel::changeRowContents()
     m_model->setImageIndex(1, Note::ImageNotDone);
     QCOMPARE(changed.count(), 3);
     QCOMPARE(changed.at(2).at(0).value<QModelIndex>(), m_model->index(1, 0));
-    QCOMPARE(m_model->note(1), makeNote(gb(u"新\r\n内容"), u"低", Note::ImageNotDone));
+    QCOMPARE(m_model->note(1), makeNote(u"新\r\n内容", u"低", false));
     QCOMPARE(textsOf(*m_model).first(), QByteArray("a"));
     QCOMPARE(textsOf(*m_model).last(), QByteArray("c"));
 }
 
 void TestNotesModel::changesOutOfRangeAreIgnored()
 {
-    m_model->appendNotes({makeNote("a")});
+    m_model->appendNotes({makeNote(u"a")});
     QSignalSpy changed(m_model.get(), &QAbstractItemModel::dataChanged);
     QSignalSpy removed(m_model.get(), &QAbstractItemModel::rowsRemoved);
-    m_model->setNote(1, makeNote("x"));
+    m_model->setNote(1, makeNote(u"x"));
     m_model->setPriority(-1, "x");
     m_model->setImageIndex(5, 12);
     m_model->removeNote(1);
@@ -290,12 +277,12 @@ void TestNotesModel::changesOutOfRangeAreIgnored()
     m_model->swapNotes(0, 0);
     QCOMPARE(changed.count(), 0);
     QCOMPARE(removed.count(), 0);
-    QCOMPARE(m_model->notes(), QList<Note>{makeNote("a")});
+    QCOMPARE(m_model->notes(), QList<Note>{makeNote(u"a")});
 }
 
 void TestNotesModel::removeNote()
 {
-    m_model->appendNotes({makeNote("a"), makeNote("b"), makeNote("c")});
+    m_model->appendNotes({makeNote(u"a"), makeNote(u"b"), makeNote(u"c")});
     QPersistentModelIndex last(m_model->index(2, 0));
     QPersistentModelIndex gone(m_model->index(1, 0));
     QSignalSpy removed(m_model.get(), &QAbstractItemModel::rowsRemoved);
@@ -313,7 +300,7 @@ void TestNotesModel::removeNote()
 
 void TestNotesModel::swapNotes()
 {
-    m_model->appendNotes({makeNote("a"), makeNote("b"), makeNote("c"), makeNote("d")});
+    m_model->appendNotes({makeNote(u"a"), makeNote(u"b"), makeNote(u"c"), makeNote(u"d")});
     QPersistentModelIndex selected(m_model->index(0, 0));
     QSignalSpy changed(m_model.get(), &QAbstractItemModel::dataChanged);
     QSignalSpy layout(m_model.get(), &QAbstractItemModel::layoutChanged);
@@ -342,8 +329,8 @@ void TestNotesModel::appendNotes()
     QSignalSpy inserted(m_model.get(), &QAbstractItemModel::rowsInserted);
     m_model->appendNotes({});
     QCOMPARE(inserted.count(), 0);
-    m_model->appendNotes({makeNote("a"), makeNote("b")});
-    m_model->appendNotes({makeNote("c"), makeNote("d"), makeNote("e")});
+    m_model->appendNotes({makeNote(u"a"), makeNote(u"b")});
+    m_model->appendNotes({makeNote(u"c"), makeNote(u"d"), makeNote(u"e")});
     QCOMPARE(textsOf(*m_model), (QList<QByteArray>{"a", "b", "c", "d", "e"}));
     QCOMPARE(inserted.count(), 2);
     QCOMPARE(inserted.at(1).at(1).toInt(), 2);
@@ -352,7 +339,7 @@ void TestNotesModel::appendNotes()
 
 void TestNotesModel::clear()
 {
-    m_model->appendNotes({makeNote("a"), makeNote("b")});
+    m_model->appendNotes({makeNote(u"a"), makeNote(u"b")});
     QPersistentModelIndex held(m_model->index(1, 0));
     QSignalSpy reset(m_model.get(), &QAbstractItemModel::modelReset);
     m_model->clear();
@@ -360,15 +347,15 @@ void TestNotesModel::clear()
     QCOMPARE(m_model->rowCount(), 0);
     QVERIFY(!held.isValid());
     QCOMPARE(m_model->counts().total, 0);
-    m_model->appendNotes({makeNote("c")});
+    m_model->appendNotes({makeNote(u"c")});
     QCOMPARE(textsOf(*m_model), QList<QByteArray>{"c"});
 }
 
 void TestNotesModel::sortIsStableAndMovesPersistentIndexes()
 {
     // Sorted by priority name length: equal keys must keep their order.
-    m_model->appendNotes({makeNote("1", u"最高"), makeNote("2", u"低"), makeNote("3", u"最高"),
-                          makeNote("4", u"低"), makeNote("5", u"最高")});
+    m_model->appendNotes({makeNote(u"1", u"最高"), makeNote(u"2", u"低"), makeNote(u"3", u"最高"),
+                          makeNote(u"4", u"低"), makeNote(u"5", u"最高")});
     QList<QPersistentModelIndex> held;
     for (int row = 0; row < 5; ++row)
         held.append(QPersistentModelIndex(m_model->index(row, row % 2)));

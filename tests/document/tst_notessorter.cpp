@@ -1,3 +1,5 @@
+#include "TestNotes.h"
+
 #include "document/NotesSorter.h"
 
 #include "document/NotesModel.h"
@@ -14,19 +16,6 @@ using NotesSorter::SortBy;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QByteArray gb(QStringView text)
-{
-    return AnsiText::fromUnicode(text);
-}
-
-Note makeNote(QStringView text, QStringView priority = u"标准")
-{
-    Note note;
-    note.text = gb(text);
-    note.priority = gb(priority);
-    return note;
-}
 
 QList<Note> notesOf(const QStringList& texts)
 {

@@ -1,3 +1,5 @@
+#include "TestNotes.h"
+
 #include "document/TextReport.h"
 
 #include "shared/AnsiText.h"
@@ -6,20 +8,6 @@
 #include <QTest>
 
 namespace {
-
-QByteArray gb(QStringView text)
-{
-    return AnsiText::fromUnicode(text);
-}
-
-Note makeNote(const QByteArray& text, const QByteArray& priority, int imageIndex)
-{
-    Note note;
-    note.text = text;
-    note.priority = priority;
-    note.imageIndex = imageIndex;
-    return note;
-}
 
 // GBK bytes written out, so the expected reports do not come from the converter under test.
 const QByteArray Title = QByteArray::fromHex("bcc7cac2b1bec1d0b1ed");                // 记事本列表
@@ -98,13 +86,13 @@ void TestTextReport::emptyList()
 void TestTextReport::countsLineBytes()
 {
     // "总计: 1 完成: 1 未完成: 0"
-    const QList<QByteArray> list = report({makeNote("x", High, Note::ImageDone)}, 1);
+    const QList<QByteArray> list = report({Note{"x", High, Note::ImageDone}}, 1);
     QCOMPARE(list.at(2).toHex(), QByteArray("d7dcbcc63a203120cdeab3c93a203120ceb4cdeab3c93a2030"));
 }
 
 void TestTextReport::oneNote()
 {
-    const QList<QByteArray> list = report({makeNote("only note", High, Note::ImageDone)}, 1);
+    const QList<QByteArray> list = report({Note{"only note", High, Note::ImageDone}}, 1);
     const QList<QByteArray> expected =
         preamble(1, 1) + QList<QByteArray>{"\r\n", DoneHigh, Equals, "only note", Equals};
     QCOMPARE(list, expected);
@@ -118,9 +106,9 @@ void TestTextReport::severalNotes()
 {
     const QByteArray odd = gb(u"紧急"); // not a priority name: written as it stands
     const QList<Note> notes = {
-        makeNote(gb(u"第一行\r\n第二行"), Low, Note::ImageNotDone),
-        makeNote("", High, Note::ImageDone),
-        makeNote("ends with a break\r\n", odd, 7),
+        Note{gb(u"第一行\r\n第二行"), Low, Note::ImageNotDone},
+        Note{"", High, Note::ImageDone},
+        Note{"ends with a break\r\n", odd, 7},
     };
     const QList<QByteArray> list = report(notes, 1);
     const QList<QByteArray> expected =
@@ -172,7 +160,7 @@ void TestTextReport::statusLines()
     QFETCH(int, imageIndex);
     QFETCH(QByteArray, priority);
     QFETCH(QByteArray, line);
-    const QList<QByteArray> list = report({makeNote("t", priority, imageIndex)}, 0);
+    const QList<QByteArray> list = report({Note{"t", priority, imageIndex}}, 0);
     QCOMPARE(list.size(), 9);
     QCOMPARE(list.at(5).toHex(), line.toHex());
 }

@@ -1,13 +1,14 @@
 #pragma once
 
+#include "ModalDriver.h"
+#include "TestNotes.h"
+
 #include "document/NotesDocument.h"
 #include "forms/NotesHost.h"
 
 #include <QDialog>
 #include <QList>
 #include <QWidget>
-
-#include <functional>
 
 class QTreeView;
 
@@ -46,12 +47,3 @@ public:
     QList<int> selectItemCalls; // rows passed with "selected" true
     QList<int> selectRowCalls;
 };
-
-Note makeNote(QStringView text, QStringView priority = u"标准", bool done = false);
-QByteArray gb(QStringView text);
-
-// Runs `action` with the next modal dialog of class `type` other than `current` once it shows, from
-// inside its event loop. Should the action fail a check, the dialog is rejected so that the test does
-// not hang.
-void whenModalShown(std::function<void(QWidget* dialog)> action, QWidget* current = nullptr,
-                    const QMetaObject& type = QDialog::staticMetaObject);

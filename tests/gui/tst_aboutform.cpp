@@ -1,3 +1,5 @@
+#include "DialogLayout.h"
+
 #include "forms/AboutFormU.h"
 #include "forms/MessageBox.h"
 #include "shared/Version.h"
@@ -105,12 +107,7 @@ void TestAboutForm::replaceWithHTMLSpaces()
 void TestAboutForm::layoutAndTexts()
 {
     TAboutForm& form = *m_form;
-    QCOMPARE(form.windowTitle(), QStringLiteral("关于 Quillet"));
-    QCOMPARE(form.size(), QSize(313, 254));
-    QCOMPARE(form.minimumSize(), form.maximumSize());
-    QVERIFY(!form.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
-    QCOMPARE(form.parentWidget(), &m_owner);
-    QCOMPARE(form.font(), m_owner.font());
+    verifyFixedDialog(form, QStringLiteral("关于 Quillet"), QSize(313, 254), &m_owner);
     QVERIFY(!form.windowIcon().isNull());
 
     auto* header = form.findChild<QWidget*>(QStringLiteral("Header"));

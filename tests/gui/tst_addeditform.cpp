@@ -1,6 +1,9 @@
+#include "DialogLayout.h"
+#include "TestFiles.h"
+#include "TestNotesHost.h"
+
 #include "forms/AddEditFormU.h"
 
-#include "TestNotesHost.h"
 #include "forms/FileDialog.h"
 #include "forms/MessageBox.h"
 #include "shared/AnsiText.h"
@@ -30,19 +33,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 bool isWholeTextSelected(const QPlainTextEdit* edit)
 {
@@ -133,48 +123,28 @@ void TestAddEditForm::init()
 
 void TestAddEditForm::cleanup()
 {
-    while (QWidget* modal = QApplication::activeModalWidget()) {
-        if (auto* dialog = qobject_cast<QDialog*>(modal))
-            dialog->reject();
-        else
-            modal->close();
-        QCoreApplication::processEvents();
-    }
-    QVERIFY2(!MessageBox::hasPendingAnswers(), "a message box that was expected did not show");
-    QVERIFY2(!FileDialog::hasPendingResults(), "a file dialog that was expected did not show");
-    MessageBox::setNextAnswers({});
-    FileDialog::setNextResults({});
+    closeDialogs(true);
     m_host.reset();
 }
 
 void TestAddEditForm::layout()
 {
     TAddEditForm form(*m_host);
-    QCOMPARE(form.parentWidget(), m_host.get());
-    QCOMPARE(form.size(), QSize(389, 311));
-    QCOMPARE(form.minimumSize(), form.maximumSize());
-    QVERIFY(form.windowFlags().testFlag(Qt::WindowCloseButtonHint));
-    QVERIFY(!form.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
-    QVERIFY(!form.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
-
-    for (const char* name : {"NoteText", "NotePriority", "NoteDone", "OpenBtn", "SaveBtn", "OkBtn",
-                             "CancelBtn", "GroupBox1", "Panel1", "NoteTextMenu"})
-        QVERIFY2(form.findChild<QObject*>(QLatin1String(name)), name);
-    QCOMPARE(form.Panel1->geometry(), QRect(16, 32, 359, 177));
-    QVERIFY(form.Panel1->geometry().contains(form.NoteText->geometry().translated(form.Panel1->pos())));
-    QCOMPARE(form.GroupBox1->geometry(), QRect(16, 216, 359, 57));
-    QCOMPARE(form.GroupBox1->title(), u" 选项 "_s);
+    verifyFixedDialog(form, QString(), QSize(389, 311), m_host.get()); // titled by Add and Edit
+    verifyWidgets(form, {{"Panel1", QRect(16, 32, 359, 177)},
+                         {"GroupBox1", QRect(16, 216, 359, 57), u" 选项 "_s},
+                         {"OkBtn", QRect(), u"确定(&O)"_s},
+                         {"CancelBtn", QRect(), u"取消(&C)"_s},
+                         {"NoteDone", QRect(), u"完成"_s},
+                         {"NoteText", QRect()}});
     QCOMPARE(form.NotePriority->width(), 125);
-    QCOMPARE(form.OpenBtn->x(), 16);
-    QCOMPARE(form.SaveBtn->x(), 46);
-    QCOMPARE(form.OkBtn->x(), 219);
-    QCOMPARE(form.CancelBtn->x(), 299);
-    QCOMPARE(form.OkBtn->text(), u"确定(&O)"_s);
-    QCOMPARE(form.CancelBtn->text(), u"取消(&C)"_s);
+    QCOMPARE((QList<int>{form.OpenBtn->x(), form.SaveBtn->x(), form.OkBtn->x(), form.CancelBtn->x()}),
+             (QList<int>{16, 46, 219, 299}));
+    QVERIFY(form.findChild<QMenu*>(QStringLiteral("NoteTextMenu")));
+    QVERIFY(form.Panel1->geometry().contains(form.NoteText->geometry().translated(form.Panel1->pos())));
     QVERIFY(form.OkBtn->isDefault());
     QCOMPARE(form.OpenBtn->toolTip(), u"从文件打开"_s);
     QCOMPARE(form.SaveBtn->toolTip(), u"保存到文件"_s);
-    QCOMPARE(form.NoteDone->text(), u"完成"_s);
     QCOMPARE(form.Label1->buddy(), form.NoteText);
     QCOMPARE(form.Label2->buddy(), form.NotePriority);
 
@@ -186,7 +156,6 @@ void TestAddEditForm::layout()
 
     QCOMPARE(form.NoteText->lineWrapMode(), QPlainTextEdit::NoWrap);
     QVERIFY(form.NoteText->tabChangesFocus());
-    QCOMPARE(form.font(), m_host->font());
     QCOMPARE(form.NoteText->font(), m_host->addEditFont);
     QCOMPARE(form.NoteText->palette().color(QPalette::Base), m_host->addEditColor);
 
@@ -579,8 +548,8 @@ void TestAddEditForm::saveExtension()
 
 void TestAddEditForm::saveReplaceNoThenYes()
 {
-    writeFile(path(u"first.txt"_s), "old first");
-    writeFile(path(u"second.txt"_s), "old second");
+    QVERIFY(writeFile(path(u"first.txt"_s), "old first"));
+    QVERIFY(writeFile(path(u"second.txt"_s), "old second"));
     TAddEditForm form(*m_host);
     whenModalShown([&](QWidget*) {
         form.NoteText->setPlainText(u"new"_s);
@@ -607,7 +576,7 @@ void TestAddEditForm::saveReplaceNoThenYes()
 
 void TestAddEditForm::saveReplaceNoThenCancel()
 {
-    writeFile(path(u"keep.txt"_s), "old");
+    QVERIFY(writeFile(path(u"keep.txt"_s), "old"));
     TAddEditForm form(*m_host);
     whenModalShown([&](QWidget*) {
         form.NoteText->setPlainText(u"new"_s);
@@ -660,7 +629,7 @@ void TestAddEditForm::openLoadsFileText_data()
 void TestAddEditForm::openLoadsFileText()
 {
     QFETCH(QByteArray, bytes);
-    writeFile(path(u"load.txt"_s), bytes);
+    QVERIFY(writeFile(path(u"load.txt"_s), bytes));
     TAddEditForm form(*m_host);
     whenModalShown([&](QWidget*) {
         QTest::keyClicks(form.NoteText, u"before"_s);
@@ -789,7 +758,7 @@ void TestAddEditForm::realFileDialogReportsTheFilter()
     QCOMPARE(saved.path, path(u"plain"_s));
     QCOMPARE(FileDialog::withDefaultExtension(saved.path, saved.filterIndex, u".qlt"_s), path(u"plain"_s));
 
-    writeFile(path(u"existing.qlt"_s), "x");
+    QVERIFY(writeFile(path(u"existing.qlt"_s), "x"));
     whenModalShown([&](QWidget* modal) {
         auto* dialog = qobject_cast<QFileDialog*>(modal);
         QVERIFY(dialog);
@@ -805,7 +774,7 @@ void TestAddEditForm::realFileDialogReportsTheFilter()
 
 void TestAddEditForm::realMessageBoxForReplaceQuestion()
 {
-    writeFile(path(u"exists.txt"_s), "old");
+    QVERIFY(writeFile(path(u"exists.txt"_s), "old"));
     TAddEditForm form(*m_host);
     bool asked = false;
     whenModalShown([&](QWidget*) {

@@ -1,4 +1,5 @@
-#include "FileCommandsFixture.h"
+#include "TestFiles.h"
+#include "WindowHarness.h"
 
 #include "app/StatusPanel.h"
 #include "document/NotesModel.h"
@@ -28,8 +29,8 @@ const QString Question = QStringLiteral("保存更改吗?");
 
 QList<Note> twoNotes()
 {
-    return {note(QStringLiteral("第一行\r\nsecond line"), QStringLiteral("高"), true),
-            note(QStringLiteral("plain"), QStringLiteral("低"))};
+    return {makeNote(QStringLiteral("第一行\r\nsecond line"), QStringLiteral("高"), true),
+            makeNote(QStringLiteral("plain"), QStringLiteral("低"))};
 }
 
 QString names(QMenu* menu)
@@ -134,16 +135,16 @@ void TestFileCommands::fileSavedAnswers()
     const QString file = w.path(QStringLiteral("sub/named.qlt"));
     const QString chosen = w.path(QStringLiteral("chosen"));
     w.createForm();
-    w.seed({note(QStringLiteral("first"))}, true);
+    w.seed({makeNote(QStringLiteral("first"))}, true);
     if (named) {
         w.form().SaveFile(file);
-        w.seed({note(QStringLiteral("unsaved"))}, true);
+        w.seed({makeNote(QStringLiteral("unsaved"))}, true);
     }
-    const QByteArray before = fileBytes(file);
+    const QByteArray before = readFile(file);
     if (save == 3) {
         // The file's folder has become a plain file: the save cannot succeed.
         QVERIFY(QDir(w.path(QStringLiteral("sub"))).removeRecursively());
-        QVERIFY(writeBytes(w.path(QStringLiteral("sub")), "x"));
+        QVERIFY(writeFile(w.path(QStringLiteral("sub")), "x"));
     }
     QList<QMessageBox::StandardButton> answers{QMessageBox::StandardButton(answer)};
     if (save == 3)
@@ -172,13 +173,13 @@ void TestFileCommands::fileSavedAnswers()
     if (savedNamed)
         QCOMPARE(notesIn(file).size(), 2);
     else if (named && save != 3)
-        QCOMPARE(fileBytes(file), before);
+        QCOMPARE(readFile(file), before);
 }
 
 void TestFileCommands::noChangesAskNothing()
 {
     const QString path = w.path(QStringLiteral("a.qlt"));
-    QVERIFY(writeBytes(path, notesFile(twoNotes())));
+    QVERIFY(writeFile(path, notesFile(twoNotes())));
     w.createForm();
     FileDialog::setNextResults({Result{true, path, 1}});
     w.act("FileOpenCmd")->trigger();
@@ -192,7 +193,7 @@ void TestFileCommands::noChangesAskNothing()
 void TestFileCommands::newAndOpenEndTheHistory()
 {
     const QString path = w.path(QStringLiteral("a.qlt"));
-    QVERIFY(writeBytes(path, notesFile(twoNotes())));
+    QVERIFY(writeFile(path, notesFile(twoNotes())));
     w.createForm();
     for (const char* command : {"FileOpenCmd", "FileNewCmd"}) {
         w.seed(twoNotes(), false);
@@ -215,7 +216,7 @@ void TestFileCommands::newAndOpenEndTheHistory()
 void TestFileCommands::openAsksBeforeTheDialog()
 {
     w.createForm();
-    w.seed({note(QStringLiteral("changed"))}, true);
+    w.seed({makeNote(QStringLiteral("changed"))}, true);
     // Cancel: the dialog is never shown.
     MessageBox::setNextAnswers({QMessageBox::Cancel});
     FileDialog::setNextResults({Result{true, w.path(QStringLiteral("x.qlt")), 1}});
@@ -229,21 +230,21 @@ void TestFileCommands::openAsksBeforeTheDialog()
     FileDialog::setNextResults({Result{false, QString(), 1}});
     w.act("FileOpenCmd")->trigger();
     QCOMPARE(FileDialog::takeShownTitles(), QStringList{"打开"});
-    QCOMPARE(w.model().notes(), QList<Note>{note(QStringLiteral("changed"))});
+    QCOMPARE(w.model().notes(), QList<Note>{makeNote(QStringLiteral("changed"))});
     QVERIFY(w.form().GetModified());
 }
 
 void TestFileCommands::openRefusedKeepsChangesProtected()
 {
     const QString text = w.path(QStringLiteral("text.qlt"));
-    QVERIFY(writeBytes(text, "not notes"));
+    QVERIFY(writeFile(text, "not notes"));
     w.createForm();
-    w.seed({note(QStringLiteral("changed"))}, true);
+    w.seed({makeNote(QStringLiteral("changed"))}, true);
     MessageBox::setNextAnswers({QMessageBox::No, QMessageBox::Ok});
     FileDialog::setNextResults({Result{true, text, 1}});
     w.act("FileOpenCmd")->trigger();
     QCOMPARE(MessageBox::takeShown().value(1).text, QStringLiteral("这不是一个 Quillet 文件。"));
-    QCOMPARE(w.model().notes(), QList<Note>{note(QStringLiteral("changed"))});
+    QCOMPARE(w.model().notes(), QList<Note>{makeNote(QStringLiteral("changed"))});
     QVERIFY(w.form().GetModified());
     QCOMPARE(w.panel(3), QStringLiteral("已修改"));
 
@@ -288,7 +289,7 @@ void TestFileCommands::saveAsExtension()
 void TestFileCommands::saveAsReplaceNoThenYes()
 {
     const QString path = w.path(QStringLiteral("exists.qlt"));
-    QVERIFY(writeBytes(path, "old"));
+    QVERIFY(writeFile(path, "old"));
     w.createForm();
     w.seed(twoNotes(), true);
     MessageBox::setNextAnswers({QMessageBox::No, QMessageBox::Yes});
@@ -306,7 +307,7 @@ void TestFileCommands::saveAsReplaceNoThenYes()
     QCOMPARE(notesIn(path), twoNotes());
 
     // Only No, then a cancelled dialog: nothing is written.
-    w.seed({note(QStringLiteral("more"))}, true);
+    w.seed({makeNote(QStringLiteral("more"))}, true);
     MessageBox::setNextAnswers({QMessageBox::No});
     FileDialog::setNextResults({Result{true, path, 1}, Result{false, QString(), 1}});
     w.act("FileSaveAsCmd")->trigger();
@@ -424,13 +425,13 @@ void TestFileCommands::recentEntryChosen()
     QStringList paths;
     for (const char* name : {"a.qlt", "b.qlt", "c.qlt"}) {
         paths.append(w.path(QLatin1String(name)));
-        QVERIFY(writeBytes(paths.last(), notesFile({note(QLatin1String(name))})));
+        QVERIFY(writeFile(paths.last(), notesFile({makeNote(QString::fromLatin1(name))})));
     }
     w.createForm();
     for (const QString& path : paths)
         QCOMPARE(w.form().OpenFile(path, QByteArray(), false, false), TMainForm::OpenOutcome::Loaded);
     QCOMPARE(w.form().MRUList(), (QStringList{paths[2], paths[1], paths[0]}));
-    w.seed({note(QStringLiteral("changed"))}, true);
+    w.seed({makeNote(QStringLiteral("changed"))}, true);
 
     // Cancel at the question: the entry has moved to the top all the same, and nothing is opened.
     MessageBox::setNextAnswers({QMessageBox::Cancel});
@@ -447,7 +448,7 @@ void TestFileCommands::recentEntryChosen()
     QCOMPARE(MessageBox::takeShown().size(), 1);
     QCOMPARE(w.form().MRUList(), (QStringList{paths[1], paths[0], paths[2]}));
     QCOMPARE(w.form().FileName(), paths[1]);
-    QCOMPARE(w.model().notes(), QList<Note>{note(QStringLiteral("b.qlt"))});
+    QCOMPARE(w.model().notes(), QList<Note>{makeNote(QStringLiteral("b.qlt"))});
     QVERIFY(!w.form().GetModified());
     QCOMPARE(names(w.menu("FileRecentFilesMenu")),
              QStringLiteral("MRU1=&1 b.qlt MRU2=&2 a.qlt MRU3=&3 c.qlt - FileClearRecentList=清除(&C)"));
@@ -461,7 +462,7 @@ void TestFileCommands::recentEntryMissingStays()
     w.form().SaveFile(gone);
     w.form().SaveFile(kept);
     QVERIFY(QFile::remove(gone));
-    w.seed({note(QStringLiteral("changed"))}, true);
+    w.seed({makeNote(QStringLiteral("changed"))}, true);
     MessageBox::setNextAnswers({QMessageBox::No, QMessageBox::Ok});
     entry(w.menu("FileRecentFilesMenu"), "MRU2")->trigger();
     QCOMPARE(MessageBox::takeShown().value(1).text, QStringLiteral("文件不存在:\r") + gone);
@@ -523,7 +524,7 @@ void TestFileCommands::exportReport()
     QCOMPARE(FileDialog::takeShownTitles(), QStringList{"导出..."});
     QVERIFY(MessageBox::takeShown().isEmpty());
 
-    const QByteArray bytes = fileBytes(path);
+    const QByteArray bytes = readFile(path);
     QVERIFY(bytes.endsWith("\r\n"));
     // In the system's encoding, UTF-8, without byte-order mark.
     QVERIFY(bytes.startsWith(QStringLiteral("记事本列表\r\n").toUtf8()));
@@ -550,17 +551,17 @@ void TestFileCommands::exportExtensionAndFailure()
     QVERIFY(QFile::exists(w.path(QStringLiteral("R.TXT.txt"))));
 
     // An existing report: No shows the dialog again, whose cancel ends the export unwritten.
-    QVERIFY(writeBytes(w.path(QStringLiteral("old.txt")), "old"));
+    QVERIFY(writeFile(w.path(QStringLiteral("old.txt")), "old"));
     MessageBox::setNextAnswers({QMessageBox::No});
     FileDialog::setNextResults({Result{true, w.path(QStringLiteral("old.txt")), 1}, Result{false, {}, 1}});
     FileDialog::takeShownTitles();
     w.act("FileExportCmd")->trigger();
     QCOMPARE(FileDialog::takeShownTitles(), (QStringList{"导出...", "导出..."}));
     QCOMPARE(MessageBox::takeShown().value(0).text, replaceQuestion(w.path(QStringLiteral("old.txt"))));
-    QCOMPARE(fileBytes(w.path(QStringLiteral("old.txt"))), QByteArray("old"));
+    QCOMPARE(readFile(w.path(QStringLiteral("old.txt"))), QByteArray("old"));
 
     // A folder that cannot exist.
-    QVERIFY(writeBytes(w.path(QStringLiteral("blocker")), "x"));
+    QVERIFY(writeFile(w.path(QStringLiteral("blocker")), "x"));
     MessageBox::setNextAnswers({QMessageBox::Ok});
     FileDialog::setNextResults({Result{true, w.path(QStringLiteral("blocker/report.txt")), 1}});
     w.act("FileExportCmd")->trigger();
@@ -573,11 +574,11 @@ void TestFileCommands::exportExtensionAndFailure()
 
 void TestFileCommands::importAppends()
 {
-    const QList<Note> theirs{note(QStringLiteral("one")),
-                             note(QStringLiteral("二"), QStringLiteral("最高"), true),
-                             note(QStringLiteral("three"), QStringLiteral("低"))};
+    const QList<Note> theirs{makeNote(QStringLiteral("one")),
+                             makeNote(QStringLiteral("二"), QStringLiteral("最高"), true),
+                             makeNote(QStringLiteral("three"), QStringLiteral("低"))};
     const QString other = w.path(QStringLiteral("other.qlt"));
-    QVERIFY(writeBytes(other, notesFile(theirs, "theirs", 77)));
+    QVERIFY(writeFile(other, notesFile(theirs, "theirs", 77)));
     const QString mine = w.path(QStringLiteral("mine.qlt"));
     w.createForm();
     w.seed(twoNotes(), false);
@@ -641,7 +642,7 @@ void TestFileCommands::setPassword()
     w.createForm();
     w.seed(twoNotes(), true);
     w.form().SaveFile(path);
-    const QByteArray before = fileBytes(path);
+    const QByteArray before = readFile(path);
 
     bool held = false;
     w.driver.onNextDialog([&](QDialog* dialog) {
@@ -663,10 +664,10 @@ void TestFileCommands::setPassword()
     if (confirm && autoSave) {
         QVERIFY(!w.form().GetModified());
         QCOMPARE(notesIn(path, "fresh"), twoNotes());
-        QCOMPARE(QltFormat::readHeader(fileBytes(path)).header.hasPassword, true);
+        QCOMPARE(QltFormat::readHeader(readFile(path)).header.hasPassword, true);
     } else {
         QCOMPARE(w.form().GetModified(), confirm);
-        QCOMPARE(fileBytes(path), before);
+        QCOMPARE(readFile(path), before);
     }
     if (!confirm) {
         QVERIFY(!w.act("NotesUndoCmd")->isEnabled());
@@ -681,12 +682,12 @@ void TestFileCommands::setPassword()
     QCOMPARE(w.form().Password(), QByteArray());
     QVERIFY(!w.form().statusPanel(4)->hasIcon());
     QVERIFY(!w.form().GetModified());
-    QCOMPARE(fileBytes(path), before);
+    QCOMPARE(readFile(path), before);
     QTest::keyClick(&w.form(), Qt::Key_Y, Qt::ControlModifier);
     QCOMPARE(w.form().Password(), QByteArray("fresh"));
     QVERIFY(w.form().statusPanel(4)->hasIcon());
     QCOMPARE(w.form().GetModified(), !autoSave);
-    QCOMPARE(QltFormat::readHeader(fileBytes(path)).header.hasPassword, autoSave);
+    QCOMPARE(QltFormat::readHeader(readFile(path)).header.hasPassword, autoSave);
 }
 
 void TestFileCommands::passwordPanelDoubleClick()

@@ -1,6 +1,8 @@
+#include "DialogLayout.h"
+#include "TestNotesHost.h"
+
 #include "forms/FindFormU.h"
 
-#include "TestNotesHost.h"
 #include "forms/MessageBox.h"
 #include "shared/AnsiText.h"
 
@@ -18,18 +20,6 @@
 #include <memory>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-QByteArray bytes(std::initializer_list<int> values)
-{
-    QByteArray result;
-    for (int value : values)
-        result.append(char(value));
-    return result;
-}
-
-} // namespace
 
 class TestFindForm : public QObject
 {
@@ -77,13 +67,7 @@ void TestFindForm::init()
 
 void TestFindForm::cleanup()
 {
-    while (QWidget* modal = QApplication::activeModalWidget()) {
-        if (auto* dialog = qobject_cast<QDialog*>(modal))
-            dialog->reject();
-        QCoreApplication::processEvents();
-    }
-    QVERIFY2(!MessageBox::hasPendingAnswers(), "a message box that was expected did not show");
-    MessageBox::setNextAnswers({});
+    closeDialogs(true);
     m_host.reset();
 }
 
@@ -127,36 +111,22 @@ void TestFindForm::expectNotFoundBoxes(int count)
 void TestFindForm::layout()
 {
     TFindForm form(*m_host);
-    QCOMPARE(form.parentWidget(), m_host.get());
-    QCOMPARE(form.windowTitle(), u"查找"_s);
-    QCOMPARE(form.size(), QSize(282, 117));
-    QCOMPARE(form.minimumSize(), form.maximumSize());
-    QVERIFY(form.windowFlags().testFlag(Qt::WindowCloseButtonHint));
-    QVERIFY(!form.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
-    QVERIFY(!form.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    verifyFixedDialog(form, u"查找"_s, QSize(282, 117), m_host.get());
     QCOMPARE(form.windowIcon().cacheKey(), m_host->images.at(22).cacheKey());
-    QCOMPARE(form.font(), m_host->font());
     QCOMPARE(form.LastFoundIndex, -1);
-
-    QCOMPARE(form.Image1->geometry(), QRect(9, 20, 48, 48));
+    verifyWidgets(form, {{"Image1", QRect(9, 20, 48, 48)},
+                         {"Label1", QRect(62, 11, 0, 0), u"查找内容(&F)"_s},
+                         {"FindText", QRect(62, 27, 209, 0)},
+                         {"MatchCase", QRect(), u"匹配大小写(&M)"_s},
+                         {"Bevel1", QRect(8, 78, 265, 0)},
+                         {"FindBtn", QRect(119, 88, 75, 25), u"查找(&F)"_s},
+                         {"CloseBtn", QRect(198, 88, 75, 25), u"关闭(&C)"_s}});
     QVERIFY(!form.Image1->pixmap().isNull()); // this test links the program's pictures
-    QCOMPARE(form.Label1->text(), u"查找内容(&F)"_s);
-    QCOMPARE(form.Label1->pos(), QPoint(62, 11));
     QCOMPARE(form.Label1->buddy(), form.FindText);
-    QCOMPARE(form.FindText->pos(), QPoint(62, 27));
-    QCOMPARE(form.FindText->width(), 209);
     QVERIFY(form.FindText->text().isEmpty());
-    QCOMPARE(form.MatchCase->text(), u"匹配大小写(&M)"_s);
     QVERIFY(!form.MatchCase->isChecked());
-    QCOMPARE(form.FindBtn->geometry(), QRect(119, 88, 75, 25));
-    QCOMPARE(form.FindBtn->text(), u"查找(&F)"_s);
     QVERIFY(form.FindBtn->isDefault());
-    QCOMPARE(form.CloseBtn->geometry(), QRect(198, 88, 75, 25));
-    QCOMPARE(form.CloseBtn->text(), u"关闭(&C)"_s);
     QCOMPARE(form.Bevel1->frameShape(), QFrame::HLine);
-    QCOMPARE(form.Bevel1->width(), 265);
-    for (const char* name : {"Image1", "Label1", "FindText", "MatchCase", "Bevel1", "FindBtn", "CloseBtn"})
-        QVERIFY2(form.findChild<QWidget*>(QLatin1String(name)), name);
 
     QList<QWidget*> chain;
     QWidget* widget = form.FindText;

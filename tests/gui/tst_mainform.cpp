@@ -1,4 +1,5 @@
-#include "MainFormFixture.h"
+#include "TestFiles.h"
+#include "WindowHarness.h"
 
 #include "app/EdgeDock.h"
 #include "app/QtTranslation.h"
@@ -32,6 +33,7 @@
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -52,17 +54,7 @@
 
 using namespace Qt::StringLiterals;
 
-QByteArray gb(const QString& text)
-{
-    return AnsiText::fromUnicode(text);
-}
-
 namespace {
-
-Note note(const QString& text, const QString& priority = QStringLiteral("标准"), bool done = false)
-{
-    return Note{gb(text), gb(priority), done ? Note::ImageDone : Note::ImageNotDone};
-}
 
 // Types into a text box the way a user does: Latin letters as key presses, other characters through the
 // input method, Return between lines.
@@ -98,10 +90,7 @@ private Q_SLOTS:
 
     void layoutGeometry();
     void newWindowStepsAsideFromOpener();
-    void commandTable_data();
     void commandTable();
-    void commandTableKeys();
-    void menusAndToolbarInOrder();
     void imagesLoad();
 
     void addBelowSelectionAndAtEnd();
@@ -157,102 +146,37 @@ private Q_SLOTS:
 
 private:
     void createForm(const QStringList& arguments = {});
-    void writeIni(const QString& section, const QString& key, const QString& value);
-    QString iniText() const;
-    QString dataPath(const QString& name) const { return QDir(m_dir.path()).filePath(name); }
-    QAction* act(const char* name) const;
-    NotesModel& model() const { return m_form->document().model(); }
-    void seed(const QList<Note>& notes);
-    QStringList texts() const;
-    QString panel(int index) const { return m_form->statusPanel(index)->text(); }
-    QString paneText() const
-    {
-        return m_form->findChild<QPlainTextEdit*>(QStringLiteral("NoteText"))->toPlainText();
-    }
     void addThroughDialog(const QString& text, int priority = 1, bool done = false);
     // A named document with auto-save on, whose file is then removed so that a save shows.
     QString autoSavedDocument();
 
-    QTemporaryDir m_dir;
-    std::unique_ptr<TMainForm> m_form;
-    ModalDriver m_driver;
+    WindowHarness w;
 };
 
 void TestMainForm::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
-    qputenv("QUILLET_APPDIR", QFile::encodeName(m_dir.path()));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dataPath(QStringLiteral("config"))));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(dataPath(QStringLiteral("data"))));
-    qputenv("XDG_CACHE_HOME", QFile::encodeName(dataPath(QStringLiteral("cache"))));
-    QApplication::setQuitOnLastWindowClosed(false);
+    w.initTestCase();
 }
 
 void TestMainForm::init()
 {
-    const QDir dir(m_dir.path());
-    for (const QString& name : dir.entryList(QDir::Files | QDir::System))
-        QVERIFY(QFile::remove(dir.filePath(name)));
-    QDir(dataPath(QStringLiteral("Quillet.ini"))).removeRecursively();
-    MessageBox::takeShown();
-    FileDialog::takeShownTitles();
+    w.init();
 }
 
 void TestMainForm::cleanup()
 {
-    m_driver.cancel();
-    while (QWidget* modal = QApplication::activeModalWidget())
-        modal->close();
-    MessageBox::setNextAnswers({});
-    FileDialog::setNextResults({});
-    m_form.reset();
+    w.cleanup();
 }
 
 void TestMainForm::createForm(const QStringList& arguments)
 {
-    m_form.reset();
-    m_form = std::make_unique<TMainForm>(arguments);
-    m_form->show();
-    m_form->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
-    m_form->notesList()->setFocus();
-}
-
-void TestMainForm::writeIni(const QString& section, const QString& key, const QString& value)
-{
-    IniFile(dataPath(QStringLiteral("Quillet.ini"))).WriteString(section, key, value);
-}
-
-QString TestMainForm::iniText() const
-{
-    QFile file(dataPath(QStringLiteral("Quillet.ini")));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return AnsiText::toUnicode(file.readAll());
-}
-
-QAction* TestMainForm::act(const char* name) const
-{
-    return m_form->findChild<QAction*>(QLatin1String(name));
-}
-
-void TestMainForm::seed(const QList<Note>& notes)
-{
-    model().appendNotes(notes);
-    m_form->CountNotes();
-}
-
-QStringList TestMainForm::texts() const
-{
-    QStringList result;
-    for (const Note& n : model().notes())
-        result.append(AnsiText::toUnicode(n.text));
-    return result;
+    w.createForm(arguments);
+    w.form().notesList()->setFocus();
 }
 
 void TestMainForm::addThroughDialog(const QString& text, int priority, bool done)
 {
-    m_driver.onNextDialog([=](QDialog* dialog) {
+    w.driver.onNextDialog([=](QDialog* dialog) {
         auto* form = qobject_cast<TAddEditForm*>(dialog);
         if (!form)
             return dialog->reject();
@@ -262,18 +186,18 @@ void TestMainForm::addThroughDialog(const QString& text, int priority, bool done
         QTest::mouseClick(form->OkBtn, Qt::LeftButton);
     });
     // Closing the previous dialog hands the activation back to the window, which its keys need.
-    m_form->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
-    QTest::keyClick(m_form->notesList(), Qt::Key_Insert);
-    QVERIFY(m_driver.seen());
+    w.form().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w.form()));
+    QTest::keyClick(w.form().notesList(), Qt::Key_Insert);
+    QVERIFY(w.driver.seen());
 }
 
 QString TestMainForm::autoSavedDocument()
 {
-    writeIni(QStringLiteral("General"), QStringLiteral("AutoSaveOnAddEdit"), QStringLiteral("1"));
+    w.writeIni(QStringLiteral("General"), QStringLiteral("AutoSaveOnAddEdit"), QStringLiteral("1"));
     createForm();
-    const QString path = dataPath(QStringLiteral("auto.qlt"));
-    m_form->SaveFile(path);
+    const QString path = w.path(QStringLiteral("auto.qlt"));
+    w.form().SaveFile(path);
     if (!QFile::remove(path))
         return {};
     return path;
@@ -285,40 +209,40 @@ QString TestMainForm::autoSavedDocument()
 void TestMainForm::layoutGeometry()
 {
     createForm();
-    QCOMPARE(m_form->size(), QSize(518, 408));
-    QCOMPARE(m_form->minimumSize(), m_form->maximumSize());
-    QVERIFY(!m_form->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
-    QVERIFY(m_form->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
-    QCOMPARE(m_form->windowTitle(), QStringLiteral("Quillet v1.54"));
+    QCOMPARE(w.form().size(), QSize(518, 408));
+    QCOMPARE(w.form().minimumSize(), w.form().maximumSize());
+    QVERIFY(!w.form().windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    QVERIFY(w.form().windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    QCOMPARE(w.form().windowTitle(), QStringLiteral("Quillet v1.54"));
 
     for (const char* name : {"MenuDock", "ToolbarDock"})
-        QVERIFY2(m_form->findChild<EdgeDock*>(QLatin1String(name)), name);
-    QVERIFY(m_form->findChild<QMenuBar*>(QStringLiteral("MainMenu")));
-    QVERIFY(m_form->findChild<QToolBar*>(QStringLiteral("Toolbar")));
-    QCOMPARE(m_form->findChild<EdgeDock*>(QStringLiteral("MenuDock"))->height(), 25);
-    QCOMPARE(m_form->findChild<EdgeDock*>(QStringLiteral("ToolbarDock"))->height(), 27);
+        QVERIFY2(w.form().findChild<EdgeDock*>(QLatin1String(name)), name);
+    QVERIFY(w.form().findChild<QMenuBar*>(QStringLiteral("MainMenu")));
+    QVERIFY(w.form().findChild<QToolBar*>(QStringLiteral("Toolbar")));
+    QCOMPARE(w.form().findChild<EdgeDock*>(QStringLiteral("MenuDock"))->height(), 25);
+    QCOMPARE(w.form().findChild<EdgeDock*>(QStringLiteral("ToolbarDock"))->height(), 27);
 
-    auto* listPanel = m_form->findChild<QFrame*>(QStringLiteral("NotesListPanel"));
-    auto* textPanel = m_form->findChild<QFrame*>(QStringLiteral("NotesTextPanel"));
+    auto* listPanel = w.form().findChild<QFrame*>(QStringLiteral("NotesListPanel"));
+    auto* textPanel = w.form().findChild<QFrame*>(QStringLiteral("NotesTextPanel"));
     QVERIFY(listPanel && textPanel);
-    const QRect textRect(textPanel->mapTo(m_form.get(), QPoint(0, 0)), textPanel->size());
+    const QRect textRect(textPanel->mapTo(&w.form(), QPoint(0, 0)), textPanel->size());
     QCOMPARE(textRect, QRect(2, 307, 515, 73));
     // The list panel fills the room between the bars and the note pane.
-    const QRect listRect(listPanel->mapTo(m_form.get(), QPoint(0, 0)), listPanel->size());
-    auto* menu = m_form->findChild<QMenuBar*>(QStringLiteral("MainMenu"));
-    auto* toolbar = m_form->findChild<QToolBar*>(QStringLiteral("Toolbar"));
+    const QRect listRect(listPanel->mapTo(&w.form(), QPoint(0, 0)), listPanel->size());
+    auto* menu = w.form().findChild<QMenuBar*>(QStringLiteral("MainMenu"));
+    auto* toolbar = w.form().findChild<QToolBar*>(QStringLiteral("Toolbar"));
     QCOMPARE(listRect.left(), 2);
     QCOMPARE(listRect.width(), 515);
     QCOMPARE(listRect.top(), menu->height() + toolbar->height() + 3);
     QCOMPARE(listRect.bottom() + 1, textRect.top() - 4);
-    QTreeView* list = m_form->notesList();
+    QTreeView* list = w.form().notesList();
     QCOMPARE(list->height(), listPanel->height() - 3);
 
-    auto* status = m_form->findChild<QStatusBar*>(QStringLiteral("StatusBar"));
+    auto* status = w.form().findChild<QStatusBar*>(QStringLiteral("StatusBar"));
     QVERIFY(status);
     QCOMPARE(status->height(), 24);
     QVERIFY(!status->isSizeGripEnabled());
-    QCOMPARE(status->mapTo(m_form.get(), QPoint(0, 0)).y() + status->height(), 408);
+    QCOMPARE(status->mapTo(&w.form(), QPoint(0, 0)).y() + status->height(), 408);
 
     QCOMPARE(list->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("记事本"));
     QCOMPARE(list->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("优先级"));
@@ -331,7 +255,7 @@ void TestMainForm::layoutGeometry()
     QVERIFY(!list->isSortingEnabled());
     QVERIFY(!list->rootIsDecorated());
 
-    auto* pane = m_form->findChild<QPlainTextEdit*>(QStringLiteral("NoteText"));
+    auto* pane = w.form().findChild<QPlainTextEdit*>(QStringLiteral("NoteText"));
     QVERIFY(pane->isReadOnly());
     QCOMPARE(pane->lineWrapMode(), QPlainTextEdit::NoWrap);
     QCOMPARE(pane->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
@@ -341,7 +265,7 @@ void TestMainForm::layoutGeometry()
     // taking the rest.
     int x = 0;
     for (int i = 0; i < TMainForm::StatusPanelCount; ++i) {
-        StatusPanel* p = m_form->statusPanel(i);
+        StatusPanel* p = w.form().statusPanel(i);
         if (i >= 3 && i < 5)
             QCOMPARE(p->width(), TMainForm::StatusPanelWidths.at(i));
         else if (i < 3)
@@ -352,161 +276,164 @@ void TestMainForm::layoutGeometry()
         x += p->width();
     }
     QCOMPARE(x, status->width());
-    QVERIFY(!m_form->statusPanel(0)->hasIcon());
-    QVERIFY(m_form->statusPanel(1)->hasIcon());
-    QVERIFY(m_form->statusPanel(2)->hasIcon());
-    QVERIFY(!m_form->statusPanel(3)->hasIcon());
-    QVERIFY(!m_form->statusPanel(4)->hasIcon());
-    QVERIFY(m_form->statusPanel(5)->hasIcon());
+    QVERIFY(!w.form().statusPanel(0)->hasIcon());
+    QVERIFY(w.form().statusPanel(1)->hasIcon());
+    QVERIFY(w.form().statusPanel(2)->hasIcon());
+    QVERIFY(!w.form().statusPanel(3)->hasIcon());
+    QVERIFY(!w.form().statusPanel(4)->hasIcon());
+    QVERIFY(w.form().statusPanel(5)->hasIcon());
 }
 
 void TestMainForm::newWindowStepsAsideFromOpener()
 {
     createForm();
-    const QPoint centred = m_form->pos();
+    const QPoint centred = w.form().pos();
     // An opener elsewhere leaves the new window centred; one at the centre makes it step aside.
     qputenv("QUILLET_OPENER_POS",
             QByteArray::number(centred.x() + 5) + ',' + QByteArray::number(centred.y()));
     createForm();
-    QCOMPARE(m_form->pos(), centred);
+    QCOMPARE(w.form().pos(), centred);
     qputenv("QUILLET_OPENER_POS", QByteArray::number(centred.x()) + ',' + QByteArray::number(centred.y()));
     createForm();
-    QCOMPARE(m_form->pos(), centred + QPoint(32, 32));
+    QCOMPARE(w.form().pos(), centred + QPoint(32, 32));
     QVERIFY(qEnvironmentVariableIsEmpty("QUILLET_OPENER_POS"));
 }
 
-void TestMainForm::commandTable_data()
-{
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<QString>("hint");
-    QTest::addColumn<QKeySequence>("shortcut");
-    QTest::addColumn<bool>("hasImage");
+namespace {
 
-    const auto row = [](const char* name, const char* caption, const char* hint, QKeySequence key,
-                        bool image) {
-        QTest::newRow(name) << QString::fromUtf8(caption) << QString::fromUtf8(hint) << key << image;
-    };
-    using K = QKeySequence;
-    row("FileNewWindowCmd", "新建窗口(&W)", "新建 Quillet 窗口", K(Qt::CTRL | Qt::Key_W), true);
-    row("FileNewCmd", "新建(&N)", "新建", K(Qt::CTRL | Qt::Key_N), true);
-    row("FileOpenCmd", "打开(&O)", "打开", K(Qt::CTRL | Qt::Key_O), true);
-    row("FileSaveCmd", "保存(&S)", "保存", K(Qt::CTRL | Qt::Key_S), true);
-    row("FileSaveAsCmd", "另存为(&A)", "另存为", K(Qt::CTRL | Qt::ALT | Qt::Key_S), true);
-    row("FileClearRecentList", "清除(&C)", "清除最近使用的文件列表", K(), false);
-    row("FileImportCmd", "导入(&I)", "导入", K(Qt::CTRL | Qt::Key_I), false);
-    row("FileExportCmd", "导出(&E)", "导出", K(Qt::CTRL | Qt::Key_E), false);
-    row("FileSetPasswordCmd", "设置密码(&P)", "设置密码", K(Qt::Key_F4), true);
-    row("FileExitCmd", "退出(&X)", "退出", K(Qt::Key_Escape), true);
-    row("NotesAddCmd", "添加(&A)", "添加新记事本", K(Qt::Key_Insert), true);
-    row("NotesEditCmd", "编辑(&E)", "编辑记事本", K(), true);
-    row("NotesDeleteCmd", "删除(&D)", "删除记事本", K(Qt::Key_Delete), true);
-    row("NotesMoveUpCmd", "上移(&U)", "上移", K(Qt::CTRL | Qt::Key_Up), true);
-    row("NotesMoveDownCmd", "下移(&O)", "下移", K(Qt::CTRL | Qt::Key_Down), true);
-    row("NotesSetLowPriorityCmd", "设置低优先级(&L)", "设置低优先级", K(Qt::Key_F5), false);
-    row("NotesSetMediumPriorityCmd", "设置标准优先级(&M)", "设置标准优先级", K(Qt::Key_F6), false);
-    row("NotesSetHighPriorityCmd", "设置高优先级(&H)", "设置高优先级", K(Qt::Key_F7), false);
-    row("NotesSetVeryHighPriorityCmd", "设置最高优先级(&V)", "设置最高优先级", K(Qt::Key_F8), false);
-    row("NotesDoneUndoneCmd", "完成/未完成(&N)", "设置完成/未完成", K(Qt::Key_F9), true);
-    row("NotesFindCmd", "查找(&F)...", "查找一个记事本", K(Qt::CTRL | Qt::Key_F), true);
-    row("NotesSortCmd", "排列(&S)", "排列记事本列表", K(Qt::CTRL | Qt::Key_Q), true);
-    row("NotesUndoCmd", "撤销(&U)", "撤销", K(Qt::CTRL | Qt::Key_Z), false);
-    row("NotesRedoCmd", "重做(&R)", "重做", K(Qt::CTRL | Qt::Key_Y), false);
-    row("ViewMinimizeToTrayCmd", "最小化到系统托盘(&M)", "最小化到系统托盘", K(Qt::Key_F12), true);
-    row("ViewShowGridLinesCmd", "显示网格线(&S)", "显示/隐藏网格线", K(Qt::CTRL | Qt::Key_G), false);
-    row("ViewDefaultThemeCmd", "默认(&D)", "设置默认主题", K(), false);
-    row("ViewOfficeXPThemeCmd", "OfficeXP(&O)", "设置 OfficeXP 主题", K(), false);
-    row("ViewStripesThemeCmd", "Stripes(&S)", "设置 Stripes 主题", K(), false);
-    row("ViewAthenThemeCmd", "Athen(&A)", "设置 Athen 主题", K(), false);
-    row("ViewRomaThemeCmd", "Roma(&R)", "设置 Roma 主题", K(), false);
-    row("ViewNexosThemeCmd", "Nexos(&N)", "设置 Nexos 主题", K(), false);
-    row("ViewOffice2003ThemeCmd", "Office 2003(&F)", "设置 Office 2003 主题", K(), false);
-    row("ViewOfficeCThemeCmd", "OfficeC(&I)", "设置 OfficeC 主题", K(), false);
-    row("ViewEMoneyThemeCmd", "EMoney(&M)", "查看 EMoney 主题", K(), false);
-    row("ViewOptionsCmd", "选项", "编辑选项", K(Qt::Key_F11), true);
-    row("HelpContentsCmd", "目录(&C)", "帮助目录", K(Qt::Key_F1), true);
-    row("HelpAboutCmd", "关于(&A)", "关于", K(), true);
+// One place of the menus, in their order: a command with what it shows, a separator ("-"), or a submenu
+// (by its name). `menu` is the menu bar's title, or the name of the submenu the place is in.
+struct MenuPlace
+{
+    const char* menu;
+    const char* name;
+    const char* caption = "";
+    const char* hint = "";
+    QKeySequence key = {};
+    bool image = false;
+    const char* theme = nullptr; // the look a theme command chooses, as the settings keep it
+    bool edgeLines = false;      // whether that look draws the bars' edge lines
+};
+
+using K = QKeySequence;
+const MenuPlace Menus[] = {
+    {"文件(&F)", "FileNewWindowCmd", "新建窗口(&W)", "新建 Quillet 窗口", K(Qt::CTRL | Qt::Key_W), true},
+    {"文件(&F)", "-"},
+    {"文件(&F)", "FileNewCmd", "新建(&N)", "新建", K(Qt::CTRL | Qt::Key_N), true},
+    {"文件(&F)", "FileOpenCmd", "打开(&O)", "打开", K(Qt::CTRL | Qt::Key_O), true},
+    {"文件(&F)", "FileSaveCmd", "保存(&S)", "保存", K(Qt::CTRL | Qt::Key_S), true},
+    {"文件(&F)", "FileSaveAsCmd", "另存为(&A)", "另存为", K(Qt::CTRL | Qt::ALT | Qt::Key_S), true},
+    {"文件(&F)", "FileRecentFilesMenu"},
+    {"FileRecentFilesMenu", "-"},
+    {"FileRecentFilesMenu", "FileClearRecentList", "清除(&C)", "清除最近使用的文件列表"},
+    {"文件(&F)", "-"},
+    {"文件(&F)", "FileImportCmd", "导入(&I)", "导入", K(Qt::CTRL | Qt::Key_I)},
+    {"文件(&F)", "FileExportCmd", "导出(&E)", "导出", K(Qt::CTRL | Qt::Key_E)},
+    {"文件(&F)", "-"},
+    {"文件(&F)", "FileSetPasswordCmd", "设置密码(&P)", "设置密码", K(Qt::Key_F4), true},
+    {"文件(&F)", "-"},
+    {"文件(&F)", "FileExitCmd", "退出(&X)", "退出", K(Qt::Key_Escape), true},
+    {"记事本(&N)", "NotesAddCmd", "添加(&A)", "添加新记事本", K(Qt::Key_Insert), true},
+    {"记事本(&N)", "NotesEditCmd", "编辑(&E)", "编辑记事本", K(), true},
+    {"记事本(&N)", "NotesDeleteCmd", "删除(&D)", "删除记事本", K(Qt::Key_Delete), true},
+    {"记事本(&N)", "-"},
+    {"记事本(&N)", "NotesMoveUpCmd", "上移(&U)", "上移", K(Qt::CTRL | Qt::Key_Up), true},
+    {"记事本(&N)", "NotesMoveDownCmd", "下移(&O)", "下移", K(Qt::CTRL | Qt::Key_Down), true},
+    {"记事本(&N)", "-"},
+    {"记事本(&N)", "NotesSetLowPriorityCmd", "设置低优先级(&L)", "设置低优先级", K(Qt::Key_F5)},
+    {"记事本(&N)", "NotesSetMediumPriorityCmd", "设置标准优先级(&M)", "设置标准优先级", K(Qt::Key_F6)},
+    {"记事本(&N)", "NotesSetHighPriorityCmd", "设置高优先级(&H)", "设置高优先级", K(Qt::Key_F7)},
+    {"记事本(&N)", "NotesSetVeryHighPriorityCmd", "设置最高优先级(&V)", "设置最高优先级", K(Qt::Key_F8)},
+    {"记事本(&N)", "-"},
+    {"记事本(&N)", "NotesDoneUndoneCmd", "完成/未完成(&N)", "设置完成/未完成", K(Qt::Key_F9), true},
+    {"记事本(&N)", "-"},
+    {"记事本(&N)", "NotesFindCmd", "查找(&F)...", "查找一个记事本", K(Qt::CTRL | Qt::Key_F), true},
+    {"记事本(&N)", "NotesSortCmd", "排列(&S)", "排列记事本列表", K(Qt::CTRL | Qt::Key_Q), true},
+    {"记事本(&N)", "-"},
+    {"记事本(&N)", "NotesUndoCmd", "撤销(&U)", "撤销", K(Qt::CTRL | Qt::Key_Z)},
+    {"记事本(&N)", "NotesRedoCmd", "重做(&R)", "重做", K(Qt::CTRL | Qt::Key_Y)},
+    {"查看(&V)", "ViewMinimizeToTrayCmd", "最小化到系统托盘(&M)", "最小化到系统托盘", K(Qt::Key_F12), true},
+    {"查看(&V)", "ViewShowGridLinesCmd", "显示网格线(&S)", "显示/隐藏网格线", K(Qt::CTRL | Qt::Key_G)},
+    {"查看(&V)", "-"},
+    {"查看(&V)", "TBXThemeMenu"},
+    {"TBXThemeMenu", "ViewDefaultThemeCmd", "默认(&D)", "设置默认主题", K(), false, "Default", true},
+    {"TBXThemeMenu", "ViewOfficeXPThemeCmd", "OfficeXP(&O)", "设置 OfficeXP 主题", K(), false, "OfficeXP",
+     false},
+    {"TBXThemeMenu", "ViewStripesThemeCmd", "Stripes(&S)", "设置 Stripes 主题", K(), false, "Stripes", true},
+    {"TBXThemeMenu", "ViewAthenThemeCmd", "Athen(&A)", "设置 Athen 主题", K(), false, "Athen", false},
+    {"TBXThemeMenu", "ViewRomaThemeCmd", "Roma(&R)", "设置 Roma 主题", K(), false, "Roma", true},
+    {"TBXThemeMenu", "ViewNexosThemeCmd", "Nexos(&N)", "设置 Nexos 主题", K(), false, "Nexos", true},
+    {"TBXThemeMenu", "ViewOffice2003ThemeCmd", "Office 2003(&F)", "设置 Office 2003 主题", K(), false,
+     "Office11XP", false},
+    {"TBXThemeMenu", "ViewOfficeCThemeCmd", "OfficeC(&I)", "设置 OfficeC 主题", K(), false, "OfficeC", false},
+    {"TBXThemeMenu", "ViewEMoneyThemeCmd", "EMoney(&M)", "查看 EMoney 主题", K(), false, "EMoney", true},
+    {"查看(&V)", "-"},
+    {"查看(&V)", "ViewOptionsCmd", "选项", "编辑选项", K(Qt::Key_F11), true},
+    {"帮助(&H)", "HelpContentsCmd", "目录(&C)", "帮助目录", K(Qt::Key_F1), true},
+    {"帮助(&H)", "-"},
+    {"帮助(&H)", "HelpAboutCmd", "关于(&A)", "关于", K(), true},
+};
+
+// A menu's places as names: "-" for a separator, a submenu by its name.
+QStringList placesOf(const QList<QAction*>& actions)
+{
+    QStringList result;
+    for (const QAction* a : actions)
+        result.append(a->isSeparator() ? QStringLiteral("-")
+                      : a->menu()      ? a->menu()->objectName()
+                                       : a->objectName());
+    return result;
 }
+
+} // namespace
 
 void TestMainForm::commandTable()
 {
-    QFETCH(QString, caption);
-    QFETCH(QString, hint);
-    QFETCH(QKeySequence, shortcut);
-    QFETCH(bool, hasImage);
     createForm();
-    QAction* a = act(QTest::currentDataTag());
-    QVERIFY(a);
-    QCOMPARE(a->text(), caption);
-    QCOMPARE(a->toolTip(), hint);
-    QCOMPARE(a->shortcut(), shortcut);
-    QCOMPARE(!a->icon().isNull(), hasImage);
-    // Only undo and redo are ever disabled: nothing to undo or redo yet.
-    const QByteArray tag = QTest::currentDataTag();
-    QCOMPARE(a->isEnabled(), tag != "NotesUndoCmd" && tag != "NotesRedoCmd");
-    QCOMPARE(a->shortcutContext(), Qt::WindowShortcut);
-}
-
-void TestMainForm::commandTableKeys()
-{
-    createForm();
-    const QList<QAction*> actions = m_form->actions();
-    QCOMPARE(actions.size(), 38);
-    for (QAction* a : actions) {
-        for (const QKeySequence& key : a->shortcuts()) {
-            for (int forbidden : {Qt::Key_F2, Qt::Key_F3, Qt::Key_F10})
-                QVERIFY2(key[0].key() != forbidden, qPrintable(a->objectName()));
-        }
+    auto* bar = w.form().findChild<QMenuBar*>(QStringLiteral("MainMenu"));
+    QStringList titles;
+    QMap<QString, QStringList> expected;
+    int commands = 0;
+    for (const MenuPlace& place : Menus) {
+        const QString menu = QString::fromUtf8(place.menu);
+        const QString name = QString::fromUtf8(place.name);
+        expected[menu].append(name);
+        if (menu.contains(QLatin1Char('&')) && !titles.contains(menu))
+            titles.append(menu);
+        if (name == u"-" || name.endsWith(u"Menu"))
+            continue;
+        ++commands;
+        QAction* a = w.act(place.name);
+        QVERIFY2(a, place.name);
+        QCOMPARE(a->text(), QString::fromUtf8(place.caption));
+        QCOMPARE(a->toolTip(), QString::fromUtf8(place.hint));
+        QCOMPARE(a->shortcut(), place.key);
+        QVERIFY2(!a->icon().isNull() == place.image, place.name);
+        // Only undo and redo are ever disabled: nothing to undo or redo yet.
+        QVERIFY2(a->isEnabled() == (name != u"NotesUndoCmd" && name != u"NotesRedoCmd"), place.name);
+        QCOMPARE(a->shortcutContext(), Qt::WindowShortcut);
+        for (int forbidden : {Qt::Key_F2, Qt::Key_F3, Qt::Key_F10})
+            QVERIFY2(a->shortcut().isEmpty() || a->shortcut()[0].key() != forbidden, place.name);
     }
-    QVERIFY(act("ViewShowGridLinesCmd")->isCheckable());
-    const QActionGroup* group = act("ViewDefaultThemeCmd")->actionGroup();
+    QCOMPARE(w.form().actions().size(), commands);
+
+    QStringList shownTitles;
+    for (QAction* a : bar->actions()) {
+        shownTitles.append(a->text());
+        QCOMPARE(placesOf(a->menu()->actions()), expected.value(a->text()));
+    }
+    QCOMPARE(shownTitles, titles);
+    for (const char* submenu : {"FileRecentFilesMenu", "TBXThemeMenu"}) {
+        QCOMPARE(placesOf(w.menu(submenu)->actions()), expected.value(QLatin1String(submenu)));
+    }
+    QVERIFY(w.act("ViewShowGridLinesCmd")->isCheckable());
+    const QActionGroup* group = w.act("ViewDefaultThemeCmd")->actionGroup();
     QVERIFY(group);
     QVERIFY(group->isExclusive());
     QCOMPARE(group->actions().size(), 9);
-}
-
-void TestMainForm::menusAndToolbarInOrder()
-{
-    createForm();
-    const auto names = [](const QList<QAction*>& actions) {
-        QStringList result;
-        for (const QAction* a : actions) {
-            if (a->isSeparator())
-                result.append(QStringLiteral("-"));
-            else if (a->menu())
-                result.append(a->menu()->objectName());
-            else
-                result.append(a->objectName());
-        }
-        return result.join(QLatin1Char(' '));
-    };
-    auto* bar = m_form->findChild<QMenuBar*>(QStringLiteral("MainMenu"));
-    QStringList titles;
-    for (QAction* a : bar->actions())
-        titles.append(a->text());
-    QCOMPARE(titles, (QStringList{"文件(&F)", "记事本(&N)", "查看(&V)", "帮助(&H)"}));
-
-    QCOMPARE(names(bar->actions().at(0)->menu()->actions()),
-             QStringLiteral(
-                 "FileNewWindowCmd - FileNewCmd FileOpenCmd FileSaveCmd FileSaveAsCmd "
-                 "FileRecentFilesMenu - FileImportCmd FileExportCmd - FileSetPasswordCmd - FileExitCmd"));
-    QCOMPARE(names(bar->actions().at(1)->menu()->actions()),
-             QStringLiteral("NotesAddCmd NotesEditCmd NotesDeleteCmd - NotesMoveUpCmd NotesMoveDownCmd - "
-                            "NotesSetLowPriorityCmd NotesSetMediumPriorityCmd NotesSetHighPriorityCmd "
-                            "NotesSetVeryHighPriorityCmd - NotesDoneUndoneCmd - NotesFindCmd NotesSortCmd - "
-                            "NotesUndoCmd NotesRedoCmd"));
-    QCOMPARE(names(bar->actions().at(2)->menu()->actions()),
-             QStringLiteral("ViewMinimizeToTrayCmd ViewShowGridLinesCmd - TBXThemeMenu - ViewOptionsCmd"));
-    QCOMPARE(names(m_form->findChild<QMenu*>(QStringLiteral("TBXThemeMenu"))->actions()),
-             QStringLiteral("ViewDefaultThemeCmd ViewOfficeXPThemeCmd ViewStripesThemeCmd ViewAthenThemeCmd "
-                            "ViewRomaThemeCmd ViewNexosThemeCmd ViewOffice2003ThemeCmd ViewOfficeCThemeCmd "
-                            "ViewEMoneyThemeCmd"));
-    QCOMPARE(names(m_form->findChild<QMenu*>(QStringLiteral("FileRecentFilesMenu"))->actions()),
-             QStringLiteral("- FileClearRecentList"));
-    QCOMPARE(names(bar->actions().at(3)->menu()->actions()),
-             QStringLiteral("HelpContentsCmd - HelpAboutCmd"));
 
     QStringList toolbar;
-    for (QAction* a : m_form->findChild<QToolBar*>(QStringLiteral("Toolbar"))->actions()) {
+    for (QAction* a : w.form().findChild<QToolBar*>(QStringLiteral("Toolbar"))->actions()) {
         if (a->isSeparator())
             toolbar.append(QStringLiteral("-"));
         else if (a->objectName().isEmpty())
@@ -520,13 +447,13 @@ void TestMainForm::menusAndToolbarInOrder()
                        "FileSetPasswordCmd ViewOptionsCmd - NotesAddCmd NotesEditCmd NotesDeleteCmd "
                        "NotesSortCmd NotesFindCmd - NotesMoveUpCmd NotesMoveDownCmd - NotesDoneUndoneCmd - "
                        "HelpContentsCmd HelpAboutCmd - FileExitCmd"));
-    auto* split = m_form->findChild<QToolButton*>(QStringLiteral("ToolbarOpenCmd"));
+    auto* split = w.form().findChild<QToolButton*>(QStringLiteral("ToolbarOpenCmd"));
     QVERIFY(split);
-    QCOMPARE(split->defaultAction(), act("FileOpenCmd"));
-    QCOMPARE(names(split->menu()->actions()), QStringLiteral("- ToolbarClearMRUCmd"));
+    QCOMPARE(split->defaultAction(), w.act("FileOpenCmd"));
+    QCOMPARE(placesOf(split->menu()->actions()), (QStringList{"-", "ToolbarClearMRUCmd"}));
     // Every button is in view: none is pushed into the toolbar's overflow.
     for (QToolButton* button :
-         m_form->findChild<QToolBar*>(QStringLiteral("Toolbar"))->findChildren<QToolButton*>()) {
+         w.form().findChild<QToolBar*>(QStringLiteral("Toolbar"))->findChildren<QToolButton*>()) {
         if (button->defaultAction() && !button->objectName().startsWith(QLatin1String("qt_")))
             QVERIFY2(button->isVisible(), qPrintable(button->defaultAction()->objectName()));
     }
@@ -536,12 +463,12 @@ void TestMainForm::imagesLoad()
 {
     createForm();
     for (int i = 0; i < 23; ++i) {
-        const QIcon icon = m_form->image(i);
+        const QIcon icon = w.form().image(i);
         QVERIFY2(!icon.isNull(), qPrintable(QString::number(i)));
         QVERIFY(!icon.pixmap(16, 16).isNull());
     }
-    QVERIFY(m_form->image(23).isNull());
-    QVERIFY(!m_form->windowIcon().isNull());
+    QVERIFY(w.form().image(23).isNull());
+    QVERIFY(!w.form().windowIcon().isNull());
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -551,46 +478,46 @@ void TestMainForm::addBelowSelectionAndAtEnd()
 {
     createForm();
     addThroughDialog(QStringLiteral("first"));
-    QCOMPARE(texts(), QStringList{"first"});
-    QCOMPARE(m_form->selectedRow(), 0);
+    QCOMPARE(w.texts(), QStringList{"first"});
+    QCOMPARE(w.form().selectedRow(), 0);
     // With the last row selected the note goes to the end.
     addThroughDialog(QStringLiteral("last"), 3, true);
-    QCOMPARE(texts(), (QStringList{"first", "last"}));
-    QCOMPARE(m_form->selectedRow(), 1);
+    QCOMPARE(w.texts(), (QStringList{"first", "last"}));
+    QCOMPARE(w.form().selectedRow(), 1);
 
-    m_form->selectRow(0);
+    w.form().selectRow(0);
     addThroughDialog(QStringLiteral("middle\nsecond line"), 0);
-    QCOMPARE(texts(), (QStringList{"first", "middle\r\nsecond line", "last"}));
-    QCOMPARE(m_form->selectedRow(), 1);
-    QCOMPARE(model().data(model().index(1, 0)).toString(), QStringLiteral("middle"));
-    QCOMPARE(model().note(1).priority, gb(QStringLiteral("低")));
-    QCOMPARE(model().note(2).priority, gb(QStringLiteral("最高")));
-    QCOMPARE(model().note(2).imageIndex, Note::ImageDone);
-    QCOMPARE(paneText(), QStringLiteral("middle\nsecond line"));
+    QCOMPARE(w.texts(), (QStringList{"first", "middle\r\nsecond line", "last"}));
+    QCOMPARE(w.form().selectedRow(), 1);
+    QCOMPARE(w.model().data(w.model().index(1, 0)).toString(), QStringLiteral("middle"));
+    QCOMPARE(w.model().note(1).priority, gb(QStringLiteral("低")));
+    QCOMPARE(w.model().note(2).priority, gb(QStringLiteral("最高")));
+    QCOMPARE(w.model().note(2).imageIndex, Note::ImageDone);
+    QCOMPARE(w.paneText(), QStringLiteral("middle\nsecond line"));
 
-    QVERIFY(m_form->GetModified());
-    QCOMPARE(panel(0), QStringLiteral("总计: 3"));
-    QCOMPARE(panel(1), QStringLiteral("完成: 1"));
-    QCOMPARE(panel(2), QStringLiteral("未完成: 2"));
-    QCOMPARE(panel(3), QStringLiteral("已修改"));
+    QVERIFY(w.form().GetModified());
+    QCOMPARE(w.panel(0), QStringLiteral("总计: 3"));
+    QCOMPARE(w.panel(1), QStringLiteral("完成: 1"));
+    QCOMPARE(w.panel(2), QStringLiteral("未完成: 2"));
+    QCOMPARE(w.panel(3), QStringLiteral("已修改"));
 
     // Nothing selected: appended at the end.
-    m_form->selectRow(-1);
+    w.form().selectRow(-1);
     addThroughDialog(QStringLiteral("end"));
-    QCOMPARE(texts().last(), QStringLiteral("end"));
-    QCOMPARE(m_form->selectedRow(), 3);
+    QCOMPARE(w.texts().last(), QStringLiteral("end"));
+    QCOMPARE(w.form().selectedRow(), 3);
 }
 
 void TestMainForm::addChineseTextShowsInPane()
 {
     createForm();
     addThroughDialog(QStringLiteral("买牛奶\n两升"), 2);
-    QCOMPARE(model().note(0).text, gb(QStringLiteral("买牛奶\r\n两升")));
-    QCOMPARE(model().data(model().index(0, 0)).toString(), QStringLiteral("买牛奶"));
-    QCOMPARE(model().data(model().index(0, 1)).toString(), QStringLiteral("高"));
-    QCOMPARE(paneText(), QStringLiteral("买牛奶\n两升"));
-    m_form->selectRow(-1);
-    QCOMPARE(paneText(), QString());
+    QCOMPARE(w.model().note(0).text, gb(QStringLiteral("买牛奶\r\n两升")));
+    QCOMPARE(w.model().data(w.model().index(0, 0)).toString(), QStringLiteral("买牛奶"));
+    QCOMPARE(w.model().data(w.model().index(0, 1)).toString(), QStringLiteral("高"));
+    QCOMPARE(w.paneText(), QStringLiteral("买牛奶\n两升"));
+    w.form().selectRow(-1);
+    QCOMPARE(w.paneText(), QString());
 }
 
 void TestMainForm::cancelAddEdit_data()
@@ -608,11 +535,11 @@ void TestMainForm::cancelAddEdit()
     QFETCH(bool, edit);
     QFETCH(QString, how);
     createForm();
-    seed({note(QStringLiteral("one"), QStringLiteral("高"), true)});
-    m_form->selectRow(0);
-    const QList<Note> before = model().notes();
+    w.seed({makeNote(QStringLiteral("one"), QStringLiteral("高"), true)});
+    w.form().selectRow(0);
+    const QList<Note> before = w.model().notes();
 
-    m_driver.onNextDialog([how](QDialog* dialog) {
+    w.driver.onNextDialog([how](QDialog* dialog) {
         auto* form = qobject_cast<TAddEditForm*>(dialog);
         if (!form)
             return dialog->reject();
@@ -626,28 +553,28 @@ void TestMainForm::cancelAddEdit()
             form->close();
     });
     if (edit)
-        QTest::keyClick(m_form->notesList(), Qt::Key_Return);
+        QTest::keyClick(w.form().notesList(), Qt::Key_Return);
     else
-        QTest::keyClick(m_form->notesList(), Qt::Key_Insert);
-    QVERIFY(m_driver.seen());
-    QVERIFY(m_form->isVisible()); // Esc went to the dialog, not to the exit command
-    QCOMPARE(model().notes(), before);
-    QVERIFY(!m_form->GetModified());
-    QCOMPARE(panel(0), QStringLiteral("总计: 1"));
-    QCOMPARE(panel(1), QStringLiteral("完成: 1"));
-    QCOMPARE(panel(3), QString());
+        QTest::keyClick(w.form().notesList(), Qt::Key_Insert);
+    QVERIFY(w.driver.seen());
+    QVERIFY(w.form().isVisible()); // Esc went to the dialog, not to the exit command
+    QCOMPARE(w.model().notes(), before);
+    QVERIFY(!w.form().GetModified());
+    QCOMPARE(w.panel(0), QStringLiteral("总计: 1"));
+    QCOMPARE(w.panel(1), QStringLiteral("完成: 1"));
+    QCOMPARE(w.panel(3), QString());
 }
 
 void TestMainForm::cancelledAddStillAutoSaves()
 {
     const QString path = autoSavedDocument();
     QVERIFY(!path.isEmpty());
-    m_form->SetModified(true); // left over from an earlier change
-    m_driver.onNextDialog([](QDialog* dialog) { dialog->reject(); });
-    act("NotesAddCmd")->trigger();
-    QVERIFY(m_driver.seen());
+    w.form().SetModified(true); // left over from an earlier change
+    w.driver.onNextDialog([](QDialog* dialog) { dialog->reject(); });
+    w.act("NotesAddCmd")->trigger();
+    QVERIFY(w.driver.seen());
     QVERIFY(QFile::exists(path));
-    QVERIFY(!m_form->GetModified());
+    QVERIFY(!w.form().GetModified());
 }
 
 void TestMainForm::editByCommandEnterAndDoubleClick_data()
@@ -662,12 +589,13 @@ void TestMainForm::editByCommandEnterAndDoubleClick()
 {
     QFETCH(QString, how);
     createForm();
-    seed({note(QStringLiteral("alpha")), note(QStringLiteral("beta"), QStringLiteral("unknown"), true)});
-    m_form->selectRow(1);
+    w.seed({makeNote(QStringLiteral("alpha")),
+            makeNote(QStringLiteral("beta"), QStringLiteral("unknown"), true)});
+    w.form().selectRow(1);
 
     QString caption;
     int shownPriority = -1;
-    m_driver.onNextDialog([&](QDialog* dialog) {
+    w.driver.onNextDialog([&](QDialog* dialog) {
         auto* form = qobject_cast<TAddEditForm*>(dialog);
         if (!form)
             return dialog->reject();
@@ -678,41 +606,41 @@ void TestMainForm::editByCommandEnterAndDoubleClick()
         form->NoteDone->setChecked(false);
         QTest::mouseClick(form->OkBtn, Qt::LeftButton);
     });
-    QTreeView* list = m_form->notesList();
+    QTreeView* list = w.form().notesList();
     if (how == u"command") {
-        act("NotesEditCmd")->trigger();
+        w.act("NotesEditCmd")->trigger();
     } else if (how == u"enter") {
         QTest::keyClick(list, Qt::Key_Return);
     } else {
-        QTRY_VERIFY(!list->visualRect(model().index(1, 0)).isEmpty());
-        const QRect rect = list->visualRect(model().index(1, 0));
+        QTRY_VERIFY(!list->visualRect(w.model().index(1, 0)).isEmpty());
+        const QRect rect = list->visualRect(w.model().index(1, 0));
         // A double-click arrives as a press and release, then the double-click.
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rect.center());
     }
-    QVERIFY(m_driver.seen());
+    QVERIFY(w.driver.seen());
     QCOMPARE(caption, QStringLiteral("编辑记事本 [beta]"));
     QCOMPARE(shownPriority, 1); // an unknown priority name shows as standard
-    QCOMPARE(texts(), (QStringList{"alpha", "gamma\r\ndelta"}));
-    QCOMPARE(model().note(1).priority, gb(QStringLiteral("标准")));
-    QCOMPARE(model().note(1).imageIndex, Note::ImageNotDone);
-    QCOMPARE(m_form->selectedRow(), 1);
-    QCOMPARE(paneText(), QStringLiteral("gamma\ndelta"));
-    QCOMPARE(panel(1), QStringLiteral("完成: 0"));
-    QCOMPARE(panel(2), QStringLiteral("未完成: 2"));
-    QVERIFY(m_form->GetModified());
+    QCOMPARE(w.texts(), (QStringList{"alpha", "gamma\r\ndelta"}));
+    QCOMPARE(w.model().note(1).priority, gb(QStringLiteral("标准")));
+    QCOMPARE(w.model().note(1).imageIndex, Note::ImageNotDone);
+    QCOMPARE(w.form().selectedRow(), 1);
+    QCOMPARE(w.paneText(), QStringLiteral("gamma\ndelta"));
+    QCOMPARE(w.panel(1), QStringLiteral("完成: 0"));
+    QCOMPARE(w.panel(2), QStringLiteral("未完成: 2"));
+    QVERIFY(w.form().GetModified());
 }
 
 void TestMainForm::enterWithoutSelectionOpensNothing()
 {
     createForm();
-    seed({note(QStringLiteral("alpha"))});
-    m_form->selectRow(-1);
-    m_driver.onNextDialog([](QDialog* dialog) { dialog->reject(); });
+    w.seed({makeNote(QStringLiteral("alpha"))});
+    w.form().selectRow(-1);
+    w.driver.onNextDialog([](QDialog* dialog) { dialog->reject(); });
     // A dialog would be shown, and answered, before the key press returns.
-    QTest::keyClick(m_form->notesList(), Qt::Key_Return);
-    QVERIFY(!m_driver.seen());
-    QVERIFY(!m_form->GetModified());
+    QTest::keyClick(w.form().notesList(), Qt::Key_Return);
+    QVERIFY(!w.driver.seen());
+    QVERIFY(!w.form().GetModified());
 }
 
 void TestMainForm::arrowsStartAtFirstRow_data()
@@ -729,22 +657,22 @@ void TestMainForm::arrowsStartAtFirstRow()
     QFETCH(int, rows);
     QFETCH(int, key);
     createForm();
-    const QString path = dataPath(QStringLiteral("rows.qlt"));
-    seed(QList<Note>(rows, note(QStringLiteral("row"))));
-    m_form->SaveFile(path);
-    m_form->OpenFile(path, QByteArray(), false, false);
-    QTreeView* list = m_form->notesList();
+    const QString path = w.path(QStringLiteral("rows.qlt"));
+    w.seed(QList<Note>(rows, makeNote(QStringLiteral("row"))));
+    w.form().SaveFile(path);
+    w.form().OpenFile(path, QByteArray(), false, false);
+    QTreeView* list = w.form().notesList();
     list->clearFocus();
     list->setFocus(); // the view makes a row current on focus
     // Nothing looks chosen while nothing is.
-    QVERIFY(!m_form->IsSelected());
+    QVERIFY(!w.form().IsSelected());
     QVERIFY(!list->currentIndex().isValid());
 
     QTest::keyClick(list, Qt::Key(key));
-    QCOMPARE(m_form->selectedRow(), 0);
+    QCOMPARE(w.form().selectedRow(), 0);
     QCOMPARE(list->currentIndex().row(), 0);
     QTest::keyClick(list, Qt::Key_F9);
-    QCOMPARE(model().notes().at(0).imageIndex, Note::ImageDone);
+    QCOMPARE(w.model().notes().at(0).imageIndex, Note::ImageDone);
 }
 
 void TestMainForm::deleteSelection_data()
@@ -768,38 +696,38 @@ void TestMainForm::deleteSelection()
     createForm();
     QList<Note> notes;
     for (int i = 0; i < rows; ++i)
-        notes.append(note(QStringLiteral("n%1").arg(i), QStringLiteral("标准"), i == 0));
-    seed(notes);
-    m_form->selectRow(selected);
-    QTest::keyClick(m_form->notesList(), Qt::Key_Delete);
-    QCOMPARE(texts(), left);
-    QCOMPARE(m_form->selectedRow(), selectedAfter);
-    QCOMPARE(paneText(), selectedAfter < 0 ? QString() : left.at(selectedAfter));
-    QVERIFY(m_form->GetModified());
-    QCOMPARE(panel(0), QStringLiteral("总计: %1").arg(rows - 1));
-    QCOMPARE(panel(1), QStringLiteral("完成: %1").arg(selected == 0 ? 0 : 1));
+        notes.append(makeNote(QStringLiteral("n%1").arg(i), QStringLiteral("标准"), i == 0));
+    w.seed(notes);
+    w.form().selectRow(selected);
+    QTest::keyClick(w.form().notesList(), Qt::Key_Delete);
+    QCOMPARE(w.texts(), left);
+    QCOMPARE(w.form().selectedRow(), selectedAfter);
+    QCOMPARE(w.paneText(), selectedAfter < 0 ? QString() : left.at(selectedAfter));
+    QVERIFY(w.form().GetModified());
+    QCOMPARE(w.panel(0), QStringLiteral("总计: %1").arg(rows - 1));
+    QCOMPARE(w.panel(1), QStringLiteral("完成: %1").arg(selected == 0 ? 0 : 1));
 }
 
 void TestMainForm::moveUpAndDown()
 {
     createForm();
-    seed({note(QStringLiteral("a")), note(QStringLiteral("b\r\nbody"), QStringLiteral("高"), true),
-          note(QStringLiteral("c"))});
-    m_form->selectRow(1);
-    QTest::keyClick(m_form->notesList(), Qt::Key_Up, Qt::ControlModifier);
-    QCOMPARE(texts(), (QStringList{"b\r\nbody", "a", "c"}));
-    QCOMPARE(model().data(model().index(0, 0)).toString(), QStringLiteral("b"));
-    QCOMPARE(model().note(0).priority, gb(QStringLiteral("高")));
-    QCOMPARE(model().note(0).imageIndex, Note::ImageDone);
-    QCOMPARE(m_form->selectedRow(), 0);
-    QCOMPARE(paneText(), QStringLiteral("b\nbody"));
-    QVERIFY(m_form->GetModified());
+    w.seed({makeNote(QStringLiteral("a")), makeNote(QStringLiteral("b\r\nbody"), QStringLiteral("高"), true),
+            makeNote(QStringLiteral("c"))});
+    w.form().selectRow(1);
+    QTest::keyClick(w.form().notesList(), Qt::Key_Up, Qt::ControlModifier);
+    QCOMPARE(w.texts(), (QStringList{"b\r\nbody", "a", "c"}));
+    QCOMPARE(w.model().data(w.model().index(0, 0)).toString(), QStringLiteral("b"));
+    QCOMPARE(w.model().note(0).priority, gb(QStringLiteral("高")));
+    QCOMPARE(w.model().note(0).imageIndex, Note::ImageDone);
+    QCOMPARE(w.form().selectedRow(), 0);
+    QCOMPARE(w.paneText(), QStringLiteral("b\nbody"));
+    QVERIFY(w.form().GetModified());
 
-    QTest::keyClick(m_form->notesList(), Qt::Key_Down, Qt::ControlModifier);
-    QTest::keyClick(m_form->notesList(), Qt::Key_Down, Qt::ControlModifier);
-    QCOMPARE(texts(), (QStringList{"a", "c", "b\r\nbody"}));
-    QCOMPARE(m_form->selectedRow(), 2);
-    QCOMPARE(panel(0), QStringLiteral("总计: 3"));
+    QTest::keyClick(w.form().notesList(), Qt::Key_Down, Qt::ControlModifier);
+    QTest::keyClick(w.form().notesList(), Qt::Key_Down, Qt::ControlModifier);
+    QCOMPARE(w.texts(), (QStringList{"a", "c", "b\r\nbody"}));
+    QCOMPARE(w.form().selectedRow(), 2);
+    QCOMPARE(w.panel(0), QStringLiteral("总计: 3"));
 }
 
 void TestMainForm::moveAtEdgesNotModifiedButAutoSaved_data()
@@ -814,33 +742,33 @@ void TestMainForm::moveAtEdgesNotModifiedButAutoSaved()
     QFETCH(bool, up);
     const QString path = autoSavedDocument();
     QVERIFY(!path.isEmpty());
-    seed({note(QStringLiteral("a")), note(QStringLiteral("b"))});
-    m_form->selectRow(up ? 0 : 1);
-    act(up ? "NotesMoveUpCmd" : "NotesMoveDownCmd")->trigger();
-    QCOMPARE(texts(), (QStringList{"a", "b"}));
-    QVERIFY(!m_form->GetModified());
+    w.seed({makeNote(QStringLiteral("a")), makeNote(QStringLiteral("b"))});
+    w.form().selectRow(up ? 0 : 1);
+    w.act(up ? "NotesMoveUpCmd" : "NotesMoveDownCmd")->trigger();
+    QCOMPARE(w.texts(), (QStringList{"a", "b"}));
+    QVERIFY(!w.form().GetModified());
     QVERIFY(QFile::exists(path));
 }
 
 void TestMainForm::doneUndoneAndCounts()
 {
     createForm();
-    seed({note(QStringLiteral("a")), note(QStringLiteral("b"))});
-    model().setImageIndex(1, 7); // neither mark: counts as not done
-    m_form->CountNotes();
-    QCOMPARE(panel(2), QStringLiteral("未完成: 2"));
+    w.seed({makeNote(QStringLiteral("a")), makeNote(QStringLiteral("b"))});
+    w.model().setImageIndex(1, 7); // neither mark: counts as not done
+    w.form().CountNotes();
+    QCOMPARE(w.panel(2), QStringLiteral("未完成: 2"));
 
-    m_form->selectRow(1);
-    QTest::keyClick(m_form->notesList(), Qt::Key_F9);
-    QCOMPARE(model().note(1).imageIndex, Note::ImageDone);
-    QCOMPARE(panel(1), QStringLiteral("完成: 1"));
-    QCOMPARE(panel(2), QStringLiteral("未完成: 1"));
-    QCOMPARE(panel(3), QStringLiteral("已修改"));
-    QTest::keyClick(m_form->notesList(), Qt::Key_F9);
-    QCOMPARE(model().note(1).imageIndex, Note::ImageNotDone);
-    QCOMPARE(panel(1), QStringLiteral("完成: 0"));
-    QCOMPARE(panel(2), QStringLiteral("未完成: 2"));
-    QCOMPARE(m_form->selectedRow(), 1);
+    w.form().selectRow(1);
+    QTest::keyClick(w.form().notesList(), Qt::Key_F9);
+    QCOMPARE(w.model().note(1).imageIndex, Note::ImageDone);
+    QCOMPARE(w.panel(1), QStringLiteral("完成: 1"));
+    QCOMPARE(w.panel(2), QStringLiteral("未完成: 1"));
+    QCOMPARE(w.panel(3), QStringLiteral("已修改"));
+    QTest::keyClick(w.form().notesList(), Qt::Key_F9);
+    QCOMPARE(w.model().note(1).imageIndex, Note::ImageNotDone);
+    QCOMPARE(w.panel(1), QStringLiteral("完成: 0"));
+    QCOMPARE(w.panel(2), QStringLiteral("未完成: 2"));
+    QCOMPARE(w.form().selectedRow(), 1);
 }
 
 void TestMainForm::priorities_data()
@@ -860,14 +788,14 @@ void TestMainForm::priorities()
     const QString path = autoSavedDocument();
     QVERIFY(!path.isEmpty());
     // Starting from the same priority: still a change.
-    seed({note(QStringLiteral("a"), name), note(QStringLiteral("b"))});
-    m_form->selectRow(0);
-    QTest::keyClick(m_form->notesList(), Qt::Key(key));
-    QCOMPARE(model().note(0).priority, gb(name));
-    QCOMPARE(model().data(model().index(0, 1)).toString(), name);
-    QCOMPARE(model().note(1).priority, gb(QStringLiteral("标准")));
+    w.seed({makeNote(QStringLiteral("a"), name), makeNote(QStringLiteral("b"))});
+    w.form().selectRow(0);
+    QTest::keyClick(w.form().notesList(), Qt::Key(key));
+    QCOMPARE(w.model().note(0).priority, gb(name));
+    QCOMPARE(w.model().data(w.model().index(0, 1)).toString(), name);
+    QCOMPARE(w.model().note(1).priority, gb(QStringLiteral("标准")));
     QVERIFY(QFile::exists(path)); // auto-saved, which also clears the modified mark
-    QVERIFY(!m_form->GetModified());
+    QVERIFY(!w.form().GetModified());
 }
 
 void TestMainForm::commandsWithoutSelectionDoNothing_data()
@@ -884,14 +812,14 @@ void TestMainForm::commandsWithoutSelectionDoNothing()
     QFETCH(QString, command);
     const QString path = autoSavedDocument();
     QVERIFY(!path.isEmpty());
-    seed({note(QStringLiteral("a"), QStringLiteral("高")), note(QStringLiteral("b"))});
-    m_form->selectRow(-1);
-    const QList<Note> before = model().notes();
-    m_driver.onNextDialog([](QDialog* dialog) { dialog->reject(); });
-    act(command.toLatin1().constData())->trigger();
-    QVERIFY(!m_driver.seen());
-    QCOMPARE(model().notes(), before);
-    QVERIFY(!m_form->GetModified());
+    w.seed({makeNote(QStringLiteral("a"), QStringLiteral("高")), makeNote(QStringLiteral("b"))});
+    w.form().selectRow(-1);
+    const QList<Note> before = w.model().notes();
+    w.driver.onNextDialog([](QDialog* dialog) { dialog->reject(); });
+    w.act(command.toLatin1().constData())->trigger();
+    QVERIFY(!w.driver.seen());
+    QCOMPARE(w.model().notes(), before);
+    QVERIFY(!w.form().GetModified());
     QVERIFY(!QFile::exists(path));
 }
 
@@ -926,14 +854,14 @@ void TestMainForm::undoRedoRestoreSelection()
     QFETCH(QString, name);
     QFETCH(int, selectedAfterRedo);
     createForm();
-    seed({note(u"a"_s, u"低"_s, true), note(u"b"_s), note(u"c"_s, u"最高"_s)});
-    const QList<Note> before = model().notes();
-    QAction* undo = act("NotesUndoCmd");
-    QAction* redo = act("NotesRedoCmd");
+    w.seed({makeNote(u"a"_s, u"低"_s, true), makeNote(u"b"_s), makeNote(u"c"_s, u"最高"_s)});
+    const QList<Note> before = w.model().notes();
+    QAction* undo = w.act("NotesUndoCmd");
+    QAction* redo = w.act("NotesRedoCmd");
 
-    m_form->selectRow(selected);
-    QTest::keyClick(m_form->notesList(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-    const QList<Note> after = model().notes();
+    w.form().selectRow(selected);
+    QTest::keyClick(w.form().notesList(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    const QList<Note> after = w.model().notes();
     QVERIFY(after != before);
     QVERIFY(undo->isEnabled());
     QCOMPARE(undo->toolTip(), u"撤销 "_s + name);
@@ -941,29 +869,29 @@ void TestMainForm::undoRedoRestoreSelection()
     QVERIFY(!redo->isEnabled());
     QCOMPARE(redo->toolTip(), u"重做"_s);
 
-    m_form->selectRow(-1);
-    QTest::keyClick(m_form->notesList(), Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(model().notes(), before);
-    QCOMPARE(m_form->selectedRow(), selected);
-    QCOMPARE(paneText(), texts().at(selected));
-    QCOMPARE(panel(0), u"总计: 3"_s);
-    QCOMPARE(panel(1), u"完成: 1"_s);
-    QCOMPARE(panel(3), QString());
+    w.form().selectRow(-1);
+    QTest::keyClick(w.form().notesList(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(w.model().notes(), before);
+    QCOMPARE(w.form().selectedRow(), selected);
+    QCOMPARE(w.paneText(), w.texts().at(selected));
+    QCOMPARE(w.panel(0), u"总计: 3"_s);
+    QCOMPARE(w.panel(1), u"完成: 1"_s);
+    QCOMPARE(w.panel(3), QString());
     QVERIFY(!undo->isEnabled());
     QCOMPARE(undo->toolTip(), u"撤销"_s);
     QVERIFY(redo->isEnabled());
     QCOMPARE(redo->toolTip(), u"重做 "_s + name);
 
     for (const QKeyCombination redoKey : {Qt::CTRL | Qt::Key_Y, Qt::CTRL | Qt::SHIFT | Qt::Key_Z}) {
-        m_form->selectRow(-1);
-        QTest::keyClick(m_form->notesList(), redoKey.key(), redoKey.keyboardModifiers());
-        QCOMPARE(model().notes(), after);
-        QCOMPARE(m_form->selectedRow(), selectedAfterRedo);
-        QCOMPARE(paneText(), texts().at(selectedAfterRedo));
-        QCOMPARE(panel(3), u"已修改"_s);
+        w.form().selectRow(-1);
+        QTest::keyClick(w.form().notesList(), redoKey.key(), redoKey.keyboardModifiers());
+        QCOMPARE(w.model().notes(), after);
+        QCOMPARE(w.form().selectedRow(), selectedAfterRedo);
+        QCOMPARE(w.paneText(), w.texts().at(selectedAfterRedo));
+        QCOMPARE(w.panel(3), u"已修改"_s);
         QVERIFY(!redo->isEnabled());
         undo->trigger();
-        QCOMPARE(model().notes(), before);
+        QCOMPARE(w.model().notes(), before);
     }
 }
 
@@ -988,16 +916,16 @@ void TestMainForm::sortOrders()
     QFETCH(bool, ascending);
     QFETCH(QStringList, order);
     createForm();
-    seed({note(QStringLiteral("cherry"), QStringLiteral("低")),
-          note(QStringLiteral("apple\r\nzzz"), QStringLiteral("最高")),
-          note(QStringLiteral("date"), QStringLiteral("no such priority")),
-          note(QStringLiteral("banana\r\nfirst"), QStringLiteral("高")),
-          note(QStringLiteral("elder"), QStringLiteral("标准")),
-          note(QStringLiteral("banana\r\nsecond"), QStringLiteral("高"))});
-    m_form->selectRow(2);
+    w.seed({makeNote(QStringLiteral("cherry"), QStringLiteral("低")),
+            makeNote(QStringLiteral("apple\r\nzzz"), QStringLiteral("最高")),
+            makeNote(QStringLiteral("date"), QStringLiteral("no such priority")),
+            makeNote(QStringLiteral("banana\r\nfirst"), QStringLiteral("高")),
+            makeNote(QStringLiteral("elder"), QStringLiteral("标准")),
+            makeNote(QStringLiteral("banana\r\nsecond"), QStringLiteral("高"))});
+    w.form().selectRow(2);
 
     bool freshDialog = false;
-    m_driver.onNextDialog([&](QDialog* dialog) {
+    w.driver.onNextDialog([&](QDialog* dialog) {
         auto* form = qobject_cast<TSortForm*>(dialog);
         if (!form)
             return dialog->reject();
@@ -1010,66 +938,66 @@ void TestMainForm::sortOrders()
             QTest::mouseClick(form->Descending, Qt::LeftButton, {}, mark);
         QTest::mouseClick(form->OkBtn, Qt::LeftButton);
     });
-    QTest::keyClick(m_form->notesList(), Qt::Key_Q, Qt::ControlModifier);
-    QVERIFY(m_driver.seen());
+    QTest::keyClick(w.form().notesList(), Qt::Key_Q, Qt::ControlModifier);
+    QVERIFY(w.driver.seen());
     QVERIFY(freshDialog);
     QStringList captions;
-    for (int row = 0; row < model().rowCount(); ++row)
-        captions.append(model().data(model().index(row, 0)).toString());
+    for (int row = 0; row < w.model().rowCount(); ++row)
+        captions.append(w.model().data(w.model().index(row, 0)).toString());
     QCOMPARE(captions, order);
     // Equal captions keep their order: only the first lines are compared.
-    QVERIFY(texts().indexOf(QStringLiteral("banana\r\nfirst")) <
-            texts().indexOf(QStringLiteral("banana\r\nsecond")));
-    QVERIFY(m_form->GetModified());
+    QVERIFY(w.texts().indexOf(QStringLiteral("banana\r\nfirst")) <
+            w.texts().indexOf(QStringLiteral("banana\r\nsecond")));
+    QVERIFY(w.form().GetModified());
     // The selection stays with its note.
-    QCOMPARE(AnsiText::toUnicode(model().note(m_form->selectedRow()).text), QStringLiteral("date"));
+    QCOMPARE(AnsiText::toUnicode(w.model().note(w.form().selectedRow()).text), QStringLiteral("date"));
 }
 
 void TestMainForm::sortCancelledChangesNothing()
 {
     createForm();
-    seed({note(QStringLiteral("b")), note(QStringLiteral("a"))});
-    m_driver.onNextDialog([](QDialog* dialog) {
+    w.seed({makeNote(QStringLiteral("b")), makeNote(QStringLiteral("a"))});
+    w.driver.onNextDialog([](QDialog* dialog) {
         if (auto* form = qobject_cast<TSortForm*>(dialog))
             QTest::mouseClick(form->CancelBtn, Qt::LeftButton);
         else
             dialog->reject();
     });
-    act("NotesSortCmd")->trigger();
-    QVERIFY(m_driver.seen());
-    QCOMPARE(texts(), (QStringList{"b", "a"}));
-    QVERIFY(!m_form->GetModified());
+    w.act("NotesSortCmd")->trigger();
+    QVERIFY(w.driver.seen());
+    QCOMPARE(w.texts(), (QStringList{"b", "a"}));
+    QVERIFY(!w.form().GetModified());
 }
 
 void TestMainForm::sortEmptyListMarksModified()
 {
     createForm();
-    m_driver.onNextDialog([](QDialog* dialog) {
+    w.driver.onNextDialog([](QDialog* dialog) {
         if (auto* form = qobject_cast<TSortForm*>(dialog))
             QTest::mouseClick(form->OkBtn, Qt::LeftButton);
         else
             dialog->reject();
     });
-    act("NotesSortCmd")->trigger();
-    QVERIFY(m_driver.seen());
-    QCOMPARE(model().rowCount(), 0);
-    QVERIFY(m_form->GetModified());
+    w.act("NotesSortCmd")->trigger();
+    QVERIFY(w.driver.seen());
+    QCOMPARE(w.model().rowCount(), 0);
+    QVERIFY(w.form().GetModified());
     QCOMPARE(SharedSrc::LastTraceName(), QStringLiteral("TMainForm.GetModified"));
-    QCOMPARE(panel(3), QStringLiteral("已修改"));
+    QCOMPARE(w.panel(3), QStringLiteral("已修改"));
 }
 
 void TestMainForm::findSteppingOverTwoHitsThenMiss()
 {
     createForm();
-    seed({note(QStringLiteral("zero")), note(QStringLiteral("one")),
-          note(QStringLiteral("two\r\nthe key is here")), note(QStringLiteral("three")),
-          note(QStringLiteral("four"), QStringLiteral("key")), note(QStringLiteral("five KEY")),
-          note(QStringLiteral("钥匙"))});
-    m_form->selectRow(6); // the search does not start at the selection
+    w.seed({makeNote(QStringLiteral("zero")), makeNote(QStringLiteral("one")),
+            makeNote(QStringLiteral("two\r\nthe key is here")), makeNote(QStringLiteral("three")),
+            makeNote(QStringLiteral("four"), QStringLiteral("key")), makeNote(QStringLiteral("five KEY")),
+            makeNote(QStringLiteral("钥匙"))});
+    w.form().selectRow(6); // the search does not start at the selection
 
     QList<int> selections;
     QStringList buttonTexts;
-    m_driver.onNextDialog([&](QDialog* dialog) {
+    w.driver.onNextDialog([&](QDialog* dialog) {
         auto* form = qobject_cast<TFindForm*>(dialog);
         if (!form)
             return dialog->reject();
@@ -1078,13 +1006,13 @@ void TestMainForm::findSteppingOverTwoHitsThenMiss()
             if (click == 2)
                 MessageBox::setNextAnswers({QMessageBox::Ok});
             QTest::mouseClick(form->FindBtn, Qt::LeftButton);
-            selections.append(m_form->selectedRow());
+            selections.append(w.form().selectedRow());
             buttonTexts.append(form->FindBtn->text());
         }
         QTest::mouseClick(form->CloseBtn, Qt::LeftButton);
     });
-    QTest::keyClick(m_form->notesList(), Qt::Key_F, Qt::ControlModifier);
-    QVERIFY(m_driver.seen());
+    QTest::keyClick(w.form().notesList(), Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(w.driver.seen());
     QCOMPARE(selections, (QList<int>{2, 5, 5}));
     QCOMPARE(buttonTexts, (QStringList{"查找下一个", "查找下一个", "查找下一个"}));
     const QList<MessageBox::Shown> shown = MessageBox::takeShown();
@@ -1092,9 +1020,9 @@ void TestMainForm::findSteppingOverTwoHitsThenMiss()
     QCOMPARE(shown.at(0).caption, QStringLiteral("信息"));
     QCOMPARE(shown.at(0).text, QStringLiteral("未找到文本。"));
     QCOMPARE(shown.at(0).icon, QMessageBox::Information);
-    QCOMPARE(m_form->selectedRow(), 5);
-    QCOMPARE(paneText(), QStringLiteral("five KEY"));
-    QVERIFY(!m_form->GetModified());
+    QCOMPARE(w.form().selectedRow(), 5);
+    QCOMPARE(w.paneText(), QStringLiteral("five KEY"));
+    QVERIFY(!w.form().GetModified());
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -1105,24 +1033,11 @@ void TestMainForm::themes_data()
     QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("theme");
     QTest::addColumn<bool>("edgeLines");
-    QTest::newRow("Default") << "ViewDefaultThemeCmd"
-                             << "Default" << true;
-    QTest::newRow("OfficeXP") << "ViewOfficeXPThemeCmd"
-                              << "OfficeXP" << false;
-    QTest::newRow("Stripes") << "ViewStripesThemeCmd"
-                             << "Stripes" << true;
-    QTest::newRow("Athen") << "ViewAthenThemeCmd"
-                           << "Athen" << false;
-    QTest::newRow("Roma") << "ViewRomaThemeCmd"
-                          << "Roma" << true;
-    QTest::newRow("Nexos") << "ViewNexosThemeCmd"
-                           << "Nexos" << true;
-    QTest::newRow("Office 2003") << "ViewOffice2003ThemeCmd"
-                                 << "Office11XP" << false;
-    QTest::newRow("OfficeC") << "ViewOfficeCThemeCmd"
-                             << "OfficeC" << false;
-    QTest::newRow("EMoney") << "ViewEMoneyThemeCmd"
-                            << "EMoney" << true;
+    for (const MenuPlace& place : Menus) {
+        if (place.theme)
+            QTest::newRow(place.name)
+                << QString::fromLatin1(place.name) << QString::fromLatin1(place.theme) << place.edgeLines;
+    }
 }
 
 void TestMainForm::themes()
@@ -1131,15 +1046,15 @@ void TestMainForm::themes()
     QFETCH(QString, theme);
     QFETCH(bool, edgeLines);
     createForm();
-    QCOMPARE(m_form->currentTheme(), QStringLiteral("Office11XP")); // no setting: the default
-    act("ViewAthenThemeCmd")->trigger();                            // lines off before the switch
-    auto* menuDock = m_form->findChild<EdgeDock*>(QStringLiteral("MenuDock"));
-    auto* toolbarDock = m_form->findChild<EdgeDock*>(QStringLiteral("ToolbarDock"));
+    QCOMPARE(w.form().currentTheme(), QStringLiteral("Office11XP")); // no setting: the default
+    w.act("ViewAthenThemeCmd")->trigger();                           // lines off before the switch
+    auto* menuDock = w.form().findChild<EdgeDock*>(QStringLiteral("MenuDock"));
+    auto* toolbarDock = w.form().findChild<EdgeDock*>(QStringLiteral("ToolbarDock"));
     QCOMPARE(menuDock->edgeLines(), Qt::Edges());
 
     // Chosen as a user does, through the open menus, which the menu bar relays out afterwards.
-    QAction* a = act(command.toLatin1().constData());
-    auto* menuBar = m_form->findChild<QMenuBar*>(QStringLiteral("MainMenu"));
+    QAction* a = w.act(command.toLatin1().constData());
+    auto* menuBar = w.form().findChild<QMenuBar*>(QStringLiteral("MainMenu"));
     QAction* viewItem = menuBar->actions().at(2);
     menuBar->setActiveAction(viewItem);
     QVERIFY(QTest::qWaitForWindowExposed(viewItem->menu()));
@@ -1149,7 +1064,7 @@ void TestMainForm::themes()
     QVERIFY(QTest::qWaitForWindowExposed(themeItem->menu()));
     themeItem->menu()->setActiveAction(a);
     QTest::keyClick(themeItem->menu(), Qt::Key_Return);
-    QCOMPARE(m_form->currentTheme(), theme);
+    QCOMPARE(w.form().currentTheme(), theme);
     QVERIFY(a->isChecked());
     int checked = 0;
     for (QAction* other : a->actionGroup()->actions())
@@ -1166,8 +1081,8 @@ void TestMainForm::themes()
     auto* overflow = menuBar->findChild<QToolButton*>(QStringLiteral("qt_menubar_ext_button"));
     QVERIFY(!overflow || !overflow->isVisible());
 
-    QVERIFY(m_form->close());
-    QCOMPARE(IniFile(dataPath(QStringLiteral("Quillet.ini")))
+    QVERIFY(w.form().close());
+    QCOMPARE(IniFile(w.path(QStringLiteral("Quillet.ini")))
                  .ReadString(QStringLiteral("General"), QStringLiteral("Theme"), QString()),
              theme);
 }
@@ -1176,14 +1091,14 @@ void TestMainForm::themeInWrongCaseFallsBack()
 {
     for (const QString& stored :
          {QStringLiteral("office11xp"), QStringLiteral("default"), QStringLiteral("Bogus")}) {
-        writeIni(QStringLiteral("General"), QStringLiteral("Theme"), stored);
+        w.writeIni(QStringLiteral("General"), QStringLiteral("Theme"), stored);
         createForm();
-        QCOMPARE(m_form->currentTheme(), QStringLiteral("Office11XP"));
-        QVERIFY(act("ViewOffice2003ThemeCmd")->isChecked());
-        QCOMPARE(m_form->findChild<EdgeDock*>(QStringLiteral("MenuDock"))->edgeLines(), Qt::Edges());
-        QCOMPARE(m_form->findChild<EdgeDock*>(QStringLiteral("ToolbarDock"))->edgeLines(), Qt::Edges());
-        QVERIFY(m_form->close());
-        QCOMPARE(IniFile(dataPath(QStringLiteral("Quillet.ini")))
+        QCOMPARE(w.form().currentTheme(), QStringLiteral("Office11XP"));
+        QVERIFY(w.act("ViewOffice2003ThemeCmd")->isChecked());
+        QCOMPARE(w.form().findChild<EdgeDock*>(QStringLiteral("MenuDock"))->edgeLines(), Qt::Edges());
+        QCOMPARE(w.form().findChild<EdgeDock*>(QStringLiteral("ToolbarDock"))->edgeLines(), Qt::Edges());
+        QVERIFY(w.form().close());
+        QCOMPARE(IniFile(w.path(QStringLiteral("Quillet.ini")))
                      .ReadString(QStringLiteral("General"), QStringLiteral("Theme"), QString()),
                  QStringLiteral("Office11XP"));
     }
@@ -1191,10 +1106,11 @@ void TestMainForm::themeInWrongCaseFallsBack()
 
 void TestMainForm::themeLooksDiffer()
 {
-    const QStringList names{"Default", "OfficeXP",   "Stripes", "Athen", "Roma",
-                            "Nexos",   "Office11XP", "OfficeC", "EMoney"};
     QStringList sheets;
-    for (const QString& name : names) {
+    for (const MenuPlace& place : Menus) {
+        if (!place.theme)
+            continue;
+        const QString name = QString::fromLatin1(place.theme);
         QVERIFY(Themes::indexOf(name) >= 0);
         const QString sheet = Themes::styleSheet(name);
         QVERIFY(!sheet.isEmpty());
@@ -1206,105 +1122,105 @@ void TestMainForm::themeLooksDiffer()
 
     // The bars really look different, not just carry another sheet.
     createForm();
-    auto* toolbar = m_form->findChild<QToolBar*>(QStringLiteral("Toolbar"));
-    act("ViewNexosThemeCmd")->trigger();
+    auto* toolbar = w.form().findChild<QToolBar*>(QStringLiteral("Toolbar"));
+    w.act("ViewNexosThemeCmd")->trigger();
     const QImage nexos = toolbar->grab().toImage();
-    act("ViewRomaThemeCmd")->trigger();
+    w.act("ViewRomaThemeCmd")->trigger();
     const QImage roma = toolbar->grab().toImage();
     QVERIFY(nexos != roma);
 }
 
 void TestMainForm::gridLinesToggledTwice()
 {
-    writeIni(QStringLiteral("General"), QStringLiteral("GridLines"), QStringLiteral("1"));
+    w.writeIni(QStringLiteral("General"), QStringLiteral("GridLines"), QStringLiteral("1"));
     createForm();
-    seed({note(QStringLiteral("a")), note(QStringLiteral("b"))});
-    QAction* grid = act("ViewShowGridLinesCmd");
+    w.seed({makeNote(QStringLiteral("a")), makeNote(QStringLiteral("b"))});
+    QAction* grid = w.act("ViewShowGridLinesCmd");
     QVERIFY(grid->isChecked());
-    QVERIFY(m_form->gridLines());
-    QWidget* viewport = m_form->notesList()->viewport();
+    QVERIFY(w.form().gridLines());
+    QWidget* viewport = w.form().notesList()->viewport();
     const QImage withLines = viewport->grab().toImage();
 
-    QTest::keyClick(m_form->notesList(), Qt::Key_G, Qt::ControlModifier);
-    QVERIFY(!m_form->gridLines());
-    QCOMPARE(grid->isChecked(), m_form->gridLines());
+    QTest::keyClick(w.form().notesList(), Qt::Key_G, Qt::ControlModifier);
+    QVERIFY(!w.form().gridLines());
+    QCOMPARE(grid->isChecked(), w.form().gridLines());
     QVERIFY(viewport->grab().toImage() != withLines);
 
-    QTest::keyClick(m_form->notesList(), Qt::Key_G, Qt::ControlModifier);
-    QVERIFY(m_form->gridLines());
-    QCOMPARE(grid->isChecked(), m_form->gridLines());
+    QTest::keyClick(w.form().notesList(), Qt::Key_G, Qt::ControlModifier);
+    QVERIFY(w.form().gridLines());
+    QCOMPARE(grid->isChecked(), w.form().gridLines());
     QCOMPARE(viewport->grab().toImage(), withLines);
     // Nothing is written before the window closes.
-    QVERIFY(!iniText().contains(QLatin1String("Theme")));
+    QVERIFY(!w.iniText().contains(QLatin1String("Theme")));
 }
 
 void TestMainForm::statusBarTexts()
 {
     createForm();
-    QCOMPARE(panel(0), QStringLiteral("总计: 0"));
-    QCOMPARE(panel(1), QStringLiteral("完成: 0"));
-    QCOMPARE(panel(2), QStringLiteral("未完成: 0"));
-    QCOMPARE(panel(3), QString());
-    QCOMPARE(panel(5), QString());
-    auto* status = m_form->findChild<QStatusBar*>(QStringLiteral("StatusBar"));
-    QCOMPARE(m_form->statusPanel(5)->x() + m_form->statusPanel(5)->width(), status->width());
+    QCOMPARE(w.panel(0), QStringLiteral("总计: 0"));
+    QCOMPARE(w.panel(1), QStringLiteral("完成: 0"));
+    QCOMPARE(w.panel(2), QStringLiteral("未完成: 0"));
+    QCOMPARE(w.panel(3), QString());
+    QCOMPARE(w.panel(5), QString());
+    auto* status = w.form().findChild<QStatusBar*>(QStringLiteral("StatusBar"));
+    QCOMPARE(w.form().statusPanel(5)->x() + w.form().statusPanel(5)->width(), status->width());
 
-    QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("sub")));
-    const QString path = dataPath(QStringLiteral("sub/list.qlt"));
-    seed({note(QStringLiteral("a"), QStringLiteral("高"), true)});
-    givePassword(*m_form, "secret");
-    m_form->SaveFile(path);
-    const QString folder = QDir::toNativeSeparators(dataPath(QStringLiteral("sub"))) + QDir::separator();
-    QCOMPARE(panel(5), folder);
-    QCOMPARE(m_form->statusPanel(5)->toolTip(), folder);
-    QVERIFY(m_form->statusPanel(4)->hasIcon());
-    QCOMPARE(m_form->windowTitle(), QStringLiteral("Quillet v1.54 - list.qlt"));
-    QCOMPARE(panel(3), QString());
+    QVERIFY(QDir(w.dir()).mkpath(QStringLiteral("sub")));
+    const QString path = w.path(QStringLiteral("sub/list.qlt"));
+    w.seed({makeNote(QStringLiteral("a"), QStringLiteral("高"), true)});
+    givePassword(w.form(), "secret");
+    w.form().SaveFile(path);
+    const QString folder = QDir::toNativeSeparators(w.path(QStringLiteral("sub"))) + QDir::separator();
+    QCOMPARE(w.panel(5), folder);
+    QCOMPARE(w.form().statusPanel(5)->toolTip(), folder);
+    QVERIFY(w.form().statusPanel(4)->hasIcon());
+    QCOMPARE(w.form().windowTitle(), QStringLiteral("Quillet v1.54 - list.qlt"));
+    QCOMPARE(w.panel(3), QString());
 
-    QTest::keyClick(m_form->notesList(), Qt::Key_N, Qt::ControlModifier);
-    QCOMPARE(m_form->windowTitle(), QStringLiteral("Quillet v1.54"));
-    QCOMPARE(panel(5), QString());
-    QVERIFY(!m_form->statusPanel(4)->hasIcon());
-    QCOMPARE(panel(0), QStringLiteral("总计: 0"));
-    QCOMPARE(paneText(), QString());
+    QTest::keyClick(w.form().notesList(), Qt::Key_N, Qt::ControlModifier);
+    QCOMPARE(w.form().windowTitle(), QStringLiteral("Quillet v1.54"));
+    QCOMPARE(w.panel(5), QString());
+    QVERIFY(!w.form().statusPanel(4)->hasIcon());
+    QCOMPARE(w.panel(0), QStringLiteral("总计: 0"));
+    QCOMPARE(w.paneText(), QString());
 
     // Long lists keep their counts whole.
-    seed(QList<Note>(12345, note(QStringLiteral("n"), QStringLiteral("低"), true)) +
-         QList<Note>(10000, note(QStringLiteral("m"))));
-    QCOMPARE(panel(2), QStringLiteral("未完成: 10000"));
+    w.seed(QList<Note>(12345, makeNote(QStringLiteral("n"), QStringLiteral("低"), true)) +
+           QList<Note>(10000, makeNote(QStringLiteral("m"))));
+    QCOMPARE(w.panel(2), QStringLiteral("未完成: 10000"));
     for (int i = 0; i < 3; ++i)
-        QVERIFY(m_form->statusPanel(i)->width() >= m_form->statusPanel(i)->fittingWidth(panel(i)));
-    QCOMPARE(m_form->statusPanel(5)->x() + m_form->statusPanel(5)->width(), status->width());
+        QVERIFY(w.form().statusPanel(i)->width() >= w.form().statusPanel(i)->fittingWidth(w.panel(i)));
+    QCOMPARE(w.form().statusPanel(5)->x() + w.form().statusPanel(5)->width(), status->width());
 
     // Menu items show no hints: hovering one leaves the panels as they are.
-    QMenu* fileMenu = m_form->findChild<QMenuBar*>(QStringLiteral("MainMenu"))->actions().at(0)->menu();
-    fileMenu->popup(m_form->mapToGlobal(QPoint(0, 0)));
+    QMenu* fileMenu = w.form().findChild<QMenuBar*>(QStringLiteral("MainMenu"))->actions().at(0)->menu();
+    fileMenu->popup(w.form().mapToGlobal(QPoint(0, 0)));
     QVERIFY(QTest::qWaitForWindowExposed(fileMenu));
-    QTest::mouseMove(fileMenu, fileMenu->actionGeometry(act("FileOpenCmd")).center());
-    QTRY_COMPARE(fileMenu->activeAction(), act("FileOpenCmd"));
+    QTest::mouseMove(fileMenu, fileMenu->actionGeometry(w.act("FileOpenCmd")).center());
+    QTRY_COMPARE(fileMenu->activeAction(), w.act("FileOpenCmd"));
     QCOMPARE(status->currentMessage(), QString());
-    QVERIFY(m_form->statusPanel(0)->isVisible());
+    QVERIFY(w.form().statusPanel(0)->isVisible());
     fileMenu->close();
 }
 
 void TestMainForm::notePanePopup()
 {
     createForm();
-    auto* copy = m_form->findChild<QAction*>(QStringLiteral("NoteTextCopyCmd"));
-    auto* selectAll = m_form->findChild<QAction*>(QStringLiteral("NoteTextSelectAllCmd"));
+    auto* copy = w.form().findChild<QAction*>(QStringLiteral("NoteTextCopyCmd"));
+    auto* selectAll = w.form().findChild<QAction*>(QStringLiteral("NoteTextSelectAllCmd"));
     QVERIFY(copy && selectAll);
     QCOMPARE(copy->text(), QStringLiteral("复制(&C)"));
     QCOMPARE(selectAll->text(), QStringLiteral("全选(&A)"));
-    m_form->NoteTextPopupPopup();
+    w.form().NoteTextPopupPopup();
     QVERIFY(!copy->isEnabled());
     QVERIFY(selectAll->isEnabled());
 
-    seed({note(QStringLiteral("line one\r\nline two"))});
-    m_form->selectRow(0);
-    m_form->NoteTextPopupPopup();
+    w.seed({makeNote(QStringLiteral("line one\r\nline two"))});
+    w.form().selectRow(0);
+    w.form().NoteTextPopupPopup();
     QVERIFY(!copy->isEnabled());
     selectAll->trigger();
-    m_form->NoteTextPopupPopup();
+    w.form().NoteTextPopupPopup();
     QVERIFY(copy->isEnabled());
     copy->trigger();
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("line one\nline two"));
@@ -1316,12 +1232,12 @@ void TestMainForm::notePanePopup()
 void TestMainForm::settingsWrittenAtCloseInOrder()
 {
     // A gap in the recent list closes up; the last file goes when no file is open.
-    writeIni(QStringLiteral("MRU"), QStringLiteral("MRU2"), QStringLiteral("/x/one.qlt"));
+    w.writeIni(QStringLiteral("MRU"), QStringLiteral("MRU2"), QStringLiteral("/x/one.qlt"));
     createForm();
-    QCOMPARE(m_form->MRUList(), QStringList{"/x/one.qlt"});
-    QTest::keyClick(m_form->notesList(), Qt::Key_G, Qt::ControlModifier);
-    QVERIFY(m_form->close());
-    const QString text = iniText();
+    QCOMPARE(w.form().MRUList(), QStringList{"/x/one.qlt"});
+    QTest::keyClick(w.form().notesList(), Qt::Key_G, Qt::ControlModifier);
+    QVERIFY(w.form().close());
+    const QString text = w.iniText();
     const qsizetype mru = text.indexOf(QLatin1String("MRU1=/x/one.qlt"));
     const qsizetype grid = text.indexOf(QLatin1String("GridLines=1"));
     const qsizetype theme = text.indexOf(QLatin1String("Theme=Office11XP"));
@@ -1330,18 +1246,18 @@ void TestMainForm::settingsWrittenAtCloseInOrder()
     QVERIFY(!text.contains(QLatin1String("LastFile")));
 
     // An empty list erases the whole section; an open file is remembered.
-    writeIni(QStringLiteral("General"), QStringLiteral("LastFile"), QStringLiteral("/old.qlt"));
+    w.writeIni(QStringLiteral("General"), QStringLiteral("LastFile"), QStringLiteral("/old.qlt"));
     createForm();
-    act("FileClearRecentList")->trigger();
-    QVERIFY(m_form->close());
-    QVERIFY(!iniText().contains(QLatin1String("[MRU]")));
-    QVERIFY(!iniText().contains(QLatin1String("LastFile")));
+    w.act("FileClearRecentList")->trigger();
+    QVERIFY(w.form().close());
+    QVERIFY(!w.iniText().contains(QLatin1String("[MRU]")));
+    QVERIFY(!w.iniText().contains(QLatin1String("LastFile")));
 
     createForm();
-    const QString path = QDir::toNativeSeparators(dataPath(QStringLiteral("kept.qlt")));
-    m_form->SaveFile(path);
-    QVERIFY(m_form->close());
-    IniFile ini(dataPath(QStringLiteral("Quillet.ini")));
+    const QString path = QDir::toNativeSeparators(w.path(QStringLiteral("kept.qlt")));
+    w.form().SaveFile(path);
+    QVERIFY(w.form().close());
+    IniFile ini(w.path(QStringLiteral("Quillet.ini")));
     QCOMPARE(ini.ReadString(QStringLiteral("General"), QStringLiteral("LastFile"), QString()), path);
     QCOMPARE(ini.ReadString(QStringLiteral("MRU"), QStringLiteral("MRU1"), QString()), path);
     // Grid lines were switched on in the first run and stay so.
@@ -1350,10 +1266,10 @@ void TestMainForm::settingsWrittenAtCloseInOrder()
 
     // A name the settings file cannot hold is left out, silently; everything else is written.
     createForm();
-    m_form->SaveFile(dataPath(QStringLiteral("line\nbreak.qlt")));
-    QTest::keyClick(m_form->notesList(), Qt::Key_G, Qt::ControlModifier);
+    w.form().SaveFile(w.path(QStringLiteral("line\nbreak.qlt")));
+    QTest::keyClick(w.form().notesList(), Qt::Key_G, Qt::ControlModifier);
     MessageBox::setNextAnswers({QMessageBox::Ok});
-    QVERIFY(m_form->close());
+    QVERIFY(w.form().close());
     QCOMPARE(MessageBox::takeShown().size(), 0);
     QCOMPARE(ini.ReadString(QStringLiteral("MRU"), QStringLiteral("MRU1"), QString()), path);
     QCOMPARE(ini.ReadString(QStringLiteral("MRU"), QStringLiteral("MRU2"), QString()), QString());
@@ -1379,13 +1295,13 @@ void TestMainForm::closeQuestion()
     QFETCH(bool, saveAsAccepted);
     QFETCH(bool, closes);
     createForm();
-    seed({note(QStringLiteral("unsaved"))});
-    m_form->SetModified(true);
-    const QString path = dataPath(QStringLiteral("answer"));
+    w.seed({makeNote(QStringLiteral("unsaved"))});
+    w.form().SetModified(true);
+    const QString path = w.path(QStringLiteral("answer"));
     MessageBox::setNextAnswers({QMessageBox::StandardButton(answer)});
     FileDialog::setNextResults({FileDialog::Result{saveAsAccepted, path, 1}});
-    QCOMPARE(m_form->close(), closes);
-    QCOMPARE(m_form->isVisible(), !closes);
+    QCOMPARE(w.form().close(), closes);
+    QCOMPARE(w.form().isVisible(), !closes);
     const QList<MessageBox::Shown> shown = MessageBox::takeShown();
     QCOMPARE(shown.size(), 1);
     QCOMPARE(shown.at(0).caption, QStringLiteral("确认"));
@@ -1394,7 +1310,7 @@ void TestMainForm::closeQuestion()
     QCOMPARE(shown.at(0).buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     QCOMPARE(FileDialog::takeShownTitles().size(), answer == QMessageBox::Yes ? 1 : 0);
     QCOMPARE(QFile::exists(path + QLatin1String(".qlt")), saveAsAccepted);
-    QCOMPARE(iniText().contains(QLatin1String("Theme=")), closes);
+    QCOMPARE(w.iniText().contains(QLatin1String("Theme=")), closes);
 }
 
 void TestMainForm::settingsWriteFailureStillCloses_data()
@@ -1413,28 +1329,28 @@ void TestMainForm::settingsWriteFailureStillCloses_data()
 void TestMainForm::settingsWriteFailureStillCloses()
 {
     QFETCH(QString, planted);
-    const QString ini = dataPath(QStringLiteral("Quillet.ini"));
+    const QString ini = w.path(QStringLiteral("Quillet.ini"));
     const QByteArray other = "[General]\r\nGridLines=1\r\n";
-    QFile otherFile(dataPath(QStringLiteral("other.ini")));
+    QFile otherFile(w.path(QStringLiteral("other.ini")));
     QVERIFY(otherFile.open(QIODevice::WriteOnly) && otherFile.write(other) == other.size());
     otherFile.close();
     if (planted == u"folder")
-        QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("Quillet.ini")));
+        QVERIFY(QDir(w.dir()).mkdir(QStringLiteral("Quillet.ini")));
 #ifdef Q_OS_UNIX
     else if (planted == u"pipe")
         QCOMPARE(::mkfifo(QFile::encodeName(ini).constData(), 0600), 0);
     else
-        QVERIFY(QFile::link(planted.startsWith(u'/') ? planted : dataPath(planted), ini));
+        QVERIFY(QFile::link(planted.startsWith(u'/') ? planted : w.path(planted), ini));
 #endif
     createForm();
-    QVERIFY(!act("ViewShowGridLinesCmd")->isChecked());
+    QVERIFY(!w.act("ViewShowGridLinesCmd")->isChecked());
     MessageBox::setNextAnswers({QMessageBox::Ok});
-    QVERIFY(m_form->close());
-    QVERIFY(!m_form->isVisible());
+    QVERIFY(w.form().close());
+    QVERIFY(!w.form().isVisible());
     const QList<MessageBox::Shown> shown = MessageBox::takeShown();
     QCOMPARE(shown.size(), 1);
     QCOMPARE(shown.at(0).caption, QStringLiteral("发现错误"));
-    QFile log(dataPath(QStringLiteral("ErrorLog.txt")));
+    QFile log(w.path(QStringLiteral("ErrorLog.txt")));
     QVERIFY(log.open(QIODevice::ReadOnly));
     const QString text = AnsiText::toUnicode(log.readAll());
     QCOMPARE(text.count(QLatin1String("Class name: ")), 1);
@@ -1445,8 +1361,8 @@ void TestMainForm::settingsWriteFailureStillCloses()
 
 void TestMainForm::invalidColourReported()
 {
-    writeIni(QStringLiteral("NotesListText"), QStringLiteral("ForeColor"), QStringLiteral("255"));
-    writeIni(QStringLiteral("NoteText"), QStringLiteral("ForeColor"), QStringLiteral("0x12345678"));
+    w.writeIni(QStringLiteral("NotesListText"), QStringLiteral("ForeColor"), QStringLiteral("255"));
+    w.writeIni(QStringLiteral("NoteText"), QStringLiteral("ForeColor"), QStringLiteral("0x12345678"));
     MessageBox::setNextAnswers({QMessageBox::Ok});
     createForm();
     const QList<MessageBox::Shown> shown = MessageBox::takeShown();
@@ -1455,22 +1371,22 @@ void TestMainForm::invalidColourReported()
     QCOMPARE(shown.at(0).text, QStringLiteral("字体颜色设置无效。"));
     QCOMPARE(shown.at(0).icon, QMessageBox::Critical);
     // What came before the bad value stays applied.
-    QCOMPARE(m_form->notesList()->palette().color(QPalette::Base), QColor(255, 0, 0));
-    QCOMPARE(m_form->AddEditColor(), QColor(Qt::white));
+    QCOMPARE(w.form().notesList()->palette().color(QPalette::Base), QColor(255, 0, 0));
+    QCOMPARE(w.form().AddEditColor(), QColor(Qt::white));
 
     // Good values: no message, every colour applied.
-    writeIni(QStringLiteral("NoteText"), QStringLiteral("ForeColor"), QStringLiteral("$00FF00"));
-    writeIni(QStringLiteral("AddEditText"), QStringLiteral("ForeColor"), QStringLiteral("16711680"));
+    w.writeIni(QStringLiteral("NoteText"), QStringLiteral("ForeColor"), QStringLiteral("$00FF00"));
+    w.writeIni(QStringLiteral("AddEditText"), QStringLiteral("ForeColor"), QStringLiteral("16711680"));
     createForm();
     QVERIFY(MessageBox::takeShown().isEmpty());
-    QCOMPARE(m_form->findChild<QPlainTextEdit*>(QStringLiteral("NoteText"))->palette().color(QPalette::Base),
+    QCOMPARE(w.form().findChild<QPlainTextEdit*>(QStringLiteral("NoteText"))->palette().color(QPalette::Base),
              QColor(0, 255, 0));
-    QCOMPARE(m_form->AddEditColor(), QColor(0, 0, 255));
+    QCOMPARE(w.form().AddEditColor(), QColor(0, 0, 255));
 }
 
 void TestMainForm::debugSwitch()
 {
-    const QString debugLog = dataPath(QStringLiteral("qltdbg.dat"));
+    const QString debugLog = w.path(QStringLiteral("qltdbg.dat"));
     const auto makeLog = [&] {
         QFile file(debugLog);
         return file.open(QIODevice::WriteOnly) && file.write("old\r\n") == 5;
@@ -1499,8 +1415,8 @@ void TestMainForm::debugSwitch()
     other.show();
     other.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&other));
-    m_form->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    w.form().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w.form()));
     QVERIFY(MessageBox::takeShown().isEmpty());
     MessageBox::setNextAnswers({});
 
@@ -1526,16 +1442,15 @@ void TestMainForm::startupBoxesOverTheWindow()
     QWidget* owner = nullptr;
     QString title;
     int width = 0;
-    m_driver.onNextDialog([&](QDialog* box) {
+    w.driver.onNextDialog([&](QDialog* box) {
         owner = box->parentWidget();
         title = box->windowTitle();
         width = box->width();
         box->accept();
     });
-    m_form = std::make_unique<TMainForm>(arguments);
-    m_form->show();
-    QTRY_VERIFY(m_driver.seen());
-    QCOMPARE(owner, m_form.get());
+    w.createForm(arguments);
+    QTRY_VERIFY(w.driver.seen());
+    QCOMPARE(owner, &w.form());
     QCOMPARE(title, caption);
     QVERIFY2(width >= TitleWidth::windowWidthFor(caption), qPrintable(QString::number(width)));
 }
@@ -1544,7 +1459,7 @@ void TestMainForm::helpFileMissing()
 {
     createForm();
     MessageBox::setNextAnswers({QMessageBox::Ok});
-    QTest::keyClick(m_form->notesList(), Qt::Key_F1);
+    QTest::keyClick(w.form().notesList(), Qt::Key_F1);
     const QList<MessageBox::Shown> shown = MessageBox::takeShown();
     QCOMPARE(shown.size(), 1);
     QCOMPARE(shown.at(0).caption, QStringLiteral("错误"));
@@ -1554,12 +1469,12 @@ void TestMainForm::helpFileMissing()
 void TestMainForm::exceptionInHandlerIsReportedOnce()
 {
     createForm();
-    seed({note(QStringLiteral("a"))});
-    m_form->selectRow(0);
-    connect(act("NotesDoneUndoneCmd"), &QAction::triggered, m_form.get(),
+    w.seed({makeNote(QStringLiteral("a"))});
+    w.form().selectRow(0);
+    connect(w.act("NotesDoneUndoneCmd"), &QAction::triggered, &w.form(),
             [] { throw std::runtime_error("broken handler"); });
     MessageBox::setNextAnswers({QMessageBox::Ok});
-    QTest::keyClick(m_form->notesList(), Qt::Key_F9);
+    QTest::keyClick(w.form().notesList(), Qt::Key_F9);
     const QString lastTrace = SharedSrc::LastTraceName();
 
     const QList<MessageBox::Shown> shown = MessageBox::takeShown();
@@ -1580,10 +1495,10 @@ void TestMainForm::exceptionInHandlerIsReportedOnce()
     QVERIFY(text.contains(QLatin1String("Function: ") + lastTrace + QLatin1String("\r\n")));
 
     // The program goes on: the handler's own work was done, and commands still run.
-    QCOMPARE(model().note(0).imageIndex, Note::ImageDone);
-    QVERIFY(m_form->isVisible());
+    QCOMPARE(w.model().note(0).imageIndex, Note::ImageDone);
+    QVERIFY(w.form().isVisible());
     addThroughDialog(QStringLiteral("after"));
-    QCOMPARE(texts(), (QStringList{"a", "after"}));
+    QCOMPARE(w.texts(), (QStringList{"a", "after"}));
 }
 
 int main(int argc, char* argv[])
@@ -1599,7 +1514,7 @@ void TestMainForm::qtOwnTextsInChinese()
     createForm();
     // What each of Qt's own dialogs says: its title, its labels and buttons.
     const auto textsOfNextDialog = [this](QStringList& texts) {
-        m_driver.onNextDialog([&texts](QDialog* dialog) {
+        w.driver.onNextDialog([&texts](QDialog* dialog) {
             texts.append(dialog->windowTitle());
             for (const QLabel* label : dialog->findChildren<QLabel*>())
                 texts.append(label->text());
@@ -1610,14 +1525,14 @@ void TestMainForm::qtOwnTextsInChinese()
     };
     QStringList box;
     textsOfNextDialog(box);
-    MessageBox::show(m_form.get(), QMessageBox::Question, QStringLiteral("确认"),
-                     QStringLiteral("保存更改吗?"), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    MessageBox::show(&w.form(), QMessageBox::Question, QStringLiteral("确认"), QStringLiteral("保存更改吗?"),
+                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     for (const QString& text : {QStringLiteral("是(&Y)"), QStringLiteral("否(&N)"), QStringLiteral("取消")})
         QVERIFY2(box.contains(text), qPrintable(box.join(u' ')));
 
     QStringList file;
     textsOfNextDialog(file);
-    FileDialog::getOpenFileName(m_form.get(), QStringLiteral("打开"), {QStringLiteral("所有文件 (*)")});
+    FileDialog::getOpenFileName(&w.form(), QStringLiteral("打开"), {QStringLiteral("所有文件 (*)")});
     for (const QString& text : {QStringLiteral("查找范围："), QStringLiteral("文件名称(&N)："),
                                 QStringLiteral("文件类型："), QStringLiteral("打开(&O)")})
         QVERIFY2(file.contains(text), qPrintable(file.join(u' ')));
@@ -1625,11 +1540,11 @@ void TestMainForm::qtOwnTextsInChinese()
     QStringList font;
     textsOfNextDialog(font);
     bool chosen = false;
-    QFontDialog::getFont(&chosen, m_form.get());
+    QFontDialog::getFont(&chosen, &w.form());
     QCOMPARE(font.value(0), QStringLiteral("选择字体"));
     QStringList colour;
     textsOfNextDialog(colour);
-    QColorDialog::getColor(Qt::white, m_form.get());
+    QColorDialog::getColor(Qt::white, &w.form());
     QCOMPARE(colour.value(0), QStringLiteral("选择颜色"));
 }
 

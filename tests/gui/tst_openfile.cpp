@@ -1,4 +1,5 @@
-#include "FileCommandsFixture.h"
+#include "TestFiles.h"
+#include "WindowHarness.h"
 
 #include "app/StatusPanel.h"
 #include "document/FileLock.h"
@@ -25,10 +26,10 @@ const QString Damaged = QStringLiteral("打开文件时发生错误。文件可�
 
 QList<Note> sampleNotes()
 {
-    return {note(QStringLiteral("购物\r\n牛奶 and bread"), QStringLiteral("高"), true),
-            note(QStringLiteral("Latin only"), QStringLiteral("低")),
-            note(QString(), QStringLiteral("最高"), true),
-            note(QStringLiteral("outside GBK: \U0001F600 € ẞ"), QStringLiteral("标准"))};
+    return {makeNote(QStringLiteral("购物\r\n牛奶 and bread"), QStringLiteral("高"), true),
+            makeNote(QStringLiteral("Latin only"), QStringLiteral("低")),
+            makeNote(QString(), QStringLiteral("最高"), true),
+            makeNote(QStringLiteral("outside GBK: \U0001F600 € ẞ"), QStringLiteral("标准"))};
 }
 
 // Whether this process holds `path` open, as the system lists its open files.
@@ -110,9 +111,9 @@ void TestOpenFile::saveAndOpenRoundTrip()
     QVERIFY(!w.form().GetModified());
     QCOMPARE(w.form().FileName(), path);
     // Byte for byte what quillet-cli writes for the same notes.
-    QCOMPARE(fileBytes(path), notesFile(notes, gb(password)));
+    QCOMPARE(readFile(path), notesFile(notes, gb(password)));
     if (notes.isEmpty())
-        QCOMPARE(fileBytes(path).size(), 18);
+        QCOMPARE(readFile(path).size(), 18);
 
     w.createForm();
     bool dialogShown = false;
@@ -150,7 +151,7 @@ void TestOpenFile::saveAndOpenRoundTrip()
 void TestOpenFile::passwordDialog()
 {
     const QString path = w.path(QStringLiteral("locked.qlt"));
-    QVERIFY(writeBytes(path, notesFile(sampleNotes(), "pw")));
+    QVERIFY(writeFile(path, notesFile(sampleNotes(), "pw")));
     w.createForm();
     QFont font(QStringLiteral("Noto Sans"));
     font.setPointSize(11);
@@ -194,9 +195,9 @@ void TestOpenFile::passwordWrongThenRight()
 {
     QFETCH(bool, merge);
     const QString path = w.path(QStringLiteral("locked.qlt"));
-    QVERIFY(writeBytes(path, notesFile(sampleNotes(), "right123")));
+    QVERIFY(writeFile(path, notesFile(sampleNotes(), "right123")));
     w.createForm();
-    const QList<Note> before{note(QStringLiteral("mine"))};
+    const QList<Note> before{makeNote(QStringLiteral("mine"))};
     w.seed(before, false);
 
     QList<MessageBox::Shown> refusals;
@@ -251,10 +252,10 @@ void TestOpenFile::passwordCancelled()
 {
     QFETCH(bool, merge);
     const QString path = w.path(QStringLiteral("locked.qlt"));
-    QVERIFY(writeBytes(path, notesFile(sampleNotes(), "right")));
+    QVERIFY(writeFile(path, notesFile(sampleNotes(), "right")));
     const QString mine = w.path(QStringLiteral("mine.qlt"));
     w.createForm();
-    w.seed({note(QStringLiteral("mine"))}, false);
+    w.seed({makeNote(QStringLiteral("mine"))}, false);
     givePassword(w.form(), "old");
     w.form().SaveFile(mine);
     // Before a load without merge the caller has dealt with the changes; an import keeps them.
@@ -266,7 +267,7 @@ void TestOpenFile::passwordCancelled()
     QVERIFY(MessageBox::takeShown().isEmpty());
     if (merge) {
         QCOMPARE(outcome, TMainForm::OpenOutcome::Untouched);
-        QCOMPARE(w.model().notes(), QList<Note>{note(QStringLiteral("mine"))});
+        QCOMPARE(w.model().notes(), QList<Note>{makeNote(QStringLiteral("mine"))});
         QVERIFY(w.form().GetModified());
         QCOMPARE(w.form().FileName(), mine);
         QCOMPARE(w.form().Password(), QByteArray("old"));
@@ -291,14 +292,14 @@ void TestOpenFile::longPasswordKeptWhole()
     const QByteArray longPassword(120, 'k');
     const QString typed = QString::fromLatin1(longPassword);
     const QString path = w.path(QStringLiteral("long.qlt"));
-    QVERIFY(writeBytes(path, notesFile(sampleNotes(), longPassword)));
+    QVERIFY(writeFile(path, notesFile(sampleNotes(), longPassword)));
     w.createForm();
     w.answerPassword(typed);
     QCOMPARE(w.form().OpenFile(path, QByteArray(), false, false), TMainForm::OpenOutcome::Loaded);
     QCOMPARE(w.model().notes(), sampleNotes());
     QCOMPARE(w.form().Password(), longPassword);
     w.form().SaveFile(path);
-    QCOMPARE(fileBytes(path), notesFile(sampleNotes(), longPassword));
+    QCOMPARE(readFile(path), notesFile(sampleNotes(), longPassword));
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -308,7 +309,7 @@ void TestOpenFile::refusedFiles_data()
 {
     QTest::addColumn<QByteArray>("bytes"); // empty: the file does not exist
     QTest::addColumn<QString>("message");
-    const QByteArray good = notesFile({note(QStringLiteral("x"))});
+    const QByteArray good = notesFile({makeNote(QStringLiteral("x"))});
     QByteArray version2 = good;
     version2[6] = 2;
     QByteArray otherLetters = good;
@@ -331,10 +332,10 @@ void TestOpenFile::refusedFiles()
     QFETCH(QString, message);
     const QString path = w.path(QStringLiteral("refused.qlt"));
     if (!bytes.isEmpty())
-        QVERIFY(writeBytes(path, bytes));
+        QVERIFY(writeFile(path, bytes));
     w.createForm();
     const QString mine = w.path(QStringLiteral("mine.qlt"));
-    w.seed({note(QStringLiteral("keep me"))}, false);
+    w.seed({makeNote(QStringLiteral("keep me"))}, false);
     w.form().SaveFile(mine);
     w.form().SetModified(true);
     const QString folder = w.panel(5);
@@ -345,7 +346,7 @@ void TestOpenFile::refusedFiles()
     QCOMPARE(shown.size(), 1);
     QCOMPARE(shown.at(0).text, message.contains(QLatin1String("%1")) ? message.arg(path) : message);
     QCOMPARE(shown.at(0).caption, QStringLiteral("错误"));
-    QCOMPARE(w.model().notes(), QList<Note>{note(QStringLiteral("keep me"))});
+    QCOMPARE(w.model().notes(), QList<Note>{makeNote(QStringLiteral("keep me"))});
     QVERIFY(w.form().GetModified());
     QCOMPARE(w.form().FileName(), mine);
     QCOMPARE(w.panel(5), folder);
@@ -356,7 +357,7 @@ void TestOpenFile::refusedFiles()
 void TestOpenFile::missingFileSilent()
 {
     w.createForm();
-    w.seed({note(QStringLiteral("keep"))}, true);
+    w.seed({makeNote(QStringLiteral("keep"))}, true);
     QCOMPARE(w.form().OpenFile(w.path(QStringLiteral("gone.qlt")), QByteArray(), true, false),
              TMainForm::OpenOutcome::Untouched);
     QVERIFY(MessageBox::takeShown().isEmpty());
@@ -370,13 +371,13 @@ void TestOpenFile::missingFileSilent()
 void TestOpenFile::refusedSaveQuestionLoadsNothing()
 {
     const QString path = w.path(QStringLiteral("other.qlt"));
-    QVERIFY(writeBytes(path, notesFile(sampleNotes())));
+    QVERIFY(writeFile(path, notesFile(sampleNotes())));
     w.createForm();
-    w.seed({note(QStringLiteral("unsaved"))}, true);
+    w.seed({makeNote(QStringLiteral("unsaved"))}, true);
     MessageBox::setNextAnswers({QMessageBox::Cancel});
     QCOMPARE(w.form().OpenFile(path, QByteArray(), false, false), TMainForm::OpenOutcome::Untouched);
     QCOMPARE(MessageBox::takeShown().size(), 1);
-    QCOMPARE(w.model().notes(), QList<Note>{note(QStringLiteral("unsaved"))});
+    QCOMPARE(w.model().notes(), QList<Note>{makeNote(QStringLiteral("unsaved"))});
     QCOMPARE(w.form().FileName(), QString());
     QVERIFY(w.form().GetModified());
     QCOMPARE(w.panel(5), QString());
@@ -387,16 +388,16 @@ void TestOpenFile::damagedAfterResetLeavesEmptyDocument()
     QByteArray bytes = notesFile(sampleNotes());
     bytes.chop(3); // the last record ends early
     const QString path = w.path(QStringLiteral("cut.qlt"));
-    QVERIFY(writeBytes(path, bytes));
+    QVERIFY(writeFile(path, bytes));
     // Without a password: behind one, such a record is what a wrong password deciphers, and is refused so.
-    QByteArray tooLong = notesFile({note(QStringLiteral("abc"))});
+    QByteArray tooLong = notesFile({makeNote(QStringLiteral("abc"))});
     // TextLength is enciphered: flip its high byte so that it claims far more than the file holds.
     tooLong[18 + 3] = char(tooLong[18 + 3] ^ 0x40);
     const QString longPath = w.path(QStringLiteral("long.qlt"));
-    QVERIFY(writeBytes(longPath, tooLong));
+    QVERIFY(writeFile(longPath, tooLong));
 
     w.createForm();
-    w.seed({note(QStringLiteral("old"))}, false);
+    w.seed({makeNote(QStringLiteral("old"))}, false);
     MessageBox::setNextAnswers({QMessageBox::Ok});
     QCOMPARE(w.form().OpenFile(path, QByteArray(), false, false), TMainForm::OpenOutcome::Reset);
     QCOMPARE(MessageBox::takeShown().value(0).text, Damaged);
@@ -405,11 +406,11 @@ void TestOpenFile::damagedAfterResetLeavesEmptyDocument()
     QVERIFY(w.form().MRUList().isEmpty());
 
     // Import is all or nothing: no row and no change mark from a damaged file.
-    w.seed({note(QStringLiteral("old"))}, false);
+    w.seed({makeNote(QStringLiteral("old"))}, false);
     MessageBox::setNextAnswers({QMessageBox::Ok});
     QCOMPARE(w.form().OpenFile(longPath, QByteArray(), false, true), TMainForm::OpenOutcome::Untouched);
     QCOMPARE(MessageBox::takeShown().value(0).text, Damaged);
-    QCOMPARE(w.model().notes(), QList<Note>{note(QStringLiteral("old"))});
+    QCOMPARE(w.model().notes(), QList<Note>{makeNote(QStringLiteral("old"))});
     QVERIFY(!w.form().GetModified());
 }
 
@@ -428,16 +429,16 @@ void TestOpenFile::failedSave()
     QFETCH(bool, sizeLimit);
     w.createForm();
     const QString path = w.path(QStringLiteral("kept.qlt"));
-    w.seed({note(QStringLiteral("first"))}, true);
+    w.seed({makeNote(QStringLiteral("first"))}, true);
     w.form().SaveFile(path);
-    const QByteArray old = fileBytes(path);
+    const QByteArray old = readFile(path);
     QVERIFY(old.size() > 18);
 
     // Enough new text that the file cannot stay under the limit.
-    w.seed({note(QString(4000, QLatin1Char('n')))}, true);
+    w.seed({makeNote(QString(4000, QLatin1Char('n')))}, true);
     // A regular file where the folder should be: no save can succeed there, also for root.
     const QString blocker = w.path(QStringLiteral("blocker"));
-    QVERIFY(writeBytes(blocker, "a file"));
+    QVERIFY(writeFile(blocker, "a file"));
     const QString target = sizeLimit ? path : blocker + QStringLiteral("/inside.qlt");
     MessageBox::setNextAnswers({QMessageBox::Ok});
     {
@@ -454,7 +455,7 @@ void TestOpenFile::failedSave()
     QCOMPARE(shown.size(), 1);
     QVERIFY2(isSaveFailure(shown.at(0).text), qPrintable(shown.at(0).text));
     QCOMPARE(shown.at(0).caption, QStringLiteral("错误"));
-    QCOMPARE(fileBytes(path), old);
+    QCOMPARE(readFile(path), old);
     QVERIFY(w.form().GetModified());
     QCOMPARE(w.panel(3), QStringLiteral("已修改"));
     QCOMPARE(w.form().FileName(), path);
@@ -466,7 +467,7 @@ void TestOpenFile::failedSave()
              QStringList{"kept.qlt"});
     // The message is the same whatever went wrong; the error log keeps the system's reason.
     if (!sizeLimit)
-        QVERIFY(fileBytes(w.path(QStringLiteral("ErrorLog.txt"))).contains("inside.qlt: "));
+        QVERIFY(readFile(w.path(QStringLiteral("ErrorLog.txt"))).contains("inside.qlt: "));
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -476,7 +477,7 @@ void TestOpenFile::commandLineWithPassword()
 {
     QVERIFY(QDir(w.dir()).mkpath(QStringLiteral("docs")));
     const QString path = w.path(QStringLiteral("docs/cmd.qlt"));
-    QVERIFY(writeBytes(path, notesFile(sampleNotes(), "secret")));
+    QVERIFY(writeFile(path, notesFile(sampleNotes(), "secret")));
     QString prefilled;
     QPoint centre, screenCentre;
     w.driver.onNextDialog([&](QDialog* dialog) {
@@ -515,17 +516,17 @@ void TestOpenFile::commandLineBareName()
 {
     // The current folder comes first, as a terminal user means; the program's folder after it.
     QVERIFY(QDir(w.dir()).mkpath(QStringLiteral("cwd")));
-    QVERIFY(writeBytes(w.path(QStringLiteral("cwd/bare.qlt")), notesFile({note(QStringLiteral("here"))})));
-    QVERIFY(writeBytes(w.path(QStringLiteral("bare.qlt")), notesFile({note(QStringLiteral("beside"))})));
-    QVERIFY(writeBytes(w.path(QStringLiteral("only.qlt")), notesFile({note(QStringLiteral("only"))})));
+    QVERIFY(writeFile(w.path(QStringLiteral("cwd/bare.qlt")), notesFile({makeNote(QStringLiteral("here"))})));
+    QVERIFY(writeFile(w.path(QStringLiteral("bare.qlt")), notesFile({makeNote(QStringLiteral("beside"))})));
+    QVERIFY(writeFile(w.path(QStringLiteral("only.qlt")), notesFile({makeNote(QStringLiteral("only"))})));
     const QString old = QDir::currentPath();
     QVERIFY(QDir::setCurrent(w.path(QStringLiteral("cwd"))));
     w.createForm({QStringLiteral("bare.qlt")});
-    QCOMPARE(w.model().notes(), QList<Note>{note(QStringLiteral("here"))});
+    QCOMPARE(w.model().notes(), QList<Note>{makeNote(QStringLiteral("here"))});
     QCOMPARE(w.form().FileName(), w.path(QStringLiteral("cwd/bare.qlt")));
     w.createForm({QStringLiteral("only.qlt")});
     QVERIFY(QDir::setCurrent(old));
-    QCOMPARE(w.model().notes(), QList<Note>{note(QStringLiteral("only"))});
+    QCOMPARE(w.model().notes(), QList<Note>{makeNote(QStringLiteral("only"))});
     QCOMPARE(w.form().FileName(), w.path(QStringLiteral("only.qlt")));
 
     // A missing one is reported with the path it was looked for under.
@@ -538,7 +539,7 @@ void TestOpenFile::commandLineBareName()
 void TestOpenFile::commandLineUnprotectedIgnoresPassword()
 {
     const QString path = w.path(QStringLiteral("open.qlt"));
-    QVERIFY(writeBytes(path, notesFile(sampleNotes())));
+    QVERIFY(writeFile(path, notesFile(sampleNotes())));
     w.driver.onNextDialog([](QDialog* dialog) { dialog->reject(); });
     w.createForm({path, QStringLiteral("unused")});
     QVERIFY(!w.driver.seen());
@@ -569,8 +570,8 @@ void TestOpenFile::lastFile()
     QFETCH(bool, opened);
     const QString path = w.path(QStringLiteral("last.qlt"));
     if (exists)
-        QVERIFY(writeBytes(path, notesFile(sampleNotes())));
-    QVERIFY(writeBytes(w.path(QStringLiteral("other.qlt")), notesFile({note(QStringLiteral("other"))})));
+        QVERIFY(writeFile(path, notesFile(sampleNotes())));
+    QVERIFY(writeFile(w.path(QStringLiteral("other.qlt")), notesFile({makeNote(QStringLiteral("other"))})));
     w.writeIni(QStringLiteral("General"), QStringLiteral("OpenLastFile"), openLastFile);
     w.writeIni(QStringLiteral("General"), QStringLiteral("LastFile"), path);
     w.createForm(arguments);
@@ -594,12 +595,12 @@ void TestOpenFile::lockWarnsSecondWindow()
 {
     QFETCH(int, answer);
     const QString path = w.path(QStringLiteral("shared.qlt"));
-    QVERIFY(writeBytes(path, notesFile(sampleNotes())));
+    QVERIFY(writeFile(path, notesFile(sampleNotes())));
     // Another running window holds the file: its lock names a live process of this host.
     FileLock other;
     QCOMPARE(other.acquire(path).status, FileLock::Status::Acquired);
     w.createForm();
-    w.seed({note(QStringLiteral("unsaved"))}, true);
+    w.seed({makeNote(QStringLiteral("unsaved"))}, true);
     MessageBox::setNextAnswers({QMessageBox::No, QMessageBox::StandardButton(answer)});
     FileDialog::setNextResults({FileDialog::Result{true, path, 1}});
     w.act("FileOpenCmd")->trigger();
@@ -614,7 +615,7 @@ void TestOpenFile::lockWarnsSecondWindow()
     QCOMPARE(shown.at(1).defaultButton, QMessageBox::No);
     if (answer == QMessageBox::No) {
         // Nothing opened, and the unsaved notes are still protected.
-        QCOMPARE(w.model().notes(), QList<Note>{note(QStringLiteral("unsaved"))});
+        QCOMPARE(w.model().notes(), QList<Note>{makeNote(QStringLiteral("unsaved"))});
         QVERIFY(w.form().GetModified());
         QCOMPARE(w.form().FileName(), QString());
     } else {
@@ -632,7 +633,7 @@ void TestOpenFile::lockFollowsTheDocument()
 {
     const QString first = w.path(QStringLiteral("first.qlt"));
     const QString second = w.path(QStringLiteral("second.qlt"));
-    QVERIFY(writeBytes(first, notesFile(sampleNotes())));
+    QVERIFY(writeFile(first, notesFile(sampleNotes())));
     w.createForm();
     QCOMPARE(w.form().OpenFile(first, QByteArray(), false, false), TMainForm::OpenOutcome::Loaded);
     QVERIFY(QFile::exists(FileLock::lockPathFor(first)));

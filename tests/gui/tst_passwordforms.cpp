@@ -1,3 +1,6 @@
+#include "DialogLayout.h"
+#include "ModalDriver.h"
+
 #include "document/NotesDocument.h"
 #include "forms/DocumentHost.h"
 #include "forms/EnterPassFormU.h"
@@ -116,43 +119,29 @@ void TestPasswordForms::cleanup()
 {
     // A refusal that was not expected would have used an answer up; one left over means a box that
     // should have come did not.
-    QVERIFY(!MessageBox::hasPendingAnswers());
-    MessageBox::setNextAnswers({});
-    while (QWidget* modal = QApplication::activeModalWidget())
-        modal->close();
+    closeDialogs(true);
 }
 
 void TestPasswordForms::setPass_layout()
 {
     RecordingHost host;
     TSetPassForm form(host);
-    QCOMPARE(form.windowTitle(), QStringLiteral("设置密码"));
-    QCOMPARE(form.size(), QSize(273, 198));
-    QCOMPARE(form.minimumSize(), form.maximumSize());
-    QVERIFY(form.windowFlags().testFlag(Qt::WindowCloseButtonHint));
-    QVERIFY(!form.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
-    QVERIFY(!form.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
-    QCOMPARE(form.parentWidget(), &host.window);
-    QCOMPARE(form.font(), host.window.font());
+    verifyFixedDialog(form, QStringLiteral("设置密码"), QSize(273, 198), &host.window);
     QCOMPARE(host.imagesAsked, QList<int>{6});
     QCOMPARE(form.windowIcon().cacheKey(), host.icon.cacheKey());
-
-    QCOMPARE(form.Label3->text(), QStringLiteral("旧密码(&P)"));
-    QCOMPARE(form.Label1->text(), QStringLiteral("新密码(&N)"));
-    QCOMPARE(form.Label2->text(), QStringLiteral("再次输入新密码(&R)"));
+    verifyWidgets(form, {{"Label3", QRect(), QStringLiteral("旧密码(&P)")},
+                         {"Label1", QRect(), QStringLiteral("新密码(&N)")},
+                         {"Label2", QRect(), QStringLiteral("再次输入新密码(&R)")},
+                         {"OldPass", QRect(64, 32, 0, 0)},
+                         {"NewPass", QRect(64, 80, 0, 0)},
+                         {"RePass", QRect(64, 128, 193, 0)},
+                         {"Image1", QRect(8, 16, 48, 48)},
+                         {"OkBtn", QRect(102, 168, 75, 25), QStringLiteral("确定(&O)")},
+                         {"CancelBtn", QRect(182, 168, 75, 25), QStringLiteral("取消(&C)")}});
     QCOMPARE(form.Label3->buddy(), form.OldPass);
     QCOMPARE(form.Label1->buddy(), form.NewPass);
     QCOMPARE(form.Label2->buddy(), form.RePass);
-    QCOMPARE(form.OldPass->geometry().topLeft(), QPoint(64, 32));
-    QCOMPARE(form.NewPass->geometry().topLeft(), QPoint(64, 80));
-    QCOMPARE(form.RePass->geometry().topLeft(), QPoint(64, 128));
-    QCOMPARE(form.RePass->width(), 193);
-    QCOMPARE(form.Image1->geometry(), QRect(8, 16, 48, 48));
     QCOMPARE(form.Bevel1->frameShape(), QFrame::HLine);
-    QCOMPARE(form.OkBtn->geometry(), QRect(102, 168, 75, 25));
-    QCOMPARE(form.CancelBtn->geometry(), QRect(182, 168, 75, 25));
-    QCOMPARE(form.OkBtn->text(), QStringLiteral("确定(&O)"));
-    QCOMPARE(form.CancelBtn->text(), QStringLiteral("取消(&C)"));
     QVERIFY(form.OkBtn->isDefault());
 
     for (QLineEdit* box : {form.OldPass, form.NewPass, form.RePass}) {
@@ -310,24 +299,17 @@ void TestPasswordForms::enterPass_layout()
     const QIcon icon(pixmap);
 
     TEnterPassForm form(&owner, font, icon);
-    QCOMPARE(form.windowTitle(), QStringLiteral("输入密码"));
-    QCOMPARE(form.size(), QSize(305, 142));
-    QCOMPARE(form.minimumSize(), form.maximumSize());
-    QVERIFY(!form.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
-    QCOMPARE(form.parentWidget(), &owner);
-    QCOMPARE(form.font(), font);
+    verifyFixedDialog(form, QStringLiteral("输入密码"), QSize(305, 142), &owner, &font);
     QCOMPARE(form.windowIcon().cacheKey(), icon.cacheKey());
-    QCOMPARE(form.Label2->text(), QStringLiteral("该文件有密码保护，请输入密码。"));
-    QCOMPARE(form.Label1->text(), QStringLiteral("密码(&P)"));
+    verifyWidgets(form, {{"Label2", QRect(), QStringLiteral("该文件有密码保护，请输入密码。")},
+                         {"Label1", QRect(), QStringLiteral("密码(&P)")},
+                         {"Pass", QRect(64, 56, 225, 0)},
+                         {"Image1", QRect(8, 40, 48, 48)},
+                         {"OkBtn", QRect(134, 112, 75, 25)},
+                         {"CancelBtn", QRect(214, 112, 75, 25), QStringLiteral("取消(&C)")}});
     QCOMPARE(form.Label1->buddy(), form.Pass);
-    QCOMPARE(form.Pass->geometry().topLeft(), QPoint(64, 56));
-    QCOMPARE(form.Pass->width(), 225);
     QCOMPARE(form.Pass->echoMode(), QLineEdit::Password);
-    QCOMPARE(form.Image1->geometry(), QRect(8, 40, 48, 48));
-    QCOMPARE(form.OkBtn->geometry(), QRect(134, 112, 75, 25));
-    QCOMPARE(form.CancelBtn->geometry(), QRect(214, 112, 75, 25));
     QVERIFY(form.OkBtn->isDefault());
-    QCOMPARE(form.CancelBtn->text(), QStringLiteral("取消(&C)"));
     form.show();
     form.Pass->setText(QStringLiteral("pw"));
     QCOMPARE(form.Pass->displayText(), QStringLiteral("**"));

@@ -1,6 +1,8 @@
+#include "DialogLayout.h"
+#include "TestNotesHost.h"
+
 #include "forms/SortFormU.h"
 
-#include "TestNotesHost.h"
 #include "document/NotesSorter.h"
 #include "forms/MnemonicClicks.h"
 
@@ -81,47 +83,28 @@ void TestSortForm::init()
 
 void TestSortForm::cleanup()
 {
-    while (QWidget* modal = QApplication::activeModalWidget()) {
-        if (auto* dialog = qobject_cast<QDialog*>(modal))
-            dialog->reject();
-        QCoreApplication::processEvents();
-    }
+    closeDialogs(false);
     m_host.reset();
 }
 
 void TestSortForm::layout()
 {
     TSortForm form(*m_host);
-    QCOMPARE(form.parentWidget(), m_host.get());
-    QCOMPARE(form.windowTitle(), u"排列"_s);
-    QCOMPARE(form.size(), QSize(202, 206));
-    QCOMPARE(form.minimumSize(), form.maximumSize());
-    QVERIFY(form.windowFlags().testFlag(Qt::WindowCloseButtonHint));
-    QVERIFY(!form.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
-    QVERIFY(!form.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    verifyFixedDialog(form, u"排列"_s, QSize(202, 206), m_host.get());
     QCOMPARE(form.windowIcon().cacheKey(), m_host->images.at(20).cacheKey());
-    QCOMPARE(form.font(), m_host->font());
-
-    QCOMPARE(form.GroupBox1->geometry(), QRect(12, 11, 177, 73));
-    QCOMPARE(form.GroupBox1->title(), u" 排列 "_s);
-    QCOMPARE(form.GroupBox2->geometry(), QRect(12, 94, 177, 73));
-    QCOMPARE(form.GroupBox2->title(), u" 排列类型 "_s);
+    verifyWidgets(form, {{"GroupBox1", QRect(12, 11, 177, 73), u" 排列 "_s},
+                         {"GroupBox2", QRect(12, 94, 177, 73), u" 排列类型 "_s},
+                         {"NoteText", QRect(), u"按记事本文本(&N)"_s},
+                         {"Priority", QRect(), u"按优先级(&P)"_s},
+                         {"Ascending", QRect(), u"向上(&A)"_s},
+                         {"Descending", QRect(), u"向下(&D)"_s},
+                         {"OkBtn", QRect(12, 176, 85, 25), u"确定(&O)"_s},
+                         {"CancelBtn", QRect(104, 176, 84, 25), u"取消(&C)"_s}});
     QCOMPARE(form.NoteText->parentWidget(), form.GroupBox1);
     QCOMPARE(form.Priority->parentWidget(), form.GroupBox1);
     QCOMPARE(form.Ascending->parentWidget(), form.GroupBox2);
     QCOMPARE(form.Descending->parentWidget(), form.GroupBox2);
-    QCOMPARE(form.NoteText->text(), u"按记事本文本(&N)"_s);
-    QCOMPARE(form.Priority->text(), u"按优先级(&P)"_s);
-    QCOMPARE(form.Ascending->text(), u"向上(&A)"_s);
-    QCOMPARE(form.Descending->text(), u"向下(&D)"_s);
-    QCOMPARE(form.OkBtn->geometry(), QRect(12, 176, 85, 25));
-    QCOMPARE(form.OkBtn->text(), u"确定(&O)"_s);
     QVERIFY(form.OkBtn->isDefault());
-    QCOMPARE(form.CancelBtn->geometry(), QRect(104, 176, 84, 25));
-    QCOMPARE(form.CancelBtn->text(), u"取消(&C)"_s);
-    for (const char* name :
-         {"GroupBox1", "NoteText", "Priority", "GroupBox2", "Ascending", "Descending", "OkBtn", "CancelBtn"})
-        QVERIFY2(form.findChild<QWidget*>(QLatin1String(name)), name);
 
     QVERIFY(form.NoteText->isChecked());
     QVERIFY(!form.Priority->isChecked());

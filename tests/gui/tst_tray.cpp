@@ -1,4 +1,5 @@
-#include "MainFormFixture.h"
+#include "TestFiles.h"
+#include "WindowHarness.h"
 
 #include "app/QuilletApplication.h"
 #include "app/SystemTray.h"
@@ -15,16 +16,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
-
-namespace {
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
 
 class TestTray : public QObject
 {
@@ -49,29 +40,32 @@ private Q_SLOTS:
     void nothingWrittenUntilTheProgramEnds();
 
 private:
-    void createForm(const QStringList& arguments = {});
-    QString dataPath(const QString& name) const { return QDir(m_dir.path()).filePath(name); }
-    QString iniPath() const { return dataPath(QStringLiteral("Quillet.ini")); }
-    void writeIni(const QString& section, const QString& key, const QString& value);
-    QAction* act(const char* name) const { return m_form->findChild<QAction*>(QLatin1String(name)); }
-    QSystemTrayIcon* tray() const { return m_form->trayIcon(); }
+    QSystemTrayIcon* tray() const { return w.form().trayIcon(); }
     // A document with one note that is not saved.
     void makeModified();
     // In the tray: window hidden, icon showing. Without a tray: window minimised, no icon.
     void verifyPutAway(bool withTray);
     void verifyShown();
 
-    QTemporaryDir m_dir;
-    std::unique_ptr<TMainForm> m_form;
+    WindowHarness w;
 };
 
 void TestTray::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
-    qputenv("QUILLET_APPDIR", QFile::encodeName(m_dir.path()));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dataPath(QStringLiteral("config"))));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(dataPath(QStringLiteral("data"))));
-    QApplication::setQuitOnLastWindowClosed(false);
+    w.initTestCase();
+    w.queuesUsed = true;
+    w.startsAsTheProgram = true;
+}
+
+void TestTray::init()
+{
+    w.init();
+    SystemTray::setAvailableForTests(true);
+}
+
+void TestTray::cleanup()
+{
+    w.cleanup();
 }
 
 void TestTray::cleanupTestCase()
@@ -79,65 +73,28 @@ void TestTray::cleanupTestCase()
     SystemTray::setAvailableForTests(std::nullopt);
 }
 
-void TestTray::init()
-{
-    const QDir dir(m_dir.path());
-    for (const QString& name : dir.entryList(QDir::Files))
-        QVERIFY(QFile::remove(dir.filePath(name)));
-    MessageBox::takeShown();
-    SystemTray::setAvailableForTests(true);
-}
-
-void TestTray::cleanup()
-{
-    while (QWidget* modal = QApplication::activeModalWidget())
-        modal->close();
-    const bool answersLeft = MessageBox::hasPendingAnswers();
-    MessageBox::setNextAnswers({});
-    m_form.reset();
-    QVERIFY(!answersLeft);
-}
-
-void TestTray::createForm(const QStringList& arguments)
-{
-    m_form.reset();
-    m_form = std::make_unique<TMainForm>(arguments);
-    m_form->showAtStart();
-    if (m_form->isVisible() && !m_form->isMinimized()) {
-        m_form->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
-    }
-}
-
-void TestTray::writeIni(const QString& section, const QString& key, const QString& value)
-{
-    IniFile(iniPath()).WriteString(section, key, value);
-}
-
 void TestTray::makeModified()
 {
-    m_form->document().model().appendNotes(
-        {Note{QByteArray("note"), AnsiText::fromUnicode(u"标准"), Note::ImageNotDone}});
-    m_form->SetModified(true);
+    w.seed({makeNote(u"note")}, true);
 }
 
 void TestTray::verifyPutAway(bool withTray)
 {
     if (withTray) {
-        QVERIFY(!m_form->isVisible());
+        QVERIFY(!w.form().isVisible());
         QVERIFY(tray()->isVisible());
     } else {
         // Never hidden without an icon to bring it back: minimised, on the taskbar.
-        QVERIFY(m_form->isVisible());
-        QVERIFY(m_form->isMinimized());
+        QVERIFY(w.form().isVisible());
+        QVERIFY(w.form().isMinimized());
         QVERIFY(!tray()->isVisible());
     }
 }
 
 void TestTray::verifyShown()
 {
-    QVERIFY(m_form->isVisible());
-    QVERIFY(!m_form->isMinimized());
+    QVERIFY(w.form().isVisible());
+    QVERIFY(!w.form().isMinimized());
     QVERIFY(!tray()->isVisible());
 }
 
@@ -145,10 +102,10 @@ void TestTray::verifyShown()
 
 void TestTray::iconAndMenu()
 {
-    createForm();
+    w.createForm();
     QVERIFY(!tray()->isVisible());
     QVERIFY(!tray()->icon().isNull());
-    QCOMPARE(tray()->icon().cacheKey(), m_form->windowIcon().cacheKey());
+    QCOMPARE(tray()->icon().cacheKey(), w.form().windowIcon().cacheKey());
     QCOMPARE(tray()->toolTip(), QStringLiteral("Quillet"));
 
     QMenu* menu = tray()->contextMenu();
@@ -168,27 +125,27 @@ void TestTray::iconAndMenu()
 
 void TestTray::hint()
 {
-    createForm();
-    m_form->setTrayHint(QStringLiteral("Quillet [notes.qlt]"));
+    w.createForm();
+    w.form().setTrayHint(QStringLiteral("Quillet [notes.qlt]"));
     QCOMPARE(tray()->toolTip(), QStringLiteral("Quillet [notes.qlt]"));
 
     // Cut to what the desktop shows, never inside a character.
     const QString longName =
         QStringLiteral("Quillet [") + QString(200, QLatin1Char('a')) + QStringLiteral("]");
-    m_form->setTrayHint(longName);
+    w.form().setTrayHint(longName);
     QCOMPARE(tray()->toolTip(), longName.first(127));
     const QString pair = QStringLiteral("\U0001F4DD");
     const QString split = QString(126, QLatin1Char('b')) + pair + QStringLiteral("c");
-    m_form->setTrayHint(split);
+    w.form().setTrayHint(split);
     QCOMPARE(tray()->toolTip(), split.first(126));
-    m_form->setTrayHint(QStringLiteral("Quillet"));
+    w.form().setTrayHint(QStringLiteral("Quillet"));
     QCOMPARE(tray()->toolTip(), QStringLiteral("Quillet"));
 
     // The window keeps it naming the open file, without its folder.
     makeModified();
-    m_form->SaveFile(dataPath(QStringLiteral("named.qlt")));
+    w.form().SaveFile(w.path(QStringLiteral("named.qlt")));
     QCOMPARE(tray()->toolTip(), QStringLiteral("Quillet [named.qlt]"));
-    act("FileNewCmd")->trigger();
+    w.act("FileNewCmd")->trigger();
     QCOMPARE(tray()->toolTip(), QStringLiteral("Quillet"));
 }
 
@@ -208,23 +165,23 @@ void TestTray::toTrayAndBack()
     QFETCH(bool, withTray);
     QFETCH(QString, back);
     SystemTray::setAvailableForTests(withTray);
-    createForm();
+    w.createForm();
     makeModified();
 
     if (back.isEmpty() && withTray)
-        act("ViewMinimizeToTrayCmd")->trigger();
+        w.act("ViewMinimizeToTrayCmd")->trigger();
     else
-        QTest::keyClick(m_form->notesList(), Qt::Key_F12);
+        QTest::keyClick(w.form().notesList(), Qt::Key_F12);
     verifyPutAway(withTray);
     if (QTest::currentTestFailed())
         return;
     // Nothing is asked, saved or written on the way.
     QVERIFY(MessageBox::takeShown().isEmpty());
-    QVERIFY(m_form->GetModified());
-    QVERIFY(!QFile::exists(iniPath()));
+    QVERIFY(w.form().GetModified());
+    QVERIFY(!QFile::exists(w.iniPath()));
 
     if (!withTray) {
-        m_form->showNormal(); // from the taskbar
+        w.form().showNormal(); // from the taskbar
         verifyShown();
         return;
     }
@@ -236,11 +193,11 @@ void TestTray::toTrayAndBack()
     else if (back == u"double-click")
         Q_EMIT tray()->activated(QSystemTrayIcon::DoubleClick);
     else
-        act("TrayMenuShowCmd")->trigger();
+        w.act("TrayMenuShowCmd")->trigger();
     verifyShown();
-    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
-    QCOMPARE(m_form->document().model().rowCount(), 1);
-    QVERIFY(m_form->GetModified());
+    QVERIFY(QTest::qWaitForWindowActive(&w.form()));
+    QCOMPARE(w.form().document().model().rowCount(), 1);
+    QVERIFY(w.form().GetModified());
 }
 
 void TestTray::closeToTray_data()
@@ -254,26 +211,26 @@ void TestTray::closeToTray()
 {
     QFETCH(bool, withTray);
     SystemTray::setAvailableForTests(withTray);
-    writeIni(QStringLiteral("General"), QStringLiteral("MinToTrayOnClose"), QStringLiteral("1"));
-    const QByteArray settings = readFile(iniPath());
-    createForm();
+    w.writeIni(QStringLiteral("General"), QStringLiteral("MinToTrayOnClose"), QStringLiteral("1"));
+    const QByteArray settings = readFile(w.iniPath());
+    w.createForm();
     makeModified();
 
     // The save question comes first; Cancel keeps the window where it is.
     MessageBox::setNextAnswers({QMessageBox::Cancel});
-    QVERIFY(!m_form->close());
+    QVERIFY(!w.form().close());
     QCOMPARE(MessageBox::takeShown().size(), 1);
     verifyShown();
 
     MessageBox::setNextAnswers({QMessageBox::No});
-    QVERIFY(!m_form->close());
+    QVERIFY(!w.form().close());
     const QList<MessageBox::Shown> shown = MessageBox::takeShown();
     QCOMPARE(shown.size(), 1);
     QCOMPARE(shown.at(0).caption, QStringLiteral("确认"));
     verifyPutAway(withTray);
     // The program goes on with its document, and the settings file stays as it was.
-    QCOMPARE(m_form->document().model().rowCount(), 1);
-    QCOMPARE(readFile(iniPath()), settings);
+    QCOMPARE(w.form().document().model().rowCount(), 1);
+    QCOMPARE(readFile(w.iniPath()), settings);
 }
 
 void TestTray::exitFromTray_data()
@@ -287,32 +244,32 @@ void TestTray::exitFromTray()
 {
     QFETCH(bool, withTray);
     SystemTray::setAvailableForTests(withTray);
-    writeIni(QStringLiteral("General"), QStringLiteral("MinToTrayOnClose"), QStringLiteral("1"));
-    const QByteArray settings = readFile(iniPath());
-    createForm();
-    QTest::keyClick(m_form->notesList(), Qt::Key_F12);
+    w.writeIni(QStringLiteral("General"), QStringLiteral("MinToTrayOnClose"), QStringLiteral("1"));
+    const QByteArray settings = readFile(w.iniPath());
+    w.createForm();
+    QTest::keyClick(w.form().notesList(), Qt::Key_F12);
     makeModified();
 
     // Cancel at the save question keeps the program where it was.
     MessageBox::setNextAnswers({QMessageBox::Cancel});
-    act("TrayMenuExitCmd")->trigger();
+    w.act("TrayMenuExitCmd")->trigger();
     QList<MessageBox::Shown> shown = MessageBox::takeShown();
     QCOMPARE(shown.size(), 1);
     QCOMPARE(shown.at(0).text, QStringLiteral("保存更改吗?"));
     verifyPutAway(withTray);
-    QCOMPARE(readFile(iniPath()), settings);
+    QCOMPARE(readFile(w.iniPath()), settings);
 
     // The exit request stays: the next close ends the program although it would go to the tray.
     if (withTray)
-        act("TrayMenuShowCmd")->trigger();
+        w.act("TrayMenuShowCmd")->trigger();
     else
-        m_form->showNormal();
+        w.form().showNormal();
     verifyShown();
     MessageBox::setNextAnswers({QMessageBox::No});
-    QVERIFY(m_form->close());
+    QVERIFY(w.form().close());
     QCOMPARE(MessageBox::takeShown().size(), 1);
-    QVERIFY(!m_form->isVisible());
-    const IniFile ini(iniPath());
+    QVERIFY(!w.form().isVisible());
+    const IniFile ini(w.iniPath());
     QCOMPARE(ini.ReadString(QStringLiteral("General"), QStringLiteral("Theme"), QString()),
              QStringLiteral("Office11XP"));
     QCOMPARE(ini.ReadString(QStringLiteral("General"), QStringLiteral("GridLines"), QString()),
@@ -340,43 +297,42 @@ void TestTray::minimizeStart()
     SystemTray::setAvailableForTests(withTray);
 
     // A last file to open at the first activation.
-    const QString last = QDir::toNativeSeparators(dataPath(QStringLiteral("last.qlt")));
-    createForm();
+    const QString last = QDir::toNativeSeparators(w.path(QStringLiteral("last.qlt")));
+    w.createForm();
     makeModified();
-    m_form->SaveFile(last);
+    w.form().SaveFile(last);
     QVERIFY(QFile::exists(last));
-    m_form.reset();
-    writeIni(QStringLiteral("General"), QStringLiteral("OpenLastFile"), QStringLiteral("1"));
-    writeIni(QStringLiteral("General"), QStringLiteral("LastFile"), last);
+    w.destroyForm();
+    w.writeIni(QStringLiteral("General"), QStringLiteral("OpenLastFile"), QStringLiteral("1"));
+    w.writeIni(QStringLiteral("General"), QStringLiteral("LastFile"), last);
     MessageBox::setNextAnswers({QMessageBox::Ok}); // a path that is not there
-    const QByteArray settings = readFile(iniPath());
+    const QByteArray settings = readFile(w.iniPath());
 
-    m_form = std::make_unique<TMainForm>(arguments);
-    m_form->showAtStart();
+    w.createForm(arguments);
     if (!hidden) {
         verifyShown();
-        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        QVERIFY(QTest::qWaitForWindowActive(&w.form()));
         MessageBox::setNextAnswers({});
         return;
     }
     verifyPutAway(withTray);
     if (QTest::currentTestFailed())
         return;
-    QCOMPARE(readFile(iniPath()), settings);
+    QCOMPARE(readFile(w.iniPath()), settings);
 
     if (withTray) {
         // Not yet activated: nothing opened until the window is first shown.
-        QCOMPARE(m_form->FileName(), QString());
-        act("TrayMenuShowCmd")->trigger();
+        QCOMPARE(w.form().FileName(), QString());
+        w.act("TrayMenuShowCmd")->trigger();
     } else {
-        m_form->showNormal();
-        m_form->activateWindow();
+        w.form().showNormal();
+        w.form().activateWindow();
     }
     verifyShown();
-    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    QVERIFY(QTest::qWaitForWindowActive(&w.form()));
     // The path on the command line is ignored, the last file opened.
-    QCOMPARE(m_form->FileName(), last);
-    QCOMPARE(m_form->document().model().rowCount(), 1);
+    QCOMPARE(w.form().FileName(), last);
+    QCOMPARE(w.form().document().model().rowCount(), 1);
     QVERIFY(MessageBox::takeShown().isEmpty());
     MessageBox::setNextAnswers({});
 }
@@ -384,16 +340,16 @@ void TestTray::minimizeStart()
 void TestTray::nothingWrittenUntilTheProgramEnds()
 {
     // Start-up, the tray and back write nothing, not even an empty file.
-    createForm();
-    QTest::keyClick(m_form->notesList(), Qt::Key_F12);
-    act("TrayMenuShowCmd")->trigger();
-    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
-    QVERIFY(!QFile::exists(iniPath()));
+    w.createForm();
+    QTest::keyClick(w.form().notesList(), Qt::Key_F12);
+    w.act("TrayMenuShowCmd")->trigger();
+    QVERIFY(QTest::qWaitForWindowActive(&w.form()));
+    QVERIFY(!QFile::exists(w.iniPath()));
 
     // Closing for real writes the close-time keys in their order.
-    act("FileExitCmd")->trigger();
-    QVERIFY(!m_form->isVisible());
-    const QString text = QString::fromLatin1(readFile(iniPath()));
+    w.act("FileExitCmd")->trigger();
+    QVERIFY(!w.form().isVisible());
+    const QString text = QString::fromLatin1(readFile(w.iniPath()));
     const qsizetype grid = text.indexOf(QLatin1String("GridLines=0"));
     const qsizetype theme = text.indexOf(QLatin1String("Theme=Office11XP"));
     QVERIFY2(grid >= 0 && theme > grid, qPrintable(text));

@@ -1,3 +1,6 @@
+#include "ChildCase.h"
+#include "TestFiles.h"
+
 #include "platform/Autostart.h"
 
 #include <QDir>
@@ -11,20 +14,6 @@
 
 namespace {
 const QString Exe = QStringLiteral("/opt/quillet/quillet");
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& content)
-{
-    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(content), content.size());
-}
 
 QByteArray entryWithExec(const QByteArray& exec, const QByteArray& extra = {})
 {
@@ -137,7 +126,7 @@ void TestAutostart::enable_writesEntry()
 
 void TestAutostart::enable_overwritesExistingEntry()
 {
-    writeFile(Autostart::entryPath(), entryWithExec("/usr/bin/other /minimize"));
+    QVERIFY(writeFile(Autostart::entryPath(), entryWithExec("/usr/bin/other /minimize")));
     QVERIFY(Autostart::enable(Exe, false));
     QVERIFY(readFile(Autostart::entryPath()).split('\n').contains("Exec=/opt/quillet/quillet"));
     QCOMPARE(Autostart::read(QStringLiteral("/usr/bin/other")).enabled, false);
@@ -151,7 +140,7 @@ void TestAutostart::enable_overwritesExistingEntry()
 void TestAutostart::enable_failsWhenFolderCannotBeMade()
 {
     // A file where the configuration folder should be: no permission trick, so it fails as root too.
-    writeFile(m_configHome, "not a folder");
+    QVERIFY(writeFile(m_configHome, "not a folder"));
     QString error;
     QVERIFY(!Autostart::enable(Exe, true, &error));
     QVERIFY(error.contains(QStringLiteral("autostart")));
@@ -205,7 +194,7 @@ void TestAutostart::read_recognisesOwnEntry()
     QFETCH(bool, enabled);
     QFETCH(bool, minimized);
 
-    writeFile(Autostart::entryPath(), entry);
+    QVERIFY(writeFile(Autostart::entryPath(), entry));
     const Autostart::AutostartState state = Autostart::read(exe);
     QCOMPARE(state.enabled, enabled);
     QCOMPARE(state.minimized, minimized);
@@ -236,7 +225,7 @@ void TestAutostart::disable_removesOnlyOwnEntry()
     QFETCH(QByteArray, entry);
     QFETCH(bool, removed);
 
-    writeFile(Autostart::entryPath(), entry);
+    QVERIFY(writeFile(Autostart::entryPath(), entry));
     QString error;
     QVERIFY(Autostart::disableIfOurs(Exe, &error));
     QVERIFY(error.isEmpty());
@@ -253,9 +242,9 @@ void TestAutostart::disable_withoutEntry()
 
 void TestAutostart::disable_failsInReadOnlyFolder()
 {
-    if (::geteuid() == 0)
-        QSKIP("root may delete from a read-only folder");
-    writeFile(Autostart::entryPath(), entryWithExec("/opt/quillet/quillet"));
+    if (!runsUnprivileged())
+        return;
+    QVERIFY(writeFile(Autostart::entryPath(), entryWithExec("/opt/quillet/quillet")));
     const QString folder = QFileInfo(Autostart::entryPath()).absolutePath();
     QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
     QString error;

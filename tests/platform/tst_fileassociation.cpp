@@ -1,3 +1,6 @@
+#include "ChildCase.h"
+#include "TestFiles.h"
+
 #include "platform/FileAssociation.h"
 
 #include "platform/DesktopEntry.h"
@@ -16,24 +19,9 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
-#include <unistd.h>
 
 namespace {
 const QString Exe = QStringLiteral("/opt/quillet/quillet");
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& content)
-{
-    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(content), content.size());
-}
 
 QString associationError(int code)
 {
@@ -46,7 +34,8 @@ QString associationError(int code)
 void writeRecordingTool(const QString& dir, const QString& name, const QString& log)
 {
     const QString path = dir + QLatin1Char('/') + name;
-    writeFile(path, "#!/bin/sh\necho \"" + name.toUtf8() + " $*\" >> '" + QFile::encodeName(log) + "'\n");
+    QVERIFY(writeFile(path,
+                      "#!/bin/sh\necho \"" + name.toUtf8() + " $*\" >> '" + QFile::encodeName(log) + "'\n"));
     QVERIFY(QFile::setPermissions(path,
                                   QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
 }
@@ -211,12 +200,13 @@ void TestFileAssociation::register_installedProgramUsesItsEntry()
 {
     // A program installed with its entry, and the entry an earlier registration wrote for it.
     const QString exe = m_dir->filePath(QStringLiteral("usr/bin/quillet"));
-    writeFile(exe, "#!/bin/sh\n");
-    writeFile(m_dir->filePath(QStringLiteral("usr/share/applications/io.sourceforge.quillet.desktop")),
-              "[Desktop Entry]\n");
-    writeFile(
+    QVERIFY(writeFile(exe, "#!/bin/sh\n"));
+    QVERIFY(
+        writeFile(m_dir->filePath(QStringLiteral("usr/share/applications/io.sourceforge.quillet.desktop")),
+                  "[Desktop Entry]\n"));
+    QVERIFY(writeFile(
         FileAssociation::desktopEntryPath(),
-        "[Desktop Entry]\nName=Quillet\nExec=\"/usr/bin/quillet\" %f\nMimeType=application/x-quillet;\n");
+        "[Desktop Entry]\nName=Quillet\nExec=\"/usr/bin/quillet\" %f\nMimeType=application/x-quillet;\n"));
     registerOrFail(exe);
     QCOMPARE(readFile(FileAssociation::mimeAppsListPath()),
              QByteArray("[Default Applications]\napplication/x-quillet=io.sourceforge.quillet.desktop\n"));
@@ -224,7 +214,7 @@ void TestFileAssociation::register_installedProgramUsesItsEntry()
 
     // Someone else's file of that name stays.
     const QByteArray foreign = "[Desktop Entry]\nName=Other\nMimeType=text/plain;\n";
-    writeFile(FileAssociation::desktopEntryPath(), foreign);
+    QVERIFY(writeFile(FileAssociation::desktopEntryPath(), foreign));
     registerOrFail(exe);
     QCOMPARE(readFile(FileAssociation::desktopEntryPath()), foreign);
 }
@@ -248,7 +238,7 @@ void TestFileAssociation::register_keepsOtherMimeAppsEntries()
                               "\n"
                               "[Removed Associations]\n"
                               "application/pdf=gimp.desktop;\n";
-    writeFile(FileAssociation::mimeAppsListPath(), before);
+    QVERIFY(writeFile(FileAssociation::mimeAppsListPath(), before));
     registerOrFail();
     QCOMPARE(readFile(FileAssociation::mimeAppsListPath()),
              QByteArray("# my associations\n"
@@ -266,12 +256,12 @@ void TestFileAssociation::register_keepsOtherMimeAppsEntries()
 
 void TestFileAssociation::register_replacesOwnDefaultOnly()
 {
-    writeFile(FileAssociation::mimeAppsListPath(), "[Added Associations]\n"
-                                                   "application/x-quillet=other.desktop;\n"
-                                                   "[Default Applications]\n"
-                                                   "application/x-quillet=other.desktop\n"
-                                                   "text/plain=gedit.desktop\n"
-                                                   "application/x-quillet = third.desktop\n");
+    QVERIFY(writeFile(FileAssociation::mimeAppsListPath(), "[Added Associations]\n"
+                                                           "application/x-quillet=other.desktop;\n"
+                                                           "[Default Applications]\n"
+                                                           "application/x-quillet=other.desktop\n"
+                                                           "text/plain=gedit.desktop\n"
+                                                           "application/x-quillet = third.desktop\n"));
     registerOrFail();
     QCOMPARE(readFile(FileAssociation::mimeAppsListPath()),
              QByteArray("[Added Associations]\n"
@@ -283,7 +273,8 @@ void TestFileAssociation::register_replacesOwnDefaultOnly()
 
 void TestFileAssociation::register_addsGroupWhenMissing()
 {
-    writeFile(FileAssociation::mimeAppsListPath(), "[Added Associations]\ntext/plain=gedit.desktop;");
+    QVERIFY(
+        writeFile(FileAssociation::mimeAppsListPath(), "[Added Associations]\ntext/plain=gedit.desktop;"));
     registerOrFail();
     QCOMPARE(readFile(FileAssociation::mimeAppsListPath()),
              QByteArray("[Added Associations]\n"
@@ -295,7 +286,8 @@ void TestFileAssociation::register_addsGroupWhenMissing()
 
 void TestFileAssociation::register_twiceGivesSameFiles()
 {
-    writeFile(FileAssociation::mimeAppsListPath(), "[Default Applications]\ntext/plain=gedit.desktop\n");
+    QVERIFY(
+        writeFile(FileAssociation::mimeAppsListPath(), "[Default Applications]\ntext/plain=gedit.desktop\n"));
     registerOrFail();
     const QByteArray mimeApps = readFile(FileAssociation::mimeAppsListPath());
     const QByteArray entry = readFile(FileAssociation::desktopEntryPath());
@@ -312,7 +304,7 @@ void TestFileAssociation::register_twiceGivesSameFiles()
 
 void TestFileAssociation::register_keepsMimeAppsPermissions()
 {
-    writeFile(FileAssociation::mimeAppsListPath(), "[Default Applications]\n");
+    QVERIFY(writeFile(FileAssociation::mimeAppsListPath(), "[Default Applications]\n"));
     QVERIFY(QFile::setPermissions(FileAssociation::mimeAppsListPath(),
                                   QFileDevice::ReadOwner | QFileDevice::WriteOwner));
     const QFileDevice::Permissions before = QFile::permissions(FileAssociation::mimeAppsListPath());
@@ -383,7 +375,7 @@ void TestFileAssociation::register_failure()
 
     const QString log = m_dir->filePath(QStringLiteral("tools.log"));
     writeRecordingTool(m_toolDir, QStringLiteral("update-mime-database"), log);
-    writeFile(m_dir->filePath(blocked), "in the way");
+    QVERIFY(writeFile(m_dir->filePath(blocked), "in the way"));
 
     QString message;
     QVERIFY(!FileAssociation::registerFileType(Exe, &message));
@@ -399,8 +391,8 @@ void TestFileAssociation::register_failure()
 
 void TestFileAssociation::register_failsInReadOnlyFolder()
 {
-    if (::geteuid() == 0)
-        QSKIP("root may write into a read-only folder");
+    if (!runsUnprivileged())
+        return;
     QVERIFY(QDir().mkpath(m_configHome));
     QVERIFY(QFile::setPermissions(m_configHome, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
     QString message;

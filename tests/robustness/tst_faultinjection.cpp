@@ -1,4 +1,5 @@
-#include "FileCommandsFixture.h"
+#include "TestFiles.h"
+#include "WindowHarness.h"
 
 #include "document/NotesDocument.h"
 #include "document/NotesModel.h"
@@ -31,8 +32,9 @@ QList<Note> largeNotes(const QString& word)
 {
     QList<Note> notes;
     for (int i = 0; i < 300; ++i)
-        notes.append(note(word + QString::number(i) + QStringLiteral("\r\n") + QString(1000, QChar(u'文')),
-                          QStringLiteral("高"), i % 2 == 0));
+        notes.append(
+            makeNote(word + QString::number(i) + QStringLiteral("\r\n") + QString(1000, QChar(u'文')),
+                     QStringLiteral("高"), i % 2 == 0));
     return notes;
 }
 
@@ -125,7 +127,7 @@ void TestFaultInjection::saveFailsKeeping(const QString& path, const QByteArray&
     const QList<MessageBox::Shown> shown = MessageBox::takeShown();
     QCOMPARE(shown.size(), 1);
     QVERIFY2(isSaveFailure(shown.at(0).text), qPrintable(shown.at(0).text));
-    QCOMPARE(fileBytes(path), old);
+    QCOMPARE(readFile(path), old);
     QCOMPARE(filesBeside(path), QStringList{QFileInfo(path).fileName()});
     QVERIFY(w.form().GetModified());
     QCOMPARE(w.model().notes(), document);
@@ -158,7 +160,7 @@ void TestFaultInjection::writeFailsAfterSomeBytes()
     w.createForm();
     w.seed(largeNotes(QStringLiteral("old ")), true);
     w.form().SaveFile(path);
-    const QByteArray old = fileBytes(path);
+    const QByteArray old = readFile(path);
     w.model().clear();
     w.seed(changed, true);
     if (room < 0)
@@ -183,9 +185,9 @@ void TestFaultInjection::fullDisk()
         QSKIP("Cannot mount a small file system here (needs root).");
     const QString path = QDir(dir).filePath(QStringLiteral("notes.qlt"));
     w.createForm();
-    w.seed({note(QStringLiteral("kept"))}, true);
+    w.seed({makeNote(QStringLiteral("kept"))}, true);
     w.form().SaveFile(path);
-    const QByteArray old = fileBytes(path);
+    const QByteArray old = readFile(path);
     QVERIFY(!old.isEmpty());
 
     // Two copies of this document do not fit: the old file and the new one beside it.
@@ -221,16 +223,16 @@ void TestFaultInjection::readOnlyFolder()
     }
     const QString path = QDir(dir).filePath(QStringLiteral("notes.qlt"));
     w.createForm();
-    w.seed({note(QStringLiteral("kept"))}, true);
+    w.seed({makeNote(QStringLiteral("kept"))}, true);
     w.form().SaveFile(path);
-    const QByteArray old = fileBytes(path);
+    const QByteArray old = readFile(path);
     QVERIFY(!old.isEmpty());
     if (disk)
         QVERIFY(disk->makeReadOnly());
     else
         QVERIFY(QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
 
-    w.seed({note(QStringLiteral("added"))}, true);
+    w.seed({makeNote(QStringLiteral("added"))}, true);
     saveFailsKeeping(path, old, w.model().notes());
 
     // The program goes on: the document is saved somewhere else instead.
@@ -264,17 +266,17 @@ void TestFaultInjection::documentFileChangedBehindTheWindow()
     QFETCH(bool, saves);
     QVERIFY(QDir(w.dir()).mkdir(QStringLiteral("docs")));
     const QString path = w.path(QStringLiteral("docs/notes.qlt"));
-    QVERIFY(writeBytes(path, notesFile({note(QStringLiteral("on disk"))})));
+    QVERIFY(writeFile(path, notesFile({makeNote(QStringLiteral("on disk"))})));
     w.createForm({path});
     QCOMPARE(w.form().FileName(), path);
-    w.seed({note(QStringLiteral("typed since"))}, true);
+    w.seed({makeNote(QStringLiteral("typed since"))}, true);
     const QList<Note> document = w.model().notes();
 
     if (change == u"delete") {
         QVERIFY(QFile::remove(path));
     } else if (change == u"replace") {
         QVERIFY(QFile::remove(path));
-        QVERIFY(writeBytes(path, "another program's file"));
+        QVERIFY(writeFile(path, "another program's file"));
     } else if (change == u"folder") {
         QVERIFY(QFile::remove(path));
         QVERIFY(QDir().mkdir(path));
@@ -294,7 +296,7 @@ void TestFaultInjection::documentFileChangedBehindTheWindow()
     QCOMPARE(shown.size(), 1);
     if (replaced) {
         QCOMPARE(shown.at(0).text, ChangedOnDisk.arg(QDir::toNativeSeparators(path)));
-        QCOMPARE(fileBytes(path), QByteArray("another program's file"));
+        QCOMPARE(readFile(path), QByteArray("another program's file"));
     } else {
         QVERIFY2(isSaveFailure(shown.at(0).text), qPrintable(shown.at(0).text));
     }
@@ -323,9 +325,9 @@ void TestFaultInjection::changedFileAsksBeforeSaving()
 {
     QFETCH(int, answer);
     const QString path = w.path(QStringLiteral("notes.qlt"));
-    QVERIFY(writeBytes(path, notesFile({note(QStringLiteral("on disk"))})));
+    QVERIFY(writeFile(path, notesFile({makeNote(QStringLiteral("on disk"))})));
     w.createForm({path});
-    w.seed({note(QStringLiteral("typed here"))}, true);
+    w.seed({makeNote(QStringLiteral("typed here"))}, true);
     const QList<Note> mine = w.model().notes();
 
     struct : NotesDocument::OpenQuestions
@@ -338,9 +340,9 @@ void TestFaultInjection::changedFileAsksBeforeSaving()
     } despiteLock;
     NotesDocument second(NotesDocument::Locking::HoldFileLock);
     QCOMPARE(second.open(path, despiteLock).status, NotesDocument::OpenStatus::Opened);
-    second.insertNote(1, note(QStringLiteral("typed there")));
+    second.insertNote(1, makeNote(QStringLiteral("typed there")));
     QVERIFY(second.save(path).saved);
-    const QByteArray theirs = fileBytes(path);
+    const QByteArray theirs = readFile(path);
 
     MessageBox::setNextAnswers({QMessageBox::Ok});
     QTRY_VERIFY(!MessageBox::hasPendingAnswers());
@@ -359,7 +361,7 @@ void TestFaultInjection::changedFileAsksBeforeSaving()
     QCOMPARE(shown.at(0).buttons, QMessageBox::Yes | QMessageBox::Save | QMessageBox::Cancel);
     QCOMPARE(shown.at(0).defaultButton, QMessageBox::Cancel);
     QCOMPARE(w.form().GetModified(), answer == QMessageBox::Cancel);
-    QCOMPARE(fileBytes(path) == theirs, answer != QMessageBox::Yes);
+    QCOMPARE(readFile(path) == theirs, answer != QMessageBox::Yes);
     if (answer == QMessageBox::Yes)
         QCOMPARE(notesIn(path), mine);
     if (answer == QMessageBox::Save) {
@@ -376,10 +378,10 @@ void TestFaultInjection::changedFileReloadsUnmodified()
     const auto version = [](const QStringList& texts) {
         QList<Note> notes;
         for (const QString& text : texts)
-            notes.append(note(text));
+            notes.append(makeNote(text));
         return notes;
     };
-    QVERIFY(writeBytes(path, notesFile(version({"one", "two", "three"}), "pw")));
+    QVERIFY(writeFile(path, notesFile(version({"one", "two", "three"}), "pw")));
     w.createForm();
     w.answerPassword(QStringLiteral("pw"));
     QCOMPARE(w.form().OpenFile(path, QByteArray(), false, false), TMainForm::OpenOutcome::Loaded);
@@ -400,7 +402,7 @@ void TestFaultInjection::changedFileReloadsUnmodified()
     QVERIFY(!w.form().IsSelected());
 
     // Caught half-written, the file is not taken: the notes shown stay until it is whole.
-    QVERIFY(writeBytes(path, notesFile(arrived, "pw").chopped(3)));
+    QVERIFY(writeFile(path, notesFile(arrived, "pw").chopped(3)));
     QTest::qWait(200);
     QCOMPARE(w.model().notes(), without);
     QCOMPARE(w.form().FileName(), path);

@@ -1,4 +1,5 @@
-#include "FileCommandsFixture.h"
+#include "TestFiles.h"
+#include "WindowHarness.h"
 
 #include "document/NotesModel.h"
 #include "forms/FileDialog.h"
@@ -70,15 +71,15 @@ QByteArray TestHostileInput::savedAgain()
     MessageBox::setNextAnswers({QMessageBox::Ok}); // a failure shows, instead of waiting for a click
     w.act("FileSaveAsCmd")->trigger();
     [&] { QVERIFY(MessageBox::takeShown().isEmpty()); }();
-    return fileBytes(copy);
+    return readFile(copy);
 }
 
 void TestHostileInput::hugeNoteWithoutLineBreak()
 {
     const QString path = w.path(QStringLiteral("huge.qlt"));
     const QByteArray file = notesFile({Note{QByteArray(100 * 1024 * 1024, 'x'), gb(QStringLiteral("高"))},
-                                       note(QStringLiteral("small\r\nbody"))});
-    QVERIFY(writeBytes(path, file));
+                                       makeNote(QStringLiteral("small\r\nbody"))});
+    QVERIFY(writeFile(path, file));
     w.createForm({path});
     QCOMPARE(w.model().rowCount(), 2);
     QCOMPARE(w.model().note(0).text.size(), 100 * 1024 * 1024);
@@ -101,7 +102,7 @@ void TestHostileInput::millionEmptyNotes()
 {
     const QString path = w.path(QStringLiteral("million.qlt"));
     const QByteArray file = fileWithStream(record(0).repeated(1000000));
-    QVERIFY(writeBytes(path, file));
+    QVERIFY(writeFile(path, file));
     w.createForm({path});
     QCOMPARE(w.model().rowCount(), 1000000);
     QCOMPARE(w.panel(0), QStringLiteral("总计: 1000000"));
@@ -124,7 +125,7 @@ void TestHostileInput::damagedFilesRefused()
 {
     QFETCH(QByteArray, file);
     const QString path = w.path(QStringLiteral("damaged.qlt"));
-    QVERIFY(writeBytes(path, file));
+    QVERIFY(writeFile(path, file));
     MessageBox::setNextAnswers({QMessageBox::Ok});
     w.createForm({path});
     const QList<MessageBox::Shown> shown = MessageBox::takeShown();
@@ -132,10 +133,10 @@ void TestHostileInput::damagedFilesRefused()
     QCOMPARE(shown.at(0).text, Damaged);
     QCOMPARE(w.model().rowCount(), 0);
     QCOMPARE(w.form().FileName(), QString());
-    QCOMPARE(fileBytes(path), file);
+    QCOMPARE(readFile(path), file);
 
     // The window goes on as usual.
-    w.seed({note(QStringLiteral("after"))}, true);
+    w.seed({makeNote(QStringLiteral("after"))}, true);
     QCOMPARE(notesIn(w.path(QStringLiteral("saved again.qlt"))), QList<Note>{});
     savedAgain();
     QCOMPARE(notesIn(w.path(QStringLiteral("saved again.qlt"))), w.model().notes());
@@ -150,7 +151,7 @@ void TestHostileInput::invalidGb18030KeptByteForByte()
     };
     const QString path = w.path(QStringLiteral("broken text.qlt"));
     const QByteArray file = notesFile(notes);
-    QVERIFY(writeBytes(path, file));
+    QVERIFY(writeFile(path, file));
     w.createForm({path});
     QCOMPARE(w.model().notes(), notes);
     for (int row = 0; row < notes.size(); ++row) {
@@ -166,14 +167,14 @@ void TestHostileInput::invalidGb18030KeptByteForByte()
 void TestHostileInput::hugeSettingsFile()
 {
     const QString notesPath = w.path(QStringLiteral("last.qlt"));
-    QVERIFY(writeBytes(notesPath, notesFile({note(QStringLiteral("opened at start"))})));
+    QVERIFY(writeFile(notesPath, notesFile({makeNote(QStringLiteral("opened at start"))})));
     QByteArray junk = "[General]\r\nLong=" + QByteArray(4 * 1024 * 1024, 'v') + "\r\n" + ';' +
                       QByteArray(3 * 1024 * 1024, '[') + "\r\n";
     for (int i = 0; i < 100000; ++i)
         junk += (i % 2 ? gb(QStringLiteral("键")) : QByteArray("key")) + QByteArray::number(i) + "=x\r\n";
     QVERIFY(junk.size() > 8 * 1024 * 1024);
     const QByteArray settings = junk + "OpenLastFile=1\r\nLastFile=" + gb(notesPath) + "\r\n";
-    QVERIFY(writeBytes(w.path(QStringLiteral("Quillet.ini")), settings));
+    QVERIFY(writeFile(w.path(QStringLiteral("Quillet.ini")), settings));
 
     // The keys after the long lines count: the last file opens.
     w.createForm();
@@ -182,7 +183,7 @@ void TestHostileInput::hugeSettingsFile()
 
     // Closing writes the window's settings and keeps every line it does not know.
     QVERIFY(w.form().close());
-    const QByteArray after = fileBytes(w.path(QStringLiteral("Quillet.ini")));
+    const QByteArray after = readFile(w.path(QStringLiteral("Quillet.ini")));
     QVERIFY(after.startsWith(junk));
     QVERIFY(after.contains("\r\nTheme="));
 }

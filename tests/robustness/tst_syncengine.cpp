@@ -1,4 +1,5 @@
-#include "FileCommandsFixture.h"
+#include "TestFiles.h"
+#include "WindowHarness.h"
 
 #include "document/NotesModel.h"
 #include "forms/MessageBox.h"
@@ -62,7 +63,7 @@ void TestSyncEngine::otherMachinesNoteArrivesInTheWindow()
     QVERIFY(QDir().mkpath(w.path(QStringLiteral("desktop"))));
     const QString there = w.path(QStringLiteral("laptop/notes.qlt"));
     const QString here = w.path(QStringLiteral("desktop/notes.qlt"));
-    QVERIFY(writeBytes(there, notesFile({note(QStringLiteral("first"))})));
+    QVERIFY(writeFile(there, notesFile({makeNote(QStringLiteral("first"))})));
     QVERIFY(synchronise());
     w.createForm({here});
     QCOMPARE(w.form().FileName(), here);
@@ -71,13 +72,13 @@ void TestSyncEngine::otherMachinesNoteArrivesInTheWindow()
     // Without unsaved changes the window shows the arriving version by itself.
     QVERIFY(cliAdd(there, QStringLiteral("from the laptop")));
     QVERIFY(synchronise());
-    const QList<Note> arrived{note(QStringLiteral("first")), note(QStringLiteral("from the laptop"))};
+    const QList<Note> arrived{makeNote(QStringLiteral("first")), makeNote(QStringLiteral("from the laptop"))};
     QTRY_COMPARE(w.model().notes(), arrived);
     QCOMPARE(w.form().selectedRow(), 0);
     QVERIFY(!w.form().GetModified());
 
     // With unsaved changes it says so at once, and its save does not erase the arrived note unasked.
-    w.seed({note(QStringLiteral("typed on the desktop"))}, true);
+    w.seed({makeNote(QStringLiteral("typed on the desktop"))}, true);
     QVERIFY(cliAdd(there, QStringLiteral("again from the laptop")));
     MessageBox::setNextAnswers({QMessageBox::Ok});
     QVERIFY(synchronise());
@@ -86,7 +87,7 @@ void TestSyncEngine::otherMachinesNoteArrivesInTheWindow()
     MessageBox::setNextAnswers({QMessageBox::Cancel});
     w.act("FileSaveCmd")->trigger();
     QCOMPARE(MessageBox::takeShown().size(), 1);
-    QCOMPARE(notesIn(here), arrived + QList<Note>{note(QStringLiteral("again from the laptop"))});
+    QCOMPARE(notesIn(here), arrived + QList<Note>{makeNote(QStringLiteral("again from the laptop"))});
     QVERIFY(w.form().GetModified());
 }
 

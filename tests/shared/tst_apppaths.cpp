@@ -1,3 +1,5 @@
+#include "ChildCase.h"
+
 #include "shared/AppPaths.h"
 
 #include <QCoreApplication>
@@ -34,7 +36,8 @@ private Q_SLOTS:
     void overrideFolderIsNotCreated();
     void helpFileIsCompiledOrHtml_data();
     void helpFileIsCompiledOrHtml();
-    void portableBuildKeepsFilesBesideTheProgram();
+    void dataDirOfTheRunningProgram_data();
+    void dataDirOfTheRunningProgram();
 
 private:
     QString makeDir(const QString& relative);
@@ -114,8 +117,8 @@ void TestAppPaths::dataDirFollowsTheExecutableFolder()
     QFETCH(QString, exeDir);
     QFETCH(bool, needsNonRoot);
     QFETCH(int, expected);
-    if (needsNonRoot && ::geteuid() == 0)
-        QSKIP("root may write to a folder of mode 0555; the /proc row covers a folder it cannot write to");
+    if (needsNonRoot && !runsUnprivileged())
+        return;
 
     const QStringList before = QDir(exeDir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     const QString dir = AppPaths::dataDirFor(exeDir);
@@ -279,10 +282,32 @@ void TestAppPaths::helpFileIsCompiledOrHtml()
     QCOMPARE(AppPaths::helpFilePath(), QDir::toNativeSeparators(dir + QLatin1Char('/') + expected));
 }
 
-void TestAppPaths::portableBuildKeepsFilesBesideTheProgram()
+void TestAppPaths::dataDirOfTheRunningProgram_data()
 {
-    // The test program runs from the build tree: a writable folder with no share folder beside it.
+    QTest::addColumn<bool>("installed");
+    QTest::newRow("portable build") << false;
+    QTest::newRow("installed copy") << true;
+}
+
+// dataDir() itself, for the program that runs: this test program in the build tree (a writable folder
+// with no share folder beside it), or a copy of it in an installed layout.
+void TestAppPaths::dataDirOfTheRunningProgram()
+{
+    QFETCH(bool, installed);
+    if (installed && !isChildCase()) {
+        makeDir(QStringLiteral("installed/share/quillet"));
+        runCaseInCopy(makeDir(QStringLiteral("installed/bin")) + QStringLiteral("/quillet"));
+        return;
+    }
     const QString exeDir = QCoreApplication::applicationDirPath();
+    if (installed) {
+        const QString config = QDir::toNativeSeparators(m_xdg + QStringLiteral("/Quillet"));
+        QCOMPARE(AppPaths::dataDir(), config);
+        QCOMPARE(AppPaths::iniFileName(), config + QDir::separator() + QStringLiteral("Quillet.ini"));
+        QCOMPARE(QDir(exeDir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{QStringLiteral("quillet")});
+        return;
+    }
     if (::access(QFile::encodeName(exeDir).constData(), W_OK) != 0)
         QSKIP("the build tree is read-only for this user");
     QVERIFY(!QFileInfo::exists(exeDir + QStringLiteral("/../share/quillet")));

@@ -2,7 +2,6 @@
 
 #include "shared/AnsiText.h"
 
-#include <QBuffer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -207,26 +206,18 @@ void TestCipher::keyIsNotChanged()
 void TestCipher::cryptStreamReplacesWholeContent()
 {
     const QByteArray content = patterned(100, 6);
-    QBuffer stream;
-    stream.setData(content);
-    QVERIFY(stream.open(QIODevice::ReadWrite));
-    stream.seek(60); // the whole stream is enciphered, whatever the position
+    QByteArray stream = content;
     SharedSrc::CryptStream(stream, "key");
-    QCOMPARE(stream.pos(), 0);
-    QCOMPARE(stream.data(), referenceXor(content, "key"));
+    QCOMPARE(stream, referenceXor(content, "key"));
     SharedSrc::CryptStream(stream, "key");
-    QCOMPARE(stream.data(), content);
+    QCOMPARE(stream, content);
 }
 
 void TestCipher::cryptStreamEmptyKeyEmptiesStream()
 {
-    QBuffer stream;
-    stream.setData("content");
-    QVERIFY(stream.open(QIODevice::ReadWrite));
-    stream.seek(3);
+    QByteArray stream("content");
     SharedSrc::CryptStream(stream, QByteArray());
-    QCOMPARE(stream.pos(), 0);
-    QVERIFY(stream.data().isEmpty());
+    QVERIFY(stream.isEmpty());
 }
 
 void TestCipher::knownCheckValue()

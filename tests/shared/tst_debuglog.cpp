@@ -1,3 +1,5 @@
+#include "TestFiles.h"
+
 #include "shared/DebugLog.h"
 
 #include "shared/AnsiText.h"
@@ -21,19 +23,6 @@
 namespace {
 
 const QTime SomeTime(14, 2, 51);
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 enum class OtherWrite
 {
@@ -123,7 +112,7 @@ void TestDebugLog::traceWritesNumberedLogBesideProgram()
     SharedSrc::DebugLog("SharedSrc.ErrorMsg");
     const QTime after = QTime::currentTime();
 
-    const QList<QByteArray> lines = readAll(m_path).split('\n');
+    const QList<QByteArray> lines = readFile(m_path).split('\n');
     QCOMPARE(lines.size(), 6);
     QCOMPARE(lines[0], QByteArray("Quillet 1.54 debug log\r"));
     QCOMPARE(lines[1], QByteArray("\r"));
@@ -172,7 +161,7 @@ void TestDebugLog::newLogSkipsNumberTwo()
     for (const char* name : names)
         QVERIFY(TraceLogFile::append(m_path, name, SomeTime));
 
-    QCOMPARE(readAll(m_path),
+    QCOMPARE(readFile(m_path),
              Header + entry(1, "A.One") + entry(3, "A.Two") + entry(4, "A.Three") + entry(5, "A.Four"));
 }
 
@@ -209,9 +198,9 @@ void TestDebugLog::existingLogGetsItsLineCount()
     QFETCH(QByteArray, existing);
     QFETCH(QByteArray, expected);
 
-    writeAll(m_path, existing);
+    QVERIFY(writeFile(m_path, existing));
     QVERIFY(TraceLogFile::append(m_path, "B.Next", SomeTime));
-    QCOMPARE(readAll(m_path), expected);
+    QCOMPARE(readFile(m_path), expected);
 }
 
 void TestDebugLog::logChangedByAnotherWriterIsRecounted_data()
@@ -248,17 +237,17 @@ void TestDebugLog::logChangedByAnotherWriterIsRecounted()
         appendRaw(m_path, otherWriter);
         break;
     case OtherWrite::Rewrites:
-        writeAll(m_path, otherWriter);
+        QVERIFY(writeFile(m_path, otherWriter));
         break;
     case OtherWrite::MovesIn: {
         const QString moved = m_dir->filePath(QStringLiteral("moved.dat"));
-        writeAll(moved, otherWriter);
+        QVERIFY(writeFile(moved, otherWriter));
         QCOMPARE(std::rename(QFile::encodeName(moved).constData(), QFile::encodeName(m_path).constData()), 0);
         break;
     }
     }
     QVERIFY(TraceLogFile::append(m_path, "A.Two", SomeTime));
-    QCOMPARE(readAll(m_path), expected);
+    QCOMPARE(readFile(m_path), expected);
 }
 
 void TestDebugLog::deletedLogStartsAgain()
@@ -268,19 +257,19 @@ void TestDebugLog::deletedLogStartsAgain()
     QVERIFY(QFile::remove(m_path));
     QVERIFY(TraceLogFile::append(m_path, "B.One", SomeTime));
     QVERIFY(TraceLogFile::append(m_path, "B.Two", SomeTime));
-    QCOMPARE(readAll(m_path), Header + entry(1, "B.One") + entry(3, "B.Two"));
+    QCOMPARE(readFile(m_path), Header + entry(1, "B.One") + entry(3, "B.Two"));
 }
 
 void TestDebugLog::twoLogsAreCountedApart()
 {
     const QString other = m_dir->filePath(QStringLiteral("other.dat"));
-    writeAll(other, "x\r\ny\r\n");
+    QVERIFY(writeFile(other, "x\r\ny\r\n"));
     QVERIFY(TraceLogFile::append(m_path, "A.One", SomeTime));
     QVERIFY(TraceLogFile::append(other, "B.One", SomeTime));
     QVERIFY(TraceLogFile::append(m_path, "A.Two", SomeTime));
     QVERIFY(TraceLogFile::append(other, "B.Two", SomeTime));
-    QCOMPARE(readAll(m_path), Header + entry(1, "A.One") + entry(3, "A.Two"));
-    QCOMPARE(readAll(other), QByteArray("x\r\ny\r\n") + entry(2, "B.One") + entry(3, "B.Two"));
+    QCOMPARE(readFile(m_path), Header + entry(1, "A.One") + entry(3, "A.Two"));
+    QCOMPARE(readFile(other), QByteArray("x\r\ny\r\n") + entry(2, "B.One") + entry(3, "B.Two"));
 }
 
 void TestDebugLog::ownAppendsAreNotReadAgain()
@@ -288,16 +277,16 @@ void TestDebugLog::ownAppendsAreNotReadAgain()
     // A trace costs one append: the count this process wrote is trusted while the file keeps the size
     // it left. Same-sized text with other line breaks shows that the file was not read again.
     QVERIFY(TraceLogFile::append(m_path, "A.One", SomeTime));
-    const QByteArray written = readAll(m_path);
-    writeAll(m_path, QByteArray(written.size() - 2, 'x') + "\r\n");
+    const QByteArray written = readFile(m_path);
+    QVERIFY(writeFile(m_path, QByteArray(written.size() - 2, 'x') + "\r\n"));
     QVERIFY(TraceLogFile::append(m_path, "A.Two", SomeTime));
-    QVERIFY(readAll(m_path).endsWith("\r\n" + entry(3, "A.Two")));
+    QVERIFY(readFile(m_path).endsWith("\r\n" + entry(3, "A.Two")));
 }
 
 void TestDebugLog::timeHasNoTimeZone()
 {
     QVERIFY(TraceLogFile::append(m_path, "A.One", SomeTime));
-    const QByteArray line = readAll(m_path).mid(Header.size());
+    const QByteArray line = readFile(m_path).mid(Header.size());
     const QString time = LocaleFormats::longTime(SomeTime);
     QCOMPARE(line, "1. A.One [" + AnsiText::fromUnicode(time) + "]\r\n");
 
@@ -332,16 +321,16 @@ void TestDebugLog::failedAppendIsTakenBack()
 #ifdef Q_OS_UNIX
     QVERIFY(TraceLogFile::append(m_path, "A.One", SomeTime));
     QVERIFY(TraceLogFile::append(m_path, "A.Two", SomeTime));
-    const QByteArray before = readAll(m_path);
+    const QByteArray before = readFile(m_path);
     {
         FileSizeLimit limit(before.size() + 5); // room for part of an entry only
         QVERIFY(limit.active());
         QVERIFY(!TraceLogFile::append(m_path, "A.Lost", SomeTime));
     }
-    QCOMPARE(readAll(m_path), before);
+    QCOMPARE(readFile(m_path), before);
 
     QVERIFY(TraceLogFile::append(m_path, "A.Three", SomeTime));
-    QCOMPARE(readAll(m_path), before + entry(4, "A.Three"));
+    QCOMPARE(readFile(m_path), before + entry(4, "A.Three"));
 #else
     QSKIP("Needs a file size limit.");
 #endif

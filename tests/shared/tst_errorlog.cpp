@@ -1,3 +1,5 @@
+#include "TestFiles.h"
+
 #include "shared/ErrorLog.h"
 
 #include "shared/AnsiText.h"
@@ -16,19 +18,6 @@
 namespace {
 
 const QByteArray Separator(80, '-');
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 QByteArray expectedReport(const FailureReport& report)
 {
@@ -100,7 +89,7 @@ void TestErrorLog::newLogStartsWithHeader()
                                 Quillet::ContactEmail + "\r\n\r\n" + Separator + "\r\n" +
                                 "Version: 1.54\r\n" + systemLines + Separator + "\r\n\r\n" +
                                 expectedReport(AccessViolation);
-    QCOMPARE(readAll(m_path), expected);
+    QCOMPARE(readFile(m_path), expected);
 }
 
 void TestErrorLog::secondReportHasNoHeader()
@@ -110,10 +99,10 @@ void TestErrorLog::secondReportHasNoHeader()
                                QStringLiteral("std::bad_alloc")};
 
     QVERIFY(ErrorLog::appendReport(m_path, system, AccessViolation));
-    const QByteArray first = readAll(m_path);
+    const QByteArray first = readFile(m_path);
     QVERIFY(ErrorLog::appendReport(m_path, system, second));
 
-    const QByteArray both = readAll(m_path);
+    const QByteArray both = readFile(m_path);
     QCOMPARE(both, first + expectedReport(second));
     QCOMPARE(both.count("Quillet error log."), 1);
 }
@@ -137,10 +126,10 @@ void TestErrorLog::existingLogIsAppendedTo()
     QFETCH(QByteArray, existing);
     QFETCH(QByteArray, between);
 
-    writeAll(m_path, existing);
+    QVERIFY(writeFile(m_path, existing));
     QVERIFY(ErrorLog::appendReport(m_path, SystemDescription{std::nullopt, QStringLiteral("1.0 Build 0 ")},
                                    AccessViolation));
-    QCOMPARE(readAll(m_path), existing + between + expectedReport(AccessViolation));
+    QCOMPARE(readFile(m_path), existing + between + expectedReport(AccessViolation));
 }
 
 void TestErrorLog::chineseTextIsWrittenInTheCodePage()
@@ -151,7 +140,7 @@ void TestErrorLog::chineseTextIsWrittenInTheCodePage()
 
     QVERIFY(ErrorLog::appendReport(m_path, system, report));
 
-    const QByteArray bytes = readAll(m_path);
+    const QByteArray bytes = readFile(m_path);
     // GB18030: two bytes per Chinese character, not UTF-8's three.
     const QByteArray message =
         QByteArray("Error message: ") +
@@ -194,8 +183,8 @@ void TestErrorLog::failedNewLogLeavesNoFile()
 
     // Once the space is there, the next report makes a whole log, header included.
     QVERIFY(ErrorLog::appendReport(m_path, SystemDescription{}, AccessViolation));
-    QVERIFY(readAll(m_path).startsWith("Quillet error log.\r\n"));
-    QVERIFY(readAll(m_path).endsWith(expectedReport(AccessViolation)));
+    QVERIFY(readFile(m_path).startsWith("Quillet error log.\r\n"));
+    QVERIFY(readFile(m_path).endsWith(expectedReport(AccessViolation)));
 #else
     QSKIP("Needs a file size limit.");
 #endif
@@ -205,13 +194,13 @@ void TestErrorLog::failedAppendLeavesLogAsItWas()
 {
 #ifdef Q_OS_UNIX
     const QByteArray existing = QByteArray("earlier reports\r\n").repeated(10);
-    writeAll(m_path, existing);
+    QVERIFY(writeFile(m_path, existing));
     {
         FileSizeLimit limit(existing.size() + 50); // room for part of the report only
         QVERIFY(limit.active());
         QVERIFY(!ErrorLog::appendReport(m_path, SystemDescription{}, AccessViolation));
     }
-    QCOMPARE(readAll(m_path), existing);
+    QCOMPARE(readFile(m_path), existing);
 #else
     QSKIP("Needs a file size limit.");
 #endif

@@ -14,14 +14,14 @@
 
 namespace {
 
-// Lines the program does not know, in several line-end styles, a comment, blanks and a last line
-// without a line end.
+// Lines the program does not know, in several line-end styles, comments (one that looks like a key),
+// blanks and a last line without a line end.
 const QByteArray MixedFile = "; Quillet settings\r\n"
                              "[General]\r\n"
                              "GridLines=1\r\n"
                              "  Unknown = keep me  \r\n"
                              "\r\n"
-                             "; about Other\r\n"
+                             "; about Other: a = b\r\n"
                              "[Other]\n"
                              "  a = b\n"
                              "# no comment for us, kept all the same\n"

@@ -1,3 +1,5 @@
+#include "TestNotes.h"
+
 #include "shared/NoteFields.h"
 
 #include "shared/AnsiText.h"
@@ -5,12 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
-QByteArray gb(QStringView text)
-{
-    return AnsiText::fromUnicode(text);
-}
-} // namespace
+namespace {} // namespace
 
 class TestNoteFields : public QObject
 {

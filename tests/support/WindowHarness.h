@@ -1,8 +1,10 @@
 #pragma once
 
-#include "MainFormFixture.h"
+#include "ModalDriver.h"
+#include "TestNotes.h"
 
-#include "document/Note.h"
+#include "app/MainFormU.h"
+#include "document/NotesDocument.h"
 
 #include <QByteArray>
 #include <QList>
@@ -15,28 +17,21 @@
 class NotesModel;
 class QAction;
 class QMenu;
-class TEnterPassForm;
-
-Note note(const QString& text, const QString& priority = QStringLiteral("标准"), bool done = false);
-// A file's bytes, or "<unreadable>".
-QByteArray fileBytes(const QString& path);
-// The failed-save message: the program's text, then the system's reason on a line of its own.
-bool isSaveFailure(const QString& text);
-bool writeBytes(const QString& path, const QByteArray& bytes);
-// What quillet-cli and the window write for these notes.
-QByteArray notesFile(const QList<Note>& notes, const QByteArray& password = {}, quint32 reserved = 0);
-// The notes a file holds, read with `password`; empty when the file cannot be read.
-QList<Note> notesIn(const QString& path, const QByteArray& password = {});
 
 // The main window over a fresh folder for every test: settings, logs and notes files live there.
 class WindowHarness
 {
 public:
     void initTestCase();
+    // A fresh folder; message boxes and file dialogs answered so far are forgotten.
     void init();
+    // Closes what is left open; with `queuesUsed`, fails the test when queued message box answers or
+    // file dialog results went unused.
     void cleanup();
 
-    // Creates, shows and activates the window (its first activation opens the command line's file).
+    // Creates, shows and activates the window (its first activation opens the command line's file); with
+    // `startsAsTheProgram`, shows it as the program does at start, and activates it unless it starts put
+    // away.
     void createForm(const QStringList& arguments = {});
     TMainForm& form() const { return *m_form; }
     void destroyForm() { m_form.reset(); }
@@ -44,18 +39,29 @@ public:
     QAction* act(const char* name) const;
     QMenu* menu(const char* name) const;
     QString panel(int index) const;
+    QString paneText() const;
+    QStringList texts() const; // the notes' texts, decoded
     QString path(const QString& name) const;
     QString dir() const { return m_dir->path(); }
+    QString iniPath() const { return path(QStringLiteral("Quillet.ini")); }
+    QString iniText() const;
     void writeIni(const QString& section, const QString& key, const QString& value);
     // A document with these rows, modified or not, without a file.
-    void seed(const QList<Note>& notes, bool modified);
+    void seed(const QList<Note>& notes, bool modified = false);
 
     // The next enter-password dialog: `typed` replaces what its box holds, then OK (or Cancel). What the
     // box held when it opened goes to `prefilled`, when given.
     void answerPassword(const QString& typed, bool ok = true, QString* prefilled = nullptr);
     ModalDriver driver;
+    bool queuesUsed = false;
+    bool startsAsTheProgram = false;
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<TMainForm> m_form;
 };
+
+// Gives the window's document `password` as a file it had opened would, leaving the modified mark alone.
+void givePassword(TMainForm& form, const QByteArray& password);
+// The failed-save message: the program's text, then the system's reason on a line of its own.
+bool isSaveFailure(const QString& text);

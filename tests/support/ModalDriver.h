@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QDialog>
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+
+// Dialogs of the program are shown with exec(), so a test that triggers one queues first what the user
+// does in it. A modal dialog that no test queued for fails the running test at once, with its title and
+// text, and is rejected, so that a fault shows as a failure rather than a hang.
+
+using ModalStep = std::function<void(QDialog* dialog)>;
+
+// Runs `step` with the next modal dialog of class `type` other than `current` once it shows, from inside
+// its event loop. Should the step fail a check, the dialog is rejected so that the test does not hang.
+void whenModalShown(ModalStep step, QWidget* current = nullptr,
+                    const QMetaObject& type = QDialog::staticMetaObject);
+
+// After a case: closes the dialogs it left open and forgets the message box answers and file dialog
+// results it queued; with `queuesUsed`, fails the case when one of them never showed.
+void closeDialogs(bool queuesUsed);
+
+// One queued step at a time, that a test can ask about and withdraw.
+class ModalDriver
+{
+public:
+    ~ModalDriver() { cancel(); }
+
+    void onNextDialog(ModalStep step, const QMetaObject& type = QDialog::staticMetaObject);
+    // True once the queued step has run.
+    bool seen() const { return m_seen && *m_seen; }
+    void cancel();
+
+private:
+    QPointer<QObject> m_pending;
+    std::shared_ptr<bool> m_seen;
+};

@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// A file's bytes, or "<unreadable>": a missing file never passes for an empty one.
+QByteArray readFile(const QString& path);
+// Replaces the file's content, making its folder when missing; false when it cannot be written whole.
+bool writeFile(const QString& path, const QByteArray& bytes);

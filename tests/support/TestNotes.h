@@ -1,0 +1,23 @@
+#pragma once
+
+#include "document/Note.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringView>
+
+#include <initializer_list>
+
+// Text of the program's byte strings (GB18030), for comparisons.
+QByteArray gb(QStringView text);
+
+// Bytes by their values, for byte strings that are no text.
+QByteArray bytes(std::initializer_list<int> values);
+
+Note makeNote(QStringView text, QStringView priority = u"标准", bool done = false);
+
+// What quillet-cli and the window write for these notes.
+QByteArray notesFile(const QList<Note>& notes, const QByteArray& password = {}, quint32 reserved = 0);
+// The notes a file holds, read with `password`; empty when the file cannot be read.
+QList<Note> notesIn(const QString& path, const QByteArray& password = {});
