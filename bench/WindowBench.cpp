@@ -13,8 +13,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QTableView>
 #include <QTimer>
-#include <QTreeView>
 
 #include <cstdio>
 #include <unistd.h>

@@ -66,7 +66,7 @@ TMainForm::TMainForm(const QStringList& arguments, QWidget* parent)
     FormCreate();
 }
 
-QTreeView* TMainForm::notesList()
+QTableView* TMainForm::notesList()
 {
     return NotesList;
 }
@@ -133,16 +133,12 @@ void TMainForm::createLayout()
     NotesList->setGeometry(1, 1, NotesListPanelRect.width() - 3, NotesListPanelRect.height() - 4);
     NotesModel* model = &m_document->model();
     NotesList->setModel(model);
-    NotesList->setRootIsDecorated(false);
-    NotesList->setItemsExpandable(false);
-    NotesList->setUniformRowHeights(true);
-    NotesList->setAllColumnsShowFocus(true);
     NotesList->setSelectionBehavior(QAbstractItemView::SelectRows);
     NotesList->setSelectionMode(QAbstractItemView::SingleSelection);
     NotesList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     NotesList->setSortingEnabled(false);
     NotesList->setIconSize(QSize(16, 16));
-    QHeaderView* header = NotesList->header();
+    QHeaderView* header = NotesList->horizontalHeader();
     header->setStretchLastSection(false);
     header->setSectionsMovable(false);
     header->setSectionsClickable(false);

@@ -64,7 +64,7 @@ public:
     // NotesHost and DocumentHost.
     QWidget* hostWindow() override { return this; }
     NotesDocument& document() override { return *m_document; }
-    QTreeView* notesList() override;
+    QTableView* notesList() override;
     QIcon image(int index) const override;
     QFont AddEditFont() const override { return m_addEditFont.toQFont(); }
     QColor AddEditColor() const override { return m_addEditColor; }

@@ -29,8 +29,8 @@
 #include <QScreen>
 #include <QShowEvent>
 #include <QStatusBar>
+#include <QTableView>
 #include <QToolBar>
-#include <QTreeView>
 
 using SharedSrc::DebugLog;
 using SharedSrc::ErrorMsg;
@@ -121,7 +121,7 @@ void TMainForm::applySettings()
     updateRecentFilesMenus();
 
     action("ViewShowGridLinesCmd")->setChecked(Settings::isOn(ini, Settings::Switch::GridLines));
-    NotesList->setGridLines(action("ViewShowGridLinesCmd")->isChecked());
+    NotesList->setShowGrid(action("ViewShowGridLinesCmd")->isChecked());
     AutoSaveOnAddEdit = Settings::isOn(ini, Settings::Switch::AutoSaveOnAddEdit);
 
     FontValue listFont = windowFont();
@@ -236,7 +236,7 @@ bool TMainForm::FormClose()
     try {
         Settings::setRecentFiles(ini, m_mruList, RecentFiles::MaxCount);
         Settings::setLastFile(ini, m_document->fileName());
-        Settings::setOn(ini, Settings::Switch::GridLines, NotesList->gridLines());
+        Settings::setOn(ini, Settings::Switch::GridLines, NotesList->showGrid());
         Settings::setTheme(ini, m_currentTheme);
     } catch (const IniWriteError& error) {
         HandleException(QuilletApplication::typeName(typeid(error)), error.message());

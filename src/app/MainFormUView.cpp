@@ -57,14 +57,14 @@ void TMainForm::SetTheme(const QString& name)
 
 bool TMainForm::gridLines() const
 {
-    return NotesList->gridLines();
+    return NotesList->showGrid();
 }
 
 void TMainForm::ViewShowGridLinesCmdExecute()
 {
     DebugLog("TMainForm.ViewShowGridLinesCmdExecute");
-    NotesList->setGridLines(!NotesList->gridLines());
-    action("ViewShowGridLinesCmd")->setChecked(NotesList->gridLines());
+    NotesList->setShowGrid(!NotesList->showGrid());
+    action("ViewShowGridLinesCmd")->setChecked(NotesList->showGrid());
 }
 
 // The count panels keep their design width or grow to fit their text in the font in use; the folder

@@ -1,25 +1,23 @@
 #pragma once
 
-#include <QTreeView>
+#include <QTableView>
 
-// The notes list: a plain report view that can draw grid lines between its rows and columns. It has a
-// current row only while that row is selected: the commands act on the selection, so no row may look
-// chosen without being it, and without a selection the arrow keys start at the first row.
-class NotesListView : public QTreeView
+// The notes list: a plain report view, one line per note, with grid lines on demand. A table keeps no
+// item per row, so a million notes cost the view next to nothing. It has a current row only while that
+// row is selected: the commands act on the selection, so no row may look chosen without being it, and
+// without a selection the arrow keys start at the first row.
+class NotesListView : public QTableView
 {
     Q_OBJECT
 
 public:
     explicit NotesListView(QWidget* parent = nullptr);
 
-    bool gridLines() const { return m_gridLines; }
-    void setGridLines(bool on);
-
 protected:
+    void changeEvent(QEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
-    void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
-                 const QModelIndex& index) const override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
 
 private:
-    bool m_gridLines = false;
+    void fitRowHeight();
 };

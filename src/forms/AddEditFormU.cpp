@@ -24,10 +24,10 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QTreeView>
 
 namespace {
 
@@ -233,7 +233,7 @@ void TAddEditForm::OkBtnClick()
     } else {
         if (TargetIndex >= 0 && TargetIndex < document.model().rowCount())
             document.setNote(TargetIndex, std::move(note));
-        QTreeView* list = m_host.notesList();
+        QTableView* list = m_host.notesList();
         const QModelIndexList selected =
             list && list->selectionModel() ? list->selectionModel()->selectedRows() : QModelIndexList();
         if (!selected.isEmpty()) {

@@ -5,7 +5,7 @@
 #include <QIcon>
 
 class NotesDocument;
-class QTreeView;
+class QTableView;
 
 // What the note dialogs use of the main window: they change its document directly and only report back
 // whether the user confirmed.
@@ -16,7 +16,7 @@ public:
 
     virtual QWidget* hostWindow() = 0;
     virtual NotesDocument& document() = 0;
-    virtual QTreeView* notesList() = 0;
+    virtual QTableView* notesList() = 0;
     virtual QIcon image(int index) const = 0; // ImageList16
     virtual QFont AddEditFont() const = 0;
     virtual QColor AddEditColor() const = 0;

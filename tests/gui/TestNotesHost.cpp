@@ -8,9 +8,9 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPointer>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
-#include <QTreeView>
 
 TestNotesHost::TestNotesHost()
 {
@@ -28,10 +28,9 @@ TestNotesHost::TestNotesHost()
         images.append(QIcon(picture));
     }
 
-    list = new QTreeView(this);
+    list = new QTableView(this);
     list->setObjectName(QStringLiteral("NotesList"));
     list->setModel(&model);
-    list->setRootIsDecorated(false);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
     list->setGeometry(0, 0, 518, 200);

@@ -10,7 +10,7 @@
 #include <QList>
 #include <QWidget>
 
-class QTreeView;
+class QTableView;
 
 // A stand-in for the main window: a list over a document, and a record of what the dialogs call and what
 // the document tells.
@@ -21,7 +21,7 @@ public:
 
     QWidget* hostWindow() override { return this; }
     NotesDocument& document() override { return doc; }
-    QTreeView* notesList() override { return list; }
+    QTableView* notesList() override { return list; }
     QIcon image(int index) const override { return images.value(index); }
     QFont AddEditFont() const override { return addEditFont; }
     QColor AddEditColor() const override { return addEditColor; }
@@ -35,7 +35,7 @@ public:
 
     NotesDocument doc;
     NotesModel& model = doc.model(); // filled directly, the document stays unmodified
-    QTreeView* list = nullptr;
+    QTableView* list = nullptr;
     QList<QIcon> images; // 23, each its own picture
     QFont addEditFont;
     QColor addEditColor;

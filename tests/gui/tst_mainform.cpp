@@ -40,11 +40,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
-#include <QTreeView>
 
 #include <stdexcept>
 
@@ -235,7 +235,7 @@ void TestMainForm::layoutGeometry()
     QCOMPARE(listRect.width(), 515);
     QCOMPARE(listRect.top(), menu->height() + toolbar->height() + 3);
     QCOMPARE(listRect.bottom() + 1, textRect.top() - 4);
-    QTreeView* list = w.form().notesList();
+    QTableView* list = w.form().notesList();
     QCOMPARE(list->height(), listPanel->height() - 3);
 
     auto* status = w.form().findChild<QStatusBar*>(QStringLiteral("StatusBar"));
@@ -246,14 +246,13 @@ void TestMainForm::layoutGeometry()
 
     QCOMPARE(list->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("记事本"));
     QCOMPARE(list->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("优先级"));
-    QCOMPARE(list->header()->sectionSize(1), 86);
-    QCOMPARE(list->header()->sectionSize(0) + 86, list->viewport()->width());
+    QCOMPARE(list->horizontalHeader()->sectionSize(1), 86);
+    QCOMPARE(list->horizontalHeader()->sectionSize(0) + 86, list->viewport()->width());
     QCOMPARE(list->iconSize(), QSize(16, 16));
     QCOMPARE(list->selectionMode(), QAbstractItemView::SingleSelection);
     QCOMPARE(list->selectionBehavior(), QAbstractItemView::SelectRows);
     QCOMPARE(list->editTriggers(), QAbstractItemView::NoEditTriggers);
     QVERIFY(!list->isSortingEnabled());
-    QVERIFY(!list->rootIsDecorated());
 
     auto* pane = w.form().findChild<QPlainTextEdit*>(QStringLiteral("NoteText"));
     QVERIFY(pane->isReadOnly());
@@ -606,7 +605,7 @@ void TestMainForm::editByCommandEnterAndDoubleClick()
         form->NoteDone->setChecked(false);
         QTest::mouseClick(form->OkBtn, Qt::LeftButton);
     });
-    QTreeView* list = w.form().notesList();
+    QTableView* list = w.form().notesList();
     if (how == u"command") {
         w.act("NotesEditCmd")->trigger();
     } else if (how == u"enter") {
@@ -661,7 +660,7 @@ void TestMainForm::arrowsStartAtFirstRow()
     w.seed(QList<Note>(rows, makeNote(QStringLiteral("row"))));
     w.form().SaveFile(path);
     w.form().OpenFile(path, QByteArray(), false, false);
-    QTreeView* list = w.form().notesList();
+    QTableView* list = w.form().notesList();
     list->clearFocus();
     list->setFocus(); // the view makes a row current on focus
     // Nothing looks chosen while nothing is.
@@ -673,6 +672,14 @@ void TestMainForm::arrowsStartAtFirstRow()
     QCOMPARE(list->currentIndex().row(), 0);
     QTest::keyClick(list, Qt::Key_F9);
     QCOMPARE(w.model().notes().at(0).imageIndex, Note::ImageDone);
+
+    // The keys go from note to note, never from cell to cell.
+    QTest::keyClick(list, Qt::Key_End);
+    QCOMPARE(w.form().selectedRow(), rows - 1);
+    QTest::keyClick(list, Qt::Key_Right);
+    QCOMPARE(list->currentIndex(), w.model().index(rows - 1, 0));
+    QTest::keyClick(list, Qt::Key_Home);
+    QCOMPARE(w.form().selectedRow(), 0);
 }
 
 void TestMainForm::deleteSelection_data()

@@ -13,9 +13,9 @@
 #include <QFile>
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTreeView>
 
 class TestTray : public QObject
 {

@@ -9,8 +9,8 @@
 
 #include <QAction>
 #include <QPlainTextEdit>
+#include <QTableView>
 #include <QTest>
-#include <QTreeView>
 #include <QtEndian>
 
 namespace {
