@@ -1,6 +1,7 @@
 #include "forms/AboutFormU.h"
 
 #include "forms/DialogParts.h"
+#include "forms/LinkLabel.h"
 #include "forms/MessageBox.h"
 #include "shared/AppPaths.h"
 #include "shared/DebugLog.h"
@@ -12,23 +13,8 @@
 #include <QFrame>
 #include <QIcon>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QUrl>
-
-namespace {
-
-const QColor LinkColor(0, 0, 255);
-const QColor HotLinkColor(255, 0, 0);
-
-void setTextColor(QLabel* label, const QColor& color)
-{
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
-}
-
-} // namespace
 
 TAboutForm::TAboutForm(QWidget* owner, const QIcon& icon)
     : QDialog(owner, DialogParts::FixedDialogFlags),
@@ -65,14 +51,20 @@ TAboutForm::TAboutForm(QWidget* owner, const QIcon& icon)
     Remark = DialogParts::label(this, "Remark", QStringLiteral("本程序按原样提供，不附带任何担保。"), 12, 78);
 
     auto* mailLabel = DialogParts::label(this, nullptr, QStringLiteral("邮件:"), 12, 102);
-    AuthorEmail = makeLink("AuthorEmail", QStringLiteral("发送邮件给作者"));
+    AuthorEmail = new LinkLabel(this, "AuthorEmail", QStringLiteral("发送邮件给作者"));
     auto* webLabel = DialogParts::label(this, nullptr, QStringLiteral("主页:"), 12, 120);
-    AuthorWebsite = makeLink("AuthorWebsite", QStringLiteral("Quillet 的主页"));
+    AuthorWebsite = new LinkLabel(this, "AuthorWebsite", QStringLiteral("Quillet 的主页"));
     auto* licenseLabel = DialogParts::label(this, nullptr, QStringLiteral("要了解更多信息，请阅读"), 12, 138);
-    SeeLicense = makeLink("SeeLicense", QString());
+    SeeLicense = new LinkLabel(this, "SeeLicense", QString());
     SeeLicense->setText(QStringLiteral("许可协议"));
 
     ThanksTo = DialogParts::label(this, "ThanksTo", QString(), 12, 164);
+    connectLink(AuthorEmail, &TAboutForm::AuthorEmailMouseEnter, &TAboutForm::AuthorEmailMouseLeave,
+                &TAboutForm::AuthorEmailClick);
+    connectLink(AuthorWebsite, &TAboutForm::AuthorWebsiteMouseEnter, &TAboutForm::AuthorWebsiteMouseLeave,
+                &TAboutForm::AuthorWebsiteClick);
+    connectLink(SeeLicense, &TAboutForm::SeeLicenseMouseEnter, &TAboutForm::SeeLicenseMouseLeave,
+                &TAboutForm::SeeLicenseClick);
 
     DialogParts::bevel(this, nullptr, QRect(8, 208, width() - 16, 2));
     OkBtn =
@@ -95,18 +87,12 @@ TAboutForm::TAboutForm(QWidget* owner, const QIcon& icon)
     placeAfter(SeeLicense, licenseLabel);
 }
 
-QLabel* TAboutForm::makeLink(const char* name, const QString& hint)
+void TAboutForm::connectLink(LinkLabel* link, void (TAboutForm::*enter)(), void (TAboutForm::*leave)(),
+                             void (TAboutForm::*click)())
 {
-    auto* link = new QLabel(this);
-    link->setObjectName(QLatin1String(name));
-    link->setToolTip(hint);
-    link->setCursor(Qt::PointingHandCursor);
-    QFont underlined = font();
-    underlined.setUnderline(true);
-    link->setFont(underlined);
-    setTextColor(link, LinkColor);
-    link->installEventFilter(this);
-    return link;
+    connect(link, &LinkLabel::entered, this, enter);
+    connect(link, &LinkLabel::left, this, leave);
+    connect(link, &LinkLabel::clicked, this, click);
 }
 
 void TAboutForm::FormCreate()
@@ -174,77 +160,35 @@ void TAboutForm::SeeLicenseClick()
 void TAboutForm::AuthorEmailMouseEnter()
 {
     SharedSrc::DebugLog("TAboutForm.AuthorEmailMouseEnter");
-    setTextColor(AuthorEmail, HotLinkColor);
+    AuthorEmail->setHot(true);
 }
 
 void TAboutForm::AuthorEmailMouseLeave()
 {
     SharedSrc::DebugLog("TAboutForm.AuthorEmailMouseLeave");
-    setTextColor(AuthorEmail, LinkColor);
+    AuthorEmail->setHot(false);
 }
 
 void TAboutForm::AuthorWebsiteMouseEnter()
 {
     SharedSrc::DebugLog("TAboutForm.AuthorWebsiteMouseEnter");
-    setTextColor(AuthorWebsite, HotLinkColor);
+    AuthorWebsite->setHot(true);
 }
 
 void TAboutForm::AuthorWebsiteMouseLeave()
 {
     SharedSrc::DebugLog("TAboutForm.AuthorWebsiteMouseLeave");
-    setTextColor(AuthorWebsite, LinkColor);
+    AuthorWebsite->setHot(false);
 }
 
 void TAboutForm::SeeLicenseMouseEnter()
 {
     SharedSrc::DebugLog("TAboutForm.SeeLicenseMouseEnter");
-    setTextColor(SeeLicense, HotLinkColor);
+    SeeLicense->setHot(true);
 }
 
 void TAboutForm::SeeLicenseMouseLeave()
 {
     SharedSrc::DebugLog("TAboutForm.SeeLicenseMouseLeave");
-    setTextColor(SeeLicense, LinkColor);
-}
-
-bool TAboutForm::eventFilter(QObject* watched, QEvent* event)
-{
-    struct Handlers
-    {
-        QLabel* link;
-        void (TAboutForm::*enter)();
-        void (TAboutForm::*leave)();
-        void (TAboutForm::*click)();
-    };
-    const Handlers links[] = {
-        {AuthorEmail, &TAboutForm::AuthorEmailMouseEnter, &TAboutForm::AuthorEmailMouseLeave,
-         &TAboutForm::AuthorEmailClick},
-        {AuthorWebsite, &TAboutForm::AuthorWebsiteMouseEnter, &TAboutForm::AuthorWebsiteMouseLeave,
-         &TAboutForm::AuthorWebsiteClick},
-        {SeeLicense, &TAboutForm::SeeLicenseMouseEnter, &TAboutForm::SeeLicenseMouseLeave,
-         &TAboutForm::SeeLicenseClick},
-    };
-    for (const Handlers& handlers : links) {
-        if (watched != handlers.link)
-            continue;
-        switch (event->type()) {
-        case QEvent::Enter:
-            (this->*handlers.enter)();
-            break;
-        case QEvent::Leave:
-            (this->*handlers.leave)();
-            break;
-        case QEvent::MouseButtonRelease: {
-            // A click is a left-button release over the link, as for a button.
-            const auto* mouse = static_cast<QMouseEvent*>(event);
-            if (mouse->button() == Qt::LeftButton &&
-                handlers.link->rect().contains(mouse->position().toPoint()))
-                (this->*handlers.click)();
-            break;
-        }
-        default:
-            break;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
+    SeeLicense->setHot(false);
 }

@@ -6,6 +6,7 @@
 
 class QFrame;
 class QIcon;
+class LinkLabel;
 class QLabel;
 class QPushButton;
 class QUrl;
@@ -34,9 +35,9 @@ public:
     QLabel* ProgVer = nullptr;
     QLabel* CopyrightAuthor = nullptr;
     QLabel* Remark = nullptr;
-    QLabel* AuthorEmail = nullptr;
-    QLabel* AuthorWebsite = nullptr;
-    QLabel* SeeLicense = nullptr;
+    LinkLabel* AuthorEmail = nullptr;
+    LinkLabel* AuthorWebsite = nullptr;
+    LinkLabel* SeeLicense = nullptr;
     QLabel* ThanksTo = nullptr;
     QPushButton* OkBtn = nullptr;
 
@@ -52,12 +53,10 @@ public Q_SLOTS:
     void SeeLicenseMouseEnter();
     void SeeLicenseMouseLeave();
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void FormCreate();
-    QLabel* makeLink(const char* name, const QString& hint);
+    void connectLink(LinkLabel* link, void (TAboutForm::*enter)(), void (TAboutForm::*leave)(),
+                     void (TAboutForm::*click)());
 
     UrlOpener m_openUrl;
 };

@@ -1,6 +1,7 @@
 #include "DialogLayout.h"
 
 #include "forms/AboutFormU.h"
+#include "forms/LinkLabel.h"
 #include "forms/MessageBox.h"
 #include "shared/Version.h"
 
