@@ -24,8 +24,7 @@ TAboutForm::TAboutForm(QWidget* owner, const QIcon& icon)
     setWindowTitle(QStringLiteral("关于 Quillet"));
     setWindowIcon(icon);
     setFixedSize(313, 254);
-    if (owner)
-        setFont(owner->font());
+    DialogParts::takeFont(this, owner);
 
     auto* header = new QWidget(this);
     header->setObjectName(QStringLiteral("Header"));

@@ -104,12 +104,7 @@ TAddEditForm::TAddEditForm(NotesHost& host)
     OkBtn->setDefault(true);
     CancelBtn = DialogParts::button(this, "CancelBtn", QStringLiteral("取消(&C)"), QRect(299, 280, 75, 25));
 
-    setTabOrder(NoteText, NotePriority);
-    setTabOrder(NotePriority, NoteDone);
-    setTabOrder(NoteDone, OpenBtn);
-    setTabOrder(OpenBtn, SaveBtn);
-    setTabOrder(SaveBtn, OkBtn);
-    setTabOrder(OkBtn, CancelBtn);
+    DialogParts::tabOrder({NoteText, NotePriority, NoteDone, OpenBtn, SaveBtn, OkBtn, CancelBtn});
 
     createNoteTextMenu();
 
@@ -149,8 +144,7 @@ void TAddEditForm::createNoteTextMenu()
 void TAddEditForm::FormCreate()
 {
     SharedSrc::DebugLog("TAddEditForm.FormCreate");
-    if (QWidget* window = m_host.hostWindow())
-        setFont(window->font());
+    DialogParts::takeFont(this, m_host.hostWindow());
     // A copy of the whole font: what it leaves unset must not come from the dialog's own font.
     QFont font = m_host.AddEditFont();
     font.setResolveMask(QFont::AllPropertiesResolved);

@@ -58,4 +58,20 @@ QLineEdit* passwordBox(QWidget* parent, const char* name)
     return result;
 }
 
+void tabOrder(std::initializer_list<QWidget*> widgets)
+{
+    QWidget* previous = nullptr;
+    for (QWidget* widget : widgets) {
+        if (previous)
+            QWidget::setTabOrder(previous, widget);
+        previous = widget;
+    }
+}
+
+void takeFont(QWidget* dialog, const QWidget* window)
+{
+    if (window)
+        dialog->setFont(window->font());
+}
+
 } // namespace DialogParts

@@ -4,6 +4,8 @@
 #include <QString>
 #include <Qt>
 
+#include <initializer_list>
+
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -27,6 +29,10 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, int left, 
 QLabel* picture(QWidget* parent, const char* name, const QString& resource, const QRect& geometry);
 // The sunken line above a dialog's buttons.
 QFrame* bevel(QWidget* parent, const char* name, const QRect& geometry);
+// Tab goes through `widgets` in the order given.
+void tabOrder(std::initializer_list<QWidget*> widgets);
+// A dialog shows its text in the font of the window it belongs to, when it has one.
+void takeFont(QWidget* dialog, const QWidget* window);
 // Shows "*" for every character, whatever the style's own mask character is.
 QLineEdit* passwordBox(QWidget* parent, const char* name);
 

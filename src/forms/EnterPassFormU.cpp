@@ -39,8 +39,7 @@ TEnterPassForm::TEnterPassForm(QWidget* owner, const QFont& font, const QIcon& i
     OkBtn->setDefault(true);
     CancelBtn = DialogParts::button(this, "CancelBtn", QStringLiteral("取消(&C)"), QRect(214, 112, 75, 25));
 
-    setTabOrder(Pass, OkBtn);
-    setTabOrder(OkBtn, CancelBtn);
+    DialogParts::tabOrder({Pass, OkBtn, CancelBtn});
 
     connect(OkBtn, &QPushButton::clicked, this, &TEnterPassForm::OkBtnClick);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);

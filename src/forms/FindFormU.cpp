@@ -43,9 +43,7 @@ TFindForm::TFindForm(NotesHost& host)
     FindBtn->setDefault(true);
     CloseBtn = DialogParts::button(this, "CloseBtn", QStringLiteral("关闭(&C)"), QRect(198, 88, 75, 25));
 
-    setTabOrder(FindText, MatchCase);
-    setTabOrder(MatchCase, FindBtn);
-    setTabOrder(FindBtn, CloseBtn);
+    DialogParts::tabOrder({FindText, MatchCase, FindBtn, CloseBtn});
 
     connect(FindBtn, &QPushButton::clicked, this, &TFindForm::FindBtnClick);
     connect(CloseBtn, &QPushButton::clicked, this, &QDialog::reject);
@@ -56,8 +54,7 @@ TFindForm::TFindForm(NotesHost& host)
 void TFindForm::FormCreate()
 {
     SharedSrc::DebugLog("TFindForm.FormCreate");
-    if (QWidget* window = m_host.hostWindow())
-        setFont(window->font());
+    DialogParts::takeFont(this, m_host.hostWindow());
     setWindowIcon(m_host.image(Images::Find));
     LastFoundIndex = -1;
 }

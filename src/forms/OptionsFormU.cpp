@@ -147,8 +147,7 @@ TOptionsForm::TOptionsForm(OptionsHost& host)
 void TOptionsForm::FormCreate()
 {
     DebugLog("TOptionsForm.FormCreate");
-    if (QWidget* window = m_host.hostWindow())
-        setFont(window->font());
+    DialogParts::takeFont(this, m_host.hostWindow());
     for (int row = 0; row < RowCount; ++row) {
         setSampleFont(Row(row), m_fonts.at(size_t(row)));
         setSampleColor(Row(row), White, Qt::white);

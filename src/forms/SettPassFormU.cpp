@@ -44,10 +44,7 @@ TSetPassForm::TSetPassForm(DocumentHost& host)
     OkBtn->setDefault(true);
     CancelBtn = DialogParts::button(this, "CancelBtn", QStringLiteral("取消(&C)"), QRect(182, 168, 75, 25));
 
-    setTabOrder(OldPass, NewPass);
-    setTabOrder(NewPass, RePass);
-    setTabOrder(RePass, OkBtn);
-    setTabOrder(OkBtn, CancelBtn);
+    DialogParts::tabOrder({OldPass, NewPass, RePass, OkBtn, CancelBtn});
 
     connect(OkBtn, &QPushButton::clicked, this, &TSetPassForm::OkBtnClick);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
@@ -58,8 +55,7 @@ TSetPassForm::TSetPassForm(DocumentHost& host)
 void TSetPassForm::FormCreate()
 {
     SharedSrc::DebugLog("TSetPassForm.FormCreate");
-    if (QWidget* window = m_host.hostWindow())
-        setFont(window->font());
+    DialogParts::takeFont(this, m_host.hostWindow());
     for (QLabel* text : {Label3, Label1, Label2})
         text->adjustSize();
     setWindowIcon(m_host.image(Images::Password));

@@ -49,11 +49,7 @@ TSortForm::TSortForm(NotesHost& host)
     OkBtn->setDefault(true);
     CancelBtn = DialogParts::button(this, "CancelBtn", QStringLiteral("取消(&C)"), QRect(104, 176, 84, 25));
 
-    setTabOrder(NoteText, Priority);
-    setTabOrder(Priority, Ascending);
-    setTabOrder(Ascending, Descending);
-    setTabOrder(Descending, OkBtn);
-    setTabOrder(OkBtn, CancelBtn);
+    DialogParts::tabOrder({NoteText, Priority, Ascending, Descending, OkBtn, CancelBtn});
 
     connect(OkBtn, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
@@ -64,7 +60,6 @@ TSortForm::TSortForm(NotesHost& host)
 void TSortForm::FormCreate()
 {
     SharedSrc::DebugLog("TSortForm.FormCreate");
-    if (QWidget* window = m_host.hostWindow())
-        setFont(window->font());
+    DialogParts::takeFont(this, m_host.hostWindow());
     setWindowIcon(m_host.image(Images::Sort));
 }
