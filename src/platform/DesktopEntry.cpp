@@ -2,6 +2,9 @@
 
 #include <QDir>
 
+#include <algorithm>
+#include <iterator>
+
 namespace DesktopEntry {
 namespace {
 
@@ -13,6 +16,14 @@ QString baseDir(const char* variable, const char* fallback)
         return QDir::cleanPath(dir);
     return QDir::cleanPath(QDir::homePath() + QLatin1Char('/') + QLatin1String(fallback));
 }
+
+// The escapes of a string value: "\\" and a code stand for a character.
+struct Escape
+{
+    char16_t code;
+    char16_t character;
+};
+constexpr Escape Escapes[] = {{u's', u' '}, {u'n', u'\n'}, {u't', u'\t'}, {u'r', u'\r'}, {u'\\', u'\\'}};
 
 bool needsQuotes(const QString& argument)
 {
@@ -34,23 +45,11 @@ QString unescapeString(QStringView raw)
             continue;
         }
         const QChar next = raw[++i];
-        switch (next.unicode()) {
-        case 's':
-            result += QLatin1Char(' ');
-            break;
-        case 'n':
-            result += QLatin1Char('\n');
-            break;
-        case 't':
-            result += QLatin1Char('\t');
-            break;
-        case 'r':
-            result += QLatin1Char('\r');
-            break;
-        case '\\':
-            result += QLatin1Char('\\');
-            break;
-        default:
+        const auto escape = std::find_if(std::begin(Escapes), std::end(Escapes),
+                                         [next](const Escape& e) { return e.code == next; });
+        if (escape != std::end(Escapes)) {
+            result += QChar(escape->character);
+        } else {
             // Not an escape the rules know: keep both characters.
             result += QLatin1Char('\\');
             result += next;
@@ -97,20 +96,14 @@ QString escapeString(const QString& text)
     QString escaped;
     escaped.reserve(text.size());
     for (const QChar c : text) {
-        switch (c.unicode()) {
-        case '\\':
-            escaped += QLatin1String("\\\\");
-            break;
-        case '\n':
-            escaped += QLatin1String("\\n");
-            break;
-        case '\t':
-            escaped += QLatin1String("\\t");
-            break;
-        case '\r':
-            escaped += QLatin1String("\\r");
-            break;
-        default:
+        // A blank needs no escape inside a value.
+        const auto escape = std::find_if(std::begin(Escapes), std::end(Escapes), [c](const Escape& e) {
+            return e.character == c && e.character != u' ';
+        });
+        if (escape != std::end(Escapes)) {
+            escaped += QLatin1Char('\\');
+            escaped += QChar(escape->code);
+        } else {
             escaped += c;
         }
     }
