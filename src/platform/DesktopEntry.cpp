@@ -1,5 +1,7 @@
 #include "platform/DesktopEntry.h"
 
+#include "shared/AppPaths.h"
+
 #include <QDir>
 
 #include <algorithm>
@@ -7,15 +9,6 @@
 
 namespace DesktopEntry {
 namespace {
-
-QString baseDir(const char* variable, const char* fallback)
-{
-    // The base-directory rules ignore relative paths, as they would depend on the working folder.
-    const QString dir = qEnvironmentVariable(variable);
-    if (!dir.isEmpty() && QDir::isAbsolutePath(dir))
-        return QDir::cleanPath(dir);
-    return QDir::cleanPath(QDir::homePath() + QLatin1Char('/') + QLatin1String(fallback));
-}
 
 // The escapes of a string value: "\\" and a code stand for a character.
 struct Escape
@@ -62,12 +55,12 @@ QString unescapeString(QStringView raw)
 
 QString configHome()
 {
-    return baseDir("XDG_CONFIG_HOME", ".config");
+    return AppPaths::baseDirectory(QStandardPaths::GenericConfigLocation, ".config");
 }
 
 QString dataHome()
 {
-    return baseDir("XDG_DATA_HOME", ".local/share");
+    return AppPaths::baseDirectory(QStandardPaths::GenericDataLocation, ".local/share");
 }
 
 QString execArgument(const QString& argument)

@@ -130,13 +130,17 @@ QString helpFilePath()
     return QFileInfo::exists(html) ? html : compiled;
 }
 
+QString baseDirectory(QStandardPaths::StandardLocation location, const char* fallback)
+{
+    const QString base = QStandardPaths::writableLocation(location);
+    if (QDir::isAbsolutePath(base))
+        return QDir::cleanPath(base);
+    return QDir::cleanPath(QDir::homePath() + QLatin1Char('/') + QLatin1String(fallback));
+}
+
 QString configDir()
 {
-    // The base directory rules say a relative $XDG_CONFIG_HOME is to be ignored; Qt 6.4 takes it as it is.
-    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    if (!QDir::isAbsolutePath(base))
-        base = QDir::homePath() + QStringLiteral("/.config");
-    return QDir::cleanPath(base + QStringLiteral("/Quillet"));
+    return baseDirectory(QStandardPaths::GenericConfigLocation, ".config") + QStringLiteral("/Quillet");
 }
 
 QString dataDirFor(const QString& exeDir)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStandardPaths>
 #include <QString>
 
 // Where the program keeps its files.
@@ -24,6 +25,9 @@ QString helpFilePath(); // "Quillet.chm", else the shipped "Quillet.html"; the .
 
 // The rules above for a given executable folder, without $QUILLET_APPDIR; dataDir() is dataDirFor() of
 // the running executable's folder.
+// A base directory of the desktop as Qt finds it ($XDG_CONFIG_HOME, $XDG_DATA_HOME), or ~/`fallback` where
+// the variable is relative: the base directory rules ignore those, Qt 6.4 takes them as they are.
+QString baseDirectory(QStandardPaths::StandardLocation location, const char* fallback);
 QString configDir();                              // $XDG_CONFIG_HOME/Quillet or ~/.config/Quillet
 QString dataDirFor(const QString& exeDir);        // creates configDir() when it chooses it
 QString installedShareDir(const QString& exeDir); // exeDir/../share/quillet
