@@ -1,27 +1,41 @@
 #include "app/StatusPanel.h"
 
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QStyle>
-#include <QStyleOptionFrame>
 
 namespace {
 
 constexpr int Gap = 2;        // between neighbouring panels
-constexpr int TextMargin = 3; // inside the frame, on either side
+constexpr int TextMargin = 3; // inside the box, on either side, counting its line
 constexpr int IconSize = 16;
 constexpr int IconSpacing = 4; // between the image and the text
 
 } // namespace
 
-StatusPanel::StatusPanel(QWidget* parent) : QWidget(parent) {}
+StatusPanel::StatusPanel(QWidget* parent) : QFrame(parent)
+{
+    setFrameStyle(QFrame::Box | QFrame::Plain);
+    setForegroundRole(QPalette::Mid); // the colour of the box
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(TextMargin - lineWidth(), 0, TextMargin - lineWidth(), 0);
+    row->setSpacing(IconSpacing);
+    m_image = new QLabel(this);
+    m_image->setFixedSize(IconSize, IconSize);
+    m_image->hide();
+    m_label = new QLabel(this);
+    m_label->setForegroundRole(QPalette::WindowText);
+    m_label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    row->addWidget(m_image);
+    row->addWidget(m_label, 1);
+}
 
 void StatusPanel::setText(const QString& text)
 {
     if (text == m_text)
         return;
     m_text = text;
-    update();
+    showText();
     Q_EMIT textChanged();
 }
 
@@ -34,36 +48,27 @@ int StatusPanel::fittingWidth(const QString& text) const
 void StatusPanel::setIcon(const QIcon& icon)
 {
     m_icon = icon;
-    update();
+    m_image->setPixmap(icon.pixmap(QSize(IconSize, IconSize), devicePixelRatioF()));
+    m_image->setVisible(!icon.isNull());
 }
 
-void StatusPanel::paintEvent(QPaintEvent*)
+void StatusPanel::showText()
 {
-    QPainter painter(this);
-    QStyleOptionFrame frame;
-    frame.initFrom(this);
-    frame.rect = rect().adjusted(0, 0, -Gap, 0);
-    frame.lineWidth = 1;
-    frame.state |= QStyle::State_Sunken;
-    style()->drawPrimitive(QStyle::PE_FrameStatusBarItem, &frame, &painter, this);
-    painter.setPen(palette().color(QPalette::Mid));
-    painter.drawRect(frame.rect.adjusted(0, 0, -1, -1));
+    const int room = width() - fittingWidth(QString()) + 1;
+    m_label->setText(fontMetrics().elidedText(m_text, Qt::ElideRight, room));
+}
 
-    QRect content = frame.rect.adjusted(TextMargin, 1, -TextMargin, -1);
-    if (!m_icon.isNull()) {
-        const QRect iconRect(content.left(), content.top() + (content.height() - IconSize) / 2, IconSize,
-                             IconSize);
-        m_icon.paint(&painter, iconRect);
-        content.setLeft(iconRect.right() + 1 + IconSpacing);
-    }
-    painter.setPen(palette().color(QPalette::WindowText));
-    const QString shown = fontMetrics().elidedText(m_text, Qt::ElideRight, content.width());
-    painter.drawText(content, Qt::AlignVCenter | Qt::AlignLeft, shown);
+void StatusPanel::resizeEvent(QResizeEvent* event)
+{
+    QFrame::resizeEvent(event);
+    // Set again each time: the frame forgets its gap whenever the panel has been squeezed to nothing.
+    setFrameRect(rect().adjusted(0, 0, -Gap, 0));
+    showText();
 }
 
 void StatusPanel::mouseDoubleClickEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton)
         Q_EMIT doubleClicked();
-    QWidget::mouseDoubleClickEvent(event);
+    QFrame::mouseDoubleClickEvent(event);
 }

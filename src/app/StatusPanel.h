@@ -1,11 +1,14 @@
 #pragma once
 
+#include <QFrame>
 #include <QIcon>
 #include <QString>
-#include <QWidget>
 
-// One panel of the status bar: an optional 16 x 16 image followed by a line of text, in a sunken frame.
-class StatusPanel : public QWidget
+class QLabel;
+
+// One panel of the status bar: an optional 16 x 16 image followed by a line of text, in a thin box. Text
+// that does not fit ends in "…".
+class StatusPanel : public QFrame
 {
     Q_OBJECT
 
@@ -26,10 +29,14 @@ Q_SIGNALS:
     void textChanged();
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
+    void showText();
+
     QString m_text;
     QIcon m_icon;
+    QLabel* m_image = nullptr;
+    QLabel* m_label = nullptr;
 };

@@ -281,6 +281,18 @@ void TestMainForm::layoutGeometry()
     QVERIFY(!w.form().statusPanel(3)->hasIcon());
     QVERIFY(!w.form().statusPanel(4)->hasIcon());
     QVERIFY(w.form().statusPanel(5)->hasIcon());
+
+    // A folder too long for its panel is shown cut, ending in "…", and kept whole.
+    StatusPanel* folder = w.form().statusPanel(5);
+    const QString longFolder = QStringLiteral("/tmp/") + QString(300, QLatin1Char('x'));
+    folder->setText(longFolder);
+    QCOMPARE(folder->text(), longFolder);
+    QStringList shown;
+    for (const QLabel* label : folder->findChildren<QLabel*>())
+        shown << label->text();
+    const QString cut = shown.join(QString());
+    QVERIFY2(cut.startsWith(QStringLiteral("/tmp/xx")) && cut.endsWith(QChar(0x2026)), qPrintable(cut));
+    QVERIFY(folder->fittingWidth(cut) <= folder->width());
 }
 
 void TestMainForm::newWindowStepsAsideFromOpener()
