@@ -225,10 +225,7 @@ void TestAboutForm::license_missing()
     m_form->show();
     MessageBox::setNextAnswers({QMessageBox::Ok});
     QTest::mouseClick(m_form->SeeLicense, Qt::LeftButton);
-    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown[0].caption, QStringLiteral("错误"));
-    QCOMPARE(shown[0].text, QStringLiteral("许可协议不存在。请重新安装软件或与作者取得联系。"));
+    takeOneBox(QStringLiteral("错误"), QStringLiteral("许可协议不存在。请重新安装软件或与作者取得联系。"));
     QVERIFY(m_opened.isEmpty());
     QVERIFY(m_form->isVisible());
 }

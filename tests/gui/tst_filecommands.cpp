@@ -565,10 +565,7 @@ void TestFileCommands::exportExtensionAndFailure()
     MessageBox::setNextAnswers({QMessageBox::Ok});
     FileDialog::setNextResults({Result{true, w.path(QStringLiteral("blocker/report.txt")), 1}});
     w.act("FileExportCmd")->trigger();
-    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.at(0).text, QStringLiteral("无法导出文件。"));
-    QCOMPARE(shown.at(0).caption, QStringLiteral("错误"));
+    takeOneBox(QStringLiteral("错误"), QStringLiteral("无法导出文件。"));
     QVERIFY(w.form().GetModified());
 }
 

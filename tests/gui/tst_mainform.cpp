@@ -94,7 +94,6 @@ private Q_SLOTS:
     void imagesLoad();
 
     void addBelowSelectionAndAtEnd();
-    void addChineseTextShowsInPane();
     void cancelAddEdit_data();
     void cancelAddEdit();
     void cancelledAddStillAutoSaves();
@@ -485,14 +484,16 @@ void TestMainForm::addBelowSelectionAndAtEnd()
     QCOMPARE(w.form().selectedRow(), 1);
 
     w.form().selectRow(0);
-    addThroughDialog(QStringLiteral("middle\nsecond line"), 0);
-    QCOMPARE(w.texts(), (QStringList{"first", "middle\r\nsecond line", "last"}));
+    addThroughDialog(QStringLiteral("买牛奶\n两升"), 0);
+    QCOMPARE(w.texts(), (QStringList{"first", "买牛奶\r\n两升", "last"}));
+    QCOMPARE(w.model().note(1).text, gb(QStringLiteral("买牛奶\r\n两升")));
     QCOMPARE(w.form().selectedRow(), 1);
-    QCOMPARE(w.model().data(w.model().index(1, 0)).toString(), QStringLiteral("middle"));
+    QCOMPARE(w.model().data(w.model().index(1, 0)).toString(), QStringLiteral("买牛奶"));
+    QCOMPARE(w.model().data(w.model().index(1, 1)).toString(), QStringLiteral("低"));
     QCOMPARE(w.model().note(1).priority, gb(QStringLiteral("低")));
     QCOMPARE(w.model().note(2).priority, gb(QStringLiteral("最高")));
     QCOMPARE(w.model().note(2).imageIndex, Note::ImageDone);
-    QCOMPARE(w.paneText(), QStringLiteral("middle\nsecond line"));
+    QCOMPARE(w.paneText(), QStringLiteral("买牛奶\n两升"));
 
     QVERIFY(w.form().GetModified());
     QCOMPARE(w.panel(0), QStringLiteral("总计: 3"));
@@ -500,23 +501,12 @@ void TestMainForm::addBelowSelectionAndAtEnd()
     QCOMPARE(w.panel(2), QStringLiteral("未完成: 2"));
     QCOMPARE(w.panel(3), QStringLiteral("已修改"));
 
-    // Nothing selected: appended at the end.
+    // Nothing selected: the pane is empty, and the note goes to the end.
     w.form().selectRow(-1);
+    QCOMPARE(w.paneText(), QString());
     addThroughDialog(QStringLiteral("end"));
     QCOMPARE(w.texts().last(), QStringLiteral("end"));
     QCOMPARE(w.form().selectedRow(), 3);
-}
-
-void TestMainForm::addChineseTextShowsInPane()
-{
-    createForm();
-    addThroughDialog(QStringLiteral("买牛奶\n两升"), 2);
-    QCOMPARE(w.model().note(0).text, gb(QStringLiteral("买牛奶\r\n两升")));
-    QCOMPARE(w.model().data(w.model().index(0, 0)).toString(), QStringLiteral("买牛奶"));
-    QCOMPARE(w.model().data(w.model().index(0, 1)).toString(), QStringLiteral("高"));
-    QCOMPARE(w.paneText(), QStringLiteral("买牛奶\n两升"));
-    w.form().selectRow(-1);
-    QCOMPARE(w.paneText(), QString());
 }
 
 void TestMainForm::cancelAddEdit_data()
@@ -1022,11 +1012,7 @@ void TestMainForm::findSteppingOverTwoHitsThenMiss()
     QVERIFY(w.driver.seen());
     QCOMPARE(selections, (QList<int>{2, 5, 5}));
     QCOMPARE(buttonTexts, (QStringList{"查找下一个", "查找下一个", "查找下一个"}));
-    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.at(0).caption, QStringLiteral("信息"));
-    QCOMPARE(shown.at(0).text, QStringLiteral("未找到文本。"));
-    QCOMPARE(shown.at(0).icon, QMessageBox::Information);
+    takeOneBox(QStringLiteral("信息"), QStringLiteral("未找到文本。"), QMessageBox::Information);
     QCOMPARE(w.form().selectedRow(), 5);
     QCOMPARE(w.paneText(), QStringLiteral("five KEY"));
     QVERIFY(!w.form().GetModified());
@@ -1309,12 +1295,8 @@ void TestMainForm::closeQuestion()
     FileDialog::setNextResults({FileDialog::Result{saveAsAccepted, path, 1}});
     QCOMPARE(w.form().close(), closes);
     QCOMPARE(w.form().isVisible(), !closes);
-    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.at(0).caption, QStringLiteral("确认"));
-    QCOMPARE(shown.at(0).text, QStringLiteral("保存更改吗?"));
-    QCOMPARE(shown.at(0).icon, QMessageBox::Question);
-    QCOMPARE(shown.at(0).buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    takeOneBox(QStringLiteral("确认"), QStringLiteral("保存更改吗?"), QMessageBox::Question,
+               QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     QCOMPARE(FileDialog::takeShownTitles().size(), answer == QMessageBox::Yes ? 1 : 0);
     QCOMPARE(QFile::exists(path + QLatin1String(".qlt")), saveAsAccepted);
     QCOMPARE(w.iniText().contains(QLatin1String("Theme=")), closes);
@@ -1354,9 +1336,7 @@ void TestMainForm::settingsWriteFailureStillCloses()
     MessageBox::setNextAnswers({QMessageBox::Ok});
     QVERIFY(w.form().close());
     QVERIFY(!w.form().isVisible());
-    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.at(0).caption, QStringLiteral("发现错误"));
+    takeOneBox(QStringLiteral("发现错误"));
     QFile log(w.path(QStringLiteral("ErrorLog.txt")));
     QVERIFY(log.open(QIODevice::ReadOnly));
     const QString text = AnsiText::toUnicode(log.readAll());
@@ -1372,11 +1352,7 @@ void TestMainForm::invalidColourReported()
     w.writeIni(QStringLiteral("NoteText"), QStringLiteral("ForeColor"), QStringLiteral("0x12345678"));
     MessageBox::setNextAnswers({QMessageBox::Ok});
     createForm();
-    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.at(0).caption, QStringLiteral("错误"));
-    QCOMPARE(shown.at(0).text, QStringLiteral("字体颜色设置无效。"));
-    QCOMPARE(shown.at(0).icon, QMessageBox::Critical);
+    takeOneBox(QStringLiteral("错误"), QStringLiteral("字体颜色设置无效。"), QMessageBox::Critical);
     // What came before the bad value stays applied.
     QCOMPARE(w.form().notesList()->palette().color(QPalette::Base), QColor(255, 0, 0));
     QCOMPARE(w.form().AddEditColor(), QColor(Qt::white));
@@ -1404,20 +1380,15 @@ void TestMainForm::debugSwitch()
     MessageBox::setNextAnswers({QMessageBox::Ok});
     createForm({QStringLiteral("notes.qlt")});
     QVERIFY(QFile::exists(debugLog));
-    const QList<MessageBox::Shown> missing = MessageBox::takeShown();
-    QCOMPARE(missing.size(), 1);
-    QVERIFY(missing.at(0).text.startsWith(QStringLiteral("文件不存在:\r")));
+    const MessageBox::Shown missing = takeOneBox();
+    QVERIFY(missing.text.startsWith(QStringLiteral("文件不存在:\r")));
 
     // With it, in any position and letter case, the log is started afresh and the box comes once.
     MessageBox::setNextAnswers({QMessageBox::Ok, QMessageBox::Ok});
     createForm({QStringLiteral("notes.qlt"), QStringLiteral("/DEBUG")});
     QVERIFY(!QFile::exists(debugLog));
-    QList<MessageBox::Shown> shown = MessageBox::takeShown();
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.at(0).caption, QStringLiteral("Information"));
-    QCOMPARE(shown.at(0).text, QStringLiteral("Quillet in debug mode."));
-    QCOMPARE(shown.at(0).icon, QMessageBox::Information);
-    QCOMPARE(shown.at(0).buttons, QMessageBox::Ok);
+    takeOneBox(QStringLiteral("Information"), QStringLiteral("Quillet in debug mode."),
+               QMessageBox::Information, QMessageBox::Ok);
     QWidget other;
     other.show();
     other.activateWindow();
@@ -1467,10 +1438,7 @@ void TestMainForm::helpFileMissing()
     createForm();
     MessageBox::setNextAnswers({QMessageBox::Ok});
     QTest::keyClick(w.form().notesList(), Qt::Key_F1);
-    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.at(0).caption, QStringLiteral("错误"));
-    QCOMPARE(shown.at(0).text, QStringLiteral("未能显示帮助文件。请重新安装该程序。"));
+    takeOneBox(QStringLiteral("错误"), QStringLiteral("未能显示帮助文件。请重新安装该程序。"));
 }
 
 void TestMainForm::exceptionInHandlerIsReportedOnce()
@@ -1484,15 +1452,11 @@ void TestMainForm::exceptionInHandlerIsReportedOnce()
     QTest::keyClick(w.form().notesList(), Qt::Key_F9);
     const QString lastTrace = SharedSrc::LastTraceName();
 
-    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.at(0).caption, QStringLiteral("发现错误"));
-    QCOMPARE(shown.at(0).icon, QMessageBox::Critical);
+    const MessageBox::Shown shown = takeOneBox(QStringLiteral("发现错误"), {}, QMessageBox::Critical);
     const QString logPath = AppPaths::errorLogPath();
-    QCOMPARE(shown.at(0).text, QStringLiteral("抱歉，程序中存在错误。\n错误日志已被保存到 \"") + logPath +
-                                   QStringLiteral("\"\n请发送该文件到 ") +
-                                   QLatin1String(Quillet::ContactEmail) +
-                                   QStringLiteral(" 并且该问题将会被修复。"));
+    QCOMPARE(shown.text, QStringLiteral("抱歉，程序中存在错误。\n错误日志已被保存到 \"") + logPath +
+                             QStringLiteral("\"\n请发送该文件到 ") + QLatin1String(Quillet::ContactEmail) +
+                             QStringLiteral(" 并且该问题将会被修复。"));
     QFile log(logPath);
     QVERIFY(log.open(QIODevice::ReadOnly));
     const QString text = AnsiText::toUnicode(log.readAll());

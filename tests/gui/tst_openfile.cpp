@@ -342,10 +342,7 @@ void TestOpenFile::refusedFiles()
 
     MessageBox::setNextAnswers({QMessageBox::Ok});
     QCOMPARE(w.form().OpenFile(path, QByteArray(), false, false), TMainForm::OpenOutcome::Untouched);
-    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.at(0).text, message.contains(QLatin1String("%1")) ? message.arg(path) : message);
-    QCOMPARE(shown.at(0).caption, QStringLiteral("错误"));
+    takeOneBox(QStringLiteral("错误"), message.contains(QLatin1String("%1")) ? message.arg(path) : message);
     QCOMPARE(w.model().notes(), QList<Note>{makeNote(QStringLiteral("keep me"))});
     QVERIFY(w.form().GetModified());
     QCOMPARE(w.form().FileName(), mine);
@@ -451,10 +448,8 @@ void TestOpenFile::failedSave()
 #endif
         w.form().SaveFile(target);
     }
-    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
-    QCOMPARE(shown.size(), 1);
-    QVERIFY2(isSaveFailure(shown.at(0).text), qPrintable(shown.at(0).text));
-    QCOMPARE(shown.at(0).caption, QStringLiteral("错误"));
+    const MessageBox::Shown shown = takeOneBox(QStringLiteral("错误"));
+    QVERIFY2(isSaveFailure(shown.text), qPrintable(shown.text));
     QCOMPARE(readFile(path), old);
     QVERIFY(w.form().GetModified());
     QCOMPARE(w.panel(3), QStringLiteral("已修改"));

@@ -763,9 +763,7 @@ void TestOptionsForm::unwritableSettingsReported()
         // The failure is reported and the dialog stays, so that the user can still cancel.
         QVERIFY(form->isVisible());
     });
-    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.at(0).caption, QStringLiteral("发现错误"));
+    takeOneBox(QStringLiteral("发现错误"));
     const QString log = AnsiText::toUnicode(readFile(w.path(QStringLiteral("ErrorLog.txt"))));
     QVERIFY2(log.contains(QStringLiteral("Class name: IniWriteError\r\n")), qPrintable(log));
     QVERIFY2(log.contains(QStringLiteral("Error message: 无法写入 ")), qPrintable(log));
@@ -895,11 +893,8 @@ void TestOptionsForm::autostartFailureReported()
     MessageBox::setNextAnswers({QMessageBox::Ok});
     QTest::mouseClick(dialog.OkBtn, Qt::LeftButton);
 
-    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.at(0).caption, QStringLiteral("错误"));
-    QCOMPARE(shown.at(0).icon, QMessageBox::Critical);
-    QVERIFY2(shown.at(0).text.startsWith(QStringLiteral("无法创建文件夹 ")), qPrintable(shown.at(0).text));
+    const MessageBox::Shown shown = takeOneBox(QStringLiteral("错误"), {}, QMessageBox::Critical);
+    QVERIFY2(shown.text.startsWith(QStringLiteral("无法创建文件夹 ")), qPrintable(shown.text));
     // The rest of the options are saved and applied all the same.
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QCOMPARE(readIni(General, QStringLiteral("OpenLastFile")), QStringLiteral("1"));
@@ -939,12 +934,8 @@ void TestOptionsForm::fileAssociation()
     dialog.show();
     MessageBox::setNextAnswers({QMessageBox::Ok});
     QTest::mouseClick(dialog.RegisterFileTypeBtn, Qt::LeftButton);
-    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.at(0).caption, QStringLiteral("关联"));
-    QCOMPARE(shown.at(0).text, QStringLiteral("扩展名 .qlt 已成功关联到\r") + exe());
-    QCOMPARE(shown.at(0).icon, QMessageBox::Information);
-    QCOMPARE(shown.at(0).buttons, QMessageBox::Ok);
+    takeOneBox(QStringLiteral("关联"), QStringLiteral("扩展名 .qlt 已成功关联到\r") + exe(),
+               QMessageBox::Information, QMessageBox::Ok);
     QVERIFY(dialog.isVisible());
 
     QTest::mouseClick(confirm ? dialog.OkBtn : dialog.CancelBtn, Qt::LeftButton);
@@ -973,9 +964,7 @@ void TestOptionsForm::fileAssociationFailureReachesHandler()
         // The failure ends the registration, not the dialog.
         QVERIFY(form->isVisible());
     });
-    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.at(0).caption, QStringLiteral("发现错误"));
+    takeOneBox(QStringLiteral("发现错误"));
     const QString log = AnsiText::toUnicode(readFile(w.path(QStringLiteral("ErrorLog.txt"))));
     QVERIFY2(log.contains(QStringLiteral("Class name: QuilletError\r\n")), qPrintable(log));
     QVERIFY2(log.contains(QStringLiteral("Error message: 创建文件关联错误:\r\n%1 - ").arg(ENOTDIR)),

@@ -224,9 +224,7 @@ void TestTray::closeToTray()
 
     MessageBox::setNextAnswers({QMessageBox::No});
     QVERIFY(!w.form().close());
-    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.at(0).caption, QStringLiteral("确认"));
+    takeOneBox(QStringLiteral("确认"));
     verifyPutAway(withTray);
     // The program goes on with its document, and the settings file stays as it was.
     QCOMPARE(w.form().document().model().rowCount(), 1);
@@ -253,9 +251,7 @@ void TestTray::exitFromTray()
     // Cancel at the save question keeps the program where it was.
     MessageBox::setNextAnswers({QMessageBox::Cancel});
     w.act("TrayMenuExitCmd")->trigger();
-    QList<MessageBox::Shown> shown = MessageBox::takeShown();
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.at(0).text, QStringLiteral("保存更改吗?"));
+    takeOneBox({}, QStringLiteral("保存更改吗?"));
     verifyPutAway(withTray);
     QCOMPARE(readFile(w.iniPath()), settings);
 

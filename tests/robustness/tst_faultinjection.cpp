@@ -124,9 +124,8 @@ void TestFaultInjection::saveFailsKeeping(const QString& path, const QByteArray&
 {
     MessageBox::setNextAnswers({QMessageBox::Ok});
     w.act("FileSaveCmd")->trigger();
-    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
-    QCOMPARE(shown.size(), 1);
-    QVERIFY2(isSaveFailure(shown.at(0).text), qPrintable(shown.at(0).text));
+    const MessageBox::Shown shown = takeOneBox();
+    QVERIFY2(isSaveFailure(shown.text), qPrintable(shown.text));
     QCOMPARE(readFile(path), old);
     QCOMPARE(filesBeside(path), QStringList{QFileInfo(path).fileName()});
     QVERIFY(w.form().GetModified());
@@ -292,13 +291,12 @@ void TestFaultInjection::documentFileChangedBehindTheWindow()
     const bool replaced = change == u"replace";
     MessageBox::setNextAnswers({replaced ? QMessageBox::Cancel : QMessageBox::Ok});
     w.act("FileSaveCmd")->trigger();
-    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
-    QCOMPARE(shown.size(), 1);
+    const MessageBox::Shown shown = takeOneBox();
     if (replaced) {
-        QCOMPARE(shown.at(0).text, ChangedOnDisk.arg(QDir::toNativeSeparators(path)));
+        QCOMPARE(shown.text, ChangedOnDisk.arg(QDir::toNativeSeparators(path)));
         QCOMPARE(readFile(path), QByteArray("another program's file"));
     } else {
-        QVERIFY2(isSaveFailure(shown.at(0).text), qPrintable(shown.at(0).text));
+        QVERIFY2(isSaveFailure(shown.text), qPrintable(shown.text));
     }
     QVERIFY(w.form().GetModified());
     QCOMPARE(w.model().notes(), document);
@@ -346,20 +344,17 @@ void TestFaultInjection::changedFileAsksBeforeSaving()
 
     MessageBox::setNextAnswers({QMessageBox::Ok});
     QTRY_VERIFY(!MessageBox::hasPendingAnswers());
-    QList<MessageBox::Shown> shown = MessageBox::takeShown();
-    QCOMPARE(shown.size(), 1);
-    QVERIFY(shown.at(0).text.startsWith(QStringLiteral("文件已被其他程序更改:\n")));
+    QVERIFY(takeOneBox().text.startsWith(QStringLiteral("文件已被其他程序更改:\n")));
     QCOMPARE(w.model().notes(), mine);
 
     const QString elsewhere = w.path(QStringLiteral("mine.qlt"));
     FileDialog::setNextResults({{true, elsewhere, 1}});
     MessageBox::setNextAnswers({QMessageBox::StandardButton(answer)});
     w.act("FileSaveCmd")->trigger();
-    shown = MessageBox::takeShown();
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.at(0).text, ChangedOnDisk.arg(QDir::toNativeSeparators(path)));
-    QCOMPARE(shown.at(0).buttons, QMessageBox::Yes | QMessageBox::Save | QMessageBox::Cancel);
-    QCOMPARE(shown.at(0).defaultButton, QMessageBox::Cancel);
+    const MessageBox::Shown shown =
+        takeOneBox({}, ChangedOnDisk.arg(QDir::toNativeSeparators(path)), QMessageBox::NoIcon,
+                   QMessageBox::Yes | QMessageBox::Save | QMessageBox::Cancel);
+    QCOMPARE(shown.defaultButton, QMessageBox::Cancel);
     QCOMPARE(w.form().GetModified(), answer == QMessageBox::Cancel);
     QCOMPARE(readFile(path) == theirs, answer != QMessageBox::Yes);
     if (answer == QMessageBox::Yes)

@@ -128,9 +128,7 @@ void TestHostileInput::damagedFilesRefused()
     QVERIFY(writeFile(path, file));
     MessageBox::setNextAnswers({QMessageBox::Ok});
     w.createForm({path});
-    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.at(0).text, Damaged);
+    takeOneBox({}, Damaged);
     QCOMPARE(w.model().rowCount(), 0);
     QCOMPARE(w.form().FileName(), QString());
     QCOMPARE(readFile(path), file);

@@ -158,3 +158,24 @@ void closeDialogs(bool queuesUsed)
         QVERIFY2(!resultsLeft, "a file dialog that was expected did not show");
     }
 }
+
+MessageBox::Shown takeOneBox(const QString& caption, const QString& text, QMessageBox::Icon icon,
+                             QMessageBox::StandardButtons buttons)
+{
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    if (!QTest::qCompare(shown.size(), qsizetype(1), "message boxes shown", "1", __FILE__, __LINE__))
+        return {};
+    // Stops at the first difference, as QCOMPARE does.
+    const MessageBox::Shown box = shown.first();
+    if (!caption.isEmpty() &&
+        !QTest::qCompare(box.caption, caption, "caption", "expected", __FILE__, __LINE__))
+        return box;
+    if (!text.isEmpty() && !QTest::qCompare(box.text, text, "text", "expected", __FILE__, __LINE__))
+        return box;
+    if (icon != QMessageBox::NoIcon &&
+        !QTest::qCompare(box.icon, icon, "icon", "expected", __FILE__, __LINE__))
+        return box;
+    if (buttons != QMessageBox::NoButton)
+        QTest::qCompare(box.buttons, buttons, "buttons", "expected", __FILE__, __LINE__);
+    return box;
+}
