@@ -29,7 +29,7 @@ QList<Note> notesWithPriorities(const QStringList& priorities)
 {
     QList<Note> notes;
     for (qsizetype i = 0; i < priorities.size(); ++i)
-        notes.append(makeNote(QStringLiteral("note %1").arg(i), priorities.at(i)));
+        notes.append(makeNote(u"note %1"_s.arg(i), priorities.at(i)));
     return notes;
 }
 
@@ -81,7 +81,7 @@ private Q_SLOTS:
 void TestNotesSorter::initTestCase()
 {
     // main() chose the user locale; the expected orders below are those of its collation.
-    QCOMPARE(QLocale::system().name(), QStringLiteral("zh_CN"));
+    QCOMPARE(QLocale::system().name(), u"zh_CN"_s);
 }
 
 void TestNotesSorter::getValue_data()
@@ -96,7 +96,7 @@ void TestNotesSorter::getValue_data()
     QTest::newRow("empty") << QByteArray() << 0;
     QTest::newRow("other name") << gb(u"紧急") << 0;
     QTest::newRow("trailing blank") << gb(u"标准 ") << 0;
-    QTest::newRow("same name in UTF-8") << QStringLiteral("最高").toUtf8() << 0;
+    QTest::newRow("same name in UTF-8") << u"最高"_s.toUtf8() << 0;
     QTest::newRow("English") << QByteArray("High") << 0;
 }
 
@@ -184,7 +184,7 @@ void TestNotesSorter::byTextInTheCLocale()
 void TestNotesSorter::byTextAgreesWithTheCollatorOnManyNotes()
 {
     QRandomGenerator random(4711);
-    const QString alphabet = QStringLiteral("aAbBzZ09 -_北京上海安徽中文éÉ");
+    const QString alphabet = u"aAbBzZ09 -_北京上海安徽中文éÉ"_s;
     QList<Note> notes;
     for (int i = 0; i < 10000; ++i) {
         QString text;

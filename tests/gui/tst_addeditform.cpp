@@ -138,7 +138,7 @@ void TestAddEditForm::layout()
     QCOMPARE(form.NotePriority->width(), 125);
     QCOMPARE((QList<int>{form.OpenBtn->x(), form.SaveBtn->x(), form.OkBtn->x(), form.CancelBtn->x()}),
              (QList<int>{16, 46, 219, 299}));
-    QVERIFY(form.findChild<QMenu*>(QStringLiteral("NoteTextMenu")));
+    QVERIFY(form.findChild<QMenu*>(u"NoteTextMenu"_s));
     QVERIFY(form.Panel1->geometry().contains(form.NoteText->geometry().translated(form.Panel1->pos())));
     QVERIFY(form.OkBtn->isDefault());
     QCOMPARE(form.OpenBtn->toolTip(), u"从文件打开"_s);

@@ -13,6 +13,8 @@
 #include <list>
 #include <utility>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 struct Expected
@@ -41,8 +43,8 @@ QString describe(QDialog* dialog)
     else
         for (const QLabel* label : dialog->findChildren<QLabel*>())
             text += label->text() + QLatin1Char(' ');
-    return QStringLiteral("Unexpected dialog %1 \"%2\": %3")
-        .arg(QString::fromLatin1(dialog->metaObject()->className()), dialog->windowTitle(), text.trimmed());
+    return u"Unexpected dialog %1 \"%2\": %3"_s.arg(QString::fromLatin1(dialog->metaObject()->className()),
+                                                    dialog->windowTitle(), text.trimmed());
 }
 
 // Watches every dialog shown with exec(): those set modal just before they show.
