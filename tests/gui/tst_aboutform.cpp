@@ -1,4 +1,5 @@
 #include "DialogLayout.h"
+#include "ModalDriver.h"
 
 #include "forms/AboutFormU.h"
 #include "forms/LinkLabel.h"
