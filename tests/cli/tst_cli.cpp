@@ -29,6 +29,8 @@
 
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QList<Note> sampleNotes()
@@ -163,7 +165,7 @@ CliRun TestCli::runUnprivileged(const QStringList& arguments)
     // The folders on the way must let that user through.
     QFile::setPermissions(m_dir->path(), QFile::permissions(m_dir->path()) | QFile::ExeOther);
     return runProgram(
-        QStringLiteral("setpriv"),
+        u"setpriv"_s,
         QStringList{"--reuid=nobody", "--regid=nogroup", "--clear-groups", QUILLET_CLI_PATH} + arguments, {});
 }
 
@@ -196,13 +198,13 @@ QString TestCli::writeNotes(const QString& name, const QList<Note>& notes, const
 
 void TestCli::helpGoesToStdout()
 {
-    const CliRun result = run({QStringLiteral("--help")});
+    const CliRun result = run({u"--help"_s});
     QCOMPARE(result.exitCode, 0);
     QVERIFY(result.out.startsWith("用法: quillet-cli"));
     QVERIFY(result.out.contains("--password-stdin"));
     QVERIFY(result.err.isEmpty());
 
-    const CliRun version = run({QStringLiteral("--version")});
+    const CliRun version = run({u"--version"_s});
     QCOMPARE(version.exitCode, 0);
     QCOMPARE(version.out, QByteArray("quillet-cli (Quillet) ") + Quillet::ProgramVersion + "\n");
 }
@@ -244,19 +246,19 @@ void TestCli::usageErrors()
 
 void TestCli::listPlain()
 {
-    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes());
-    const CliRun result = run({QStringLiteral("list"), file});
+    const QString file = writeNotes(u"a.qlt"_s, sampleNotes());
+    const CliRun result = run({u"list"_s, file});
     QCOMPARE(result.exitCode, 0);
-    QCOMPARE(QString::fromUtf8(result.out), QStringLiteral("1. [ ] 高 买牛奶\n"
-                                                           "2. [x] 低 写报告\n"
-                                                           "3. [ ] 最高 \n"));
+    QCOMPARE(QString::fromUtf8(result.out), u"1. [ ] 高 买牛奶\n"
+                                            "2. [x] 低 写报告\n"
+                                            "3. [ ] 最高 \n"_s);
     QVERIFY(result.err.isEmpty());
 }
 
 void TestCli::listJson()
 {
-    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes());
-    const CliRun result = run({QStringLiteral("list"), file, QStringLiteral("--json")});
+    const QString file = writeNotes(u"a.qlt"_s, sampleNotes());
+    const CliRun result = run({u"list"_s, file, u"--json"_s});
     QCOMPARE(result.exitCode, 0);
     QVERIFY(result.out.endsWith('\n'));
     QCOMPARE(result.out.count('\n'), 1);
@@ -272,67 +274,64 @@ void TestCli::listJson()
         int priority;
         bool done;
     } expected[] = {
-        {QStringLiteral("买牛奶\r\n还有面包"), 2, false},
-        {QStringLiteral("写报告"), 0, true},
-        {QStringLiteral("\r\n没有标题"), 3, false},
+        {u"买牛奶\r\n还有面包"_s, 2, false},
+        {u"写报告"_s, 0, true},
+        {u"\r\n没有标题"_s, 3, false},
     };
     for (qsizetype i = 0; i < array.size(); ++i) {
         const QJsonObject object = array.at(i).toObject();
         QCOMPARE(object.size(), 3);
-        QCOMPARE(object.value(QStringLiteral("text")).toString(), expected[i].text);
-        QCOMPARE(object.value(QStringLiteral("priority")).toInt(-1), expected[i].priority);
-        QVERIFY(object.value(QStringLiteral("done")).isBool());
-        QCOMPARE(object.value(QStringLiteral("done")).toBool(), expected[i].done);
+        QCOMPARE(object.value(u"text"_s).toString(), expected[i].text);
+        QCOMPARE(object.value(u"priority"_s).toInt(-1), expected[i].priority);
+        QVERIFY(object.value(u"done"_s).isBool());
+        QCOMPARE(object.value(u"done"_s).toBool(), expected[i].done);
     }
 }
 
 void TestCli::listEmptyFile()
 {
-    const QString file = writeNotes(QStringLiteral("a.qlt"), {});
-    CliRun result = run({QStringLiteral("list"), file});
+    const QString file = writeNotes(u"a.qlt"_s, {});
+    CliRun result = run({u"list"_s, file});
     QCOMPARE(result.exitCode, 0);
     QVERIFY(result.out.isEmpty());
-    result = run({QStringLiteral("list"), file, QStringLiteral("--json")});
+    result = run({u"list"_s, file, u"--json"_s});
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(result.out, QByteArray("[]\n"));
 }
 
 void TestCli::showPrintsFullText()
 {
-    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes(), gb(u"密码"));
-    CliRun result =
-        run({QStringLiteral("show"), file, QStringLiteral("1"), QStringLiteral("--password-stdin")},
-            QStringLiteral("密码\n").toUtf8());
+    const QString file = writeNotes(u"a.qlt"_s, sampleNotes(), gb(u"密码"));
+    CliRun result = run({u"show"_s, file, u"1"_s, u"--password-stdin"_s}, u"密码\n"_s.toUtf8());
     QCOMPARE(result.exitCode, 0);
-    QCOMPARE(QString::fromUtf8(result.out), QStringLiteral("买牛奶\n还有面包\n"));
-    result = run({QStringLiteral("show"), file, QStringLiteral("3"), QStringLiteral("--password-stdin")},
-                 QStringLiteral("密码\r\n").toUtf8());
+    QCOMPARE(QString::fromUtf8(result.out), u"买牛奶\n还有面包\n"_s);
+    result = run({u"show"_s, file, u"3"_s, u"--password-stdin"_s}, u"密码\r\n"_s.toUtf8());
     QCOMPARE(result.exitCode, 0);
-    QCOMPARE(QString::fromUtf8(result.out), QStringLiteral("\n没有标题\n"));
+    QCOMPARE(QString::fromUtf8(result.out), u"\n没有标题\n"_s);
 }
 
 void TestCli::showOutOfRange_data()
 {
     QTest::addColumn<QString>("number");
-    QTest::newRow("zero") << QStringLiteral("0");
-    QTest::newRow("one past") << QStringLiteral("4");
-    QTest::newRow("huge") << QStringLiteral("99999999999999999999999");
+    QTest::newRow("zero") << u"0"_s;
+    QTest::newRow("one past") << u"4"_s;
+    QTest::newRow("huge") << u"99999999999999999999999"_s;
 }
 
 void TestCli::showOutOfRange()
 {
     QFETCH(QString, number);
-    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes());
-    const CliRun result = run({QStringLiteral("show"), file, number});
+    const QString file = writeNotes(u"a.qlt"_s, sampleNotes());
+    const CliRun result = run({u"show"_s, file, number});
     QCOMPARE(result.exitCode, 2);
     QVERIFY(result.out.isEmpty());
-    QCOMPARE(QString::fromUtf8(result.err), QStringLiteral("没有第 %1 条记事本。\n").arg(number));
+    QCOMPARE(QString::fromUtf8(result.err), u"没有第 %1 条记事本。\n"_s.arg(number));
 }
 
 void TestCli::addCreatesFile()
 {
-    const QString file = path(QStringLiteral("new.qlt"));
-    const CliRun result = run({QStringLiteral("add"), file, QStringLiteral("第一行\n第二行")});
+    const QString file = path(u"new.qlt"_s);
+    const CliRun result = run({u"add"_s, file, u"第一行\n第二行"_s});
     QCOMPARE(result.exitCode, 0);
     QVERIFY(result.err.isEmpty());
     // A new file starts unprotected and empty; the argument's LF is stored as CR LF.
@@ -340,9 +339,9 @@ void TestCli::addCreatesFile()
     QCOMPARE(readFile(file), QltFormat::write(expected, {}, 0));
     QCOMPARE(QFile::permissions(file) & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
 
-    const CliRun listed = run({QStringLiteral("list"), file});
+    const CliRun listed = run({u"list"_s, file});
     QCOMPARE(listed.exitCode, 0);
-    QCOMPARE(QString::fromUtf8(listed.out), QStringLiteral("1. [ ] 标准 第一行\n"));
+    QCOMPARE(QString::fromUtf8(listed.out), u"1. [ ] 标准 第一行\n"_s);
 }
 
 void TestCli::addOptions_data()
@@ -350,11 +349,11 @@ void TestCli::addOptions_data()
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<QString>("priority");
     QTest::addColumn<bool>("done");
-    QTest::newRow("defaults") << QStringList{} << QStringLiteral("标准") << false;
-    QTest::newRow("low") << QStringList{"--priority", "0"} << QStringLiteral("低") << false;
-    QTest::newRow("high done") << QStringList{"--priority", "2", "--done"} << QStringLiteral("高") << true;
-    QTest::newRow("highest joined") << QStringList{"--priority=3"} << QStringLiteral("最高") << false;
-    QTest::newRow("done first") << QStringList{"--done"} << QStringLiteral("标准") << true;
+    QTest::newRow("defaults") << QStringList{} << u"标准"_s << false;
+    QTest::newRow("low") << QStringList{"--priority", "0"} << u"低"_s << false;
+    QTest::newRow("high done") << QStringList{"--priority", "2", "--done"} << u"高"_s << true;
+    QTest::newRow("highest joined") << QStringList{"--priority=3"} << u"最高"_s << false;
+    QTest::newRow("done first") << QStringList{"--done"} << u"标准"_s << true;
 }
 
 void TestCli::addOptions()
@@ -362,8 +361,8 @@ void TestCli::addOptions()
     QFETCH(QStringList, options);
     QFETCH(QString, priority);
     QFETCH(bool, done);
-    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes());
-    const CliRun result = run(QStringList{QStringLiteral("add"), file, QStringLiteral("新的")} + options);
+    const QString file = writeNotes(u"a.qlt"_s, sampleNotes());
+    const CliRun result = run(QStringList{u"add"_s, file, u"新的"_s} + options);
     QCOMPARE(result.exitCode, 0);
     const std::optional<QList<Note>> notes = notesOf(readFile(file));
     QVERIFY(notes);
@@ -377,14 +376,11 @@ void TestCli::addKeepsReservedAndPassword()
     // Longer than a user may set (another program wrote it), byte 100 inside a character: kept whole.
     const QString typed = u'a' + QString(60, u'秘');
     const QByteArray password = gb(typed);
-    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes(), password, 0xDEADBEEF);
-    const CliRun result =
-        run({QStringLiteral("add"), file, QStringLiteral("-dash"), QStringLiteral("--password-stdin")},
-            (typed + u'\n').toUtf8());
+    const QString file = writeNotes(u"a.qlt"_s, sampleNotes(), password, 0xDEADBEEF);
+    const CliRun result = run({u"add"_s, file, u"-dash"_s, u"--password-stdin"_s}, (typed + u'\n').toUtf8());
     QCOMPARE(result.exitCode, 1); // "-dash" is taken for an option
-    const CliRun added = run({QStringLiteral("add"), QStringLiteral("--password-stdin"), file,
-                              QStringLiteral("--"), QStringLiteral("-dash")},
-                             (typed + u'\n').toUtf8());
+    const CliRun added =
+        run({u"add"_s, u"--password-stdin"_s, file, u"--"_s, u"-dash"_s}, (typed + u'\n').toUtf8());
     QCOMPARE(added.exitCode, 0);
     QList<Note> expected = sampleNotes();
     expected.append(makeNote(u"-dash", u"标准", false));
@@ -393,11 +389,11 @@ void TestCli::addKeepsReservedAndPassword()
 
 void TestCli::writtenFileMatchesFormatWriter()
 {
-    const QString file = path(QStringLiteral("a.qlt"));
-    const QStringList texts = {QStringLiteral("普通"), QString(), QStringLiteral("😀 outside GBK\n€")};
+    const QString file = path(u"a.qlt"_s);
+    const QStringList texts = {u"普通"_s, QString(), u"😀 outside GBK\n€"_s};
     for (const QString& text : texts)
-        QCOMPARE(run({QStringLiteral("add"), file, text, QStringLiteral("--priority=0")}).exitCode, 0);
-    QCOMPARE(run({QStringLiteral("done"), file, QStringLiteral("2")}).exitCode, 0);
+        QCOMPARE(run({u"add"_s, file, text, u"--priority=0"_s}).exitCode, 0);
+    QCOMPARE(run({u"done"_s, file, u"2"_s}).exitCode, 0);
     const QList<Note> expected = {
         makeNote(u"普通", u"低", false),
         makeNote(u"", u"低", true),
@@ -408,8 +404,8 @@ void TestCli::writtenFileMatchesFormatWriter()
 
 void TestCli::addToUnwritableFolder()
 {
-    const QString file = path(QStringLiteral("no-such-folder/a.qlt"));
-    const CliRun result = run({QStringLiteral("add"), file, QStringLiteral("x")});
+    const QString file = path(u"no-such-folder/a.qlt"_s);
+    const CliRun result = run({u"add"_s, file, u"x"_s});
     QCOMPARE(result.exitCode, 2);
     QCOMPARE(result.err, errLine(u"保存文件时发生错误。文件可能正在被使用。\nNo such file or directory"));
     QVERIFY(!QFile::exists(file));
@@ -417,18 +413,18 @@ void TestCli::addToUnwritableFolder()
 
 void TestCli::doneToggles()
 {
-    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes(), {}, 7);
-    QCOMPARE(run({QStringLiteral("done"), file, QStringLiteral("1")}).exitCode, 0);
-    QCOMPARE(run({QStringLiteral("done"), file, QStringLiteral("2")}).exitCode, 0);
+    const QString file = writeNotes(u"a.qlt"_s, sampleNotes(), {}, 7);
+    QCOMPARE(run({u"done"_s, file, u"1"_s}).exitCode, 0);
+    QCOMPARE(run({u"done"_s, file, u"2"_s}).exitCode, 0);
     QList<Note> expected = sampleNotes();
     expected[0].imageIndex = Note::ImageDone;
     expected[1].imageIndex = Note::ImageNotDone;
     QCOMPARE(readFile(file), QltFormat::write(expected, {}, 7));
-    QCOMPARE(run({QStringLiteral("done"), file, QStringLiteral("1")}).exitCode, 0);
+    QCOMPARE(run({u"done"_s, file, u"1"_s}).exitCode, 0);
     expected[0].imageIndex = Note::ImageNotDone;
     QCOMPARE(readFile(file), QltFormat::write(expected, {}, 7));
 
-    const CliRun outside = run({QStringLiteral("done"), file, QStringLiteral("4")});
+    const CliRun outside = run({u"done"_s, file, u"4"_s});
     QCOMPARE(outside.exitCode, 2);
     QCOMPARE(outside.err, errLine(u"没有第 4 条记事本。"));
     QCOMPARE(readFile(file), QltFormat::write(expected, {}, 7));
@@ -436,16 +432,14 @@ void TestCli::doneToggles()
 
 void TestCli::rmRemovesNote()
 {
-    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes(), gb(u"pw"), 3);
-    const CliRun result =
-        run({QStringLiteral("rm"), file, QStringLiteral("2"), QStringLiteral("--password-stdin")}, "pw\n");
+    const QString file = writeNotes(u"a.qlt"_s, sampleNotes(), gb(u"pw"), 3);
+    const CliRun result = run({u"rm"_s, file, u"2"_s, u"--password-stdin"_s}, "pw\n");
     QCOMPARE(result.exitCode, 0);
     QList<Note> expected = sampleNotes();
     expected.removeAt(1);
     QCOMPARE(readFile(file), QltFormat::write(expected, gb(u"pw"), 3));
 
-    const CliRun outside =
-        run({QStringLiteral("rm"), file, QStringLiteral("3"), QStringLiteral("--password-stdin")}, "pw\n");
+    const CliRun outside = run({u"rm"_s, file, u"3"_s, u"--password-stdin"_s}, "pw\n");
     QCOMPARE(outside.exitCode, 2);
     QCOMPARE(readFile(file), QltFormat::write(expected, gb(u"pw"), 3));
 }
@@ -453,11 +447,10 @@ void TestCli::rmRemovesNote()
 void TestCli::importAppendsInOrder()
 {
     const QList<Note> own = {makeNote(u"一", u"低", false), makeNote(u"二", u"高", true)};
-    const QString file = writeNotes(QStringLiteral("a.qlt"), own, {}, 5);
-    const QString other = writeNotes(QStringLiteral("b.qlt"), sampleNotes(), gb(u"别的"));
+    const QString file = writeNotes(u"a.qlt"_s, own, {}, 5);
+    const QString other = writeNotes(u"b.qlt"_s, sampleNotes(), gb(u"别的"));
     const QByteArray otherBefore = readFile(other);
-    const CliRun result = run({QStringLiteral("import"), file, other, QStringLiteral("--password-stdin")},
-                              QStringLiteral("别的\n").toUtf8());
+    const CliRun result = run({u"import"_s, file, other, u"--password-stdin"_s}, u"别的\n"_s.toUtf8());
     QCOMPARE(result.exitCode, 0);
     // The document keeps its own (absent) password and Reserved value; the other file is not touched.
     QCOMPARE(readFile(file), QltFormat::write(own + sampleNotes(), {}, 5));
@@ -467,30 +460,28 @@ void TestCli::importAppendsInOrder()
 void TestCli::importPasswordOrder()
 {
     const QList<Note> own = {makeNote(u"自己的", u"标准", false)};
-    const QString file = writeNotes(QStringLiteral("a.qlt"), own, gb(u"甲"));
-    const QString other = writeNotes(QStringLiteral("b.qlt"), sampleNotes(), gb(u"乙"));
+    const QString file = writeNotes(u"a.qlt"_s, own, gb(u"甲"));
+    const QString other = writeNotes(u"b.qlt"_s, sampleNotes(), gb(u"乙"));
     const QByteArray before = readFile(file);
 
-    const CliRun swapped = run({QStringLiteral("import"), file, other, QStringLiteral("--password-stdin")},
-                               QStringLiteral("乙\n甲\n").toUtf8());
+    const CliRun swapped = run({u"import"_s, file, other, u"--password-stdin"_s}, u"乙\n甲\n"_s.toUtf8());
     QCOMPARE(swapped.exitCode, 2);
     QCOMPARE(swapped.err, errLine(u"密码不正确。"));
     QCOMPARE(readFile(file), before);
 
-    const CliRun ordered = run({QStringLiteral("import"), file, other, QStringLiteral("--password-stdin")},
-                               QStringLiteral("甲\n乙\n").toUtf8());
+    const CliRun ordered = run({u"import"_s, file, other, u"--password-stdin"_s}, u"甲\n乙\n"_s.toUtf8());
     QCOMPARE(ordered.exitCode, 0);
     QCOMPARE(readFile(file), QltFormat::write(own + sampleNotes(), gb(u"甲"), 0));
 }
 
 void TestCli::importMissingOther()
 {
-    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes());
+    const QString file = writeNotes(u"a.qlt"_s, sampleNotes());
     const QByteArray before = readFile(file);
-    const QString other = path(QStringLiteral("gone.qlt"));
-    const CliRun result = run({QStringLiteral("import"), file, other});
+    const QString other = path(u"gone.qlt"_s);
+    const CliRun result = run({u"import"_s, file, other});
     QCOMPARE(result.exitCode, 2);
-    QCOMPARE(QString::fromUtf8(result.err), QStringLiteral("文件不存在:\n") + other + u'\n');
+    QCOMPARE(QString::fromUtf8(result.err), u"文件不存在:\n"_s + other + u'\n');
     QCOMPARE(readFile(file), before);
 }
 
@@ -516,8 +507,8 @@ void verifyReport(const QByteArray& report, const QList<QByteArray>& expectedLin
     }
     bool stampFound = false;
     for (QDateTime t = before.addMSecs(-before.time().msec()); t <= after && !stampFound; t = t.addSecs(1)) {
-        const QByteArray stamp = gb(QStringLiteral("生成时间: ") + LocaleFormats::shortDate(t.date()) + u' ' +
-                                    LocaleFormats::longTime(t.time()) + QStringLiteral(" - Quillet v1.54"));
+        const QByteArray stamp = gb(u"生成时间: "_s + LocaleFormats::shortDate(t.date()) + u' ' +
+                                    LocaleFormats::longTime(t.time()) + u" - Quillet v1.54"_s);
         stampFound = lines.at(1) == stamp;
     }
     QVERIFY2(stampFound, lines.at(1).toHex().constData());
@@ -555,11 +546,11 @@ QList<QByteArray> expectedSampleReport()
 
 void TestCli::exportToFile()
 {
-    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes());
+    const QString file = writeNotes(u"a.qlt"_s, sampleNotes());
     const QByteArray notesBefore = readFile(file);
-    const QString out = path(QStringLiteral("report.txt"));
+    const QString out = path(u"report.txt"_s);
     const QDateTime before = QDateTime::currentDateTime();
-    const CliRun result = run({QStringLiteral("export"), file, out});
+    const CliRun result = run({u"export"_s, file, out});
     const QDateTime after = QDateTime::currentDateTime();
     QCOMPARE(result.exitCode, 0);
     QVERIFY(result.out.isEmpty());
@@ -570,17 +561,17 @@ void TestCli::exportToFile()
     QCOMPARE(readFile(file), notesBefore);
     for (const QStringList& option :
          {QStringList{"--encoding", "gb18030"}, QStringList{"--encoding=GB18030"}}) {
-        QCOMPARE(run(QStringList{QStringLiteral("export"), file, out} + option).exitCode, 0);
+        QCOMPARE(run(QStringList{u"export"_s, file, out} + option).exitCode, 0);
         verifyReport(readFile(out), expectedSampleReport(), before, QDateTime::currentDateTime());
     }
-    QCOMPARE(run({QStringLiteral("export"), QStringLiteral("--encoding=utf-8"), file, out}).exitCode, 0);
+    QCOMPARE(run({u"export"_s, u"--encoding=utf-8"_s, file, out}).exitCode, 0);
     verifyReport(gb(QString::fromUtf8(readFile(out))), expectedSampleReport(), before,
                  QDateTime::currentDateTime());
 
     // An empty list gives the first four lines only.
-    const QString empty = writeNotes(QStringLiteral("empty.qlt"), {});
+    const QString empty = writeNotes(u"empty.qlt"_s, {});
     const QDateTime emptyBefore = QDateTime::currentDateTime();
-    QCOMPARE(run({QStringLiteral("export"), empty, out}).exitCode, 0);
+    QCOMPARE(run({u"export"_s, empty, out}).exitCode, 0);
     const QList<QByteArray> emptyLines = {
         gb(u"记事本列表"), {}, gb(u"总计: 0 完成: 0 未完成: 0"), QByteArray(80, '-')};
     verifyReport(gb(QString::fromUtf8(readFile(out))), emptyLines, emptyBefore, QDateTime::currentDateTime());
@@ -597,11 +588,10 @@ void TestCli::exportToStdout_data()
 void TestCli::exportToStdout()
 {
     QFETCH(QStringList, out);
-    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes(), gb(u"口令"));
+    const QString file = writeNotes(u"a.qlt"_s, sampleNotes(), gb(u"口令"));
     const QDateTime before = QDateTime::currentDateTime();
     const CliRun result =
-        run(QStringList{QStringLiteral("export"), QStringLiteral("--password-stdin"), file} + out,
-            QStringLiteral("口令\n").toUtf8());
+        run(QStringList{u"export"_s, u"--password-stdin"_s, file} + out, u"口令\n"_s.toUtf8());
     const QDateTime after = QDateTime::currentDateTime();
     QCOMPARE(result.exitCode, 0);
     QVERIFY(result.err.isEmpty());
@@ -610,16 +600,15 @@ void TestCli::exportToStdout()
 
 void TestCli::exportFailures()
 {
-    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes());
+    const QString file = writeNotes(u"a.qlt"_s, sampleNotes());
     const QByteArray before = readFile(file);
 
-    const CliRun unwritable = run({QStringLiteral("export"), file, path(QStringLiteral("none/r.txt"))});
+    const CliRun unwritable = run({u"export"_s, file, path(u"none/r.txt"_s)});
     QCOMPARE(unwritable.exitCode, 2);
     QCOMPARE(unwritable.err, errLine(u"无法导出文件。"));
 
     // Reaching the notes file by another name must not overwrite it with its report.
-    const CliRun itself = run(
-        {QStringLiteral("export"), file, m_dir->path() + QStringLiteral("/./") + QStringLiteral("a.qlt")});
+    const CliRun itself = run({u"export"_s, file, m_dir->path() + u"/./"_s + u"a.qlt"_s});
     QCOMPARE(itself.exitCode, 2);
     QCOMPARE(itself.err, errLine(u"不能把报告导出到记事本文件本身。"));
     QCOMPARE(readFile(file), before);
@@ -627,20 +616,18 @@ void TestCli::exportFailures()
 
 void TestCli::passwdSetsPassword()
 {
-    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes(), {}, 42);
-    const CliRun set = run({QStringLiteral("passwd"), file, QStringLiteral("--password-stdin")},
-                           QStringLiteral("\n新密码1\n新密码1\n").toUtf8());
+    const QString file = writeNotes(u"a.qlt"_s, sampleNotes(), {}, 42);
+    const CliRun set = run({u"passwd"_s, file, u"--password-stdin"_s}, u"\n新密码1\n新密码1\n"_s.toUtf8());
     QCOMPARE(set.exitCode, 0);
     QVERIFY(set.err.isEmpty());
     QCOMPARE(readFile(file), QltFormat::write(sampleNotes(), gb(u"新密码1"), 42));
 
-    const CliRun listed = run({QStringLiteral("list"), file, QStringLiteral("--password-stdin")},
-                              QStringLiteral("新密码1\n").toUtf8());
+    const CliRun listed = run({u"list"_s, file, u"--password-stdin"_s}, u"新密码1\n"_s.toUtf8());
     QCOMPARE(listed.exitCode, 0);
-    QVERIFY(listed.out.startsWith(QStringLiteral("1. [ ] 高 买牛奶\n").toUtf8()));
+    QVERIFY(listed.out.startsWith(u"1. [ ] 高 买牛奶\n"_s.toUtf8()));
 
     // Without a terminal and without --password-stdin nothing is read and nothing is shown.
-    const CliRun noTerminal = run({QStringLiteral("list"), file}, QStringLiteral("新密码1\n").toUtf8());
+    const CliRun noTerminal = run({u"list"_s, file}, u"新密码1\n"_s.toUtf8());
     QCOMPARE(noTerminal.exitCode, 2);
     QVERIFY(noTerminal.out.isEmpty());
     QCOMPARE(noTerminal.err, errLine(u"需要输入密码: 请在终端中运行，或使用 --password-stdin。"));
@@ -648,16 +635,16 @@ void TestCli::passwdSetsPassword()
 
 void TestCli::passwdChangesAndRemoves()
 {
-    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes(), gb(u"旧的"), 9);
-    CliRun result = run({QStringLiteral("passwd"), file, QStringLiteral("--password-stdin")},
-                        QStringLiteral("旧的\r\nnew pass\r\nnew pass\r\n").toUtf8());
+    const QString file = writeNotes(u"a.qlt"_s, sampleNotes(), gb(u"旧的"), 9);
+    CliRun result =
+        run({u"passwd"_s, file, u"--password-stdin"_s}, u"旧的\r\nnew pass\r\nnew pass\r\n"_s.toUtf8());
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(readFile(file), QltFormat::write(sampleNotes(), "new pass", 9));
 
-    result = run({QStringLiteral("passwd"), file, QStringLiteral("--password-stdin")}, "new pass\n\n\n");
+    result = run({u"passwd"_s, file, u"--password-stdin"_s}, "new pass\n\n\n");
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(readFile(file), QltFormat::write(sampleNotes(), {}, 9));
-    QCOMPARE(run({QStringLiteral("list"), file}).exitCode, 0);
+    QCOMPARE(run({u"list"_s, file}).exitCode, 0);
 }
 
 void TestCli::passwdAcceptsLimit_data()
@@ -670,14 +657,13 @@ void TestCli::passwdAcceptsLimit_data()
 void TestCli::passwdAcceptsLimit()
 {
     QFETCH(QString, password);
-    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes());
+    const QString file = writeNotes(u"a.qlt"_s, sampleNotes());
     const QByteArray lines = (u'\n' + password + u'\n' + password + u'\n').toUtf8();
-    const CliRun result = run({QStringLiteral("passwd"), file, QStringLiteral("--password-stdin")}, lines);
+    const CliRun result = run({u"passwd"_s, file, u"--password-stdin"_s}, lines);
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(gb(password).size(), 100);
     QCOMPARE(readFile(file), QltFormat::write(sampleNotes(), gb(password), 0));
-    const CliRun listed =
-        run({QStringLiteral("list"), file, QStringLiteral("--password-stdin")}, (password + u'\n').toUtf8());
+    const CliRun listed = run({u"list"_s, file, u"--password-stdin"_s}, (password + u'\n').toUtf8());
     QCOMPARE(listed.exitCode, 0);
 }
 
@@ -711,10 +697,9 @@ void TestCli::passwdRefusals()
     QFETCH(QString, current);
     QFETCH(QString, input);
     QFETCH(QString, message);
-    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes(), gb(current), 11);
+    const QString file = writeNotes(u"a.qlt"_s, sampleNotes(), gb(current), 11);
     const QByteArray before = readFile(file);
-    const CliRun result =
-        run({QStringLiteral("passwd"), file, QStringLiteral("--password-stdin")}, input.toUtf8());
+    const CliRun result = run({u"passwd"_s, file, u"--password-stdin"_s}, input.toUtf8());
     QCOMPARE(result.exitCode, 2);
     QCOMPARE(QString::fromUtf8(result.err), message + u'\n');
     QCOMPARE(readFile(file), before);
@@ -735,13 +720,13 @@ void TestCli::passwordNotInTerminalEncoding()
 {
     QFETCH(QByteArray, locale);
     QFETCH(QByteArray, password);
-    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes());
+    const QString file = writeNotes(u"a.qlt"_s, sampleNotes());
     const QByteArray before = readFile(file);
     const std::optional<QByteArray> oldLocale =
         qEnvironmentVariableIsSet("LC_ALL") ? std::optional(qgetenv("LC_ALL")) : std::nullopt;
     qputenv("LC_ALL", locale);
-    const CliRun result = run({QStringLiteral("passwd"), file, QStringLiteral("--password-stdin")},
-                              '\n' + password + '\n' + password + '\n');
+    const CliRun result =
+        run({u"passwd"_s, file, u"--password-stdin"_s}, '\n' + password + '\n' + password + '\n');
     oldLocale ? qputenv("LC_ALL", *oldLocale) : qunsetenv("LC_ALL");
     QCOMPARE(result.exitCode, 2);
     QCOMPARE(result.err, errLine(u"密码不是终端编码 (UTF-8) 的有效文本。"));
@@ -763,13 +748,12 @@ void TestCli::wrongPassword_data()
 void TestCli::wrongPassword()
 {
     QFETCH(QStringList, arguments);
-    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes(), "secret12");
+    const QString file = writeNotes(u"a.qlt"_s, sampleNotes(), "secret12");
     const QByteArray before = readFile(file);
     arguments.insert(1, file);
-    arguments.append(QStringLiteral("--password-stdin"));
+    arguments.append(u"--password-stdin"_s);
     // "secret13" shares the check value of "secret12"; the notes it deciphers give it away.
-    for (const QString& typed : {QStringLiteral("错误\n"), QStringLiteral("\n"),
-                                 QStringLiteral("secret12 \n"), QStringLiteral("secret13\n")}) {
+    for (const QString& typed : {u"错误\n"_s, u"\n"_s, u"secret12 \n"_s, u"secret13\n"_s}) {
         const CliRun result = run(arguments, typed.toUtf8());
         QCOMPARE(result.exitCode, 2);
         QVERIFY(result.out.isEmpty());
@@ -780,10 +764,9 @@ void TestCli::wrongPassword()
 
 void TestCli::passwordInputMissing()
 {
-    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes(), gb(u"pw"));
+    const QString file = writeNotes(u"a.qlt"_s, sampleNotes(), gb(u"pw"));
     const QByteArray before = readFile(file);
-    const CliRun result =
-        run({QStringLiteral("add"), file, QStringLiteral("x"), QStringLiteral("--password-stdin")});
+    const CliRun result = run({u"add"_s, file, u"x"_s, u"--password-stdin"_s});
     QCOMPARE(result.exitCode, 2);
     QCOMPARE(result.err, errLine(u"标准输入中缺少密码行。"));
     QCOMPARE(readFile(file), before);
@@ -794,7 +777,7 @@ void TestCli::unreadableFiles_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("message");
     const QByteArray good = QltFormat::write(sampleNotes(), {}, 0);
-    const QString damaged = QStringLiteral("打开文件时发生错误。文件可能已损坏。");
+    const QString damaged = u"打开文件时发生错误。文件可能已损坏。"_s;
     QTest::newRow("record cut short") << good.first(good.size() - 3) << damaged;
     QTest::newRow("fixed part cut short") << good.first(QltFormat::StreamOffset + 5) << damaged;
     QTest::newRow("header cut short") << good.first(10) << damaged;
@@ -803,23 +786,23 @@ void TestCli::unreadableFiles_data()
         QltFormat::write({}, {}, 0) + SharedSrc::XORCrypt(hugeRecord, QByteArray(SharedSrc::DefaultKey));
     QTest::newRow("TextLength near 2^32") << huge << damaged;
     QTest::newRow("bad signature") << QByteArray("hello, this is not a notes file")
-                                   << QStringLiteral("这不是一个 Quillet 文件。");
+                                   << u"这不是一个 Quillet 文件。"_s;
     QByteArray version2 = good;
     version2[6] = 2;
-    QTest::newRow("version 2") << version2 << QStringLiteral("不兼容的文件版本 (2)");
+    QTest::newRow("version 2") << version2 << u"不兼容的文件版本 (2)"_s;
     QByteArray version258 = good;
     version258[6] = 2;
     version258[7] = 1;
-    QTest::newRow("version 258") << version258 << QStringLiteral("不兼容的文件版本 (258)");
+    QTest::newRow("version 258") << version258 << u"不兼容的文件版本 (258)"_s;
 }
 
 void TestCli::unreadableFiles()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, message);
-    const QString file = path(QStringLiteral("bad.qlt"));
+    const QString file = path(u"bad.qlt"_s);
     QVERIFY(writeFile(file, bytes));
-    const QString good = writeNotes(QStringLiteral("good.qlt"), sampleNotes());
+    const QString good = writeNotes(u"good.qlt"_s, sampleNotes());
     const QByteArray goodBefore = readFile(good);
     const QList<QStringList> calls = {
         {"list", file},     {"show", file, "1"},    {"export", file},
@@ -841,8 +824,8 @@ void TestCli::systemReasonOnSecondLine_data()
     QTest::addColumn<QStringList>("arguments"); // FILE is inserted after the command
     QTest::addColumn<QString>("setUp");
     QTest::addColumn<QString>("message");
-    const QString damaged = QStringLiteral("打开文件时发生错误。文件可能已损坏。");
-    const QString cannotSave = QStringLiteral("保存文件时发生错误。文件可能正在被使用。");
+    const QString damaged = u"打开文件时发生错误。文件可能已损坏。"_s;
+    const QString cannotSave = u"保存文件时发生错误。文件可能正在被使用。"_s;
     QTest::newRow("a folder") << QStringList{"list"} << "folder" << damaged + "\nIs a directory";
     QTest::newRow("an unreadable file")
         << QStringList{"list"} << "unreadable" << damaged + "\nPermission denied";
@@ -856,11 +839,11 @@ void TestCli::systemReasonOnSecondLine()
     QFETCH(QStringList, arguments);
     QFETCH(QString, setUp);
     QFETCH(QString, message);
-    const QString folder = path(QStringLiteral("folder"));
-    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("folder")));
+    const QString folder = path(u"folder"_s);
+    QVERIFY(QDir(m_dir->path()).mkdir(u"folder"_s));
     QString file = folder;
     if (setUp != u"folder") {
-        file = writeNotes(QStringLiteral("folder/a.qlt"), sampleNotes());
+        file = writeNotes(u"folder/a.qlt"_s, sampleNotes());
         const auto all = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup |
                          QFile::ReadOther | QFile::WriteOther;
         QVERIFY(QFile::setPermissions(file, setUp == u"unreadable" ? QFile::Permissions() : all));
@@ -894,13 +877,13 @@ void TestCli::missingFile()
 {
     QFETCH(QStringList, arguments);
     QFETCH(bool, linkToItself);
-    const QString file = path(QStringLiteral("不在这里.qlt"));
+    const QString file = path(u"不在这里.qlt"_s);
     if (linkToItself)
         QVERIFY(QFile::link(file, file));
     arguments.insert(1, file);
     const CliRun result = run(arguments);
     QCOMPARE(result.exitCode, 2);
-    QCOMPARE(QString::fromUtf8(result.err), QStringLiteral("文件不存在:\n") + file + u'\n');
+    QCOMPARE(QString::fromUtf8(result.err), u"文件不存在:\n"_s + file + u'\n');
     QVERIFY(!QFile::exists(file));
     QCOMPARE(QFileInfo(file).isSymLink(), linkToItself);
 }
@@ -908,8 +891,8 @@ void TestCli::missingFile()
 // A window (this process) has the file open: changes are refused unless forced, reading goes on.
 void TestCli::windowLockHonoured()
 {
-    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes());
-    const QString other = writeNotes(QStringLiteral("b.qlt"), sampleNotes());
+    const QString file = writeNotes(u"a.qlt"_s, sampleNotes());
+    const QString other = writeNotes(u"b.qlt"_s, sampleNotes());
     const QByteArray before = readFile(file);
     NotesDocument window(NotesDocument::Locking::HoldFileLock);
     struct : NotesDocument::OpenQuestions
@@ -924,9 +907,8 @@ void TestCli::windowLockHonoured()
     FileLock::Holder holder;
     holder.pid = QCoreApplication::applicationPid();
     holder.host = QSysInfo::machineHostName();
-    const QByteArray refusal =
-        errLine(DocumentMessages::openInWindow(holder) + u'\n' +
-                QStringLiteral("没有写入。要仍然写入, 请使用 --force; 该窗口以后保存时会先询问。"));
+    const QByteArray refusal = errLine(DocumentMessages::openInWindow(holder) + u'\n' +
+                                       u"没有写入。要仍然写入, 请使用 --force; 该窗口以后保存时会先询问。"_s);
     const QList<QStringList> changes = {{"add", file, "x"},
                                         {"done", file, "1"},
                                         {"rm", file, "1"},
@@ -938,11 +920,10 @@ void TestCli::windowLockHonoured()
         QCOMPARE(refused.err, refusal);
         QCOMPARE(readFile(file), before);
     }
-    QCOMPARE(run({QStringLiteral("list"), file}).exitCode, 0);
-    QCOMPARE(run({QStringLiteral("list"), file, QStringLiteral("--force")}).exitCode, 1);
+    QCOMPARE(run({u"list"_s, file}).exitCode, 0);
+    QCOMPARE(run({u"list"_s, file, u"--force"_s}).exitCode, 1);
 
-    QCOMPARE(run({QStringLiteral("add"), file, QStringLiteral("forced"), QStringLiteral("--force")}).exitCode,
-             0);
+    QCOMPARE(run({u"add"_s, file, u"forced"_s, u"--force"_s}).exitCode, 0);
     QCOMPARE(notesOf(readFile(file))->size(), sampleNotes().size() + 1);
     QVERIFY(window.holdsLockOf(file));
     // The window's next save does not erase the forced note unasked.
@@ -954,16 +935,14 @@ void TestCli::windowLockHonoured()
 // Each change holds the file from its read to its rename: none is lost, none is reported falsely.
 void TestCli::parallelWritersLoseNothing()
 {
-    const QString file = writeNotes(QStringLiteral("a.qlt"), {});
+    const QString file = writeNotes(u"a.qlt"_s, {});
     constexpr int PerLoop = 40;
     const QString loop =
-        QStringLiteral("for i in $(seq %1); do \"$0\" add \"$1\" \"$2 $i\" 2>&1 || echo failed; done")
-            .arg(PerLoop);
+        u"for i in $(seq %1); do \"$0\" add \"$1\" \"$2 $i\" 2>&1 || echo failed; done"_s.arg(PerLoop);
     QProcess loops[2];
     for (int i = 0; i < 2; ++i) {
-        loops[i].start(QStringLiteral("/bin/sh"),
-                       {QStringLiteral("-c"), loop, QStringLiteral(QUILLET_CLI_PATH), file,
-                        QStringLiteral("loop%1").arg(i)});
+        loops[i].start(u"/bin/sh"_s,
+                       {u"-c"_s, loop, QStringLiteral(QUILLET_CLI_PATH), file, u"loop%1"_s.arg(i)});
     }
     for (QProcess& process : loops) {
         QVERIFY(process.waitForFinished(120000));
@@ -976,19 +955,18 @@ void TestCli::parallelWritersLoseNothing()
 // Another program replaces the file while a change waits for its password: the change is refused.
 void TestCli::changedSinceReadRefused()
 {
-    const QString file = writeNotes(QStringLiteral("a.qlt"), sampleNotes(), "pw");
+    const QString file = writeNotes(u"a.qlt"_s, sampleNotes(), "pw");
     QProcess change;
     change.setWorkingDirectory(m_dir->path());
-    change.start(QStringLiteral(QUILLET_CLI_PATH), {QStringLiteral("add"), QStringLiteral("a.qlt"),
-                                                    QStringLiteral("x"), QStringLiteral("--password-stdin")});
+    change.start(QStringLiteral(QUILLET_CLI_PATH), {u"add"_s, u"a.qlt"_s, u"x"_s, u"--password-stdin"_s});
     QVERIFY(change.waitForStarted());
     // The file stays open from the read until the change is written: open and waiting means read.
-    const QString fds = QStringLiteral("/proc/%1/fd").arg(change.processId());
+    const QString fds = u"/proc/%1/fd"_s.arg(change.processId());
     const auto waitsAfterRead = [&] {
         for (const QFileInfo& fd :
              QDir(fds).entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
             if (fd.symLinkTarget() == file)
-                return readFile(QStringLiteral("/proc/%1/stat").arg(change.processId())).contains(") S ");
+                return readFile(u"/proc/%1/stat"_s.arg(change.processId())).contains(") S ");
         }
         return false;
     };
@@ -999,8 +977,7 @@ void TestCli::changedSinceReadRefused()
     change.closeWriteChannel();
     QVERIFY(change.waitForFinished(20000));
     QCOMPARE(change.exitCode(), 2);
-    QCOMPARE(change.readAllStandardError(),
-             errLine(QStringLiteral("文件在打开或上次保存之后已被其他程序更改:\na.qlt")));
+    QCOMPARE(change.readAllStandardError(), errLine(u"文件在打开或上次保存之后已被其他程序更改:\na.qlt"_s));
     QCOMPARE(readFile(file), theirs);
 }
 

@@ -11,6 +11,8 @@
 
 #include <cstdio>
 
+using namespace Qt::StringLiterals;
+
 class StatusNotifierWatcher : public QDBusAbstractAdaptor
 {
     Q_OBJECT
@@ -32,7 +34,7 @@ public Q_SLOTS:
         // An item names its bus name, or only its object path on the caller's connection.
         const bool isPath = service.startsWith(QLatin1Char('/'));
         const QString bus = isPath ? message.service() : service;
-        const QString path = isPath ? service : QStringLiteral("/StatusNotifierItem");
+        const QString path = isPath ? service : u"/StatusNotifierItem"_s;
         m_items.append(bus + path);
         Q_EMIT StatusNotifierItemRegistered(bus + path);
         std::printf("registered %s%s\n", qPrintable(bus), qPrintable(path));
@@ -50,8 +52,8 @@ Q_SIGNALS:
 private:
     static void click(const QString& bus, const QString& path)
     {
-        QDBusInterface item(bus, path, QStringLiteral("org.kde.StatusNotifierItem"));
-        const QDBusMessage reply = item.call(QStringLiteral("Activate"), 0, 0);
+        QDBusInterface item(bus, path, u"org.kde.StatusNotifierItem"_s);
+        const QDBusMessage reply = item.call(u"Activate"_s, 0, 0);
         std::printf("clicked: %s\n",
                     reply.type() == QDBusMessage::ErrorMessage ? qPrintable(reply.errorMessage()) : "ok");
         std::fflush(stdout);
@@ -66,8 +68,8 @@ int main(int argc, char* argv[])
     QDBusConnection bus = QDBusConnection::sessionBus();
     QObject root;
     new StatusNotifierWatcher(&root);
-    if (!bus.registerObject(QStringLiteral("/StatusNotifierWatcher"), &root) ||
-        !bus.registerService(QStringLiteral("org.kde.StatusNotifierWatcher"))) {
+    if (!bus.registerObject(u"/StatusNotifierWatcher"_s, &root) ||
+        !bus.registerService(u"org.kde.StatusNotifierWatcher"_s)) {
         std::fprintf(stderr, "sni_watcher: %s\n", qPrintable(bus.lastError().message()));
         return 1;
     }

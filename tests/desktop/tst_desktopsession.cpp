@@ -13,6 +13,8 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // _NET_WM_NAME of a window, as xprop prints it: in quotes.
@@ -20,14 +22,13 @@ QString windowManagerName(WId window)
 {
     QProcess xprop;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    environment.insert(u"LC_ALL"_s, u"C.UTF-8"_s);
     xprop.setProcessEnvironment(environment);
-    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window),
-                                          QStringLiteral("-notype"), QStringLiteral("_NET_WM_NAME")});
+    xprop.start(u"xprop"_s, {u"-id"_s, QString::number(window), u"-notype"_s, u"_NET_WM_NAME"_s});
     if (!xprop.waitForFinished())
         return {};
     const QString line = QString::fromUtf8(xprop.readAllStandardOutput()).trimmed();
-    const qsizetype equals = line.indexOf(QLatin1String(" = "));
+    const qsizetype equals = line.indexOf(" = "_L1);
     return equals < 0 ? QString() : line.mid(equals + 3);
 }
 
@@ -71,8 +72,8 @@ void TestDesktopSession::initTestCase()
 {
     QVERIFY(m_dir.isValid());
     qputenv("QUILLET_APPDIR", QFile::encodeName(m_dir.path()));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("config"))));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("data"))));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath(u"config"_s)));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.filePath(u"data"_s)));
     QApplication::setQuitOnLastWindowClosed(false);
 }
 
@@ -91,9 +92,9 @@ void TestDesktopSession::cleanup()
 void TestDesktopSession::titles()
 {
     // Exactly the program's captions, nothing appended.
-    QTRY_COMPARE(windowManagerName(m_form->winId()), quoted(QStringLiteral("Quillet v1.54")));
-    m_form->SetFileInfo(m_dir.filePath(QStringLiteral("notes.qlt")));
-    QTRY_COMPARE(windowManagerName(m_form->winId()), quoted(QStringLiteral("Quillet v1.54 - notes.qlt")));
+    QTRY_COMPARE(windowManagerName(m_form->winId()), quoted(u"Quillet v1.54"_s));
+    m_form->SetFileInfo(m_dir.filePath(u"notes.qlt"_s));
+    QTRY_COMPARE(windowManagerName(m_form->winId()), quoted(u"Quillet v1.54 - notes.qlt"_s));
 
     QString boxName;
     QTimer reader;
@@ -106,8 +107,8 @@ void TestDesktopSession::titles()
             box->close();
     });
     reader.start(50);
-    SharedSrc::ErrorMsg(QStringLiteral("文件不存在"));
-    QCOMPARE(boxName, quoted(QStringLiteral("错误")));
+    SharedSrc::ErrorMsg(u"文件不存在"_s);
+    QCOMPARE(boxName, quoted(u"错误"_s));
 }
 
 void TestDesktopSession::toTray()
@@ -125,10 +126,9 @@ void TestDesktopSession::xembedTrayClick()
     // its position: the click goes to that window.
     QWidget* icon = nullptr;
     QTRY_VERIFY((icon = trayIconWindow()) && icon->isVisible());
-    QProcess::execute(QStringLiteral("xdotool"),
-                      {QStringLiteral("mousemove"), QStringLiteral("--sync"), QStringLiteral("--window"),
-                       QString::number(icon->winId()), QString::number(icon->width() / 2),
-                       QString::number(icon->height() / 2), QStringLiteral("click"), QStringLiteral("1")});
+    QProcess::execute(u"xdotool"_s, {u"mousemove"_s, u"--sync"_s, u"--window"_s,
+                                     QString::number(icon->winId()), QString::number(icon->width() / 2),
+                                     QString::number(icon->height() / 2), u"click"_s, u"1"_s});
     QTRY_VERIFY_WITH_TIMEOUT(m_form->isVisible(), 5000);
     QVERIFY(!m_form->trayIcon()->isVisible());
 }

@@ -17,6 +17,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 Q_DECLARE_METATYPE(FileLock::Status)
 
 // One window per notes file: a second window is warned, a lock left by a killed process is taken over.
@@ -47,7 +49,7 @@ private Q_SLOTS:
     void moveHandsTheLockOver();
 
 private:
-    QString notesPath(const QString& name = QStringLiteral("notes.qlt")) const;
+    QString notesPath(const QString& name = u"notes.qlt"_s) const;
     static QMap<QByteArray, QByteArray> fields(const QByteArray& content);
     std::unique_ptr<QProcess> startHolder(const QString& notes);
 
@@ -97,14 +99,10 @@ void TestFileLock::lockFileSitsBesideTheNotesFile_data()
     QTest::addColumn<QString>("notes");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("absolute") << QStringLiteral("/home/user/notes.qlt")
-                              << QStringLiteral("/home/user/.notes.qlt.lock");
-    QTest::newRow("odd name") << QStringLiteral("/tmp/my notes.v2.qlt")
-                              << QStringLiteral("/tmp/.my notes.v2.qlt.lock");
-    QTest::newRow("relative") << QStringLiteral("notes.qlt")
-                              << QDir::current().absoluteFilePath(QStringLiteral(".notes.qlt.lock"));
-    QTest::newRow("chinese name") << QStringLiteral("/tmp/记事本.qlt")
-                                  << QStringLiteral("/tmp/.记事本.qlt.lock");
+    QTest::newRow("absolute") << u"/home/user/notes.qlt"_s << u"/home/user/.notes.qlt.lock"_s;
+    QTest::newRow("odd name") << u"/tmp/my notes.v2.qlt"_s << u"/tmp/.my notes.v2.qlt.lock"_s;
+    QTest::newRow("relative") << u"notes.qlt"_s << QDir::current().absoluteFilePath(u".notes.qlt.lock"_s);
+    QTest::newRow("chinese name") << u"/tmp/记事本.qlt"_s << u"/tmp/.记事本.qlt.lock"_s;
 }
 
 void TestFileLock::lockFileSitsBesideTheNotesFile()
@@ -121,7 +119,7 @@ void TestFileLock::lockNamesThisProcessAndGoesOnRelease()
     const FileLock::Result result = lock.acquire(notesPath());
     QCOMPARE(result.status, FileLock::Status::Acquired);
     QVERIFY(lock.isHeld());
-    QCOMPARE(lock.lockPath(), notesPath(QStringLiteral(".notes.qlt.lock")));
+    QCOMPARE(lock.lockPath(), notesPath(u".notes.qlt.lock"_s));
 
     const QMap<QByteArray, QByteArray> content = fields(readFile(lock.lockPath()));
     QCOMPARE(content.value("pid"), QByteArray::number(qint64(::getpid())));
@@ -131,7 +129,7 @@ void TestFileLock::lockNamesThisProcessAndGoesOnRelease()
     QVERIFY(QFileInfo(lock.lockPath()).permissions().testFlag(QFile::ReadOther));
     // Only the lock itself: no temporary file is left beside it.
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             QStringList{QStringLiteral(".notes.qlt.lock")});
+             QStringList{u".notes.qlt.lock"_s});
 
     const QString path = lock.lockPath();
     lock.release();
@@ -213,7 +211,7 @@ void TestFileLock::lockOfKilledProcessIsTakenOver()
     QVERIFY(lock.isHeld());
     QCOMPARE(fields(readFile(lockPath)).value("pid"), QByteArray::number(qint64(::getpid())));
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             QStringList{QStringLiteral(".notes.qlt.lock")});
+             QStringList{u".notes.qlt.lock"_s});
 
     // The next window now finds this process, alive.
     FileLock next;
@@ -228,7 +226,7 @@ void TestFileLock::lockContentDecidesWhetherItIsStale_data()
     const QByteArray pid = QByteArray::number(qint64(::getpid()));
     const QByteArray host = QSysInfo::machineHostName().toUtf8();
     const QByteArray machine = QSysInfo::machineUniqueId();
-    QFile bootFile(QStringLiteral("/proc/sys/kernel/random/boot_id"));
+    QFile bootFile(u"/proc/sys/kernel/random/boot_id"_s);
     QVERIFY(bootFile.open(QIODevice::ReadOnly));
     const QByteArray boot = bootFile.readAll().trimmed();
     const QByteArray program = "tst_filelock\n";
@@ -279,8 +277,8 @@ void TestFileLock::lockOfZombieIsTakenOver()
     if (child == 0)
         ::_exit(0);
     const auto reap = qScopeGuard([child] { ::waitpid(child, nullptr, 0); });
-    QTRY_VERIFY(QFile(QStringLiteral("/proc/%1/stat").arg(child)).open(QIODevice::ReadOnly) &&
-                QFile(QStringLiteral("/proc/%1/exe").arg(child)).symLinkTarget().isEmpty());
+    QTRY_VERIFY(QFile(u"/proc/%1/stat"_s.arg(child)).open(QIODevice::ReadOnly) &&
+                QFile(u"/proc/%1/exe"_s.arg(child)).symLinkTarget().isEmpty());
     QVERIFY(writeFile(FileLock::lockPathFor(notesPath()), QByteArray::number(child) + "\ntst_filelock\n" +
                                                               QSysInfo::machineHostName().toUtf8() + "\n"));
     FileLock lock;
@@ -298,7 +296,7 @@ void TestFileLock::plantedLockIsNotFollowed()
     QVERIFY(!lock.isHeld());
 
     QVERIFY(QFile::remove(lockPath));
-    const QString target = notesPath(QStringLiteral("victim"));
+    const QString target = notesPath(u"victim"_s);
     QVERIFY(writeFile(target, "keep me"));
     QVERIFY(QFile::link(target, lockPath));
     QCOMPARE(lock.acquire(notesPath()).status, FileLock::Status::HeldByOther);
@@ -309,7 +307,7 @@ void TestFileLock::folderWithoutLocksIsReported()
 {
     // Not even root makes files in /proc; the file still opens, just unguarded.
     FileLock lock;
-    const FileLock::Result result = lock.acquire(QStringLiteral("/proc/self/notes.qlt"));
+    const FileLock::Result result = lock.acquire(u"/proc/self/notes.qlt"_s);
     QCOMPARE(result.status, FileLock::Status::Unavailable);
     QVERIFY(!lock.isHeld());
 }
@@ -317,15 +315,15 @@ void TestFileLock::folderWithoutLocksIsReported()
 void TestFileLock::refusedAcquireKeepsThePreviousLock()
 {
     FileLock other;
-    QCOMPARE(other.acquire(notesPath(QStringLiteral("b.qlt"))).status, FileLock::Status::Acquired);
+    QCOMPARE(other.acquire(notesPath(u"b.qlt"_s)).status, FileLock::Status::Acquired);
 
     FileLock lock;
-    QCOMPARE(lock.acquire(notesPath(QStringLiteral("a.qlt"))).status, FileLock::Status::Acquired);
+    QCOMPARE(lock.acquire(notesPath(u"a.qlt"_s)).status, FileLock::Status::Acquired);
     const QString first = lock.lockPath();
-    QCOMPARE(lock.acquire(notesPath(QStringLiteral("b.qlt"))).status, FileLock::Status::HeldByOther);
+    QCOMPARE(lock.acquire(notesPath(u"b.qlt"_s)).status, FileLock::Status::HeldByOther);
     QCOMPARE(lock.lockPath(), first);
     QVERIFY(QFileInfo::exists(first));
-    QCOMPARE(lock.acquire(QStringLiteral("/proc/self/notes.qlt")).status, FileLock::Status::Unavailable);
+    QCOMPARE(lock.acquire(u"/proc/self/notes.qlt"_s).status, FileLock::Status::Unavailable);
     QCOMPARE(lock.lockPath(), first);
     QVERIFY(QFileInfo::exists(first));
 }
@@ -333,11 +331,11 @@ void TestFileLock::refusedAcquireKeepsThePreviousLock()
 void TestFileLock::successfulAcquireReleasesThePreviousLock()
 {
     FileLock lock;
-    QCOMPARE(lock.acquire(notesPath(QStringLiteral("a.qlt"))).status, FileLock::Status::Acquired);
+    QCOMPARE(lock.acquire(notesPath(u"a.qlt"_s)).status, FileLock::Status::Acquired);
     const QString first = lock.lockPath();
-    QCOMPARE(lock.acquire(notesPath(QStringLiteral("saved as.qlt"))).status, FileLock::Status::Acquired);
+    QCOMPARE(lock.acquire(notesPath(u"saved as.qlt"_s)).status, FileLock::Status::Acquired);
     QVERIFY(!QFileInfo::exists(first));
-    QCOMPARE(lock.lockPath(), notesPath(QStringLiteral(".saved as.qlt.lock")));
+    QCOMPARE(lock.lockPath(), notesPath(u".saved as.qlt.lock"_s));
     QVERIFY(QFileInfo::exists(lock.lockPath()));
 }
 
@@ -345,8 +343,8 @@ void TestFileLock::moveHandsTheLockOver()
 {
     FileLock a;
     FileLock b;
-    QCOMPARE(a.acquire(notesPath(QStringLiteral("a.qlt"))).status, FileLock::Status::Acquired);
-    QCOMPARE(b.acquire(notesPath(QStringLiteral("b.qlt"))).status, FileLock::Status::Acquired);
+    QCOMPARE(a.acquire(notesPath(u"a.qlt"_s)).status, FileLock::Status::Acquired);
+    QCOMPARE(b.acquire(notesPath(u"b.qlt"_s)).status, FileLock::Status::Acquired);
     const QString lockA = a.lockPath();
     const QString lockB = b.lockPath();
 

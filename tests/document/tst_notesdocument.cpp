@@ -27,8 +27,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QList<Note> Notes{makeNote(QStringLiteral("购物\r\n牛奶"), u"高", true),
-                        makeNote(QStringLiteral("Latin"), u"低"), makeNote(QString(), u"最高")};
+const QList<Note> Notes{makeNote(u"购物\r\n牛奶"_s, u"高", true), makeNote(u"Latin"_s, u"低"),
+                        makeNote(QString(), u"最高")};
 
 // Answers an open's questions as a test tells it to, and notes what was asked.
 class Answers : public NotesDocument::OpenQuestions
@@ -59,7 +59,7 @@ public:
 // The most memory this process has held so far, from the kernel's count; -1 where there is none.
 qint64 peakResidentKiB()
 {
-    QFile status(QStringLiteral("/proc/self/status"));
+    QFile status(u"/proc/self/status"_s);
     if (!status.open(QIODevice::ReadOnly))
         return -1;
     for (const QByteArray& line : status.readAll().split('\n')) {
@@ -155,13 +155,13 @@ void TestNotesDocument::openOutcomes()
     QFETCH(NotesDocument::OpenStatus, expected);
     QFETCH(bool, reset);
 
-    const QString target = path(QStringLiteral("a.qlt"));
+    const QString target = path(u"a.qlt"_s);
     if (file == "(folder)")
         QVERIFY(QDir().mkpath(target));
     else if (file != "(none)")
         QVERIFY(writeFile(target, file));
-    const QString before = path(QStringLiteral("before.qlt"));
-    QVERIFY(writeFile(before, QltFormat::write({makeNote(QStringLiteral("mine"))}, {}, 7)));
+    const QString before = path(u"before.qlt"_s);
+    QVERIFY(writeFile(before, QltFormat::write({makeNote(u"mine"_s)}, {}, 7)));
 
     NotesDocument document;
     Answers setUp;
@@ -191,7 +191,7 @@ void TestNotesDocument::openOutcomes()
         QVERIFY(document.password().isEmpty());
         QCOMPARE(document.reserved(), 0u);
     } else {
-        QCOMPARE(document.notes(), QList<Note>{makeNote(QStringLiteral("mine"))});
+        QCOMPARE(document.notes(), QList<Note>{makeNote(u"mine"_s)});
         QCOMPARE(document.fileName(), before);
         QCOMPARE(document.reserved(), 7u);
     }
@@ -204,7 +204,7 @@ void TestNotesDocument::hugeForeignFileRefusedUnread()
     const qint64 before = peakResidentKiB();
     if (before < 0)
         QSKIP("no peak memory count on this system");
-    const QString target = path(QStringLiteral("huge.qlt"));
+    const QString target = path(u"huge.qlt"_s);
     QFile file(target);
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write("not a notes file") > 0);
     QVERIFY(file.resize(qint64(2) << 30)); // sparse: no disk space taken
@@ -217,16 +217,16 @@ void TestNotesDocument::hugeForeignFileRefusedUnread()
 
 void TestNotesDocument::openReplacesTheDocument()
 {
-    const QString file = path(QStringLiteral("guarded.qlt"));
+    const QString file = path(u"guarded.qlt"_s);
     QVERIFY(writeFile(file, QltFormat::write(Notes, "pw", 0xA1B2C3D4u)));
     NotesDocument document;
-    document.insertNote(0, makeNote(QStringLiteral("unsaved")));
+    document.insertNote(0, makeNote(u"unsaved"_s));
     Answers answers;
     answers.typed = "pw";
     // Relative names become absolute ones.
     const QString previous = QDir::currentPath();
     QDir::setCurrent(m_dir->path());
-    const NotesDocument::OpenResult result = document.open(QStringLiteral("guarded.qlt"), answers);
+    const NotesDocument::OpenResult result = document.open(u"guarded.qlt"_s, answers);
     QDir::setCurrent(previous);
     QCOMPARE(result.status, NotesDocument::OpenStatus::Opened);
     QCOMPARE(document.notes(), Notes);
@@ -239,9 +239,9 @@ void TestNotesDocument::openReplacesTheDocument()
 
 void TestNotesDocument::mergeAppends()
 {
-    const QString mine = path(QStringLiteral("mine.qlt"));
-    const QString theirs = path(QStringLiteral("theirs.qlt"));
-    const QList<Note> own{makeNote(QStringLiteral("one")), makeNote(QStringLiteral("two"))};
+    const QString mine = path(u"mine.qlt"_s);
+    const QString theirs = path(u"theirs.qlt"_s);
+    const QList<Note> own{makeNote(u"one"_s), makeNote(u"two"_s)};
     QVERIFY(writeFile(mine, QltFormat::write(own, "own", 5)));
     QVERIFY(writeFile(theirs, QltFormat::write(Notes, "their", 9)));
 
@@ -271,12 +271,12 @@ void TestNotesDocument::mergeAppends()
 
 void TestNotesDocument::saveRoundTripKeepsReserved()
 {
-    const QString file = path(QStringLiteral("reserved.qlt"));
+    const QString file = path(u"reserved.qlt"_s);
     QVERIFY(writeFile(file, QltFormat::write(Notes, {}, 0xA1B2C3D4u)));
     NotesDocument document;
     Answers answers;
     QCOMPARE(document.open(file, answers).status, NotesDocument::OpenStatus::Opened);
-    const QString copy = path(QStringLiteral("copy.qlt"));
+    const QString copy = path(u"copy.qlt"_s);
     QVERIFY(document.save(copy).saved);
     QCOMPARE(document.fileName(), copy);
     QCOMPARE(readFile(copy), QltFormat::write(Notes, {}, 0xA1B2C3D4u));
@@ -297,7 +297,7 @@ void TestNotesDocument::saveRoundTripKeepsReserved()
 void TestNotesDocument::longPasswordKeptWhole()
 {
     const QByteArray password = "a" + AnsiText::fromUnicode(QString(60, u'汉'));
-    const QString file = path(QStringLiteral("long.qlt"));
+    const QString file = path(u"long.qlt"_s);
     const QByteArray written = QltFormat::write(Notes, password, 0);
     QVERIFY(writeFile(file, written));
     NotesDocument document;
@@ -311,16 +311,16 @@ void TestNotesDocument::longPasswordKeptWhole()
 
 void TestNotesDocument::failedSaveKeepsEverything()
 {
-    const QString file = path(QStringLiteral("kept.qlt"));
+    const QString file = path(u"kept.qlt"_s);
     NotesDocument document;
-    document.insertNote(0, makeNote(QStringLiteral("first")));
+    document.insertNote(0, makeNote(u"first"_s));
     QVERIFY(document.save(file).saved);
     const QByteArray old = readFile(file);
-    document.insertNote(1, makeNote(QStringLiteral("second")));
+    document.insertNote(1, makeNote(u"second"_s));
 
     // A regular file where the folder should be: no save can succeed there, also for root.
-    QVERIFY(writeFile(path(QStringLiteral("blocker")), "a file"));
-    const NotesDocument::SaveResult result = document.save(path(QStringLiteral("blocker/inside.qlt")));
+    QVERIFY(writeFile(path(u"blocker"_s), "a file"));
+    const NotesDocument::SaveResult result = document.save(path(u"blocker/inside.qlt"_s));
     QVERIFY(!result.saved);
     QVERIFY(!result.error.isEmpty());
     QCOMPARE(document.fileName(), file);
@@ -360,7 +360,7 @@ void TestNotesDocument::passwordRules_data()
     QTest::newRow("removal") << secret << u"secret"_s << QString() << QString() << C::Changed;
     QTest::newRow("same again") << secret << u"secret"_s << u"secret"_s << u"secret"_s << C::Changed;
     QTest::newRow("Chinese old password")
-        << AnsiText::fromUnicode(QStringLiteral("密码")) << u"密码"_s << u"新"_s << u"新"_s << C::Changed;
+        << AnsiText::fromUnicode(u"密码"_s) << u"密码"_s << u"新"_s << u"新"_s << C::Changed;
     QTest::newRow("character outside GBK") << QByteArray() << QString() << u"😀"_s << u"😀"_s << C::Changed;
 }
 
@@ -387,7 +387,7 @@ void TestNotesDocument::passwordRules()
 void TestNotesDocument::changesMarkModified()
 {
     const std::function<void(NotesDocument&)> changes[] = {
-        [](NotesDocument& d) { d.insertNote(1, makeNote(QStringLiteral("new"))); },
+        [](NotesDocument& d) { d.insertNote(1, makeNote(u"new"_s)); },
         [](NotesDocument& d) { d.setNote(0, d.notes().at(0)); },
         [](NotesDocument& d) { d.removeNote(2); },
         [](NotesDocument& d) { d.swapNotes(0, 1); },
@@ -576,7 +576,7 @@ void TestNotesDocument::historyMemoryBounded()
 
 void TestNotesDocument::windowLockFollowsTheFile()
 {
-    const QString file = path(QStringLiteral("shared.qlt"));
+    const QString file = path(u"shared.qlt"_s);
     QVERIFY(writeFile(file, QltFormat::write(Notes, {}, 0)));
     const QString lock = FileLock::lockPathFor(file);
     Answers answers;
@@ -594,7 +594,7 @@ void TestNotesDocument::windowLockFollowsTheFile()
     QVERIFY(first.holdsLockOf(file));
 
     NotesDocument second(NotesDocument::Locking::HoldFileLock);
-    second.insertNote(0, makeNote(QStringLiteral("unsaved")));
+    second.insertNote(0, makeNote(u"unsaved"_s));
     QCOMPARE(second.open(file, answers).status, NotesDocument::OpenStatus::LockedByOther);
     QCOMPARE(answers.lockAsked, 1);
     QCOMPARE(second.notes().size(), 1);
@@ -603,7 +603,7 @@ void TestNotesDocument::windowLockFollowsTheFile()
     QVERIFY(!second.holdsLockOf(file));
 
     // Saved under another name, the lock goes with the file; a new document holds none.
-    const QString other = path(QStringLiteral("other.qlt"));
+    const QString other = path(u"other.qlt"_s);
     QVERIFY(first.save(other).saved);
     QVERIFY(!QFile::exists(lock));
     QVERIFY(first.holdsLockOf(other));
@@ -618,7 +618,7 @@ void TestNotesDocument::windowLockFollowsTheFile()
         QByteArray::number(gone) + "\nquillet\n" + QSysInfo::machineHostName().toUtf8() + "\n";
     QString left = other;
     for (const QByteArray& leftOver : {deadHolder, QByteArray()}) {
-        const QString previous = std::exchange(left, path(QStringLiteral("left%1.qlt").arg(leftOver.size())));
+        const QString previous = std::exchange(left, path(u"left%1.qlt"_s.arg(leftOver.size())));
         QVERIFY(writeFile(FileLock::lockPathFor(left), leftOver));
         QVERIFY(first.save(left).saved);
         QVERIFY(first.holdsLockOf(left));
@@ -634,9 +634,9 @@ void TestNotesDocument::windowLockFollowsTheFile()
 // that is gone. A save over a change is refused unless told to overwrite.
 void TestNotesDocument::changesOnDiskAreNoticed()
 {
-    const QString file = path(QStringLiteral("watched.qlt"));
+    const QString file = path(u"watched.qlt"_s);
     // Over a mebibyte and not a whole number of them, so that it is hashed in several pieces.
-    const QList<Note> large{makeNote(QString(700000, u'汉')), makeNote(QStringLiteral("tail"))};
+    const QList<Note> large{makeNote(QString(700000, u'汉')), makeNote(u"tail"_s)};
     const QByteArray bytes = QltFormat::write(large, {}, 0);
     QVERIFY(writeFile(file, bytes));
     NotesDocument document;
@@ -655,7 +655,7 @@ void TestNotesDocument::changesOnDiskAreNoticed()
     const QByteArray theirs = QltFormat::write(Notes, {}, 0);
     QVERIFY(QltFile::writeAtomically(file, theirs));
     QVERIFY(document.fileChangedOnDisk());
-    document.insertNote(0, makeNote(QStringLiteral("mine")));
+    document.insertNote(0, makeNote(u"mine"_s));
     const NotesDocument::SaveResult refused = document.save(file);
     QVERIFY(!refused.saved);
     QVERIFY(refused.changedOnDisk);

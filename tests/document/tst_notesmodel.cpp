@@ -13,6 +13,8 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QList<QByteArray> textsOf(const NotesModel& model)
@@ -26,7 +28,7 @@ QList<QByteArray> textsOf(const NotesModel& model)
 // Resident memory of this process in KiB, from /proc; -1 where that is not available.
 qint64 residentKiB()
 {
-    QFile status(QStringLiteral("/proc/self/status"));
+    QFile status(u"/proc/self/status"_s);
     if (!status.open(QIODevice::ReadOnly))
         return -1;
     for (const QByteArray& line : status.readAll().split('\n')) {
@@ -109,10 +111,8 @@ void TestNotesModel::shape()
 
 void TestNotesModel::headers()
 {
-    QCOMPARE(m_model->headerData(NotesModel::CaptionColumn, Qt::Horizontal).toString(),
-             QStringLiteral("记事本"));
-    QCOMPARE(m_model->headerData(NotesModel::PriorityColumn, Qt::Horizontal).toString(),
-             QStringLiteral("优先级"));
+    QCOMPARE(m_model->headerData(NotesModel::CaptionColumn, Qt::Horizontal).toString(), u"记事本"_s);
+    QCOMPARE(m_model->headerData(NotesModel::PriorityColumn, Qt::Horizontal).toString(), u"优先级"_s);
 }
 
 void TestNotesModel::displayText_data()
@@ -121,17 +121,12 @@ void TestNotesModel::displayText_data()
     QTest::addColumn<QByteArray>("priority");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("priorityShown");
-    QTest::newRow("two lines") << gb(u"购物\r\n牛奶") << gb(u"高") << QStringLiteral("购物")
-                               << QStringLiteral("高");
-    QTest::newRow("leading break") << QByteArray("\r\nbody") << gb(u"低") << QString()
-                                   << QStringLiteral("低");
-    QTest::newRow("lf only") << QByteArray("a\nb") << gb(u"最高") << QStringLiteral("a\nb")
-                             << QStringLiteral("最高");
-    QTest::newRow("empty") << QByteArray() << gb(u"标准") << QString() << QStringLiteral("标准");
-    QTest::newRow("outside gbk") << gb(u"😀 ok\r\nx") << QByteArray("odd") << QStringLiteral("😀 ok")
-                                 << QStringLiteral("odd");
-    QTest::newRow("invalid bytes") << QByteArray("a\xff") << gb(u"低") << QStringLiteral("a\uFFFD")
-                                   << QStringLiteral("低");
+    QTest::newRow("two lines") << gb(u"购物\r\n牛奶") << gb(u"高") << u"购物"_s << u"高"_s;
+    QTest::newRow("leading break") << QByteArray("\r\nbody") << gb(u"低") << QString() << u"低"_s;
+    QTest::newRow("lf only") << QByteArray("a\nb") << gb(u"最高") << u"a\nb"_s << u"最高"_s;
+    QTest::newRow("empty") << QByteArray() << gb(u"标准") << QString() << u"标准"_s;
+    QTest::newRow("outside gbk") << gb(u"😀 ok\r\nx") << QByteArray("odd") << u"😀 ok"_s << u"odd"_s;
+    QTest::newRow("invalid bytes") << QByteArray("a\xff") << gb(u"低") << u"a\uFFFD"_s << u"低"_s;
 }
 
 void TestNotesModel::displayText()
@@ -248,13 +243,13 @@ void TestNotesModel::changeRowContents()
     QCOMPARE(changed.count(), 1);
     QCOMPARE(changed.at(0).at(0).value<QModelIndex>(), m_model->index(1, 0));
     QCOMPARE(changed.at(0).at(1).value<QModelIndex>(), m_model->index(1, 1));
-    QCOMPARE(held.data().toString(), QStringLiteral("新"));
+    QCOMPARE(held.data().toString(), u"新"_s);
 
     m_model->setPriority(1, gb(u"低"));
     QCOMPARE(changed.count(), 2);
     QCOMPARE(changed.at(1).at(0).value<QModelIndex>().row(), 1);
     QCOMPARE(changed.at(1).at(1).value<QModelIndex>(), m_model->index(1, 1));
-    QCOMPARE(m_model->index(1, 1).data().toString(), QStringLiteral("低"));
+    QCOMPARE(m_model->index(1, 1).data().toString(), u"低"_s);
 
     m_model->setImageIndex(1, Note::ImageNotDone);
     QCOMPARE(changed.count(), 3);
@@ -321,7 +316,7 @@ void TestNotesModel::swapNotes()
     QCOMPARE(rows, (QList<int>{0, 3}));
     // The row stays where it is; its contents changed.
     QCOMPARE(selected.row(), 0);
-    QCOMPARE(selected.data().toString(), QStringLiteral("d"));
+    QCOMPARE(selected.data().toString(), u"d"_s);
 }
 
 void TestNotesModel::appendNotes()
@@ -409,7 +404,7 @@ void TestNotesModel::millionNotesStayLean()
     const qint64 grown = residentKiB() - before;
     QCOMPARE(m_model->rowCount(), Count);
     QCOMPARE(m_model->counts().done, (Count + 2) / 3);
-    QVERIFY2(grown < 250 * 1024, qPrintable(QStringLiteral("grew by %1 MiB").arg(grown / 1024)));
+    QVERIFY2(grown < 250 * 1024, qPrintable(u"grew by %1 MiB"_s.arg(grown / 1024)));
 }
 
 QTEST_MAIN(TestNotesModel)

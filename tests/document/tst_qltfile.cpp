@@ -17,6 +17,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 using QltFile::ReadStatus;
 
 namespace {
@@ -247,7 +249,7 @@ void TestQltFile::pipeTakesTextInPlace()
     const QString fifo = path("fifo");
     QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     QProcess reader;
-    reader.start(QStringLiteral("cat"), {fifo});
+    reader.start(u"cat"_s, {fifo});
     QVERIFY(reader.waitForStarted());
     QVERIFY(QltFile::writeAtomically(fifo, "report"));
     QVERIFY(reader.waitForFinished(10000));

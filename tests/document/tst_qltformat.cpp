@@ -9,6 +9,8 @@
 #include <QBuffer>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using QltFormat::Error;
 
 namespace {
@@ -86,7 +88,7 @@ void TestQltFormat::emptyListIsExactly18Bytes()
     const QByteArray expected = QByteArray::fromHex("04716c746600010000000000000000000000");
     const QByteArray file = QltFormat::write({}, {}, 0);
     // The stream is enciphered through the traced routines, even when it is empty.
-    QCOMPARE(SharedSrc::LastTraceName(), QStringLiteral("SharedSrc.XORCrypt"));
+    QCOMPARE(SharedSrc::LastTraceName(), u"SharedSrc.XORCrypt"_s);
     QCOMPARE(file.size(), 18);
     QCOMPARE(file.toHex(), expected.toHex());
 
@@ -97,7 +99,7 @@ void TestQltFormat::emptyListIsExactly18Bytes()
     QVERIFY(!header.header.hasPassword);
     SharedSrc::DebugLog("TestQltFormat.load");
     const auto notes = load(file);
-    QCOMPARE(SharedSrc::LastTraceName(), QStringLiteral("SharedSrc.XORCrypt"));
+    QCOMPARE(SharedSrc::LastTraceName(), u"SharedSrc.XORCrypt"_s);
     QVERIFY(notes.has_value());
     QVERIFY(notes->isEmpty());
 }
@@ -393,7 +395,7 @@ void TestQltFormat::wrongPasswordGivesDamagedOrWrongNotes()
 {
     QList<Note> notes;
     for (int i = 0; i < 20; ++i)
-        notes.append(makeNote(QStringLiteral("第 %1 条记事").arg(i), u"高", i % 2 == 0));
+        notes.append(makeNote(u"第 %1 条记事"_s.arg(i), u"高", i % 2 == 0));
     const QByteArray file = QltFormat::write(notes, "right", 0);
     const auto read = load(file, "wrong");
     QVERIFY(!read.has_value() || *read != notes);

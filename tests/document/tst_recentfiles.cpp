@@ -4,6 +4,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 class TestRecentFiles : public QObject
 {
     Q_OBJECT
@@ -94,7 +96,7 @@ void TestRecentFiles::addExpandsRelativePaths()
     const QString old = QDir::currentPath();
     QVERIFY(QDir::setCurrent(m_dir.path()));
     QStringList list;
-    RecentFiles::add(list, QStringLiteral("rel.qlt"));
+    RecentFiles::add(list, u"rel.qlt"_s);
     QVERIFY(QDir::setCurrent(old));
     QCOMPARE(list, QStringList{path("rel.qlt")});
     QVERIFY(QDir::isAbsolutePath(list.first()));
@@ -141,12 +143,11 @@ void TestRecentFiles::menuCaption_data()
     QTest::addColumn<int>("index");
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("caption");
-    QTest::newRow("first") << 0 << QStringLiteral("/home/u/notes.qlt") << QStringLiteral("&1 notes.qlt");
-    QTest::newRow("fourth") << 3 << QStringLiteral("/home/u/list") << QStringLiteral("&4 list");
-    QTest::newRow("ampersand") << 1 << QStringLiteral("/a&b/R&D & more.qlt")
-                               << QStringLiteral("&2 R&&D && more.qlt");
-    QTest::newRow("chinese") << 2 << QStringLiteral("/文档/记事本.qlt") << QStringLiteral("&3 记事本.qlt");
-    QTest::newRow("no file part") << 0 << QStringLiteral("/") << QStringLiteral("&1 /");
+    QTest::newRow("first") << 0 << u"/home/u/notes.qlt"_s << u"&1 notes.qlt"_s;
+    QTest::newRow("fourth") << 3 << u"/home/u/list"_s << u"&4 list"_s;
+    QTest::newRow("ampersand") << 1 << u"/a&b/R&D & more.qlt"_s << u"&2 R&&D && more.qlt"_s;
+    QTest::newRow("chinese") << 2 << u"/文档/记事本.qlt"_s << u"&3 记事本.qlt"_s;
+    QTest::newRow("no file part") << 0 << u"/"_s << u"&1 /"_s;
 }
 
 void TestRecentFiles::menuCaption()

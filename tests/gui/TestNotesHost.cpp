@@ -12,6 +12,8 @@
 #include <QTest>
 #include <QTimer>
 
+using namespace Qt::StringLiterals;
+
 TestNotesHost::TestNotesHost()
 {
     resize(518, 408);
@@ -19,7 +21,7 @@ TestNotesHost::TestNotesHost()
     windowFont.setPointSize(11);
     windowFont.setItalic(true);
     setFont(windowFont);
-    addEditFont = QFont(QStringLiteral("Monospace"), 13);
+    addEditFont = QFont(u"Monospace"_s, 13);
     addEditColor = QColor(0xFF, 0xFF, 0xE0);
 
     for (int i = 0; i < 23; ++i) {
@@ -29,7 +31,7 @@ TestNotesHost::TestNotesHost()
     }
 
     list = new QTableView(this);
-    list->setObjectName(QStringLiteral("NotesList"));
+    list->setObjectName(u"NotesList"_s);
     list->setModel(&model);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setSelectionBehavior(QAbstractItemView::SelectRows);

@@ -1,4 +1,5 @@
 #include "DialogLayout.h"
+#include "ModalDriver.h"
 
 #include "forms/AboutFormU.h"
 #include "forms/LinkLabel.h"
@@ -13,11 +14,12 @@
 #include <QTest>
 #include <QUrl>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 const QColor Blue(0, 0, 255);
 const QColor Red(255, 0, 0);
-const QStringList LinkNames{QStringLiteral("AuthorEmail"), QStringLiteral("AuthorWebsite"),
-                            QStringLiteral("SeeLicense")};
+const QStringList LinkNames{u"AuthorEmail"_s, u"AuthorWebsite"_s, u"SeeLicense"_s};
 
 QColor textColor(const QLabel* label)
 {
@@ -61,14 +63,14 @@ void TestAboutForm::initTestCase()
 {
     QVERIFY(m_dir.isValid());
     qputenv("QUILLET_APPDIR", QFile::encodeName(m_dir.path()));
-    QFont font(QStringLiteral("Noto Sans CJK SC"));
+    QFont font(u"Noto Sans CJK SC"_s);
     font.setPointSize(11);
     m_owner.setFont(font);
 }
 
 void TestAboutForm::init()
 {
-    QFile::remove(m_dir.filePath(QStringLiteral("License.txt")));
+    QFile::remove(m_dir.filePath(u"License.txt"_s));
     MessageBox::takeShown();
     m_opened.clear();
     QPixmap pixmap(16, 16);
@@ -88,14 +90,14 @@ void TestAboutForm::replaceWithHTMLSpaces_data()
 {
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("one and two blanks") << QStringLiteral("a b  c") << QStringLiteral("a%20b%20%20c");
+    QTest::newRow("one and two blanks") << u"a b  c"_s << u"a%20b%20%20c"_s;
     QTest::newRow("empty") << QString() << QString();
-    QTest::newRow("version") << QStringLiteral("1.54") << QStringLiteral("1.54");
-    QTest::newRow("only a blank") << QStringLiteral(" ") << QStringLiteral("%20");
-    QTest::newRow("leading and trailing") << QStringLiteral("  x ") << QStringLiteral("%20%20x%20");
-    QTest::newRow("other white space stays") << QStringLiteral("a\tb\nc") << QStringLiteral("a\tb\nc");
-    QTest::newRow("Chinese") << QStringLiteral("汉化 版") << QStringLiteral("汉化%20版");
-    QTest::newRow("already escaped") << QStringLiteral("a%20b") << QStringLiteral("a%20b");
+    QTest::newRow("version") << u"1.54"_s << u"1.54"_s;
+    QTest::newRow("only a blank") << u" "_s << u"%20"_s;
+    QTest::newRow("leading and trailing") << u"  x "_s << u"%20%20x%20"_s;
+    QTest::newRow("other white space stays") << u"a\tb\nc"_s << u"a\tb\nc"_s;
+    QTest::newRow("Chinese") << u"汉化 版"_s << u"汉化%20版"_s;
+    QTest::newRow("already escaped") << u"a%20b"_s << u"a%20b"_s;
 }
 
 void TestAboutForm::replaceWithHTMLSpaces()
@@ -108,10 +110,10 @@ void TestAboutForm::replaceWithHTMLSpaces()
 void TestAboutForm::layoutAndTexts()
 {
     TAboutForm& form = *m_form;
-    verifyFixedDialog(form, QStringLiteral("关于 Quillet"), QSize(313, 254), &m_owner);
+    verifyFixedDialog(form, u"关于 Quillet"_s, QSize(313, 254), &m_owner);
     QVERIFY(!form.windowIcon().isNull());
 
-    auto* header = form.findChild<QWidget*>(QStringLiteral("Header"));
+    auto* header = form.findChild<QWidget*>(u"Header"_s);
     QVERIFY(header);
     QCOMPARE(header->geometry(), QRect(0, 0, 313, 49));
     QVERIFY(header->autoFillBackground());
@@ -119,22 +121,21 @@ void TestAboutForm::layoutAndTexts()
     QCOMPARE(form.QuilletIcon->parentWidget(), header);
     QCOMPARE(form.QuilletIcon->size(), QSize(32, 32));
     QVERIFY(!form.QuilletIcon->pixmap().isNull());
-    QCOMPARE(form.ProductName->text(), QStringLiteral("Quillet"));
+    QCOMPARE(form.ProductName->text(), u"Quillet"_s);
     QVERIFY(form.ProductName->font().bold());
     QCOMPARE(form.ProductName->font().pixelSize(), 14);
-    QCOMPARE(form.ProgVer->text(), QStringLiteral("1.54 汉化版 (08.01.2005)"));
+    QCOMPARE(form.ProgVer->text(), u"1.54 汉化版 (08.01.2005)"_s);
     QCOMPARE(form.ProgVer->parentWidget(), header);
 
     QVERIFY(!form.CopyrightAuthor->text().isEmpty());
     QCOMPARE(form.ThanksTo->text().count(QLatin1Char('\n')), 1);
     QCOMPARE(form.AuthorEmail->text(), QString::fromLatin1(Quillet::ContactEmail));
-    QCOMPARE(QStringLiteral("http://") + form.AuthorWebsite->text(),
-             QString::fromLatin1(Quillet::WebAddress));
-    QCOMPARE(form.SeeLicense->text(), QStringLiteral("许可协议"));
-    QCOMPARE(form.AuthorEmail->toolTip(), QStringLiteral("发送邮件给作者"));
-    QCOMPARE(form.AuthorWebsite->toolTip(), QStringLiteral("Quillet 的主页"));
+    QCOMPARE(u"http://"_s + form.AuthorWebsite->text(), QString::fromLatin1(Quillet::WebAddress));
+    QCOMPARE(form.SeeLicense->text(), u"许可协议"_s);
+    QCOMPARE(form.AuthorEmail->toolTip(), u"发送邮件给作者"_s);
+    QCOMPARE(form.AuthorWebsite->toolTip(), u"Quillet 的主页"_s);
 
-    QCOMPARE(form.OkBtn->text(), QStringLiteral("确定(&O)"));
+    QCOMPARE(form.OkBtn->text(), u"确定(&O)"_s);
     QVERIFY(form.OkBtn->isDefault());
     // Everything fits inside the box.
     for (QWidget* child : form.findChildren<QWidget*>())
@@ -184,17 +185,17 @@ void TestAboutForm::click_opensLink_data()
 {
     QTest::addColumn<QString>("link");
     QTest::addColumn<QByteArray>("expected");
-    QTest::newRow("mail") << QStringLiteral("AuthorEmail")
+    QTest::newRow("mail") << u"AuthorEmail"_s
                           << ("mailto:" + QByteArray(Quillet::ContactEmail) + "?subject=Quillet%20v1.54");
-    QTest::newRow("web page") << QStringLiteral("AuthorWebsite") << QByteArray(Quillet::WebAddress);
-    QTest::newRow("licence") << QStringLiteral("SeeLicense") << QByteArray();
+    QTest::newRow("web page") << u"AuthorWebsite"_s << QByteArray(Quillet::WebAddress);
+    QTest::newRow("licence") << u"SeeLicense"_s << QByteArray();
 }
 
 void TestAboutForm::click_opensLink()
 {
     QFETCH(QString, link);
     QFETCH(QByteArray, expected);
-    const QString license = m_dir.filePath(QStringLiteral("License.txt"));
+    const QString license = m_dir.filePath(u"License.txt"_s);
     if (expected.isEmpty()) {
         QFile file(license);
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -225,10 +226,7 @@ void TestAboutForm::license_missing()
     m_form->show();
     MessageBox::setNextAnswers({QMessageBox::Ok});
     QTest::mouseClick(m_form->SeeLicense, Qt::LeftButton);
-    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown[0].caption, QStringLiteral("错误"));
-    QCOMPARE(shown[0].text, QStringLiteral("许可协议不存在。请重新安装软件或与作者取得联系。"));
+    takeOneBox(u"错误"_s, u"许可协议不存在。请重新安装软件或与作者取得联系。"_s);
     QVERIFY(m_opened.isEmpty());
     QVERIFY(m_form->isVisible());
 }

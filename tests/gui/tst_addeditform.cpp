@@ -64,8 +64,6 @@ private Q_SLOTS:
     void addBelowSelection();
     void addEmptyText();
     void editRewritesTheRow();
-    void editUnknownPriorityShowsStandard();
-    void editClearingDoneChangesTheCounts();
     void textKeepsLineBreaksAndCharacters();
 
     void cancelLeavesEverything_data();
@@ -140,7 +138,7 @@ void TestAddEditForm::layout()
     QCOMPARE(form.NotePriority->width(), 125);
     QCOMPARE((QList<int>{form.OpenBtn->x(), form.SaveBtn->x(), form.OkBtn->x(), form.CancelBtn->x()}),
              (QList<int>{16, 46, 219, 299}));
-    QVERIFY(form.findChild<QMenu*>(QStringLiteral("NoteTextMenu")));
+    QVERIFY(form.findChild<QMenu*>(u"NoteTextMenu"_s));
     QVERIFY(form.Panel1->geometry().contains(form.NoteText->geometry().translated(form.Panel1->pos())));
     QVERIFY(form.OkBtn->isDefault());
     QCOMPARE(form.OpenBtn->toolTip(), u"从文件打开"_s);
@@ -309,36 +307,6 @@ void TestAddEditForm::editRewritesTheRow()
         marked.reject();
     });
     marked.EditExecute(3);
-}
-
-void TestAddEditForm::editUnknownPriorityShowsStandard()
-{
-    m_host->model.setPriority(2, gb(u"紧急"));
-    m_host->selectRow(2);
-    TAddEditForm form(*m_host);
-    whenModalShown([&](QWidget*) {
-        QCOMPARE(form.NotePriority->currentText(), u"标准"_s);
-        form.OkBtn->click();
-    });
-    QCOMPARE(form.EditExecute(2), int(QDialog::Accepted));
-    QCOMPARE(m_host->model.note(2).priority, gb(u"标准"));
-    QCOMPARE(m_host->model.note(2).text, QByteArray("third"));
-}
-
-void TestAddEditForm::editClearingDoneChangesTheCounts()
-{
-    m_host->selectRow(1);
-    QCOMPARE(m_host->model.counts().done, 1);
-    TAddEditForm form(*m_host);
-    whenModalShown([&](QWidget*) {
-        QVERIFY(form.NoteDone->isChecked());
-        form.NoteDone->setChecked(false);
-        form.OkBtn->click();
-    });
-    QCOMPARE(form.EditExecute(1), int(QDialog::Accepted));
-    QCOMPARE(m_host->model.note(1).imageIndex, Note::ImageNotDone);
-    QCOMPARE(m_host->counts.done, 0);
-    QCOMPARE(m_host->counts.notDone, 3);
 }
 
 // Lines end in CR LF in the note whatever the box uses inside; other characters pass unchanged.
@@ -607,12 +575,7 @@ void TestAddEditForm::saveFailureKeepsDialogOpen()
     });
     QCOMPARE(form.AddExecute(0), int(QDialog::Accepted));
 
-    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.at(0).caption, u"错误"_s);
-    QCOMPARE(shown.at(0).text, u"无法保存文件。"_s);
-    QCOMPARE(shown.at(0).icon, QMessageBox::Critical);
-    QCOMPARE(shown.at(0).buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    takeOneBox(u"错误"_s, u"无法保存文件。"_s, QMessageBox::Critical, QMessageBox::Ok);
     QVERIFY(!QFile::exists(path(u"missing-folder/notes.txt"_s)));
     QCOMPARE(m_host->model.note(0).text, QByteArray("text"));
 }
@@ -672,11 +635,7 @@ void TestAddEditForm::openFailure()
     });
     form.AddExecute(0);
 
-    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.at(0).caption, u"错误"_s);
-    QCOMPARE(shown.at(0).text, u"无法打开文件。"_s);
-    QCOMPARE(shown.at(0).icon, QMessageBox::Critical);
+    takeOneBox(u"错误"_s, u"无法打开文件。"_s, QMessageBox::Critical);
 }
 
 void TestAddEditForm::withDefaultExtension_data()

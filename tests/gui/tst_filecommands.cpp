@@ -21,24 +21,24 @@
 #include <QTest>
 #include <QToolButton>
 
+using namespace Qt::StringLiterals;
+
 using FileDialog::Result;
 
 namespace {
 
-const QString Question = QStringLiteral("保存更改吗?");
+const QString Question = u"保存更改吗?"_s;
 
 QList<Note> twoNotes()
 {
-    return {makeNote(QStringLiteral("第一行\r\nsecond line"), QStringLiteral("高"), true),
-            makeNote(QStringLiteral("plain"), QStringLiteral("低"))};
+    return {makeNote(u"第一行\r\nsecond line"_s, u"高"_s, true), makeNote(u"plain"_s, u"低"_s)};
 }
 
 QString names(QMenu* menu)
 {
     QStringList result;
     for (QAction* a : menu->actions())
-        result.append(a->isSeparator() ? QStringLiteral("-")
-                                       : a->objectName() + QLatin1Char('=') + a->text());
+        result.append(a->isSeparator() ? u"-"_s : a->objectName() + QLatin1Char('=') + a->text());
     return result.join(QLatin1Char(' '));
 }
 
@@ -54,13 +54,13 @@ QAction* entry(QMenu* menu, const char* name)
 
 QString replaceQuestion(const QString& path)
 {
-    return QDir::toNativeSeparators(path) + QStringLiteral(" 已经存在。\n\r你想要替换它吗?");
+    return QDir::toNativeSeparators(path) + u" 已经存在。\n\r你想要替换它吗?"_s;
 }
 
 QString timeLine(const QDateTime& at)
 {
-    return QStringLiteral("生成时间: ") + LocaleFormats::shortDate(at.date()) + QLatin1Char(' ') +
-           LocaleFormats::longTime(at.time()) + QStringLiteral(" - Quillet v1.54");
+    return u"生成时间: "_s + LocaleFormats::shortDate(at.date()) + QLatin1Char(' ') +
+           LocaleFormats::longTime(at.time()) + u" - Quillet v1.54"_s;
 }
 
 } // namespace
@@ -131,20 +131,20 @@ void TestFileCommands::fileSavedAnswers()
     QFETCH(int, answer);
     QFETCH(int, save);
     QFETCH(bool, allowed);
-    QVERIFY(QDir(w.dir()).mkpath(QStringLiteral("sub")));
-    const QString file = w.path(QStringLiteral("sub/named.qlt"));
-    const QString chosen = w.path(QStringLiteral("chosen"));
+    QVERIFY(QDir(w.dir()).mkpath(u"sub"_s));
+    const QString file = w.path(u"sub/named.qlt"_s);
+    const QString chosen = w.path(u"chosen"_s);
     w.createForm();
-    w.seed({makeNote(QStringLiteral("first"))}, true);
+    w.seed({makeNote(u"first"_s)}, true);
     if (named) {
         w.form().SaveFile(file);
-        w.seed({makeNote(QStringLiteral("unsaved"))}, true);
+        w.seed({makeNote(u"unsaved"_s)}, true);
     }
     const QByteArray before = readFile(file);
     if (save == 3) {
         // The file's folder has become a plain file: the save cannot succeed.
-        QVERIFY(QDir(w.path(QStringLiteral("sub"))).removeRecursively());
-        QVERIFY(writeFile(w.path(QStringLiteral("sub")), "x"));
+        QVERIFY(QDir(w.path(u"sub"_s)).removeRecursively());
+        QVERIFY(writeFile(w.path(u"sub"_s), "x"));
     }
     QList<QMessageBox::StandardButton> answers{QMessageBox::StandardButton(answer)};
     if (save == 3)
@@ -157,7 +157,7 @@ void TestFileCommands::fileSavedAnswers()
     const QList<MessageBox::Shown> shown = MessageBox::takeShown();
     QCOMPARE(shown.size(), answers.size());
     QCOMPARE(shown.at(0).text, Question);
-    QCOMPARE(shown.at(0).caption, QStringLiteral("确认"));
+    QCOMPARE(shown.at(0).caption, u"确认"_s);
     QCOMPARE(shown.at(0).icon, QMessageBox::Question);
     QCOMPARE(shown.at(0).buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     if (save == 3)
@@ -168,7 +168,7 @@ void TestFileCommands::fileSavedAnswers()
     QCOMPARE(w.model().rowCount(), allowed ? 0 : named ? 2 : 1);
     QCOMPARE(w.form().GetModified(), !allowed);
     QCOMPARE(w.form().FileName(), allowed ? QString() : named ? file : QString());
-    QCOMPARE(QFile::exists(chosen + QStringLiteral(".qlt")), save == 1);
+    QCOMPARE(QFile::exists(chosen + u".qlt"_s), save == 1);
     const bool savedNamed = named && answer == QMessageBox::Yes && save == 0;
     if (savedNamed)
         QCOMPARE(notesIn(file).size(), 2);
@@ -178,7 +178,7 @@ void TestFileCommands::fileSavedAnswers()
 
 void TestFileCommands::noChangesAskNothing()
 {
-    const QString path = w.path(QStringLiteral("a.qlt"));
+    const QString path = w.path(u"a.qlt"_s);
     QVERIFY(writeFile(path, notesFile(twoNotes())));
     w.createForm();
     FileDialog::setNextResults({Result{true, path, 1}});
@@ -192,7 +192,7 @@ void TestFileCommands::noChangesAskNothing()
 
 void TestFileCommands::newAndOpenEndTheHistory()
 {
-    const QString path = w.path(QStringLiteral("a.qlt"));
+    const QString path = w.path(u"a.qlt"_s);
     QVERIFY(writeFile(path, notesFile(twoNotes())));
     w.createForm();
     for (const char* command : {"FileOpenCmd", "FileNewCmd"}) {
@@ -216,10 +216,10 @@ void TestFileCommands::newAndOpenEndTheHistory()
 void TestFileCommands::openAsksBeforeTheDialog()
 {
     w.createForm();
-    w.seed({makeNote(QStringLiteral("changed"))}, true);
+    w.seed({makeNote(u"changed"_s)}, true);
     // Cancel: the dialog is never shown.
     MessageBox::setNextAnswers({QMessageBox::Cancel});
-    FileDialog::setNextResults({Result{true, w.path(QStringLiteral("x.qlt")), 1}});
+    FileDialog::setNextResults({Result{true, w.path(u"x.qlt"_s), 1}});
     w.act("FileOpenCmd")->trigger();
     QCOMPARE(MessageBox::takeShown().size(), 1);
     QVERIFY(FileDialog::takeShownTitles().isEmpty());
@@ -230,23 +230,23 @@ void TestFileCommands::openAsksBeforeTheDialog()
     FileDialog::setNextResults({Result{false, QString(), 1}});
     w.act("FileOpenCmd")->trigger();
     QCOMPARE(FileDialog::takeShownTitles(), QStringList{"打开"});
-    QCOMPARE(w.model().notes(), QList<Note>{makeNote(QStringLiteral("changed"))});
+    QCOMPARE(w.model().notes(), QList<Note>{makeNote(u"changed"_s)});
     QVERIFY(w.form().GetModified());
 }
 
 void TestFileCommands::openRefusedKeepsChangesProtected()
 {
-    const QString text = w.path(QStringLiteral("text.qlt"));
+    const QString text = w.path(u"text.qlt"_s);
     QVERIFY(writeFile(text, "not notes"));
     w.createForm();
-    w.seed({makeNote(QStringLiteral("changed"))}, true);
+    w.seed({makeNote(u"changed"_s)}, true);
     MessageBox::setNextAnswers({QMessageBox::No, QMessageBox::Ok});
     FileDialog::setNextResults({Result{true, text, 1}});
     w.act("FileOpenCmd")->trigger();
-    QCOMPARE(MessageBox::takeShown().value(1).text, QStringLiteral("这不是一个 Quillet 文件。"));
-    QCOMPARE(w.model().notes(), QList<Note>{makeNote(QStringLiteral("changed"))});
+    QCOMPARE(MessageBox::takeShown().value(1).text, u"这不是一个 Quillet 文件。"_s);
+    QCOMPARE(w.model().notes(), QList<Note>{makeNote(u"changed"_s)});
     QVERIFY(w.form().GetModified());
-    QCOMPARE(w.panel(3), QStringLiteral("已修改"));
+    QCOMPARE(w.panel(3), u"已修改"_s);
 
     // The next new still asks, so the changes can be saved.
     MessageBox::setNextAnswers({QMessageBox::Cancel});
@@ -274,7 +274,7 @@ void TestFileCommands::saveAsExtension()
     QFETCH(QString, typed);
     QFETCH(int, filter);
     QFETCH(QString, written);
-    QVERIFY(QDir(w.dir()).mkpath(QStringLiteral("dir.d")));
+    QVERIFY(QDir(w.dir()).mkpath(u"dir.d"_s));
     w.createForm();
     w.seed(twoNotes(), true);
     FileDialog::setNextResults({Result{true, w.path(typed), filter}});
@@ -288,26 +288,26 @@ void TestFileCommands::saveAsExtension()
 
 void TestFileCommands::saveAsReplaceNoThenYes()
 {
-    const QString path = w.path(QStringLiteral("exists.qlt"));
+    const QString path = w.path(u"exists.qlt"_s);
     QVERIFY(writeFile(path, "old"));
     w.createForm();
     w.seed(twoNotes(), true);
     MessageBox::setNextAnswers({QMessageBox::No, QMessageBox::Yes});
-    FileDialog::setNextResults({Result{true, w.path(QStringLiteral("exists")), 1}, Result{true, path, 1}});
+    FileDialog::setNextResults({Result{true, w.path(u"exists"_s), 1}, Result{true, path, 1}});
     w.act("FileSaveAsCmd")->trigger();
     QCOMPARE(FileDialog::takeShownTitles(), (QStringList{"另存为...", "另存为..."}));
     const QList<MessageBox::Shown> shown = MessageBox::takeShown();
     QCOMPARE(shown.size(), 2);
     for (const MessageBox::Shown& question : shown) {
         QCOMPARE(question.text, replaceQuestion(path));
-        QCOMPARE(question.caption, QStringLiteral("另存为..."));
+        QCOMPARE(question.caption, u"另存为..."_s);
         QCOMPARE(question.icon, QMessageBox::Warning);
         QCOMPARE(question.buttons, QMessageBox::Yes | QMessageBox::No);
     }
     QCOMPARE(notesIn(path), twoNotes());
 
     // Only No, then a cancelled dialog: nothing is written.
-    w.seed({makeNote(QStringLiteral("more"))}, true);
+    w.seed({makeNote(u"more"_s)}, true);
     MessageBox::setNextAnswers({QMessageBox::No});
     FileDialog::setNextResults({Result{true, path, 1}, Result{false, QString(), 1}});
     w.act("FileSaveAsCmd")->trigger();
@@ -317,25 +317,25 @@ void TestFileCommands::saveAsReplaceNoThenYes()
 
 void TestFileCommands::fileInfo()
 {
-    QVERIFY(QDir(w.dir()).mkpath(QStringLiteral("deep/er")));
+    QVERIFY(QDir(w.dir()).mkpath(u"deep/er"_s));
     w.createForm();
-    QCOMPARE(w.form().trayIcon()->toolTip(), QStringLiteral("Quillet"));
+    QCOMPARE(w.form().trayIcon()->toolTip(), u"Quillet"_s);
     givePassword(w.form(), "pw");
-    const QString path = w.path(QStringLiteral("deep/er/R&D notes.qlt"));
+    const QString path = w.path(u"deep/er/R&D notes.qlt"_s);
     w.form().SaveFile(path);
-    const QString folder = QDir::toNativeSeparators(w.path(QStringLiteral("deep/er"))) + QDir::separator();
-    QCOMPARE(w.form().windowTitle(), QStringLiteral("Quillet v1.54 - R&D notes.qlt"));
+    const QString folder = QDir::toNativeSeparators(w.path(u"deep/er"_s)) + QDir::separator();
+    QCOMPARE(w.form().windowTitle(), u"Quillet v1.54 - R&D notes.qlt"_s);
     QCOMPARE(w.panel(5), folder);
     QCOMPARE(w.form().statusPanel(5)->toolTip(), folder);
     QVERIFY(w.form().statusPanel(4)->hasIcon());
-    QCOMPARE(w.form().trayIcon()->toolTip(), QStringLiteral("Quillet [R&D notes.qlt]"));
+    QCOMPARE(w.form().trayIcon()->toolTip(), u"Quillet [R&D notes.qlt]"_s);
 
     w.act("FileNewCmd")->trigger();
-    QCOMPARE(w.form().windowTitle(), QStringLiteral("Quillet v1.54"));
+    QCOMPARE(w.form().windowTitle(), u"Quillet v1.54"_s);
     QCOMPARE(w.panel(5), QString());
     QCOMPARE(w.form().statusPanel(5)->toolTip(), QString());
     QVERIFY(!w.form().statusPanel(4)->hasIcon());
-    QCOMPARE(w.form().trayIcon()->toolTip(), QStringLiteral("Quillet"));
+    QCOMPARE(w.form().trayIcon()->toolTip(), u"Quillet"_s);
     QCOMPARE(w.form().Password(), QByteArray());
 }
 
@@ -357,22 +357,21 @@ void TestFileCommands::recentListLimitAndOrder()
     QCOMPARE(w.form().OpenFile(paths[1], QByteArray(), false, false), TMainForm::OpenOutcome::Loaded);
     QCOMPARE(w.form().MRUList(), (QStringList{paths[1], paths[2], paths[4], paths[3]}));
     // Another spelling of the same path is the same entry.
-    w.form().SaveFile(w.path(QStringLiteral("sub/../d.qlt")));
+    w.form().SaveFile(w.path(u"sub/../d.qlt"_s));
     QCOMPARE(w.form().MRUList(), (QStringList{paths[3], paths[1], paths[2], paths[4]}));
 }
 
 void TestFileCommands::recentListLetterCase()
 {
     w.createForm();
-    w.form().SaveFile(w.path(QStringLiteral("Case.qlt")));
-    w.form().SaveFile(w.path(QStringLiteral("case.qlt")));
+    w.form().SaveFile(w.path(u"Case.qlt"_s));
+    w.form().SaveFile(w.path(u"case.qlt"_s));
 #ifdef Q_OS_WIN
-    QCOMPARE(w.form().MRUList(), QStringList{w.path(QStringLiteral("case.qlt"))});
+    QCOMPARE(w.form().MRUList(), QStringList{w.path(u"case.qlt"_s)});
 #else
     // Two files here, both kept.
-    QVERIFY(QFile::exists(w.path(QStringLiteral("Case.qlt"))));
-    QCOMPARE(w.form().MRUList(),
-             (QStringList{w.path(QStringLiteral("case.qlt")), w.path(QStringLiteral("Case.qlt"))}));
+    QVERIFY(QFile::exists(w.path(u"Case.qlt"_s)));
+    QCOMPARE(w.form().MRUList(), (QStringList{w.path(u"case.qlt"_s), w.path(u"Case.qlt"_s)}));
 #endif
 }
 
@@ -380,29 +379,26 @@ void TestFileCommands::recentMenus()
 {
     w.createForm();
     QMenu* fileMenu = w.menu("FileRecentFilesMenu");
-    QMenu* toolbarMenu = w.form().findChild<QToolButton*>(QStringLiteral("ToolbarOpenCmd"))->menu();
+    QMenu* toolbarMenu = w.form().findChild<QToolButton*>(u"ToolbarOpenCmd"_s)->menu();
     QVERIFY(fileMenu && toolbarMenu);
 
     Q_EMIT fileMenu->aboutToShow();
     Q_EMIT toolbarMenu->aboutToShow();
-    QCOMPARE(names(fileMenu), QStringLiteral("- FileClearRecentList=(无)"));
-    QCOMPARE(names(toolbarMenu), QStringLiteral("- ToolbarClearMRUCmd=(无)"));
+    QCOMPARE(names(fileMenu), u"- FileClearRecentList=(无)"_s);
+    QCOMPARE(names(toolbarMenu), u"- ToolbarClearMRUCmd=(无)"_s);
     QVERIFY(!w.act("FileClearRecentList")->isEnabled());
     QVERIFY(!w.act("ToolbarClearMRUCmd")->isEnabled());
 
-    w.form().SaveFile(w.path(QStringLiteral("one.qlt")));
-    w.form().SaveFile(w.path(QStringLiteral("Tom & Jerry.qlt")));
+    w.form().SaveFile(w.path(u"one.qlt"_s));
+    w.form().SaveFile(w.path(u"Tom & Jerry.qlt"_s));
     Q_EMIT fileMenu->aboutToShow();
     Q_EMIT toolbarMenu->aboutToShow();
-    QCOMPARE(names(fileMenu),
-             QStringLiteral("MRU1=&1 Tom && Jerry.qlt MRU2=&2 one.qlt - FileClearRecentList=清除"));
-    QCOMPARE(names(toolbarMenu),
-             QStringLiteral("MRU1=&1 Tom && Jerry.qlt MRU2=&2 one.qlt - ToolbarClearMRUCmd=清除"));
+    QCOMPARE(names(fileMenu), u"MRU1=&1 Tom && Jerry.qlt MRU2=&2 one.qlt - FileClearRecentList=清除"_s);
+    QCOMPARE(names(toolbarMenu), u"MRU1=&1 Tom && Jerry.qlt MRU2=&2 one.qlt - ToolbarClearMRUCmd=清除"_s);
     // The full path tells two files of one name apart.
     for (QMenu* menu : {fileMenu, toolbarMenu}) {
         QVERIFY(menu->toolTipsVisible());
-        QCOMPARE(menu->actions().at(1)->toolTip(),
-                 QDir::toNativeSeparators(w.path(QStringLiteral("one.qlt"))));
+        QCOMPARE(menu->actions().at(1)->toolTip(), QDir::toNativeSeparators(w.path(u"one.qlt"_s)));
     }
     QVERIFY(w.act("FileClearRecentList")->isEnabled());
     QVERIFY(w.act("ToolbarClearMRUCmd")->isEnabled());
@@ -410,14 +406,14 @@ void TestFileCommands::recentMenus()
     // Either clear item empties the one list both menus show.
     w.act("ToolbarClearMRUCmd")->trigger();
     QVERIFY(w.form().MRUList().isEmpty());
-    QCOMPARE(names(fileMenu), QStringLiteral("- FileClearRecentList=清除"));
+    QCOMPARE(names(fileMenu), u"- FileClearRecentList=清除"_s);
     Q_EMIT fileMenu->aboutToShow();
-    QCOMPARE(names(fileMenu), QStringLiteral("- FileClearRecentList=(无)"));
-    w.form().SaveFile(w.path(QStringLiteral("one.qlt")));
+    QCOMPARE(names(fileMenu), u"- FileClearRecentList=(无)"_s);
+    w.form().SaveFile(w.path(u"one.qlt"_s));
     Q_EMIT fileMenu->aboutToShow();
     w.act("FileClearRecentList")->trigger();
     QVERIFY(w.form().MRUList().isEmpty());
-    QCOMPARE(names(toolbarMenu), QStringLiteral("- ToolbarClearMRUCmd=清除"));
+    QCOMPARE(names(toolbarMenu), u"- ToolbarClearMRUCmd=清除"_s);
 }
 
 void TestFileCommands::recentEntryChosen()
@@ -431,7 +427,7 @@ void TestFileCommands::recentEntryChosen()
     for (const QString& path : paths)
         QCOMPARE(w.form().OpenFile(path, QByteArray(), false, false), TMainForm::OpenOutcome::Loaded);
     QCOMPARE(w.form().MRUList(), (QStringList{paths[2], paths[1], paths[0]}));
-    w.seed({makeNote(QStringLiteral("changed"))}, true);
+    w.seed({makeNote(u"changed"_s)}, true);
 
     // Cancel at the question: the entry has moved to the top all the same, and nothing is opened.
     MessageBox::setNextAnswers({QMessageBox::Cancel});
@@ -443,29 +439,29 @@ void TestFileCommands::recentEntryChosen()
 
     // No: the changes go and the file opens, from the toolbar's menu this time.
     MessageBox::setNextAnswers({QMessageBox::No});
-    QMenu* toolbarMenu = w.form().findChild<QToolButton*>(QStringLiteral("ToolbarOpenCmd"))->menu();
+    QMenu* toolbarMenu = w.form().findChild<QToolButton*>(u"ToolbarOpenCmd"_s)->menu();
     entry(toolbarMenu, "MRU3")->trigger();
     QCOMPARE(MessageBox::takeShown().size(), 1);
     QCOMPARE(w.form().MRUList(), (QStringList{paths[1], paths[0], paths[2]}));
     QCOMPARE(w.form().FileName(), paths[1]);
-    QCOMPARE(w.model().notes(), QList<Note>{makeNote(QStringLiteral("b.qlt"))});
+    QCOMPARE(w.model().notes(), QList<Note>{makeNote(u"b.qlt"_s)});
     QVERIFY(!w.form().GetModified());
     QCOMPARE(names(w.menu("FileRecentFilesMenu")),
-             QStringLiteral("MRU1=&1 b.qlt MRU2=&2 a.qlt MRU3=&3 c.qlt - FileClearRecentList=清除(&C)"));
+             u"MRU1=&1 b.qlt MRU2=&2 a.qlt MRU3=&3 c.qlt - FileClearRecentList=清除(&C)"_s);
 }
 
 void TestFileCommands::recentEntryMissingStays()
 {
-    const QString gone = w.path(QStringLiteral("gone.qlt"));
-    const QString kept = w.path(QStringLiteral("kept.qlt"));
+    const QString gone = w.path(u"gone.qlt"_s);
+    const QString kept = w.path(u"kept.qlt"_s);
     w.createForm();
     w.form().SaveFile(gone);
     w.form().SaveFile(kept);
     QVERIFY(QFile::remove(gone));
-    w.seed({makeNote(QStringLiteral("changed"))}, true);
+    w.seed({makeNote(u"changed"_s)}, true);
     MessageBox::setNextAnswers({QMessageBox::No, QMessageBox::Ok});
     entry(w.menu("FileRecentFilesMenu"), "MRU2")->trigger();
-    QCOMPARE(MessageBox::takeShown().value(1).text, QStringLiteral("文件不存在:\r") + gone);
+    QCOMPARE(MessageBox::takeShown().value(1).text, u"文件不存在:\r"_s + gone);
     QCOMPARE(w.form().MRUList(), (QStringList{gone, kept}));
     // The refused file changed nothing: the changes are still marked.
     QVERIFY(w.form().GetModified());
@@ -475,12 +471,12 @@ void TestFileCommands::recentEntryMissingStays()
 
 void TestFileCommands::recentListFromSettings()
 {
-    w.writeIni(QStringLiteral("MRU"), QStringLiteral("MRU2"), QStringLiteral("/notes/two.qlt"));
-    w.writeIni(QStringLiteral("MRU"), QStringLiteral("MRU4"), QStringLiteral("/notes/four.qlt"));
+    w.writeIni(u"MRU"_s, u"MRU2"_s, u"/notes/two.qlt"_s);
+    w.writeIni(u"MRU"_s, u"MRU4"_s, u"/notes/four.qlt"_s);
     w.createForm();
     QCOMPARE(w.form().MRUList(), (QStringList{"/notes/two.qlt", "/notes/four.qlt"}));
     QCOMPARE(names(w.menu("FileRecentFilesMenu")),
-             QStringLiteral("MRU1=&1 two.qlt MRU2=&2 four.qlt - FileClearRecentList=清除(&C)"));
+             u"MRU1=&1 two.qlt MRU2=&2 four.qlt - FileClearRecentList=清除(&C)"_s);
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -516,8 +512,8 @@ void TestFileCommands::exportReport()
     QFETCH(QStringList, lines);
     w.createForm();
     w.seed(notes, false);
-    const QString path = w.path(QStringLiteral("report.txt"));
-    FileDialog::setNextResults({Result{true, w.path(QStringLiteral("report")), 1}});
+    const QString path = w.path(u"report.txt"_s);
+    FileDialog::setNextResults({Result{true, w.path(u"report"_s), 1}});
     const QDateTime before = QDateTime::currentDateTime();
     w.act("FileExportCmd")->trigger();
     const QDateTime after = QDateTime::currentDateTime();
@@ -527,12 +523,12 @@ void TestFileCommands::exportReport()
     const QByteArray bytes = readFile(path);
     QVERIFY(bytes.endsWith("\r\n"));
     // In the system's encoding, UTF-8, without byte-order mark.
-    QVERIFY(bytes.startsWith(QStringLiteral("记事本列表\r\n").toUtf8()));
-    QStringList got = QString::fromUtf8(bytes.chopped(2)).split(QStringLiteral("\r\n"));
+    QVERIFY(bytes.startsWith(u"记事本列表\r\n"_s.toUtf8()));
+    QStringList got = QString::fromUtf8(bytes.chopped(2)).split(u"\r\n"_s);
     QVERIFY(got.size() >= 2);
     QVERIFY2(got.at(1) == timeLine(before) || got.at(1) == timeLine(after), qPrintable(got.at(1)));
     QCOMPARE(got.mid(2), lines);
-    QCOMPARE(got.at(0), QStringLiteral("记事本列表"));
+    QCOMPARE(got.at(0), u"记事本列表"_s);
     // Exporting changes nothing in the document.
     QVERIFY(!w.form().GetModified());
     QCOMPARE(w.form().FileName(), QString());
@@ -543,51 +539,47 @@ void TestFileCommands::exportExtensionAndFailure()
     w.createForm();
     w.seed(twoNotes(), true);
     // All files: written as typed. A name in upper case gets ".txt" added with the text filter.
-    FileDialog::setNextResults({Result{true, w.path(QStringLiteral("plain")), 2}});
+    FileDialog::setNextResults({Result{true, w.path(u"plain"_s), 2}});
     w.act("FileExportCmd")->trigger();
-    QVERIFY(QFile::exists(w.path(QStringLiteral("plain"))));
-    FileDialog::setNextResults({Result{true, w.path(QStringLiteral("R.TXT")), 1}});
+    QVERIFY(QFile::exists(w.path(u"plain"_s)));
+    FileDialog::setNextResults({Result{true, w.path(u"R.TXT"_s), 1}});
     w.act("FileExportCmd")->trigger();
-    QVERIFY(QFile::exists(w.path(QStringLiteral("R.TXT.txt"))));
+    QVERIFY(QFile::exists(w.path(u"R.TXT.txt"_s)));
 
     // An existing report: No shows the dialog again, whose cancel ends the export unwritten.
-    QVERIFY(writeFile(w.path(QStringLiteral("old.txt")), "old"));
+    QVERIFY(writeFile(w.path(u"old.txt"_s), "old"));
     MessageBox::setNextAnswers({QMessageBox::No});
-    FileDialog::setNextResults({Result{true, w.path(QStringLiteral("old.txt")), 1}, Result{false, {}, 1}});
+    FileDialog::setNextResults({Result{true, w.path(u"old.txt"_s), 1}, Result{false, {}, 1}});
     FileDialog::takeShownTitles();
     w.act("FileExportCmd")->trigger();
     QCOMPARE(FileDialog::takeShownTitles(), (QStringList{"导出...", "导出..."}));
-    QCOMPARE(MessageBox::takeShown().value(0).text, replaceQuestion(w.path(QStringLiteral("old.txt"))));
-    QCOMPARE(readFile(w.path(QStringLiteral("old.txt"))), QByteArray("old"));
+    QCOMPARE(MessageBox::takeShown().value(0).text, replaceQuestion(w.path(u"old.txt"_s)));
+    QCOMPARE(readFile(w.path(u"old.txt"_s)), QByteArray("old"));
 
     // A folder that cannot exist.
-    QVERIFY(writeFile(w.path(QStringLiteral("blocker")), "x"));
+    QVERIFY(writeFile(w.path(u"blocker"_s), "x"));
     MessageBox::setNextAnswers({QMessageBox::Ok});
-    FileDialog::setNextResults({Result{true, w.path(QStringLiteral("blocker/report.txt")), 1}});
+    FileDialog::setNextResults({Result{true, w.path(u"blocker/report.txt"_s), 1}});
     w.act("FileExportCmd")->trigger();
-    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.at(0).text, QStringLiteral("无法导出文件。"));
-    QCOMPARE(shown.at(0).caption, QStringLiteral("错误"));
+    takeOneBox(u"错误"_s, u"无法导出文件。"_s);
     QVERIFY(w.form().GetModified());
 }
 
 void TestFileCommands::importAppends()
 {
-    const QList<Note> theirs{makeNote(QStringLiteral("one")),
-                             makeNote(QStringLiteral("二"), QStringLiteral("最高"), true),
-                             makeNote(QStringLiteral("three"), QStringLiteral("低"))};
-    const QString other = w.path(QStringLiteral("other.qlt"));
+    const QList<Note> theirs{makeNote(u"one"_s), makeNote(u"二"_s, u"最高"_s, true),
+                             makeNote(u"three"_s, u"低"_s)};
+    const QString other = w.path(u"other.qlt"_s);
     QVERIFY(writeFile(other, notesFile(theirs, "theirs", 77)));
-    const QString mine = w.path(QStringLiteral("mine.qlt"));
+    const QString mine = w.path(u"mine.qlt"_s);
     w.createForm();
     w.seed(twoNotes(), false);
     givePassword(w.form(), "mine");
     w.form().SaveFile(mine);
-    w.form().SaveFile(w.path(QStringLiteral("newer.qlt")));
+    w.form().SaveFile(w.path(u"newer.qlt"_s));
     w.form().SaveFile(mine);
 
-    w.answerPassword(QStringLiteral("theirs"));
+    w.answerPassword(u"theirs"_s);
     FileDialog::setNextResults({Result{true, other, 1}});
     w.act("FileImportCmd")->trigger();
     QVERIFY(w.driver.seen());
@@ -599,8 +591,8 @@ void TestFileCommands::importAppends()
     QCOMPARE(w.form().FileName(), mine);
     QCOMPARE(w.form().Password(), QByteArray("mine"));
     QCOMPARE(w.form().FileReserved(), 0u);
-    QCOMPARE(w.panel(0), QStringLiteral("总计: 5"));
-    QCOMPARE(w.form().windowTitle(), QStringLiteral("Quillet v1.54 - mine.qlt"));
+    QCOMPARE(w.panel(0), u"总计: 5"_s);
+    QCOMPARE(w.form().windowTitle(), u"Quillet v1.54 - mine.qlt"_s);
     QCOMPARE(w.form().MRUList().value(0), mine);
     QVERIFY(!w.form().MRUList().contains(other));
     // The merged list is saved with the document's own password.
@@ -614,10 +606,10 @@ void TestFileCommands::importAppends()
     QVERIFY(!w.form().GetModified());
 
     // The import is one step, undone past the save.
-    QCOMPARE(w.act("NotesUndoCmd")->toolTip(), QStringLiteral("撤销 导入"));
+    QCOMPARE(w.act("NotesUndoCmd")->toolTip(), u"撤销 导入"_s);
     w.act("NotesUndoCmd")->trigger();
     QCOMPARE(w.model().notes(), twoNotes());
-    QCOMPARE(w.panel(0), QStringLiteral("总计: 2"));
+    QCOMPARE(w.panel(0), u"总计: 2"_s);
     QVERIFY(w.form().GetModified());
 }
 
@@ -637,8 +629,8 @@ void TestFileCommands::setPassword()
 {
     QFETCH(bool, autoSave);
     QFETCH(bool, confirm);
-    w.writeIni(QStringLiteral("General"), QStringLiteral("AutoSaveOnAddEdit"), autoSave ? "1" : "0");
-    const QString path = w.path(QStringLiteral("protect.qlt"));
+    w.writeIni(u"General"_s, u"AutoSaveOnAddEdit"_s, autoSave ? "1" : "0");
+    const QString path = w.path(u"protect.qlt"_s);
     w.createForm();
     w.seed(twoNotes(), true);
     w.form().SaveFile(path);
@@ -649,8 +641,8 @@ void TestFileCommands::setPassword()
         auto* form = qobject_cast<TSetPassForm*>(dialog);
         QVERIFY(form);
         held = SetPassForm == form;
-        QTest::keyClicks(form->NewPass, QStringLiteral("fresh"));
-        QTest::keyClicks(form->RePass, QStringLiteral("fresh"));
+        QTest::keyClicks(form->NewPass, u"fresh"_s);
+        QTest::keyClicks(form->RePass, u"fresh"_s);
         QTest::mouseClick(confirm ? form->OkBtn : form->CancelBtn, Qt::LeftButton);
         if (form->isVisible())
             form->reject();
@@ -675,7 +667,7 @@ void TestFileCommands::setPassword()
     }
 
     // Undone and redone by the keys, and saved each time with auto-save.
-    QCOMPARE(w.act("NotesUndoCmd")->toolTip(), QStringLiteral("撤销 设置密码"));
+    QCOMPARE(w.act("NotesUndoCmd")->toolTip(), u"撤销 设置密码"_s);
     w.form().activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w.form()));
     QTest::keyClick(&w.form(), Qt::Key_Z, Qt::ControlModifier);
@@ -707,7 +699,7 @@ void TestFileCommands::passwordPanelDoubleClick()
     });
     QTest::mouseDClick(w.form().statusPanel(4), Qt::LeftButton);
     QVERIFY(w.driver.seen());
-    QCOMPARE(title, QStringLiteral("设置密码"));
+    QCOMPARE(title, u"设置密码"_s);
     QCOMPARE(w.form().Password(), QByteArray("pw"));
 }
 

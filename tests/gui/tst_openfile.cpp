@@ -20,23 +20,23 @@
 #include <QScreen>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString Damaged = QStringLiteral("打开文件时发生错误。文件可能已损坏。");
+const QString Damaged = u"打开文件时发生错误。文件可能已损坏。"_s;
 
 QList<Note> sampleNotes()
 {
-    return {makeNote(QStringLiteral("购物\r\n牛奶 and bread"), QStringLiteral("高"), true),
-            makeNote(QStringLiteral("Latin only"), QStringLiteral("低")),
-            makeNote(QString(), QStringLiteral("最高"), true),
-            makeNote(QStringLiteral("outside GBK: \U0001F600 € ẞ"), QStringLiteral("标准"))};
+    return {makeNote(u"购物\r\n牛奶 and bread"_s, u"高"_s, true), makeNote(u"Latin only"_s, u"低"_s),
+            makeNote(QString(), u"最高"_s, true), makeNote(u"outside GBK: \U0001F600 € ẞ"_s, u"标准"_s)};
 }
 
 // Whether this process holds `path` open, as the system lists its open files.
 bool isOpenHere(const QString& path)
 {
     const QString target = QFileInfo(path).canonicalFilePath();
-    const QDir fds(QStringLiteral("/proc/self/fd"));
+    const QDir fds(u"/proc/self/fd"_s);
     for (const QString& fd :
          fds.entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot)) {
         if (QFileInfo(fds.filePath(fd)).symLinkTarget() == target)
@@ -92,10 +92,10 @@ void TestOpenFile::saveAndOpenRoundTrip_data()
     QTest::addColumn<QList<Note>>("notes");
     QTest::addColumn<QString>("password");
     QTest::newRow("plain") << sampleNotes() << QString();
-    QTest::newRow("password") << sampleNotes() << QStringLiteral("s3cret");
-    QTest::newRow("chinese password") << sampleNotes() << QStringLiteral("密码abc");
+    QTest::newRow("password") << sampleNotes() << u"s3cret"_s;
+    QTest::newRow("chinese password") << sampleNotes() << u"密码abc"_s;
     QTest::newRow("empty list") << QList<Note>() << QString();
-    QTest::newRow("empty list, password") << QList<Note>() << QStringLiteral("key");
+    QTest::newRow("empty list, password") << QList<Note>() << u"key"_s;
 }
 
 void TestOpenFile::saveAndOpenRoundTrip()
@@ -105,7 +105,7 @@ void TestOpenFile::saveAndOpenRoundTrip()
     w.createForm();
     w.seed(notes, true);
     givePassword(w.form(), gb(password));
-    const QString path = w.path(QStringLiteral("round.qlt"));
+    const QString path = w.path(u"round.qlt"_s);
     w.form().SaveFile(path);
     QVERIFY(MessageBox::takeShown().isEmpty());
     QVERIFY(!w.form().GetModified());
@@ -133,9 +133,9 @@ void TestOpenFile::saveAndOpenRoundTrip()
     QCOMPARE(w.form().FileName(), path);
     QCOMPARE(w.form().Password(), gb(password));
     QVERIFY(!w.form().GetModified());
-    QCOMPARE(w.panel(0), QStringLiteral("总计: %1").arg(notes.size()));
+    QCOMPARE(w.panel(0), u"总计: %1"_s.arg(notes.size()));
     QCOMPARE(w.form().MRUList().value(0), path);
-    QCOMPARE(w.form().windowTitle(), QStringLiteral("Quillet v1.54 - round.qlt"));
+    QCOMPARE(w.form().windowTitle(), u"Quillet v1.54 - round.qlt"_s);
     QCOMPARE(w.form().statusPanel(4)->hasIcon(), !password.isEmpty());
     QCOMPARE(w.panel(5), QDir::toNativeSeparators(w.dir()) + QDir::separator());
     // Captions come back from the texts.
@@ -150,10 +150,10 @@ void TestOpenFile::saveAndOpenRoundTrip()
 
 void TestOpenFile::passwordDialog()
 {
-    const QString path = w.path(QStringLiteral("locked.qlt"));
+    const QString path = w.path(u"locked.qlt"_s);
     QVERIFY(writeFile(path, notesFile(sampleNotes(), "pw")));
     w.createForm();
-    QFont font(QStringLiteral("Noto Sans"));
+    QFont font(u"Noto Sans"_s);
     font.setPointSize(11);
     w.form().setFont(font);
 
@@ -168,16 +168,16 @@ void TestOpenFile::passwordDialog()
         prefilled = form->Pass->text();
         working = w.panel(5);
         fileOpen = isOpenHere(path);
-        form->Pass->setText(QStringLiteral("pw"));
+        form->Pass->setText(u"pw"_s);
         QTest::mouseClick(form->OkBtn, Qt::LeftButton);
     });
     QCOMPARE(w.form().OpenFile(path, "given", false, false), TMainForm::OpenOutcome::Loaded);
-    QCOMPARE(title, QStringLiteral("输入密码"));
+    QCOMPARE(title, u"输入密码"_s);
     QVERIFY(hasIcon);
     QVERIFY(sameFont);
-    QCOMPARE(prefilled, QStringLiteral("given"));
+    QCOMPARE(prefilled, u"given"_s);
     // The document was reset before the question, and the file stays open while it is asked.
-    QCOMPARE(working, QStringLiteral("正在打开..."));
+    QCOMPARE(working, u"正在打开..."_s);
     QVERIFY(fileOpen);
     QVERIFY(!isOpenHere(path));
     QCOMPARE(w.model().notes(), sampleNotes());
@@ -194,10 +194,10 @@ void TestOpenFile::passwordWrongThenRight_data()
 void TestOpenFile::passwordWrongThenRight()
 {
     QFETCH(bool, merge);
-    const QString path = w.path(QStringLiteral("locked.qlt"));
+    const QString path = w.path(u"locked.qlt"_s);
     QVERIFY(writeFile(path, notesFile(sampleNotes(), "right123")));
     w.createForm();
-    const QList<Note> before{makeNote(QStringLiteral("mine"))};
+    const QList<Note> before{makeNote(u"mine"_s)};
     w.seed(before, false);
 
     QList<MessageBox::Shown> refusals;
@@ -207,7 +207,7 @@ void TestOpenFile::passwordWrongThenRight()
         QVERIFY(form);
         MessageBox::setNextAnswers({QMessageBox::Ok, QMessageBox::Ok, QMessageBox::Ok});
         // "right124" shares the check value of "right123"; the notes it deciphers give it away.
-        for (const QString& wrong : {QStringLiteral("Right"), QString(), QStringLiteral("right124")}) {
+        for (const QString& wrong : {u"Right"_s, QString(), u"right124"_s}) {
             form->Pass->clear();
             QTest::keyClicks(form->Pass, wrong);
             QTest::mouseClick(form->OkBtn, Qt::LeftButton);
@@ -215,7 +215,7 @@ void TestOpenFile::passwordWrongThenRight()
         refusals = MessageBox::takeShown();
         stayedOpen = form->isVisible();
         form->Pass->clear();
-        QTest::keyClicks(form->Pass, QStringLiteral("right123"));
+        QTest::keyClicks(form->Pass, u"right123"_s);
         QTest::mouseClick(form->OkBtn, Qt::LeftButton);
         if (form->isVisible())
             form->reject();
@@ -224,8 +224,8 @@ void TestOpenFile::passwordWrongThenRight()
     QVERIFY(stayedOpen);
     QCOMPARE(refusals.size(), 3);
     for (const MessageBox::Shown& shown : refusals) {
-        QCOMPARE(shown.text, QStringLiteral("密码不正确。"));
-        QCOMPARE(shown.caption, QStringLiteral("错误"));
+        QCOMPARE(shown.text, u"密码不正确。"_s);
+        QCOMPARE(shown.caption, u"错误"_s);
     }
     if (merge) {
         QCOMPARE(w.model().notes(), before + sampleNotes());
@@ -251,27 +251,27 @@ void TestOpenFile::passwordCancelled_data()
 void TestOpenFile::passwordCancelled()
 {
     QFETCH(bool, merge);
-    const QString path = w.path(QStringLiteral("locked.qlt"));
+    const QString path = w.path(u"locked.qlt"_s);
     QVERIFY(writeFile(path, notesFile(sampleNotes(), "right")));
-    const QString mine = w.path(QStringLiteral("mine.qlt"));
+    const QString mine = w.path(u"mine.qlt"_s);
     w.createForm();
-    w.seed({makeNote(QStringLiteral("mine"))}, false);
+    w.seed({makeNote(u"mine"_s)}, false);
     givePassword(w.form(), "old");
     w.form().SaveFile(mine);
     // Before a load without merge the caller has dealt with the changes; an import keeps them.
     w.form().SetModified(merge);
 
-    w.answerPassword(QStringLiteral("right"), false);
+    w.answerPassword(u"right"_s, false);
     const TMainForm::OpenOutcome outcome = w.form().OpenFile(path, QByteArray(), false, merge);
     QVERIFY(w.driver.seen());
     QVERIFY(MessageBox::takeShown().isEmpty());
     if (merge) {
         QCOMPARE(outcome, TMainForm::OpenOutcome::Untouched);
-        QCOMPARE(w.model().notes(), QList<Note>{makeNote(QStringLiteral("mine"))});
+        QCOMPARE(w.model().notes(), QList<Note>{makeNote(u"mine"_s)});
         QVERIFY(w.form().GetModified());
         QCOMPARE(w.form().FileName(), mine);
         QCOMPARE(w.form().Password(), QByteArray("old"));
-        QCOMPARE(w.form().windowTitle(), QStringLiteral("Quillet v1.54 - mine.qlt"));
+        QCOMPARE(w.form().windowTitle(), u"Quillet v1.54 - mine.qlt"_s);
     } else {
         // The empty, unnamed document of the reset remains.
         QCOMPARE(outcome, TMainForm::OpenOutcome::Reset);
@@ -279,9 +279,9 @@ void TestOpenFile::passwordCancelled()
         QVERIFY(!w.form().GetModified());
         QCOMPARE(w.form().FileName(), QString());
         QCOMPARE(w.form().Password(), QByteArray());
-        QCOMPARE(w.form().windowTitle(), QStringLiteral("Quillet v1.54"));
+        QCOMPARE(w.form().windowTitle(), u"Quillet v1.54"_s);
         QCOMPARE(w.panel(5), QString());
-        QCOMPARE(w.panel(0), QStringLiteral("总计: 0"));
+        QCOMPARE(w.panel(0), u"总计: 0"_s);
     }
     QCOMPARE(w.form().MRUList(), QStringList{mine});
 }
@@ -291,7 +291,7 @@ void TestOpenFile::longPasswordKeptWhole()
 {
     const QByteArray longPassword(120, 'k');
     const QString typed = QString::fromLatin1(longPassword);
-    const QString path = w.path(QStringLiteral("long.qlt"));
+    const QString path = w.path(u"long.qlt"_s);
     QVERIFY(writeFile(path, notesFile(sampleNotes(), longPassword)));
     w.createForm();
     w.answerPassword(typed);
@@ -309,19 +309,18 @@ void TestOpenFile::refusedFiles_data()
 {
     QTest::addColumn<QByteArray>("bytes"); // empty: the file does not exist
     QTest::addColumn<QString>("message");
-    const QByteArray good = notesFile({makeNote(QStringLiteral("x"))});
+    const QByteArray good = notesFile({makeNote(u"x"_s)});
     QByteArray version2 = good;
     version2[6] = 2;
     QByteArray otherLetters = good;
     otherLetters[1] = 'Q';
     QByteArray otherLength = good;
     otherLength[0] = 5;
-    QTest::newRow("missing") << QByteArray() << QStringLiteral("文件不存在:\r%1");
-    QTest::newRow("other letters") << otherLetters << QStringLiteral("这不是一个 Quillet 文件。");
-    QTest::newRow("other length byte") << otherLength << QStringLiteral("这不是一个 Quillet 文件。");
-    QTest::newRow("text file") << QByteArray("hello world, not notes")
-                               << QStringLiteral("这不是一个 Quillet 文件。");
-    QTest::newRow("version 2") << version2 << QStringLiteral("不兼容的文件版本 (2)");
+    QTest::newRow("missing") << QByteArray() << u"文件不存在:\r%1"_s;
+    QTest::newRow("other letters") << otherLetters << u"这不是一个 Quillet 文件。"_s;
+    QTest::newRow("other length byte") << otherLength << u"这不是一个 Quillet 文件。"_s;
+    QTest::newRow("text file") << QByteArray("hello world, not notes") << u"这不是一个 Quillet 文件。"_s;
+    QTest::newRow("version 2") << version2 << u"不兼容的文件版本 (2)"_s;
     QTest::newRow("header cut short") << good.left(15) << Damaged;
 }
 
@@ -330,35 +329,32 @@ void TestOpenFile::refusedFiles()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, message);
-    const QString path = w.path(QStringLiteral("refused.qlt"));
+    const QString path = w.path(u"refused.qlt"_s);
     if (!bytes.isEmpty())
         QVERIFY(writeFile(path, bytes));
     w.createForm();
-    const QString mine = w.path(QStringLiteral("mine.qlt"));
-    w.seed({makeNote(QStringLiteral("keep me"))}, false);
+    const QString mine = w.path(u"mine.qlt"_s);
+    w.seed({makeNote(u"keep me"_s)}, false);
     w.form().SaveFile(mine);
     w.form().SetModified(true);
     const QString folder = w.panel(5);
 
     MessageBox::setNextAnswers({QMessageBox::Ok});
     QCOMPARE(w.form().OpenFile(path, QByteArray(), false, false), TMainForm::OpenOutcome::Untouched);
-    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.at(0).text, message.contains(QLatin1String("%1")) ? message.arg(path) : message);
-    QCOMPARE(shown.at(0).caption, QStringLiteral("错误"));
-    QCOMPARE(w.model().notes(), QList<Note>{makeNote(QStringLiteral("keep me"))});
+    takeOneBox(u"错误"_s, message.contains("%1"_L1) ? message.arg(path) : message);
+    QCOMPARE(w.model().notes(), QList<Note>{makeNote(u"keep me"_s)});
     QVERIFY(w.form().GetModified());
     QCOMPARE(w.form().FileName(), mine);
     QCOMPARE(w.panel(5), folder);
-    QCOMPARE(w.form().windowTitle(), QStringLiteral("Quillet v1.54 - mine.qlt"));
+    QCOMPARE(w.form().windowTitle(), u"Quillet v1.54 - mine.qlt"_s);
     QCOMPARE(w.form().MRUList(), QStringList{mine});
 }
 
 void TestOpenFile::missingFileSilent()
 {
     w.createForm();
-    w.seed({makeNote(QStringLiteral("keep"))}, true);
-    QCOMPARE(w.form().OpenFile(w.path(QStringLiteral("gone.qlt")), QByteArray(), true, false),
+    w.seed({makeNote(u"keep"_s)}, true);
+    QCOMPARE(w.form().OpenFile(w.path(u"gone.qlt"_s), QByteArray(), true, false),
              TMainForm::OpenOutcome::Untouched);
     QVERIFY(MessageBox::takeShown().isEmpty());
     QCOMPARE(w.model().rowCount(), 1);
@@ -370,14 +366,14 @@ void TestOpenFile::missingFileSilent()
 // file's notes must not end up among the rows that stay.
 void TestOpenFile::refusedSaveQuestionLoadsNothing()
 {
-    const QString path = w.path(QStringLiteral("other.qlt"));
+    const QString path = w.path(u"other.qlt"_s);
     QVERIFY(writeFile(path, notesFile(sampleNotes())));
     w.createForm();
-    w.seed({makeNote(QStringLiteral("unsaved"))}, true);
+    w.seed({makeNote(u"unsaved"_s)}, true);
     MessageBox::setNextAnswers({QMessageBox::Cancel});
     QCOMPARE(w.form().OpenFile(path, QByteArray(), false, false), TMainForm::OpenOutcome::Untouched);
     QCOMPARE(MessageBox::takeShown().size(), 1);
-    QCOMPARE(w.model().notes(), QList<Note>{makeNote(QStringLiteral("unsaved"))});
+    QCOMPARE(w.model().notes(), QList<Note>{makeNote(u"unsaved"_s)});
     QCOMPARE(w.form().FileName(), QString());
     QVERIFY(w.form().GetModified());
     QCOMPARE(w.panel(5), QString());
@@ -387,17 +383,17 @@ void TestOpenFile::damagedAfterResetLeavesEmptyDocument()
 {
     QByteArray bytes = notesFile(sampleNotes());
     bytes.chop(3); // the last record ends early
-    const QString path = w.path(QStringLiteral("cut.qlt"));
+    const QString path = w.path(u"cut.qlt"_s);
     QVERIFY(writeFile(path, bytes));
     // Without a password: behind one, such a record is what a wrong password deciphers, and is refused so.
-    QByteArray tooLong = notesFile({makeNote(QStringLiteral("abc"))});
+    QByteArray tooLong = notesFile({makeNote(u"abc"_s)});
     // TextLength is enciphered: flip its high byte so that it claims far more than the file holds.
     tooLong[18 + 3] = char(tooLong[18 + 3] ^ 0x40);
-    const QString longPath = w.path(QStringLiteral("long.qlt"));
+    const QString longPath = w.path(u"long.qlt"_s);
     QVERIFY(writeFile(longPath, tooLong));
 
     w.createForm();
-    w.seed({makeNote(QStringLiteral("old"))}, false);
+    w.seed({makeNote(u"old"_s)}, false);
     MessageBox::setNextAnswers({QMessageBox::Ok});
     QCOMPARE(w.form().OpenFile(path, QByteArray(), false, false), TMainForm::OpenOutcome::Reset);
     QCOMPARE(MessageBox::takeShown().value(0).text, Damaged);
@@ -406,11 +402,11 @@ void TestOpenFile::damagedAfterResetLeavesEmptyDocument()
     QVERIFY(w.form().MRUList().isEmpty());
 
     // Import is all or nothing: no row and no change mark from a damaged file.
-    w.seed({makeNote(QStringLiteral("old"))}, false);
+    w.seed({makeNote(u"old"_s)}, false);
     MessageBox::setNextAnswers({QMessageBox::Ok});
     QCOMPARE(w.form().OpenFile(longPath, QByteArray(), false, true), TMainForm::OpenOutcome::Untouched);
     QCOMPARE(MessageBox::takeShown().value(0).text, Damaged);
-    QCOMPARE(w.model().notes(), QList<Note>{makeNote(QStringLiteral("old"))});
+    QCOMPARE(w.model().notes(), QList<Note>{makeNote(u"old"_s)});
     QVERIFY(!w.form().GetModified());
 }
 
@@ -428,8 +424,8 @@ void TestOpenFile::failedSave()
 {
     QFETCH(bool, sizeLimit);
     w.createForm();
-    const QString path = w.path(QStringLiteral("kept.qlt"));
-    w.seed({makeNote(QStringLiteral("first"))}, true);
+    const QString path = w.path(u"kept.qlt"_s);
+    w.seed({makeNote(u"first"_s)}, true);
     w.form().SaveFile(path);
     const QByteArray old = readFile(path);
     QVERIFY(old.size() > 18);
@@ -437,9 +433,9 @@ void TestOpenFile::failedSave()
     // Enough new text that the file cannot stay under the limit.
     w.seed({makeNote(QString(4000, QLatin1Char('n')))}, true);
     // A regular file where the folder should be: no save can succeed there, also for root.
-    const QString blocker = w.path(QStringLiteral("blocker"));
+    const QString blocker = w.path(u"blocker"_s);
     QVERIFY(writeFile(blocker, "a file"));
-    const QString target = sizeLimit ? path : blocker + QStringLiteral("/inside.qlt");
+    const QString target = sizeLimit ? path : blocker + u"/inside.qlt"_s;
     MessageBox::setNextAnswers({QMessageBox::Ok});
     {
 #ifdef Q_OS_UNIX
@@ -451,23 +447,20 @@ void TestOpenFile::failedSave()
 #endif
         w.form().SaveFile(target);
     }
-    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
-    QCOMPARE(shown.size(), 1);
-    QVERIFY2(isSaveFailure(shown.at(0).text), qPrintable(shown.at(0).text));
-    QCOMPARE(shown.at(0).caption, QStringLiteral("错误"));
+    const MessageBox::Shown shown = takeOneBox(u"错误"_s);
+    QVERIFY2(isSaveFailure(shown.text), qPrintable(shown.text));
     QCOMPARE(readFile(path), old);
     QVERIFY(w.form().GetModified());
-    QCOMPARE(w.panel(3), QStringLiteral("已修改"));
+    QCOMPARE(w.panel(3), u"已修改"_s);
     QCOMPARE(w.form().FileName(), path);
     QCOMPARE(w.form().MRUList(), QStringList{path});
-    QCOMPARE(w.form().windowTitle(), QStringLiteral("Quillet v1.54 - kept.qlt"));
+    QCOMPARE(w.form().windowTitle(), u"Quillet v1.54 - kept.qlt"_s);
     QCOMPARE(w.panel(5), QDir::toNativeSeparators(w.dir()) + QDir::separator());
     // No temporary file is left behind beside the old one.
-    QCOMPARE(QDir(w.dir()).entryList({QStringLiteral("kept.qlt*")}, QDir::Files | QDir::Hidden),
-             QStringList{"kept.qlt"});
+    QCOMPARE(QDir(w.dir()).entryList({u"kept.qlt*"_s}, QDir::Files | QDir::Hidden), QStringList{"kept.qlt"});
     // The message is the same whatever went wrong; the error log keeps the system's reason.
     if (!sizeLimit)
-        QVERIFY(readFile(w.path(QStringLiteral("ErrorLog.txt"))).contains("inside.qlt: "));
+        QVERIFY(readFile(w.path(u"ErrorLog.txt"_s)).contains("inside.qlt: "));
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -475,8 +468,8 @@ void TestOpenFile::failedSave()
 
 void TestOpenFile::commandLineWithPassword()
 {
-    QVERIFY(QDir(w.dir()).mkpath(QStringLiteral("docs")));
-    const QString path = w.path(QStringLiteral("docs/cmd.qlt"));
+    QVERIFY(QDir(w.dir()).mkpath(u"docs"_s));
+    const QString path = w.path(u"docs/cmd.qlt"_s);
     QVERIFY(writeFile(path, notesFile(sampleNotes(), "secret")));
     QString prefilled;
     QPoint centre, screenCentre;
@@ -490,14 +483,13 @@ void TestOpenFile::commandLineWithPassword()
         if (form->isVisible())
             form->reject();
     });
-    w.createForm({path, QStringLiteral("secret")});
+    w.createForm({path, u"secret"_s});
     QVERIFY(w.driver.seen());
-    QCOMPARE(prefilled, QStringLiteral("secret"));
-    QVERIFY2((centre - screenCentre).manhattanLength() <= 2, qPrintable(QStringLiteral("%1,%2 vs %3,%4")
-                                                                            .arg(centre.x())
-                                                                            .arg(centre.y())
-                                                                            .arg(screenCentre.x())
-                                                                            .arg(screenCentre.y())));
+    QCOMPARE(prefilled, u"secret"_s);
+    QVERIFY2(
+        (centre - screenCentre).manhattanLength() <= 2,
+        qPrintable(
+            u"%1,%2 vs %3,%4"_s.arg(centre.x()).arg(centre.y()).arg(screenCentre.x()).arg(screenCentre.y())));
     QCOMPARE(w.model().notes(), sampleNotes());
     QCOMPARE(w.form().FileName(), path);
     QCOMPARE(w.form().Password(), QByteArray("secret"));
@@ -515,33 +507,32 @@ void TestOpenFile::commandLineWithPassword()
 void TestOpenFile::commandLineBareName()
 {
     // The current folder comes first, as a terminal user means; the program's folder after it.
-    QVERIFY(QDir(w.dir()).mkpath(QStringLiteral("cwd")));
-    QVERIFY(writeFile(w.path(QStringLiteral("cwd/bare.qlt")), notesFile({makeNote(QStringLiteral("here"))})));
-    QVERIFY(writeFile(w.path(QStringLiteral("bare.qlt")), notesFile({makeNote(QStringLiteral("beside"))})));
-    QVERIFY(writeFile(w.path(QStringLiteral("only.qlt")), notesFile({makeNote(QStringLiteral("only"))})));
+    QVERIFY(QDir(w.dir()).mkpath(u"cwd"_s));
+    QVERIFY(writeFile(w.path(u"cwd/bare.qlt"_s), notesFile({makeNote(u"here"_s)})));
+    QVERIFY(writeFile(w.path(u"bare.qlt"_s), notesFile({makeNote(u"beside"_s)})));
+    QVERIFY(writeFile(w.path(u"only.qlt"_s), notesFile({makeNote(u"only"_s)})));
     const QString old = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(w.path(QStringLiteral("cwd"))));
-    w.createForm({QStringLiteral("bare.qlt")});
-    QCOMPARE(w.model().notes(), QList<Note>{makeNote(QStringLiteral("here"))});
-    QCOMPARE(w.form().FileName(), w.path(QStringLiteral("cwd/bare.qlt")));
-    w.createForm({QStringLiteral("only.qlt")});
+    QVERIFY(QDir::setCurrent(w.path(u"cwd"_s)));
+    w.createForm({u"bare.qlt"_s});
+    QCOMPARE(w.model().notes(), QList<Note>{makeNote(u"here"_s)});
+    QCOMPARE(w.form().FileName(), w.path(u"cwd/bare.qlt"_s));
+    w.createForm({u"only.qlt"_s});
     QVERIFY(QDir::setCurrent(old));
-    QCOMPARE(w.model().notes(), QList<Note>{makeNote(QStringLiteral("only"))});
-    QCOMPARE(w.form().FileName(), w.path(QStringLiteral("only.qlt")));
+    QCOMPARE(w.model().notes(), QList<Note>{makeNote(u"only"_s)});
+    QCOMPARE(w.form().FileName(), w.path(u"only.qlt"_s));
 
     // A missing one is reported with the path it was looked for under.
     MessageBox::setNextAnswers({QMessageBox::Ok});
-    w.createForm({QStringLiteral("nothere.qlt")});
-    QCOMPARE(MessageBox::takeShown().value(0).text,
-             QStringLiteral("文件不存在:\r") + w.path(QStringLiteral("nothere.qlt")));
+    w.createForm({u"nothere.qlt"_s});
+    QCOMPARE(MessageBox::takeShown().value(0).text, u"文件不存在:\r"_s + w.path(u"nothere.qlt"_s));
 }
 
 void TestOpenFile::commandLineUnprotectedIgnoresPassword()
 {
-    const QString path = w.path(QStringLiteral("open.qlt"));
+    const QString path = w.path(u"open.qlt"_s);
     QVERIFY(writeFile(path, notesFile(sampleNotes())));
     w.driver.onNextDialog([](QDialog* dialog) { dialog->reject(); });
-    w.createForm({path, QStringLiteral("unused")});
+    w.createForm({path, u"unused"_s});
     QVERIFY(!w.driver.seen());
     w.driver.cancel();
     QCOMPARE(w.model().notes(), sampleNotes());
@@ -554,12 +545,12 @@ void TestOpenFile::lastFile_data()
     QTest::addColumn<bool>("exists");
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<bool>("opened");
-    QTest::newRow("on") << QStringLiteral("1") << true << QStringList() << true;
-    QTest::newRow("on, file gone") << QStringLiteral("1") << false << QStringList() << false;
-    QTest::newRow("off") << QStringLiteral("0") << true << QStringList() << false;
-    QTest::newRow("true is not on") << QStringLiteral("true") << true << QStringList() << false;
+    QTest::newRow("on") << u"1"_s << true << QStringList() << true;
+    QTest::newRow("on, file gone") << u"1"_s << false << QStringList() << false;
+    QTest::newRow("off") << u"0"_s << true << QStringList() << false;
+    QTest::newRow("true is not on") << u"true"_s << true << QStringList() << false;
     QTest::newRow("minimize ignores the path")
-        << QStringLiteral("1") << true << QStringList{"other.qlt", "-MINIMIZE"} << true;
+        << u"1"_s << true << QStringList{"other.qlt", "-MINIMIZE"} << true;
 }
 
 void TestOpenFile::lastFile()
@@ -568,12 +559,12 @@ void TestOpenFile::lastFile()
     QFETCH(bool, exists);
     QFETCH(QStringList, arguments);
     QFETCH(bool, opened);
-    const QString path = w.path(QStringLiteral("last.qlt"));
+    const QString path = w.path(u"last.qlt"_s);
     if (exists)
         QVERIFY(writeFile(path, notesFile(sampleNotes())));
-    QVERIFY(writeFile(w.path(QStringLiteral("other.qlt")), notesFile({makeNote(QStringLiteral("other"))})));
-    w.writeIni(QStringLiteral("General"), QStringLiteral("OpenLastFile"), openLastFile);
-    w.writeIni(QStringLiteral("General"), QStringLiteral("LastFile"), path);
+    QVERIFY(writeFile(w.path(u"other.qlt"_s), notesFile({makeNote(u"other"_s)})));
+    w.writeIni(u"General"_s, u"OpenLastFile"_s, openLastFile);
+    w.writeIni(u"General"_s, u"LastFile"_s, path);
     w.createForm(arguments);
     QVERIFY(MessageBox::takeShown().isEmpty());
     QCOMPARE(w.model().notes(), opened ? sampleNotes() : QList<Note>());
@@ -594,28 +585,28 @@ void TestOpenFile::lockWarnsSecondWindow_data()
 void TestOpenFile::lockWarnsSecondWindow()
 {
     QFETCH(int, answer);
-    const QString path = w.path(QStringLiteral("shared.qlt"));
+    const QString path = w.path(u"shared.qlt"_s);
     QVERIFY(writeFile(path, notesFile(sampleNotes())));
     // Another running window holds the file: its lock names a live process of this host.
     FileLock other;
     QCOMPARE(other.acquire(path).status, FileLock::Status::Acquired);
     w.createForm();
-    w.seed({makeNote(QStringLiteral("unsaved"))}, true);
+    w.seed({makeNote(u"unsaved"_s)}, true);
     MessageBox::setNextAnswers({QMessageBox::No, QMessageBox::StandardButton(answer)});
     FileDialog::setNextResults({FileDialog::Result{true, path, 1}});
     w.act("FileOpenCmd")->trigger();
     const QList<MessageBox::Shown> shown = MessageBox::takeShown();
     QCOMPARE(shown.size(), 2);
-    QCOMPARE(shown.at(1).text, QStringLiteral("该文件已在另一个 Quillet 窗口中打开。\n"
-                                              "两个窗口保存同一个文件时会互相覆盖对方的更改。\n"
-                                              "仍要打开吗?"));
-    QCOMPARE(shown.at(1).caption, QStringLiteral("确认"));
+    QCOMPARE(shown.at(1).text, u"该文件已在另一个 Quillet 窗口中打开。\n"
+                               "两个窗口保存同一个文件时会互相覆盖对方的更改。\n"
+                               "仍要打开吗?"_s);
+    QCOMPARE(shown.at(1).caption, u"确认"_s);
     QCOMPARE(shown.at(1).icon, QMessageBox::Warning);
     QCOMPARE(shown.at(1).buttons, QMessageBox::Yes | QMessageBox::No);
     QCOMPARE(shown.at(1).defaultButton, QMessageBox::No);
     if (answer == QMessageBox::No) {
         // Nothing opened, and the unsaved notes are still protected.
-        QCOMPARE(w.model().notes(), QList<Note>{makeNote(QStringLiteral("unsaved"))});
+        QCOMPARE(w.model().notes(), QList<Note>{makeNote(u"unsaved"_s)});
         QVERIFY(w.form().GetModified());
         QCOMPARE(w.form().FileName(), QString());
     } else {
@@ -631,8 +622,8 @@ void TestOpenFile::lockWarnsSecondWindow()
 
 void TestOpenFile::lockFollowsTheDocument()
 {
-    const QString first = w.path(QStringLiteral("first.qlt"));
-    const QString second = w.path(QStringLiteral("second.qlt"));
+    const QString first = w.path(u"first.qlt"_s);
+    const QString second = w.path(u"second.qlt"_s);
     QVERIFY(writeFile(first, notesFile(sampleNotes())));
     w.createForm();
     QCOMPARE(w.form().OpenFile(first, QByteArray(), false, false), TMainForm::OpenOutcome::Loaded);

@@ -34,15 +34,14 @@
 
 #include <cerrno>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString General = QStringLiteral("General");
-const QStringList Sections{QStringLiteral("NotesListText"), QStringLiteral("NoteText"),
-                           QStringLiteral("AddEditText")};
-const QStringList FontKeys{
-    QStringLiteral("Name"),   QStringLiteral("Charset"),   QStringLiteral("Size"),
-    QStringLiteral("Height"), QStringLiteral("Color"),     QStringLiteral("Bold"),
-    QStringLiteral("Italic"), QStringLiteral("Underline"), QStringLiteral("Strikeout")};
+const QString General = u"General"_s;
+const QStringList Sections{u"NotesListText"_s, u"NoteText"_s, u"AddEditText"_s};
+const QStringList FontKeys{u"Name"_s, u"Charset"_s, u"Size"_s,      u"Height"_s,   u"Color"_s,
+                           u"Bold"_s, u"Italic"_s,  u"Underline"_s, u"Strikeout"_s};
 
 QString asciiUpper(const QString& text)
 {
@@ -157,8 +156,8 @@ void TestOptionsForm::init()
 {
     w.init();
     // The desktop's refresh tools only where a test puts them.
-    qputenv("PATH", QFile::encodeName(w.path(QStringLiteral("bin"))));
-    QVERIFY(QDir().mkpath(w.path(QStringLiteral("bin"))));
+    qputenv("PATH", QFile::encodeName(w.path(u"bin"_s)));
+    QVERIFY(QDir().mkpath(w.path(u"bin"_s)));
     w.createForm();
 }
 
@@ -169,13 +168,13 @@ void TestOptionsForm::cleanup()
 
 QString TestOptionsForm::readIni(const QString& section, const QString& key) const
 {
-    return IniFile(w.iniPath()).ReadString(section, key, QStringLiteral("<missing>"));
+    return IniFile(w.iniPath()).ReadString(section, key, u"<missing>"_s);
 }
 
 QStringList TestOptionsForm::iniLines() const
 {
     QStringList lines;
-    for (const QString& line : AnsiText::toUnicode(readFile(w.iniPath())).split(QStringLiteral("\r\n"))) {
+    for (const QString& line : AnsiText::toUnicode(readFile(w.iniPath())).split(u"\r\n"_s)) {
         if (!line.isEmpty())
             lines.append(line);
     }
@@ -210,17 +209,17 @@ void TestOptionsForm::throughCommand(const std::function<void(TOptionsForm*)>& s
 void TestOptionsForm::layout()
 {
     TOptionsForm dialog(w.form());
-    QCOMPARE(dialog.objectName(), QStringLiteral("OptionsForm"));
-    verifyFixedDialog(dialog, QStringLiteral("选项"), QSize(289, 370), &w.form());
+    QCOMPARE(dialog.objectName(), u"OptionsForm"_s);
+    verifyFixedDialog(dialog, u"选项"_s, QSize(289, 370), &w.form());
 
-    QCOMPARE(dialog.GroupBox1->title(), QStringLiteral(" 常规 "));
+    QCOMPARE(dialog.GroupBox1->title(), u" 常规 "_s);
     const QList<std::pair<QAbstractButton*, QString>> general{
-        {dialog.LoadAtWinStart, QStringLiteral("Windows 启动时载入(&L)")},
-        {dialog.MinToTray, QStringLiteral("最小化到系统托盘(&M)")},
-        {dialog.OpenLastFile, QStringLiteral("启动时打开最后使用的文件(&P)")},
-        {dialog.AutoSave, QStringLiteral("添加/编辑/更改后自动保存")},
-        {dialog.MinOnClose, QStringLiteral("关闭到系统托盘")},
-        {dialog.RegisterFileTypeBtn, QStringLiteral("注册为 QLT 文件的默认编辑器(&E)")},
+        {dialog.LoadAtWinStart, u"Windows 启动时载入(&L)"_s},
+        {dialog.MinToTray, u"最小化到系统托盘(&M)"_s},
+        {dialog.OpenLastFile, u"启动时打开最后使用的文件(&P)"_s},
+        {dialog.AutoSave, u"添加/编辑/更改后自动保存"_s},
+        {dialog.MinOnClose, u"关闭到系统托盘"_s},
+        {dialog.RegisterFileTypeBtn, u"注册为 QLT 文件的默认编辑器(&E)"_s},
     };
     int previousTop = -1;
     for (const auto& [control, caption] : general) {
@@ -232,7 +231,7 @@ void TestOptionsForm::layout()
     // The start-minimised box belongs to the start-up box, set in below it.
     QVERIFY(dialog.MinToTray->x() > dialog.LoadAtWinStart->x());
 
-    QCOMPARE(dialog.GroupBox2->title(), QStringLiteral(" 界面 "));
+    QCOMPARE(dialog.GroupBox2->title(), u" 界面 "_s);
     QVERIFY(dialog.GroupBox2->y() > dialog.GroupBox1->geometry().bottom());
     const struct
     {
@@ -245,27 +244,24 @@ void TestOptionsForm::layout()
         QPushButton* colorButton;
         QString colorName;
     } rows[] = {
-        {dialog.Label1, QStringLiteral("记事本列表"), dialog.NotesListTextSample,
-         QStringLiteral("NotesListTextSample"), dialog.NotesListFont, QStringLiteral("NotesListFont"),
-         dialog.NotesListColor, QStringLiteral("NotesListColor")},
-        {dialog.Label2, QStringLiteral("记事本文本"), dialog.NoteTextSample, QStringLiteral("NoteTextSample"),
-         dialog.NotesTextFont, QStringLiteral("NotesTextFont"), dialog.NotesTextColor,
-         QStringLiteral("NotesTextColor")},
-        {dialog.Label3, QStringLiteral("添加/删除文本"), dialog.AddEditTextSample,
-         QStringLiteral("AddEditTextSample"), dialog.AddEditTextFont, QStringLiteral("AddEditTextFont"),
-         dialog.AddEditTextColor, QStringLiteral("AddEditTextColor")},
+        {dialog.Label1, u"记事本列表"_s, dialog.NotesListTextSample, u"NotesListTextSample"_s,
+         dialog.NotesListFont, u"NotesListFont"_s, dialog.NotesListColor, u"NotesListColor"_s},
+        {dialog.Label2, u"记事本文本"_s, dialog.NoteTextSample, u"NoteTextSample"_s, dialog.NotesTextFont,
+         u"NotesTextFont"_s, dialog.NotesTextColor, u"NotesTextColor"_s},
+        {dialog.Label3, u"添加/删除文本"_s, dialog.AddEditTextSample, u"AddEditTextSample"_s,
+         dialog.AddEditTextFont, u"AddEditTextFont"_s, dialog.AddEditTextColor, u"AddEditTextColor"_s},
     };
     previousTop = -1;
     for (const auto& row : rows) {
         QCOMPARE(row.label->text(), row.caption);
         QCOMPARE(row.sample->objectName(), row.sampleName);
-        QCOMPARE(row.sample->text(), QStringLiteral("示例"));
+        QCOMPARE(row.sample->text(), u"示例"_s);
         QVERIFY(row.sample->isReadOnly());
         QVERIFY(!row.sample->hasFrame());
         QCOMPARE(row.fontButton->objectName(), row.fontName);
-        QCOMPARE(row.fontButton->text(), QStringLiteral("字体"));
+        QCOMPARE(row.fontButton->text(), u"字体"_s);
         QCOMPARE(row.colorButton->objectName(), row.colorName);
-        QCOMPARE(row.colorButton->text(), QStringLiteral("颜色"));
+        QCOMPARE(row.colorButton->text(), u"颜色"_s);
         for (QWidget* w :
              std::initializer_list<QWidget*>{row.label, row.sample, row.fontButton, row.colorButton})
             QVERIFY(dialog.GroupBox2->isAncestorOf(w));
@@ -278,9 +274,9 @@ void TestOptionsForm::layout()
         previousTop = row.fontButton->y();
     }
 
-    QCOMPARE(dialog.OkBtn->text(), QStringLiteral("确定(&O)"));
+    QCOMPARE(dialog.OkBtn->text(), u"确定(&O)"_s);
     QVERIFY(dialog.OkBtn->isDefault());
-    QCOMPARE(dialog.CancelBtn->text(), QStringLiteral("取消(&C)"));
+    QCOMPARE(dialog.CancelBtn->text(), u"取消(&C)"_s);
     QVERIFY(dialog.OkBtn->geometry().bottom() < 370);
     QVERIFY(dialog.OkBtn->y() > dialog.GroupBox2->geometry().bottom());
 }
@@ -349,11 +345,11 @@ void TestOptionsForm::generalOptionsShown_data()
 {
     QTest::addColumn<QString>("value");
     QTest::addColumn<bool>("checked");
-    QTest::newRow("1") << QStringLiteral("1") << true;
-    QTest::newRow("0") << QStringLiteral("0") << false;
-    QTest::newRow("true") << QStringLiteral("true") << false;
+    QTest::newRow("1") << u"1"_s << true;
+    QTest::newRow("0") << u"0"_s << false;
+    QTest::newRow("true") << u"true"_s << false;
     QTest::newRow("empty") << QString() << false;
-    QTest::newRow("missing") << QStringLiteral("<missing>") << false;
+    QTest::newRow("missing") << u"<missing>"_s << false;
 }
 
 void TestOptionsForm::generalOptionsShown()
@@ -365,16 +361,15 @@ void TestOptionsForm::generalOptionsShown()
         IniFile(w.iniPath()).EraseSection(General);
         for (const char* other : {"OpenLastFile", "AutoSaveOnAddEdit", "MinToTrayOnClose"}) {
             if (qstrcmp(key, other) != 0)
-                w.writeIni(General, QLatin1String(other),
-                           checked ? QStringLiteral("0") : QStringLiteral("1"));
+                w.writeIni(General, QLatin1String(other), checked ? u"0"_s : u"1"_s);
             else if (value != u"<missing>")
                 w.writeIni(General, QLatin1String(other), value);
         }
         TOptionsForm dialog(w.form());
         dialog.show();
-        const QMap<QString, QCheckBox*> boxes{{QStringLiteral("OpenLastFile"), dialog.OpenLastFile},
-                                              {QStringLiteral("AutoSaveOnAddEdit"), dialog.AutoSave},
-                                              {QStringLiteral("MinToTrayOnClose"), dialog.MinOnClose}};
+        const QMap<QString, QCheckBox*> boxes{{u"OpenLastFile"_s, dialog.OpenLastFile},
+                                              {u"AutoSaveOnAddEdit"_s, dialog.AutoSave},
+                                              {u"MinToTrayOnClose"_s, dialog.MinOnClose}};
         for (auto it = boxes.cbegin(); it != boxes.cend(); ++it)
             QCOMPARE(it.value()->isChecked(), it.key() == QLatin1String(key) ? checked : !checked);
     }
@@ -390,17 +385,15 @@ void TestOptionsForm::okWritesEveryKeyInOrder()
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QVERIFY(!dialog.isVisible());
 
-    QStringList expected{QStringLiteral("[General]"), QStringLiteral("OpenLastFile=1"),
-                         QStringLiteral("AutoSaveOnAddEdit=0"), QStringLiteral("MinToTrayOnClose=1")};
+    QStringList expected{u"[General]"_s, u"OpenLastFile=1"_s, u"AutoSaveOnAddEdit=0"_s,
+                         u"MinToTrayOnClose=1"_s};
     // The window's design font (Tahoma 8 pt, window-text colour) in every section, white backgrounds; the
     // list and the pane have the window's character set, the note dialog the font object's default.
     for (const QString& section : Sections) {
-        expected << QLatin1Char('[') + section + QLatin1Char(']') << QStringLiteral("Name=Tahoma")
-                 << (section == u"AddEditText" ? QStringLiteral("Charset=1") : QStringLiteral("Charset=255"))
-                 << QStringLiteral("Size=8") << QStringLiteral("Height=-11")
-                 << QStringLiteral("Color=-16777208") << QStringLiteral("Bold=0")
-                 << QStringLiteral("Italic=0") << QStringLiteral("Underline=0")
-                 << QStringLiteral("Strikeout=0") << QStringLiteral("ForeColor=16777215");
+        expected << QLatin1Char('[') + section + QLatin1Char(']') << u"Name=Tahoma"_s
+                 << (section == u"AddEditText" ? u"Charset=1"_s : u"Charset=255"_s) << u"Size=8"_s
+                 << u"Height=-11"_s << u"Color=-16777208"_s << u"Bold=0"_s << u"Italic=0"_s
+                 << u"Underline=0"_s << u"Strikeout=0"_s << u"ForeColor=16777215"_s;
     }
     QCOMPARE(iniLines(), expected);
     QVERIFY(!w.form().autoSaveOnAddEdit());
@@ -408,21 +401,21 @@ void TestOptionsForm::okWritesEveryKeyInOrder()
 
 void TestOptionsForm::okWithoutChangeRewritesStoredValues()
 {
-    w.writeIni(QStringLiteral("NotesListText"), QStringLiteral("Name"), QStringLiteral("Courier New"));
-    w.writeIni(QStringLiteral("NotesListText"), QStringLiteral("Size"), QStringLiteral("12"));
-    w.writeIni(QStringLiteral("NotesListText"), QStringLiteral("Bold"), QStringLiteral("1"));
-    w.writeIni(QStringLiteral("NotesListText"), QStringLiteral("Color"), QStringLiteral("32768"));
-    w.writeIni(QStringLiteral("NotesListText"), QStringLiteral("ForeColor"), QStringLiteral("0xFF"));
-    w.writeIni(QStringLiteral("NoteText"), QStringLiteral("StrikeOut"), QStringLiteral("1"));
-    w.writeIni(QStringLiteral("NoteText"), QStringLiteral("ForeColor"), QStringLiteral("$FF00"));
-    w.writeIni(QStringLiteral("AddEditText"), QStringLiteral("Italic"), QStringLiteral("1"));
-    w.writeIni(QStringLiteral("AddEditText"), QStringLiteral("Color"), QStringLiteral("255"));
-    w.writeIni(General, QStringLiteral("AutoSaveOnAddEdit"), QStringLiteral("1"));
-    w.writeIni(QStringLiteral("Other"), QStringLiteral("Kept"), QStringLiteral("yes"));
+    w.writeIni(u"NotesListText"_s, u"Name"_s, u"Courier New"_s);
+    w.writeIni(u"NotesListText"_s, u"Size"_s, u"12"_s);
+    w.writeIni(u"NotesListText"_s, u"Bold"_s, u"1"_s);
+    w.writeIni(u"NotesListText"_s, u"Color"_s, u"32768"_s);
+    w.writeIni(u"NotesListText"_s, u"ForeColor"_s, u"0xFF"_s);
+    w.writeIni(u"NoteText"_s, u"StrikeOut"_s, u"1"_s);
+    w.writeIni(u"NoteText"_s, u"ForeColor"_s, u"$FF00"_s);
+    w.writeIni(u"AddEditText"_s, u"Italic"_s, u"1"_s);
+    w.writeIni(u"AddEditText"_s, u"Color"_s, u"255"_s);
+    w.writeIni(General, u"AutoSaveOnAddEdit"_s, u"1"_s);
+    w.writeIni(u"Other"_s, u"Kept"_s, u"yes"_s);
 
     TOptionsForm dialog(w.form());
     dialog.show();
-    QCOMPARE(dialog.NotesListTextSample->font().family(), QStringLiteral("Courier New"));
+    QCOMPARE(dialog.NotesListTextSample->font().family(), u"Courier New"_s);
     QVERIFY(dialog.NotesListTextSample->font().bold());
     QCOMPARE(base(dialog.NotesListTextSample), QColor(255, 0, 0));
     QVERIFY(dialog.NoteTextSample->font().strikeOut());
@@ -436,23 +429,23 @@ void TestOptionsForm::okWithoutChangeRewritesStoredValues()
         for (const QString& key : FontKeys)
             QVERIFY2(readIni(section, key) != u"<missing>", qPrintable(section + QLatin1Char('/') + key));
     }
-    QCOMPARE(readIni(QStringLiteral("NotesListText"), QStringLiteral("Name")), QStringLiteral("Courier New"));
-    QCOMPARE(readIni(QStringLiteral("NotesListText"), QStringLiteral("Size")), QStringLiteral("12"));
-    QCOMPARE(readIni(QStringLiteral("NotesListText"), QStringLiteral("Height")), QStringLiteral("-16"));
-    QCOMPARE(readIni(QStringLiteral("NotesListText"), QStringLiteral("Bold")), QStringLiteral("1"));
-    QCOMPARE(readIni(QStringLiteral("NotesListText"), QStringLiteral("Italic")), QStringLiteral("0"));
+    QCOMPARE(readIni(u"NotesListText"_s, u"Name"_s), u"Courier New"_s);
+    QCOMPARE(readIni(u"NotesListText"_s, u"Size"_s), u"12"_s);
+    QCOMPARE(readIni(u"NotesListText"_s, u"Height"_s), u"-16"_s);
+    QCOMPARE(readIni(u"NotesListText"_s, u"Bold"_s), u"1"_s);
+    QCOMPARE(readIni(u"NotesListText"_s, u"Italic"_s), u"0"_s);
     // Hexadecimal values come back in decimal.
-    QCOMPARE(readIni(QStringLiteral("NotesListText"), QStringLiteral("ForeColor")), QStringLiteral("255"));
-    QCOMPARE(readIni(QStringLiteral("NoteText"), QStringLiteral("Strikeout")), QStringLiteral("1"));
-    QCOMPARE(readIni(QStringLiteral("NoteText"), QStringLiteral("ForeColor")), QStringLiteral("65280"));
-    QCOMPARE(readIni(QStringLiteral("AddEditText"), QStringLiteral("Italic")), QStringLiteral("1"));
-    QCOMPARE(readIni(QStringLiteral("AddEditText"), QStringLiteral("Color")), QStringLiteral("255"));
-    QCOMPARE(readIni(QStringLiteral("AddEditText"), QStringLiteral("ForeColor")), QStringLiteral("16777215"));
-    QCOMPARE(readIni(General, QStringLiteral("AutoSaveOnAddEdit")), QStringLiteral("1"));
-    QCOMPARE(readIni(QStringLiteral("Other"), QStringLiteral("Kept")), QStringLiteral("yes"));
+    QCOMPARE(readIni(u"NotesListText"_s, u"ForeColor"_s), u"255"_s);
+    QCOMPARE(readIni(u"NoteText"_s, u"Strikeout"_s), u"1"_s);
+    QCOMPARE(readIni(u"NoteText"_s, u"ForeColor"_s), u"65280"_s);
+    QCOMPARE(readIni(u"AddEditText"_s, u"Italic"_s), u"1"_s);
+    QCOMPARE(readIni(u"AddEditText"_s, u"Color"_s), u"255"_s);
+    QCOMPARE(readIni(u"AddEditText"_s, u"ForeColor"_s), u"16777215"_s);
+    QCOMPARE(readIni(General, u"AutoSaveOnAddEdit"_s), u"1"_s);
+    QCOMPARE(readIni(u"Other"_s, u"Kept"_s), u"yes"_s);
 
     // The font colours are the text colours, the Add/Edit box's included.
-    QCOMPARE(readIni(QStringLiteral("NotesListText"), QStringLiteral("Color")), QStringLiteral("32768"));
+    QCOMPARE(readIni(u"NotesListText"_s, u"Color"_s), u"32768"_s);
     QCOMPARE(w.form().notesList()->palette().color(QPalette::Text), QColor(0, 128, 0));
     QColor addEditText;
     w.driver.onNextDialog([&](QDialog* shown) {
@@ -473,17 +466,12 @@ void TestOptionsForm::colourValues_data()
     QTest::addColumn<QColor>("shown"); // invalid: the desktop's window colour
     QTest::addColumn<QString>("written");
     QTest::addColumn<bool>("reported");
-    QTest::newRow("0x hex") << QStringLiteral("0xFF") << QColor(255, 0, 0) << QStringLiteral("255") << false;
-    QTest::newRow("$ hex") << QStringLiteral("$FF0000") << QColor(0, 0, 255) << QStringLiteral("16711680")
-                           << false;
-    QTest::newRow("decimal") << QStringLiteral("8421504") << QColor(128, 128, 128)
-                             << QStringLiteral("8421504") << false;
-    QTest::newRow("word") << QStringLiteral("green") << QColor(Qt::white) << QStringLiteral("16777215")
-                          << false;
-    QTest::newRow("system colour") << QStringLiteral("-16777211") << QColor() << QStringLiteral("-16777211")
-                                   << false;
-    QTest::newRow("no colour") << QStringLiteral("0x12345678") << QColor(Qt::white)
-                               << QStringLiteral("16777215") << true;
+    QTest::newRow("0x hex") << u"0xFF"_s << QColor(255, 0, 0) << u"255"_s << false;
+    QTest::newRow("$ hex") << u"$FF0000"_s << QColor(0, 0, 255) << u"16711680"_s << false;
+    QTest::newRow("decimal") << u"8421504"_s << QColor(128, 128, 128) << u"8421504"_s << false;
+    QTest::newRow("word") << u"green"_s << QColor(Qt::white) << u"16777215"_s << false;
+    QTest::newRow("system colour") << u"-16777211"_s << QColor() << u"-16777211"_s << false;
+    QTest::newRow("no colour") << u"0x12345678"_s << QColor(Qt::white) << u"16777215"_s << true;
 }
 
 void TestOptionsForm::colourValues()
@@ -492,8 +480,8 @@ void TestOptionsForm::colourValues()
     QFETCH(QColor, shown);
     QFETCH(QString, written);
     QFETCH(bool, reported);
-    w.writeIni(QStringLiteral("NotesListText"), QStringLiteral("ForeColor"), stored);
-    w.writeIni(QStringLiteral("NoteText"), QStringLiteral("ForeColor"), QStringLiteral("255"));
+    w.writeIni(u"NotesListText"_s, u"ForeColor"_s, stored);
+    w.writeIni(u"NoteText"_s, u"ForeColor"_s, u"255"_s);
     if (reported)
         MessageBox::setNextAnswers({QMessageBox::Ok});
 
@@ -502,8 +490,8 @@ void TestOptionsForm::colourValues()
     const QList<MessageBox::Shown> boxes = MessageBox::takeShown();
     QCOMPARE(boxes.size(), reported ? 1 : 0);
     if (reported) {
-        QCOMPARE(boxes.at(0).caption, QStringLiteral("错误"));
-        QCOMPARE(boxes.at(0).text, QStringLiteral("字体颜色设置无效。"));
+        QCOMPARE(boxes.at(0).caption, u"错误"_s);
+        QCOMPARE(boxes.at(0).text, u"字体颜色设置无效。"_s);
     }
     if (!shown.isValid())
         shown = dialog.palette().color(QPalette::Active, QPalette::Base);
@@ -512,13 +500,13 @@ void TestOptionsForm::colourValues()
     QCOMPARE(base(dialog.NoteTextSample), reported ? QColor(Qt::white) : QColor(255, 0, 0));
 
     QTest::mouseClick(dialog.OkBtn, Qt::LeftButton);
-    QCOMPARE(readIni(QStringLiteral("NotesListText"), QStringLiteral("ForeColor")), written);
+    QCOMPARE(readIni(u"NotesListText"_s, u"ForeColor"_s), written);
     QCOMPARE(base(w.form().notesList()), shown);
 }
 
 void TestOptionsForm::dialogsChangeOnlySamplesAndCancelKeepsAll()
 {
-    w.writeIni(QStringLiteral("Other"), QStringLiteral("Kept"), QStringLiteral("yes"));
+    w.writeIni(u"Other"_s, u"Kept"_s, u"yes"_s);
     writeAutostart(exe());
     const QByteArray iniBefore = readFile(w.iniPath());
     const QByteArray autostartBefore = readFile(Autostart::entryPath());
@@ -528,8 +516,8 @@ void TestOptionsForm::dialogsChangeOnlySamplesAndCancelKeepsAll()
 
     TOptionsForm dialog(w.form());
     ScriptedFontDialog fonts;
-    fonts.answers = {font(QStringLiteral("DejaVu Serif"), 14, true), font(QStringLiteral("DejaVu Sans"), 10),
-                     font(QStringLiteral("DejaVu Sans Mono"), 12, false, true)};
+    fonts.answers = {font(u"DejaVu Serif"_s, 14, true), font(u"DejaVu Sans"_s, 10),
+                     font(u"DejaVu Sans Mono"_s, 12, false, true)};
     dialog.setFontDialog(std::ref(fonts));
     QList<QColor> colours{QColor(10, 20, 30), QColor(40, 50, 60), QColor(70, 80, 90)};
     QList<QColor> coloursStarted;
@@ -547,14 +535,14 @@ void TestOptionsForm::dialogsChangeOnlySamplesAndCancelKeepsAll()
 
     // Each dialog started from its row's sample.
     QCOMPARE(fonts.started.size(), 3);
-    QCOMPARE(fonts.started.at(0).family(), QStringLiteral("Tahoma"));
+    QCOMPARE(fonts.started.at(0).family(), u"Tahoma"_s);
     QCOMPARE(fonts.started.at(0).pointSize(), 8);
     QCOMPARE(coloursStarted, (QList<QColor>{Qt::white, Qt::white, Qt::white}));
 
-    QCOMPARE(dialog.NotesListTextSample->font().family(), QStringLiteral("DejaVu Serif"));
+    QCOMPARE(dialog.NotesListTextSample->font().family(), u"DejaVu Serif"_s);
     QCOMPARE(dialog.NotesListTextSample->font().pointSize(), 14);
     QVERIFY(dialog.NotesListTextSample->font().bold());
-    QCOMPARE(dialog.NoteTextSample->font().family(), QStringLiteral("DejaVu Sans"));
+    QCOMPARE(dialog.NoteTextSample->font().family(), u"DejaVu Sans"_s);
     QVERIFY(dialog.AddEditTextSample->font().italic());
     QCOMPARE(base(dialog.NotesListTextSample), QColor(10, 20, 30));
     QCOMPARE(base(dialog.NoteTextSample), QColor(40, 50, 60));
@@ -597,26 +585,26 @@ void TestOptionsForm::cancelledFontAndColourDialogsKeepSamples()
     QCOMPARE(base(dialog.NoteTextSample), QColor(Qt::white));
 
     FontValue value;
-    value.name = QStringLiteral("Courier New");
+    value.name = u"Courier New"_s;
     value.charset = 134;
     value.color = 255;
     QVERIFY(!dialog.ShowFontDialog(value));
-    QCOMPARE(value.name, QStringLiteral("Courier New"));
+    QCOMPARE(value.name, u"Courier New"_s);
     QCOMPARE(value.charset, 134);
     QColor colour(Qt::green);
     QVERIFY(!dialog.ShowColorDialog(colour));
     QCOMPARE(colour, QColor(Qt::green));
 
     // A confirmed font keeps what the font dialog does not choose: character set and colour.
-    fonts.answers = {font(QStringLiteral("DejaVu Sans"), 20, false, false, true)};
+    fonts.answers = {font(u"DejaVu Sans"_s, 20, false, false, true)};
     QVERIFY(dialog.ShowFontDialog(value));
-    QCOMPARE(value.name, QStringLiteral("DejaVu Sans"));
+    QCOMPARE(value.name, u"DejaVu Sans"_s);
     QCOMPARE(value.size, 20);
     QVERIFY(value.underline);
     QCOMPARE(value.charset, 134);
     QCOMPARE(value.color, 255);
     // The colour chosen with it is the font's, 0x00BBGGRR.
-    fonts.answers = {font(QStringLiteral("DejaVu Sans"), 20)};
+    fonts.answers = {font(u"DejaVu Sans"_s, 20)};
     fonts.colours = {QColor(0, 0, 255)};
     QVERIFY(dialog.ShowFontDialog(value));
     QCOMPARE(value.color, 0xFF0000);
@@ -646,7 +634,7 @@ void TestOptionsForm::realFontAndColourDialogs()
         auto* fontDialog = qobject_cast<FontColorDialog*>(shown);
         if (!fontDialog)
             return shown->reject();
-        QCOMPARE(fontDialog->windowTitle(), QStringLiteral("字体"));
+        QCOMPARE(fontDialog->windowTitle(), u"字体"_s);
         fontDialog->FontChooser->setCurrentFont(QFont(family, 14));
         // The text colour is chosen in the same dialog, through Qt's colour dialog.
         colourDriver.onNextDialog([](QDialog* nested) {
@@ -685,9 +673,8 @@ void TestOptionsForm::appliedAtOnceAndAtNextStart()
 {
     throughCommand([](TOptionsForm* form) {
         ScriptedFontDialog fonts;
-        fonts.answers = {font(QStringLiteral("DejaVu Serif"), 14, true),
-                         font(QStringLiteral("DejaVu Sans Mono"), 10, false, true),
-                         font(QStringLiteral("DejaVu Sans"), 12, false, false, true)};
+        fonts.answers = {font(u"DejaVu Serif"_s, 14, true), font(u"DejaVu Sans Mono"_s, 10, false, true),
+                         font(u"DejaVu Sans"_s, 12, false, false, true)};
         form->setFontDialog(std::ref(fonts));
         QList<QColor> colours{QColor(10, 20, 30), QColor(40, 50, 60), QColor(70, 80, 90)};
         form->setColorDialog([&](QColor& colour, QWidget*) {
@@ -703,16 +690,16 @@ void TestOptionsForm::appliedAtOnceAndAtNextStart()
 
     const auto check = [this] {
         const QWidget* list = w.form().notesList();
-        const auto* pane = w.form().findChild<QPlainTextEdit*>(QStringLiteral("NoteText"));
-        QCOMPARE(list->font().family(), QStringLiteral("DejaVu Serif"));
+        const auto* pane = w.form().findChild<QPlainTextEdit*>(u"NoteText"_s);
+        QCOMPARE(list->font().family(), u"DejaVu Serif"_s);
         QCOMPARE(list->font().pointSize(), 14);
         QVERIFY(list->font().bold());
         QCOMPARE(base(list), QColor(10, 20, 30));
-        QCOMPARE(pane->font().family(), QStringLiteral("DejaVu Sans Mono"));
+        QCOMPARE(pane->font().family(), u"DejaVu Sans Mono"_s);
         QCOMPARE(pane->font().pointSize(), 10);
         QVERIFY(pane->font().italic());
         QCOMPARE(base(pane), QColor(40, 50, 60));
-        QCOMPARE(w.form().AddEditFont().family(), QStringLiteral("DejaVu Sans"));
+        QCOMPARE(w.form().AddEditFont().family(), u"DejaVu Sans"_s);
         QVERIFY(w.form().AddEditFont().underline());
         QCOMPARE(w.form().AddEditColor(), QColor(70, 80, 90));
         QVERIFY(w.form().autoSaveOnAddEdit());
@@ -735,7 +722,7 @@ void TestOptionsForm::appliedAtOnceAndAtNextStart()
     QVERIFY(QTest::qWaitForWindowActive(&w.form()));
     QTest::keyClick(w.form().notesList(), Qt::Key_Insert);
     QVERIFY(w.driver.seen());
-    QCOMPARE(addEditShown.family(), QStringLiteral("DejaVu Sans"));
+    QCOMPARE(addEditShown.family(), u"DejaVu Sans"_s);
     QCOMPARE(addEditShown.pointSize(), 12);
     QVERIFY(addEditShown.underline());
     QCOMPARE(addEditColour, QColor(70, 80, 90));
@@ -752,7 +739,7 @@ void TestOptionsForm::unwritableSettingsReported()
     const QFont listFont = w.form().notesList()->font();
     throughCommand([](TOptionsForm* form) {
         form->setFontDialog([](QFont& font, QColor&, QWidget*) {
-            font = QFont(QStringLiteral("DejaVu Serif"), 20);
+            font = QFont(u"DejaVu Serif"_s, 20);
             return true;
         });
         QTest::mouseClick(form->NotesListFont, Qt::LeftButton);
@@ -763,12 +750,10 @@ void TestOptionsForm::unwritableSettingsReported()
         // The failure is reported and the dialog stays, so that the user can still cancel.
         QVERIFY(form->isVisible());
     });
-    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.at(0).caption, QStringLiteral("发现错误"));
-    const QString log = AnsiText::toUnicode(readFile(w.path(QStringLiteral("ErrorLog.txt"))));
-    QVERIFY2(log.contains(QStringLiteral("Class name: IniWriteError\r\n")), qPrintable(log));
-    QVERIFY2(log.contains(QStringLiteral("Error message: 无法写入 ")), qPrintable(log));
+    takeOneBox(u"发现错误"_s);
+    const QString log = AnsiText::toUnicode(readFile(w.path(u"ErrorLog.txt"_s)));
+    QVERIFY2(log.contains(u"Class name: IniWriteError\r\n"_s), qPrintable(log));
+    QVERIFY2(log.contains(u"Error message: 无法写入 "_s), qPrintable(log));
     // Nothing after the failed write happened.
     QVERIFY(!QFile::exists(Autostart::entryPath()));
     QCOMPARE(w.form().notesList()->font(), listFont);
@@ -807,9 +792,9 @@ void TestOptionsForm::autostartShown_data()
     const QString self = AppPaths::executablePath();
     QTest::newRow("none") << QString() << false << false;
     QTest::newRow("plain") << self << true << false;
-    QTest::newRow("minimize") << self + QStringLiteral(" /minimize") << true << true;
-    QTest::newRow("other case") << asciiUpper(self) + QStringLiteral(" /MINIMIZE") << true << true;
-    QTest::newRow("other program") << QStringLiteral("/usr/bin/other /minimize") << false << false;
+    QTest::newRow("minimize") << self + u" /minimize"_s << true << true;
+    QTest::newRow("other case") << asciiUpper(self) + u" /MINIMIZE"_s << true << true;
+    QTest::newRow("other program") << u"/usr/bin/other /minimize"_s << false << false;
 }
 
 void TestOptionsForm::autostartShown()
@@ -836,14 +821,12 @@ void TestOptionsForm::autostartWritten_data()
     QTest::newRow("new entry") << QString() << true << false << "ours";
     QTest::newRow("new minimized entry") << QString() << true << true << "ours minimized";
     QTest::newRow("switch added") << self << true << true << "ours minimized";
-    QTest::newRow("switch removed") << self + QStringLiteral(" /minimize") << true << false << "ours";
-    QTest::newRow("another program's replaced")
-        << QStringLiteral("/usr/bin/other") << true << false << "ours";
+    QTest::newRow("switch removed") << self + u" /minimize"_s << true << false << "ours";
+    QTest::newRow("another program's replaced") << u"/usr/bin/other"_s << true << false << "ours";
     QTest::newRow("ours removed") << self << false << false << "none";
     QTest::newRow("ours in other case removed")
-        << asciiUpper(self) + QStringLiteral(" /MINIMIZE") << false << false << "none";
-    QTest::newRow("another program's kept")
-        << QStringLiteral("/usr/bin/other /minimize") << false << false << "untouched";
+        << asciiUpper(self) + u" /MINIMIZE"_s << false << false << "none";
+    QTest::newRow("another program's kept") << u"/usr/bin/other /minimize"_s << false << false << "untouched";
     QTest::newRow("nothing to remove") << QString() << false << false << "none";
 }
 
@@ -887,7 +870,7 @@ void TestOptionsForm::autostartWritten()
 void TestOptionsForm::autostartFailureReported()
 {
     // A file where the autostart folder should be.
-    QVERIFY(writeFile(w.path(QStringLiteral("config/autostart")), "not a folder"));
+    QVERIFY(writeFile(w.path(u"config/autostart"_s), "not a folder"));
     TOptionsForm dialog(w.form());
     dialog.show();
     dialog.LoadAtWinStart->setChecked(true);
@@ -895,15 +878,12 @@ void TestOptionsForm::autostartFailureReported()
     MessageBox::setNextAnswers({QMessageBox::Ok});
     QTest::mouseClick(dialog.OkBtn, Qt::LeftButton);
 
-    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.at(0).caption, QStringLiteral("错误"));
-    QCOMPARE(shown.at(0).icon, QMessageBox::Critical);
-    QVERIFY2(shown.at(0).text.startsWith(QStringLiteral("无法创建文件夹 ")), qPrintable(shown.at(0).text));
+    const MessageBox::Shown shown = takeOneBox(u"错误"_s, {}, QMessageBox::Critical);
+    QVERIFY2(shown.text.startsWith(u"无法创建文件夹 "_s), qPrintable(shown.text));
     // The rest of the options are saved and applied all the same.
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QCOMPARE(readIni(General, QStringLiteral("OpenLastFile")), QStringLiteral("1"));
-    QCOMPARE(readIni(QStringLiteral("AddEditText"), QStringLiteral("ForeColor")), QStringLiteral("16777215"));
+    QCOMPARE(readIni(General, u"OpenLastFile"_s), u"1"_s);
+    QCOMPARE(readIni(u"AddEditText"_s, u"ForeColor"_s), u"16777215"_s);
     QVERIFY(!Autostart::read(exe()).enabled);
 }
 
@@ -922,12 +902,11 @@ void TestOptionsForm::fileAssociation()
 {
     QFETCH(bool, withTools);
     QFETCH(bool, confirm);
-    const QString log = w.path(QStringLiteral("tools.log"));
+    const QString log = w.path(u"tools.log"_s);
     QFile::remove(log);
     if (withTools) {
-        for (const QString& tool :
-             {QStringLiteral("update-mime-database"), QStringLiteral("update-desktop-database")}) {
-            const QString path = w.path(QStringLiteral("bin/") + tool);
+        for (const QString& tool : {u"update-mime-database"_s, u"update-desktop-database"_s}) {
+            const QString path = w.path(u"bin/"_s + tool);
             QVERIFY(writeFile(path, "#!/bin/sh\necho \"" + tool.toUtf8() + " $*\" >> '" +
                                         QFile::encodeName(log) + "'\n"));
             QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
@@ -939,12 +918,7 @@ void TestOptionsForm::fileAssociation()
     dialog.show();
     MessageBox::setNextAnswers({QMessageBox::Ok});
     QTest::mouseClick(dialog.RegisterFileTypeBtn, Qt::LeftButton);
-    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.at(0).caption, QStringLiteral("关联"));
-    QCOMPARE(shown.at(0).text, QStringLiteral("扩展名 .qlt 已成功关联到\r") + exe());
-    QCOMPARE(shown.at(0).icon, QMessageBox::Information);
-    QCOMPARE(shown.at(0).buttons, QMessageBox::Ok);
+    takeOneBox(u"关联"_s, u"扩展名 .qlt 已成功关联到\r"_s + exe(), QMessageBox::Information, QMessageBox::Ok);
     QVERIFY(dialog.isVisible());
 
     QTest::mouseClick(confirm ? dialog.OkBtn : dialog.CancelBtn, Qt::LeftButton);
@@ -954,7 +928,7 @@ void TestOptionsForm::fileAssociation()
     QVERIFY2(entry.contains(exe().toUtf8()), entry.constData());
     QVERIFY(entry.contains("MimeType=application/x-quillet;"));
     QVERIFY(readFile(FileAssociation::mimeAppsListPath()).contains("application/x-quillet=quillet.desktop"));
-    const QByteArray dataHome = QFile::encodeName(w.path(QStringLiteral("data")));
+    const QByteArray dataHome = QFile::encodeName(w.path(u"data"_s));
     QCOMPARE(readFile(log), withTools ? "update-mime-database " + dataHome +
                                             "/mime\nupdate-desktop-database " + dataHome + "/applications\n"
                                       : QByteArray("<unreadable>")); // no tool, no log
@@ -964,8 +938,8 @@ void TestOptionsForm::fileAssociation()
 void TestOptionsForm::fileAssociationFailureReachesHandler()
 {
     // The data folder lies under a file: nothing can be made there.
-    QVERIFY(writeFile(w.path(QStringLiteral("data")), "a file"));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(w.path(QStringLiteral("data/share"))));
+    QVERIFY(writeFile(w.path(u"data"_s), "a file"));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(w.path(u"data/share"_s)));
 
     throughCommand([](TOptionsForm* form) {
         MessageBox::setNextAnswers({QMessageBox::Ok});
@@ -973,13 +947,10 @@ void TestOptionsForm::fileAssociationFailureReachesHandler()
         // The failure ends the registration, not the dialog.
         QVERIFY(form->isVisible());
     });
-    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.at(0).caption, QStringLiteral("发现错误"));
-    const QString log = AnsiText::toUnicode(readFile(w.path(QStringLiteral("ErrorLog.txt"))));
-    QVERIFY2(log.contains(QStringLiteral("Class name: QuilletError\r\n")), qPrintable(log));
-    QVERIFY2(log.contains(QStringLiteral("Error message: 创建文件关联错误:\r\n%1 - ").arg(ENOTDIR)),
-             qPrintable(log));
+    takeOneBox(u"发现错误"_s);
+    const QString log = AnsiText::toUnicode(readFile(w.path(u"ErrorLog.txt"_s)));
+    QVERIFY2(log.contains(u"Class name: QuilletError\r\n"_s), qPrintable(log));
+    QVERIFY2(log.contains(u"Error message: 创建文件关联错误:\r\n%1 - "_s.arg(ENOTDIR)), qPrintable(log));
     QVERIFY(!QFile::exists(FileAssociation::desktopEntryPath()));
     QVERIFY(!QFile::exists(FileAssociation::mimeAppsListPath()));
 }

@@ -18,12 +18,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString WrongOld = QStringLiteral("旧密码不正确。");
-const QString Mismatch = QStringLiteral("密码不匹配。");
-const QString TooLong = QStringLiteral("密码长度不能大于 100 位。");
-const QString WrongPassword = QStringLiteral("密码不正确。");
+const QString WrongOld = u"旧密码不正确。"_s;
+const QString Mismatch = u"密码不匹配。"_s;
+const QString TooLong = u"密码长度不能大于 100 位。"_s;
+const QString WrongPassword = u"密码不正确。"_s;
 
 // The main window as the set-password dialog sees it, noting every refresh.
 class RecordingHost : public DocumentHost
@@ -33,7 +35,7 @@ public:
     {
         m_document.changePassword({}, password, password);
         m_document.setModified(false);
-        QFont font(QStringLiteral("Noto Sans CJK SC"));
+        QFont font(u"Noto Sans CJK SC"_s);
         font.setPointSize(13);
         window.setFont(font);
         QPixmap pixmap(16, 16);
@@ -48,7 +50,7 @@ public:
         return icon;
     }
     NotesDocument& document() override { return m_document; }
-    void SetFileInfo(const QString& name) override { calls << QStringLiteral("SetFileInfo(%1)").arg(name); }
+    void SetFileInfo(const QString& name) override { calls << u"SetFileInfo(%1)"_s.arg(name); }
 
     QWidget window;
     QIcon icon;
@@ -126,18 +128,18 @@ void TestPasswordForms::setPass_layout()
 {
     RecordingHost host;
     TSetPassForm form(host);
-    verifyFixedDialog(form, QStringLiteral("设置密码"), QSize(273, 198), &host.window);
+    verifyFixedDialog(form, u"设置密码"_s, QSize(273, 198), &host.window);
     QCOMPARE(host.imagesAsked, QList<int>{6});
     QCOMPARE(form.windowIcon().cacheKey(), host.icon.cacheKey());
-    verifyWidgets(form, {{"Label3", QRect(), QStringLiteral("旧密码(&P)")},
-                         {"Label1", QRect(), QStringLiteral("新密码(&N)")},
-                         {"Label2", QRect(), QStringLiteral("再次输入新密码(&R)")},
+    verifyWidgets(form, {{"Label3", QRect(), u"旧密码(&P)"_s},
+                         {"Label1", QRect(), u"新密码(&N)"_s},
+                         {"Label2", QRect(), u"再次输入新密码(&R)"_s},
                          {"OldPass", QRect(64, 32, 0, 0)},
                          {"NewPass", QRect(64, 80, 0, 0)},
                          {"RePass", QRect(64, 128, 193, 0)},
                          {"Image1", QRect(8, 16, 48, 48)},
-                         {"OkBtn", QRect(102, 168, 75, 25), QStringLiteral("确定(&O)")},
-                         {"CancelBtn", QRect(182, 168, 75, 25), QStringLiteral("取消(&C)")}});
+                         {"OkBtn", QRect(102, 168, 75, 25), u"确定(&O)"_s},
+                         {"CancelBtn", QRect(182, 168, 75, 25), u"取消(&C)"_s}});
     QCOMPARE(form.Label3->buddy(), form.OldPass);
     QCOMPARE(form.Label1->buddy(), form.NewPass);
     QCOMPARE(form.Label2->buddy(), form.RePass);
@@ -149,8 +151,8 @@ void TestPasswordForms::setPass_layout()
         QCOMPARE(box->echoMode(), QLineEdit::Password);
     }
     form.show();
-    form.NewPass->setText(QStringLiteral("ab汉"));
-    QCOMPARE(form.NewPass->displayText(), QStringLiteral("***"));
+    form.NewPass->setText(u"ab汉"_s);
+    QCOMPARE(form.NewPass->displayText(), u"***"_s);
 }
 
 void TestPasswordForms::setPass_accessKeysAndTabOrder()
@@ -185,17 +187,13 @@ void TestPasswordForms::setPass_checks_data()
     QTest::addColumn<QString>("rePass");
     QTest::addColumn<QString>("refusal"); // empty: accepted
 
-    const QString a101 = repeated(QStringLiteral("a"), 101);
-    QTest::newRow("first password") << QByteArray() << QString() << QStringLiteral("abc")
-                                    << QStringLiteral("abc") << QString();
-    QTest::newRow("wrong old") << QByteArray("secret") << QStringLiteral("Secret") << QStringLiteral("n")
-                               << QStringLiteral("n") << WrongOld;
-    QTest::newRow("mismatch") << QByteArray() << QString() << QStringLiteral("abc") << QStringLiteral("abc ")
-                              << Mismatch;
+    const QString a101 = repeated(u"a"_s, 101);
+    QTest::newRow("first password") << QByteArray() << QString() << u"abc"_s << u"abc"_s << QString();
+    QTest::newRow("wrong old") << QByteArray("secret") << u"Secret"_s << u"n"_s << u"n"_s << WrongOld;
+    QTest::newRow("mismatch") << QByteArray() << QString() << u"abc"_s << u"abc "_s << Mismatch;
     QTest::newRow("too long") << QByteArray() << QString() << a101 << a101 << TooLong;
     QTest::newRow("Chinese old password")
-        << AnsiText::fromUnicode(QStringLiteral("密码")) << QStringLiteral("密码") << QStringLiteral("新")
-        << QStringLiteral("新") << QString();
+        << AnsiText::fromUnicode(u"密码"_s) << u"密码"_s << u"新"_s << u"新"_s << QString();
 }
 
 void TestPasswordForms::setPass_checks()
@@ -223,11 +221,11 @@ void TestPasswordForms::setPass_checks()
         QVERIFY(!form.isVisible());
         QCOMPARE(host.document().password(), AnsiText::fromUnicode(newPass));
         QVERIFY(host.document().isModified());
-        QCOMPARE(host.calls, QStringList{QStringLiteral("SetFileInfo()")});
+        QCOMPARE(host.calls, QStringList{u"SetFileInfo()"_s});
         return;
     }
     QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown[0].caption, QStringLiteral("错误"));
+    QCOMPARE(shown[0].caption, u"错误"_s);
     QCOMPARE(shown[0].icon, QMessageBox::Critical);
     QCOMPARE(shown[0].text, refusal);
     QVERIFY(form.isVisible());
@@ -249,9 +247,9 @@ void TestPasswordForms::setPass_enterConfirms()
     QApplication::setActiveWindow(&form);
     QVERIFY(QTest::qWaitForWindowActive(&form));
     form.NewPass->setFocus();
-    QTest::keyClicks(form.NewPass, QStringLiteral("key"));
+    QTest::keyClicks(form.NewPass, u"key"_s);
     form.RePass->setFocus();
-    QTest::keyClicks(form.RePass, QStringLiteral("key"));
+    QTest::keyClicks(form.RePass, u"key"_s);
     QTest::keyClick(form.RePass, Qt::Key_Return);
     QCOMPARE(form.result(), int(QDialog::Accepted));
     QCOMPARE(host.document().password(), QByteArray("key"));
@@ -273,9 +271,9 @@ void TestPasswordForms::setPass_cancelChangesNothing()
     form.show();
     QApplication::setActiveWindow(&form);
     QVERIFY(QTest::qWaitForWindowActive(&form));
-    form.OldPass->setText(QStringLiteral("secret"));
-    form.NewPass->setText(QStringLiteral("new"));
-    form.RePass->setText(QStringLiteral("new"));
+    form.OldPass->setText(u"secret"_s);
+    form.NewPass->setText(u"new"_s);
+    form.RePass->setText(u"new"_s);
     if (how == 0)
         QTest::mouseClick(form.CancelBtn, Qt::LeftButton);
     else if (how == 1)
@@ -292,27 +290,27 @@ void TestPasswordForms::setPass_cancelChangesNothing()
 void TestPasswordForms::enterPass_layout()
 {
     QWidget owner;
-    QFont font(QStringLiteral("Noto Sans CJK SC"));
+    QFont font(u"Noto Sans CJK SC"_s);
     font.setPointSize(15);
     QPixmap pixmap(16, 16);
     pixmap.fill(Qt::cyan);
     const QIcon icon(pixmap);
 
     TEnterPassForm form(&owner, font, icon);
-    verifyFixedDialog(form, QStringLiteral("输入密码"), QSize(305, 142), &owner, &font);
+    verifyFixedDialog(form, u"输入密码"_s, QSize(305, 142), &owner, &font);
     QCOMPARE(form.windowIcon().cacheKey(), icon.cacheKey());
-    verifyWidgets(form, {{"Label2", QRect(), QStringLiteral("该文件有密码保护，请输入密码。")},
-                         {"Label1", QRect(), QStringLiteral("密码(&P)")},
+    verifyWidgets(form, {{"Label2", QRect(), u"该文件有密码保护，请输入密码。"_s},
+                         {"Label1", QRect(), u"密码(&P)"_s},
                          {"Pass", QRect(64, 56, 225, 0)},
                          {"Image1", QRect(8, 40, 48, 48)},
                          {"OkBtn", QRect(134, 112, 75, 25)},
-                         {"CancelBtn", QRect(214, 112, 75, 25), QStringLiteral("取消(&C)")}});
+                         {"CancelBtn", QRect(214, 112, 75, 25), u"取消(&C)"_s}});
     QCOMPARE(form.Label1->buddy(), form.Pass);
     QCOMPARE(form.Pass->echoMode(), QLineEdit::Password);
     QVERIFY(form.OkBtn->isDefault());
     form.show();
-    form.Pass->setText(QStringLiteral("pw"));
-    QCOMPARE(form.Pass->displayText(), QStringLiteral("**"));
+    form.Pass->setText(u"pw"_s);
+    QCOMPARE(form.Pass->displayText(), u"**"_s);
 }
 
 void TestPasswordForms::enterPass_check_data()
@@ -321,15 +319,14 @@ void TestPasswordForms::enterPass_check_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<bool>("accepted");
 
-    QTest::newRow("right") << QByteArray("secret") << QStringLiteral("secret") << true;
-    QTest::newRow("other case") << QByteArray("secret") << QStringLiteral("Secret") << false;
-    QTest::newRow("prefix") << QByteArray("secret") << QStringLiteral("secre") << false;
-    QTest::newRow("longer") << QByteArray("secret") << QStringLiteral("secret1") << false;
+    QTest::newRow("right") << QByteArray("secret") << u"secret"_s << true;
+    QTest::newRow("other case") << QByteArray("secret") << u"Secret"_s << false;
+    QTest::newRow("prefix") << QByteArray("secret") << u"secre"_s << false;
+    QTest::newRow("longer") << QByteArray("secret") << u"secret1"_s << false;
     QTest::newRow("empty") << QByteArray("secret") << QString() << false;
     QTest::newRow("empty for an empty check") << QByteArray() << QString() << false;
-    QTest::newRow("Chinese") << AnsiText::fromUnicode(QStringLiteral("密码")) << QStringLiteral("密码")
-                             << true;
-    QTest::newRow("100 bytes") << QByteArray(100, 'z') << QStringLiteral("z").repeated(100) << true;
+    QTest::newRow("Chinese") << AnsiText::fromUnicode(u"密码"_s) << u"密码"_s << true;
+    QTest::newRow("100 bytes") << QByteArray(100, 'z') << u"z"_s.repeated(100) << true;
 }
 
 void TestPasswordForms::enterPass_check()
@@ -356,7 +353,7 @@ void TestPasswordForms::enterPass_check()
         return;
     }
     QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown[0].caption, QStringLiteral("错误"));
+    QCOMPARE(shown[0].caption, u"错误"_s);
     QCOMPARE(shown[0].text, WrongPassword);
     QVERIFY(form.isVisible());
     QCOMPARE(form.Pass->text(), typed);
@@ -371,12 +368,12 @@ void TestPasswordForms::enterPass_unlimitedTries()
     const int tries = 12;
     for (int i = 0; i < tries; ++i) {
         MessageBox::setNextAnswers({QMessageBox::Ok});
-        form.Pass->setText(QStringLiteral("guess %1").arg(i));
+        form.Pass->setText(u"guess %1"_s.arg(i));
         QTest::mouseClick(form.OkBtn, Qt::LeftButton);
         QVERIFY(form.isVisible());
     }
     QCOMPARE(MessageBox::takeShown().size(), tries);
-    form.Pass->setText(QStringLiteral("open sesame"));
+    form.Pass->setText(u"open sesame"_s);
     QTest::mouseClick(form.OkBtn, Qt::LeftButton);
     QCOMPARE(form.result(), int(QDialog::Accepted));
     QVERIFY(MessageBox::takeShown().isEmpty());
@@ -386,9 +383,9 @@ void TestPasswordForms::enterPass_prefillAndBytes()
 {
     QWidget owner;
     TEnterPassForm form(&owner, owner.font(), QIcon());
-    const QByteArray bytes = AnsiText::fromUnicode(QStringLiteral("口令€"));
+    const QByteArray bytes = AnsiText::fromUnicode(u"口令€"_s);
     form.setPassword(bytes);
-    QCOMPARE(form.Pass->text(), QStringLiteral("口令€"));
+    QCOMPARE(form.Pass->text(), u"口令€"_s);
     QCOMPARE(form.password(), bytes);
 
     // A pre-filled right password is accepted as it stands.
@@ -406,7 +403,7 @@ void TestPasswordForms::enterPass_cancel()
     form.show();
     QApplication::setActiveWindow(&form);
     QVERIFY(QTest::qWaitForWindowActive(&form));
-    form.Pass->setText(QStringLiteral("pw"));
+    form.Pass->setText(u"pw"_s);
     QTest::mouseClick(form.CancelBtn, Qt::LeftButton);
     QCOMPARE(form.result(), int(QDialog::Rejected));
 

@@ -17,6 +17,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 class TestTray : public QObject
 {
     Q_OBJECT
@@ -106,56 +108,55 @@ void TestTray::iconAndMenu()
     QVERIFY(!tray()->isVisible());
     QVERIFY(!tray()->icon().isNull());
     QCOMPARE(tray()->icon().cacheKey(), w.form().windowIcon().cacheKey());
-    QCOMPARE(tray()->toolTip(), QStringLiteral("Quillet"));
+    QCOMPARE(tray()->toolTip(), u"Quillet"_s);
 
     QMenu* menu = tray()->contextMenu();
     QVERIFY(menu);
-    QCOMPARE(menu->objectName(), QStringLiteral("TrayMenu"));
+    QCOMPARE(menu->objectName(), u"TrayMenu"_s);
     const QList<QAction*> items = menu->actions();
     QCOMPARE(items.size(), 3);
-    QCOMPARE(items.at(0)->objectName(), QStringLiteral("TrayMenuShowCmd"));
-    QCOMPARE(items.at(0)->text(), QStringLiteral("显示 Quillet(&S)"));
+    QCOMPARE(items.at(0)->objectName(), u"TrayMenuShowCmd"_s);
+    QCOMPARE(items.at(0)->text(), u"显示 Quillet(&S)"_s);
     QVERIFY(items.at(0)->font().bold());
     QCOMPARE(menu->defaultAction(), items.at(0));
     QVERIFY(items.at(1)->isSeparator());
-    QCOMPARE(items.at(2)->objectName(), QStringLiteral("TrayMenuExitCmd"));
-    QCOMPARE(items.at(2)->text(), QStringLiteral("退出(&X)"));
+    QCOMPARE(items.at(2)->objectName(), u"TrayMenuExitCmd"_s);
+    QCOMPARE(items.at(2)->text(), u"退出(&X)"_s);
     QVERIFY(!items.at(2)->font().bold());
 }
 
 void TestTray::hint()
 {
     w.createForm();
-    w.form().setTrayHint(QStringLiteral("Quillet [notes.qlt]"));
-    QCOMPARE(tray()->toolTip(), QStringLiteral("Quillet [notes.qlt]"));
+    w.form().setTrayHint(u"Quillet [notes.qlt]"_s);
+    QCOMPARE(tray()->toolTip(), u"Quillet [notes.qlt]"_s);
 
     // Cut to what the desktop shows, never inside a character.
-    const QString longName =
-        QStringLiteral("Quillet [") + QString(200, QLatin1Char('a')) + QStringLiteral("]");
+    const QString longName = u"Quillet ["_s + QString(200, QLatin1Char('a')) + u"]"_s;
     w.form().setTrayHint(longName);
     QCOMPARE(tray()->toolTip(), longName.first(127));
-    const QString pair = QStringLiteral("\U0001F4DD");
-    const QString split = QString(126, QLatin1Char('b')) + pair + QStringLiteral("c");
+    const QString pair = u"\U0001F4DD"_s;
+    const QString split = QString(126, QLatin1Char('b')) + pair + u"c"_s;
     w.form().setTrayHint(split);
     QCOMPARE(tray()->toolTip(), split.first(126));
-    w.form().setTrayHint(QStringLiteral("Quillet"));
-    QCOMPARE(tray()->toolTip(), QStringLiteral("Quillet"));
+    w.form().setTrayHint(u"Quillet"_s);
+    QCOMPARE(tray()->toolTip(), u"Quillet"_s);
 
     // The window keeps it naming the open file, without its folder.
     makeModified();
-    w.form().SaveFile(w.path(QStringLiteral("named.qlt")));
-    QCOMPARE(tray()->toolTip(), QStringLiteral("Quillet [named.qlt]"));
+    w.form().SaveFile(w.path(u"named.qlt"_s));
+    QCOMPARE(tray()->toolTip(), u"Quillet [named.qlt]"_s);
     w.act("FileNewCmd")->trigger();
-    QCOMPARE(tray()->toolTip(), QStringLiteral("Quillet"));
+    QCOMPARE(tray()->toolTip(), u"Quillet"_s);
 }
 
 void TestTray::toTrayAndBack_data()
 {
     QTest::addColumn<bool>("withTray");
     QTest::addColumn<QString>("back"); // how the window comes back
-    QTest::newRow("tray, menu item") << true << QStringLiteral("menu");
-    QTest::newRow("tray, click") << true << QStringLiteral("click");
-    QTest::newRow("tray, double-click") << true << QStringLiteral("double-click");
+    QTest::newRow("tray, menu item") << true << u"menu"_s;
+    QTest::newRow("tray, click") << true << u"click"_s;
+    QTest::newRow("tray, double-click") << true << u"double-click"_s;
     QTest::newRow("tray, toolbar button") << true << QString();
     QTest::newRow("no tray") << false << QString();
 }
@@ -211,7 +212,7 @@ void TestTray::closeToTray()
 {
     QFETCH(bool, withTray);
     SystemTray::setAvailableForTests(withTray);
-    w.writeIni(QStringLiteral("General"), QStringLiteral("MinToTrayOnClose"), QStringLiteral("1"));
+    w.writeIni(u"General"_s, u"MinToTrayOnClose"_s, u"1"_s);
     const QByteArray settings = readFile(w.iniPath());
     w.createForm();
     makeModified();
@@ -224,9 +225,7 @@ void TestTray::closeToTray()
 
     MessageBox::setNextAnswers({QMessageBox::No});
     QVERIFY(!w.form().close());
-    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.at(0).caption, QStringLiteral("确认"));
+    takeOneBox(u"确认"_s);
     verifyPutAway(withTray);
     // The program goes on with its document, and the settings file stays as it was.
     QCOMPARE(w.form().document().model().rowCount(), 1);
@@ -244,7 +243,7 @@ void TestTray::exitFromTray()
 {
     QFETCH(bool, withTray);
     SystemTray::setAvailableForTests(withTray);
-    w.writeIni(QStringLiteral("General"), QStringLiteral("MinToTrayOnClose"), QStringLiteral("1"));
+    w.writeIni(u"General"_s, u"MinToTrayOnClose"_s, u"1"_s);
     const QByteArray settings = readFile(w.iniPath());
     w.createForm();
     QTest::keyClick(w.form().notesList(), Qt::Key_F12);
@@ -253,9 +252,7 @@ void TestTray::exitFromTray()
     // Cancel at the save question keeps the program where it was.
     MessageBox::setNextAnswers({QMessageBox::Cancel});
     w.act("TrayMenuExitCmd")->trigger();
-    QList<MessageBox::Shown> shown = MessageBox::takeShown();
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.at(0).text, QStringLiteral("保存更改吗?"));
+    takeOneBox({}, u"保存更改吗?"_s);
     verifyPutAway(withTray);
     QCOMPARE(readFile(w.iniPath()), settings);
 
@@ -270,10 +267,8 @@ void TestTray::exitFromTray()
     QCOMPARE(MessageBox::takeShown().size(), 1);
     QVERIFY(!w.form().isVisible());
     const IniFile ini(w.iniPath());
-    QCOMPARE(ini.ReadString(QStringLiteral("General"), QStringLiteral("Theme"), QString()),
-             QStringLiteral("Office11XP"));
-    QCOMPARE(ini.ReadString(QStringLiteral("General"), QStringLiteral("GridLines"), QString()),
-             QStringLiteral("0"));
+    QCOMPARE(ini.ReadString(u"General"_s, u"Theme"_s, QString()), u"Office11XP"_s);
+    QCOMPARE(ini.ReadString(u"General"_s, u"GridLines"_s, QString()), u"0"_s);
 }
 
 void TestTray::minimizeStart_data()
@@ -297,14 +292,14 @@ void TestTray::minimizeStart()
     SystemTray::setAvailableForTests(withTray);
 
     // A last file to open at the first activation.
-    const QString last = QDir::toNativeSeparators(w.path(QStringLiteral("last.qlt")));
+    const QString last = QDir::toNativeSeparators(w.path(u"last.qlt"_s));
     w.createForm();
     makeModified();
     w.form().SaveFile(last);
     QVERIFY(QFile::exists(last));
     w.destroyForm();
-    w.writeIni(QStringLiteral("General"), QStringLiteral("OpenLastFile"), QStringLiteral("1"));
-    w.writeIni(QStringLiteral("General"), QStringLiteral("LastFile"), last);
+    w.writeIni(u"General"_s, u"OpenLastFile"_s, u"1"_s);
+    w.writeIni(u"General"_s, u"LastFile"_s, last);
     MessageBox::setNextAnswers({QMessageBox::Ok}); // a path that is not there
     const QByteArray settings = readFile(w.iniPath());
 
@@ -350,11 +345,11 @@ void TestTray::nothingWrittenUntilTheProgramEnds()
     w.act("FileExitCmd")->trigger();
     QVERIFY(!w.form().isVisible());
     const QString text = QString::fromLatin1(readFile(w.iniPath()));
-    const qsizetype grid = text.indexOf(QLatin1String("GridLines=0"));
-    const qsizetype theme = text.indexOf(QLatin1String("Theme=Office11XP"));
+    const qsizetype grid = text.indexOf("GridLines=0"_L1);
+    const qsizetype theme = text.indexOf("Theme=Office11XP"_L1);
     QVERIFY2(grid >= 0 && theme > grid, qPrintable(text));
-    QVERIFY(!text.contains(QLatin1String("[MRU]")));
-    QVERIFY(!text.contains(QLatin1String("LastFile")));
+    QVERIFY(!text.contains("[MRU]"_L1));
+    QVERIFY(!text.contains("LastFile"_L1));
 }
 
 int main(int argc, char* argv[])

@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 // `cmake --install` of this build tree into a temporary prefix: every file in its place, the desktop
 // files valid for the desktop's own tools, the MIME package and icons usable.
 class TestInstall : public QObject
@@ -76,24 +78,21 @@ int TestInstall::run(const QString& program, const QStringList& arguments, QByte
 
 QString TestInstall::desktopEntry() const
 {
-    return installed(
-        QStringLiteral("share/applications/%1.desktop").arg(QLatin1String(InstalledFiles::AppId)));
+    return installed(u"share/applications/%1.desktop"_s.arg(QLatin1String(InstalledFiles::AppId)));
 }
 
 QString TestInstall::metainfo() const
 {
-    return installed(
-        QStringLiteral("share/metainfo/%1.metainfo.xml").arg(QLatin1String(InstalledFiles::AppId)));
+    return installed(u"share/metainfo/%1.metainfo.xml"_s.arg(QLatin1String(InstalledFiles::AppId)));
 }
 
 void TestInstall::initTestCase()
 {
     QVERIFY(m_prefix.isValid());
     QByteArray output;
-    const int code = run(QStringLiteral(QUILLET_CMAKE_COMMAND),
-                         {QStringLiteral("--install"), QStringLiteral(QUILLET_BUILD_DIR),
-                          QStringLiteral("--prefix"), m_prefix.path()},
-                         &output);
+    const int code =
+        run(QStringLiteral(QUILLET_CMAKE_COMMAND),
+            {u"--install"_s, QStringLiteral(QUILLET_BUILD_DIR), u"--prefix"_s, m_prefix.path()}, &output);
     QVERIFY2(code == 0, output.constData());
 }
 
@@ -156,8 +155,8 @@ void TestInstall::scalableIconIsTheProgramIcon()
 {
     const QByteArray svg = readAll(QStringLiteral(QUILLET_SOURCE_DIR "/resources/icons/quillet.svg"));
     QVERIFY(!svg.isEmpty());
-    QCOMPARE(readAll(installed(QStringLiteral("share/icons/hicolor/scalable/apps/%1.svg")
-                                   .arg(QLatin1String(InstalledFiles::AppId)))),
+    QCOMPARE(readAll(installed(
+                 u"share/icons/hicolor/scalable/apps/%1.svg"_s.arg(QLatin1String(InstalledFiles::AppId)))),
              svg);
 }
 
@@ -165,17 +164,17 @@ void TestInstall::licenceAndHelpAreTheProjects()
 {
     const QByteArray licence = readAll(QStringLiteral(QUILLET_SOURCE_DIR "/LICENSE"));
     QVERIFY(!licence.isEmpty());
-    QCOMPARE(readAll(installed(QStringLiteral("share/quillet/License.txt"))), licence);
-    QCOMPARE(readAll(installed(QStringLiteral("share/doc/quillet/copyright"))), licence);
+    QCOMPARE(readAll(installed(u"share/quillet/License.txt"_s)), licence);
+    QCOMPARE(readAll(installed(u"share/doc/quillet/copyright"_s)), licence);
     const QByteArray help = readAll(QStringLiteral(QUILLET_SOURCE_DIR "/resources/linux/Quillet.html"));
     QVERIFY(!help.isEmpty());
-    QCOMPARE(readAll(installed(QStringLiteral("share/quillet/Quillet.html"))), help);
+    QCOMPARE(readAll(installed(u"share/quillet/Quillet.html"_s)), help);
 }
 
 void TestInstall::desktopEntryValidates()
 {
     QByteArray output;
-    const int code = run(QStringLiteral("desktop-file-validate"), {desktopEntry()}, &output);
+    const int code = run(u"desktop-file-validate"_s, {desktopEntry()}, &output);
     QVERIFY2(code == 0, output.constData());
     // Not even a hint: one main category, so the menus show the program once.
     QVERIFY2(output.isEmpty(), output.constData());
@@ -203,12 +202,10 @@ void TestInstall::desktopEntryOpensNotesFiles()
 void TestInstall::metainfoValidates()
 {
     QByteArray output;
-    int code = run(QStringLiteral("appstreamcli"),
-                   {QStringLiteral("validate"), QStringLiteral("--no-net"), metainfo()}, &output);
+    int code = run(u"appstreamcli"_s, {u"validate"_s, u"--no-net"_s, metainfo()}, &output);
     QVERIFY2(code == 0, output.constData());
     // The whole tree: the metainfo's launchable names the installed desktop entry.
-    code = run(QStringLiteral("appstreamcli"),
-               {QStringLiteral("validate-tree"), QStringLiteral("--no-net"), m_prefix.path()}, &output);
+    code = run(u"appstreamcli"_s, {u"validate-tree"_s, u"--no-net"_s, m_prefix.path()}, &output);
     QVERIFY2(code == 0, output.constData());
 }
 
@@ -222,32 +219,31 @@ void TestInstall::metainfoDescribesThisRelease()
     QVERIFY(xml.contains("<screenshot type=\"default\">"));
     QVERIFY(xml.contains("<mediatype>application/x-quillet</mediatype>"));
     // Every placeholder was filled in.
-    QVERIFY(!QString::fromUtf8(xml).contains(QRegularExpression(QStringLiteral("@[A-Z_]+@"))));
+    QVERIFY(!QString::fromUtf8(xml).contains(QRegularExpression(u"@[A-Z_]+@"_s)));
     QVERIFY(xml.contains("<update_contact>" QUILLET_CONTACT_EMAIL "</update_contact>"));
 }
 
 void TestInstall::mimePackageNamesNotesFiles()
 {
     // The desktop's own database tool builds the cache a file manager reads.
-    const QString mimeDir = installed(QStringLiteral("share/mime"));
+    const QString mimeDir = installed(u"share/mime"_s);
     QByteArray output;
-    const int code = run(QStringLiteral("update-mime-database"), {mimeDir}, &output);
+    const int code = run(u"update-mime-database"_s, {mimeDir}, &output);
     QVERIFY2(code == 0, output.constData());
-    QVERIFY2(readAll(mimeDir + QStringLiteral("/globs2")).contains("application/x-quillet:*.qlt"),
-             readAll(mimeDir + QStringLiteral("/globs2")).constData());
-    const QByteArray magic = readAll(mimeDir + QStringLiteral("/magic"));
+    QVERIFY2(readAll(mimeDir + u"/globs2"_s).contains("application/x-quillet:*.qlt"),
+             readAll(mimeDir + u"/globs2"_s).constData());
+    const QByteArray magic = readAll(mimeDir + u"/magic"_s);
     QVERIFY2(magic.contains("[50:application/x-quillet]"), magic.constData());
     QVERIFY(magic.contains(QByteArray("\x04qltf", 5)));
-    const QByteArray types = readAll(mimeDir + QStringLiteral("/types"));
+    const QByteArray types = readAll(mimeDir + u"/types"_s);
     QVERIFY(types.split('\n').contains("application/x-quillet"));
-    QVERIFY(readAll(mimeDir + QStringLiteral("/application/x-quillet.xml"))
-                .contains("<comment>Quillet File</comment>"));
+    QVERIFY(readAll(mimeDir + u"/application/x-quillet.xml"_s).contains("<comment>Quillet File</comment>"));
 }
 
 void TestInstall::installedCommandLineProgramRuns()
 {
     QByteArray output;
-    const int code = run(installed(QStringLiteral("bin/quillet-cli")), {QStringLiteral("--help")}, &output);
+    const int code = run(installed(u"bin/quillet-cli"_s), {u"--help"_s}, &output);
     QVERIFY2(code == 0, output.constData());
     QVERIFY2(output.contains("quillet-cli"), output.constData());
 }
@@ -255,31 +251,27 @@ void TestInstall::installedCommandLineProgramRuns()
 void TestInstall::installedProgramPrintsUsageWithoutDisplay()
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    environment.remove(QStringLiteral("DISPLAY"));
-    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.remove(u"QT_QPA_PLATFORM"_s);
+    environment.remove(u"DISPLAY"_s);
+    environment.remove(u"WAYLAND_DISPLAY"_s);
     QByteArray output;
-    const int code =
-        run(installed(QStringLiteral("bin/quillet")), {QStringLiteral("--help")}, &output, environment);
+    const int code = run(installed(u"bin/quillet"_s), {u"--help"_s}, &output, environment);
     QVERIFY2(code == 0, output.constData());
     QVERIFY2(output.contains("quillet [") && output.contains("-minimize"), output.constData());
     // A password on the command line is there for every user to see.
-    QVERIFY2(QString::fromUtf8(output).contains(QStringLiteral("命令行上的密码本机所有用户")),
-             output.constData());
+    QVERIFY2(QString::fromUtf8(output).contains(u"命令行上的密码本机所有用户"_s), output.constData());
 
-    QCOMPARE(
-        run(installed(QStringLiteral("bin/quillet")), {QStringLiteral("--version")}, &output, environment),
-        0);
+    QCOMPARE(run(installed(u"bin/quillet"_s), {u"--version"_s}, &output, environment), 0);
     QCOMPARE(output, QByteArray("quillet (Quillet) " QUILLET_VERSION "\n"));
 
     // The manual pages say what --help says, Chinese included.
     if (!QUILLET_MAN_PAGES)
         QSKIP("built without help2man");
     for (const char* program : {"quillet", "quillet-cli"}) {
-        const QString page = installed(QStringLiteral("share/man/man1/%1.1.gz").arg(QLatin1String(program)));
-        QCOMPARE(run(QStringLiteral("gzip"), {QStringLiteral("-dc"), page}, &output), 0);
+        const QString page = installed(u"share/man/man1/%1.1.gz"_s.arg(QLatin1String(program)));
+        QCOMPARE(run(u"gzip"_s, {u"-dc"_s, page}, &output), 0);
         QVERIFY2(output.contains(".SH NAME\n" + QByteArray(program) + " \\- ") &&
-                     output.contains(QStringLiteral("用法: ").toUtf8()),
+                     output.contains(u"用法: "_s.toUtf8()),
                  output.constData());
     }
 }

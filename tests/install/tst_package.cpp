@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 // The Debian package that CPack makes of this build tree: its file name, control data and contents,
 // and that its programs run once unpacked into a throw-away root.
 class TestPackage : public QObject
@@ -54,9 +56,8 @@ int TestPackage::run(const QString& program, const QStringList& arguments, QByte
 QString TestPackage::field(const char* name) const
 {
     QByteArray output;
-    if (run(QStringLiteral("dpkg-deb"), {QStringLiteral("--field"), m_deb, QLatin1String(name)}, &output) !=
-        0)
-        return QStringLiteral("(dpkg-deb failed: %1)").arg(QString::fromUtf8(output));
+    if (run(u"dpkg-deb"_s, {u"--field"_s, m_deb, QLatin1String(name)}, &output) != 0)
+        return u"(dpkg-deb failed: %1)"_s.arg(QString::fromUtf8(output));
     return QString::fromUtf8(output).trimmed();
 }
 
@@ -64,40 +65,40 @@ void TestPackage::initTestCase()
 {
     QVERIFY(m_dir.isValid());
     QByteArray output;
-    QVERIFY(run(QStringLiteral("dpkg"), {QStringLiteral("--print-architecture")}, &output) == 0);
+    QVERIFY(run(u"dpkg"_s, {u"--print-architecture"_s}, &output) == 0);
     m_architecture = QString::fromUtf8(output).trimmed();
 
-    const QString out = m_dir.filePath(QStringLiteral("out"));
+    const QString out = m_dir.filePath(u"out"_s);
     const int code = run(QStringLiteral(QUILLET_CPACK_COMMAND),
-                         {QStringLiteral("-G"), QStringLiteral("DEB"), QStringLiteral("-B"), out,
-                          QStringLiteral("--config"), QStringLiteral(QUILLET_BUILD_DIR "/CPackConfig.cmake")},
+                         {u"-G"_s, u"DEB"_s, u"-B"_s, out, u"--config"_s,
+                          QStringLiteral(QUILLET_BUILD_DIR "/CPackConfig.cmake")},
                          &output);
     QVERIFY2(code == 0, output.constData());
-    const QStringList debs = QDir(out).entryList({QStringLiteral("*.deb")}, QDir::Files);
+    const QStringList debs = QDir(out).entryList({u"*.deb"_s}, QDir::Files);
     QCOMPARE(debs.size(), 1);
     m_deb = QDir(out).filePath(debs.first());
 
-    QVERIFY(run(QStringLiteral("dpkg-deb"), {QStringLiteral("--contents"), m_deb}, &output) == 0);
+    QVERIFY(run(u"dpkg-deb"_s, {u"--contents"_s, m_deb}, &output) == 0);
     m_contents = output;
 }
 
 void TestPackage::fileNameIsPackageVersionArchitecture()
 {
     QCOMPARE(QFileInfo(m_deb).fileName(),
-             QStringLiteral("quillet_" QUILLET_VERSION "_") + m_architecture + QStringLiteral(".deb"));
+             QStringLiteral("quillet_" QUILLET_VERSION "_") + m_architecture + u".deb"_s);
 }
 
 void TestPackage::controlFields_data()
 {
     QTest::addColumn<QByteArray>("name");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("package") << QByteArray("Package") << QStringLiteral("quillet");
+    QTest::newRow("package") << QByteArray("Package") << u"quillet"_s;
     QTest::newRow("version") << QByteArray("Version") << QStringLiteral(QUILLET_VERSION);
     QTest::newRow("maintainer") << QByteArray("Maintainer")
                                 << QStringLiteral("Quillet developers <" QUILLET_CONTACT_EMAIL ">");
-    QTest::newRow("recommends") << QByteArray("Recommends") << QStringLiteral("fonts-noto-cjk, qt6-wayland");
-    QTest::newRow("section") << QByteArray("Section") << QStringLiteral("utils");
-    QTest::newRow("priority") << QByteArray("Priority") << QStringLiteral("optional");
+    QTest::newRow("recommends") << QByteArray("Recommends") << u"fonts-noto-cjk, qt6-wayland"_s;
+    QTest::newRow("section") << QByteArray("Section") << u"utils"_s;
+    QTest::newRow("priority") << QByteArray("Priority") << u"optional"_s;
 }
 
 void TestPackage::controlFields()
@@ -158,18 +159,17 @@ void TestPackage::filesBelongToRoot()
 
 void TestPackage::unpackedProgramRuns()
 {
-    const QString root = m_dir.filePath(QStringLiteral("root"));
+    const QString root = m_dir.filePath(u"root"_s);
     QByteArray output;
-    QVERIFY2(run(QStringLiteral("dpkg-deb"), {QStringLiteral("-x"), m_deb, root}, &output) == 0,
-             output.constData());
-    const QString cli = root + QStringLiteral("/usr/bin/quillet-cli");
+    QVERIFY2(run(u"dpkg-deb"_s, {u"-x"_s, m_deb, root}, &output) == 0, output.constData());
+    const QString cli = root + u"/usr/bin/quillet-cli"_s;
     QVERIFY(QFileInfo(cli).isExecutable());
-    QVERIFY(QFileInfo(root + QStringLiteral("/usr/bin/quillet")).isExecutable());
-    const int code = run(cli, {QStringLiteral("--help")}, &output);
+    QVERIFY(QFileInfo(root + u"/usr/bin/quillet"_s).isExecutable());
+    const int code = run(cli, {u"--help"_s}, &output);
     QVERIFY2(code == 0, output.constData());
     QVERIFY2(output.contains("quillet-cli"), output.constData());
     // The program finds what it ships in the installed share folder.
-    QVERIFY(QFileInfo::exists(root + QStringLiteral("/usr/bin/../share/quillet/License.txt")));
+    QVERIFY(QFileInfo::exists(root + u"/usr/bin/../share/quillet/License.txt"_s));
 }
 
 QTEST_GUILESS_MAIN(TestPackage)

@@ -12,8 +12,10 @@
 #include <memory>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
-const QString Exe = QStringLiteral("/opt/quillet/quillet");
+const QString Exe = u"/opt/quillet/quillet"_s;
 
 QByteArray entryWithExec(const QByteArray& exec, const QByteArray& extra = {})
 {
@@ -54,21 +56,19 @@ void TestAutostart::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-    m_configHome = m_dir->filePath(QStringLiteral("config"));
+    m_configHome = m_dir->filePath(u"config"_s);
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_configHome));
-    qputenv("HOME", QFile::encodeName(m_dir->filePath(QStringLiteral("home"))));
+    qputenv("HOME", QFile::encodeName(m_dir->filePath(u"home"_s)));
 }
 
 void TestAutostart::entryPath_followsXdgConfigHome_data()
 {
     QTest::addColumn<QByteArray>("configHome");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("set") << QByteArray("/srv/cfg") << QStringLiteral("/srv/cfg/autostart/Quillet.desktop");
-    QTest::newRow("trailing slash") << QByteArray("/srv/cfg/")
-                                    << QStringLiteral("/srv/cfg/autostart/Quillet.desktop");
-    QTest::newRow("empty") << QByteArray() << QStringLiteral("home/.config/autostart/Quillet.desktop");
-    QTest::newRow("relative") << QByteArray("cfg")
-                              << QStringLiteral("home/.config/autostart/Quillet.desktop");
+    QTest::newRow("set") << QByteArray("/srv/cfg") << u"/srv/cfg/autostart/Quillet.desktop"_s;
+    QTest::newRow("trailing slash") << QByteArray("/srv/cfg/") << u"/srv/cfg/autostart/Quillet.desktop"_s;
+    QTest::newRow("empty") << QByteArray() << u"home/.config/autostart/Quillet.desktop"_s;
+    QTest::newRow("relative") << QByteArray("cfg") << u"home/.config/autostart/Quillet.desktop"_s;
 }
 
 void TestAutostart::entryPath_followsXdgConfigHome()
@@ -89,13 +89,13 @@ void TestAutostart::enable_writesEntry_data()
 
     QTest::newRow("plain") << Exe << false << QByteArray("Exec=/opt/quillet/quillet");
     QTest::newRow("plain, minimized") << Exe << true << QByteArray("Exec=/opt/quillet/quillet /minimize");
-    QTest::newRow("blank in path") << QStringLiteral("/home/u/My Apps/quillet") << true
+    QTest::newRow("blank in path") << u"/home/u/My Apps/quillet"_s << true
                                    << QByteArray("Exec=\"/home/u/My Apps/quillet\" /minimize");
-    QTest::newRow("percent in path") << QStringLiteral("/opt/100%/quillet") << false
+    QTest::newRow("percent in path") << u"/opt/100%/quillet"_s << false
                                      << QByteArray("Exec=/opt/100%%/quillet");
-    QTest::newRow("dollar in path") << QStringLiteral("/opt/a$b/quillet") << false
+    QTest::newRow("dollar in path") << u"/opt/a$b/quillet"_s << false
                                     << QByteArray("Exec=\"/opt/a\\\\$b/quillet\"");
-    QTest::newRow("non-ASCII path") << QStringLiteral("/opt/记事/quillet") << true
+    QTest::newRow("non-ASCII path") << u"/opt/记事/quillet"_s << true
                                     << QByteArray("Exec=/opt/记事/quillet /minimize");
 }
 
@@ -109,7 +109,7 @@ void TestAutostart::enable_writesEntry()
     QVERIFY(Autostart::enable(exe, minimized, &error));
     QVERIFY(error.isEmpty());
 
-    const QString path = m_configHome + QStringLiteral("/autostart/Quillet.desktop");
+    const QString path = m_configHome + u"/autostart/Quillet.desktop"_s;
     const QList<QByteArray> lines = readFile(path).split('\n');
     QCOMPARE(lines.value(0), QByteArray("[Desktop Entry]"));
     QVERIFY(lines.contains("Type=Application"));
@@ -129,7 +129,7 @@ void TestAutostart::enable_overwritesExistingEntry()
     QVERIFY(writeFile(Autostart::entryPath(), entryWithExec("/usr/bin/other /minimize")));
     QVERIFY(Autostart::enable(Exe, false));
     QVERIFY(readFile(Autostart::entryPath()).split('\n').contains("Exec=/opt/quillet/quillet"));
-    QCOMPARE(Autostart::read(QStringLiteral("/usr/bin/other")).enabled, false);
+    QCOMPARE(Autostart::read(u"/usr/bin/other"_s).enabled, false);
 
     QVERIFY(Autostart::enable(Exe, true));
     const Autostart::AutostartState state = Autostart::read(Exe);
@@ -143,7 +143,7 @@ void TestAutostart::enable_failsWhenFolderCannotBeMade()
     QVERIFY(writeFile(m_configHome, "not a folder"));
     QString error;
     QVERIFY(!Autostart::enable(Exe, true, &error));
-    QVERIFY(error.contains(QStringLiteral("autostart")));
+    QVERIFY(error.contains(u"autostart"_s));
     QCOMPARE(readFile(m_configHome), QByteArray("not a folder"));
     QCOMPARE(Autostart::read(Exe).enabled, false);
 }
@@ -165,9 +165,8 @@ void TestAutostart::read_recognisesOwnEntry_data()
     QTest::newRow("spaces around =") << Exe << QByteArray("[Desktop Entry]\nExec = /opt/quillet/quillet\n")
                                      << true << false;
     QTest::newRow("unquoted blank in path")
-        << QStringLiteral("/home/u/My Apps/quillet") << entryWithExec("/home/u/My Apps/quillet /minimize")
-        << true << true;
-    QTest::newRow("escaped blank") << QStringLiteral("/home/u/My Apps/quillet")
+        << u"/home/u/My Apps/quillet"_s << entryWithExec("/home/u/My Apps/quillet /minimize") << true << true;
+    QTest::newRow("escaped blank") << u"/home/u/My Apps/quillet"_s
                                    << entryWithExec("/home/u/My\\sApps/quillet") << true << false;
     QTest::newRow("another program") << Exe << entryWithExec("/opt/other/quillet") << false << false;
     QTest::newRow("path with a prefix") << Exe << entryWithExec("/opt/quillet/quillet2") << false << false;
@@ -175,7 +174,7 @@ void TestAutostart::read_recognisesOwnEntry_data()
     QTest::newRow("extra argument") << Exe << entryWithExec("/opt/quillet/quillet /minimize x") << false
                                     << false;
     QTest::newRow("non-ASCII letters keep their case")
-        << QStringLiteral("/opt/Ärger/quillet") << entryWithExec("/opt/ärger/quillet") << false << false;
+        << u"/opt/Ärger/quillet"_s << entryWithExec("/opt/ärger/quillet") << false << false;
     QTest::newRow("hidden by the desktop")
         << Exe << entryWithExec("/opt/quillet/quillet", "Hidden=true\n") << false << false;
     QTest::newRow("switched off in the session")
@@ -251,7 +250,7 @@ void TestAutostart::disable_failsInReadOnlyFolder()
     const bool done = Autostart::disableIfOurs(Exe, &error);
     QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QVERIFY(!done);
-    QVERIFY(error.contains(QStringLiteral("Quillet.desktop")));
+    QVERIFY(error.contains(u"Quillet.desktop"_s));
     QVERIFY(QFileInfo::exists(Autostart::entryPath()));
 }
 

@@ -4,6 +4,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 class TestDesktop : public QObject
 {
     Q_OBJECT
@@ -23,10 +25,10 @@ void TestDesktop::startDetachedRefusesWhatIsNotAProgram_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("create");
-    QTest::newRow("missing") << QStringLiteral("missing") << false;
-    QTest::newRow("not executable") << QStringLiteral("plain.txt") << true;
+    QTest::newRow("missing") << u"missing"_s << false;
+    QTest::newRow("not executable") << u"plain.txt"_s << true;
     // A bare name must not be looked up in PATH.
-    QTest::newRow("bare name") << QStringLiteral("true") << false;
+    QTest::newRow("bare name") << u"true"_s << false;
 }
 
 void TestDesktop::startDetachedRefusesWhatIsNotAProgram()
@@ -46,8 +48,8 @@ void TestDesktop::startDetachedRefusesWhatIsNotAProgram()
 
 void TestDesktop::startDetachedStartsAProgram()
 {
-    QVERIFY(QFile::exists(QStringLiteral("/bin/true")));
-    QVERIFY(Desktop::startDetached(QStringLiteral("/bin/true")));
+    QVERIFY(QFile::exists(u"/bin/true"_s));
+    QVERIFY(Desktop::startDetached(u"/bin/true"_s));
 
     // The extra environment reaches the program on top of this one's, but for the desktop's start-up
     // tokens of this process, which are not handed on.
@@ -55,11 +57,10 @@ void TestDesktop::startDetachedStartsAProgram()
     qputenv("XDG_ACTIVATION_TOKEN", "spent-token");
     qputenv("DESKTOP_STARTUP_ID", "spent-id");
     qputenv("QUILLET_PASSED_ON", "kept");
-    const QString out = m_dir.filePath(QStringLiteral("environment.txt"));
-    QVERIFY(Desktop::startDetached(
-        QStringLiteral("/bin/sh"),
-        {QStringLiteral("-c"), QStringLiteral("env > \"$0.part\" && mv \"$0.part\" \"$0\""), out},
-        {QStringLiteral("QUILLET_ADDED=given")}));
+    const QString out = m_dir.filePath(u"environment.txt"_s);
+    QVERIFY(Desktop::startDetached(u"/bin/sh"_s,
+                                   {u"-c"_s, u"env > \"$0.part\" && mv \"$0.part\" \"$0\""_s, out},
+                                   {u"QUILLET_ADDED=given"_s}));
     QTRY_VERIFY(QFile::exists(out));
     QFile file(out);
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -71,13 +72,13 @@ void TestDesktop::startDetachedStartsAProgram()
 
 void TestDesktop::openDocumentReportsAMissingFile()
 {
-    QVERIFY(!Desktop::openDocument(m_dir.filePath(QStringLiteral("Quillet.chm"))));
+    QVERIFY(!Desktop::openDocument(m_dir.filePath(u"Quillet.chm"_s)));
     QVERIFY(!Desktop::openDocument(m_dir.path())); // a folder is not a document
 }
 
 void TestDesktop::openFolderReportsAMissingFolder()
 {
-    QVERIFY(!Desktop::openFolder(m_dir.filePath(QStringLiteral("gone"))));
+    QVERIFY(!Desktop::openFolder(m_dir.filePath(u"gone"_s)));
 }
 
 QTEST_GUILESS_MAIN(TestDesktop)

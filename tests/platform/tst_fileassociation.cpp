@@ -20,14 +20,14 @@
 #include <cstring>
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 namespace {
-const QString Exe = QStringLiteral("/opt/quillet/quillet");
+const QString Exe = u"/opt/quillet/quillet"_s;
 
 QString associationError(int code)
 {
-    return QStringLiteral("创建文件关联错误:\r\n%1 - %2")
-        .arg(code)
-        .arg(QString::fromLocal8Bit(std::strerror(code)));
+    return u"创建文件关联错误:\r\n%1 - %2"_s.arg(code).arg(QString::fromLocal8Bit(std::strerror(code)));
 }
 
 // A tool that only notes how it was called.
@@ -84,13 +84,13 @@ void TestFileAssociation::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-    m_dataHome = m_dir->filePath(QStringLiteral("data"));
-    m_configHome = m_dir->filePath(QStringLiteral("config"));
-    m_toolDir = m_dir->filePath(QStringLiteral("bin"));
+    m_dataHome = m_dir->filePath(u"data"_s);
+    m_configHome = m_dir->filePath(u"config"_s);
+    m_toolDir = m_dir->filePath(u"bin"_s);
     QVERIFY(QDir().mkpath(m_toolDir));
     qputenv("XDG_DATA_HOME", QFile::encodeName(m_dataHome));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_configHome));
-    qputenv("HOME", QFile::encodeName(m_dir->filePath(QStringLiteral("home"))));
+    qputenv("HOME", QFile::encodeName(m_dir->filePath(u"home"_s)));
     // No refresh tools unless a test puts some there.
     m_savedPath = qgetenv("PATH");
     qputenv("PATH", QFile::encodeName(m_toolDir));
@@ -109,18 +109,16 @@ void TestFileAssociation::registerOrFail(const QString& exe)
 
 void TestFileAssociation::paths_followXdgFolders()
 {
-    QCOMPARE(FileAssociation::mimePackagePath(),
-             m_dataHome + QStringLiteral("/mime/packages/application-x-quillet.xml"));
-    QCOMPARE(FileAssociation::desktopEntryPath(),
-             m_dataHome + QStringLiteral("/applications/quillet.desktop"));
-    QCOMPARE(FileAssociation::mimeAppsListPath(), m_configHome + QStringLiteral("/mimeapps.list"));
+    QCOMPARE(FileAssociation::mimePackagePath(), m_dataHome + u"/mime/packages/application-x-quillet.xml"_s);
+    QCOMPARE(FileAssociation::desktopEntryPath(), m_dataHome + u"/applications/quillet.desktop"_s);
+    QCOMPARE(FileAssociation::mimeAppsListPath(), m_configHome + u"/mimeapps.list"_s);
 
     qputenv("XDG_DATA_HOME", "");
     qputenv("XDG_CONFIG_HOME", "");
-    const QString home = m_dir->filePath(QStringLiteral("home"));
+    const QString home = m_dir->filePath(u"home"_s);
     QCOMPARE(FileAssociation::mimePackagePath(),
-             home + QStringLiteral("/.local/share/mime/packages/application-x-quillet.xml"));
-    QCOMPARE(FileAssociation::mimeAppsListPath(), home + QStringLiteral("/.config/mimeapps.list"));
+             home + u"/.local/share/mime/packages/application-x-quillet.xml"_s);
+    QCOMPARE(FileAssociation::mimeAppsListPath(), home + u"/.config/mimeapps.list"_s);
 }
 
 void TestFileAssociation::register_writesMimePackage()
@@ -132,20 +130,19 @@ void TestFileAssociation::register_writesMimePackage()
     while (!xml.atEnd()) {
         if (xml.readNext() != QXmlStreamReader::StartElement)
             continue;
-        if (xml.name() == QLatin1String("mime-info"))
-            QCOMPARE(xml.namespaceUri(),
-                     QLatin1String("http://www.freedesktop.org/standards/shared-mime-info"));
-        else if (xml.name() == QLatin1String("mime-type"))
-            types << xml.attributes().value(QLatin1String("type")).toString();
-        else if (xml.name() == QLatin1String("glob"))
-            globs << xml.attributes().value(QLatin1String("pattern")).toString();
-        else if (xml.name() == QLatin1String("comment"))
+        if (xml.name() == "mime-info"_L1)
+            QCOMPARE(xml.namespaceUri(), "http://www.freedesktop.org/standards/shared-mime-info"_L1);
+        else if (xml.name() == "mime-type"_L1)
+            types << xml.attributes().value("type"_L1).toString();
+        else if (xml.name() == "glob"_L1)
+            globs << xml.attributes().value("pattern"_L1).toString();
+        else if (xml.name() == "comment"_L1)
             comments << xml.readElementText();
     }
     QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
-    QCOMPARE(types, QStringList{QStringLiteral("application/x-quillet")});
-    QCOMPARE(globs, QStringList{QStringLiteral("*.qlt")});
-    QCOMPARE(comments, QStringList{QStringLiteral("Quillet File")});
+    QCOMPARE(types, QStringList{u"application/x-quillet"_s});
+    QCOMPARE(globs, QStringList{u"*.qlt"_s});
+    QCOMPARE(comments, QStringList{u"Quillet File"_s});
 }
 
 void TestFileAssociation::register_writesDesktopEntry_data()
@@ -154,12 +151,11 @@ void TestFileAssociation::register_writesDesktopEntry_data()
     QTest::addColumn<QByteArray>("execLine");
     // Quoted only where the quoting rules ask for it: a launcher takes a quoted word for a program name.
     QTest::newRow("plain") << Exe << QByteArray("Exec=/opt/quillet/quillet %f");
-    QTest::newRow("blank") << QStringLiteral("/home/u/My Apps/quillet")
+    QTest::newRow("blank") << u"/home/u/My Apps/quillet"_s
                            << QByteArray("Exec=\"/home/u/My Apps/quillet\" %f");
     QTest::newRow("quote and percent")
-        << QStringLiteral("/opt/a\"b%/quillet") << QByteArray("Exec=\"/opt/a\\\\\"b%%/quillet\" %f");
-    QTest::newRow("Chinese") << QStringLiteral("/opt/记事/quillet")
-                             << QByteArray("Exec=/opt/记事/quillet %f");
+        << u"/opt/a\"b%/quillet"_s << QByteArray("Exec=\"/opt/a\\\\\"b%%/quillet\" %f");
+    QTest::newRow("Chinese") << u"/opt/记事/quillet"_s << QByteArray("Exec=/opt/记事/quillet %f");
 }
 
 void TestFileAssociation::register_writesDesktopEntry()
@@ -179,12 +175,12 @@ void TestFileAssociation::register_writesDesktopEntry()
         QVERIFY2(lines.contains(expected), (expected + " missing in:\n" + content).constData());
     }
     // The program of the Exec line is the one to run, as a launcher splits it.
-    const std::optional<QStringList> exec = DesktopEntry::splitExec(
-        *DesktopEntry::value(content, QStringLiteral("Desktop Entry"), QStringLiteral("Exec")));
-    QCOMPARE(exec, (QStringList{exe, QStringLiteral("%f")}));
+    const std::optional<QStringList> exec =
+        DesktopEntry::splitExec(*DesktopEntry::value(content, u"Desktop Entry"_s, u"Exec"_s));
+    QCOMPARE(exec, (QStringList{exe, u"%f"_s}));
     // The desktop's own checker has nothing to say about it (installed with the build's packages).
     const QString validator = QStandardPaths::findExecutable(
-        QStringLiteral("desktop-file-validate"), QString::fromLocal8Bit(m_savedPath).split(QLatin1Char(':')));
+        u"desktop-file-validate"_s, QString::fromLocal8Bit(m_savedPath).split(QLatin1Char(':')));
     if (!validator.isEmpty()) {
         QProcess validate;
         validate.setProcessChannelMode(QProcess::MergedChannels);
@@ -199,11 +195,10 @@ void TestFileAssociation::register_writesDesktopEntry()
 void TestFileAssociation::register_installedProgramUsesItsEntry()
 {
     // A program installed with its entry, and the entry an earlier registration wrote for it.
-    const QString exe = m_dir->filePath(QStringLiteral("usr/bin/quillet"));
+    const QString exe = m_dir->filePath(u"usr/bin/quillet"_s);
     QVERIFY(writeFile(exe, "#!/bin/sh\n"));
-    QVERIFY(
-        writeFile(m_dir->filePath(QStringLiteral("usr/share/applications/io.sourceforge.quillet.desktop")),
-                  "[Desktop Entry]\n"));
+    QVERIFY(writeFile(m_dir->filePath(u"usr/share/applications/io.sourceforge.quillet.desktop"_s),
+                      "[Desktop Entry]\n"));
     QVERIFY(writeFile(
         FileAssociation::desktopEntryPath(),
         "[Desktop Entry]\nName=Quillet\nExec=\"/usr/bin/quillet\" %f\nMimeType=application/x-quillet;\n"));
@@ -297,9 +292,8 @@ void TestFileAssociation::register_twiceGivesSameFiles()
     QCOMPARE(readFile(FileAssociation::desktopEntryPath()), entry);
     QCOMPARE(readFile(FileAssociation::mimePackagePath()), package);
     // No temporary files left beside them.
-    QCOMPARE(QDir(m_configHome).entryList(QDir::Files), QStringList{QStringLiteral("mimeapps.list")});
-    QCOMPARE(QDir(m_dataHome + QStringLiteral("/applications")).entryList(QDir::Files),
-             QStringList{QStringLiteral("quillet.desktop")});
+    QCOMPARE(QDir(m_configHome).entryList(QDir::Files), QStringList{u"mimeapps.list"_s});
+    QCOMPARE(QDir(m_dataHome + u"/applications"_s).entryList(QDir::Files), QStringList{u"quillet.desktop"_s});
 }
 
 void TestFileAssociation::register_keepsMimeAppsPermissions()
@@ -317,9 +311,9 @@ void TestFileAssociation::register_keepsMimeAppsPermissions()
 
 void TestFileAssociation::register_runsRefreshToolsWhenInstalled()
 {
-    const QString log = m_dir->filePath(QStringLiteral("tools.log"));
-    writeRecordingTool(m_toolDir, QStringLiteral("update-mime-database"), log);
-    writeRecordingTool(m_toolDir, QStringLiteral("update-desktop-database"), log);
+    const QString log = m_dir->filePath(u"tools.log"_s);
+    writeRecordingTool(m_toolDir, u"update-mime-database"_s, log);
+    writeRecordingTool(m_toolDir, u"update-desktop-database"_s, log);
     registerOrFail();
     QCOMPARE(readFile(log), ("update-mime-database " + QFile::encodeName(m_dataHome) + "/mime\n" +
                              "update-desktop-database " + QFile::encodeName(m_dataHome) + "/applications\n"));
@@ -327,8 +321,8 @@ void TestFileAssociation::register_runsRefreshToolsWhenInstalled()
 
 void TestFileAssociation::register_withoutRefreshTools()
 {
-    const QString log = m_dir->filePath(QStringLiteral("tools.log"));
-    writeRecordingTool(m_toolDir, QStringLiteral("update-desktop-database"), log);
+    const QString log = m_dir->filePath(u"tools.log"_s);
+    writeRecordingTool(m_toolDir, u"update-desktop-database"_s, log);
     registerOrFail();
     QCOMPARE(readFile(log), ("update-desktop-database " + QFile::encodeName(m_dataHome) + "/applications\n"));
     QVERIFY(QFileInfo::exists(FileAssociation::mimePackagePath()));
@@ -337,12 +331,12 @@ void TestFileAssociation::register_withoutRefreshTools()
 void TestFileAssociation::register_refreshesRealMimeDatabase()
 {
     qputenv("PATH", m_savedPath);
-    if (QStandardPaths::findExecutable(QStringLiteral("update-mime-database")).isEmpty())
+    if (QStandardPaths::findExecutable(u"update-mime-database"_s).isEmpty())
         QSKIP("update-mime-database is not installed");
     registerOrFail();
     // What the desktop reads: the compiled cache and the per-type file.
-    QVERIFY(QFileInfo::exists(m_dataHome + QStringLiteral("/mime/mime.cache")));
-    const QByteArray type = readFile(m_dataHome + QStringLiteral("/mime/application/x-quillet.xml"));
+    QVERIFY(QFileInfo::exists(m_dataHome + u"/mime/mime.cache"_s));
+    const QByteArray type = readFile(m_dataHome + u"/mime/application/x-quillet.xml"_s);
     QVERIFY2(type.contains("*.qlt"), type.constData());
 }
 
@@ -353,17 +347,14 @@ void TestFileAssociation::register_failure_data()
     QTest::addColumn<QStringList>("missing");
 
     // A plain file where a folder must go makes the failure certain, also for root.
-    QTest::newRow("data folder") << QStringLiteral("data") << QStringList{}
-                                 << QStringList{
-                                        QStringLiteral("data/mime/packages/application-x-quillet.xml")};
+    QTest::newRow("data folder") << u"data"_s << QStringList{}
+                                 << QStringList{u"data/mime/packages/application-x-quillet.xml"_s};
     QTest::newRow("applications folder")
-        << QStringLiteral("data/applications")
-        << QStringList{QStringLiteral("data/mime/packages/application-x-quillet.xml")}
-        << QStringList{QStringLiteral("config/mimeapps.list")};
-    QTest::newRow("config folder") << QStringLiteral("config")
-                                   << QStringList{QStringLiteral(
-                                                      "data/mime/packages/application-x-quillet.xml"),
-                                                  QStringLiteral("data/applications/quillet.desktop")}
+        << u"data/applications"_s << QStringList{u"data/mime/packages/application-x-quillet.xml"_s}
+        << QStringList{u"config/mimeapps.list"_s};
+    QTest::newRow("config folder") << u"config"_s
+                                   << QStringList{u"data/mime/packages/application-x-quillet.xml"_s,
+                                                  u"data/applications/quillet.desktop"_s}
                                    << QStringList{};
 }
 
@@ -373,8 +364,8 @@ void TestFileAssociation::register_failure()
     QFETCH(QStringList, kept);
     QFETCH(QStringList, missing);
 
-    const QString log = m_dir->filePath(QStringLiteral("tools.log"));
-    writeRecordingTool(m_toolDir, QStringLiteral("update-mime-database"), log);
+    const QString log = m_dir->filePath(u"tools.log"_s);
+    writeRecordingTool(m_toolDir, u"update-mime-database"_s, log);
     QVERIFY(writeFile(m_dir->filePath(blocked), "in the way"));
 
     QString message;

@@ -8,6 +8,8 @@
 #include <sys/utsname.h>
 #endif
 
+using namespace Qt::StringLiterals;
+
 class TestSystemInfo : public QObject
 {
     Q_OBJECT
@@ -72,7 +74,7 @@ void TestSystemInfo::describeThisSystem()
     QCOMPARE(uname(&names), 0);
     QCOMPARE(description.version, SystemInfo::versionText(QString::fromLocal8Bit(names.release)));
 #endif
-    QVERIFY(description.version.contains(QStringLiteral(" Build ")));
+    QVERIFY(description.version.contains(u" Build "_s));
 
     QByteArray osRelease;
     for (const char* path : {"/etc/os-release", "/usr/lib/os-release"}) {

@@ -12,11 +12,13 @@
 #include <QTest>
 #include <QThread>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 constexpr int Rounds = 25;
 constexpr int MaxKillDelayMs = 120;
-const QRegularExpression LeftoverName(QStringLiteral("^notes\\.qlt\\.[A-Za-z0-9]{6}$"));
+const QRegularExpression LeftoverName(u"^notes\\.qlt\\.[A-Za-z0-9]{6}$"_s);
 
 struct SaverReport
 {
@@ -105,7 +107,7 @@ void TestCrashSafeSave::killedSaverLeavesOldOrNewFile()
 {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("notes.qlt"));
+    const QString path = dir.filePath(u"notes.qlt"_s);
     QVERIFY(QltFile::writeAtomically(path, QltFormat::write(SampleDocument::notes(0), {}, 0)));
 
     const quint32 seed = QRandomGenerator::global()->generate();
@@ -133,13 +135,12 @@ void TestCrashSafeSave::killedSaverLeavesOldOrNewFile()
         output += saver.readAllStandardOutput();
 
         const SaverReport report = parseReport(output);
-        QVERIFY2(!report.failed, qPrintable(QStringLiteral("round %1: a save failed").arg(round)));
+        QVERIFY2(!report.failed, qPrintable(u"round %1: a save failed"_s.arg(round)));
         QVERIFY(report.lastStarted >= nextGeneration);
         const qint64 found = generationInFile(path);
         const qint64 oldest = report.lastFinished >= 0 ? report.lastFinished : inFile;
         QVERIFY2(found == oldest || found == report.lastStarted,
-                 qPrintable(QStringLiteral("round %1: file holds generation %2, expected %3 or %4")
-                                .arg(round)
+                 qPrintable(u"round %1: file holds generation %2, expected %3 or %4"_s.arg(round)
                                 .arg(found)
                                 .arg(oldest)
                                 .arg(report.lastStarted)));
@@ -149,9 +150,9 @@ void TestCrashSafeSave::killedSaverLeavesOldOrNewFile()
         // file, complete. Such a file must never be mistaken for the target nor stop the next save.
         const QStringList entries =
             QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-        QVERIFY(entries.contains(QStringLiteral("notes.qlt")));
+        QVERIFY(entries.contains(u"notes.qlt"_s));
         for (const QString& entry : entries) {
-            if (entry == QLatin1String("notes.qlt") || leftovers.contains(entry))
+            if (entry == "notes.qlt"_L1 || leftovers.contains(entry))
                 continue;
             QVERIFY2(LeftoverName.match(entry).hasMatch(), qPrintable(entry));
             QVERIFY2(generationInFile(dir.filePath(entry)) >= 0, qPrintable(entry));
@@ -175,7 +176,7 @@ void TestCrashSafeSave::generationCheckSpotsDamage()
 {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("notes.qlt"));
+    const QString path = dir.filePath(u"notes.qlt"_s);
     const QByteArray good = QltFormat::write(SampleDocument::notes(5), SampleDocument::password(5), 5);
     QVERIFY(QltFile::writeAtomically(path, good));
     QCOMPARE(generationInFile(path), 5);

@@ -22,19 +22,20 @@
 #include <memory>
 #include <optional>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString ChangedOnDisk = QStringLiteral("文件在打开或上次保存之后已被其他程序更改:\n%1\n\n"
-                                             "覆盖它的更改, 另存为其他文件, 还是取消保存?");
+const QString ChangedOnDisk = u"文件在打开或上次保存之后已被其他程序更改:\n%1\n\n"
+                              "覆盖它的更改, 另存为其他文件, 还是取消保存?"_s;
 
 // Larger than the pieces a save is written in, so that failures can strike in the middle of the stream.
 QList<Note> largeNotes(const QString& word)
 {
     QList<Note> notes;
     for (int i = 0; i < 300; ++i)
-        notes.append(
-            makeNote(word + QString::number(i) + QStringLiteral("\r\n") + QString(1000, QChar(u'文')),
-                     QStringLiteral("高"), i % 2 == 0));
+        notes.append(makeNote(word + QString::number(i) + u"\r\n"_s + QString(1000, QChar(u'文')), u"高"_s,
+                              i % 2 == 0));
     return notes;
 }
 
@@ -42,8 +43,8 @@ QList<Note> largeNotes(const QString& word)
 QStringList filesBeside(const QString& path)
 {
     QStringList names = QFileInfo(path).dir().entryList(QDir::Files | QDir::Hidden | QDir::System);
-    names.removeAll(u'.' + QFileInfo(path).fileName() + QStringLiteral(".lock"));
-    names.removeAll(QStringLiteral("ErrorLog.txt")); // where a failed save leaves its reason
+    names.removeAll(u'.' + QFileInfo(path).fileName() + u".lock"_s);
+    names.removeAll(u"ErrorLog.txt"_s); // where a failed save leaves its reason
     return names;
 }
 
@@ -124,9 +125,8 @@ void TestFaultInjection::saveFailsKeeping(const QString& path, const QByteArray&
 {
     MessageBox::setNextAnswers({QMessageBox::Ok});
     w.act("FileSaveCmd")->trigger();
-    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
-    QCOMPARE(shown.size(), 1);
-    QVERIFY2(isSaveFailure(shown.at(0).text), qPrintable(shown.at(0).text));
+    const MessageBox::Shown shown = takeOneBox();
+    QVERIFY2(isSaveFailure(shown.text), qPrintable(shown.text));
     QCOMPARE(readFile(path), old);
     QCOMPARE(filesBeside(path), QStringList{QFileInfo(path).fileName()});
     QVERIFY(w.form().GetModified());
@@ -154,11 +154,11 @@ void TestFaultInjection::writeFailsAfterSomeBytes()
 {
 #ifdef Q_OS_UNIX
     QFETCH(qint64, room);
-    const QString path = w.path(QStringLiteral("notes.qlt"));
-    const QList<Note> changed = largeNotes(QStringLiteral("new "));
+    const QString path = w.path(u"notes.qlt"_s);
+    const QList<Note> changed = largeNotes(u"new "_s);
     // The old file: the first version of the document, saved before the change.
     w.createForm();
-    w.seed(largeNotes(QStringLiteral("old ")), true);
+    w.seed(largeNotes(u"old "_s), true);
     w.form().SaveFile(path);
     const QByteArray old = readFile(path);
     w.model().clear();
@@ -179,20 +179,20 @@ void TestFaultInjection::writeFailsAfterSomeBytes()
 void TestFaultInjection::fullDisk()
 {
 #ifdef Q_OS_LINUX
-    const QString dir = w.path(QStringLiteral("small disk"));
+    const QString dir = w.path(u"small disk"_s);
     ScratchMount disk(dir, 1024);
     if (!disk.mounted())
         QSKIP("Cannot mount a small file system here (needs root).");
-    const QString path = QDir(dir).filePath(QStringLiteral("notes.qlt"));
+    const QString path = QDir(dir).filePath(u"notes.qlt"_s);
     w.createForm();
-    w.seed({makeNote(QStringLiteral("kept"))}, true);
+    w.seed({makeNote(u"kept"_s)}, true);
     w.form().SaveFile(path);
     const QByteArray old = readFile(path);
     QVERIFY(!old.isEmpty());
 
     // Two copies of this document do not fit: the old file and the new one beside it.
-    QList<Note> larger = largeNotes(QStringLiteral("grown "));
-    larger += largeNotes(QStringLiteral("more "));
+    QList<Note> larger = largeNotes(u"grown "_s);
+    larger += largeNotes(u"more "_s);
     w.seed(larger, true);
     const QList<Note> document = w.model().notes();
     QVERIFY(notesFile(document).size() > 1024 * 1024);
@@ -200,7 +200,7 @@ void TestFaultInjection::fullDisk()
 
     // Space made in the document: the next save fits, and no leftover is in its way.
     w.model().clear();
-    w.seed(largeNotes(QStringLiteral("smaller ")), true);
+    w.seed(largeNotes(u"smaller "_s), true);
     QVERIFY(notesFile(w.model().notes()).size() + old.size() < 1024 * 1024);
     MessageBox::setNextAnswers({QMessageBox::Ok}); // so that a failure fails the test instead of waiting
     saveSucceeds(path);
@@ -212,7 +212,7 @@ void TestFaultInjection::fullDisk()
 void TestFaultInjection::readOnlyFolder()
 {
 #ifdef Q_OS_LINUX
-    const QString dir = w.path(QStringLiteral("read-only"));
+    const QString dir = w.path(u"read-only"_s);
     std::optional<ScratchMount> disk;
     if (::geteuid() == 0) {
         disk.emplace(dir, 4096);
@@ -221,9 +221,9 @@ void TestFaultInjection::readOnlyFolder()
     } else {
         QVERIFY(QDir().mkpath(dir));
     }
-    const QString path = QDir(dir).filePath(QStringLiteral("notes.qlt"));
+    const QString path = QDir(dir).filePath(u"notes.qlt"_s);
     w.createForm();
-    w.seed({makeNote(QStringLiteral("kept"))}, true);
+    w.seed({makeNote(u"kept"_s)}, true);
     w.form().SaveFile(path);
     const QByteArray old = readFile(path);
     QVERIFY(!old.isEmpty());
@@ -232,11 +232,11 @@ void TestFaultInjection::readOnlyFolder()
     else
         QVERIFY(QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
 
-    w.seed({makeNote(QStringLiteral("added"))}, true);
+    w.seed({makeNote(u"added"_s)}, true);
     saveFailsKeeping(path, old, w.model().notes());
 
     // The program goes on: the document is saved somewhere else instead.
-    const QString elsewhere = w.path(QStringLiteral("elsewhere.qlt"));
+    const QString elsewhere = w.path(u"elsewhere.qlt"_s);
     FileDialog::setNextResults({{true, elsewhere, 1}});
     w.act("FileSaveAsCmd")->trigger();
     QVERIFY(MessageBox::takeShown().isEmpty());
@@ -264,12 +264,12 @@ void TestFaultInjection::documentFileChangedBehindTheWindow()
 {
     QFETCH(QString, change);
     QFETCH(bool, saves);
-    QVERIFY(QDir(w.dir()).mkdir(QStringLiteral("docs")));
-    const QString path = w.path(QStringLiteral("docs/notes.qlt"));
-    QVERIFY(writeFile(path, notesFile({makeNote(QStringLiteral("on disk"))})));
+    QVERIFY(QDir(w.dir()).mkdir(u"docs"_s));
+    const QString path = w.path(u"docs/notes.qlt"_s);
+    QVERIFY(writeFile(path, notesFile({makeNote(u"on disk"_s)})));
     w.createForm({path});
     QCOMPARE(w.form().FileName(), path);
-    w.seed({makeNote(QStringLiteral("typed since"))}, true);
+    w.seed({makeNote(u"typed since"_s)}, true);
     const QList<Note> document = w.model().notes();
 
     if (change == u"delete") {
@@ -281,7 +281,7 @@ void TestFaultInjection::documentFileChangedBehindTheWindow()
         QVERIFY(QFile::remove(path));
         QVERIFY(QDir().mkdir(path));
     } else {
-        QVERIFY(QDir(w.path(QStringLiteral("docs"))).removeRecursively());
+        QVERIFY(QDir(w.path(u"docs"_s)).removeRecursively());
     }
 
     if (saves) {
@@ -292,18 +292,17 @@ void TestFaultInjection::documentFileChangedBehindTheWindow()
     const bool replaced = change == u"replace";
     MessageBox::setNextAnswers({replaced ? QMessageBox::Cancel : QMessageBox::Ok});
     w.act("FileSaveCmd")->trigger();
-    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
-    QCOMPARE(shown.size(), 1);
+    const MessageBox::Shown shown = takeOneBox();
     if (replaced) {
-        QCOMPARE(shown.at(0).text, ChangedOnDisk.arg(QDir::toNativeSeparators(path)));
+        QCOMPARE(shown.text, ChangedOnDisk.arg(QDir::toNativeSeparators(path)));
         QCOMPARE(readFile(path), QByteArray("another program's file"));
     } else {
-        QVERIFY2(isSaveFailure(shown.at(0).text), qPrintable(shown.at(0).text));
+        QVERIFY2(isSaveFailure(shown.text), qPrintable(shown.text));
     }
     QVERIFY(w.form().GetModified());
     QCOMPARE(w.model().notes(), document);
 
-    const QString elsewhere = w.path(QStringLiteral("rescued.qlt"));
+    const QString elsewhere = w.path(u"rescued.qlt"_s);
     FileDialog::setNextResults({{true, elsewhere, 1}});
     w.act("FileSaveAsCmd")->trigger();
     QVERIFY(MessageBox::takeShown().isEmpty());
@@ -324,10 +323,10 @@ void TestFaultInjection::changedFileAsksBeforeSaving_data()
 void TestFaultInjection::changedFileAsksBeforeSaving()
 {
     QFETCH(int, answer);
-    const QString path = w.path(QStringLiteral("notes.qlt"));
-    QVERIFY(writeFile(path, notesFile({makeNote(QStringLiteral("on disk"))})));
+    const QString path = w.path(u"notes.qlt"_s);
+    QVERIFY(writeFile(path, notesFile({makeNote(u"on disk"_s)})));
     w.createForm({path});
-    w.seed({makeNote(QStringLiteral("typed here"))}, true);
+    w.seed({makeNote(u"typed here"_s)}, true);
     const QList<Note> mine = w.model().notes();
 
     struct : NotesDocument::OpenQuestions
@@ -340,26 +339,23 @@ void TestFaultInjection::changedFileAsksBeforeSaving()
     } despiteLock;
     NotesDocument second(NotesDocument::Locking::HoldFileLock);
     QCOMPARE(second.open(path, despiteLock).status, NotesDocument::OpenStatus::Opened);
-    second.insertNote(1, makeNote(QStringLiteral("typed there")));
+    second.insertNote(1, makeNote(u"typed there"_s));
     QVERIFY(second.save(path).saved);
     const QByteArray theirs = readFile(path);
 
     MessageBox::setNextAnswers({QMessageBox::Ok});
     QTRY_VERIFY(!MessageBox::hasPendingAnswers());
-    QList<MessageBox::Shown> shown = MessageBox::takeShown();
-    QCOMPARE(shown.size(), 1);
-    QVERIFY(shown.at(0).text.startsWith(QStringLiteral("文件已被其他程序更改:\n")));
+    QVERIFY(takeOneBox().text.startsWith(u"文件已被其他程序更改:\n"_s));
     QCOMPARE(w.model().notes(), mine);
 
-    const QString elsewhere = w.path(QStringLiteral("mine.qlt"));
+    const QString elsewhere = w.path(u"mine.qlt"_s);
     FileDialog::setNextResults({{true, elsewhere, 1}});
     MessageBox::setNextAnswers({QMessageBox::StandardButton(answer)});
     w.act("FileSaveCmd")->trigger();
-    shown = MessageBox::takeShown();
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.at(0).text, ChangedOnDisk.arg(QDir::toNativeSeparators(path)));
-    QCOMPARE(shown.at(0).buttons, QMessageBox::Yes | QMessageBox::Save | QMessageBox::Cancel);
-    QCOMPARE(shown.at(0).defaultButton, QMessageBox::Cancel);
+    const MessageBox::Shown shown =
+        takeOneBox({}, ChangedOnDisk.arg(QDir::toNativeSeparators(path)), QMessageBox::NoIcon,
+                   QMessageBox::Yes | QMessageBox::Save | QMessageBox::Cancel);
+    QCOMPARE(shown.defaultButton, QMessageBox::Cancel);
     QCOMPARE(w.form().GetModified(), answer == QMessageBox::Cancel);
     QCOMPARE(readFile(path) == theirs, answer != QMessageBox::Yes);
     if (answer == QMessageBox::Yes)
@@ -374,7 +370,7 @@ void TestFaultInjection::changedFileAsksBeforeSaving()
 // unsaved changes shows each one, keeping the selected note where it still exists.
 void TestFaultInjection::changedFileReloadsUnmodified()
 {
-    const QString path = w.path(QStringLiteral("synced.qlt"));
+    const QString path = w.path(u"synced.qlt"_s);
     const auto version = [](const QStringList& texts) {
         QList<Note> notes;
         for (const QString& text : texts)
@@ -383,7 +379,7 @@ void TestFaultInjection::changedFileReloadsUnmodified()
     };
     QVERIFY(writeFile(path, notesFile(version({"one", "two", "three"}), "pw")));
     w.createForm();
-    w.answerPassword(QStringLiteral("pw"));
+    w.answerPassword(u"pw"_s);
     QCOMPARE(w.form().OpenFile(path, QByteArray(), false, false), TMainForm::OpenOutcome::Loaded);
     w.form().selectRow(1);
 
@@ -391,8 +387,7 @@ void TestFaultInjection::changedFileReloadsUnmodified()
     QVERIFY(QltFile::writeAtomically(path, notesFile(arrived, "pw")));
     QTRY_COMPARE(w.model().notes(), arrived);
     QCOMPARE(w.form().selectedRow(), 2);
-    QVERIFY(w.form().statusBar()->currentMessage().startsWith(
-        QStringLiteral("文件已被其他程序更改, 已重新载入")));
+    QVERIFY(w.form().statusBar()->currentMessage().startsWith(u"文件已被其他程序更改, 已重新载入"_s));
     QVERIFY(!w.form().GetModified());
     QCOMPARE(w.form().Password(), QByteArray("pw"));
 
@@ -412,17 +407,17 @@ void TestFaultInjection::changedFileReloadsUnmodified()
 void TestFaultInjection::unwritableDebugLog()
 {
     // A folder where the debug log should be: tracing fails on every call, and nothing else may.
-    QVERIFY(QDir(w.dir()).mkdir(QStringLiteral("qltdbg.dat")));
+    QVERIFY(QDir(w.dir()).mkdir(u"qltdbg.dat"_s));
     MessageBox::setNextAnswers({QMessageBox::Ok});
-    w.createForm({QStringLiteral("/debug")});
+    w.createForm({u"/debug"_s});
     QCOMPARE(MessageBox::takeShown().size(), 1); // "Quillet in debug mode."
-    const QString path = w.path(QStringLiteral("traced.qlt"));
-    w.seed(largeNotes(QStringLiteral("traced ")), true);
+    const QString path = w.path(u"traced.qlt"_s);
+    w.seed(largeNotes(u"traced "_s), true);
     FileDialog::setNextResults({{true, path, 1}});
     w.act("FileSaveAsCmd")->trigger();
     QVERIFY(MessageBox::takeShown().isEmpty());
     QCOMPARE(notesIn(path), w.model().notes());
-    QVERIFY(QFileInfo(w.path(QStringLiteral("qltdbg.dat"))).isDir());
+    QVERIFY(QFileInfo(w.path(u"qltdbg.dat"_s)).isDir());
 }
 
 QTEST_MAIN(TestFaultInjection)

@@ -13,9 +13,11 @@
 #include <QTest>
 #include <QtEndian>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString Damaged = QStringLiteral("打开文件时发生错误。文件可能已损坏。");
+const QString Damaged = u"打开文件时发生错误。文件可能已损坏。"_s;
 
 // One record of the stream as it is before enciphering.
 QByteArray record(quint32 claimedLength, const QByteArray& text = {})
@@ -53,10 +55,7 @@ private Q_SLOTS:
     void hugeSettingsFile();
 
 private:
-    QPlainTextEdit* notePane() const
-    {
-        return w.form().findChild<QPlainTextEdit*>(QStringLiteral("NoteText"));
-    }
+    QPlainTextEdit* notePane() const { return w.form().findChild<QPlainTextEdit*>(u"NoteText"_s); }
     QString caption(int row) const { return w.model().index(row, 0).data().toString(); }
     // Saves the document under another name and gives that file's bytes.
     QByteArray savedAgain();
@@ -66,7 +65,7 @@ private:
 
 QByteArray TestHostileInput::savedAgain()
 {
-    const QString copy = w.path(QStringLiteral("saved again.qlt"));
+    const QString copy = w.path(u"saved again.qlt"_s);
     FileDialog::setNextResults({{true, copy, 1}});
     MessageBox::setNextAnswers({QMessageBox::Ok}); // a failure shows, instead of waiting for a click
     w.act("FileSaveAsCmd")->trigger();
@@ -76,9 +75,9 @@ QByteArray TestHostileInput::savedAgain()
 
 void TestHostileInput::hugeNoteWithoutLineBreak()
 {
-    const QString path = w.path(QStringLiteral("huge.qlt"));
-    const QByteArray file = notesFile({Note{QByteArray(100 * 1024 * 1024, 'x'), gb(QStringLiteral("高"))},
-                                       makeNote(QStringLiteral("small\r\nbody"))});
+    const QString path = w.path(u"huge.qlt"_s);
+    const QByteArray file =
+        notesFile({Note{QByteArray(100 * 1024 * 1024, 'x'), gb(u"高"_s)}, makeNote(u"small\r\nbody"_s)});
     QVERIFY(writeFile(path, file));
     w.createForm({path});
     QCOMPARE(w.model().rowCount(), 2);
@@ -86,26 +85,26 @@ void TestHostileInput::hugeNoteWithoutLineBreak()
 
     // The list and the pane show the start of it; nobody reads further along one line.
     QCOMPARE(caption(0), QString(4096, QLatin1Char('x')));
-    QCOMPARE(caption(1), QStringLiteral("small"));
+    QCOMPARE(caption(1), u"small"_s);
     w.form().notesList()->setCurrentIndex(w.model().index(0, 0));
     const QString shown = notePane()->toPlainText();
     QVERIFY(shown.size() <= 1024 * 1024 + 3);
     QVERIFY(shown.startsWith(QString(1000, QLatin1Char('x'))));
-    QVERIFY2(shown.endsWith(QStringLiteral("x\n……")), qPrintable(shown.right(10)));
+    QVERIFY2(shown.endsWith(u"x\n……"_s), qPrintable(shown.right(10)));
     w.form().notesList()->setCurrentIndex(w.model().index(1, 0));
-    QCOMPARE(notePane()->toPlainText(), QStringLiteral("small\nbody"));
+    QCOMPARE(notePane()->toPlainText(), u"small\nbody"_s);
 
     QVERIFY(savedAgain() == file);
 }
 
 void TestHostileInput::millionEmptyNotes()
 {
-    const QString path = w.path(QStringLiteral("million.qlt"));
+    const QString path = w.path(u"million.qlt"_s);
     const QByteArray file = fileWithStream(record(0).repeated(1000000));
     QVERIFY(writeFile(path, file));
     w.createForm({path});
     QCOMPARE(w.model().rowCount(), 1000000);
-    QCOMPARE(w.panel(0), QStringLiteral("总计: 1000000"));
+    QCOMPARE(w.panel(0), u"总计: 1000000"_s);
     w.form().notesList()->setCurrentIndex(w.model().index(999999, 0));
     QCOMPARE(notePane()->toPlainText(), QString());
     QVERIFY(savedAgain() == file);
@@ -124,32 +123,30 @@ void TestHostileInput::damagedFilesRefused_data()
 void TestHostileInput::damagedFilesRefused()
 {
     QFETCH(QByteArray, file);
-    const QString path = w.path(QStringLiteral("damaged.qlt"));
+    const QString path = w.path(u"damaged.qlt"_s);
     QVERIFY(writeFile(path, file));
     MessageBox::setNextAnswers({QMessageBox::Ok});
     w.createForm({path});
-    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.at(0).text, Damaged);
+    takeOneBox({}, Damaged);
     QCOMPARE(w.model().rowCount(), 0);
     QCOMPARE(w.form().FileName(), QString());
     QCOMPARE(readFile(path), file);
 
     // The window goes on as usual.
-    w.seed({makeNote(QStringLiteral("after"))}, true);
-    QCOMPARE(notesIn(w.path(QStringLiteral("saved again.qlt"))), QList<Note>{});
+    w.seed({makeNote(u"after"_s)}, true);
+    QCOMPARE(notesIn(w.path(u"saved again.qlt"_s)), QList<Note>{});
     savedAgain();
-    QCOMPARE(notesIn(w.path(QStringLiteral("saved again.qlt"))), w.model().notes());
+    QCOMPARE(notesIn(w.path(u"saved again.qlt"_s)), w.model().notes());
 }
 
 void TestHostileInput::invalidGb18030KeptByteForByte()
 {
     const QList<Note> notes = {
-        Note{"lead byte at the end \x81", gb(QStringLiteral("低"))},
-        Note{"\xFF\x80 no character\r\nbody \x81\x30", gb(QStringLiteral("最高"))},
-        Note{"\x81\x30\x81\r\n\xA1", gb(QStringLiteral("标准"))},
+        Note{"lead byte at the end \x81", gb(u"低"_s)},
+        Note{"\xFF\x80 no character\r\nbody \x81\x30", gb(u"最高"_s)},
+        Note{"\x81\x30\x81\r\n\xA1", gb(u"标准"_s)},
     };
-    const QString path = w.path(QStringLiteral("broken text.qlt"));
+    const QString path = w.path(u"broken text.qlt"_s);
     const QByteArray file = notesFile(notes);
     QVERIFY(writeFile(path, file));
     w.createForm({path});
@@ -157,24 +154,23 @@ void TestHostileInput::invalidGb18030KeptByteForByte()
     for (int row = 0; row < notes.size(); ++row) {
         QVERIFY2(caption(row).contains(QChar::ReplacementCharacter), qPrintable(caption(row)));
         w.form().notesList()->setCurrentIndex(w.model().index(row, 0));
-        QCOMPARE(
-            notePane()->toPlainText(),
-            AnsiText::toUnicode(notes.at(row).text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        QCOMPARE(notePane()->toPlainText(),
+                 AnsiText::toUnicode(notes.at(row).text).replace(u"\r\n"_s, u"\n"_s));
     }
     QVERIFY(savedAgain() == file);
 }
 
 void TestHostileInput::hugeSettingsFile()
 {
-    const QString notesPath = w.path(QStringLiteral("last.qlt"));
-    QVERIFY(writeFile(notesPath, notesFile({makeNote(QStringLiteral("opened at start"))})));
+    const QString notesPath = w.path(u"last.qlt"_s);
+    QVERIFY(writeFile(notesPath, notesFile({makeNote(u"opened at start"_s)})));
     QByteArray junk = "[General]\r\nLong=" + QByteArray(4 * 1024 * 1024, 'v') + "\r\n" + ';' +
                       QByteArray(3 * 1024 * 1024, '[') + "\r\n";
     for (int i = 0; i < 100000; ++i)
-        junk += (i % 2 ? gb(QStringLiteral("键")) : QByteArray("key")) + QByteArray::number(i) + "=x\r\n";
+        junk += (i % 2 ? gb(u"键"_s) : QByteArray("key")) + QByteArray::number(i) + "=x\r\n";
     QVERIFY(junk.size() > 8 * 1024 * 1024);
     const QByteArray settings = junk + "OpenLastFile=1\r\nLastFile=" + gb(notesPath) + "\r\n";
-    QVERIFY(writeFile(w.path(QStringLiteral("Quillet.ini")), settings));
+    QVERIFY(writeFile(w.path(u"Quillet.ini"_s), settings));
 
     // The keys after the long lines count: the last file opens.
     w.createForm();
@@ -183,7 +179,7 @@ void TestHostileInput::hugeSettingsFile()
 
     // Closing writes the window's settings and keeps every line it does not know.
     QVERIFY(w.form().close());
-    const QByteArray after = readFile(w.path(QStringLiteral("Quillet.ini")));
+    const QByteArray after = readFile(w.path(u"Quillet.ini"_s));
     QVERIFY(after.startsWith(junk));
     QVERIFY(after.contains("\r\nTheme="));
 }

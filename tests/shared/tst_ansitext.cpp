@@ -2,6 +2,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 class TestAnsiText : public QObject
 {
     Q_OBJECT
@@ -11,12 +13,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("text");
-        QTest::newRow("ascii") << QByteArray("abc\r\n") << QStringLiteral("abc\r\n");
-        QTest::newRow("gbk") << QByteArray("\xb5\xcd\xb8\xdf") << QStringLiteral("低高");
+        QTest::newRow("ascii") << QByteArray("abc\r\n") << u"abc\r\n"_s;
+        QTest::newRow("gbk") << QByteArray("\xb5\xcd\xb8\xdf") << u"低高"_s;
         QTest::newRow("four-byte") << QByteArray("\x94\x39\xfc\x36") << QString::fromUtf8("\xf0\x9f\x98\x80");
         // An unfinished sequence at the end must still show, not vanish from the text.
-        QTest::newRow("cut lead byte") << QByteArray("ab\x81") << QStringLiteral("ab\uFFFD");
-        QTest::newRow("cut four-byte") << QByteArray("\xb5\xcd\x94\x39") << QStringLiteral("低\uFFFD");
+        QTest::newRow("cut lead byte") << QByteArray("ab\x81") << u"ab\uFFFD"_s;
+        QTest::newRow("cut four-byte") << QByteArray("\xb5\xcd\x94\x39") << u"低\uFFFD"_s;
         QTest::newRow("empty") << QByteArray() << QString();
     }
     void decodesText()

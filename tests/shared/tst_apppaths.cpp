@@ -11,6 +11,8 @@
 
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 // Where settings, logs and shipped files are looked for: a portable copy, an installed copy, and the
 // override the tests of every other suite rely on.
 class TestAppPaths : public QObject
@@ -51,14 +53,14 @@ private:
 void TestAppPaths::initTestCase()
 {
     QVERIFY(m_root.isValid());
-    m_home = makeDir(QStringLiteral("home"));
+    m_home = makeDir(u"home"_s);
 }
 
 void TestAppPaths::init()
 {
     // Each case gets a config home of its own, so "created on demand" can be seen.
     static int counter = 0;
-    m_xdg = m_root.filePath(QStringLiteral("xdg%1").arg(++counter));
+    m_xdg = m_root.filePath(u"xdg%1"_s.arg(++counter));
     qunsetenv("QUILLET_APPDIR");
     qputenv("HOME", QFile::encodeName(m_home));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_xdg));
@@ -92,23 +94,23 @@ void TestAppPaths::dataDirFollowsTheExecutableFolder_data()
     QTest::addColumn<int>("expected");
 
     QTest::newRow("writable folder, a portable copy")
-        << makeDir(QStringLiteral("portable")) << false << int(Place::BesideProgram);
+        << makeDir(u"portable"_s) << false << int(Place::BesideProgram);
 
-    const QString readOnly = makeDir(QStringLiteral("read-only"));
+    const QString readOnly = makeDir(u"read-only"_s);
     QVERIFY(QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
                                                 QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
     QTest::newRow("folder of mode 0555") << readOnly << true << int(Place::ConfigHome);
 
     // Not even root creates files in /proc: the read-only case when the tests run as root.
     QTest::newRow("folder on a file system nobody writes to")
-        << QStringLiteral("/proc/self") << false << int(Place::ConfigHome);
+        << u"/proc/self"_s << false << int(Place::ConfigHome);
 
     QTest::newRow("folder that is not there")
-        << m_root.filePath(QStringLiteral("gone/bin")) << false << int(Place::ConfigHome);
+        << m_root.filePath(u"gone/bin"_s) << false << int(Place::ConfigHome);
 
     // /usr/bin when run by root, or a prefix in the home folder: writable, yet an installed copy.
-    const QString prefixBin = makeDir(QStringLiteral("prefix/bin"));
-    makeDir(QStringLiteral("prefix/share/quillet"));
+    const QString prefixBin = makeDir(u"prefix/bin"_s);
+    makeDir(u"prefix/share/quillet"_s);
     QTest::newRow("writable folder of an installed layout") << prefixBin << false << int(Place::ConfigHome);
 }
 
@@ -127,7 +129,7 @@ void TestAppPaths::dataDirFollowsTheExecutableFolder()
         QCOMPARE(dir, QDir::toNativeSeparators(exeDir));
         QVERIFY2(!QFileInfo::exists(m_xdg), "the config home is made only when it is used");
     } else {
-        QCOMPARE(dir, QDir::toNativeSeparators(m_xdg + QStringLiteral("/Quillet")));
+        QCOMPARE(dir, QDir::toNativeSeparators(m_xdg + u"/Quillet"_s));
         QVERIFY(QFileInfo(dir).isDir());
     }
     // The writability probe leaves nothing behind.
@@ -136,7 +138,7 @@ void TestAppPaths::dataDirFollowsTheExecutableFolder()
 
 void TestAppPaths::configFolderIsTheUsersAlone()
 {
-    const QString dir = AppPaths::dataDirFor(QStringLiteral("/proc/self"));
+    const QString dir = AppPaths::dataDirFor(u"/proc/self"_s);
     QCOMPARE(QFileInfo(dir).permissions() & (QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
                                              QFile::ReadOther | QFile::WriteOther | QFile::ExeOther),
              QFile::Permissions());
@@ -145,18 +147,18 @@ void TestAppPaths::configFolderIsTheUsersAlone()
     // An existing folder is used as it is.
     QVERIFY(QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
                                            QFile::ReadGroup | QFile::ExeGroup));
-    QCOMPARE(AppPaths::dataDirFor(QStringLiteral("/proc/self")), dir);
+    QCOMPARE(AppPaths::dataDirFor(u"/proc/self"_s), dir);
     QVERIFY(QFileInfo(dir).permissions().testFlag(QFile::ReadGroup));
 }
 
 void TestAppPaths::configFolderThatCannotBeMadeIsStillNamed()
 {
     // The writes report the failure later; the rule itself neither throws nor falls back elsewhere.
-    const QString blocker = m_root.filePath(QStringLiteral("a file"));
+    const QString blocker = m_root.filePath(u"a file"_s);
     writeFile(blocker);
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(blocker));
-    const QString dir = AppPaths::dataDirFor(QStringLiteral("/proc/self"));
-    QCOMPARE(dir, QDir::toNativeSeparators(blocker + QStringLiteral("/Quillet")));
+    const QString dir = AppPaths::dataDirFor(u"/proc/self"_s);
+    QCOMPARE(dir, QDir::toNativeSeparators(blocker + u"/Quillet"_s));
     QVERIFY(!QFileInfo::exists(dir));
     QVERIFY(QFileInfo(blocker).isFile());
 }
@@ -167,14 +169,14 @@ void TestAppPaths::configDirHonoursXdgConfigHome_data()
     QTest::addColumn<bool>("setXdg");
     QTest::addColumn<QString>("expectedBase"); // "HOME" stands for the home folder
 
-    QTest::newRow("absolute") << QFile::encodeName(m_root.filePath(QStringLiteral("cfg"))) << true
-                              << m_root.filePath(QStringLiteral("cfg"));
-    QTest::newRow("unset") << QByteArray() << false << QStringLiteral("HOME");
-    QTest::newRow("empty") << QByteArray() << true << QStringLiteral("HOME");
+    QTest::newRow("absolute") << QFile::encodeName(m_root.filePath(u"cfg"_s)) << true
+                              << m_root.filePath(u"cfg"_s);
+    QTest::newRow("unset") << QByteArray() << false << u"HOME"_s;
+    QTest::newRow("empty") << QByteArray() << true << u"HOME"_s;
     QTest::newRow("relative, which the base directory rules ignore")
-        << QByteArray("cfg") << true << QStringLiteral("HOME");
-    QTest::newRow("trailing slash") << QFile::encodeName(m_root.filePath(QStringLiteral("cfg/"))) << true
-                                    << m_root.filePath(QStringLiteral("cfg"));
+        << QByteArray("cfg") << true << u"HOME"_s;
+    QTest::newRow("trailing slash") << QFile::encodeName(m_root.filePath(u"cfg/"_s)) << true
+                                    << m_root.filePath(u"cfg"_s);
 }
 
 void TestAppPaths::configDirHonoursXdgConfigHome()
@@ -186,13 +188,11 @@ void TestAppPaths::configDirHonoursXdgConfigHome()
         qputenv("XDG_CONFIG_HOME", xdg);
     else
         qunsetenv("XDG_CONFIG_HOME");
-    const QString base =
-        expectedBase == QLatin1String("HOME") ? m_home + QStringLiteral("/.config") : expectedBase;
+    const QString base = expectedBase == "HOME"_L1 ? m_home + u"/.config"_s : expectedBase;
 
-    QCOMPARE(AppPaths::configDir(), base + QStringLiteral("/Quillet"));
-    QCOMPARE(AppPaths::dataDirFor(QStringLiteral("/proc/self")),
-             QDir::toNativeSeparators(base + QStringLiteral("/Quillet")));
-    QVERIFY(QFileInfo(base + QStringLiteral("/Quillet")).isDir());
+    QCOMPARE(AppPaths::configDir(), base + u"/Quillet"_s);
+    QCOMPARE(AppPaths::dataDirFor(u"/proc/self"_s), QDir::toNativeSeparators(base + u"/Quillet"_s));
+    QVERIFY(QFileInfo(base + u"/Quillet"_s).isDir());
 }
 
 void TestAppPaths::shippedFilesBesideThenInShare_data()
@@ -215,8 +215,8 @@ void TestAppPaths::shippedFilesBesideThenInShare()
 
     const QString tag =
         QString::fromLatin1(QTest::currentDataTag()).replace(QLatin1Char(':'), QLatin1Char('-'));
-    const QString bin = makeDir(tag + QStringLiteral("/bin"));
-    const QString share = makeDir(tag + QStringLiteral("/share/quillet"));
+    const QString bin = makeDir(tag + u"/bin"_s);
+    const QString share = makeDir(tag + u"/share/quillet"_s);
     for (const char* name : {"License.txt", "Quillet.chm"}) {
         if (beside)
             writeFile(bin + QLatin1Char('/') + QLatin1String(name));
@@ -231,26 +231,26 @@ void TestAppPaths::shippedFilesBesideThenInShare()
 void TestAppPaths::overrideReplacesEveryFolder()
 {
     // Even beside a program in an installed layout that ships its own License.txt.
-    const QString dir = makeDir(QStringLiteral("override"));
+    const QString dir = makeDir(u"override"_s);
     qputenv("QUILLET_APPDIR", QFile::encodeName(dir));
     const QString native = QDir::toNativeSeparators(dir);
     const QString sep = QDir::separator();
 
     QCOMPARE(AppPaths::executableDir(), native);
     QCOMPARE(AppPaths::dataDir(), native);
-    QCOMPARE(AppPaths::iniFileName(), native + sep + QStringLiteral("Quillet.ini"));
-    QCOMPARE(AppPaths::debugLogPath(), native + sep + QStringLiteral("qltdbg.dat"));
-    QCOMPARE(AppPaths::errorLogPath(), native + sep + QStringLiteral("ErrorLog.txt"));
-    QCOMPARE(AppPaths::licensePath(), native + sep + QStringLiteral("License.txt"));
-    QCOMPARE(AppPaths::helpFilePath(), native + sep + QStringLiteral("Quillet.chm"));
+    QCOMPARE(AppPaths::iniFileName(), native + sep + u"Quillet.ini"_s);
+    QCOMPARE(AppPaths::debugLogPath(), native + sep + u"qltdbg.dat"_s);
+    QCOMPARE(AppPaths::errorLogPath(), native + sep + u"ErrorLog.txt"_s);
+    QCOMPARE(AppPaths::licensePath(), native + sep + u"License.txt"_s);
+    QCOMPARE(AppPaths::helpFilePath(), native + sep + u"Quillet.chm"_s);
     QVERIFY(!QFileInfo::exists(m_xdg));
 }
 
 void TestAppPaths::overrideFolderIsNotCreated()
 {
-    const QString missing = m_root.filePath(QStringLiteral("no such folder"));
+    const QString missing = m_root.filePath(u"no such folder"_s);
     qputenv("QUILLET_APPDIR", QFile::encodeName(missing));
-    QCOMPARE(AppPaths::iniFileName(), QDir::toNativeSeparators(missing + QStringLiteral("/Quillet.ini")));
+    QCOMPARE(AppPaths::iniFileName(), QDir::toNativeSeparators(missing + u"/Quillet.ini"_s));
     QVERIFY(!QFileInfo::exists(missing));
     QVERIFY(!QFileInfo::exists(m_xdg));
 }
@@ -261,10 +261,10 @@ void TestAppPaths::helpFileIsCompiledOrHtml_data()
     QTest::addColumn<bool>("html");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("compiled help only") << true << false << QStringLiteral("Quillet.chm");
-    QTest::newRow("html help only") << false << true << QStringLiteral("Quillet.html");
-    QTest::newRow("both: the compiled one") << true << true << QStringLiteral("Quillet.chm");
-    QTest::newRow("none: the compiled one is named") << false << false << QStringLiteral("Quillet.chm");
+    QTest::newRow("compiled help only") << true << false << u"Quillet.chm"_s;
+    QTest::newRow("html help only") << false << true << u"Quillet.html"_s;
+    QTest::newRow("both: the compiled one") << true << true << u"Quillet.chm"_s;
+    QTest::newRow("none: the compiled one is named") << false << false << u"Quillet.chm"_s;
 }
 
 void TestAppPaths::helpFileIsCompiledOrHtml()
@@ -272,12 +272,12 @@ void TestAppPaths::helpFileIsCompiledOrHtml()
     QFETCH(bool, chm);
     QFETCH(bool, html);
     QFETCH(QString, expected);
-    const QString dir = makeDir(QStringLiteral("help/") +
-                                QString::fromLatin1(QTest::currentDataTag()).remove(QLatin1Char(':')));
+    const QString dir =
+        makeDir(u"help/"_s + QString::fromLatin1(QTest::currentDataTag()).remove(QLatin1Char(':')));
     if (chm)
-        writeFile(dir + QStringLiteral("/Quillet.chm"));
+        writeFile(dir + u"/Quillet.chm"_s);
     if (html)
-        writeFile(dir + QStringLiteral("/Quillet.html"));
+        writeFile(dir + u"/Quillet.html"_s);
     qputenv("QUILLET_APPDIR", QFile::encodeName(dir));
     QCOMPARE(AppPaths::helpFilePath(), QDir::toNativeSeparators(dir + QLatin1Char('/') + expected));
 }
@@ -295,27 +295,27 @@ void TestAppPaths::dataDirOfTheRunningProgram()
 {
     QFETCH(bool, installed);
     if (installed && !isChildCase()) {
-        makeDir(QStringLiteral("installed/share/quillet"));
-        runCaseInCopy(makeDir(QStringLiteral("installed/bin")) + QStringLiteral("/quillet"));
+        makeDir(u"installed/share/quillet"_s);
+        runCaseInCopy(makeDir(u"installed/bin"_s) + u"/quillet"_s);
         return;
     }
     const QString exeDir = QCoreApplication::applicationDirPath();
     if (installed) {
-        const QString config = QDir::toNativeSeparators(m_xdg + QStringLiteral("/Quillet"));
+        const QString config = QDir::toNativeSeparators(m_xdg + u"/Quillet"_s);
         QCOMPARE(AppPaths::dataDir(), config);
-        QCOMPARE(AppPaths::iniFileName(), config + QDir::separator() + QStringLiteral("Quillet.ini"));
+        QCOMPARE(AppPaths::iniFileName(), config + QDir::separator() + u"Quillet.ini"_s);
         QCOMPARE(QDir(exeDir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                 QStringList{QStringLiteral("quillet")});
+                 QStringList{u"quillet"_s});
         return;
     }
     if (::access(QFile::encodeName(exeDir).constData(), W_OK) != 0)
         QSKIP("the build tree is read-only for this user");
-    QVERIFY(!QFileInfo::exists(exeDir + QStringLiteral("/../share/quillet")));
+    QVERIFY(!QFileInfo::exists(exeDir + u"/../share/quillet"_s));
     const QString native = QDir::toNativeSeparators(exeDir);
     QCOMPARE(AppPaths::executableDir(), native);
     QCOMPARE(AppPaths::dataDir(), native);
-    QCOMPARE(AppPaths::iniFileName(), native + QDir::separator() + QStringLiteral("Quillet.ini"));
-    QCOMPARE(AppPaths::licensePath(), native + QDir::separator() + QStringLiteral("License.txt"));
+    QCOMPARE(AppPaths::iniFileName(), native + QDir::separator() + u"Quillet.ini"_s);
+    QCOMPARE(AppPaths::licensePath(), native + QDir::separator() + u"License.txt"_s);
     QVERIFY(!QFileInfo::exists(m_xdg));
 }
 

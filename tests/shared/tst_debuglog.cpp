@@ -20,6 +20,8 @@
 #include <memory>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QTime SomeTime(14, 2, 51);
@@ -93,14 +95,14 @@ void TestDebugLog::init()
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
     qputenv("QUILLET_APPDIR", QFile::encodeName(m_dir->path()));
-    m_path = m_dir->filePath(QStringLiteral("qltdbg.dat"));
+    m_path = m_dir->filePath(u"qltdbg.dat"_s);
 }
 
 void TestDebugLog::debugSwitchIsSeen()
 {
     QVERIFY(SharedSrc::IsDebugMode());
     const QStringList arguments = CommandLine::programArguments();
-    QVERIFY(arguments.contains(QStringLiteral("/DEBUG")));
+    QVERIFY(arguments.contains(u"/DEBUG"_s));
     QVERIFY(!arguments.contains(QCoreApplication::arguments().constFirst()));
 }
 
@@ -138,21 +140,20 @@ void TestDebugLog::traceWritesNumberedLogBesideProgram()
 void TestDebugLog::lastTraceNameIsAlwaysTheLastName()
 {
     SharedSrc::DebugLog("TOptionsForm.RegisterFileTypeBtnClick.SetKeyValue");
-    QCOMPARE(SharedSrc::LastTraceName(), QStringLiteral("TOptionsForm.RegisterFileTypeBtnClick.SetKeyValue"));
+    QCOMPARE(SharedSrc::LastTraceName(), u"TOptionsForm.RegisterFileTypeBtnClick.SetKeyValue"_s);
     SharedSrc::DebugLog("TOptionsForm.RegisterFileTypeBtnClick.SetKeyValue.Check");
-    QCOMPARE(SharedSrc::LastTraceName(),
-             QStringLiteral("TOptionsForm.RegisterFileTypeBtnClick.SetKeyValue.Check"));
+    QCOMPARE(SharedSrc::LastTraceName(), u"TOptionsForm.RegisterFileTypeBtnClick.SetKeyValue.Check"_s);
     SharedSrc::DebugLog("SharedSrc.ErrorMsg");
-    QCOMPARE(SharedSrc::LastTraceName(), QStringLiteral("SharedSrc.ErrorMsg"));
+    QCOMPARE(SharedSrc::LastTraceName(), u"SharedSrc.ErrorMsg"_s);
 }
 
 void TestDebugLog::traceSurvivesUnwritableLog()
 {
     // A log that cannot be written costs the entry, never the program or the name.
-    qputenv("QUILLET_APPDIR", QFile::encodeName(m_dir->filePath(QStringLiteral("no such folder"))));
+    qputenv("QUILLET_APPDIR", QFile::encodeName(m_dir->filePath(u"no such folder"_s)));
     SharedSrc::DebugLog("TMainForm.FormDestroy");
-    QCOMPARE(SharedSrc::LastTraceName(), QStringLiteral("TMainForm.FormDestroy"));
-    QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("no such folder"))));
+    QCOMPARE(SharedSrc::LastTraceName(), u"TMainForm.FormDestroy"_s);
+    QVERIFY(!QFile::exists(m_dir->filePath(u"no such folder"_s)));
 }
 
 void TestDebugLog::newLogSkipsNumberTwo()
@@ -240,7 +241,7 @@ void TestDebugLog::logChangedByAnotherWriterIsRecounted()
         QVERIFY(writeFile(m_path, otherWriter));
         break;
     case OtherWrite::MovesIn: {
-        const QString moved = m_dir->filePath(QStringLiteral("moved.dat"));
+        const QString moved = m_dir->filePath(u"moved.dat"_s);
         QVERIFY(writeFile(moved, otherWriter));
         QCOMPARE(std::rename(QFile::encodeName(moved).constData(), QFile::encodeName(m_path).constData()), 0);
         break;
@@ -262,7 +263,7 @@ void TestDebugLog::deletedLogStartsAgain()
 
 void TestDebugLog::twoLogsAreCountedApart()
 {
-    const QString other = m_dir->filePath(QStringLiteral("other.dat"));
+    const QString other = m_dir->filePath(u"other.dat"_s);
     QVERIFY(writeFile(other, "x\r\ny\r\n"));
     QVERIFY(TraceLogFile::append(m_path, "A.One", SomeTime));
     QVERIFY(TraceLogFile::append(other, "B.One", SomeTime));
@@ -291,9 +292,9 @@ void TestDebugLog::timeHasNoTimeZone()
     QCOMPARE(line, "1. A.One [" + AnsiText::fromUnicode(time) + "]\r\n");
 
     const QLocale locale = QLocale::system();
-    QVERIFY(time.contains(locale.toString(SomeTime, QStringLiteral("mm"))));
-    QVERIFY(time.contains(locale.toString(SomeTime, QStringLiteral("ss"))));
-    const QString zone = locale.toString(SomeTime, QStringLiteral("t"));
+    QVERIFY(time.contains(locale.toString(SomeTime, u"mm"_s)));
+    QVERIFY(time.contains(locale.toString(SomeTime, u"ss"_s)));
+    const QString zone = locale.toString(SomeTime, u"t"_s);
     if (!zone.isEmpty())
         QVERIFY2(!time.contains(zone), qPrintable(time));
     QCOMPARE(time, time.trimmed());
@@ -311,9 +312,9 @@ void TestDebugLog::unwritableLogFails()
     QVERIFY(!TraceLogFile::append(m_dir->filePath(relativePath), "A.One", SomeTime));
     PlantedFiles::verifyUntouched(m_dir->path());
 
-    if (!QFile::exists(QStringLiteral("/dev/full")))
+    if (!QFile::exists(u"/dev/full"_s))
         return;
-    QVERIFY(!TraceLogFile::append(QStringLiteral("/dev/full"), "A.One", SomeTime));
+    QVERIFY(!TraceLogFile::append(u"/dev/full"_s, "A.One", SomeTime));
 }
 
 void TestDebugLog::failedAppendIsTakenBack()

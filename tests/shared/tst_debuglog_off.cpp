@@ -9,6 +9,8 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 // Runs without the debug switch: tracing keeps the name and nothing else.
 class TestDebugLogOff : public QObject
 {
@@ -39,7 +41,7 @@ void TestDebugLogOff::init()
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
     qputenv("QUILLET_APPDIR", QFile::encodeName(m_dir->path()));
-    m_path = m_dir->filePath(QStringLiteral("qltdbg.dat"));
+    m_path = m_dir->filePath(u"qltdbg.dat"_s);
 }
 
 void TestDebugLogOff::debugModeIsOff()
@@ -51,9 +53,9 @@ void TestDebugLogOff::debugModeIsOff()
 void TestDebugLogOff::noLogIsWritten()
 {
     SharedSrc::DebugLog("TMainForm.FormCreate");
-    QCOMPARE(SharedSrc::LastTraceName(), QStringLiteral("TMainForm.FormCreate"));
+    QCOMPARE(SharedSrc::LastTraceName(), u"TMainForm.FormCreate"_s);
     SharedSrc::DebugLog("TMainForm.FormActivate");
-    QCOMPARE(SharedSrc::LastTraceName(), QStringLiteral("TMainForm.FormActivate"));
+    QCOMPARE(SharedSrc::LastTraceName(), u"TMainForm.FormActivate"_s);
     QVERIFY(!QFile::exists(m_path));
     QVERIFY(QDir(m_dir->path()).isEmpty());
 }
@@ -68,7 +70,7 @@ void TestDebugLogOff::existingLogIsLeftAsItIs()
     }
     SharedSrc::DebugLog("TMainForm.FormCreate");
     SharedSrc::DebugLog("SharedSrc.ErrorMsg");
-    QCOMPARE(SharedSrc::LastTraceName(), QStringLiteral("SharedSrc.ErrorMsg"));
+    QCOMPARE(SharedSrc::LastTraceName(), u"SharedSrc.ErrorMsg"_s);
 
     QFile file(m_path);
     QVERIFY(file.open(QIODevice::ReadOnly));

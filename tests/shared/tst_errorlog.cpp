@@ -15,6 +15,8 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QByteArray Separator(80, '-');
@@ -26,9 +28,8 @@ QByteArray expectedReport(const FailureReport& report)
            "Error message: " + AnsiText::fromUnicode(report.message) + "\r\n" + Separator + "\r\n\r\n";
 }
 
-const FailureReport AccessViolation{QStringLiteral("EAccessViolation"),
-                                    QStringLiteral("TMainForm.FormCreate"),
-                                    QStringLiteral("Access violation at address 00000000")};
+const FailureReport AccessViolation{u"EAccessViolation"_s, u"TMainForm.FormCreate"_s,
+                                    u"Access violation at address 00000000"_s};
 
 } // namespace
 
@@ -61,7 +62,7 @@ void TestErrorLog::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-    m_path = m_dir->filePath(QStringLiteral("ErrorLog.txt"));
+    m_path = m_dir->filePath(u"ErrorLog.txt"_s);
 }
 
 void TestErrorLog::newLogStartsWithHeader_data()
@@ -70,11 +71,10 @@ void TestErrorLog::newLogStartsWithHeader_data()
     QTest::addColumn<QByteArray>("systemLines");
 
     QTest::newRow("with product name")
-        << SystemDescription{QStringLiteral("Debian GNU/Linux 12 (bookworm)"),
-                             QStringLiteral("6.1 Build 0 18-amd64")}
+        << SystemDescription{u"Debian GNU/Linux 12 (bookworm)"_s, u"6.1 Build 0 18-amd64"_s}
         << QByteArray(
                "Windows name: Debian GNU/Linux 12 (bookworm)\r\nWindows version: 6.1 Build 0 18-amd64\r\n");
-    QTest::newRow("without product name") << SystemDescription{std::nullopt, QStringLiteral("5.4 Build 0 ")}
+    QTest::newRow("without product name") << SystemDescription{std::nullopt, u"5.4 Build 0 "_s}
                                           << QByteArray("Windows version: 5.4 Build 0 \r\n");
 }
 
@@ -94,9 +94,8 @@ void TestErrorLog::newLogStartsWithHeader()
 
 void TestErrorLog::secondReportHasNoHeader()
 {
-    const SystemDescription system{QStringLiteral("Some Linux"), QStringLiteral("6.1 Build 0 x")};
-    const FailureReport second{QStringLiteral("std::bad_alloc"), QStringLiteral("SharedSrc.ErrorMsg"),
-                               QStringLiteral("std::bad_alloc")};
+    const SystemDescription system{u"Some Linux"_s, u"6.1 Build 0 x"_s};
+    const FailureReport second{u"std::bad_alloc"_s, u"SharedSrc.ErrorMsg"_s, u"std::bad_alloc"_s};
 
     QVERIFY(ErrorLog::appendReport(m_path, system, AccessViolation));
     const QByteArray first = readFile(m_path);
@@ -127,16 +126,15 @@ void TestErrorLog::existingLogIsAppendedTo()
     QFETCH(QByteArray, between);
 
     QVERIFY(writeFile(m_path, existing));
-    QVERIFY(ErrorLog::appendReport(m_path, SystemDescription{std::nullopt, QStringLiteral("1.0 Build 0 ")},
-                                   AccessViolation));
+    QVERIFY(
+        ErrorLog::appendReport(m_path, SystemDescription{std::nullopt, u"1.0 Build 0 "_s}, AccessViolation));
     QCOMPARE(readFile(m_path), existing + between + expectedReport(AccessViolation));
 }
 
 void TestErrorLog::chineseTextIsWrittenInTheCodePage()
 {
-    const FailureReport report{QStringLiteral("EReadError"), QStringLiteral("TMainForm.OpenFile"),
-                               QStringLiteral("文件已损坏：“笔记.qlt”")};
-    const SystemDescription system{QStringLiteral("深度操作系统 20"), QStringLiteral("5.10 Build 0 ")};
+    const FailureReport report{u"EReadError"_s, u"TMainForm.OpenFile"_s, u"文件已损坏：“笔记.qlt”"_s};
+    const SystemDescription system{u"深度操作系统 20"_s, u"5.10 Build 0 "_s};
 
     QVERIFY(ErrorLog::appendReport(m_path, system, report));
 
@@ -166,9 +164,9 @@ void TestErrorLog::unwritablePlaceFails()
 
 void TestErrorLog::fullDeviceFails()
 {
-    if (!QFile::exists(QStringLiteral("/dev/full")))
+    if (!QFile::exists(u"/dev/full"_s))
         QSKIP("This system has no /dev/full.");
-    QVERIFY(!ErrorLog::appendReport(QStringLiteral("/dev/full"), SystemDescription{}, AccessViolation));
+    QVERIFY(!ErrorLog::appendReport(u"/dev/full"_s, SystemDescription{}, AccessViolation));
 }
 
 void TestErrorLog::failedNewLogLeavesNoFile()

@@ -10,6 +10,8 @@
 
 #include <limits>
 
+using namespace Qt::StringLiterals;
+
 class TestFontSettings : public QObject
 {
     Q_OBJECT
@@ -54,7 +56,7 @@ private Q_SLOTS:
     void colorToValue();
 
 private:
-    QString iniPath() const { return m_dir->filePath(QStringLiteral("Quillet.ini")); }
+    QString iniPath() const { return m_dir->filePath(u"Quillet.ini"_s); }
     void writeIni(const QByteArray& bytes) const;
     QByteArray readIni() const;
 
@@ -92,7 +94,7 @@ QByteArray TestFontSettings::readIni() const
 void TestFontSettings::defaultsAreTheWindowFont()
 {
     const FontValue font;
-    QCOMPARE(font.name, QStringLiteral("Tahoma"));
+    QCOMPARE(font.name, u"Tahoma"_s);
     QCOMPARE(font.size, 8);
     QCOMPARE(font.height, -11);
     QCOMPARE(font.color, -16777208);
@@ -193,12 +195,12 @@ void TestFontSettings::unusableSizeOrHeightIgnored()
 void TestFontSettings::toQFont()
 {
     FontValue value;
-    value.name = QStringLiteral("Courier New");
+    value.name = u"Courier New"_s;
     value.setSize(14);
     value.bold = true;
     value.strikeout = true;
     const QFont font = value.toQFont();
-    QCOMPARE(font.family(), QStringLiteral("Courier New"));
+    QCOMPARE(font.family(), u"Courier New"_s);
     QCOMPARE(font.pointSize(), 14);
     QVERIFY(font.bold());
     QVERIFY(!font.italic());
@@ -218,7 +220,7 @@ void TestFontSettings::toQFont()
 
 void TestFontSettings::assignFromQFont()
 {
-    QFont font(QStringLiteral("DejaVu Serif"), 12);
+    QFont font(u"DejaVu Serif"_s, 12);
     font.setBold(true);
     font.setItalic(true);
     FontValue value;
@@ -226,7 +228,7 @@ void TestFontSettings::assignFromQFont()
     value.color = 0x123456;
     value.underline = true;
     value.assignFrom(font);
-    QCOMPARE(value.name, QStringLiteral("DejaVu Serif"));
+    QCOMPARE(value.name, u"DejaVu Serif"_s);
     QCOMPARE(value.size, 12);
     QCOMPARE(value.height, -16);
     QVERIFY(value.bold);
@@ -239,7 +241,7 @@ void TestFontSettings::assignFromQFont()
 
 void TestFontSettings::assignFromPixelSizedQFont()
 {
-    QFont font(QStringLiteral("DejaVu Sans"));
+    QFont font(u"DejaVu Sans"_s);
     font.setPixelSize(20);
     font.setStrikeOut(true);
     FontValue value;
@@ -255,8 +257,8 @@ void TestFontSettings::loadReadsEveryKey()
              "Underline=1\r\n");
     const IniFile ini(iniPath());
     FontValue font;
-    SharedSrc::LoadFontFromIni(ini, font, QStringLiteral("notetext"));
-    QCOMPARE(font.name, QStringLiteral("宋体"));
+    SharedSrc::LoadFontFromIni(ini, font, u"notetext"_s);
+    QCOMPARE(font.name, u"宋体"_s);
     QCOMPARE(font.charset, 134);
     QCOMPARE(font.size, 14);
     QCOMPARE(font.height, -19);
@@ -272,15 +274,15 @@ void TestFontSettings::loadMissingKeysKeepValues()
     writeIni("[NotesListText]\r\nForeColor=255\r\n[NoteText]\r\nSize=20\r\n");
     const IniFile ini(iniPath());
     FontValue font;
-    font.name = QStringLiteral("Courier New");
+    font.name = u"Courier New"_s;
     font.charset = 238;
     font.setSize(11);
     font.color = 0x00FF00;
     font.italic = true;
     const FontValue before = font;
-    SharedSrc::LoadFontFromIni(ini, font, QStringLiteral("NotesListText"));
+    SharedSrc::LoadFontFromIni(ini, font, u"NotesListText"_s);
     QCOMPARE(font, before);
-    SharedSrc::LoadFontFromIni(ini, font, QStringLiteral("AddEditText"));
+    SharedSrc::LoadFontFromIni(ini, font, u"AddEditText"_s);
     QCOMPARE(font, before);
 }
 
@@ -291,7 +293,7 @@ void TestFontSettings::loadMissingFileKeepsValues()
     font.bold = true;
     font.setSize(16);
     const FontValue before = font;
-    SharedSrc::LoadFontFromIni(ini, font, QStringLiteral("NoteText"));
+    SharedSrc::LoadFontFromIni(ini, font, u"NoteText"_s);
     QCOMPARE(font, before);
     QVERIFY(!QFile::exists(iniPath()));
 }
@@ -301,7 +303,7 @@ void TestFontSettings::loadStoredHeightDecidesSize()
     writeIni("[AddEditText]\r\nSize=12\r\nHeight=-20\r\n");
     const IniFile ini(iniPath());
     FontValue font;
-    SharedSrc::LoadFontFromIni(ini, font, QStringLiteral("AddEditText"));
+    SharedSrc::LoadFontFromIni(ini, font, u"AddEditText"_s);
     QCOMPARE(font.height, -20);
     QCOMPARE(font.size, 15);
 }
@@ -311,7 +313,7 @@ void TestFontSettings::loadSizeAloneSetsHeight()
     writeIni("[AddEditText]\r\nSize=12\r\n");
     const IniFile ini(iniPath());
     FontValue font;
-    SharedSrc::LoadFontFromIni(ini, font, QStringLiteral("AddEditText"));
+    SharedSrc::LoadFontFromIni(ini, font, u"AddEditText"_s);
     QCOMPARE(font.size, 12);
     QCOMPARE(font.height, -16);
 }
@@ -354,7 +356,7 @@ void TestFontSettings::loadStylesOnlyAdded()
     font.*style = before;
     FontValue expected = font;
     expected.*style = after;
-    SharedSrc::LoadFontFromIni(ini, font, QStringLiteral("NoteText"));
+    SharedSrc::LoadFontFromIni(ini, font, u"NoteText"_s);
     QCOMPARE(font, expected);
 }
 
@@ -366,11 +368,11 @@ void TestFontSettings::loadPassesOverUnusableValues()
     font.charset = 134;
     FontValue expected = font;
     expected.bold = true;
-    SharedSrc::LoadFontFromIni(ini, font, QStringLiteral("NoteText"));
+    SharedSrc::LoadFontFromIni(ini, font, u"NoteText"_s);
     QCOMPARE(font, expected);
 
     writeIni("[NoteText]\r\nCharset=-1\r\nSize=5000\r\nHeight=-100000\r\n");
-    SharedSrc::LoadFontFromIni(ini, font, QStringLiteral("NoteText"));
+    SharedSrc::LoadFontFromIni(ini, font, u"NoteText"_s);
     QCOMPARE(font, expected);
 }
 
@@ -379,23 +381,23 @@ void TestFontSettings::loadReturnsSameObjectAndTraces()
     writeIni("[NoteText]\r\nSize=10\r\n");
     const IniFile ini(iniPath());
     FontValue font;
-    FontValue& result = SharedSrc::LoadFontFromIni(ini, font, QStringLiteral("NoteText"));
+    FontValue& result = SharedSrc::LoadFontFromIni(ini, font, u"NoteText"_s);
     QCOMPARE(&result, &font);
-    QCOMPARE(SharedSrc::LastTraceName(), QStringLiteral("SharedSrc.LoadFontFromIni"));
+    QCOMPARE(SharedSrc::LastTraceName(), u"SharedSrc.LoadFontFromIni"_s);
 }
 
 void TestFontSettings::saveWritesKeysInOrder()
 {
     IniFile ini(iniPath());
     FontValue font;
-    font.name = QStringLiteral("宋体");
+    font.name = u"宋体"_s;
     font.charset = 134;
     font.setSize(12);
     font.color = -16777203;
     font.bold = true;
     font.underline = true;
-    SharedSrc::SaveFontToIni(ini, font, QStringLiteral("NotesListText"));
-    QCOMPARE(SharedSrc::LastTraceName(), QStringLiteral("SharedSrc.SaveFontToIni"));
+    SharedSrc::SaveFontToIni(ini, font, u"NotesListText"_s);
+    QCOMPARE(SharedSrc::LastTraceName(), u"SharedSrc.SaveFontToIni"_s);
     QCOMPARE(readIni(), QByteArray("[NotesListText]\r\n"
                                    "Name=\xCB\xCE\xCC\xE5\r\n"
                                    "Charset=134\r\n"
@@ -408,11 +410,11 @@ void TestFontSettings::saveWritesKeysInOrder()
                                    "Strikeout=0\r\n"));
 
     // Saving again replaces the same lines; other sections and ForeColor stay.
-    ini.WriteInteger(QStringLiteral("NotesListText"), QStringLiteral("ForeColor"), 255);
-    ini.WriteString(QStringLiteral("General"), QStringLiteral("Theme"), QStringLiteral("Roma"));
+    ini.WriteInteger(u"NotesListText"_s, u"ForeColor"_s, 255);
+    ini.WriteString(u"General"_s, u"Theme"_s, u"Roma"_s);
     font.bold = false;
     font.strikeout = true;
-    SharedSrc::SaveFontToIni(ini, font, QStringLiteral("NotesListText"));
+    SharedSrc::SaveFontToIni(ini, font, u"NotesListText"_s);
     QCOMPARE(readIni(), QByteArray("[NotesListText]\r\n"
                                    "Name=\xCB\xCE\xCC\xE5\r\n"
                                    "Charset=134\r\n"
@@ -460,26 +462,26 @@ void TestFontSettings::saveLoadRoundTrip()
     saved.underline = styles & 4;
     saved.strikeout = styles & 8;
     IniFile ini(iniPath());
-    SharedSrc::SaveFontToIni(ini, saved, QStringLiteral("AddEditText"));
+    SharedSrc::SaveFontToIni(ini, saved, u"AddEditText"_s);
 
     FontValue loaded;
-    loaded.name = QStringLiteral("Other");
+    loaded.name = u"Other"_s;
     loaded.setSize(30);
-    SharedSrc::LoadFontFromIni(IniFile(iniPath()), loaded, QStringLiteral("AddEditText"));
+    SharedSrc::LoadFontFromIni(IniFile(iniPath()), loaded, u"AddEditText"_s);
     QCOMPARE(loaded, saved);
 }
 
 void TestFontSettings::saveFailureRaises()
 {
-    const QString path = m_dir->filePath(QStringLiteral("missing/Quillet.ini"));
+    const QString path = m_dir->filePath(u"missing/Quillet.ini"_s);
     IniFile ini(path);
     QString message;
     try {
-        SharedSrc::SaveFontToIni(ini, FontValue(), QStringLiteral("NoteText"));
+        SharedSrc::SaveFontToIni(ini, FontValue(), u"NoteText"_s);
     } catch (const IniWriteError& error) {
         message = error.message();
     }
-    QCOMPARE(message, QStringLiteral("无法写入 ") + path);
+    QCOMPARE(message, u"无法写入 "_s + path);
 }
 
 void TestFontSettings::colorFromRgbValue_data()

@@ -12,6 +12,8 @@
 
 #include <limits>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Lines the program does not know, in several line-end styles, comments (one that looks like a key),
@@ -80,9 +82,9 @@ private Q_SLOTS:
     void unstorableTextRefused();
 
 private:
-    QString path(const QString& name = QStringLiteral("Quillet.ini")) const { return m_dir->filePath(name); }
-    void writeRaw(const QByteArray& bytes, const QString& name = QStringLiteral("Quillet.ini")) const;
-    QByteArray readRaw(const QString& name = QStringLiteral("Quillet.ini")) const;
+    QString path(const QString& name = u"Quillet.ini"_s) const { return m_dir->filePath(name); }
+    void writeRaw(const QByteArray& bytes, const QString& name = u"Quillet.ini"_s) const;
+    QByteArray readRaw(const QString& name = u"Quillet.ini"_s) const;
     void setModifiedHoursAgo(int hours) const;
     // Runs `write` and returns the IniWriteError message, or a null string when nothing was raised.
     template <typename F> static QString writeErrorOf(F write);
@@ -132,10 +134,9 @@ template <typename F> QString TestIniFile::writeErrorOf(F write)
 void TestIniFile::missingFileGivesDefaults()
 {
     const IniFile ini(path());
-    QCOMPARE(ini.ReadString(QStringLiteral("General"), QStringLiteral("Theme"), QStringLiteral("Office11XP")),
-             QStringLiteral("Office11XP"));
-    QCOMPARE(ini.ReadInteger(QStringLiteral("NoteText"), QStringLiteral("ForeColor"), 16777215), 16777215);
-    QCOMPARE(ini.ReadBool(QStringLiteral("General"), QStringLiteral("GridLines")), false);
+    QCOMPARE(ini.ReadString(u"General"_s, u"Theme"_s, u"Office11XP"_s), u"Office11XP"_s);
+    QCOMPARE(ini.ReadInteger(u"NoteText"_s, u"ForeColor"_s, 16777215), 16777215);
+    QCOMPARE(ini.ReadBool(u"General"_s, u"GridLines"_s), false);
     QVERIFY(!QFile::exists(path()));
 }
 
@@ -143,13 +144,10 @@ void TestIniFile::missingSectionOrKeyGivesDefault()
 {
     writeRaw("[General]\r\nTheme=Roma\r\n[MRU]\r\nMRU1=a.qlt\r\n");
     const IniFile ini(path());
-    QCOMPARE(ini.ReadString(QStringLiteral("Missing"), QStringLiteral("Theme"), QStringLiteral("d")),
-             QStringLiteral("d"));
-    QCOMPARE(ini.ReadString(QStringLiteral("General"), QStringLiteral("MRU1"), QStringLiteral("d")),
-             QStringLiteral("d"));
-    QCOMPARE(ini.ReadInteger(QStringLiteral("MRU"), QStringLiteral("Theme"), -4), -4);
-    QCOMPARE(ini.ReadString(QStringLiteral("General"), QStringLiteral("Theme"), QStringLiteral("d")),
-             QStringLiteral("Roma"));
+    QCOMPARE(ini.ReadString(u"Missing"_s, u"Theme"_s, u"d"_s), u"d"_s);
+    QCOMPARE(ini.ReadString(u"General"_s, u"MRU1"_s, u"d"_s), u"d"_s);
+    QCOMPARE(ini.ReadInteger(u"MRU"_s, u"Theme"_s, -4), -4);
+    QCOMPARE(ini.ReadString(u"General"_s, u"Theme"_s, u"d"_s), u"Roma"_s);
 }
 
 void TestIniFile::namesMatchInAnyCase_data()
@@ -173,7 +171,7 @@ void TestIniFile::namesMatchInAnyCase()
     QFETCH(QString, key);
     writeRaw("[NotesListText]\r\nStrikeOut=1\r\n");
     IniFile ini(path());
-    QCOMPARE(ini.ReadString(section, key, QString()), QStringLiteral("1"));
+    QCOMPARE(ini.ReadString(section, key, QString()), u"1"_s);
     QVERIFY(ini.ReadBool(section, key));
 
     ini.WriteInteger(section, key, 7);
@@ -188,24 +186,20 @@ void TestIniFile::blanksAroundNamesAndValuesIgnored()
 {
     writeRaw("  [ General ]  \r\n\tTheme\t=  Roma  \r\nGap=\r\n");
     const IniFile ini(path());
-    QCOMPARE(ini.ReadString(QStringLiteral("General"), QStringLiteral("Theme"), QString()),
-             QStringLiteral("Roma"));
-    QCOMPARE(ini.ReadString(QStringLiteral(" General "), QStringLiteral(" Theme\t"), QString()),
-             QStringLiteral("Roma"));
+    QCOMPARE(ini.ReadString(u"General"_s, u"Theme"_s, QString()), u"Roma"_s);
+    QCOMPARE(ini.ReadString(u" General "_s, u" Theme\t"_s, QString()), u"Roma"_s);
     // An empty value is a value, not a missing key.
-    QCOMPARE(ini.ReadString(QStringLiteral("General"), QStringLiteral("Gap"), QStringLiteral("d")),
-             QString(""));
+    QCOMPARE(ini.ReadString(u"General"_s, u"Gap"_s, u"d"_s), QString(""));
 }
 
 void TestIniFile::firstOfDuplicateNamesCounts()
 {
     writeRaw("[A]\r\nk=first\r\nk=second\r\n[a]\r\nk=third\r\nonly=later\r\n");
     IniFile ini(path());
-    QCOMPARE(ini.ReadString(QStringLiteral("A"), QStringLiteral("k"), QString()), QStringLiteral("first"));
-    QCOMPARE(ini.ReadString(QStringLiteral("A"), QStringLiteral("only"), QStringLiteral("d")),
-             QStringLiteral("d"));
+    QCOMPARE(ini.ReadString(u"A"_s, u"k"_s, QString()), u"first"_s);
+    QCOMPARE(ini.ReadString(u"A"_s, u"only"_s, u"d"_s), u"d"_s);
 
-    ini.WriteString(QStringLiteral("a"), QStringLiteral("K"), QStringLiteral("new"));
+    ini.WriteString(u"a"_s, u"K"_s, u"new"_s);
     QCOMPARE(readRaw(), QByteArray("[A]\r\nk=new\r\nk=second\r\n[a]\r\nk=third\r\nonly=later\r\n"));
 }
 
@@ -257,7 +251,7 @@ void TestIniFile::readInteger()
     QFETCH(int, expected);
     writeRaw("[NoteText]\r\nForeColor=" + stored + "\r\n");
     const IniFile ini(path());
-    QCOMPARE(ini.ReadInteger(QStringLiteral("NoteText"), QStringLiteral("ForeColor"), 77), expected);
+    QCOMPARE(ini.ReadInteger(u"NoteText"_s, u"ForeColor"_s, 77), expected);
 }
 
 void TestIniFile::readBool_data()
@@ -283,7 +277,7 @@ void TestIniFile::readBool()
     QFETCH(bool, expected);
     writeRaw("[General]\r\nOpenLastFile=" + stored + "\r\n");
     const IniFile ini(path());
-    QCOMPARE(ini.ReadBool(QStringLiteral("General"), QStringLiteral("OpenLastFile")), expected);
+    QCOMPARE(ini.ReadBool(u"General"_s, u"OpenLastFile"_s), expected);
 }
 
 void TestIniFile::readStringCut_data()
@@ -291,9 +285,9 @@ void TestIniFile::readStringCut_data()
     QTest::addColumn<QString>("value");
     QTest::addColumn<QString>("expected");
 
-    const QString smile = QStringLiteral("\U0001F600"); // two UTF-16 units
+    const QString smile = u"\U0001F600"_s; // two UTF-16 units
     const QString a2047(IniFile::MaxValueLength, u'a');
-    QTest::newRow("short") << QStringLiteral("abc") << QStringLiteral("abc");
+    QTest::newRow("short") << u"abc"_s << u"abc"_s;
     QTest::newRow("exactly the limit") << a2047 << a2047;
     QTest::newRow("one over") << a2047 + u'b' << a2047;
     QTest::newRow("far over") << QString(5000, u'x') << QString(IniFile::MaxValueLength, u'x');
@@ -310,23 +304,20 @@ void TestIniFile::readStringCut()
     QFETCH(QString, value);
     QFETCH(QString, expected);
     IniFile ini(path());
-    ini.WriteString(QStringLiteral("General"), QStringLiteral("LastFile"), value);
-    QCOMPARE(ini.ReadString(QStringLiteral("General"), QStringLiteral("LastFile"), QString()), expected);
+    ini.WriteString(u"General"_s, u"LastFile"_s, value);
+    QCOMPARE(ini.ReadString(u"General"_s, u"LastFile"_s, QString()), expected);
 }
 
 void TestIniFile::chineseValueStoredAsGb18030()
 {
     IniFile ini(path());
-    ini.WriteString(QStringLiteral("字体"), QStringLiteral("Name"), QStringLiteral("宋体"));
+    ini.WriteString(u"字体"_s, u"Name"_s, u"宋体"_s);
     // GBK bytes: 字体 D7 D6 CC E5, 宋体 CB CE CC E5.
     QCOMPARE(readRaw(), QByteArray("[\xD7\xD6\xCC\xE5]\r\nName=\xCB\xCE\xCC\xE5\r\n"));
-    QCOMPARE(ini.ReadString(QStringLiteral("字体"), QStringLiteral("name"), QString()),
-             QStringLiteral("宋体"));
+    QCOMPARE(ini.ReadString(u"字体"_s, u"name"_s, QString()), u"宋体"_s);
 
-    ini.WriteString(QStringLiteral("General"), QStringLiteral("LastFile"),
-                    QStringLiteral("/home/用户/笔记.qlt"));
-    QCOMPARE(ini.ReadString(QStringLiteral("General"), QStringLiteral("LastFile"), QString()),
-             QStringLiteral("/home/用户/笔记.qlt"));
+    ini.WriteString(u"General"_s, u"LastFile"_s, u"/home/用户/笔记.qlt"_s);
+    QCOMPARE(ini.ReadString(u"General"_s, u"LastFile"_s, QString()), u"/home/用户/笔记.qlt"_s);
 }
 
 void TestIniFile::bracketAsTrailByte()
@@ -334,49 +325,47 @@ void TestIniFile::bracketAsTrailByte()
     // 乚 is 81 5D in GB18030: its second byte is "]".
     writeRaw("[\x81\x5D]\r\nk=\x81\x5D\r\n");
     IniFile ini(path());
-    QCOMPARE(ini.ReadString(QStringLiteral("乚"), QStringLiteral("k"), QString()), QStringLiteral("乚"));
-    ini.WriteString(QStringLiteral("乚"), QStringLiteral("乚"), QStringLiteral("v"));
+    QCOMPARE(ini.ReadString(u"乚"_s, u"k"_s, QString()), u"乚"_s);
+    ini.WriteString(u"乚"_s, u"乚"_s, u"v"_s);
     QCOMPARE(readRaw(), QByteArray("[\x81\x5D]\r\nk=\x81\x5D\r\n\x81\x5D=v\r\n"));
-    QCOMPARE(ini.ReadString(QStringLiteral("乚"), QStringLiteral("乚"), QString()), QStringLiteral("v"));
+    QCOMPARE(ini.ReadString(u"乚"_s, u"乚"_s, QString()), u"v"_s);
 }
 
 void TestIniFile::writeCreatesFile()
 {
     IniFile ini(path());
-    ini.WriteBool(QStringLiteral("General"), QStringLiteral("GridLines"), true);
+    ini.WriteBool(u"General"_s, u"GridLines"_s, true);
     QCOMPARE(readRaw(), QByteArray("[General]\r\nGridLines=1\r\n"));
 }
 
 void TestIniFile::writeIntegerAndBoolForms()
 {
     IniFile ini(path());
-    ini.WriteInteger(QStringLiteral("S"), QStringLiteral("Neg"), -16777208);
-    ini.WriteInteger(QStringLiteral("S"), QStringLiteral("Pos"), 255);
-    ini.WriteBool(QStringLiteral("S"), QStringLiteral("Off"), false);
-    ini.WriteString(QStringLiteral("S"), QStringLiteral("Empty"), QString());
+    ini.WriteInteger(u"S"_s, u"Neg"_s, -16777208);
+    ini.WriteInteger(u"S"_s, u"Pos"_s, 255);
+    ini.WriteBool(u"S"_s, u"Off"_s, false);
+    ini.WriteString(u"S"_s, u"Empty"_s, QString());
     QCOMPARE(readRaw(), QByteArray("[S]\r\nNeg=-16777208\r\nPos=255\r\nOff=0\r\nEmpty=\r\n"));
-    QCOMPARE(ini.ReadInteger(QStringLiteral("S"), QStringLiteral("Neg"), 0), -16777208);
+    QCOMPARE(ini.ReadInteger(u"S"_s, u"Neg"_s, 0), -16777208);
 }
 
 void TestIniFile::objectsOnOneFileAgree()
 {
     IniFile first(path());
     IniFile second(path());
-    first.WriteString(QStringLiteral("General"), QStringLiteral("Theme"), QStringLiteral("Athen"));
-    QCOMPARE(second.ReadString(QStringLiteral("General"), QStringLiteral("Theme"), QString()),
-             QStringLiteral("Athen"));
-    second.WriteInteger(QStringLiteral("General"), QStringLiteral("Theme"), 3);
-    QCOMPARE(first.ReadInteger(QStringLiteral("general"), QStringLiteral("theme"), 0), 3);
-    second.DeleteKey(QStringLiteral("General"), QStringLiteral("Theme"));
-    QCOMPARE(first.ReadString(QStringLiteral("General"), QStringLiteral("Theme"), QStringLiteral("gone")),
-             QStringLiteral("gone"));
+    first.WriteString(u"General"_s, u"Theme"_s, u"Athen"_s);
+    QCOMPARE(second.ReadString(u"General"_s, u"Theme"_s, QString()), u"Athen"_s);
+    second.WriteInteger(u"General"_s, u"Theme"_s, 3);
+    QCOMPARE(first.ReadInteger(u"general"_s, u"theme"_s, 0), 3);
+    second.DeleteKey(u"General"_s, u"Theme"_s);
+    QCOMPARE(first.ReadString(u"General"_s, u"Theme"_s, u"gone"_s), u"gone"_s);
 
     // Also once `first` keeps what it read of a file last changed long ago.
-    first.WriteInteger(QStringLiteral("General"), QStringLiteral("Size"), 1);
+    first.WriteInteger(u"General"_s, u"Size"_s, 1);
     setModifiedHoursAgo(1);
-    QCOMPARE(first.ReadInteger(QStringLiteral("General"), QStringLiteral("Size"), 0), 1);
-    second.WriteInteger(QStringLiteral("General"), QStringLiteral("Size"), 2);
-    QCOMPARE(first.ReadInteger(QStringLiteral("General"), QStringLiteral("Size"), 0), 2);
+    QCOMPARE(first.ReadInteger(u"General"_s, u"Size"_s, 0), 1);
+    second.WriteInteger(u"General"_s, u"Size"_s, 2);
+    QCOMPARE(first.ReadInteger(u"General"_s, u"Size"_s, 0), 2);
 }
 
 // Changes in place that keep the file's size: at once (within one tick of the file system's clock), to
@@ -384,37 +373,35 @@ void TestIniFile::objectsOnOneFileAgree()
 void TestIniFile::externalChangeSeenAtNextRead()
 {
     const IniFile ini(path());
-    const auto theme = [&] {
-        return ini.ReadString(QStringLiteral("General"), QStringLiteral("Theme"), QString());
-    };
+    const auto theme = [&] { return ini.ReadString(u"General"_s, u"Theme"_s, QString()); };
     writeRaw("[General]\r\nTheme=Roma\r\n");
-    QCOMPARE(theme(), QStringLiteral("Roma"));
+    QCOMPARE(theme(), u"Roma"_s);
     writeRaw("[General]\r\nTheme=Nexos\r\n");
-    QCOMPARE(theme(), QStringLiteral("Nexos"));
+    QCOMPARE(theme(), u"Nexos"_s);
     writeRaw("[General]\r\nTheme=Athen\r\n");
-    QCOMPARE(theme(), QStringLiteral("Athen"));
+    QCOMPARE(theme(), u"Athen"_s);
 
     setModifiedHoursAgo(1);
-    QCOMPARE(theme(), QStringLiteral("Athen"));
+    QCOMPARE(theme(), u"Athen"_s);
     writeRaw("[General]\r\nTheme=Nexos\r\n");
-    QCOMPARE(theme(), QStringLiteral("Nexos"));
+    QCOMPARE(theme(), u"Nexos"_s);
     setModifiedHoursAgo(1);
-    QCOMPARE(theme(), QStringLiteral("Nexos"));
+    QCOMPARE(theme(), u"Nexos"_s);
     writeRaw("[General]\r\nTheme=Athen\r\n");
     setModifiedHoursAgo(1);
-    QCOMPARE(theme(), QStringLiteral("Athen"));
+    QCOMPARE(theme(), u"Athen"_s);
 }
 
 void TestIniFile::replacingKeyTouchesOnlyItsLine()
 {
     writeRaw(MixedFile);
     IniFile ini(path());
-    ini.WriteBool(QStringLiteral("general"), QStringLiteral("gridlines"), false);
+    ini.WriteBool(u"general"_s, u"gridlines"_s, false);
     QByteArray expected = MixedFile;
     expected.replace("GridLines=1\r\n", "GridLines=0\r\n");
     QCOMPARE(readRaw(), expected);
 
-    ini.WriteString(QStringLiteral("Other"), QStringLiteral("A"), QStringLiteral("c"));
+    ini.WriteString(u"Other"_s, u"A"_s, u"c"_s);
     expected.replace("  a = b\n", "a=c\r\n");
     QCOMPARE(readRaw(), expected);
 }
@@ -423,7 +410,7 @@ void TestIniFile::newKeyGoesAfterLastKeyOfSection()
 {
     writeRaw(MixedFile);
     IniFile ini(path());
-    ini.WriteString(QStringLiteral("General"), QStringLiteral("Theme"), QStringLiteral("Roma"));
+    ini.WriteString(u"General"_s, u"Theme"_s, u"Roma"_s);
     QByteArray expected = MixedFile;
     expected.replace("  Unknown = keep me  \r\n", "  Unknown = keep me  \r\nTheme=Roma\r\n");
     QCOMPARE(readRaw(), expected);
@@ -433,7 +420,7 @@ void TestIniFile::newSectionAppendedAtEnd()
 {
     writeRaw(MixedFile);
     IniFile ini(path());
-    ini.WriteInteger(QStringLiteral("MRU"), QStringLiteral("MRU1"), 1);
+    ini.WriteInteger(u"MRU"_s, u"MRU1"_s, 1);
     // The last line had no line end; it gets one, and nothing else changes.
     QCOMPARE(readRaw(), MixedFile + "\r\n[MRU]\r\nMRU1=1\r\n");
 }
@@ -442,11 +429,11 @@ void TestIniFile::newKeyAfterLastLineWithoutLineEnd()
 {
     writeRaw("[A]\r\nx=1");
     IniFile ini(path());
-    ini.WriteString(QStringLiteral("A"), QStringLiteral("y"), QStringLiteral("2"));
+    ini.WriteString(u"A"_s, u"y"_s, u"2"_s);
     QCOMPARE(readRaw(), QByteArray("[A]\r\nx=1\r\ny=2\r\n"));
 
     writeRaw("[Empty]");
-    ini.WriteString(QStringLiteral("empty"), QStringLiteral("k"), QStringLiteral("v"));
+    ini.WriteString(u"empty"_s, u"k"_s, u"v"_s);
     QCOMPARE(readRaw(), QByteArray("[Empty]\r\nk=v\r\n"));
 }
 
@@ -454,7 +441,7 @@ void TestIniFile::keyKeepsItsSpellingWhenReplaced()
 {
     writeRaw("[NoteText]\r\nStrikeOut=0\r\n");
     IniFile ini(path());
-    ini.WriteBool(QStringLiteral("NoteText"), QStringLiteral("Strikeout"), true);
+    ini.WriteBool(u"NoteText"_s, u"Strikeout"_s, true);
     QCOMPARE(readRaw(), QByteArray("[NoteText]\r\nStrikeOut=1\r\n"));
 }
 
@@ -462,14 +449,13 @@ void TestIniFile::deleteKeyRemovesOnlyThatLine()
 {
     writeRaw(MixedFile);
     IniFile ini(path());
-    ini.DeleteKey(QStringLiteral("GENERAL"), QStringLiteral("unknown"));
+    ini.DeleteKey(u"GENERAL"_s, u"unknown"_s);
     QByteArray expected = MixedFile;
     expected.replace("  Unknown = keep me  \r\n", "");
     QCOMPARE(readRaw(), expected);
-    QCOMPARE(ini.ReadString(QStringLiteral("General"), QStringLiteral("Unknown"), QStringLiteral("d")),
-             QStringLiteral("d"));
+    QCOMPARE(ini.ReadString(u"General"_s, u"Unknown"_s, u"d"_s), u"d"_s);
 
-    ini.DeleteKey(QStringLiteral("NotesListText"), QStringLiteral("Name"));
+    ini.DeleteKey(u"NotesListText"_s, u"Name"_s);
     expected.replace("Name=Tahoma\r\n", "");
     QCOMPARE(readRaw(), expected);
 }
@@ -478,24 +464,22 @@ void TestIniFile::deleteKeyRemovesEveryCopy()
 {
     writeRaw("[A]\r\nk=1\r\nother=2\r\nK=3\r\n[B]\r\nk=4\r\n");
     IniFile ini(path());
-    ini.DeleteKey(QStringLiteral("A"), QStringLiteral("k"));
+    ini.DeleteKey(u"A"_s, u"k"_s);
     QCOMPARE(readRaw(), QByteArray("[A]\r\nother=2\r\n[B]\r\nk=4\r\n"));
-    QCOMPARE(ini.ReadString(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("d")),
-             QStringLiteral("d"));
+    QCOMPARE(ini.ReadString(u"A"_s, u"k"_s, u"d"_s), u"d"_s);
 }
 
 void TestIniFile::eraseSectionRemovesHeaderAndLines()
 {
     writeRaw(MixedFile);
     IniFile ini(path());
-    ini.EraseSection(QStringLiteral("other"));
+    ini.EraseSection(u"other"_s);
     QByteArray expected = MixedFile;
     expected.replace("[Other]\n  a = b\n# no comment for us, kept all the same\n", "");
     QCOMPARE(readRaw(), expected);
-    QCOMPARE(ini.ReadString(QStringLiteral("Other"), QStringLiteral("a"), QStringLiteral("d")),
-             QStringLiteral("d"));
+    QCOMPARE(ini.ReadString(u"Other"_s, u"a"_s, u"d"_s), u"d"_s);
 
-    ini.EraseSection(QStringLiteral("NotesListText"));
+    ini.EraseSection(u"NotesListText"_s);
     expected.chop(QByteArray("[NotesListText]\rName=Tahoma\r\n; trailing comment").size());
     QCOMPARE(readRaw(), expected);
 }
@@ -504,24 +488,23 @@ void TestIniFile::eraseSectionRemovesEveryCopy()
 {
     writeRaw("[MRU]\r\nMRU1=a\r\n[General]\r\nTheme=Roma\r\n[mru]\r\nMRU2=b\r\n");
     IniFile ini(path());
-    ini.EraseSection(QStringLiteral("MRU"));
+    ini.EraseSection(u"MRU"_s);
     QCOMPARE(readRaw(), QByteArray("[General]\r\nTheme=Roma\r\n"));
-    QCOMPARE(ini.ReadString(QStringLiteral("MRU"), QStringLiteral("MRU2"), QStringLiteral("d")),
-             QStringLiteral("d"));
+    QCOMPARE(ini.ReadString(u"MRU"_s, u"MRU2"_s, u"d"_s), u"d"_s);
 }
 
 void TestIniFile::removingNothingLeavesFileAlone()
 {
     IniFile ini(path());
-    ini.DeleteKey(QStringLiteral("General"), QStringLiteral("LastFile"));
-    ini.EraseSection(QStringLiteral("MRU"));
+    ini.DeleteKey(u"General"_s, u"LastFile"_s);
+    ini.EraseSection(u"MRU"_s);
     QVERIFY(!QFile::exists(path()));
 
     // Even a read-only file may be asked to drop what it does not hold.
     writeRaw(MixedFile);
     QVERIFY(QFile::setPermissions(path(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
-    ini.DeleteKey(QStringLiteral("General"), QStringLiteral("LastFile"));
-    ini.EraseSection(QStringLiteral("MRU"));
+    ini.DeleteKey(u"General"_s, u"LastFile"_s);
+    ini.EraseSection(u"MRU"_s);
     QCOMPARE(readRaw(), MixedFile);
 }
 
@@ -531,7 +514,7 @@ void TestIniFile::rewriteKeepsPermissions()
     const QFile::Permissions ownerOnly = QFile::ReadOwner | QFile::WriteOwner;
     QVERIFY(QFile::setPermissions(path(), ownerOnly));
     IniFile ini(path());
-    ini.WriteString(QStringLiteral("General"), QStringLiteral("Theme"), QStringLiteral("Roma"));
+    ini.WriteString(u"General"_s, u"Theme"_s, u"Roma"_s);
     QCOMPARE(QFileInfo(path()).permissions() & ~(QFile::ReadUser | QFile::WriteUser), ownerOnly);
 }
 
@@ -552,27 +535,27 @@ void TestIniFile::readOnlyFileRefusesWrite()
     QVERIFY(QFile::setPermissions(path(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
     IniFile ini(path());
     const QString message = writeErrorOf([&] {
-        const QString general = QStringLiteral("General");
+        const QString general = u"General"_s;
         switch (operation) {
         case 0:
-            ini.WriteString(general, QStringLiteral("Theme"), QStringLiteral("Roma"));
+            ini.WriteString(general, u"Theme"_s, u"Roma"_s);
             break;
         case 1:
-            ini.WriteInteger(general, QStringLiteral("GridLines"), 0);
+            ini.WriteInteger(general, u"GridLines"_s, 0);
             break;
         case 2:
-            ini.WriteBool(general, QStringLiteral("GridLines"), false);
+            ini.WriteBool(general, u"GridLines"_s, false);
             break;
         case 3:
-            ini.DeleteKey(general, QStringLiteral("GridLines"));
+            ini.DeleteKey(general, u"GridLines"_s);
             break;
         default:
             ini.EraseSection(general);
         }
     });
-    QCOMPARE(message, QStringLiteral("无法写入 ") + path());
+    QCOMPARE(message, u"无法写入 "_s + path());
     QCOMPARE(readRaw(), MixedFile);
-    QCOMPARE(ini.ReadBool(QStringLiteral("General"), QStringLiteral("GridLines")), true);
+    QCOMPARE(ini.ReadBool(u"General"_s, u"GridLines"_s), true);
 }
 
 void TestIniFile::unusablePathRefused_data()
@@ -587,9 +570,8 @@ void TestIniFile::unusablePathRefused()
     PlantedFiles::plant(m_dir->path());
     const QString file = path(relativePath);
     IniFile ini(file);
-    QCOMPARE(ini.ReadInteger(QStringLiteral("A"), QStringLiteral("b"), 9), 9);
-    QCOMPARE(writeErrorOf([&] { ini.WriteInteger(QStringLiteral("A"), QStringLiteral("b"), 1); }),
-             QStringLiteral("无法写入 ") + file);
+    QCOMPARE(ini.ReadInteger(u"A"_s, u"b"_s, 9), 9);
+    QCOMPARE(writeErrorOf([&] { ini.WriteInteger(u"A"_s, u"b"_s, 1); }), u"无法写入 "_s + file);
     PlantedFiles::verifyUntouched(m_dir->path());
 }
 
@@ -604,10 +586,9 @@ void TestIniFile::fullDiskKeepsOldFile()
     {
         FileSizeLimit limit(before.size() + 10); // the rewritten file does not fit
         QVERIFY(limit.active());
-        message = writeErrorOf(
-            [&] { ini.WriteString(QStringLiteral("General"), QStringLiteral("LastFile"), longValue); });
+        message = writeErrorOf([&] { ini.WriteString(u"General"_s, u"LastFile"_s, longValue); });
     }
-    QCOMPARE(message, QStringLiteral("无法写入 ") + path());
+    QCOMPARE(message, u"无法写入 "_s + path());
     QCOMPARE(readRaw(), before);
 #else
     QSKIP("needs a file size limit");
@@ -621,11 +602,11 @@ void TestIniFile::unstorableTextRefused_data()
     QTest::addColumn<QString>("value");
 
     QTest::newRow("LF in value") << "General"
-                                 << "LastFile" << QStringLiteral("a\n[Evil]");
+                                 << "LastFile" << u"a\n[Evil]"_s;
     QTest::newRow("CR in value") << "General"
-                                 << "LastFile" << QStringLiteral("a\rb");
+                                 << "LastFile" << u"a\rb"_s;
     QTest::newRow("NUL in value") << "General"
-                                  << "LastFile" << QString(QStringLiteral("a")).append(QChar(0));
+                                  << "LastFile" << QString(u"a"_s).append(QChar(0));
     QTest::newRow("equals in key") << "General"
                                    << "a=b"
                                    << "v";
@@ -656,8 +637,7 @@ void TestIniFile::unstorableTextRefused()
     QFETCH(QString, value);
     writeRaw(MixedFile);
     IniFile ini(path());
-    QCOMPARE(writeErrorOf([&] { ini.WriteString(section, key, value); }),
-             QStringLiteral("无法写入 ") + path());
+    QCOMPARE(writeErrorOf([&] { ini.WriteString(section, key, value); }), u"无法写入 "_s + path());
     QCOMPARE(readRaw(), MixedFile);
 }
 

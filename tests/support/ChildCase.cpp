@@ -11,6 +11,8 @@
 
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 constexpr QFile::Permissions Everyone = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
@@ -34,8 +36,7 @@ void runCaseInCopy(const QString& copy, const QStringList& launcher)
     QFile::remove(copy);
     if (!QFile::copy(QCoreApplication::applicationFilePath(), copy) ||
         !QFile::setPermissions(copy, Everyone)) {
-        QTest::qFail(qPrintable(QStringLiteral("cannot copy the test program to ") + copy), __FILE__,
-                     __LINE__);
+        QTest::qFail(qPrintable(u"cannot copy the test program to "_s + copy), __FILE__, __LINE__);
         return;
     }
     QString function = QString::fromLatin1(QTest::currentTestFunction());
@@ -46,7 +47,7 @@ void runCaseInCopy(const QString& copy, const QStringList& launcher)
     child.setProcessChannelMode(QProcess::MergedChannels);
     child.setWorkingDirectory(QFileInfo(copy).absolutePath());
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QUILLET_TEST_CHILD"), QStringLiteral("1"));
+    environment.insert(u"QUILLET_TEST_CHILD"_s, u"1"_s);
     child.setProcessEnvironment(environment);
     const QStringList command = launcher + QStringList{copy, function};
     child.start(command.first(), command.mid(1));
@@ -71,10 +72,8 @@ bool runsUnprivileged()
         return false;
     }
     // By its full path: a test may have narrowed PATH to tools of its own.
-    const QString setpriv = QStandardPaths::findExecutable(
-        QStringLiteral("setpriv"), {QStringLiteral("/usr/bin"), QStringLiteral("/bin")});
-    runCaseInCopy(dir.filePath(QStringLiteral("case")),
-                  {setpriv, QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
-                   QStringLiteral("--clear-groups")});
+    const QString setpriv = QStandardPaths::findExecutable(u"setpriv"_s, {u"/usr/bin"_s, u"/bin"_s});
+    runCaseInCopy(dir.filePath(u"case"_s),
+                  {setpriv, u"--reuid=nobody"_s, u"--regid=nogroup"_s, u"--clear-groups"_s});
     return false;
 }

@@ -4,6 +4,8 @@
 #include <QVariant>
 #include <QWidget>
 
+using namespace Qt::StringLiterals;
+
 void verifyFixedDialog(const QWidget& dialog, const QString& title, QSize size, const QWidget* owner,
                        const QFont* font)
 {
@@ -26,12 +28,12 @@ void verifyWidgets(const QWidget& dialog, const QList<WidgetPlace>& places)
         const bool placed = shown.topLeft() == place.geometry.topLeft() &&
                             (place.geometry.width() == 0 || shown.width() == place.geometry.width()) &&
                             (place.geometry.height() == 0 || shown.height() == place.geometry.height());
-        QVERIFY2(place.geometry == QRect() || placed, qPrintable(QStringLiteral("%1 at %2,%3 %4x%5")
-                                                                     .arg(QLatin1String(place.name))
-                                                                     .arg(shown.x())
-                                                                     .arg(shown.y())
-                                                                     .arg(shown.width())
-                                                                     .arg(shown.height())));
+        QVERIFY2(place.geometry == QRect() || placed,
+                 qPrintable(u"%1 at %2,%3 %4x%5"_s.arg(QLatin1String(place.name))
+                                .arg(shown.x())
+                                .arg(shown.y())
+                                .arg(shown.width())
+                                .arg(shown.height())));
         if (place.text.isEmpty())
             continue;
         QVariant text = widget->property("text");

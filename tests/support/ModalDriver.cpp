@@ -13,6 +13,8 @@
 #include <list>
 #include <utility>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 struct Expected
@@ -41,8 +43,8 @@ QString describe(QDialog* dialog)
     else
         for (const QLabel* label : dialog->findChildren<QLabel*>())
             text += label->text() + QLatin1Char(' ');
-    return QStringLiteral("Unexpected dialog %1 \"%2\": %3")
-        .arg(QString::fromLatin1(dialog->metaObject()->className()), dialog->windowTitle(), text.trimmed());
+    return u"Unexpected dialog %1 \"%2\": %3"_s.arg(QString::fromLatin1(dialog->metaObject()->className()),
+                                                    dialog->windowTitle(), text.trimmed());
 }
 
 // Watches every dialog shown with exec(): those set modal just before they show.
@@ -157,4 +159,25 @@ void closeDialogs(bool queuesUsed)
         QVERIFY2(!answersLeft, "a message box that was expected did not show");
         QVERIFY2(!resultsLeft, "a file dialog that was expected did not show");
     }
+}
+
+MessageBox::Shown takeOneBox(const QString& caption, const QString& text, QMessageBox::Icon icon,
+                             QMessageBox::StandardButtons buttons)
+{
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    if (!QTest::qCompare(shown.size(), qsizetype(1), "message boxes shown", "1", __FILE__, __LINE__))
+        return {};
+    // Stops at the first difference, as QCOMPARE does.
+    const MessageBox::Shown box = shown.first();
+    if (!caption.isEmpty() &&
+        !QTest::qCompare(box.caption, caption, "caption", "expected", __FILE__, __LINE__))
+        return box;
+    if (!text.isEmpty() && !QTest::qCompare(box.text, text, "text", "expected", __FILE__, __LINE__))
+        return box;
+    if (icon != QMessageBox::NoIcon &&
+        !QTest::qCompare(box.icon, icon, "icon", "expected", __FILE__, __LINE__))
+        return box;
+    if (buttons != QMessageBox::NoButton)
+        QTest::qCompare(box.buttons, buttons, "buttons", "expected", __FILE__, __LINE__);
+    return box;
 }

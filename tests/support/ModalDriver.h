@@ -1,5 +1,7 @@
 #pragma once
 
+#include "forms/MessageBox.h"
+
 #include <QDialog>
 #include <QObject>
 #include <QPointer>
@@ -21,6 +23,12 @@ void whenModalShown(ModalStep step, QWidget* current = nullptr,
 // After a case: closes the dialogs it left open and forgets the message box answers and file dialog
 // results it queued; with `queuesUsed`, fails the case when one of them never showed.
 void closeDialogs(bool queuesUsed);
+
+// The one message box shown since the last look; the test fails unless exactly one was shown, with
+// `caption`, `text`, `icon` and `buttons` where given (empty, NoIcon and NoButton are not checked).
+MessageBox::Shown takeOneBox(const QString& caption = {}, const QString& text = {},
+                             QMessageBox::Icon icon = QMessageBox::NoIcon,
+                             QMessageBox::StandardButtons buttons = QMessageBox::NoButton);
 
 // One queued step at a time, that a test can ask about and withdraw.
 class ModalDriver

@@ -19,6 +19,8 @@
 #include <QPushButton>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 void WindowHarness::initTestCase()
 {
     QApplication::setQuitOnLastWindowClosed(false);
@@ -86,7 +88,7 @@ QString WindowHarness::panel(int index) const
 
 QString WindowHarness::paneText() const
 {
-    return m_form->findChild<QPlainTextEdit*>(QStringLiteral("NoteText"))->toPlainText();
+    return m_form->findChild<QPlainTextEdit*>(u"NoteText"_s)->toPlainText();
 }
 
 QStringList WindowHarness::texts() const
@@ -147,7 +149,7 @@ void givePassword(TMainForm& form, const QByteArray& password)
 
 bool isSaveFailure(const QString& text)
 {
-    const QString message = QStringLiteral("保存文件时发生错误。文件可能正在被使用。\n");
+    const QString message = u"保存文件时发生错误。文件可能正在被使用。\n"_s;
     return text.startsWith(message) && text.size() > message.size() &&
            !text.endsWith(QFile().errorString()); // Qt's "Unknown error" says nothing
 }
