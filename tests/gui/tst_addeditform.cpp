@@ -1,6 +1,7 @@
 #include "DialogLayout.h"
 #include "TestFiles.h"
 #include "TestNotesHost.h"
+#include "TypeText.h"
 
 #include "forms/AddEditFormU.h"
 
@@ -60,9 +61,8 @@ private Q_SLOTS:
     void contextMenuItems();
     void addModeStartsEmptyAtStandardPriority();
 
-    void addAtEnd();
-    void addBelowSelection();
-    void addEmptyText();
+    void add_data();
+    void add();
     void editRewritesTheRow();
     void textKeepsLineBreaksAndCharacters();
 
@@ -76,8 +76,8 @@ private Q_SLOTS:
 
     void saveExtension_data();
     void saveExtension();
-    void saveReplaceNoThenYes();
-    void saveReplaceNoThenCancel();
+    void saveReplaceQuestion_data();
+    void saveReplaceQuestion();
     void saveFailureKeepsDialogOpen();
     void openLoadsFileText_data();
     void openLoadsFileText();
@@ -215,60 +215,60 @@ void TestAddEditForm::addModeStartsEmptyAtStandardPriority()
     QCOMPARE(form.TargetIndex, 3);
 }
 
-void TestAddEditForm::addAtEnd()
+void TestAddEditForm::add_data()
 {
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<int>("target");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("priority"); // set in the dialog; -1 keeps what add mode starts with
+    QTest::addColumn<bool>("done");
+    QTest::addColumn<QStringList>("texts");
+    QTest::addColumn<QString>("priorityName");
+    const QString first = u"第一\r\n正文"_s;
+    QTest::newRow("at the end") << -1 << 3 << u"Buy milk\nand bread"_s << 3 << true
+                                << QStringList{first, u"second"_s, u"third"_s, u"Buy milk\r\nand bread"_s}
+                                << u"最高"_s;
+    QTest::newRow("below the selection")
+        << 0 << 1 << u"新的记事本"_s << -1 << false
+        << QStringList{first, u"新的记事本"_s, u"second"_s, u"third"_s} << u"标准"_s;
+    QTest::newRow("empty text") << -1 << 0 << QString() << -1 << false
+                                << QStringList{QString(), first, u"second"_s, u"third"_s} << u"标准"_s;
+}
+
+void TestAddEditForm::add()
+{
+    QFETCH(int, selected);
+    QFETCH(int, target);
+    QFETCH(QString, typed);
+    QFETCH(int, priority);
+    QFETCH(bool, done);
+    QFETCH(QStringList, texts);
+    QFETCH(QString, priorityName);
+
+    m_host->selectRow(selected);
     TAddEditForm form(*m_host);
     whenModalShown([&](QWidget*) {
-        QTest::keyClicks(form.NoteText, u"Buy milk"_s);
-        QTest::keyClick(form.NoteText, Qt::Key_Return);
-        QTest::keyClicks(form.NoteText, u"and bread"_s);
-        form.NotePriority->setCurrentIndex(3);
-        form.NoteDone->setChecked(true);
-        form.OkBtn->click();
+        typeText(form.NoteText, typed); // Return in the box breaks the line and leaves the dialog open
+        if (priority >= 0)
+            form.NotePriority->setCurrentIndex(priority);
+        form.NoteDone->setChecked(done);
+        QTest::keyClick(form.OkBtn, Qt::Key_Space);
     });
-    QCOMPARE(form.AddExecute(m_host->model.rowCount()), int(QDialog::Accepted));
+    QCOMPARE(form.AddExecute(target), int(QDialog::Accepted));
 
-    QCOMPARE(m_host->model.rowCount(), 4);
-    const Note& added = m_host->model.note(3);
-    QCOMPARE(added.text, QByteArray("Buy milk\r\nand bread"));
-    QCOMPARE(added.priority, gb(u"最高"));
-    QCOMPARE(added.imageIndex, Note::ImageDone);
-    QCOMPARE(m_host->model.index(3, 0).data().toString(), u"Buy milk"_s);
-    QCOMPARE(m_host->selectedRow(), 3);
-    QCOMPARE(m_host->list->currentIndex().row(), 3);
+    QCOMPARE(m_host->texts(), texts);
+    const Note& added = m_host->model.note(target);
+    QCOMPARE(added.text, gb(texts.at(target)));
+    QCOMPARE(added.priority, gb(priorityName));
+    QCOMPARE(added.imageIndex, done ? Note::ImageDone : Note::ImageNotDone);
+    QCOMPARE(m_host->model.index(target, 0).data().toString(), typed.section(u'\n', 0, 0));
+    QCOMPARE(m_host->selectedRow(), target);
+    QCOMPARE(m_host->list->currentIndex().row(), target);
     QVERIFY(m_host->modified);
     QCOMPARE(m_host->countNotesCalls, 1);
     QCOMPARE(m_host->counts.total, 4);
-    QCOMPARE(m_host->counts.done, 2);
-}
-
-void TestAddEditForm::addBelowSelection()
-{
-    m_host->selectRow(0);
-    TAddEditForm form(*m_host);
-    whenModalShown([&](QWidget*) {
-        form.NoteText->insertPlainText(u"新的记事本"_s);
-        form.OkBtn->click();
-    });
-    QCOMPARE(form.AddExecute(m_host->selectedRow() + 1), int(QDialog::Accepted));
-
-    QCOMPARE(m_host->texts(), (QStringList{u"第一\r\n正文"_s, u"新的记事本"_s, u"second"_s, u"third"_s}));
-    QCOMPARE(m_host->model.note(1).priority, gb(u"标准"));
-    QCOMPARE(m_host->model.note(1).imageIndex, Note::ImageNotDone);
-    QCOMPARE(m_host->selectedRow(), 1);
-    QCOMPARE(m_host->counts.total, 4);
-    QCOMPARE(m_host->counts.notDone, 3);
-}
-
-void TestAddEditForm::addEmptyText()
-{
-    TAddEditForm form(*m_host);
-    whenModalShown([&](QWidget*) { QTest::keyClick(form.OkBtn, Qt::Key_Space); });
-    QCOMPARE(form.AddExecute(0), int(QDialog::Accepted));
-    QCOMPARE(m_host->model.rowCount(), 4);
-    QCOMPARE(m_host->model.note(0).text, QByteArray());
-    QCOMPARE(m_host->model.index(0, 0).data().toString(), QString());
-    QCOMPARE(m_host->selectedRow(), 0);
+    QCOMPARE(m_host->counts.done, done ? 2 : 1);
+    QCOMPARE(m_host->counts.notDone, done ? 2 : 3);
 }
 
 void TestAddEditForm::editRewritesTheRow()
@@ -514,51 +514,43 @@ void TestAddEditForm::saveExtension()
     QCOMPARE(m_host->model.rowCount(), 3); // saving does not touch the notes
 }
 
-void TestAddEditForm::saveReplaceNoThenYes()
+void TestAddEditForm::saveReplaceQuestion_data()
 {
-    QVERIFY(writeFile(path(u"first.txt"_s), "old first"));
-    QVERIFY(writeFile(path(u"second.txt"_s), "old second"));
-    TAddEditForm form(*m_host);
-    whenModalShown([&](QWidget*) {
-        form.NoteText->setPlainText(u"new"_s);
-        FileDialog::setNextResults({{true, path(u"first"_s), 1}, {true, path(u"second.txt"_s), 1}});
-        MessageBox::setNextAnswers({QMessageBox::No, QMessageBox::Yes});
-        form.SaveBtn->click();
-        form.CancelBtn->click();
-    });
-    form.AddExecute(0);
-
-    QCOMPARE(FileDialog::takeShownTitles(), (QStringList{u"保存到..."_s, u"保存到..."_s}));
-    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
-    QCOMPARE(shown.size(), 2);
-    const QStringList paths{path(u"first.txt"_s), path(u"second.txt"_s)};
-    for (int i = 0; i < 2; ++i) {
-        QCOMPARE(shown.at(i).caption, u"另存为..."_s);
-        QCOMPARE(shown.at(i).text, replaceQuestion(paths.at(i)));
-        QCOMPARE(shown.at(i).icon, QMessageBox::Warning);
-        QCOMPARE(shown.at(i).buttons, QMessageBox::Yes | QMessageBox::No);
-    }
-    QCOMPARE(readFile(path(u"first.txt"_s)), QByteArray("old first"));
-    QCOMPARE(readFile(path(u"second.txt"_s)), QByteArray("new"));
+    QTest::addColumn<bool>("pickAgain");
+    QTest::newRow("No, then Yes for another file") << true;
+    QTest::newRow("No, then the file dialog cancelled") << false;
 }
 
-void TestAddEditForm::saveReplaceNoThenCancel()
+void TestAddEditForm::saveReplaceQuestion()
 {
-    QVERIFY(writeFile(path(u"keep.txt"_s), "old"));
+    QFETCH(bool, pickAgain);
+    QVERIFY(writeFile(path(u"first.txt"_s), "old first"));
+    QVERIFY(writeFile(path(u"second.txt"_s), "old second"));
+    const QStringList paths{path(u"first.txt"_s), path(u"second.txt"_s)};
     TAddEditForm form(*m_host);
     whenModalShown([&](QWidget*) {
         form.NoteText->setPlainText(u"new"_s);
-        FileDialog::setNextResults({{true, path(u"keep.txt"_s), 1}, {false, {}, 1}});
-        MessageBox::setNextAnswers({QMessageBox::No});
+        FileDialog::setNextResults(
+            {{true, path(u"first"_s), 1}, {pickAgain, pickAgain ? paths.at(1) : QString(), 1}});
+        MessageBox::setNextAnswers(pickAgain ? QList{QMessageBox::No, QMessageBox::Yes}
+                                             : QList{QMessageBox::No});
         form.SaveBtn->click();
         QVERIFY(form.isVisible());
         form.CancelBtn->click();
     });
     form.AddExecute(0);
 
-    QCOMPARE(FileDialog::takeShownTitles().size(), 2);
-    QCOMPARE(MessageBox::takeShown().size(), 1);
-    QCOMPARE(readFile(path(u"keep.txt"_s)), QByteArray("old"));
+    QCOMPARE(FileDialog::takeShownTitles(), (QStringList{u"保存到..."_s, u"保存到..."_s}));
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), pickAgain ? 2 : 1);
+    for (int i = 0; i < shown.size(); ++i) {
+        QCOMPARE(shown.at(i).caption, u"另存为..."_s);
+        QCOMPARE(shown.at(i).text, replaceQuestion(paths.at(i)));
+        QCOMPARE(shown.at(i).icon, QMessageBox::Warning);
+        QCOMPARE(shown.at(i).buttons, QMessageBox::Yes | QMessageBox::No);
+    }
+    QCOMPARE(readFile(paths.at(0)), QByteArray("old first"));
+    QCOMPARE(readFile(paths.at(1)), pickAgain ? QByteArray("new") : QByteArray("old second"));
 }
 
 void TestAddEditForm::saveFailureKeepsDialogOpen()

@@ -1,5 +1,7 @@
 #include "WindowHarness.h"
 
+#include "TestFiles.h"
+
 #include "app/StatusPanel.h"
 #include "document/NotesDocument.h"
 #include "document/NotesModel.h"
@@ -108,6 +110,11 @@ QString WindowHarness::iniText() const
 {
     QFile file(iniPath());
     return file.open(QIODevice::ReadOnly) ? AnsiText::toUnicode(file.readAll()) : QString();
+}
+
+QString WindowHarness::errorLog() const
+{
+    return AnsiText::toUnicode(readFile(path(u"ErrorLog.txt"_s)));
 }
 
 void WindowHarness::writeIni(const QString& section, const QString& key, const QString& value)

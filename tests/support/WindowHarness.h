@@ -45,6 +45,7 @@ public:
     QString dir() const { return m_dir->path(); }
     QString iniPath() const { return path(QStringLiteral("Quillet.ini")); }
     QString iniText() const;
+    QString errorLog() const; // decoded; "<unreadable>" when there is none
     void writeIni(const QString& section, const QString& key, const QString& value);
     // A document with these rows, modified or not, without a file.
     void seed(const QList<Note>& notes, bool modified = false);
