@@ -637,9 +637,7 @@ void TestFileCommands::setPassword()
     const QByteArray before = readFile(path);
 
     bool held = false;
-    w.driver.onNextDialog([&](QDialog* dialog) {
-        auto* form = qobject_cast<TSetPassForm*>(dialog);
-        QVERIFY(form);
+    w.driver.onNext<TSetPassForm>([&](TSetPassForm* form) {
         held = SetPassForm == form;
         QTest::keyClicks(form->NewPass, u"fresh"_s);
         QTest::keyClicks(form->RePass, u"fresh"_s);

@@ -148,10 +148,7 @@ void TestMainForm::createForm(const QStringList& arguments)
 
 void TestMainForm::addThroughDialog(const QString& text, int priority, bool done)
 {
-    w.driver.onNextDialog([=](QDialog* dialog) {
-        auto* form = qobject_cast<TAddEditForm*>(dialog);
-        if (!form)
-            return dialog->reject();
+    w.driver.onNext<TAddEditForm>([=](TAddEditForm* form) {
         typeText(form->NoteText, text);
         form->NotePriority->setCurrentIndex(priority);
         form->NoteDone->setChecked(done);
@@ -509,10 +506,7 @@ void TestMainForm::cancelAddEdit()
     w.form().selectRow(0);
     const QList<Note> before = w.model().notes();
 
-    w.driver.onNextDialog([how](QDialog* dialog) {
-        auto* form = qobject_cast<TAddEditForm*>(dialog);
-        if (!form)
-            return dialog->reject();
+    w.driver.onNext<TAddEditForm>([how](TAddEditForm* form) {
         typeText(form->NoteText, u"changed"_s);
         form->NoteDone->setChecked(false);
         if (how == u"button")
@@ -564,10 +558,7 @@ void TestMainForm::editByCommandEnterAndDoubleClick()
 
     QString caption;
     int shownPriority = -1;
-    w.driver.onNextDialog([&](QDialog* dialog) {
-        auto* form = qobject_cast<TAddEditForm*>(dialog);
-        if (!form)
-            return dialog->reject();
+    w.driver.onNext<TAddEditForm>([&](TAddEditForm* form) {
         caption = form->windowTitle();
         shownPriority = form->NotePriority->currentIndex();
         QTest::keyClick(form->NoteText, Qt::Key_A, Qt::ControlModifier);
@@ -905,10 +896,7 @@ void TestMainForm::sortOrders()
     }
 
     bool freshDialog = false;
-    w.driver.onNextDialog([&](QDialog* dialog) {
-        auto* form = qobject_cast<TSortForm*>(dialog);
-        if (!form)
-            return dialog->reject();
+    w.driver.onNext<TSortForm>([&](TSortForm* form) {
         freshDialog = form->NoteText->isChecked() && form->Ascending->isChecked();
         // On the mark: a radio button takes clicks on its mark and its text only.
         const QPoint mark(6, 8);
@@ -946,10 +934,7 @@ void TestMainForm::findSteppingOverTwoHitsThenMiss()
 
     QList<int> selections;
     QStringList buttonTexts;
-    w.driver.onNextDialog([&](QDialog* dialog) {
-        auto* form = qobject_cast<TFindForm*>(dialog);
-        if (!form)
-            return dialog->reject();
+    w.driver.onNext<TFindForm>([&](TFindForm* form) {
         QTest::keyClicks(form->FindText, u"key"_s);
         for (int click = 0; click < 3; ++click) {
             if (click == 2)

@@ -119,9 +119,7 @@ void TestOpenFile::saveAndOpenRoundTrip()
     bool dialogShown = false;
     if (!password.isEmpty()) {
         // Chinese text is not typed key by key: the box gets it directly, as an input method would.
-        w.driver.onNextDialog([&](QDialog* dialog) {
-            auto* form = qobject_cast<TEnterPassForm*>(dialog);
-            QVERIFY(form);
+        w.driver.onNext<TEnterPassForm>([&](TEnterPassForm* form) {
             dialogShown = true;
             form->Pass->setText(password);
             QTest::mouseClick(form->OkBtn, Qt::LeftButton);
@@ -159,9 +157,7 @@ void TestOpenFile::passwordDialog()
 
     QString title, working, prefilled;
     bool hasIcon = false, sameFont = false, fileOpen = false;
-    w.driver.onNextDialog([&](QDialog* dialog) {
-        auto* form = qobject_cast<TEnterPassForm*>(dialog);
-        QVERIFY(form);
+    w.driver.onNext<TEnterPassForm>([&](TEnterPassForm* form) {
         title = form->windowTitle();
         hasIcon = !form->windowIcon().isNull();
         sameFont = form->font() == w.form().font();
@@ -202,9 +198,7 @@ void TestOpenFile::passwordWrongThenRight()
 
     QList<MessageBox::Shown> refusals;
     bool stayedOpen = false;
-    w.driver.onNextDialog([&](QDialog* dialog) {
-        auto* form = qobject_cast<TEnterPassForm*>(dialog);
-        QVERIFY(form);
+    w.driver.onNext<TEnterPassForm>([&](TEnterPassForm* form) {
         MessageBox::setNextAnswers({QMessageBox::Ok, QMessageBox::Ok, QMessageBox::Ok});
         // "right124" shares the check value of "right123"; the notes it deciphers give it away.
         for (const QString& wrong : {u"Right"_s, QString(), u"right124"_s}) {
@@ -243,9 +237,7 @@ void TestOpenFile::passwordWrongThenRight()
 
 void TestOpenFile::passwordCancelled_data()
 {
-    QTest::addColumn<bool>("merge");
-    QTest::newRow("open") << false;
-    QTest::newRow("import") << true;
+    passwordWrongThenRight_data();
 }
 
 void TestOpenFile::passwordCancelled()
@@ -460,7 +452,7 @@ void TestOpenFile::failedSave()
     QCOMPARE(QDir(w.dir()).entryList({u"kept.qlt*"_s}, QDir::Files | QDir::Hidden), QStringList{"kept.qlt"});
     // The message is the same whatever went wrong; the error log keeps the system's reason.
     if (!sizeLimit)
-        QVERIFY(readFile(w.path(u"ErrorLog.txt"_s)).contains("inside.qlt: "));
+        QVERIFY(w.errorLog().contains(u"inside.qlt: "_s));
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -473,9 +465,7 @@ void TestOpenFile::commandLineWithPassword()
     QVERIFY(writeFile(path, notesFile(sampleNotes(), "secret")));
     QString prefilled;
     QPoint centre, screenCentre;
-    w.driver.onNextDialog([&](QDialog* dialog) {
-        auto* form = qobject_cast<TEnterPassForm*>(dialog);
-        QVERIFY(form);
+    w.driver.onNext<TEnterPassForm>([&](TEnterPassForm* form) {
         prefilled = form->Pass->text();
         centre = form->frameGeometry().center();
         screenCentre = form->screen()->availableGeometry().center();

@@ -189,10 +189,7 @@ void TestOptionsForm::writeAutostart(const QString& exec)
 
 void TestOptionsForm::throughCommand(const std::function<void(TOptionsForm*)>& step)
 {
-    w.driver.onNextDialog([step](QDialog* dialog) {
-        auto* form = qobject_cast<TOptionsForm*>(dialog);
-        if (!form)
-            return dialog->reject();
+    w.driver.onNext<TOptionsForm>([step](TOptionsForm* form) {
         step(form);
         if (form->isVisible())
             form->reject();
@@ -630,10 +627,7 @@ void TestOptionsForm::realFontAndColourDialogs()
 
     const QColor textBefore = dialog.AddEditTextSample->palette().color(QPalette::Text);
     ModalDriver colourDriver;
-    w.driver.onNextDialog([&](QDialog* shown) {
-        auto* fontDialog = qobject_cast<FontColorDialog*>(shown);
-        if (!fontDialog)
-            return shown->reject();
+    w.driver.onNext<FontColorDialog>([&](FontColorDialog* fontDialog) {
         QCOMPARE(fontDialog->windowTitle(), u"字体"_s);
         fontDialog->FontChooser->setCurrentFont(QFont(family, 14));
         // The text colour is chosen in the same dialog, through Qt's colour dialog.
@@ -657,10 +651,7 @@ void TestOptionsForm::realFontAndColourDialogs()
         QCOMPARE(dialog.AddEditTextSample->palette().color(QPalette::Text), textBefore);
     }
 
-    w.driver.onNextDialog([&](QDialog* shown) {
-        auto* colourDialog = qobject_cast<QColorDialog*>(shown);
-        if (!colourDialog)
-            return shown->reject();
+    w.driver.onNext<QColorDialog>([&](QColorDialog* colourDialog) {
         colourDialog->setCurrentColor(QColor(1, 2, 3));
         confirm ? colourDialog->accept() : colourDialog->reject();
     });
@@ -751,7 +742,7 @@ void TestOptionsForm::unwritableSettingsReported()
         QVERIFY(form->isVisible());
     });
     takeOneBox(u"发现错误"_s);
-    const QString log = AnsiText::toUnicode(readFile(w.path(u"ErrorLog.txt"_s)));
+    const QString log = w.errorLog();
     QVERIFY2(log.contains(u"Class name: IniWriteError\r\n"_s), qPrintable(log));
     QVERIFY2(log.contains(u"Error message: 无法写入 "_s), qPrintable(log));
     // Nothing after the failed write happened.
@@ -948,7 +939,7 @@ void TestOptionsForm::fileAssociationFailureReachesHandler()
         QVERIFY(form->isVisible());
     });
     takeOneBox(u"发现错误"_s);
-    const QString log = AnsiText::toUnicode(readFile(w.path(u"ErrorLog.txt"_s)));
+    const QString log = w.errorLog();
     QVERIFY2(log.contains(u"Class name: QuilletError\r\n"_s), qPrintable(log));
     QVERIFY2(log.contains(u"Error message: 创建文件关联错误:\r\n%1 - "_s.arg(ENOTDIR)), qPrintable(log));
     QVERIFY(!QFile::exists(FileAssociation::desktopEntryPath()));

@@ -48,6 +48,8 @@ private:
     // In the tray: window hidden, icon showing. Without a tray: window minimised, no icon.
     void verifyPutAway(bool withTray);
     void verifyShown();
+    // Starts the window set to go to the tray when closed; returns the settings file as it was.
+    QByteArray startClosingToTray(bool withTray);
 
     WindowHarness w;
 };
@@ -98,6 +100,15 @@ void TestTray::verifyShown()
     QVERIFY(w.form().isVisible());
     QVERIFY(!w.form().isMinimized());
     QVERIFY(!tray()->isVisible());
+}
+
+QByteArray TestTray::startClosingToTray(bool withTray)
+{
+    SystemTray::setAvailableForTests(withTray);
+    w.writeIni(u"General"_s, u"MinToTrayOnClose"_s, u"1"_s);
+    const QByteArray settings = readFile(w.iniPath());
+    w.createForm();
+    return settings;
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -211,10 +222,7 @@ void TestTray::closeToTray_data()
 void TestTray::closeToTray()
 {
     QFETCH(bool, withTray);
-    SystemTray::setAvailableForTests(withTray);
-    w.writeIni(u"General"_s, u"MinToTrayOnClose"_s, u"1"_s);
-    const QByteArray settings = readFile(w.iniPath());
-    w.createForm();
+    const QByteArray settings = startClosingToTray(withTray);
     makeModified();
 
     // The save question comes first; Cancel keeps the window where it is.
@@ -234,18 +242,13 @@ void TestTray::closeToTray()
 
 void TestTray::exitFromTray_data()
 {
-    QTest::addColumn<bool>("withTray");
-    QTest::newRow("tray") << true;
-    QTest::newRow("no tray") << false;
+    closeToTray_data();
 }
 
 void TestTray::exitFromTray()
 {
     QFETCH(bool, withTray);
-    SystemTray::setAvailableForTests(withTray);
-    w.writeIni(u"General"_s, u"MinToTrayOnClose"_s, u"1"_s);
-    const QByteArray settings = readFile(w.iniPath());
-    w.createForm();
+    const QByteArray settings = startClosingToTray(withTray);
     QTest::keyClick(w.form().notesList(), Qt::Key_F12);
     makeModified();
 

@@ -37,6 +37,12 @@ public:
     ~ModalDriver() { cancel(); }
 
     void onNextDialog(ModalStep step, const QMetaObject& type = QDialog::staticMetaObject);
+    // The next dialog of class `Dialog`; another dialog that shows first fails the test.
+    template <class Dialog> void onNext(std::function<void(Dialog*)> step)
+    {
+        onNextDialog([step = std::move(step)](QDialog* dialog) { step(static_cast<Dialog*>(dialog)); },
+                     Dialog::staticMetaObject);
+    }
     // True once the queued step has run.
     bool seen() const { return m_seen && *m_seen; }
     void cancel();
