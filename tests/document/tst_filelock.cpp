@@ -33,7 +33,6 @@ private Q_SLOTS:
     void lockFileSitsBesideTheNotesFile_data();
     void lockFileSitsBesideTheNotesFile();
     void lockNamesThisProcessAndGoesOnRelease();
-    void destructionReleases();
 
     void secondAcquireIsWarned();
     void otherProcessHoldsTheFile();
@@ -43,9 +42,7 @@ private Q_SLOTS:
     void lockOfZombieIsTakenOver();
     void plantedLockIsNotFollowed();
 
-    void folderWithoutLocksIsReported();
-    void refusedAcquireKeepsThePreviousLock();
-    void successfulAcquireReleasesThePreviousLock();
+    void acquireAgainKeepsOrReleasesThePreviousLock();
     void moveHandsTheLockOver();
 
 private:
@@ -137,15 +134,10 @@ void TestFileLock::lockNamesThisProcessAndGoesOnRelease()
     QVERIFY(!QFileInfo::exists(path));
     lock.release(); // twice is harmless
     QVERIFY(QDir(m_dir->path()).isEmpty());
-}
 
-void TestFileLock::destructionReleases()
-{
-    QString path;
     {
-        FileLock lock;
-        QCOMPARE(lock.acquire(notesPath()).status, FileLock::Status::Acquired);
-        path = lock.lockPath();
+        FileLock destroyed;
+        QCOMPARE(destroyed.acquire(notesPath()).status, FileLock::Status::Acquired);
         QVERIFY(QFileInfo::exists(path));
     }
     QVERIFY(!QFileInfo::exists(path));
@@ -303,21 +295,16 @@ void TestFileLock::plantedLockIsNotFollowed()
     QCOMPARE(readFile(target), QByteArray("keep me"));
 }
 
-void TestFileLock::folderWithoutLocksIsReported()
-{
-    // Not even root makes files in /proc; the file still opens, just unguarded.
-    FileLock lock;
-    const FileLock::Result result = lock.acquire(u"/proc/self/notes.qlt"_s);
-    QCOMPARE(result.status, FileLock::Status::Unavailable);
-    QVERIFY(!lock.isHeld());
-}
-
-void TestFileLock::refusedAcquireKeepsThePreviousLock()
+void TestFileLock::acquireAgainKeepsOrReleasesThePreviousLock()
 {
     FileLock other;
     QCOMPARE(other.acquire(notesPath(u"b.qlt"_s)).status, FileLock::Status::Acquired);
 
+    // Not even root makes files in /proc; the file still opens, just unguarded.
     FileLock lock;
+    QCOMPARE(lock.acquire(u"/proc/self/notes.qlt"_s).status, FileLock::Status::Unavailable);
+    QVERIFY(!lock.isHeld());
+
     QCOMPARE(lock.acquire(notesPath(u"a.qlt"_s)).status, FileLock::Status::Acquired);
     const QString first = lock.lockPath();
     QCOMPARE(lock.acquire(notesPath(u"b.qlt"_s)).status, FileLock::Status::HeldByOther);
@@ -326,13 +313,7 @@ void TestFileLock::refusedAcquireKeepsThePreviousLock()
     QCOMPARE(lock.acquire(u"/proc/self/notes.qlt"_s).status, FileLock::Status::Unavailable);
     QCOMPARE(lock.lockPath(), first);
     QVERIFY(QFileInfo::exists(first));
-}
 
-void TestFileLock::successfulAcquireReleasesThePreviousLock()
-{
-    FileLock lock;
-    QCOMPARE(lock.acquire(notesPath(u"a.qlt"_s)).status, FileLock::Status::Acquired);
-    const QString first = lock.lockPath();
     QCOMPARE(lock.acquire(notesPath(u"saved as.qlt"_s)).status, FileLock::Status::Acquired);
     QVERIFY(!QFileInfo::exists(first));
     QCOMPARE(lock.lockPath(), notesPath(u".saved as.qlt.lock"_s));
