@@ -112,20 +112,13 @@ void TestQltFormat::knownFile_data()
     // The built-in key "864klmrst5" works as 39 38 37 6f 71 73 79 7b 7d 3f.
     QTest::newRow("one done note, no password")
         << QList<Note>{makeNote(u"ab", u"高", true)} << QByteArray() << quint32(0x01020304)
-        << QByteArray::fromHex("04716c7466000100"
-                               "04030201"
-                               "000000000000"
-                               "3b38376f7373787b1c5d");
+        << QByteArray::fromHex("04716c7466000100 04030201 000000000000 3b38376f7373787b1c5d");
     // Password "ab": working key 62 64. Check = "qzhw" ^ (62 64 62 64) = 13 1e 0a 13, then ^ '2'+1 = 33.
     // The key runs on across both records.
     QTest::newRow("two notes, password")
         << QList<Note>{makeNote(u"", u"低", false), makeNote(u"x", u"最高", true)} << QByteArray("ab")
         << quint32(0)
-        << QByteArray::fromHex("04716c7466000100"
-                               "00000000"
-                               "0104202d3920"
-                               "6264626462646264"
-                               "63646264616463641a");
+        << QByteArray::fromHex("04716c7466000100 00000000 0104202d3920 6264626462646264 63646264616463641a");
 }
 
 void TestQltFormat::knownFile()

@@ -35,7 +35,6 @@ private Q_SLOTS:
 
     void loadReadsEveryKey();
     void loadMissingKeysKeepValues();
-    void loadMissingFileKeepsValues();
     void loadSizeAndHeight_data();
     void loadSizeAndHeight();
     void loadStylesOnlyAdded_data();
@@ -268,16 +267,9 @@ void TestFontSettings::loadMissingKeysKeepValues()
     QCOMPARE(font, before);
     SharedSrc::LoadFontFromIni(ini, font, u"AddEditText"_s);
     QCOMPARE(font, before);
-}
 
-void TestFontSettings::loadMissingFileKeepsValues()
-{
-    const IniFile ini(iniPath());
-    FontValue font;
-    font.bold = true;
-    font.setSize(16);
-    const FontValue before = font;
-    SharedSrc::LoadFontFromIni(ini, font, u"NoteText"_s);
+    QVERIFY(QFile::remove(iniPath()));
+    SharedSrc::LoadFontFromIni(IniFile(iniPath()), font, u"NoteText"_s);
     QCOMPARE(font, before);
     QVERIFY(!QFile::exists(iniPath()));
 }
