@@ -92,10 +92,9 @@ private Q_SLOTS:
     void exportToStdout();
     void exportFailures();
 
-    void passwdSetsPassword();
-    void passwdChangesAndRemoves();
-    void passwdAcceptsLimit_data();
-    void passwdAcceptsLimit();
+    void passwdChanges_data();
+    void passwdChanges();
+    void passwordNeedsTerminalOrStdin();
     void passwdRefusals_data();
     void passwdRefusals();
     void passwordNotInTerminalEncoding_data();
@@ -598,57 +597,49 @@ void TestCli::exportFailures()
     QCOMPARE(readFile(file), before);
 }
 
-void TestCli::passwdSetsPassword()
+void TestCli::passwdChanges_data()
 {
-    const QString file = writeNotes(u"a.qlt"_s, sampleNotes(), {}, 42);
-    const CliRun set = run({u"passwd"_s, file, u"--password-stdin"_s}, u"\n新密码1\n新密码1\n"_s.toUtf8());
-    QCOMPARE(set.exitCode, 0);
-    QVERIFY(set.err.isEmpty());
-    QCOMPARE(readFile(file), QltFormat::write(sampleNotes(), gb(u"新密码1"), 42));
+    QTest::addColumn<QString>("current");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QString>("changed");
 
-    const CliRun listed = run({u"list"_s, file, u"--password-stdin"_s}, u"新密码1\n"_s.toUtf8());
+    QTest::newRow("set") << QString() << u"\n新密码1\n新密码1\n"_s.toUtf8() << u"新密码1"_s;
+    QTest::newRow("change, CR LF lines")
+        << u"旧的"_s << u"旧的\r\nnew pass\r\nnew pass\r\n"_s.toUtf8() << u"new pass"_s;
+    QTest::newRow("remove") << u"new pass"_s << QByteArray("new pass\n\n\n") << QString();
+    for (const QString& limit : {QString(100, u'k'), QString(50, u'密')}) {
+        QCOMPARE(gb(limit).size(), 100);
+        QTest::addRow("100 bytes, %d characters", int(limit.size()))
+            << QString() << (u'\n' + limit + u'\n' + limit + u'\n').toUtf8() << limit;
+    }
+}
+
+void TestCli::passwdChanges()
+{
+    QFETCH(QString, current);
+    QFETCH(QByteArray, input);
+    QFETCH(QString, changed);
+    const QString file = writeNotes(u"a.qlt"_s, sampleNotes(), gb(current), 42);
+    const CliRun result = run({u"passwd"_s, file, u"--password-stdin"_s}, input);
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY(result.err.isEmpty());
+    QCOMPARE(readFile(file), QltFormat::write(sampleNotes(), gb(changed), 42));
+
+    const CliRun listed = changed.isEmpty()
+                              ? run({u"list"_s, file})
+                              : run({u"list"_s, file, u"--password-stdin"_s}, (changed + u'\n').toUtf8());
     QCOMPARE(listed.exitCode, 0);
     QVERIFY(listed.out.startsWith(u"1. [ ] 高 买牛奶\n"_s.toUtf8()));
+}
 
-    // Without a terminal and without --password-stdin nothing is read and nothing is shown.
+// Without a terminal and without --password-stdin nothing is read and nothing is shown.
+void TestCli::passwordNeedsTerminalOrStdin()
+{
+    const QString file = writeNotes(u"a.qlt"_s, sampleNotes(), gb(u"新密码1"));
     const CliRun noTerminal = run({u"list"_s, file}, u"新密码1\n"_s.toUtf8());
     QCOMPARE(noTerminal.exitCode, 2);
     QVERIFY(noTerminal.out.isEmpty());
     QCOMPARE(noTerminal.err, errLine(u"需要输入密码: 请在终端中运行，或使用 --password-stdin。"));
-}
-
-void TestCli::passwdChangesAndRemoves()
-{
-    const QString file = writeNotes(u"a.qlt"_s, sampleNotes(), gb(u"旧的"), 9);
-    CliRun result =
-        run({u"passwd"_s, file, u"--password-stdin"_s}, u"旧的\r\nnew pass\r\nnew pass\r\n"_s.toUtf8());
-    QCOMPARE(result.exitCode, 0);
-    QCOMPARE(readFile(file), QltFormat::write(sampleNotes(), "new pass", 9));
-
-    result = run({u"passwd"_s, file, u"--password-stdin"_s}, "new pass\n\n\n");
-    QCOMPARE(result.exitCode, 0);
-    QCOMPARE(readFile(file), QltFormat::write(sampleNotes(), {}, 9));
-    QCOMPARE(run({u"list"_s, file}).exitCode, 0);
-}
-
-void TestCli::passwdAcceptsLimit_data()
-{
-    QTest::addColumn<QString>("password");
-    QTest::newRow("100 ASCII bytes") << QString(100, u'k');
-    QTest::newRow("50 Chinese characters") << QString(50, u'密');
-}
-
-void TestCli::passwdAcceptsLimit()
-{
-    QFETCH(QString, password);
-    const QString file = writeNotes(u"a.qlt"_s, sampleNotes());
-    const QByteArray lines = (u'\n' + password + u'\n' + password + u'\n').toUtf8();
-    const CliRun result = run({u"passwd"_s, file, u"--password-stdin"_s}, lines);
-    QCOMPARE(result.exitCode, 0);
-    QCOMPARE(gb(password).size(), 100);
-    QCOMPARE(readFile(file), QltFormat::write(sampleNotes(), gb(password), 0));
-    const CliRun listed = run({u"list"_s, file, u"--password-stdin"_s}, (password + u'\n').toUtf8());
-    QCOMPARE(listed.exitCode, 0);
 }
 
 void TestCli::passwdRefusals_data()
