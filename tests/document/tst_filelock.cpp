@@ -86,7 +86,9 @@ std::unique_ptr<QProcess> TestFileLock::startHolder(const QString& notes)
     auto process = std::make_unique<QProcess>();
     process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process->start(QStringLiteral(QUILLET_FILELOCK_HOLDER), {notes});
-    if (!process->waitForStarted())
+    // Ready once it says it holds the lock.
+    if (!process->waitForStarted() || !process->waitForReadyRead() ||
+        process->readLine().trimmed() != "Acquired")
         return {};
     return process;
 }
@@ -167,8 +169,6 @@ void TestFileLock::otherProcessHoldsTheFile()
 {
     m_holder = startHolder(notesPath());
     QVERIFY(m_holder);
-    QVERIFY(m_holder->waitForReadyRead());
-    QCOMPARE(m_holder->readLine().trimmed(), QByteArray("Acquired"));
 
     FileLock lock;
     FileLock::Result result = lock.acquire(notesPath());
@@ -188,8 +188,6 @@ void TestFileLock::lockOfKilledProcessIsTakenOver()
 {
     m_holder = startHolder(notesPath());
     QVERIFY(m_holder);
-    QVERIFY(m_holder->waitForReadyRead());
-    QCOMPARE(m_holder->readLine().trimmed(), QByteArray("Acquired"));
     const qint64 pid = m_holder->processId();
 
     m_holder->kill(); // SIGKILL: no chance to clean up, as in a crash

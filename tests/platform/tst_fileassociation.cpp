@@ -220,27 +220,20 @@ void TestFileAssociation::register_setsOwnDefaultOnly_data()
     QTest::newRow("no list yet") << QByteArray()
                                  << QByteArray(
                                         "[Default Applications]\napplication/x-quillet=quillet.desktop\n");
-    QTest::newRow("other entries kept") << QByteArray("# my associations\n"
-                                                      "[Added Associations]\n"
-                                                      "text/plain=gedit.desktop;\n"
-                                                      "\n"
-                                                      "[Default Applications]\n"
-                                                      "text/plain=gedit.desktop\n"
-                                                      "image/png=eog.desktop\n"
-                                                      "\n"
-                                                      "[Removed Associations]\n"
-                                                      "application/pdf=gimp.desktop;\n")
-                                        << QByteArray("# my associations\n"
-                                                      "[Added Associations]\n"
-                                                      "text/plain=gedit.desktop;\n"
-                                                      "\n"
-                                                      "[Default Applications]\n"
-                                                      "text/plain=gedit.desktop\n"
-                                                      "image/png=eog.desktop\n"
-                                                      "application/x-quillet=quillet.desktop\n"
-                                                      "\n"
-                                                      "[Removed Associations]\n"
-                                                      "application/pdf=gimp.desktop;\n");
+    const QByteArray others = "# my associations\n"
+                              "[Added Associations]\n"
+                              "text/plain=gedit.desktop;\n"
+                              "\n"
+                              "[Default Applications]\n"
+                              "text/plain=gedit.desktop\n"
+                              "image/png=eog.desktop\n"
+                              "\n"
+                              "[Removed Associations]\n"
+                              "application/pdf=gimp.desktop;\n";
+    QTest::newRow("other entries kept")
+        << others
+        << QByteArray(others).replace("eog.desktop\n",
+                                      "eog.desktop\napplication/x-quillet=quillet.desktop\n");
     QTest::newRow("own default replaced") << QByteArray("[Added Associations]\n"
                                                         "application/x-quillet=other.desktop;\n"
                                                         "[Default Applications]\n"

@@ -180,25 +180,17 @@ void TestFontSettings::toQFont()
     FontValue value;
     value.name = u"Courier New"_s;
     value.setSize(14);
-    value.bold = true;
-    value.strikeout = true;
-    const QFont font = value.toQFont();
-    QCOMPARE(font.family(), u"Courier New"_s);
-    QCOMPARE(font.pointSize(), 14);
-    QVERIFY(font.bold());
-    QVERIFY(!font.italic());
-    QVERIFY(!font.underline());
-    QVERIFY(font.strikeOut());
-
-    value.bold = false;
-    value.italic = true;
-    value.underline = true;
-    value.strikeout = false;
-    const QFont other = value.toQFont();
-    QVERIFY(!other.bold());
-    QVERIFY(other.italic());
-    QVERIFY(other.underline());
-    QVERIFY(!other.strikeOut());
+    for (const bool boldAndStrikeout : {true, false}) {
+        value.bold = value.strikeout = boldAndStrikeout;
+        value.italic = value.underline = !boldAndStrikeout;
+        const QFont font = value.toQFont();
+        QCOMPARE(font.family(), u"Courier New"_s);
+        QCOMPARE(font.pointSize(), 14);
+        QCOMPARE(font.bold(), boldAndStrikeout);
+        QCOMPARE(font.strikeOut(), boldAndStrikeout);
+        QCOMPARE(font.italic(), !boldAndStrikeout);
+        QCOMPARE(font.underline(), !boldAndStrikeout);
+    }
 }
 
 void TestFontSettings::assignFromQFont()
