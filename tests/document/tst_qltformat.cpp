@@ -62,7 +62,6 @@ private Q_SLOTS:
     void knownFile();
     void roundTrip_data();
     void roundTrip();
-    void roundTripKeepsReservedAndPassword();
     void oddFieldsStoredAsStandard_data();
     void oddFieldsStoredAsStandard();
     void keyRunsAcrossRecords();
@@ -148,6 +147,7 @@ void TestQltFormat::roundTrip_data()
 {
     QTest::addColumn<QList<Note>>("notes");
     QTest::addColumn<QByteArray>("password");
+    QTest::addColumn<quint32>("reserved");
 
     const QList<Note> mixed = {
         makeNote(u"购物清单\r\n牛奶\r\n面包", u"高", false),
@@ -155,30 +155,35 @@ void TestQltFormat::roundTrip_data()
         makeNote(u"第二行\r\n", u"最高", false),
         makeNote(u"plain", u"标准", true),
     };
-    QTest::newRow("empty list, no password") << QList<Note>() << QByteArray();
-    QTest::newRow("empty list, password") << QList<Note>() << gb(u"密码");
-    QTest::newRow("gbk texts") << mixed << QByteArray();
-    QTest::newRow("gbk texts, gbk password") << mixed << gb(u"密码");
-    QTest::newRow("outside gbk") << QList<Note>{makeNote(u"心情 😀 €", u"高", true)} << QByteArray();
+    QTest::newRow("empty list, no password") << QList<Note>() << QByteArray() << 0u;
+    QTest::newRow("empty list, password") << QList<Note>() << gb(u"密码") << 0u;
+    QTest::newRow("gbk texts") << mixed << QByteArray() << 0u;
+    QTest::newRow("gbk texts, gbk password") << mixed << gb(u"密码") << 0u;
+    QTest::newRow("outside gbk") << QList<Note>{makeNote(u"心情 😀 €", u"高", true)} << QByteArray() << 0u;
     QTest::newRow("empty texts") << QList<Note>{makeNote(u"", u"标准", false), makeNote(u"", u"标准", true)}
-                                 << QByteArray("p");
+                                 << QByteArray("p") << 0u;
     // Bytes that are not valid GB18030 must come back untouched, not repaired.
     QTest::newRow("invalid bytes") << QList<Note>{Note{QByteArray("\x81\x20\xff\x00\x80 z", 7), gb(u"低")}}
-                                   << QByteArray();
+                                   << QByteArray() << 0u;
     QTest::newRow("lf and cr only") << QList<Note>{makeNote(u"a\nb", u"低", false),
                                                    makeNote(u"\rc", u"高", true)}
-                                    << QByteArray();
-    QTest::newRow("100-byte password") << QList<Note>{makeNote(u"t", u"低", true)} << QByteArray(100, 'k');
+                                    << QByteArray() << 0u;
+    QTest::newRow("100-byte password")
+        << QList<Note>{makeNote(u"t", u"低", true)} << QByteArray(100, 'k') << 0u;
     QTest::newRow("large text") << QList<Note>{Note{QByteArray(100000, 'q'), gb(u"最高")}}
-                                << QByteArray("key");
+                                << QByteArray("key") << 0u;
+    for (quint32 reserved : {7u, 0xdeadbeefu, 0xffffffffu})
+        QTest::addRow("reserved %x", reserved)
+            << QList<Note>{makeNote(u"n", u"高", false)} << QByteArray("pw") << reserved;
 }
 
 void TestQltFormat::roundTrip()
 {
     QFETCH(QList<Note>, notes);
     QFETCH(QByteArray, password);
+    QFETCH(quint32, reserved);
 
-    const QByteArray file = QltFormat::write(notes, password, 0);
+    const QByteArray file = QltFormat::write(notes, password, reserved);
     qsizetype expectedSize = QltFormat::StreamOffset;
     for (const Note& n : notes)
         expectedSize += 8 + n.text.size();
@@ -187,22 +192,14 @@ void TestQltFormat::roundTrip()
     const auto header = QltFormat::readHeader(file);
     QCOMPARE(header.error, Error::None);
     QCOMPARE(header.header.hasPassword, !password.isEmpty());
-    if (!password.isEmpty())
+    QCOMPARE(header.header.reserved, reserved);
+    if (!password.isEmpty()) {
+        QCOMPARE(header.header.check, SharedSrc::CreateDecryptCheck(password));
         QCOMPARE(SharedSrc::GetDecryptCheck(header.header.check, password), QByteArray("qzhw"));
+    }
     const auto read = load(file, password);
     QVERIFY(read.has_value());
     QCOMPARE(*read, notes);
-}
-
-void TestQltFormat::roundTripKeepsReservedAndPassword()
-{
-    for (quint32 reserved : {quint32(0), quint32(7), quint32(0xdeadbeef), quint32(0xffffffff)}) {
-        const QByteArray file = QltFormat::write({makeNote(u"n", u"高", false)}, "pw", reserved);
-        const auto header = QltFormat::readHeader(file);
-        QCOMPARE(header.error, Error::None);
-        QCOMPARE(header.header.reserved, reserved);
-        QCOMPARE(header.header.check, SharedSrc::CreateDecryptCheck("pw"));
-    }
 }
 
 void TestQltFormat::oddFieldsStoredAsStandard_data()
