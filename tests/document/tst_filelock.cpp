@@ -33,7 +33,6 @@ private Q_SLOTS:
     void lockFileSitsBesideTheNotesFile_data();
     void lockFileSitsBesideTheNotesFile();
     void lockNamesThisProcessAndGoesOnRelease();
-    void destructionReleases();
 
     void secondAcquireIsWarned();
     void otherProcessHoldsTheFile();
@@ -43,9 +42,7 @@ private Q_SLOTS:
     void lockOfZombieIsTakenOver();
     void plantedLockIsNotFollowed();
 
-    void folderWithoutLocksIsReported();
-    void refusedAcquireKeepsThePreviousLock();
-    void successfulAcquireReleasesThePreviousLock();
+    void acquireAgainKeepsOrReleasesThePreviousLock();
     void moveHandsTheLockOver();
 
 private:
@@ -89,7 +86,9 @@ std::unique_ptr<QProcess> TestFileLock::startHolder(const QString& notes)
     auto process = std::make_unique<QProcess>();
     process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process->start(QStringLiteral(QUILLET_FILELOCK_HOLDER), {notes});
-    if (!process->waitForStarted())
+    // Ready once it says it holds the lock.
+    if (!process->waitForStarted() || !process->waitForReadyRead() ||
+        process->readLine().trimmed() != "Acquired")
         return {};
     return process;
 }
@@ -137,15 +136,10 @@ void TestFileLock::lockNamesThisProcessAndGoesOnRelease()
     QVERIFY(!QFileInfo::exists(path));
     lock.release(); // twice is harmless
     QVERIFY(QDir(m_dir->path()).isEmpty());
-}
 
-void TestFileLock::destructionReleases()
-{
-    QString path;
     {
-        FileLock lock;
-        QCOMPARE(lock.acquire(notesPath()).status, FileLock::Status::Acquired);
-        path = lock.lockPath();
+        FileLock destroyed;
+        QCOMPARE(destroyed.acquire(notesPath()).status, FileLock::Status::Acquired);
         QVERIFY(QFileInfo::exists(path));
     }
     QVERIFY(!QFileInfo::exists(path));
@@ -175,8 +169,6 @@ void TestFileLock::otherProcessHoldsTheFile()
 {
     m_holder = startHolder(notesPath());
     QVERIFY(m_holder);
-    QVERIFY(m_holder->waitForReadyRead());
-    QCOMPARE(m_holder->readLine().trimmed(), QByteArray("Acquired"));
 
     FileLock lock;
     FileLock::Result result = lock.acquire(notesPath());
@@ -196,8 +188,6 @@ void TestFileLock::lockOfKilledProcessIsTakenOver()
 {
     m_holder = startHolder(notesPath());
     QVERIFY(m_holder);
-    QVERIFY(m_holder->waitForReadyRead());
-    QCOMPARE(m_holder->readLine().trimmed(), QByteArray("Acquired"));
     const qint64 pid = m_holder->processId();
 
     m_holder->kill(); // SIGKILL: no chance to clean up, as in a crash
@@ -303,21 +293,16 @@ void TestFileLock::plantedLockIsNotFollowed()
     QCOMPARE(readFile(target), QByteArray("keep me"));
 }
 
-void TestFileLock::folderWithoutLocksIsReported()
-{
-    // Not even root makes files in /proc; the file still opens, just unguarded.
-    FileLock lock;
-    const FileLock::Result result = lock.acquire(u"/proc/self/notes.qlt"_s);
-    QCOMPARE(result.status, FileLock::Status::Unavailable);
-    QVERIFY(!lock.isHeld());
-}
-
-void TestFileLock::refusedAcquireKeepsThePreviousLock()
+void TestFileLock::acquireAgainKeepsOrReleasesThePreviousLock()
 {
     FileLock other;
     QCOMPARE(other.acquire(notesPath(u"b.qlt"_s)).status, FileLock::Status::Acquired);
 
+    // Not even root makes files in /proc; the file still opens, just unguarded.
     FileLock lock;
+    QCOMPARE(lock.acquire(u"/proc/self/notes.qlt"_s).status, FileLock::Status::Unavailable);
+    QVERIFY(!lock.isHeld());
+
     QCOMPARE(lock.acquire(notesPath(u"a.qlt"_s)).status, FileLock::Status::Acquired);
     const QString first = lock.lockPath();
     QCOMPARE(lock.acquire(notesPath(u"b.qlt"_s)).status, FileLock::Status::HeldByOther);
@@ -326,13 +311,7 @@ void TestFileLock::refusedAcquireKeepsThePreviousLock()
     QCOMPARE(lock.acquire(u"/proc/self/notes.qlt"_s).status, FileLock::Status::Unavailable);
     QCOMPARE(lock.lockPath(), first);
     QVERIFY(QFileInfo::exists(first));
-}
 
-void TestFileLock::successfulAcquireReleasesThePreviousLock()
-{
-    FileLock lock;
-    QCOMPARE(lock.acquire(notesPath(u"a.qlt"_s)).status, FileLock::Status::Acquired);
-    const QString first = lock.lockPath();
     QCOMPARE(lock.acquire(notesPath(u"saved as.qlt"_s)).status, FileLock::Status::Acquired);
     QVERIFY(!QFileInfo::exists(first));
     QCOMPARE(lock.lockPath(), notesPath(u".saved as.qlt.lock"_s));

@@ -25,14 +25,6 @@ QList<Note> notesOf(const QStringList& texts)
     return notes;
 }
 
-QList<Note> notesWithPriorities(const QStringList& priorities)
-{
-    QList<Note> notes;
-    for (qsizetype i = 0; i < priorities.size(); ++i)
-        notes.append(makeNote(u"note %1"_s.arg(i), priorities.at(i)));
-    return notes;
-}
-
 QStringList textsInOrder(const QList<Note>& notes, const QList<int>& rows)
 {
     QStringList texts;
@@ -63,7 +55,6 @@ private Q_SLOTS:
 
     void byText_data();
     void byText();
-    void byTextComparesOnlyTheFirstLine();
     void byTextAgreesWithTheCollatorOnManyNotes();
 
     void byPriority_data();
@@ -132,6 +123,11 @@ void TestNotesSorter::byText_data()
     QTest::newRow("equal captions keep their order, descending too")
         << QStringList{u"x 1"_s, u"same\r\nfirst"_s, u"x 2"_s, u"same\r\nsecond"_s} << false
         << QStringList{u"x 2"_s, u"x 1"_s, u"same\r\nfirst"_s, u"same\r\nsecond"_s} << false;
+    const QStringList bodies{u"b\r\nzzz"_s, u"b\r\naaa"_s, u"a\r\nzzz"_s, u"b"_s};
+    QTest::newRow("only the first line, ascending")
+        << bodies << true << QStringList{bodies[2], bodies[0], bodies[1], bodies[3]} << false;
+    QTest::newRow("only the first line, descending")
+        << bodies << false << QStringList{bodies[0], bodies[1], bodies[3], bodies[2]} << false;
     // The C locale orders by code units.
     QTest::newRow("C locale, code units, ascending")
         << QStringList{u"cherry"_s, u"apple"_s, u"Banana"_s} << true
@@ -154,13 +150,6 @@ void TestNotesSorter::byText()
     const QList<int> rows = cLocale ? NotesSorter::sortedRows(notes, SortBy::Text, ascending, QLocale::c())
                                     : NotesSorter::sortedRows(notes, SortBy::Text, ascending);
     QCOMPARE(textsInOrder(notes, rows), expected);
-}
-
-void TestNotesSorter::byTextComparesOnlyTheFirstLine()
-{
-    const QList<Note> notes = notesOf({u"b\r\nzzz"_s, u"b\r\naaa"_s, u"a\r\nzzz"_s, u"b"_s});
-    QCOMPARE(NotesSorter::sortedRows(notes, SortBy::Text, true), (QList<int>{2, 0, 1, 3}));
-    QCOMPARE(NotesSorter::sortedRows(notes, SortBy::Text, false), (QList<int>{0, 1, 3, 2}));
 }
 
 // Each caption's key is computed once, and a list this long is keyed and sorted in shares on several
@@ -228,7 +217,9 @@ void TestNotesSorter::byPriority()
     QFETCH(bool, ascending);
     QFETCH(QList<int>, expected);
 
-    const QList<Note> notes = notesWithPriorities(priorities);
+    QList<Note> notes;
+    for (const QString& priority : priorities)
+        notes.append(makeNote(u"note"_s, priority));
     QCOMPARE(NotesSorter::sortedRows(notes, SortBy::Priority, ascending), expected);
 }
 

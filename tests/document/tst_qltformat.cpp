@@ -58,17 +58,15 @@ class TestQltFormat : public QObject
 
 private Q_SLOTS:
     void emptyListIsExactly18Bytes();
-    void knownFileWithoutPassword();
-    void knownProtectedFile();
+    void knownFile_data();
+    void knownFile();
     void roundTrip_data();
     void roundTrip();
-    void roundTripKeepsReservedAndPassword();
-    void unknownPriorityNameIsStoredAsStandard();
-    void imageIndexOtherThan12IsStoredNotDone();
+    void oddFieldsStoredAsStandard_data();
+    void oddFieldsStoredAsStandard();
     void keyRunsAcrossRecords();
     void refusedSignature_data();
     void refusedSignature();
-    void signatureIsCheckedBeforeLength();
     void refusedVersion_data();
     void refusedVersion();
     void shortHeaderIsDamaged_data();
@@ -77,7 +75,6 @@ private Q_SLOTS:
     void passwordBlock();
     void damagedStream_data();
     void damagedStream();
-    void hugeTextLengthIsDamaged();
     void paddingAndDoneValuesOnRead();
     void outOfRangePriorityIndexReadsAsStandard();
     void wrongPasswordGivesDamagedOrWrongNotes();
@@ -104,47 +101,44 @@ void TestQltFormat::emptyListIsExactly18Bytes()
     QVERIFY(notes->isEmpty());
 }
 
-void TestQltFormat::knownFileWithoutPassword()
+void TestQltFormat::knownFile_data()
 {
-    // One done note "ab" of priority "高", reserved 0x01020304, built-in key "864klmrst5" whose working
-    // bytes are 39 38 37 6f 71 73 79 7b 7d 3f.
-    const QByteArray expected = QByteArray::fromHex("04716c7466000100"
-                                                    "04030201"
-                                                    "000000000000"
-                                                    "3b38376f7373787b1c5d");
-    const QByteArray file = QltFormat::write({makeNote(u"ab", u"高", true)}, {}, 0x01020304);
-    QCOMPARE(file.toHex(), expected.toHex());
-    QCOMPARE(writtenOverDirtyStack({makeNote(u"ab", u"高", true)}, {}, 0x01020304).toHex(), expected.toHex());
+    QTest::addColumn<QList<Note>>("notes");
+    QTest::addColumn<QByteArray>("password");
+    QTest::addColumn<quint32>("reserved");
+    QTest::addColumn<QByteArray>("expected");
 
-    const auto header = QltFormat::readHeader(file);
-    QCOMPARE(header.error, Error::None);
-    QCOMPARE(header.header.reserved, quint32(0x01020304));
-    const auto notes = load(file);
-    QVERIFY(notes.has_value());
-    QCOMPARE(notes->size(), 1);
-    QCOMPARE(notes->at(0), makeNote(u"ab", u"高", true));
+    // The built-in key "864klmrst5" works as 39 38 37 6f 71 73 79 7b 7d 3f.
+    QTest::newRow("one done note, no password")
+        << QList<Note>{makeNote(u"ab", u"高", true)} << QByteArray() << quint32(0x01020304)
+        << QByteArray::fromHex("04716c7466000100 04030201 000000000000 3b38376f7373787b1c5d");
+    // Password "ab": working key 62 64. Check = "qzhw" ^ (62 64 62 64) = 13 1e 0a 13, then ^ '2'+1 = 33.
+    // The key runs on across both records.
+    QTest::newRow("two notes, password")
+        << QList<Note>{makeNote(u"", u"低", false), makeNote(u"x", u"最高", true)} << QByteArray("ab")
+        << quint32(0)
+        << QByteArray::fromHex("04716c7466000100 00000000 0104202d3920 6264626462646264 63646264616463641a");
 }
 
-void TestQltFormat::knownProtectedFile()
+void TestQltFormat::knownFile()
 {
-    // Password "ab": working key 62 64. Check = "qzhw" ^ (62 64 62 64) = 13 1e 0a 13, then ^ '2'+1 = 33.
-    // Records: empty text of "低" not done, then "x" of "最高" done; the key runs on across both.
-    const QByteArray expected = QByteArray::fromHex("04716c7466000100"
-                                                    "00000000"
-                                                    "0104202d3920"
-                                                    "6264626462646264"
-                                                    "63646264616463641a");
-    const QList<Note> notes = {makeNote(u"", u"低", false), makeNote(u"x", u"最高", true)};
-    const QByteArray file = QltFormat::write(notes, "ab", 0);
+    QFETCH(QList<Note>, notes);
+    QFETCH(QByteArray, password);
+    QFETCH(quint32, reserved);
+    QFETCH(QByteArray, expected);
+
+    const QByteArray file = QltFormat::write(notes, password, reserved);
     QCOMPARE(file.toHex(), expected.toHex());
-    QCOMPARE(writtenOverDirtyStack(notes, "ab", 0).toHex(), expected.toHex());
+    QCOMPARE(writtenOverDirtyStack(notes, password, reserved).toHex(), expected.toHex());
 
     const auto header = QltFormat::readHeader(file);
     QCOMPARE(header.error, Error::None);
-    QVERIFY(header.header.hasPassword);
-    QCOMPARE(header.header.check.toHex(), QByteArray("202d3920"));
-    QCOMPARE(SharedSrc::GetDecryptCheck(header.header.check, "ab"), QByteArray("qzhw"));
-    const auto read = load(file, "ab");
+    QCOMPARE(header.header.reserved, reserved);
+    QCOMPARE(header.header.hasPassword, !password.isEmpty());
+    QCOMPARE(header.header.check.toHex(), expected.mid(14, password.isEmpty() ? 0 : 4).toHex());
+    if (!password.isEmpty())
+        QCOMPARE(SharedSrc::GetDecryptCheck(header.header.check, password), QByteArray("qzhw"));
+    const auto read = load(file, password);
     QVERIFY(read.has_value());
     QCOMPARE(*read, notes);
 }
@@ -153,6 +147,7 @@ void TestQltFormat::roundTrip_data()
 {
     QTest::addColumn<QList<Note>>("notes");
     QTest::addColumn<QByteArray>("password");
+    QTest::addColumn<quint32>("reserved");
 
     const QList<Note> mixed = {
         makeNote(u"购物清单\r\n牛奶\r\n面包", u"高", false),
@@ -160,30 +155,35 @@ void TestQltFormat::roundTrip_data()
         makeNote(u"第二行\r\n", u"最高", false),
         makeNote(u"plain", u"标准", true),
     };
-    QTest::newRow("empty list, no password") << QList<Note>() << QByteArray();
-    QTest::newRow("empty list, password") << QList<Note>() << gb(u"密码");
-    QTest::newRow("gbk texts") << mixed << QByteArray();
-    QTest::newRow("gbk texts, gbk password") << mixed << gb(u"密码");
-    QTest::newRow("outside gbk") << QList<Note>{makeNote(u"心情 😀 €", u"高", true)} << QByteArray();
+    QTest::newRow("empty list, no password") << QList<Note>() << QByteArray() << 0u;
+    QTest::newRow("empty list, password") << QList<Note>() << gb(u"密码") << 0u;
+    QTest::newRow("gbk texts") << mixed << QByteArray() << 0u;
+    QTest::newRow("gbk texts, gbk password") << mixed << gb(u"密码") << 0u;
+    QTest::newRow("outside gbk") << QList<Note>{makeNote(u"心情 😀 €", u"高", true)} << QByteArray() << 0u;
     QTest::newRow("empty texts") << QList<Note>{makeNote(u"", u"标准", false), makeNote(u"", u"标准", true)}
-                                 << QByteArray("p");
+                                 << QByteArray("p") << 0u;
     // Bytes that are not valid GB18030 must come back untouched, not repaired.
     QTest::newRow("invalid bytes") << QList<Note>{Note{QByteArray("\x81\x20\xff\x00\x80 z", 7), gb(u"低")}}
-                                   << QByteArray();
+                                   << QByteArray() << 0u;
     QTest::newRow("lf and cr only") << QList<Note>{makeNote(u"a\nb", u"低", false),
                                                    makeNote(u"\rc", u"高", true)}
-                                    << QByteArray();
-    QTest::newRow("100-byte password") << QList<Note>{makeNote(u"t", u"低", true)} << QByteArray(100, 'k');
+                                    << QByteArray() << 0u;
+    QTest::newRow("100-byte password")
+        << QList<Note>{makeNote(u"t", u"低", true)} << QByteArray(100, 'k') << 0u;
     QTest::newRow("large text") << QList<Note>{Note{QByteArray(100000, 'q'), gb(u"最高")}}
-                                << QByteArray("key");
+                                << QByteArray("key") << 0u;
+    for (quint32 reserved : {7u, 0xdeadbeefu, 0xffffffffu})
+        QTest::addRow("reserved %x", reserved)
+            << QList<Note>{makeNote(u"n", u"高", false)} << QByteArray("pw") << reserved;
 }
 
 void TestQltFormat::roundTrip()
 {
     QFETCH(QList<Note>, notes);
     QFETCH(QByteArray, password);
+    QFETCH(quint32, reserved);
 
-    const QByteArray file = QltFormat::write(notes, password, 0);
+    const QByteArray file = QltFormat::write(notes, password, reserved);
     qsizetype expectedSize = QltFormat::StreamOffset;
     for (const Note& n : notes)
         expectedSize += 8 + n.text.size();
@@ -192,42 +192,42 @@ void TestQltFormat::roundTrip()
     const auto header = QltFormat::readHeader(file);
     QCOMPARE(header.error, Error::None);
     QCOMPARE(header.header.hasPassword, !password.isEmpty());
-    if (!password.isEmpty())
+    QCOMPARE(header.header.reserved, reserved);
+    if (!password.isEmpty()) {
+        QCOMPARE(header.header.check, SharedSrc::CreateDecryptCheck(password));
         QCOMPARE(SharedSrc::GetDecryptCheck(header.header.check, password), QByteArray("qzhw"));
+    }
     const auto read = load(file, password);
     QVERIFY(read.has_value());
     QCOMPARE(*read, notes);
 }
 
-void TestQltFormat::roundTripKeepsReservedAndPassword()
+void TestQltFormat::oddFieldsStoredAsStandard_data()
 {
-    for (quint32 reserved : {quint32(0), quint32(7), quint32(0xdeadbeef), quint32(0xffffffff)}) {
-        const QByteArray file = QltFormat::write({makeNote(u"n", u"高", false)}, "pw", reserved);
-        const auto header = QltFormat::readHeader(file);
-        QCOMPARE(header.error, Error::None);
-        QCOMPARE(header.header.reserved, reserved);
-        QCOMPARE(header.header.check, SharedSrc::CreateDecryptCheck("pw"));
-    }
+    QTest::addColumn<Note>("note");
+    QTest::addColumn<QByteArray>("stream");
+    QTest::addColumn<Note>("read");
+
+    // Trailing blank: not a priority name.
+    QTest::newRow("unknown priority name")
+        << makeNote(u"x", u"高 ", false) << QByteArray("010000000100000078")
+        << makeNote(u"x", u"标准", false);
+    Note oddImage = makeNote(u"x", u"低", false);
+    oddImage.imageIndex = 5;
+    QTest::newRow("image index other than 12")
+        << oddImage << QByteArray("010000000000000078") << makeNote(u"x", u"低", false);
 }
 
-void TestQltFormat::unknownPriorityNameIsStoredAsStandard()
+void TestQltFormat::oddFieldsStoredAsStandard()
 {
-    Note odd = makeNote(u"x", u"高 ", false); // trailing blank: not a priority name
-    const auto read = load(QltFormat::write({odd}, {}, 0));
-    QVERIFY(read.has_value());
-    QCOMPARE(read->at(0).priority, gb(u"标准"));
-    QCOMPARE(plainStream(QltFormat::write({odd}, {}, 0)).mid(4, 2).toHex(), QByteArray("0100"));
-}
-
-void TestQltFormat::imageIndexOtherThan12IsStoredNotDone()
-{
-    Note odd = makeNote(u"x", u"低", false);
-    odd.imageIndex = 5;
-    const QByteArray stream = plainStream(QltFormat::write({odd}, {}, 0));
-    QCOMPARE(stream.toHex(), QByteArray("010000000000000078"));
-    const auto read = load(QltFormat::write({odd}, {}, 0));
-    QVERIFY(read.has_value());
-    QCOMPARE(read->at(0).imageIndex, Note::ImageNotDone);
+    QFETCH(Note, note);
+    QFETCH(QByteArray, stream);
+    QFETCH(Note, read);
+    const QByteArray file = QltFormat::write({note}, {}, 0);
+    QCOMPARE(plainStream(file).toHex(), stream);
+    const auto loaded = load(file);
+    QVERIFY(loaded.has_value());
+    QCOMPARE(*loaded, QList<Note>{read});
 }
 
 void TestQltFormat::keyRunsAcrossRecords()
@@ -265,14 +265,6 @@ void TestQltFormat::refusedSignature()
     QCOMPARE(QltFormat::readHeader(bytes).error, Error::BadSignature);
 }
 
-void TestQltFormat::signatureIsCheckedBeforeLength()
-{
-    // Correct as far as it goes, but too short: damaged rather than foreign.
-    QCOMPARE(QltFormat::readHeader(QByteArray()).error, Error::Damaged);
-    QCOMPARE(QltFormat::readHeader(QByteArray("\x04ql", 3)).error, Error::Damaged);
-    QCOMPARE(QltFormat::readHeader(QltFormat::write({}, {}, 0).left(17)).error, Error::Damaged);
-}
-
 void TestQltFormat::refusedVersion_data()
 {
     QTest::addColumn<quint16>("version");
@@ -297,15 +289,19 @@ void TestQltFormat::refusedVersion()
 
 void TestQltFormat::shortHeaderIsDamaged_data()
 {
-    QTest::addColumn<int>("size");
+    QTest::addColumn<QByteArray>("bytes");
     for (int size : {5, 6, 11, 12, 17})
-        QTest::addRow("%d bytes", size) << size;
+        QTest::addRow("%d bytes", size) << QltFormat::write({}, "pw", 3).left(size);
+    // Correct as far as it goes, but too short: damaged rather than foreign.
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("signature cut short") << QByteArray("\x04ql", 3);
+    QTest::newRow("17 bytes, no password") << QltFormat::write({}, {}, 0).left(17);
 }
 
 void TestQltFormat::shortHeaderIsDamaged()
 {
-    QFETCH(int, size);
-    QCOMPARE(QltFormat::readHeader(QltFormat::write({}, "pw", 3).left(size)).error, Error::Damaged);
+    QFETCH(QByteArray, bytes);
+    QCOMPARE(QltFormat::readHeader(bytes).error, Error::Damaged);
 }
 
 void TestQltFormat::passwordBlock_data()
@@ -347,21 +343,16 @@ void TestQltFormat::damagedStream_data()
     QTest::newRow("trailing partial record") << good + QByteArray("\0\0\0", 3);
     QTest::newRow("length one too many") << QByteArray::fromHex("0600000002000100") + "hello";
     QTest::newRow("second record cut") << good + good.left(12);
+    // A length near 2^32 must be refused before anything that large is allocated.
+    for (const char* length : {"f0ffffff", "ffffffff", "00000080"})
+        QTest::addRow("length %s", length)
+            << QByteArray::fromHex(length) + QByteArray::fromHex("0000000078797a");
 }
 
 void TestQltFormat::damagedStream()
 {
     QFETCH(QByteArray, stream);
     QVERIFY(!load(fileWithPlainStream(stream)).has_value());
-}
-
-void TestQltFormat::hugeTextLengthIsDamaged()
-{
-    // A length near 2^32 must be refused before anything that large is allocated.
-    for (const char* length : {"f0ffffff", "ffffffff", "00000080"}) {
-        const QByteArray stream = QByteArray::fromHex(length) + QByteArray::fromHex("0000000078797a");
-        QVERIFY2(!load(fileWithPlainStream(stream)).has_value(), length);
-    }
 }
 
 void TestQltFormat::paddingAndDoneValuesOnRead()

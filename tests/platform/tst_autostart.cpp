@@ -40,11 +40,9 @@ private Q_SLOTS:
 
     void read_recognisesOwnEntry_data();
     void read_recognisesOwnEntry();
-    void read_withoutEntry();
 
     void disable_removesOnlyOwnEntry_data();
     void disable_removesOnlyOwnEntry();
-    void disable_withoutEntry();
     void disable_failsInReadOnlyFolder();
 
 private:
@@ -151,10 +149,11 @@ void TestAutostart::enable_failsWhenFolderCannotBeMade()
 void TestAutostart::read_recognisesOwnEntry_data()
 {
     QTest::addColumn<QString>("exe");
-    QTest::addColumn<QByteArray>("entry");
+    QTest::addColumn<QByteArray>("entry"); // null: none
     QTest::addColumn<bool>("enabled");
     QTest::addColumn<bool>("minimized");
 
+    QTest::newRow("no entry") << Exe << QByteArray() << false << false;
     QTest::newRow("exact") << Exe << entryWithExec("/opt/quillet/quillet") << true << false;
     QTest::newRow("exact, minimized")
         << Exe << entryWithExec("/opt/quillet/quillet /minimize") << true << true;
@@ -193,24 +192,19 @@ void TestAutostart::read_recognisesOwnEntry()
     QFETCH(bool, enabled);
     QFETCH(bool, minimized);
 
-    QVERIFY(writeFile(Autostart::entryPath(), entry));
+    if (!entry.isNull())
+        QVERIFY(writeFile(Autostart::entryPath(), entry));
     const Autostart::AutostartState state = Autostart::read(exe);
     QCOMPARE(state.enabled, enabled);
     QCOMPARE(state.minimized, minimized);
 }
 
-void TestAutostart::read_withoutEntry()
-{
-    const Autostart::AutostartState state = Autostart::read(Exe);
-    QCOMPARE(state.enabled, false);
-    QCOMPARE(state.minimized, false);
-}
-
 void TestAutostart::disable_removesOnlyOwnEntry_data()
 {
-    QTest::addColumn<QByteArray>("entry");
+    QTest::addColumn<QByteArray>("entry"); // null: none
     QTest::addColumn<bool>("removed");
 
+    QTest::newRow("no entry") << QByteArray() << true;
     QTest::newRow("ours") << entryWithExec("/opt/quillet/quillet") << true;
     QTest::newRow("ours, minimized") << entryWithExec("/opt/quillet/quillet /minimize") << true;
     QTest::newRow("ours, other case") << entryWithExec("/OPT/QUILLET/QUILLET /Minimize") << true;
@@ -224,19 +218,14 @@ void TestAutostart::disable_removesOnlyOwnEntry()
     QFETCH(QByteArray, entry);
     QFETCH(bool, removed);
 
-    QVERIFY(writeFile(Autostart::entryPath(), entry));
+    if (!entry.isNull())
+        QVERIFY(writeFile(Autostart::entryPath(), entry));
     QString error;
     QVERIFY(Autostart::disableIfOurs(Exe, &error));
     QVERIFY(error.isEmpty());
     QCOMPARE(QFileInfo::exists(Autostart::entryPath()), !removed);
     if (!removed)
         QCOMPARE(readFile(Autostart::entryPath()), entry);
-}
-
-void TestAutostart::disable_withoutEntry()
-{
-    QVERIFY(Autostart::disableIfOurs(Exe));
-    QVERIFY(!QFileInfo::exists(Autostart::entryPath()));
 }
 
 void TestAutostart::disable_failsInReadOnlyFolder()

@@ -1,3 +1,5 @@
+#include "TestFiles.h"
+
 #include "platform/Desktop.h"
 
 #include <QFile>
@@ -14,8 +16,7 @@ private Q_SLOTS:
     void startDetachedRefusesWhatIsNotAProgram_data();
     void startDetachedRefusesWhatIsNotAProgram();
     void startDetachedStartsAProgram();
-    void openDocumentReportsAMissingFile();
-    void openFolderReportsAMissingFolder();
+    void openReportsWhatIsMissing();
 
 private:
     QTemporaryDir m_dir;
@@ -39,9 +40,7 @@ void TestDesktop::startDetachedRefusesWhatIsNotAProgram()
     QString path = name;
     if (create) {
         path = m_dir.filePath(name);
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("not a program\n");
+        QVERIFY(writeFile(path, "not a program\n"));
     }
     QVERIFY(!Desktop::startDetached(path));
 }
@@ -62,22 +61,16 @@ void TestDesktop::startDetachedStartsAProgram()
                                    {u"-c"_s, u"env > \"$0.part\" && mv \"$0.part\" \"$0\""_s, out},
                                    {u"QUILLET_ADDED=given"_s}));
     QTRY_VERIFY(QFile::exists(out));
-    QFile file(out);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray environment = file.readAll();
+    const QByteArray environment = readFile(out);
     QVERIFY(environment.contains("QUILLET_PASSED_ON=kept\n"));
     QVERIFY(environment.contains("QUILLET_ADDED=given\n"));
     QVERIFY(!environment.contains("spent"));
 }
 
-void TestDesktop::openDocumentReportsAMissingFile()
+void TestDesktop::openReportsWhatIsMissing()
 {
     QVERIFY(!Desktop::openDocument(m_dir.filePath(u"Quillet.chm"_s)));
     QVERIFY(!Desktop::openDocument(m_dir.path())); // a folder is not a document
-}
-
-void TestDesktop::openFolderReportsAMissingFolder()
-{
     QVERIFY(!Desktop::openFolder(m_dir.filePath(u"gone"_s)));
 }
 

@@ -55,15 +55,13 @@ private Q_SLOTS:
     void register_writesDesktopEntry_data();
     void register_writesDesktopEntry();
     void register_installedProgramUsesItsEntry();
-    void register_createsMimeAppsList();
-    void register_keepsOtherMimeAppsEntries();
-    void register_replacesOwnDefaultOnly();
-    void register_addsGroupWhenMissing();
+    void register_setsOwnDefaultOnly_data();
+    void register_setsOwnDefaultOnly();
     void register_twiceGivesSameFiles();
     void register_keepsMimeAppsPermissions();
 
+    void register_runsRefreshToolsWhenInstalled_data();
     void register_runsRefreshToolsWhenInstalled();
-    void register_withoutRefreshTools();
     void register_refreshesRealMimeDatabase();
 
     void register_failure_data();
@@ -214,16 +212,15 @@ void TestFileAssociation::register_installedProgramUsesItsEntry()
     QCOMPARE(readFile(FileAssociation::desktopEntryPath()), foreign);
 }
 
-void TestFileAssociation::register_createsMimeAppsList()
+void TestFileAssociation::register_setsOwnDefaultOnly_data()
 {
-    registerOrFail();
-    QCOMPARE(readFile(FileAssociation::mimeAppsListPath()),
-             QByteArray("[Default Applications]\napplication/x-quillet=quillet.desktop\n"));
-}
+    QTest::addColumn<QByteArray>("before"); // null: no file
+    QTest::addColumn<QByteArray>("after");
 
-void TestFileAssociation::register_keepsOtherMimeAppsEntries()
-{
-    const QByteArray before = "# my associations\n"
+    QTest::newRow("no list yet") << QByteArray()
+                                 << QByteArray(
+                                        "[Default Applications]\napplication/x-quillet=quillet.desktop\n");
+    const QByteArray others = "# my associations\n"
                               "[Added Associations]\n"
                               "text/plain=gedit.desktop;\n"
                               "\n"
@@ -233,50 +230,37 @@ void TestFileAssociation::register_keepsOtherMimeAppsEntries()
                               "\n"
                               "[Removed Associations]\n"
                               "application/pdf=gimp.desktop;\n";
-    QVERIFY(writeFile(FileAssociation::mimeAppsListPath(), before));
-    registerOrFail();
-    QCOMPARE(readFile(FileAssociation::mimeAppsListPath()),
-             QByteArray("# my associations\n"
-                        "[Added Associations]\n"
-                        "text/plain=gedit.desktop;\n"
-                        "\n"
-                        "[Default Applications]\n"
-                        "text/plain=gedit.desktop\n"
-                        "image/png=eog.desktop\n"
-                        "application/x-quillet=quillet.desktop\n"
-                        "\n"
-                        "[Removed Associations]\n"
-                        "application/pdf=gimp.desktop;\n"));
+    QTest::newRow("other entries kept")
+        << others
+        << QByteArray(others).replace("eog.desktop\n",
+                                      "eog.desktop\napplication/x-quillet=quillet.desktop\n");
+    QTest::newRow("own default replaced") << QByteArray("[Added Associations]\n"
+                                                        "application/x-quillet=other.desktop;\n"
+                                                        "[Default Applications]\n"
+                                                        "application/x-quillet=other.desktop\n"
+                                                        "text/plain=gedit.desktop\n"
+                                                        "application/x-quillet = third.desktop\n")
+                                          << QByteArray("[Added Associations]\n"
+                                                        "application/x-quillet=other.desktop;\n"
+                                                        "[Default Applications]\n"
+                                                        "application/x-quillet=quillet.desktop\n"
+                                                        "text/plain=gedit.desktop\n");
+    QTest::newRow("group added when missing") << QByteArray("[Added Associations]\ntext/plain=gedit.desktop;")
+                                              << QByteArray("[Added Associations]\n"
+                                                            "text/plain=gedit.desktop;\n"
+                                                            "\n"
+                                                            "[Default Applications]\n"
+                                                            "application/x-quillet=quillet.desktop\n");
 }
 
-void TestFileAssociation::register_replacesOwnDefaultOnly()
+void TestFileAssociation::register_setsOwnDefaultOnly()
 {
-    QVERIFY(writeFile(FileAssociation::mimeAppsListPath(), "[Added Associations]\n"
-                                                           "application/x-quillet=other.desktop;\n"
-                                                           "[Default Applications]\n"
-                                                           "application/x-quillet=other.desktop\n"
-                                                           "text/plain=gedit.desktop\n"
-                                                           "application/x-quillet = third.desktop\n"));
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, after);
+    if (!before.isNull())
+        QVERIFY(writeFile(FileAssociation::mimeAppsListPath(), before));
     registerOrFail();
-    QCOMPARE(readFile(FileAssociation::mimeAppsListPath()),
-             QByteArray("[Added Associations]\n"
-                        "application/x-quillet=other.desktop;\n"
-                        "[Default Applications]\n"
-                        "application/x-quillet=quillet.desktop\n"
-                        "text/plain=gedit.desktop\n"));
-}
-
-void TestFileAssociation::register_addsGroupWhenMissing()
-{
-    QVERIFY(
-        writeFile(FileAssociation::mimeAppsListPath(), "[Added Associations]\ntext/plain=gedit.desktop;"));
-    registerOrFail();
-    QCOMPARE(readFile(FileAssociation::mimeAppsListPath()),
-             QByteArray("[Added Associations]\n"
-                        "text/plain=gedit.desktop;\n"
-                        "\n"
-                        "[Default Applications]\n"
-                        "application/x-quillet=quillet.desktop\n"));
+    QCOMPARE(readFile(FileAssociation::mimeAppsListPath()), after);
 }
 
 void TestFileAssociation::register_twiceGivesSameFiles()
@@ -309,22 +293,25 @@ void TestFileAssociation::register_keepsMimeAppsPermissions()
     QVERIFY(!(after & (QFileDevice::ReadGroup | QFileDevice::ReadOther)));
 }
 
-void TestFileAssociation::register_runsRefreshToolsWhenInstalled()
+void TestFileAssociation::register_runsRefreshToolsWhenInstalled_data()
 {
-    const QString log = m_dir->filePath(u"tools.log"_s);
-    writeRecordingTool(m_toolDir, u"update-mime-database"_s, log);
-    writeRecordingTool(m_toolDir, u"update-desktop-database"_s, log);
-    registerOrFail();
-    QCOMPARE(readFile(log), ("update-mime-database " + QFile::encodeName(m_dataHome) + "/mime\n" +
-                             "update-desktop-database " + QFile::encodeName(m_dataHome) + "/applications\n"));
+    QTest::addColumn<QStringList>("tools");
+    QTest::newRow("both") << QStringList{u"update-mime-database"_s, u"update-desktop-database"_s};
+    QTest::newRow("desktop database only") << QStringList{u"update-desktop-database"_s};
 }
 
-void TestFileAssociation::register_withoutRefreshTools()
+void TestFileAssociation::register_runsRefreshToolsWhenInstalled()
 {
+    QFETCH(QStringList, tools);
     const QString log = m_dir->filePath(u"tools.log"_s);
-    writeRecordingTool(m_toolDir, u"update-desktop-database"_s, log);
+    QByteArray expected;
+    for (const QString& tool : tools) {
+        writeRecordingTool(m_toolDir, tool, log);
+        expected += tool.toUtf8() + ' ' + QFile::encodeName(m_dataHome) +
+                    (tool == u"update-mime-database" ? "/mime\n" : "/applications\n");
+    }
     registerOrFail();
-    QCOMPARE(readFile(log), ("update-desktop-database " + QFile::encodeName(m_dataHome) + "/applications\n"));
+    QCOMPARE(readFile(log), expected);
     QVERIFY(QFileInfo::exists(FileAssociation::mimePackagePath()));
 }
 

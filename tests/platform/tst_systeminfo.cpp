@@ -25,38 +25,23 @@ void TestSystemInfo::versionText_data()
     QTest::addColumn<QString>("release");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("debian") << "6.1.0-18-amd64"
-                            << "6.1 Build 0 18-amd64";
-    QTest::newRow("ubuntu") << "5.15.0-91-generic"
-                            << "5.15 Build 0 91-generic";
-    QTest::newRow("plus suffix") << "6.6.9+rpt-rpi-v8"
-                                 << "6.6 Build 9 rpt-rpi-v8";
-    QTest::newRow("two numbers") << "5.4"
-                                 << "5.4 Build 0 ";
-    QTest::newRow("three numbers") << "4.19.0"
-                                   << "4.19 Build 0 ";
-    QTest::newRow("windows style") << "10.0.19045"
-                                   << "10.0 Build 19045 ";
-    QTest::newRow("one number") << "6"
-                                << "6.0 Build 0 ";
-    QTest::newRow("empty") << ""
-                           << "0.0 Build 0 ";
-    QTest::newRow("release candidate") << "6.1-rc3"
-                                       << "6.1 Build 0 rc3";
-    QTest::newRow("letters right after") << "6.1rc2"
-                                         << "6.1 Build 0 rc2";
-    QTest::newRow("fourth number") << "6.1.0.1-x"
-                                   << "6.1 Build 0 1-x";
-    QTest::newRow("dot at the end") << "6."
-                                    << "6.0 Build 0 ";
-    QTest::newRow("no numbers") << "abc"
-                                << "0.0 Build 0 abc";
-    QTest::newRow("place marker in suffix") << "6.1.0-%1-x"
-                                            << "6.1 Build 0 %1-x";
-    QTest::newRow("number too large") << "99999999999.1"
-                                      << "0.0 Build 0 99999999999.1";
-    QTest::newRow("wsl") << "5.15.146.1-microsoft-standard-WSL2"
-                         << "5.15 Build 146 1-microsoft-standard-WSL2";
+    QTest::newRow("debian") << u"6.1.0-18-amd64"_s << u"6.1 Build 0 18-amd64"_s;
+    QTest::newRow("ubuntu") << u"5.15.0-91-generic"_s << u"5.15 Build 0 91-generic"_s;
+    QTest::newRow("plus suffix") << u"6.6.9+rpt-rpi-v8"_s << u"6.6 Build 9 rpt-rpi-v8"_s;
+    QTest::newRow("two numbers") << u"5.4"_s << u"5.4 Build 0 "_s;
+    QTest::newRow("three numbers") << u"4.19.0"_s << u"4.19 Build 0 "_s;
+    QTest::newRow("windows style") << u"10.0.19045"_s << u"10.0 Build 19045 "_s;
+    QTest::newRow("one number") << u"6"_s << u"6.0 Build 0 "_s;
+    QTest::newRow("empty") << u""_s << u"0.0 Build 0 "_s;
+    QTest::newRow("release candidate") << u"6.1-rc3"_s << u"6.1 Build 0 rc3"_s;
+    QTest::newRow("letters right after") << u"6.1rc2"_s << u"6.1 Build 0 rc2"_s;
+    QTest::newRow("fourth number") << u"6.1.0.1-x"_s << u"6.1 Build 0 1-x"_s;
+    QTest::newRow("dot at the end") << u"6."_s << u"6.0 Build 0 "_s;
+    QTest::newRow("no numbers") << u"abc"_s << u"0.0 Build 0 abc"_s;
+    QTest::newRow("place marker in suffix") << u"6.1.0-%1-x"_s << u"6.1 Build 0 %1-x"_s;
+    QTest::newRow("number too large") << u"99999999999.1"_s << u"0.0 Build 0 99999999999.1"_s;
+    QTest::newRow("wsl") << u"5.15.146.1-microsoft-standard-WSL2"_s
+                         << u"5.15 Build 146 1-microsoft-standard-WSL2"_s;
 }
 
 void TestSystemInfo::versionText()

@@ -1,4 +1,5 @@
 #include "ChildCase.h"
+#include "TestFiles.h"
 
 #include "shared/AppPaths.h"
 
@@ -35,7 +36,6 @@ private Q_SLOTS:
     void shippedFilesBesideThenInShare();
 
     void overrideReplacesEveryFolder();
-    void overrideFolderIsNotCreated();
     void helpFileIsCompiledOrHtml_data();
     void helpFileIsCompiledOrHtml();
     void dataDirOfTheRunningProgram_data();
@@ -43,7 +43,6 @@ private Q_SLOTS:
 
 private:
     QString makeDir(const QString& relative);
-    void writeFile(const QString& path);
 
     QTemporaryDir m_root;
     QString m_home;
@@ -72,13 +71,6 @@ QString TestAppPaths::makeDir(const QString& relative)
     if (!QDir().mkpath(path))
         qFatal("cannot create %s", qPrintable(path));
     return path;
-}
-
-void TestAppPaths::writeFile(const QString& path)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write("text\n"), 5);
 }
 
 enum class Place
@@ -155,7 +147,7 @@ void TestAppPaths::configFolderThatCannotBeMadeIsStillNamed()
 {
     // The writes report the failure later; the rule itself neither throws nor falls back elsewhere.
     const QString blocker = m_root.filePath(u"a file"_s);
-    writeFile(blocker);
+    QVERIFY(writeFile(blocker, "text\n"));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(blocker));
     const QString dir = AppPaths::dataDirFor(u"/proc/self"_s);
     QCOMPARE(dir, QDir::toNativeSeparators(blocker + u"/Quillet"_s));
@@ -219,9 +211,9 @@ void TestAppPaths::shippedFilesBesideThenInShare()
     const QString share = makeDir(tag + u"/share/quillet"_s);
     for (const char* name : {"License.txt", "Quillet.chm"}) {
         if (beside)
-            writeFile(bin + QLatin1Char('/') + QLatin1String(name));
+            QVERIFY(writeFile(bin + QLatin1Char('/') + QLatin1String(name), "text\n"));
         if (inShare)
-            writeFile(share + QLatin1Char('/') + QLatin1String(name));
+            QVERIFY(writeFile(share + QLatin1Char('/') + QLatin1String(name), "text\n"));
         const QString expected = (expectShare ? share : bin) + QLatin1Char('/') + QLatin1String(name);
         QCOMPARE(AppPaths::shippedFilePath(bin, QLatin1String(name)), QDir::toNativeSeparators(expected));
     }
@@ -244,10 +236,8 @@ void TestAppPaths::overrideReplacesEveryFolder()
     QCOMPARE(AppPaths::licensePath(), native + sep + u"License.txt"_s);
     QCOMPARE(AppPaths::helpFilePath(), native + sep + u"Quillet.chm"_s);
     QVERIFY(!QFileInfo::exists(m_xdg));
-}
 
-void TestAppPaths::overrideFolderIsNotCreated()
-{
+    // A missing override folder is not created.
     const QString missing = m_root.filePath(u"no such folder"_s);
     qputenv("QUILLET_APPDIR", QFile::encodeName(missing));
     QCOMPARE(AppPaths::iniFileName(), QDir::toNativeSeparators(missing + u"/Quillet.ini"_s));
@@ -275,9 +265,9 @@ void TestAppPaths::helpFileIsCompiledOrHtml()
     const QString dir =
         makeDir(u"help/"_s + QString::fromLatin1(QTest::currentDataTag()).remove(QLatin1Char(':')));
     if (chm)
-        writeFile(dir + u"/Quillet.chm"_s);
+        QVERIFY(writeFile(dir + u"/Quillet.chm"_s, "text\n"));
     if (html)
-        writeFile(dir + u"/Quillet.html"_s);
+        QVERIFY(writeFile(dir + u"/Quillet.html"_s, "text\n"));
     qputenv("QUILLET_APPDIR", QFile::encodeName(dir));
     QCOMPARE(AppPaths::helpFilePath(), QDir::toNativeSeparators(dir + QLatin1Char('/') + expected));
 }

@@ -2,6 +2,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 class TestCommandLine : public QObject
 {
     Q_OBJECT
@@ -19,48 +21,28 @@ void TestCommandLine::isSwitch_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("expected");
 
-    QTest::newRow("dash lower") << "-debug"
-                                << "debug" << true;
-    QTest::newRow("slash upper") << "/DEBUG"
-                                 << "debug" << true;
-    QTest::newRow("dash mixed") << "-Debug"
-                                << "debug" << true;
-    QTest::newRow("slash mixed") << "/dEbUg"
-                                 << "debug" << true;
-    QTest::newRow("name given in capitals") << "-debug"
-                                            << "DEBUG" << true;
-    QTest::newRow("minimize slash") << "/minimize"
-                                    << "minimize" << true;
-    QTest::newRow("minimize dash capitals") << "-MINIMIZE"
-                                            << "minimize" << true;
+    QTest::newRow("dash lower") << u"-debug"_s << u"debug"_s << true;
+    QTest::newRow("slash upper") << u"/DEBUG"_s << u"debug"_s << true;
+    QTest::newRow("dash mixed") << u"-Debug"_s << u"debug"_s << true;
+    QTest::newRow("slash mixed") << u"/dEbUg"_s << u"debug"_s << true;
+    QTest::newRow("name given in capitals") << u"-debug"_s << u"DEBUG"_s << true;
+    QTest::newRow("minimize slash") << u"/minimize"_s << u"minimize"_s << true;
+    QTest::newRow("minimize dash capitals") << u"-MINIMIZE"_s << u"minimize"_s << true;
 
-    QTest::newRow("double dash") << "--debug"
-                                 << "debug" << false;
-    QTest::newRow("no lead") << "debug"
-                             << "debug" << false;
-    QTest::newRow("longer word") << "/debugx"
-                                 << "debug" << false;
-    QTest::newRow("shorter word") << "-debu"
-                                  << "debug" << false;
-    QTest::newRow("lead alone") << "-"
-                                << "debug" << false;
-    QTest::newRow("slash alone") << "/"
-                                 << "debug" << false;
-    QTest::newRow("empty") << ""
-                           << "debug" << false;
-    QTest::newRow("backslash lead") << "\\debug"
-                                    << "debug" << false;
-    QTest::newRow("trailing blank") << "-debug "
-                                    << "debug" << false;
-    QTest::newRow("leading blank") << " -debug"
-                                   << "debug" << false;
-    QTest::newRow("other switch") << "/minimize"
-                                  << "debug" << false;
-    QTest::newRow("lead at the end") << "debug-"
-                                     << "debug" << false;
-    QTest::newRow("unicode dash") << QString::fromUtf8("\u2013debug") << "debug" << false;
-    QTest::newRow("file path") << "/home/user/notes.qlt"
-                               << "debug" << false;
+    QTest::newRow("double dash") << u"--debug"_s << u"debug"_s << false;
+    QTest::newRow("no lead") << u"debug"_s << u"debug"_s << false;
+    QTest::newRow("longer word") << u"/debugx"_s << u"debug"_s << false;
+    QTest::newRow("shorter word") << u"-debu"_s << u"debug"_s << false;
+    QTest::newRow("lead alone") << u"-"_s << u"debug"_s << false;
+    QTest::newRow("slash alone") << u"/"_s << u"debug"_s << false;
+    QTest::newRow("empty") << u""_s << u"debug"_s << false;
+    QTest::newRow("backslash lead") << u"\\debug"_s << u"debug"_s << false;
+    QTest::newRow("trailing blank") << u"-debug "_s << u"debug"_s << false;
+    QTest::newRow("leading blank") << u" -debug"_s << u"debug"_s << false;
+    QTest::newRow("other switch") << u"/minimize"_s << u"debug"_s << false;
+    QTest::newRow("lead at the end") << u"debug-"_s << u"debug"_s << false;
+    QTest::newRow("unicode dash") << u"\u2013debug"_s << u"debug"_s << false;
+    QTest::newRow("file path") << u"/home/user/notes.qlt"_s << u"debug"_s << false;
 }
 
 void TestCommandLine::isSwitch()

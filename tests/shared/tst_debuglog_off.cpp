@@ -1,3 +1,5 @@
+#include "TestFiles.h"
+
 #include "shared/DebugLog.h"
 
 #include "shared/CommandLine.h"
@@ -23,8 +25,7 @@ private Q_SLOTS:
     void init();
 
     void debugModeIsOff();
-    void noLogIsWritten();
-    void existingLogIsLeftAsItIs();
+    void noLogIsWrittenNorChanged();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -50,7 +51,7 @@ void TestDebugLogOff::debugModeIsOff()
     QVERIFY(!SharedSrc::IsDebugMode());
 }
 
-void TestDebugLogOff::noLogIsWritten()
+void TestDebugLogOff::noLogIsWrittenNorChanged()
 {
     SharedSrc::DebugLog("TMainForm.FormCreate");
     QCOMPARE(SharedSrc::LastTraceName(), u"TMainForm.FormCreate"_s);
@@ -58,23 +59,13 @@ void TestDebugLogOff::noLogIsWritten()
     QCOMPARE(SharedSrc::LastTraceName(), u"TMainForm.FormActivate"_s);
     QVERIFY(!QFile::exists(m_path));
     QVERIFY(QDir(m_dir->path()).isEmpty());
-}
 
-void TestDebugLogOff::existingLogIsLeftAsItIs()
-{
     const QByteArray old = "Quillet 1.54 debug log\r\n\r\n1. TMainForm.FormCreate [09:00:00]\r\n";
-    {
-        QFile file(m_path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QCOMPARE(file.write(old), old.size());
-    }
+    QVERIFY(writeFile(m_path, old));
     SharedSrc::DebugLog("TMainForm.FormCreate");
     SharedSrc::DebugLog("SharedSrc.ErrorMsg");
     QCOMPARE(SharedSrc::LastTraceName(), u"SharedSrc.ErrorMsg"_s);
-
-    QFile file(m_path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), old);
+    QCOMPARE(readFile(m_path), old);
 }
 
 QTEST_GUILESS_MAIN(TestDebugLogOff)

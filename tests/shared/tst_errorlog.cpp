@@ -49,7 +49,6 @@ private Q_SLOTS:
 
     void unwritablePlaceFails_data();
     void unwritablePlaceFails();
-    void fullDeviceFails();
     void failedNewLogLeavesNoFile();
     void failedAppendLeavesLogAsItWas();
 
@@ -160,13 +159,9 @@ void TestErrorLog::unwritablePlaceFails()
     PlantedFiles::plant(m_dir->path());
     QVERIFY(!ErrorLog::appendReport(m_dir->filePath(relativePath), SystemDescription{}, AccessViolation));
     PlantedFiles::verifyUntouched(m_dir->path());
-}
 
-void TestErrorLog::fullDeviceFails()
-{
-    if (!QFile::exists(u"/dev/full"_s))
-        QSKIP("This system has no /dev/full.");
-    QVERIFY(!ErrorLog::appendReport(u"/dev/full"_s, SystemDescription{}, AccessViolation));
+    if (QFile::exists(u"/dev/full"_s))
+        QVERIFY(!ErrorLog::appendReport(u"/dev/full"_s, SystemDescription{}, AccessViolation));
 }
 
 void TestErrorLog::failedNewLogLeavesNoFile()

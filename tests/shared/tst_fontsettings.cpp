@@ -3,6 +3,8 @@
 #include "shared/DebugLog.h"
 #include "shared/IniFile.h"
 
+#include "TestFiles.h"
+
 #include <QFile>
 #include <QPalette>
 #include <QTemporaryDir>
@@ -33,9 +35,8 @@ private Q_SLOTS:
 
     void loadReadsEveryKey();
     void loadMissingKeysKeepValues();
-    void loadMissingFileKeepsValues();
-    void loadStoredHeightDecidesSize();
-    void loadSizeAloneSetsHeight();
+    void loadSizeAndHeight_data();
+    void loadSizeAndHeight();
     void loadStylesOnlyAdded_data();
     void loadStylesOnlyAdded();
     void loadPassesOverUnusableValues();
@@ -46,8 +47,6 @@ private Q_SLOTS:
     void saveLoadRoundTrip();
     void saveFailureRaises();
 
-    void colorFromRgbValue_data();
-    void colorFromRgbValue();
     void systemColorsFromPalette_data();
     void systemColorsFromPalette();
     void invalidColorValues_data();
@@ -57,8 +56,7 @@ private Q_SLOTS:
 
 private:
     QString iniPath() const { return m_dir->filePath(u"Quillet.ini"_s); }
-    void writeIni(const QByteArray& bytes) const;
-    QByteArray readIni() const;
+    void writeIni(const QByteArray& bytes) const { QVERIFY(writeFile(iniPath(), bytes)); }
 
     QTemporaryDir m_appDir;
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -74,21 +72,6 @@ void TestFontSettings::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-}
-
-void TestFontSettings::writeIni(const QByteArray& bytes) const
-{
-    QFile file(iniPath());
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray TestFontSettings::readIni() const
-{
-    QFile file(iniPath());
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return file.readAll();
 }
 
 void TestFontSettings::defaultsAreTheWindowFont()
@@ -197,25 +180,17 @@ void TestFontSettings::toQFont()
     FontValue value;
     value.name = u"Courier New"_s;
     value.setSize(14);
-    value.bold = true;
-    value.strikeout = true;
-    const QFont font = value.toQFont();
-    QCOMPARE(font.family(), u"Courier New"_s);
-    QCOMPARE(font.pointSize(), 14);
-    QVERIFY(font.bold());
-    QVERIFY(!font.italic());
-    QVERIFY(!font.underline());
-    QVERIFY(font.strikeOut());
-
-    value.bold = false;
-    value.italic = true;
-    value.underline = true;
-    value.strikeout = false;
-    const QFont other = value.toQFont();
-    QVERIFY(!other.bold());
-    QVERIFY(other.italic());
-    QVERIFY(other.underline());
-    QVERIFY(!other.strikeOut());
+    for (const bool boldAndStrikeout : {true, false}) {
+        value.bold = value.strikeout = boldAndStrikeout;
+        value.italic = value.underline = !boldAndStrikeout;
+        const QFont font = value.toQFont();
+        QCOMPARE(font.family(), u"Courier New"_s);
+        QCOMPARE(font.pointSize(), 14);
+        QCOMPARE(font.bold(), boldAndStrikeout);
+        QCOMPARE(font.strikeOut(), boldAndStrikeout);
+        QCOMPARE(font.italic(), !boldAndStrikeout);
+        QCOMPARE(font.underline(), !boldAndStrikeout);
+    }
 }
 
 void TestFontSettings::assignFromQFont()
@@ -284,38 +259,34 @@ void TestFontSettings::loadMissingKeysKeepValues()
     QCOMPARE(font, before);
     SharedSrc::LoadFontFromIni(ini, font, u"AddEditText"_s);
     QCOMPARE(font, before);
-}
 
-void TestFontSettings::loadMissingFileKeepsValues()
-{
-    const IniFile ini(iniPath());
-    FontValue font;
-    font.bold = true;
-    font.setSize(16);
-    const FontValue before = font;
-    SharedSrc::LoadFontFromIni(ini, font, u"NoteText"_s);
+    QVERIFY(QFile::remove(iniPath()));
+    SharedSrc::LoadFontFromIni(IniFile(iniPath()), font, u"NoteText"_s);
     QCOMPARE(font, before);
     QVERIFY(!QFile::exists(iniPath()));
 }
 
-void TestFontSettings::loadStoredHeightDecidesSize()
+void TestFontSettings::loadSizeAndHeight_data()
 {
-    writeIni("[AddEditText]\r\nSize=12\r\nHeight=-20\r\n");
-    const IniFile ini(iniPath());
-    FontValue font;
-    SharedSrc::LoadFontFromIni(ini, font, u"AddEditText"_s);
-    QCOMPARE(font.height, -20);
-    QCOMPARE(font.size, 15);
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<int>("height");
+
+    QTest::newRow("stored height decides size") << QByteArray("Size=12\r\nHeight=-20\r\n") << 15 << -20;
+    QTest::newRow("size alone sets height") << QByteArray("Size=12\r\n") << 12 << -16;
 }
 
-void TestFontSettings::loadSizeAloneSetsHeight()
+void TestFontSettings::loadSizeAndHeight()
 {
-    writeIni("[AddEditText]\r\nSize=12\r\n");
+    QFETCH(QByteArray, stored);
+    QFETCH(int, size);
+    QFETCH(int, height);
+    writeIni("[AddEditText]\r\n" + stored);
     const IniFile ini(iniPath());
     FontValue font;
     SharedSrc::LoadFontFromIni(ini, font, u"AddEditText"_s);
-    QCOMPARE(font.size, 12);
-    QCOMPARE(font.height, -16);
+    QCOMPARE(font.size, size);
+    QCOMPARE(font.height, height);
 }
 
 void TestFontSettings::loadStylesOnlyAdded_data()
@@ -396,18 +367,14 @@ void TestFontSettings::saveWritesKeysInOrder()
     font.color = -16777203;
     font.bold = true;
     font.underline = true;
+    const auto keys = [](const char* bold, const char* strikeout) {
+        return "[NotesListText]\r\nName=\xCB\xCE\xCC\xE5\r\nCharset=134\r\nSize=12\r\nHeight=-16\r\n"
+               "Color=-16777203\r\nBold=" +
+               QByteArray(bold) + "\r\nItalic=0\r\nUnderline=1\r\nStrikeout=" + strikeout + "\r\n";
+    };
     SharedSrc::SaveFontToIni(ini, font, u"NotesListText"_s);
     QCOMPARE(SharedSrc::LastTraceName(), u"SharedSrc.SaveFontToIni"_s);
-    QCOMPARE(readIni(), QByteArray("[NotesListText]\r\n"
-                                   "Name=\xCB\xCE\xCC\xE5\r\n"
-                                   "Charset=134\r\n"
-                                   "Size=12\r\n"
-                                   "Height=-16\r\n"
-                                   "Color=-16777203\r\n"
-                                   "Bold=1\r\n"
-                                   "Italic=0\r\n"
-                                   "Underline=1\r\n"
-                                   "Strikeout=0\r\n"));
+    QCOMPARE(readFile(iniPath()), keys("1", "0"));
 
     // Saving again replaces the same lines; other sections and ForeColor stay.
     ini.WriteInteger(u"NotesListText"_s, u"ForeColor"_s, 255);
@@ -415,19 +382,7 @@ void TestFontSettings::saveWritesKeysInOrder()
     font.bold = false;
     font.strikeout = true;
     SharedSrc::SaveFontToIni(ini, font, u"NotesListText"_s);
-    QCOMPARE(readIni(), QByteArray("[NotesListText]\r\n"
-                                   "Name=\xCB\xCE\xCC\xE5\r\n"
-                                   "Charset=134\r\n"
-                                   "Size=12\r\n"
-                                   "Height=-16\r\n"
-                                   "Color=-16777203\r\n"
-                                   "Bold=0\r\n"
-                                   "Italic=0\r\n"
-                                   "Underline=1\r\n"
-                                   "Strikeout=1\r\n"
-                                   "ForeColor=255\r\n"
-                                   "[General]\r\n"
-                                   "Theme=Roma\r\n"));
+    QCOMPARE(readFile(iniPath()), keys("0", "1") + "ForeColor=255\r\n[General]\r\nTheme=Roma\r\n");
 }
 
 void TestFontSettings::saveLoadRoundTrip_data()
@@ -482,28 +437,6 @@ void TestFontSettings::saveFailureRaises()
         message = error.message();
     }
     QCOMPARE(message, u"无法写入 "_s + path);
-}
-
-void TestFontSettings::colorFromRgbValue_data()
-{
-    QTest::addColumn<int>("value");
-    QTest::addColumn<QColor>("expected");
-
-    QTest::newRow("black") << 0 << QColor(0, 0, 0);
-    QTest::newRow("red") << 0x0000FF << QColor(255, 0, 0);
-    QTest::newRow("green") << 0x00FF00 << QColor(0, 255, 0);
-    QTest::newRow("blue") << 0xFF0000 << QColor(0, 0, 255);
-    QTest::newRow("white") << 16777215 << QColor(255, 255, 255);
-    QTest::newRow("mixed") << 0x123456 << QColor(0x56, 0x34, 0x12);
-}
-
-void TestFontSettings::colorFromRgbValue()
-{
-    QFETCH(int, value);
-    QFETCH(QColor, expected);
-    const std::optional<QColor> color = ColorValue::toColor(value, QPalette());
-    QVERIFY(color.has_value());
-    QCOMPARE(*color, expected);
 }
 
 void TestFontSettings::systemColorsFromPalette_data()
@@ -579,6 +512,7 @@ void TestFontSettings::colorToValue_data()
 
     QTest::newRow("black") << QColor(0, 0, 0) << 0;
     QTest::newRow("red") << QColor(255, 0, 0) << 0x0000FF;
+    QTest::newRow("green") << QColor(0, 255, 0) << 0x00FF00;
     QTest::newRow("blue") << QColor(0, 0, 255) << 0xFF0000;
     QTest::newRow("white") << QColor(255, 255, 255) << 16777215;
     QTest::newRow("mixed") << QColor(0x56, 0x34, 0x12) << 0x123456;
@@ -592,7 +526,7 @@ void TestFontSettings::colorToValue()
     QCOMPARE(ColorValue::fromColor(color), value);
     const std::optional<QColor> back = ColorValue::toColor(value, QPalette());
     QVERIFY(back.has_value());
-    QCOMPARE(back->rgb(), color.rgb());
+    QCOMPARE(*back, QColor(color.rgb()));
 }
 
 QTEST_MAIN(TestFontSettings)

@@ -1,3 +1,5 @@
+#include "TestFiles.h"
+
 #include "shared/IniFile.h"
 
 #include "shared/FileSizeLimit.h"
@@ -10,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
 #include <limits>
 
 using namespace Qt::StringLiterals;
@@ -31,7 +34,11 @@ const QByteArray MixedFile = "; Quillet settings\r\n"
                              "Name=Tahoma\r\n"
                              "; trailing comment";
 
+using IniEdit = std::function<void(IniFile&)>;
+
 } // namespace
+
+Q_DECLARE_METATYPE(IniEdit)
 
 class TestIniFile : public QObject
 {
@@ -46,6 +53,8 @@ private Q_SLOTS:
     void namesMatchInAnyCase();
     void blanksAroundNamesAndValuesIgnored();
     void firstOfDuplicateNamesCounts();
+    void editKeepsOtherLines_data();
+    void editKeepsOtherLines();
 
     void readInteger_data();
     void readInteger();
@@ -56,20 +65,9 @@ private Q_SLOTS:
     void chineseValueStoredAsGb18030();
     void bracketAsTrailByte();
 
-    void writeCreatesFile();
-    void writeIntegerAndBoolForms();
     void objectsOnOneFileAgree();
     void externalChangeSeenAtNextRead();
 
-    void replacingKeyTouchesOnlyItsLine();
-    void newKeyGoesAfterLastKeyOfSection();
-    void newSectionAppendedAtEnd();
-    void newKeyAfterLastLineWithoutLineEnd();
-    void keyKeepsItsSpellingWhenReplaced();
-    void deleteKeyRemovesOnlyThatLine();
-    void deleteKeyRemovesEveryCopy();
-    void eraseSectionRemovesHeaderAndLines();
-    void eraseSectionRemovesEveryCopy();
     void removingNothingLeavesFileAlone();
     void rewriteKeepsPermissions();
 
@@ -83,8 +81,8 @@ private Q_SLOTS:
 
 private:
     QString path(const QString& name = u"Quillet.ini"_s) const { return m_dir->filePath(name); }
-    void writeRaw(const QByteArray& bytes, const QString& name = u"Quillet.ini"_s) const;
-    QByteArray readRaw(const QString& name = u"Quillet.ini"_s) const;
+    void writeRaw(const QByteArray& bytes) const { QVERIFY(writeFile(path(), bytes)); }
+    QByteArray readRaw() const { return readFile(path()); }
     void setModifiedHoursAgo(int hours) const;
     // Runs `write` and returns the IniWriteError message, or a null string when nothing was raised.
     template <typename F> static QString writeErrorOf(F write);
@@ -96,21 +94,6 @@ void TestIniFile::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-}
-
-void TestIniFile::writeRaw(const QByteArray& bytes, const QString& name) const
-{
-    QFile file(path(name));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray TestIniFile::readRaw(const QString& name) const
-{
-    QFile file(path(name));
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return file.readAll();
 }
 
 void TestIniFile::setModifiedHoursAgo(int hours) const
@@ -155,14 +138,10 @@ void TestIniFile::namesMatchInAnyCase_data()
     QTest::addColumn<QString>("section");
     QTest::addColumn<QString>("key");
 
-    QTest::newRow("as written") << "NotesListText"
-                                << "StrikeOut";
-    QTest::newRow("lower") << "noteslisttext"
-                           << "strikeout";
-    QTest::newRow("upper") << "NOTESLISTTEXT"
-                           << "STRIKEOUT";
-    QTest::newRow("mixed") << "nOtEsLiStTeXt"
-                           << "Strikeout";
+    QTest::newRow("as written") << u"NotesListText"_s << u"StrikeOut"_s;
+    QTest::newRow("lower") << u"noteslisttext"_s << u"strikeout"_s;
+    QTest::newRow("upper") << u"NOTESLISTTEXT"_s << u"STRIKEOUT"_s;
+    QTest::newRow("mixed") << u"nOtEsLiStTeXt"_s << u"Strikeout"_s;
 }
 
 void TestIniFile::namesMatchInAnyCase()
@@ -198,9 +177,99 @@ void TestIniFile::firstOfDuplicateNamesCounts()
     IniFile ini(path());
     QCOMPARE(ini.ReadString(u"A"_s, u"k"_s, QString()), u"first"_s);
     QCOMPARE(ini.ReadString(u"A"_s, u"only"_s, u"d"_s), u"d"_s);
+}
 
-    ini.WriteString(u"a"_s, u"K"_s, u"new"_s);
-    QCOMPARE(readRaw(), QByteArray("[A]\r\nk=new\r\nk=second\r\n[a]\r\nk=third\r\nonly=later\r\n"));
+// Each edit rewrites only the lines it is about; what it wrote reads back (a removed key as missing).
+void TestIniFile::editKeepsOtherLines_data()
+{
+    QTest::addColumn<QByteArray>("before"); // null: no file
+    QTest::addColumn<IniEdit>("edit");
+    QTest::addColumn<QByteArray>("after");
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value"); // "d" where the key is gone
+
+    const auto mixedWith = [](const QByteArray& from, const QByteArray& to) {
+        return QByteArray(MixedFile).replace(from, to);
+    };
+    QTest::newRow("write creates the file")
+        << QByteArray() << IniEdit([](IniFile& ini) { ini.WriteBool(u"General"_s, u"GridLines"_s, true); })
+        << QByteArray("[General]\r\nGridLines=1\r\n") << u"General"_s << u"GridLines"_s << u"1"_s;
+    QTest::newRow("integer, bool and empty forms") << QByteArray() << IniEdit([](IniFile& ini) {
+        ini.WriteInteger(u"S"_s, u"Neg"_s, -16777208);
+        ini.WriteInteger(u"S"_s, u"Pos"_s, 255);
+        ini.WriteBool(u"S"_s, u"Off"_s, false);
+        ini.WriteString(u"S"_s, u"Empty"_s, QString());
+    }) << QByteArray("[S]\r\nNeg=-16777208\r\nPos=255\r\nOff=0\r\nEmpty=\r\n")
+                                                   << u"S"_s << u"Neg"_s << u"-16777208"_s;
+    QTest::newRow("first of duplicate names replaced")
+        << QByteArray("[A]\r\nk=first\r\nk=second\r\n[a]\r\nk=third\r\nonly=later\r\n")
+        << IniEdit([](IniFile& ini) { ini.WriteString(u"a"_s, u"K"_s, u"new"_s); })
+        << QByteArray("[A]\r\nk=new\r\nk=second\r\n[a]\r\nk=third\r\nonly=later\r\n") << u"A"_s << u"k"_s
+        << u"new"_s;
+    QTest::newRow("replacing a key touches only its line")
+        << MixedFile << IniEdit([](IniFile& ini) { ini.WriteBool(u"general"_s, u"gridlines"_s, false); })
+        << mixedWith("GridLines=1\r\n", "GridLines=0\r\n") << u"General"_s << u"GridLines"_s << u"0"_s;
+    QTest::newRow("replaced line gets our form")
+        << MixedFile << IniEdit([](IniFile& ini) { ini.WriteString(u"Other"_s, u"A"_s, u"c"_s); })
+        << mixedWith("  a = b\n", "a=c\r\n") << u"Other"_s << u"a"_s << u"c"_s;
+    QTest::newRow("key keeps its spelling")
+        << QByteArray("[NoteText]\r\nStrikeOut=0\r\n")
+        << IniEdit([](IniFile& ini) { ini.WriteBool(u"NoteText"_s, u"Strikeout"_s, true); })
+        << QByteArray("[NoteText]\r\nStrikeOut=1\r\n") << u"NoteText"_s << u"StrikeOut"_s << u"1"_s;
+    QTest::newRow("new key after the last key of its section")
+        << MixedFile << IniEdit([](IniFile& ini) { ini.WriteString(u"General"_s, u"Theme"_s, u"Roma"_s); })
+        << mixedWith("  Unknown = keep me  \r\n", "  Unknown = keep me  \r\nTheme=Roma\r\n") << u"General"_s
+        << u"Theme"_s << u"Roma"_s;
+    // The last line had no line end; it gets one, and nothing else changes.
+    QTest::newRow("new section appended at the end")
+        << MixedFile << IniEdit([](IniFile& ini) { ini.WriteInteger(u"MRU"_s, u"MRU1"_s, 1); })
+        << MixedFile + "\r\n[MRU]\r\nMRU1=1\r\n"
+        << u"MRU"_s << u"MRU1"_s << u"1"_s;
+    QTest::newRow("new key after a last key without line end")
+        << QByteArray("[A]\r\nx=1") << IniEdit([](IniFile& ini) { ini.WriteString(u"A"_s, u"y"_s, u"2"_s); })
+        << QByteArray("[A]\r\nx=1\r\ny=2\r\n") << u"A"_s << u"y"_s << u"2"_s;
+    QTest::newRow("new key after a last header without line end")
+        << QByteArray("[Empty]") << IniEdit([](IniFile& ini) { ini.WriteString(u"empty"_s, u"k"_s, u"v"_s); })
+        << QByteArray("[Empty]\r\nk=v\r\n") << u"Empty"_s << u"k"_s << u"v"_s;
+    QTest::newRow("delete key removes only its line")
+        << MixedFile << IniEdit([](IniFile& ini) { ini.DeleteKey(u"GENERAL"_s, u"unknown"_s); })
+        << mixedWith("  Unknown = keep me  \r\n", "") << u"General"_s << u"Unknown"_s << u"d"_s;
+    QTest::newRow("delete key in a section ended by CR")
+        << MixedFile << IniEdit([](IniFile& ini) { ini.DeleteKey(u"NotesListText"_s, u"Name"_s); })
+        << mixedWith("Name=Tahoma\r\n", "") << u"NotesListText"_s << u"Name"_s << u"d"_s;
+    QTest::newRow("delete key removes every copy")
+        << QByteArray("[A]\r\nk=1\r\nother=2\r\nK=3\r\n[B]\r\nk=4\r\n")
+        << IniEdit([](IniFile& ini) { ini.DeleteKey(u"A"_s, u"k"_s); })
+        << QByteArray("[A]\r\nother=2\r\n[B]\r\nk=4\r\n") << u"A"_s << u"k"_s << u"d"_s;
+    QTest::newRow("erase section removes header and lines")
+        << MixedFile << IniEdit([](IniFile& ini) { ini.EraseSection(u"other"_s); })
+        << mixedWith("[Other]\n  a = b\n# no comment for us, kept all the same\n", "") << u"Other"_s << u"a"_s
+        << u"d"_s;
+    QTest::newRow("erase last section")
+        << MixedFile << IniEdit([](IniFile& ini) { ini.EraseSection(u"NotesListText"_s); })
+        << mixedWith("[NotesListText]\rName=Tahoma\r\n; trailing comment", "") << u"NotesListText"_s
+        << u"Name"_s << u"d"_s;
+    QTest::newRow("erase section removes every copy")
+        << QByteArray("[MRU]\r\nMRU1=a\r\n[General]\r\nTheme=Roma\r\n[mru]\r\nMRU2=b\r\n")
+        << IniEdit([](IniFile& ini) { ini.EraseSection(u"MRU"_s); })
+        << QByteArray("[General]\r\nTheme=Roma\r\n") << u"MRU"_s << u"MRU2"_s << u"d"_s;
+}
+
+void TestIniFile::editKeepsOtherLines()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(IniEdit, edit);
+    QFETCH(QByteArray, after);
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    if (!before.isNull())
+        writeRaw(before);
+    IniFile ini(path());
+    edit(ini);
+    QCOMPARE(readRaw(), after);
+    QCOMPARE(ini.ReadString(section, key, u"d"_s), value);
 }
 
 void TestIniFile::readInteger_data()
@@ -331,24 +400,6 @@ void TestIniFile::bracketAsTrailByte()
     QCOMPARE(ini.ReadString(u"乚"_s, u"乚"_s, QString()), u"v"_s);
 }
 
-void TestIniFile::writeCreatesFile()
-{
-    IniFile ini(path());
-    ini.WriteBool(u"General"_s, u"GridLines"_s, true);
-    QCOMPARE(readRaw(), QByteArray("[General]\r\nGridLines=1\r\n"));
-}
-
-void TestIniFile::writeIntegerAndBoolForms()
-{
-    IniFile ini(path());
-    ini.WriteInteger(u"S"_s, u"Neg"_s, -16777208);
-    ini.WriteInteger(u"S"_s, u"Pos"_s, 255);
-    ini.WriteBool(u"S"_s, u"Off"_s, false);
-    ini.WriteString(u"S"_s, u"Empty"_s, QString());
-    QCOMPARE(readRaw(), QByteArray("[S]\r\nNeg=-16777208\r\nPos=255\r\nOff=0\r\nEmpty=\r\n"));
-    QCOMPARE(ini.ReadInteger(u"S"_s, u"Neg"_s, 0), -16777208);
-}
-
 void TestIniFile::objectsOnOneFileAgree()
 {
     IniFile first(path());
@@ -392,107 +443,6 @@ void TestIniFile::externalChangeSeenAtNextRead()
     QCOMPARE(theme(), u"Athen"_s);
 }
 
-void TestIniFile::replacingKeyTouchesOnlyItsLine()
-{
-    writeRaw(MixedFile);
-    IniFile ini(path());
-    ini.WriteBool(u"general"_s, u"gridlines"_s, false);
-    QByteArray expected = MixedFile;
-    expected.replace("GridLines=1\r\n", "GridLines=0\r\n");
-    QCOMPARE(readRaw(), expected);
-
-    ini.WriteString(u"Other"_s, u"A"_s, u"c"_s);
-    expected.replace("  a = b\n", "a=c\r\n");
-    QCOMPARE(readRaw(), expected);
-}
-
-void TestIniFile::newKeyGoesAfterLastKeyOfSection()
-{
-    writeRaw(MixedFile);
-    IniFile ini(path());
-    ini.WriteString(u"General"_s, u"Theme"_s, u"Roma"_s);
-    QByteArray expected = MixedFile;
-    expected.replace("  Unknown = keep me  \r\n", "  Unknown = keep me  \r\nTheme=Roma\r\n");
-    QCOMPARE(readRaw(), expected);
-}
-
-void TestIniFile::newSectionAppendedAtEnd()
-{
-    writeRaw(MixedFile);
-    IniFile ini(path());
-    ini.WriteInteger(u"MRU"_s, u"MRU1"_s, 1);
-    // The last line had no line end; it gets one, and nothing else changes.
-    QCOMPARE(readRaw(), MixedFile + "\r\n[MRU]\r\nMRU1=1\r\n");
-}
-
-void TestIniFile::newKeyAfterLastLineWithoutLineEnd()
-{
-    writeRaw("[A]\r\nx=1");
-    IniFile ini(path());
-    ini.WriteString(u"A"_s, u"y"_s, u"2"_s);
-    QCOMPARE(readRaw(), QByteArray("[A]\r\nx=1\r\ny=2\r\n"));
-
-    writeRaw("[Empty]");
-    ini.WriteString(u"empty"_s, u"k"_s, u"v"_s);
-    QCOMPARE(readRaw(), QByteArray("[Empty]\r\nk=v\r\n"));
-}
-
-void TestIniFile::keyKeepsItsSpellingWhenReplaced()
-{
-    writeRaw("[NoteText]\r\nStrikeOut=0\r\n");
-    IniFile ini(path());
-    ini.WriteBool(u"NoteText"_s, u"Strikeout"_s, true);
-    QCOMPARE(readRaw(), QByteArray("[NoteText]\r\nStrikeOut=1\r\n"));
-}
-
-void TestIniFile::deleteKeyRemovesOnlyThatLine()
-{
-    writeRaw(MixedFile);
-    IniFile ini(path());
-    ini.DeleteKey(u"GENERAL"_s, u"unknown"_s);
-    QByteArray expected = MixedFile;
-    expected.replace("  Unknown = keep me  \r\n", "");
-    QCOMPARE(readRaw(), expected);
-    QCOMPARE(ini.ReadString(u"General"_s, u"Unknown"_s, u"d"_s), u"d"_s);
-
-    ini.DeleteKey(u"NotesListText"_s, u"Name"_s);
-    expected.replace("Name=Tahoma\r\n", "");
-    QCOMPARE(readRaw(), expected);
-}
-
-void TestIniFile::deleteKeyRemovesEveryCopy()
-{
-    writeRaw("[A]\r\nk=1\r\nother=2\r\nK=3\r\n[B]\r\nk=4\r\n");
-    IniFile ini(path());
-    ini.DeleteKey(u"A"_s, u"k"_s);
-    QCOMPARE(readRaw(), QByteArray("[A]\r\nother=2\r\n[B]\r\nk=4\r\n"));
-    QCOMPARE(ini.ReadString(u"A"_s, u"k"_s, u"d"_s), u"d"_s);
-}
-
-void TestIniFile::eraseSectionRemovesHeaderAndLines()
-{
-    writeRaw(MixedFile);
-    IniFile ini(path());
-    ini.EraseSection(u"other"_s);
-    QByteArray expected = MixedFile;
-    expected.replace("[Other]\n  a = b\n# no comment for us, kept all the same\n", "");
-    QCOMPARE(readRaw(), expected);
-    QCOMPARE(ini.ReadString(u"Other"_s, u"a"_s, u"d"_s), u"d"_s);
-
-    ini.EraseSection(u"NotesListText"_s);
-    expected.chop(QByteArray("[NotesListText]\rName=Tahoma\r\n; trailing comment").size());
-    QCOMPARE(readRaw(), expected);
-}
-
-void TestIniFile::eraseSectionRemovesEveryCopy()
-{
-    writeRaw("[MRU]\r\nMRU1=a\r\n[General]\r\nTheme=Roma\r\n[mru]\r\nMRU2=b\r\n");
-    IniFile ini(path());
-    ini.EraseSection(u"MRU"_s);
-    QCOMPARE(readRaw(), QByteArray("[General]\r\nTheme=Roma\r\n"));
-    QCOMPARE(ini.ReadString(u"MRU"_s, u"MRU2"_s, u"d"_s), u"d"_s);
-}
-
 void TestIniFile::removingNothingLeavesFileAlone()
 {
     IniFile ini(path());
@@ -520,40 +470,24 @@ void TestIniFile::rewriteKeepsPermissions()
 
 void TestIniFile::readOnlyFileRefusesWrite_data()
 {
-    QTest::addColumn<int>("operation");
-    QTest::newRow("WriteString") << 0;
-    QTest::newRow("WriteInteger") << 1;
-    QTest::newRow("WriteBool") << 2;
-    QTest::newRow("DeleteKey") << 3;
-    QTest::newRow("EraseSection") << 4;
+    QTest::addColumn<IniEdit>("edit");
+    QTest::newRow("WriteString") << IniEdit(
+        [](IniFile& ini) { ini.WriteString(u"General"_s, u"Theme"_s, u"Roma"_s); });
+    QTest::newRow("WriteInteger") << IniEdit(
+        [](IniFile& ini) { ini.WriteInteger(u"General"_s, u"GridLines"_s, 0); });
+    QTest::newRow("WriteBool") << IniEdit(
+        [](IniFile& ini) { ini.WriteBool(u"General"_s, u"GridLines"_s, false); });
+    QTest::newRow("DeleteKey") << IniEdit([](IniFile& ini) { ini.DeleteKey(u"General"_s, u"GridLines"_s); });
+    QTest::newRow("EraseSection") << IniEdit([](IniFile& ini) { ini.EraseSection(u"General"_s); });
 }
 
 void TestIniFile::readOnlyFileRefusesWrite()
 {
-    QFETCH(int, operation);
+    QFETCH(IniEdit, edit);
     writeRaw(MixedFile);
     QVERIFY(QFile::setPermissions(path(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
     IniFile ini(path());
-    const QString message = writeErrorOf([&] {
-        const QString general = u"General"_s;
-        switch (operation) {
-        case 0:
-            ini.WriteString(general, u"Theme"_s, u"Roma"_s);
-            break;
-        case 1:
-            ini.WriteInteger(general, u"GridLines"_s, 0);
-            break;
-        case 2:
-            ini.WriteBool(general, u"GridLines"_s, false);
-            break;
-        case 3:
-            ini.DeleteKey(general, u"GridLines"_s);
-            break;
-        default:
-            ini.EraseSection(general);
-        }
-    });
-    QCOMPARE(message, u"无法写入 "_s + path());
+    QCOMPARE(writeErrorOf([&] { edit(ini); }), u"无法写入 "_s + path());
     QCOMPARE(readRaw(), MixedFile);
     QCOMPARE(ini.ReadBool(u"General"_s, u"GridLines"_s), true);
 }
@@ -601,33 +535,16 @@ void TestIniFile::unstorableTextRefused_data()
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("value");
 
-    QTest::newRow("LF in value") << "General"
-                                 << "LastFile" << u"a\n[Evil]"_s;
-    QTest::newRow("CR in value") << "General"
-                                 << "LastFile" << u"a\rb"_s;
-    QTest::newRow("NUL in value") << "General"
-                                  << "LastFile" << QString(u"a"_s).append(QChar(0));
-    QTest::newRow("equals in key") << "General"
-                                   << "a=b"
-                                   << "v";
-    QTest::newRow("empty key") << "General"
-                               << " "
-                               << "v";
-    QTest::newRow("comment key") << "General"
-                                 << ";k"
-                                 << "v";
-    QTest::newRow("section key") << "General"
-                                 << "[k"
-                                 << "v";
-    QTest::newRow("bracket in section") << "Gen]eral"
-                                        << "k"
-                                        << "v";
-    QTest::newRow("empty section") << ""
-                                   << "k"
-                                   << "v";
-    QTest::newRow("LF in section") << "Gen\neral"
-                                   << "k"
-                                   << "v";
+    QTest::newRow("LF in value") << u"General"_s << u"LastFile"_s << u"a\n[Evil]"_s;
+    QTest::newRow("CR in value") << u"General"_s << u"LastFile"_s << u"a\rb"_s;
+    QTest::newRow("NUL in value") << u"General"_s << u"LastFile"_s << QString(u"a"_s).append(QChar(0));
+    QTest::newRow("equals in key") << u"General"_s << u"a=b"_s << u"v"_s;
+    QTest::newRow("empty key") << u"General"_s << u" "_s << u"v"_s;
+    QTest::newRow("comment key") << u"General"_s << u";k"_s << u"v"_s;
+    QTest::newRow("section key") << u"General"_s << u"[k"_s << u"v"_s;
+    QTest::newRow("bracket in section") << u"Gen]eral"_s << u"k"_s << u"v"_s;
+    QTest::newRow("empty section") << u""_s << u"k"_s << u"v"_s;
+    QTest::newRow("LF in section") << u"Gen\neral"_s << u"k"_s << u"v"_s;
 }
 
 void TestIniFile::unstorableTextRefused()

@@ -7,8 +7,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {} // namespace
-
 class TestNoteFields : public QObject
 {
     Q_OBJECT
