@@ -56,7 +56,7 @@ TMainForm::TMainForm(const QStringList& arguments, QWidget* parent)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     loadImageList();
-    setWindowIcon(QIcon(QStringLiteral(":/icons/quillet.svg")));
+    setWindowIcon(QIcon(Images::picture("quillet")));
     createLayout();
     createCommandTable();
     createMenus();
@@ -82,7 +82,7 @@ void TMainForm::loadImageList()
     ImageList16.reserve(Images::Count);
     for (int i = 0; i < Images::Count; ++i) {
         const QString prefix = QStringLiteral("%1-").arg(i, 2, 10, QLatin1Char('0'));
-        const QStringList found = dir.entryList({prefix + QLatin1String("*.svg")}, QDir::Files);
+        const QStringList found = dir.entryList({prefix + QLatin1Char('*') + QLatin1String(Images::PictureSuffix)}, QDir::Files);
         ImageList16.append(found.isEmpty() ? QIcon() : QIcon(dir.filePath(found.constFirst())));
     }
 }

@@ -90,7 +90,7 @@ void printListLines(const QList<Note>& notes)
                 return listLines(notes, first + from, count);
             });
         for (const QByteArray& piece : pieces)
-            CliOutput::writeOutBytes(piece);
+            CliOutput::writeOutText(piece);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "cli/CliOutput.h"
 
+#include "platform/Console.h"
+
 #include <QFile>
 
 #include <cstdio>
@@ -18,12 +20,17 @@ bool writeTo(std::FILE* stream, QByteArrayView bytes)
 
 void printOut(const QString& text)
 {
-    writeTo(stdout, text.toUtf8());
+    writeTo(stdout, Console::forOutput(text.toUtf8()));
 }
 
 void printErr(const QString& text)
 {
-    writeTo(stderr, text.toUtf8());
+    writeTo(stderr, Console::forOutput(text.toUtf8()));
+}
+
+bool writeOutText(QByteArrayView utf8)
+{
+    return writeTo(stdout, Console::forOutput(utf8));
 }
 
 bool writeOutBytes(QByteArrayView bytes)

@@ -7,12 +7,13 @@
 
 class QIODevice;
 
-// What quillet-cli writes: display text in the terminal's encoding (UTF-8), or raw bytes.
+// What quillet-cli writes: display text in the terminal's encoding, or raw bytes.
 namespace CliOutput {
 
 void printOut(const QString& text);
 void printErr(const QString& text);
-// Returns false when the bytes could not all be written and flushed.
+// Return false when the bytes could not all be written and flushed. Text is given in UTF-8.
+bool writeOutText(QByteArrayView utf8);
 bool writeOutBytes(QByteArrayView bytes);
 // Standard output as a device for `writeContent`, which writes as it goes; false when it or a write fails.
 bool writeOut(const std::function<bool(QIODevice&)>& writeContent);

@@ -3,6 +3,7 @@
 #include "cli/CliErrors.h"
 #include "cli/CliMessages.h"
 #include "cli/PasswordPrompt.h"
+#include "platform/Console.h"
 #include "shared/AnsiText.h"
 
 #include <QStringDecoder>
@@ -10,23 +11,7 @@
 
 #include <optional>
 
-#ifdef Q_OS_UNIX
-#include <langinfo.h>
-#endif
-
 namespace {
-
-// The locale's encoding, which is the terminal's. The C locale's ASCII counts as UTF-8, as it does for
-// Qt's file names, so that scripts run without a locale go on working.
-QByteArray terminalEncoding()
-{
-#ifdef Q_OS_UNIX
-    const QByteArray codeset = nl_langinfo(CODESET);
-    if (codeset != "ANSI_X3.4-1968" && codeset != "US-ASCII" && QStringDecoder(codeset.constData()).isValid())
-        return codeset;
-#endif
-    return "UTF-8";
-}
 
 // Nothing when `typed` is not text of `encoding`: turned into replacement characters, it would make a
 // password that any other invalid bytes open as well.
@@ -58,7 +43,7 @@ QByteArray PasswordSource::next(const QString& prompt)
         if (!typed)
             throw CliFailure(CliMessages::passwordNotEntered());
     }
-    const QByteArray encoding = terminalEncoding();
+    const QByteArray encoding = Console::inputEncoding();
     const std::optional<QString> text = decodeTyped(*typed, encoding);
     if (!text)
         throw CliFailure(

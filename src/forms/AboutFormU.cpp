@@ -1,14 +1,15 @@
 #include "forms/AboutFormU.h"
 
 #include "forms/DialogParts.h"
+#include "forms/Images.h"
 #include "forms/LinkLabel.h"
 #include "forms/MessageBox.h"
+#include "platform/Desktop.h"
 #include "shared/AppPaths.h"
 #include "shared/DebugLog.h"
 #include "shared/Version.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QFileInfo>
 #include <QFrame>
 #include <QIcon>
@@ -18,7 +19,7 @@
 
 TAboutForm::TAboutForm(QWidget* owner, const QIcon& icon)
     : QDialog(owner, DialogParts::FixedDialogFlags),
-      m_openUrl([](const QUrl& url) { QDesktopServices::openUrl(url); })
+      m_openUrl([](const QUrl& url) { Desktop::openUrl(url); })
 {
     setObjectName(QStringLiteral("AboutForm"));
     setWindowTitle(QStringLiteral("关于 Quillet"));
@@ -97,7 +98,7 @@ void TAboutForm::connectLink(LinkLabel* link, void (TAboutForm::*enter)(), void 
 void TAboutForm::FormCreate()
 {
     SharedSrc::DebugLog("TAboutForm.FormCreate");
-    QPixmap icon = QIcon(QStringLiteral(":/icons/quillet.svg")).pixmap(32, 32);
+    QPixmap icon = QIcon(Images::picture("quillet")).pixmap(32, 32);
     if (icon.isNull())
         icon = QApplication::windowIcon().pixmap(32, 32);
     QuilletIcon->setPixmap(icon);

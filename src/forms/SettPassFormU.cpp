@@ -23,7 +23,7 @@ TSetPassForm::TSetPassForm(DocumentHost& host)
     setFixedSize(273, 198);
 
     Image1 =
-        DialogParts::picture(this, "Image1", QStringLiteral(":/icons/password-48.svg"), QRect(8, 16, 48, 48));
+        DialogParts::picture(this, "Image1", Images::picture("password-48"), QRect(8, 16, 48, 48));
 
     // Created in tab order: the three boxes, then OK and Cancel.
     OldPass = DialogParts::passwordBox(this, "OldPass");

@@ -49,6 +49,11 @@ bool openFolder(const QString& path)
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
+bool openUrl(const QUrl& url)
+{
+    return QDesktopServices::openUrl(url);
+}
+
 bool placesWindows()
 {
     return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));

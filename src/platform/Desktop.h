@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+class QUrl;
 class QWindow;
 
 // What the program asks of the desktop: start a program, show a document or a folder.
@@ -21,6 +22,9 @@ bool openDocument(const QString& path);
 
 // Shows a folder in the desktop's file browser. False when the folder does not exist or nothing opens it.
 bool openFolder(const QString& path);
+
+// Opens a web address, a mail link or a local file with the desktop's program for it.
+bool openUrl(const QUrl& url);
 
 // Whether a window may choose its place on the screen. Not on Wayland, where the compositor places every
 // window (a dialog over the window that owns it).
