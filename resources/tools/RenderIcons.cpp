@@ -90,7 +90,8 @@ bool parseSizes(const char* text, QList<int>& sizes)
 int main(int argc, char* argv[])
 {
     if (argc < 4 || argc % 2 != 0) {
-        std::fprintf(stderr, "usage: %s ICON.svg SIZE OUT.png [SIZE OUT.png ...] | ICON.svg SIZE,... OUT.ico\n",
+        std::fprintf(stderr,
+                     "usage: %s ICON.svg SIZE OUT.png [SIZE OUT.png ...] | ICON.svg SIZE,... OUT.ico\n",
                      argv[0]);
         return 1;
     }

@@ -18,8 +18,7 @@
 #include <QUrl>
 
 TAboutForm::TAboutForm(QWidget* owner, const QIcon& icon)
-    : QDialog(owner, DialogParts::FixedDialogFlags),
-      m_openUrl([](const QUrl& url) { Desktop::openUrl(url); })
+    : QDialog(owner, DialogParts::FixedDialogFlags), m_openUrl([](const QUrl& url) { Desktop::openUrl(url); })
 {
     setObjectName(QStringLiteral("AboutForm"));
     setWindowTitle(QStringLiteral("关于 Quillet"));

@@ -29,8 +29,7 @@ TEnterPassForm::TEnterPassForm(QWidget* owner, const QFont& font, const QIcon& i
 
     Label2 = DialogParts::label(this, "Label2", QStringLiteral("该文件有密码保护，请输入密码。"), 16, 8);
 
-    Image1 =
-        DialogParts::picture(this, "Image1", Images::picture("password-48"), QRect(8, 40, 48, 48));
+    Image1 = DialogParts::picture(this, "Image1", Images::picture("password-48"), QRect(8, 40, 48, 48));
 
     Label1 = DialogParts::label(this, "Label1", QStringLiteral("密码(&P)"), 64, 40, Pass);
 

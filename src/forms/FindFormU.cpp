@@ -22,8 +22,7 @@ TFindForm::TFindForm(NotesHost& host)
     setWindowTitle(QStringLiteral("查找"));
     setFixedSize(282, 117);
 
-    Image1 =
-        DialogParts::picture(this, "Image1", Images::picture("find-48"), QRect(9, 20, 48, 48));
+    Image1 = DialogParts::picture(this, "Image1", Images::picture("find-48"), QRect(9, 20, 48, 48));
 
     // Created in tab order: the text, the case box, then the buttons.
     FindText = new QLineEdit(this);

@@ -22,8 +22,7 @@ TSetPassForm::TSetPassForm(DocumentHost& host)
     setWindowTitle(QStringLiteral("设置密码"));
     setFixedSize(273, 198);
 
-    Image1 =
-        DialogParts::picture(this, "Image1", Images::picture("password-48"), QRect(8, 16, 48, 48));
+    Image1 = DialogParts::picture(this, "Image1", Images::picture("password-48"), QRect(8, 16, 48, 48));
 
     // Created in tab order: the three boxes, then OK and Cancel.
     OldPass = DialogParts::passwordBox(this, "OldPass");

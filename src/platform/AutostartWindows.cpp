@@ -24,7 +24,8 @@ bool fail(QString* error, const QString& action, LSTATUS code)
 {
     if (error)
         *error = QStringLiteral("%1 %2\\%3: %4 - %5")
-                     .arg(action, entryPath(), ValueName, QString::number(code), WindowsRegistry::messageFor(code));
+                     .arg(action, entryPath(), ValueName, QString::number(code),
+                          WindowsRegistry::messageFor(code));
     return false;
 }
 
@@ -37,7 +38,8 @@ QString entryPath()
 
 AutostartState read(const QString& exe)
 {
-    const QString value = asciiUpper(WindowsRegistry::readString(HKEY_CURRENT_USER, RunKey, ValueName).value_or(QString()));
+    const QString value =
+        asciiUpper(WindowsRegistry::readString(HKEY_CURRENT_USER, RunKey, ValueName).value_or(QString()));
     if (value == asciiUpper(exe + MinimizeSwitch))
         return {true, true};
     if (value == asciiUpper(exe))
@@ -50,7 +52,8 @@ bool enable(const QString& exe, bool minimized, QString* error)
     // The Run key belongs to the system: where it is missing, starting with Windows is not offered.
     const LSTATUS code = WindowsRegistry::writeString(HKEY_CURRENT_USER, RunKey, ValueName,
                                                       minimized ? exe + MinimizeSwitch : exe, false);
-    return code == ERROR_SUCCESS || code == ERROR_FILE_NOT_FOUND || fail(error, QStringLiteral("无法写入"), code);
+    return code == ERROR_SUCCESS || code == ERROR_FILE_NOT_FOUND ||
+           fail(error, QStringLiteral("无法写入"), code);
 }
 
 bool disableIfOurs(const QString& exe, QString* error)
@@ -58,7 +61,8 @@ bool disableIfOurs(const QString& exe, QString* error)
     if (!read(exe).enabled)
         return true;
     const LSTATUS code = WindowsRegistry::deleteValue(HKEY_CURRENT_USER, RunKey, ValueName);
-    return code == ERROR_SUCCESS || code == ERROR_FILE_NOT_FOUND || fail(error, QStringLiteral("无法删除"), code);
+    return code == ERROR_SUCCESS || code == ERROR_FILE_NOT_FOUND ||
+           fail(error, QStringLiteral("无法删除"), code);
 }
 
 } // namespace Autostart

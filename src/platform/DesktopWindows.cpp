@@ -14,8 +14,8 @@ namespace {
 // The shell's verb on `target`; its result above 32 means something was started for it.
 bool shellExecute(const wchar_t* verb, const QString& target)
 {
-    const HINSTANCE result = ShellExecuteW(nullptr, verb, reinterpret_cast<const wchar_t*>(target.utf16()), nullptr,
-                                           nullptr, SW_SHOWNORMAL);
+    const HINSTANCE result = ShellExecuteW(nullptr, verb, reinterpret_cast<const wchar_t*>(target.utf16()),
+                                           nullptr, nullptr, SW_SHOWNORMAL);
     return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
@@ -54,7 +54,8 @@ bool openFolder(const QString& path)
 
 bool openUrl(const QUrl& url)
 {
-    return shellExecute(L"open", url.isLocalFile() ? native(url.toLocalFile()) : url.toString(QUrl::FullyEncoded));
+    return shellExecute(L"open",
+                        url.isLocalFile() ? native(url.toLocalFile()) : url.toString(QUrl::FullyEncoded));
 }
 
 bool placesWindows()

@@ -14,8 +14,8 @@ SystemDescription describe()
     using RtlGetVersion = LONG(WINAPI*)(OSVERSIONINFOEXW*);
     OSVERSIONINFOEXW info = {};
     info.dwOSVersionInfoSize = sizeof info;
-    const auto getVersion =
-        reinterpret_cast<RtlGetVersion>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+    const auto getVersion = reinterpret_cast<RtlGetVersion>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
     if (getVersion && getVersion(&info) == 0) {
         description.version = versionText(info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber,
                                           QString::fromWCharArray(info.szCSDVersion));

@@ -51,8 +51,8 @@ std::optional<QString> readString(HKEY root, const QString& subKey, const QStrin
         (type != REG_SZ && type != REG_EXPAND_SZ))
         return std::nullopt;
     QList<wchar_t> buffer(size / sizeof(wchar_t) + 1, L'\0');
-    if (RegQueryValueExW(key.key(), wide(name), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size) !=
-        ERROR_SUCCESS)
+    if (RegQueryValueExW(key.key(), wide(name), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
+                         &size) != ERROR_SUCCESS)
         return std::nullopt;
     // The stored text may or may not end with its zero.
     return QString::fromWCharArray(buffer.constData(), qsizetype(wcsnlen(buffer.constData(), buffer.size())));
@@ -79,9 +79,9 @@ LSTATUS deleteValue(HKEY root, const QString& subKey, const QString& name)
 QString messageFor(LSTATUS code)
 {
     wchar_t* text = nullptr;
-    const DWORD length =
-        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, DWORD(code), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        DWORD(code), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     QString message = length ? QString::fromWCharArray(text, length).trimmed() : QString();
     LocalFree(text);
     return message;

@@ -12,7 +12,8 @@ namespace WindowsRegistry {
 // The string value `name` (empty: the key's default value) of `root`\`subKey`, opened without being
 // created. `opened` tells whether the key could be opened; the result is empty when it could not, or the
 // value is missing or not a string.
-std::optional<QString> readString(HKEY root, const QString& subKey, const QString& name, bool* opened = nullptr);
+std::optional<QString> readString(HKEY root, const QString& subKey, const QString& name,
+                                  bool* opened = nullptr);
 
 // Sets the string value `name` of `root`\`subKey`; the key is created when `create` is set, else it must
 // exist.

@@ -27,7 +27,9 @@
 #include <memory>
 #include <optional>
 
+#ifndef Q_OS_WIN
 #include <unistd.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -153,6 +155,9 @@ CliRun TestCli::run(const QStringList& arguments, const QByteArray& input)
 
 CliRun TestCli::runUnprivileged(const QStringList& arguments)
 {
+#ifdef Q_OS_WIN
+    return run(arguments);
+#else
     if (::geteuid() != 0)
         return run(arguments);
     // The folders on the way must let that user through.
@@ -160,6 +165,7 @@ CliRun TestCli::runUnprivileged(const QStringList& arguments)
     return runProgram(
         u"setpriv"_s,
         QStringList{"--reuid=nobody", "--regid=nogroup", "--clear-groups", QUILLET_CLI_PATH} + arguments, {});
+#endif
 }
 
 CliRun TestCli::runProgram(const QString& program, const QStringList& arguments, const QByteArray& input)

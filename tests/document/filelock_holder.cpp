@@ -3,9 +3,10 @@
 #include <QCoreApplication>
 #include <QFile>
 
+#include <chrono>
 #include <cstdio>
-
-#include <unistd.h>
+#include <cstdlib>
+#include <thread>
 
 // A second window for tst_filelock: takes the lock of the file named by its argument, prints the
 // outcome, then holds the lock until its standard input closes (it releases and exits) or it is killed
@@ -15,7 +16,10 @@ int main(int argc, char* argv[])
     if (argc != 2)
         return 2;
     // Never outlive a test that died without ending us.
-    ::alarm(120);
+    std::thread([] {
+        std::this_thread::sleep_for(std::chrono::seconds(120));
+        std::_Exit(3);
+    }).detach();
     // The lock names the program, as the window's does.
     QCoreApplication app(argc, argv);
 
@@ -25,8 +29,7 @@ int main(int argc, char* argv[])
     std::printf("%s\n", names[int(result.status)]);
     std::fflush(stdout);
 
-    char buffer[64];
-    while (::read(STDIN_FILENO, buffer, sizeof buffer) > 0) {
+    while (std::getchar() != EOF) {
     }
     lock.release();
     return 0;

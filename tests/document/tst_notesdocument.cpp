@@ -20,9 +20,6 @@
 #include <memory>
 #include <utility>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -609,10 +606,8 @@ void TestNotesDocument::windowLockFollowsTheFile()
 
     // A lock a crashed window left on the target (naming a process that is gone, or cut short) is taken
     // over and kept: the next window is warned.
-    const pid_t gone = ::fork();
-    if (gone == 0)
-        ::_exit(0);
-    QCOMPARE(::waitpid(gone, nullptr, 0), gone);
+    const qint64 gone = endedProcessId();
+    QVERIFY(gone > 0);
     const QByteArray deadHolder =
         QByteArray::number(gone) + "\nquillet\n" + QSysInfo::machineHostName().toUtf8() + "\n";
     QString left = other;

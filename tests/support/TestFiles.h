@@ -7,3 +7,5 @@
 QByteArray readFile(const QString& path);
 // Replaces the file's content, making its folder when missing; false when it cannot be written whole.
 bool writeFile(const QString& path, const QByteArray& bytes);
+// The id of a process of this test's that has ended, as a lock left by a crash names it.
+qint64 endedProcessId();
