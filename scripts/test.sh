@@ -2,12 +2,17 @@
 # Installs what is missing, builds into build/ and runs every test through ctest.
 #   scripts/test.sh             the normal build
 #   scripts/test.sh --sanitize  a second tree, build-sanitize/, with ASan and UBSan
+#   scripts/test.sh --windows   the Windows build, build-windows/, its tests run under Wine
 source "$(dirname "$0")/common.sh"
 
-usage="usage: scripts/test.sh [--sanitize]"
-if [ $# -gt 1 ] || { [ $# -eq 1 ] && [ "$1" != "--sanitize" ]; }; then
+usage="usage: scripts/test.sh [--sanitize | --windows]"
+if [ $# -gt 1 ] || { [ $# -eq 1 ] && [ "$1" != "--sanitize" ] && [ "$1" != "--windows" ]; }; then
     echo "$usage" >&2
     exit 2
+fi
+if [ "${1:-}" = "--windows" ]; then
+    check_format
+    exec bash "$QUILLET_ROOT/scripts/windows/test.sh"
 fi
 
 dir="$QUILLET_ROOT/build"

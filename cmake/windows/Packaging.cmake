@@ -9,7 +9,6 @@ set(CPACK_PACKAGE_INSTALL_DIRECTORY Quillet)
 set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY Quillet)
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
-set(CPACK_ARCHIVE_FILE_NAME quillet-${PROJECT_VERSION}-portable)
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 
 set(CPACK_NSIS_PACKAGE_NAME Quillet)
@@ -31,4 +30,6 @@ set(CPACK_PACKAGE_EXECUTABLES quillet Quillet)
 set(CPACK_CREATE_DESKTOP_LINKS quillet)
 include(${CMAKE_CURRENT_LIST_DIR}/NsisFileType.cmake)
 
+# The archive's name differs from the installer's, which CPack sets per generator only in this file.
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/CPackPerGenerator.cmake)
 include(CPack)

@@ -82,7 +82,8 @@ void TMainForm::loadImageList()
     ImageList16.reserve(Images::Count);
     for (int i = 0; i < Images::Count; ++i) {
         const QString prefix = QStringLiteral("%1-").arg(i, 2, 10, QLatin1Char('0'));
-        const QStringList found = dir.entryList({prefix + QLatin1Char('*') + QLatin1String(Images::PictureSuffix)}, QDir::Files);
+        const QStringList found =
+            dir.entryList({prefix + QLatin1Char('*') + QLatin1String(Images::PictureSuffix)}, QDir::Files);
         ImageList16.append(found.isEmpty() ? QIcon() : QIcon(dir.filePath(found.constFirst())));
     }
 }

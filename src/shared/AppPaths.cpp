@@ -49,7 +49,12 @@ bool canCreateFilesIn(const QString& dir)
 
 bool isInstalledLayout(const QString& exeDir)
 {
+#ifdef Q_OS_WIN
+    // The installer leaves its uninstaller beside the program; a portable copy has none.
+    return QFileInfo::exists(exeDir + QStringLiteral("/Uninstall.exe"));
+#else
     return QFileInfo(installedShareDir(exeDir)).isDir();
+#endif
 }
 
 // The trace call asks for the log path on every line, so the probe runs once per folder.
@@ -140,6 +145,12 @@ QString baseDirectory(QStandardPaths::StandardLocation location, const char* fal
 
 QString configDir()
 {
+#ifdef Q_OS_WIN
+    // The roaming profile, where a Windows program keeps what follows the user from machine to machine.
+    const QString appData = qEnvironmentVariable("APPDATA");
+    if (QDir::isAbsolutePath(appData))
+        return QDir::cleanPath(appData) + QStringLiteral("/Quillet");
+#endif
     return baseDirectory(QStandardPaths::GenericConfigLocation, ".config") + QStringLiteral("/Quillet");
 }
 

@@ -7,8 +7,9 @@
 //
 // Settings and logs ("Quillet.ini", "qltdbg.dat", "ErrorLog.txt") stay beside the executable when that
 // folder is writable, so a portable copy carries them along. An installed copy (its folder cannot be
-// written, or it sits in an installed layout with ../share/quillet beside it) keeps them in
-// $XDG_CONFIG_HOME/Quillet instead, so settings are never silently lost. The files the program ships
+// written, or it sits in an installed layout: ../share/quillet beside it, on Windows the installer's
+// Uninstall.exe) keeps them in $XDG_CONFIG_HOME/Quillet, on Windows %APPDATA%\Quillet, instead, so
+// settings are never silently lost. The files the program ships
 // ("License.txt", the help file) are looked up beside the executable first, then in ../share/quillet.
 // $QUILLET_APPDIR, when set, replaces all of these folders.
 namespace AppPaths {

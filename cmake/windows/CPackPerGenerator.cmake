@@ -1,0 +1,3 @@
+if(CPACK_GENERATOR STREQUAL "ZIP")
+    set(CPACK_PACKAGE_FILE_NAME "quillet-${CPACK_PACKAGE_VERSION}-portable")
+endif()
