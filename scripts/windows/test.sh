@@ -7,6 +7,7 @@ source "$(dirname "$0")/common.sh"
 dir=${1:-$QUILLET_ROOT/build-windows}
 bash "$QUILLET_ROOT/scripts/windows/build.sh" "$dir"
 
+ensure_chinese_locale
 export WINEPREFIX="$dir/wineprefix" WINEDEBUG=-all
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wine wineboot -i >/dev/null 2>&1
