@@ -2,10 +2,10 @@
 
 #include "document/QltFormat.h"
 #include "shared/FileOwner.h"
+#include "shared/SaveFile.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <functional>
@@ -82,7 +82,7 @@ enum class Kind
 };
 
 // QSaveFile does not keep the reason when a write comes up short; the system still has it then.
-QString reasonOf(const QFileDevice& file)
+QString reasonOf(const SaveFile& file)
 {
     const QString reason = file.errorString();
     return reason == QFile().errorString() ? qt_error_string() : reason;
@@ -100,8 +100,10 @@ bool failWith(QString* error, const QString& reason)
 bool writeInPlace(const QString& path, const std::function<bool(QIODevice&)>& writeContent, QString* error)
 {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || !writeContent(file) || !file.flush())
-        return failWith(error, reasonOf(file));
+    if (!file.open(QIODevice::WriteOnly) || !writeContent(file) || !file.flush()) {
+        const QString reason = file.errorString();
+        return failWith(error, reason == QFile().errorString() ? qt_error_string() : reason);
+    }
     return true;
 }
 
@@ -122,18 +124,17 @@ bool writeThroughTemporary(const QString& path, Kind kind,
     constexpr QFile::Permissions anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
     if (target.isFile() && !(target.permissions() & anyWrite))
         return failWith(error, QStringLiteral("Existing file is not writable"));
-    QSaveFile file(path);
-    const auto fail = [&file, error] {
-        failWith(error, reasonOf(file));
-        file.cancelWriting();
+    SaveFile save(path);
+    QFileDevice& file = save.device();
+    const auto fail = [&save, error] {
+        failWith(error, reasonOf(save));
+        save.cancel();
         return false;
     };
-    // Writing straight into the target would lose the old file on a failure half-way.
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!save.open())
         return fail();
-    // An existing file keeps its permissions (QSaveFile copies them), its owner and its group. A new notes
-    // file may hold private notes: owner only. Other new files follow the umask.
+    // An existing file keeps its permissions (copied by the replacement), its owner and its group. A new
+    // notes file may hold private notes: owner only. Other new files follow the umask.
     if (target.isFile())
         FileOwner::copy(path, file);
     else if (kind == Kind::Notes && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
@@ -142,8 +143,8 @@ bool writeThroughTemporary(const QString& path, Kind kind,
     // commit(), which would then put a cut-off file in place of the old one.
     if (!writeContent(file) || !file.flush())
         return fail();
-    if (!file.commit())
-        return failWith(error, reasonOf(file));
+    if (!save.commit())
+        return failWith(error, reasonOf(save));
     return true;
 }
 

@@ -11,10 +11,6 @@
 #include <QFile>
 #include <QTime>
 
-#ifdef Q_OS_UNIX
-#include <sys/stat.h>
-#endif
-
 namespace SharedSrc {
 namespace {
 const char* g_lastTraceName = "";
@@ -110,25 +106,11 @@ KnownLog& knownLog()
     return log;
 }
 
-// The open file's size, or -1 when it is no longer the file its path names (deleted, or replaced by a
-// rename). One call, as it runs for every trace.
-qint64 sizeWhileLinked(QFile& file)
-{
-#ifdef Q_OS_UNIX
-    struct stat info;
-    if (::fstat(file.handle(), &info) != 0 || info.st_nlink == 0)
-        return -1;
-    return qint64(info.st_size);
-#else
-    return file.size(); // an open file can be neither deleted nor replaced here
-#endif
-}
-
 // Opens the log at `path` unless it is open already; gives its size, or -1 when it cannot be opened.
 qint64 openLog(KnownLog& known, const QString& path)
 {
     if (known.file.isOpen() && known.path == path) {
-        const qint64 size = sizeWhileLinked(known.file);
+        const qint64 size = RegularFile::linkedSize(known.file);
         if (size >= 0)
             return size;
     }

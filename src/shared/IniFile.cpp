@@ -4,12 +4,12 @@
 #include "shared/IniSnapshot.h"
 #include "shared/IniSyntax.h"
 #include "shared/RegularFile.h"
+#include "shared/SaveFile.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <limits>
@@ -133,7 +133,7 @@ std::optional<LoadedFile> loadForUpdate(const QString& path)
 }
 
 // A file without any write permission bit counts as read-only even for root, like the read-only
-// attribute on Windows; otherwise QSaveFile's rename would quietly replace it. (WriteUser is left out:
+// attribute on Windows; otherwise the rename would quietly replace it. (WriteUser is left out:
 // it asks access(), which says yes to root.)
 bool isReadOnly(const QString& path)
 {
@@ -146,7 +146,7 @@ bool isReadOnly(const QString& path)
 
 bool saveLines(const QString& path, const QList<Line>& lines)
 {
-    // QSaveFile writes into the file a link points to: one planted since the file was read is refused.
+    // A save writes into the file a link points to: one planted since the file was read is refused.
     if (isReadOnly(path) || RegularFile::isOtherThanRegular(path))
         return false;
     qsizetype size = 0;
@@ -158,12 +158,12 @@ bool saveLines(const QString& path, const QList<Line>& lines)
         bytes += line.text;
         bytes += line.end;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    SaveFile file(path);
+    if (!file.open())
         return false;
     // commit() does not report a write that fails while it flushes the buffer; flushing first does.
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        file.cancelWriting();
+    if (file.device().write(bytes) != bytes.size() || !file.device().flush()) {
+        file.cancel();
         return false;
     }
     return file.commit();

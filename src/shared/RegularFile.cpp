@@ -1,13 +1,16 @@
 #include "shared/RegularFile.h"
 
-#include <QDateTime>
-#include <QFileInfo>
-
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#else
+#include <QDir>
+
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
 #endif
 
 namespace RegularFile {
@@ -71,34 +74,102 @@ Stamp stampOf(const QFile& file)
             nanoseconds(info.st_ctim)};
 }
 
+qint64 linkedSize(const QFile& file)
+{
+    struct stat info;
+    if (::fstat(file.handle(), &info) != 0 || info.st_nlink == 0)
+        return -1;
+    return qint64(info.st_size);
+}
+
 #else
 
-// Here an open file can be neither a pipe that blocks nor replaced while open; links are rare and
-// need rights most users do not have, so the checks are made by name.
+namespace {
+
+HANDLE osHandle(const QFile& file)
+{
+    return reinterpret_cast<HANDLE>(_get_osfhandle(file.handle()));
+}
+
+qint64 nanoseconds(LONGLONG fileTime)
+{
+    // 100-nanosecond steps since 1601; only equality matters.
+    return qint64(fileTime) * 100;
+}
+
+} // namespace
+
+// Opened with every sharing right, so that the file can still be renamed over or deleted by others while
+// it is open, as on Unix; a reparse point (a symbolic link or junction) is opened as itself and refused.
 Opened open(QFile& file, const QString& path, QIODevice::OpenMode mode)
 {
-    const QFileInfo info(path);
-    if (!info.exists() && !info.isSymLink() && !(mode & QIODevice::WriteOnly))
-        return Opened::Missing;
-    if (isOtherThanRegular(path))
+    const bool writes = mode & QIODevice::WriteOnly;
+    DWORD access = (mode & QIODevice::ReadOnly) ? GENERIC_READ : 0;
+    if (writes)
+        access |= (mode & QIODevice::Append) ? FILE_APPEND_DATA : GENERIC_WRITE;
+    DWORD disposition = OPEN_EXISTING;
+    if (mode & QIODevice::NewOnly)
+        disposition = CREATE_NEW;
+    else if (writes && !(mode & QIODevice::ExistingOnly))
+        disposition = OPEN_ALWAYS;
+    const HANDLE handle =
+        CreateFileW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(path).utf16()), access,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, disposition,
+                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? Opened::Missing
+                                                                              : Opened::Refused;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
+        CloseHandle(handle);
         return Opened::Refused;
-    file.setFileName(path);
-    if (file.open(mode))
-        return Opened::Yes;
-    return QFileInfo::exists(path) ? Opened::Refused : Opened::Missing;
+    }
+    int flags = _O_BINARY | (!writes ? _O_RDONLY : (mode & QIODevice::ReadOnly) ? _O_RDWR : _O_WRONLY);
+    if (mode & QIODevice::Append)
+        flags |= _O_APPEND;
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), flags);
+    if (fd < 0) {
+        CloseHandle(handle);
+        return Opened::Refused;
+    }
+    if (!file.open(fd, mode & ~QIODevice::OpenMode(QIODevice::NewOnly | QIODevice::ExistingOnly),
+                   QFileDevice::AutoCloseHandle)) {
+        _close(fd);
+        return Opened::Refused;
+    }
+    return Opened::Yes;
 }
 
 bool isOtherThanRegular(const QString& path)
 {
-    const QFileInfo info(path);
-    return info.isSymLink() || (info.exists() && !info.isFile());
+    const DWORD attributes =
+        GetFileAttributesW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(path).utf16()));
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE));
 }
 
 Stamp stampOf(const QFile& file)
 {
-    const QFileInfo info(file.fileName());
-    return {0, 0, info.size(), info.lastModified().toMSecsSinceEpoch() * 1000000,
-            info.metadataChangeTime().toMSecsSinceEpoch() * 1000000};
+    BY_HANDLE_FILE_INFORMATION info;
+    FILE_BASIC_INFO basic;
+    if (!GetFileInformationByHandle(osHandle(file), &info) ||
+        !GetFileInformationByHandleEx(osHandle(file), FileBasicInfo, &basic, sizeof basic))
+        return {};
+    return {quint64(info.dwVolumeSerialNumber), (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow,
+            (qint64(info.nFileSizeHigh) << 32) | info.nFileSizeLow, nanoseconds(basic.LastWriteTime.QuadPart),
+            nanoseconds(basic.ChangeTime.QuadPart)};
+}
+
+qint64 linkedSize(const QFile& file)
+{
+    FILE_STANDARD_INFO info;
+    if (!GetFileInformationByHandleEx(osHandle(file), FileStandardInfo, &info, sizeof info) ||
+        info.DeletePending || info.NumberOfLinks == 0)
+        return -1;
+    return qint64(info.EndOfFile.QuadPart);
 }
 
 #endif

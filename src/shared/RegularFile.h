@@ -5,7 +5,8 @@
 
 // Opening the program's own files (settings, logs) in a folder that others may write to: a planted pipe
 // must not block the program, a device must not feed it without end, and a symbolic link must not send
-// its writes into another file. Anything but a regular file is refused.
+// its writes into another file. Anything but a regular file is refused (on Windows also a reparse point:
+// a symbolic link or a junction).
 namespace RegularFile {
 
 enum class Opened
@@ -38,5 +39,9 @@ struct Stamp
 };
 
 Stamp stampOf(const QFile& file);
+
+// The open file's size, or -1 when it is no longer the file its path names (deleted, or replaced by a
+// rename).
+qint64 linkedSize(const QFile& file);
 
 } // namespace RegularFile

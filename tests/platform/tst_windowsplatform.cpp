@@ -3,8 +3,12 @@
 #include "platform/FileAssociation.h"
 #include "platform/SystemInfo.h"
 #include "platform/WindowsRegistry.h"
+#include "shared/RegularFile.h"
+#include "shared/SaveFile.h"
 
+#include <QFile>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <optional>
@@ -41,6 +45,8 @@ private Q_SLOTS:
     void associationWritesTheClasses();
     void systemDescribed();
     void outputInTheAnsiCodePage();
+    void saveReplacesAnOpenFile();
+    void failedSaveKeepsTheOldFile();
 };
 
 void TestWindowsPlatform::init()
@@ -121,6 +127,52 @@ void TestWindowsPlatform::outputInTheAnsiCodePage()
         QSKIP("needs the ANSI code page 936 (LC_ALL=zh_CN.UTF-8 under Wine)");
     QCOMPARE(Console::forOutput("中文 ok\n"), QByteArray("\xD6\xD0\xCE\xC4 ok\n"));
     QCOMPARE(Console::inputEncoding(), QByteArray("windows-936"));
+}
+
+namespace {
+bool save(const QString& path, const QByteArray& bytes)
+{
+    SaveFile file(path);
+    return file.open() && file.device().write(bytes) == bytes.size() && file.commit();
+}
+
+QByteArray contentOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+} // namespace
+
+void TestWindowsPlatform::saveReplacesAnOpenFile()
+{
+    QTemporaryDir dir;
+    const QString path = QDir::toNativeSeparators(dir.filePath(u"notes.qlt"_s));
+    QVERIFY(save(path, "first"));
+    QCOMPARE(contentOf(path), "first");
+    // Another reader of ours holding the file open, as a second window may.
+    QFile reader;
+    QCOMPARE(RegularFile::open(reader, path, QIODevice::ReadOnly), RegularFile::Opened::Yes);
+    QVERIFY(save(path, "second"));
+    reader.close();
+    QCOMPARE(contentOf(path), "second");
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"notes.qlt"_s});
+}
+
+void TestWindowsPlatform::failedSaveKeepsTheOldFile()
+{
+    QTemporaryDir dir;
+    const QString path = QDir::toNativeSeparators(dir.filePath(u"notes.qlt"_s));
+    QVERIFY(save(path, "old"));
+    QVERIFY(SetFileAttributesW(reinterpret_cast<const wchar_t*>(path.utf16()), FILE_ATTRIBUTE_READONLY));
+    SaveFile file(path);
+    QVERIFY(file.open());
+    QCOMPARE(file.device().write("new"), 3);
+    QVERIFY(!file.commit());
+    QVERIFY(!file.errorString().isEmpty());
+    QCOMPARE(contentOf(path), "old");
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"notes.qlt"_s});
+    QVERIFY(SetFileAttributesW(reinterpret_cast<const wchar_t*>(path.utf16()), FILE_ATTRIBUTE_NORMAL));
 }
 
 QTEST_GUILESS_MAIN(TestWindowsPlatform)

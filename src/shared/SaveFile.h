@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QFile>
+#include <QString>
+
+#include <memory>
+
+class QFileDevice;
+
+// A file written beside its target and put in its place only when it is whole and on the disk, so that
+// a failure or a crash half-way leaves the old file as it was.
+//
+// On Unix this is QSaveFile (a rename over the target after fsync; the old file's permissions are
+// copied). On Windows the new file is flushed to the disk (FlushFileBuffers) and put in place with
+// ReplaceFileW, which keeps the old file's attributes, security and creation time, or, for a new target,
+// with MoveFileExW and write-through. A target that is a reparse point (a symbolic link or a junction) is
+// never written through.
+class SaveFile
+{
+public:
+    explicit SaveFile(const QString& target);
+    ~SaveFile();
+    SaveFile(const SaveFile&) = delete;
+    SaveFile& operator=(const SaveFile&) = delete;
+
+    bool open();
+    // Where the content goes, once open.
+    QFileDevice& device();
+    // Puts the written file in place of the target; false, with errorString(), when it is not.
+    bool commit();
+    // Drops what was written; the target stays as it was.
+    void cancel();
+    QString errorString() const;
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};
