@@ -137,7 +137,7 @@ bool writeThroughTemporary(const QString& path, Kind kind,
     // notes file may hold private notes: owner only. Other new files follow the umask.
     if (target.isFile())
         FileOwner::copy(path, file);
-    else if (kind == Kind::Notes && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+    else if (kind == Kind::Notes && !save.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
         return fail();
     // Flushed here: a write that fails while commit() flushes what is still buffered is not reported by
     // commit(), which would then put a cut-off file in place of the old one.

@@ -26,6 +26,9 @@ public:
     bool open();
     // Where the content goes, once open.
     QFileDevice& device();
+    // The new file's permissions, for a target that does not exist yet. On Windows the file takes the
+    // rights its folder passes on, so there is nothing to set.
+    bool setPermissions(QFileDevice::Permissions permissions);
     // Puts the written file in place of the target; false, with errorString(), when it is not.
     bool commit();
     // Drops what was written; the target stays as it was.

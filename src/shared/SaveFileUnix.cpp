@@ -26,6 +26,11 @@ QFileDevice& SaveFile::device()
     return d->file;
 }
 
+bool SaveFile::setPermissions(QFileDevice::Permissions permissions)
+{
+    return d->file.setPermissions(permissions);
+}
+
 bool SaveFile::commit()
 {
     return d->file.commit();

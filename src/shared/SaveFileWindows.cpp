@@ -74,6 +74,12 @@ QFileDevice& SaveFile::device()
     return d->file;
 }
 
+bool SaveFile::setPermissions(QFileDevice::Permissions permissions)
+{
+    Q_UNUSED(permissions);
+    return true;
+}
+
 bool SaveFile::commit()
 {
     const auto fail = [this](const QString& reason) {
