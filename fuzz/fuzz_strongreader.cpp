@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     // The key check and the chunks stand on their own, whatever the parameters said.
     const bool opens = StrongFormat::keyOpens(file, key.key);
-    const std::optional<QList<Note>> notes = StrongFormat::readNotes(file, key.key);
+    const std::optional<QList<Note>> notes = StrongFormat::readNotes(file.toByteArray(), key.key);
     FUZZ_CHECK(opens || !notes);
     if (!notes)
         return 0;

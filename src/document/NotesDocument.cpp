@@ -164,7 +164,7 @@ NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions
         if (!(derived ? StrongFormat::keyOpens(file.bytes, tried.key->key) : opens(*given)))
             return fail(OpenStatus::WrongPassword);
         // With the right key, anything that does not open is damage.
-        notes = StrongFormat::readNotes(file.bytes, tried.key->key);
+        notes = StrongFormat::readNotes(std::move(file.bytes), tried.key->key);
         if (!notes)
             return fail(OpenStatus::Damaged);
         protection = std::move(tried);

@@ -7,6 +7,8 @@
 
 #include <sodium.h>
 
+#include <cstring>
+
 namespace StrongFormat {
 namespace {
 
@@ -85,33 +87,42 @@ bool keyOpens(QByteArrayView file, const SecretBytes& key)
     return opens;
 }
 
-std::optional<QList<Note>> readNotes(QByteArrayView file, const SecretBytes& key)
+std::optional<QList<Note>> readNotes(QByteArray file, const SecretBytes& key)
 {
     if (file.size() < PrefixSize)
         return std::nullopt;
-    const QByteArrayView body = file.sliced(PrefixSize);
+    const qsizetype bodySize = file.size() - PrefixSize;
     // Every chunk but the last is full, and the last holds its tag and authenticator at least: a file cut
     // at a chunk boundary or inside a chunk's end is found by its size alone.
-    const qsizetype lastSize = body.size() % FullChunk;
+    const qsizetype lastSize = bodySize % FullChunk;
     if (lastSize < Extra)
         return std::nullopt;
-    const qsizetype chunks = body.size() / FullChunk + 1;
-    QByteArray plain(body.size() - chunks * Extra, Qt::Uninitialized);
+    const qsizetype chunks = bodySize / FullChunk + 1;
     State state;
     bool ok = startPull(state, file, key);
+    // Each chunk is decrypted into a piece that stays in the processor's cache, then moved down over its
+    // own ciphertext, which it no longer needs: the record stream ends up where the file was, as one block
+    // without a second copy of the file.
+    QByteArray piece(ChunkSize, Qt::Uninitialized);
+    auto* const data = reinterpret_cast<unsigned char*>(file.data()) + PrefixSize;
     for (qsizetype i = 0; ok && i < chunks; ++i) {
-        const QByteArrayView chunk = body.sliced(i * FullChunk, i + 1 < chunks ? FullChunk : lastSize);
+        const bool last = i + 1 == chunks;
+        unsigned long long plainSize = 0;
         unsigned char tag = 0;
         ok = crypto_secretstream_xchacha20poly1305_pull(
-                 &state, reinterpret_cast<unsigned char*>(plain.data()) + i * ChunkSize, nullptr, &tag,
-                 bytesOf(chunk), quint64(chunk.size()), nullptr, 0) == 0 &&
-             tag == (i + 1 < chunks ? crypto_secretstream_xchacha20poly1305_TAG_MESSAGE
-                                    : crypto_secretstream_xchacha20poly1305_TAG_FINAL);
+                 &state, reinterpret_cast<unsigned char*>(piece.data()), &plainSize, &tag,
+                 data + i * FullChunk, quint64(last ? lastSize : FullChunk), nullptr, 0) == 0 &&
+             tag == (last ? crypto_secretstream_xchacha20poly1305_TAG_FINAL
+                          : crypto_secretstream_xchacha20poly1305_TAG_MESSAGE);
+        if (ok)
+            std::memcpy(data + i * ChunkSize, piece.constData(), size_t(plainSize));
     }
     sodium_memzero(&state, sizeof state);
     if (!ok)
         return std::nullopt;
-    return QltFormat::readRecords(std::move(plain));
+    file.resize(PrefixSize + bodySize - chunks * Extra);
+    file.remove(0, PrefixSize);
+    return QltFormat::readRecords(std::move(file));
 }
 
 bool writeTo(QIODevice& out, const QList<Note>& notes, quint32 reserved, const KeyDerivation::Key& key)
@@ -134,15 +145,23 @@ bool writeTo(QIODevice& out, const QList<Note>& notes, quint32 reserved, const K
     const QByteArray digest = digestOf(QByteArrayView(prefix).first(DigestOffset));
     prefix.replace(DigestOffset, DigestSize, digest);
     bool ok = out.write(prefix) == PrefixSize;
-    QByteArray sealed(FullChunk, Qt::Uninitialized);
+    // Chunks go out four at a time, in writes as large as the classic writer's.
+    constexpr qsizetype ChunksPerWrite = 4;
+    QByteArray sealed(ChunksPerWrite * FullChunk, Qt::Uninitialized);
+    qsizetype filled = 0;
     ok =
         ok && QltFormat::writeRecords(notes, ChunkSize, [&](char* piece, qsizetype size, bool last) {
-            auto* to = reinterpret_cast<unsigned char*>(sealed.data());
+            auto* to = reinterpret_cast<unsigned char*>(sealed.data()) + filled;
             crypto_secretstream_xchacha20poly1305_push(
                 &state, to, nullptr, reinterpret_cast<const unsigned char*>(piece), quint64(size), nullptr, 0,
                 last ? crypto_secretstream_xchacha20poly1305_TAG_FINAL
                      : crypto_secretstream_xchacha20poly1305_TAG_MESSAGE);
-            return out.write(sealed.constData(), size + Extra) == size + Extra;
+            filled += size + Extra;
+            if (!last && filled < sealed.size())
+                return true;
+            const bool written = out.write(sealed.constData(), filled) == filled;
+            filled = 0;
+            return written;
         });
     sodium_memzero(&state, sizeof state);
     return ok;
