@@ -10,8 +10,9 @@ class QIODevice;
 #include <functional>
 #include <optional>
 
-// The notes file (.qlt): a 12-byte header, a 6-byte password block, then the record stream enciphered
-// in one pass. All numbers are little-endian.
+// The classic notes file (.qlt, version 1): a 12-byte header, a 6-byte password block, then the record
+// stream enciphered in one pass. All numbers are little-endian. The strong version 2 shares the header and
+// the record stream (StrongFormat).
 namespace QltFormat {
 
 inline constexpr qsizetype HeaderSize = 12;
