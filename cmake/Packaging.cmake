@@ -9,8 +9,9 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "notes and task-list manager")
 set(CPACK_PACKAGE_DESCRIPTION
     "Quillet keeps notes and task lists in one enciphered .qlt file. Every note has a caption line, one of \
 four priorities, a done mark and a plain-text body; notes are added, edited, sorted and found from the \
-keyboard. quillet-cli lists, shows and changes notes from scripts and terminals. The file cipher keeps \
-notes from casual eyes; it is not strong encryption.")
+keyboard. quillet-cli lists, shows and changes notes from scripts and terminals. A password protects a \
+file with Argon2id and XChaCha20-Poly1305 (libsodium); the classic cipher, which older versions read, keeps \
+notes only from casual eyes.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
@@ -28,8 +29,8 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Quillet developers <${QUILLET_CONTACT_EMAIL
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${QUILLET_WEB_ADDRESS})
-# dpkg-shlibdeps finds the libraries the programs link; the icons are SVG, drawn by the Qt SVG
-# plugins that nothing links, Qt's own dialog texts come from its Chinese translation, and the
+# dpkg-shlibdeps finds the libraries the programs link (Qt, ICU, libsodium23); the icons are SVG, drawn
+# by the Qt SVG plugins that nothing links, Qt's own dialog texts come from its Chinese translation, and the
 # user-interface texts are Chinese. Qt's Wayland plugin lets the window run natively in a Wayland session
 # (GNOME's default) instead of through XWayland.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

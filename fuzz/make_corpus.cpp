@@ -1,7 +1,10 @@
 // Writes the seed corpus: notes files made by the real writer, settings files, text samples and command
 // lines. Run as `make_corpus <fuzz/corpus>`; the result is kept in the repository.
 
+#include "StrongFuzzKey.h"
+
 #include "document/QltFormat.h"
+#include "document/StrongFormat.h"
 #include "shared/AnsiText.h"
 #include "shared/NoteFields.h"
 
@@ -87,6 +90,23 @@ void makeQltSeeds()
     put("qltreader", QStringLiteral("huge-length.qlt"), '\0' + huge);
 }
 
+// Strong files written with the target's key: whole ones, one of two chunks, and damaged ones.
+void makeStrongSeeds()
+{
+    const KeyDerivation::Key& key = strongFuzzKey();
+    const QList<Note> some = {note(u"银行卡提示 1234", 2, false), note(u"", 0, true)};
+    put("strongreader", QStringLiteral("empty.qlt"), StrongFormat::write({}, 0, key));
+    const QByteArray good = StrongFormat::write(some, 0x12345678, key);
+    put("strongreader", QStringLiteral("some.qlt"), good);
+    put("strongreader", QStringLiteral("two-chunks.qlt"),
+        StrongFormat::write({Note{QByteArray(StrongFormat::ChunkSize, 'a'), gb(u"高")}}, 0, key));
+    put("strongreader", QStringLiteral("cut.qlt"), good.chopped(1));
+    put("strongreader", QStringLiteral("prefix-only.qlt"), good.first(StrongFormat::PrefixSize));
+    KeyDerivation::Key greedy = key;
+    greedy.params.cost.memoryKiB = KeyDerivation::MaxMemoryKiB + 1;
+    put("strongreader", QStringLiteral("greedy.qlt"), StrongFormat::write(some, 0, greedy));
+}
+
 // The settings seeds serve both the parser's target and the one of the reads at start.
 void putIni(const QString& name, const QByteArray& bytes)
 {
@@ -160,6 +180,7 @@ int main(int argc, char** argv)
     }
     g_root = QDir(QString::fromLocal8Bit(argv[1]));
     makeQltSeeds();
+    makeStrongSeeds();
     makeIniSeeds();
     makeAnsiTextSeeds();
     makeCommandLineSeeds();

@@ -6,13 +6,14 @@ QUILLET_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # Debian packages the build, the tests and a desktop run need: Qt's Chinese translation for its own
 # dialogs; help2man for the manual pages; qt6-wayland runs the window in a Wayland session, and the
 # Wayland client library, protocols and Qt's native interface ask the compositor for activation tokens;
+# libsodium for the strong file format's key derivation and encryption;
 # the install rules and the Debian package (dpkg-shlibdeps, which CPack runs, needs dpkg-dev and file);
 # for the tests of what only a real desktop shows, an X server with a window manager, trays and a private
 # session bus (titles, tray clicks) and weston's headless compositor (a start under Wayland); unison is the sync engine
 # the window is tested against.
 QUILLET_PACKAGES=(
     g++ cmake make pkg-config
-    qt6-base-dev libicu-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins qt6-translations-l10n qt6-wayland
+    qt6-base-dev libicu-dev libsodium-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins qt6-translations-l10n qt6-wayland
     libwayland-dev wayland-protocols qt6-base-private-dev
     fonts-noto-cjk help2man weston
     desktop-file-utils appstream shared-mime-info dpkg-dev file

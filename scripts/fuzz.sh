@@ -7,7 +7,7 @@
 source "$(dirname "$0")/common.sh"
 
 dir="${QUILLET_FUZZ_BUILD_DIR:-$QUILLET_ROOT/build-fuzz}"
-targets=(fuzz_qltreader fuzz_inifile fuzz_startsettings fuzz_ansitext fuzz_commandline fuzz_clicommand)
+targets=(fuzz_qltreader fuzz_strongreader fuzz_inifile fuzz_startsettings fuzz_ansitext fuzz_commandline fuzz_clicommand)
 
 install_missing_packages "${QUILLET_PACKAGES[@]}" "${QUILLET_FUZZ_PACKAGES[@]}"
 # Warnings stay warnings here: clang warns about things g++ does not, and the g++ build is the one that

@@ -229,6 +229,7 @@ private:
 
     // Document (MainFormUDocument.cpp).
     void showModified(bool modified);
+    void showProtection();
 
     const QStringList m_arguments;
     NotesDocument* const m_document;

@@ -58,6 +58,26 @@ quint32 TMainForm::FileReserved() const
     return m_document->reserved();
 }
 
+// The password mark: the image for any password, its hint for which protection.
+void TMainForm::showProtection()
+{
+    StatusPanel* mark = statusPanel(PanelPassword);
+    switch (m_document->protection()) {
+    case Protection::Kind::None:
+        mark->setIcon(QIcon());
+        mark->setToolTip(QString());
+        break;
+    case Protection::Kind::Classic:
+        mark->setIcon(image(Images::Password));
+        mark->setToolTip(QStringLiteral("经典保护: 旧版本也能打开, 但挡不住拿到文件的人"));
+        break;
+    case Protection::Kind::Strong:
+        mark->setIcon(image(Images::Password));
+        mark->setToolTip(QStringLiteral("强保护: 没有密码读不出记事本"));
+        break;
+    }
+}
+
 void TMainForm::SetFileInfo(const QString& name)
 {
     DebugLog("TMainForm.SetFileInfo");
@@ -65,7 +85,7 @@ void TMainForm::SetFileInfo(const QString& name)
     setWindowTitle(name.isEmpty()
                        ? title
                        : title + QLatin1String(" - ") + WindowTitle::literal(QFileInfo(name).fileName()));
-    statusPanel(PanelPassword)->setIcon(m_document->password().isEmpty() ? QIcon() : image(Images::Password));
+    showProtection();
     QString folder;
     if (const QString fileName = m_document->fileName(); !fileName.isEmpty()) {
         folder = QDir::toNativeSeparators(QFileInfo(fileName).absolutePath());

@@ -5,6 +5,7 @@
 #include <QCommandLineParser>
 
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -71,7 +72,9 @@ CliRequest parseCliArguments(const QStringList& arguments)
     const QCommandLineOption priority(QStringLiteral("priority"), QString(), QStringLiteral("N"));
     const QCommandLineOption encoding(QStringLiteral("encoding"), QString(), QStringLiteral("E"));
     const QCommandLineOption force(QStringLiteral("force"));
-    parser.addOptions({help, version, json, passwordStdin, done, priority, encoding, force});
+    const QCommandLineOption strong(QStringLiteral("strong"));
+    const QCommandLineOption classic(QStringLiteral("classic"));
+    parser.addOptions({help, version, json, passwordStdin, done, priority, encoding, force, strong, classic});
 
     CliRequest request;
     const bool parsed = parser.parse(QStringList{QStringLiteral("quillet-cli")} + arguments);
@@ -125,6 +128,16 @@ CliRequest parseCliArguments(const QStringList& arguments)
             throw UsageError(QStringLiteral("--encoding 只接受 utf-8 或 gb18030: ") + name);
         request.encoding = *chosen;
     }
+    for (const auto& [option, kind] :
+         {std::pair{&strong, Protection::Kind::Strong}, std::pair{&classic, Protection::Kind::Classic}}) {
+        if (!parser.isSet(*option))
+            continue;
+        const QString name = QStringLiteral("--") + option->names().constFirst();
+        requireCommand(spec->command == CliCommand::Passwd, name);
+        if (request.protection)
+            throw UsageError(QStringLiteral("--strong 和 --classic 只能选一个"));
+        request.protection = kind;
+    }
     return request;
 }
 
@@ -141,7 +154,7 @@ QString cliUsageText()
         "  done FILE N                              切换第 N 条记事本的完成标记\n"
         "  rm FILE N                                删除第 N 条记事本\n"
         "  import FILE OTHER                        把 OTHER 的记事本追加到 FILE 的末尾\n"
-        "  passwd FILE                              设置、更改或删除 FILE 的密码\n"
+        "  passwd FILE [--strong|--classic]         设置、更改或删除 FILE 的密码\n"
         "\n"
         "选项:\n"
         "  --password-stdin  从标准输入读取密码, 每行一个, 不在终端上询问\n"
@@ -149,6 +162,9 @@ QString cliUsageText()
         "  --priority N      (add) 优先级: 0 低, 1 标准 (默认), 2 高, 3 最高\n"
         "  --done            (add) 标记为已完成\n"
         "  --encoding E      (export) 报告的编码: utf-8 或 gb18030; 默认为系统区域设置的编码\n"
+        "  --strong          (passwd) 强保护: 不知道密码就读不出记事本; 新设密码时的默认\n"
+        "  --classic         (passwd) 经典保护: 旧版本 Quillet 也能打开, 但挡不住拿到文件的人\n"
+        "                    不加这两个选项时, 有密码的文件保持原来的保护方式\n"
         "  --force           (更改文件的命令) 即使文件已在 Quillet 窗口中打开也写入;\n"
         "                    该窗口以后保存时会先询问\n"
         "  -h, --help        显示本帮助\n"

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "document/Protection.h"
 #include "shared/TextFile.h"
 
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 enum class CliCommand
 {
@@ -30,6 +33,7 @@ struct CliRequest
     bool done = false;
     TextFile::Encoding encoding = TextFile::Encoding::Locale; // of the export report
     bool force = false;                                       // write even while a window has the file open
+    std::optional<Protection::Kind> protection;               // passwd: --strong or --classic
 };
 
 // `arguments` without the program name. Throws UsageError for anything that is not a valid call.

@@ -89,7 +89,12 @@ void passwd(const CliRequest& request, PasswordSource& passwords)
                       windowLock(request));
     if (!asked)
         askAll();
-    const NotesDocument::PasswordChange change = document.changePassword(oldPassword, newPassword, repeated);
+    // A protected file keeps its kind of protection unless told otherwise; a new password is strong.
+    const Protection::Kind kind = request.protection.value_or(
+        document.protection() == Protection::Kind::Classic ? Protection::Kind::Classic
+                                                           : Protection::Kind::Strong);
+    const NotesDocument::PasswordChange change =
+        document.changePassword(oldPassword, newPassword, repeated, kind);
     if (change != NotesDocument::PasswordChange::Changed)
         throw CliFailure(DocumentMessages::passwordRefused(change));
     CliDocument::save(document, path);

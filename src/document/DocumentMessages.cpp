@@ -88,6 +88,8 @@ QString passwordRefused(NotesDocument::PasswordChange change)
     case Change::TooLong:
         return QStringLiteral("密码长度不能大于 ") + QString::number(NotesDocument::MaxPasswordLength) +
                QStringLiteral(" 位。");
+    case Change::NoMemory:
+        return QStringLiteral("内存不足, 无法生成密钥。");
     case Change::Changed:
         break;
     }

@@ -205,23 +205,27 @@ private:
     QList<Note> m_notes; // while they are not in the list
 };
 
+// Undoing a password change brings back the key that went with the password, without deriving it again.
 class PasswordStep final : public NoteStep
 {
 public:
-    explicit PasswordStep(QByteArray password) : m_password(std::move(password)) {}
+    explicit PasswordStep(Protection protection) : m_protection(std::move(protection)) {}
 
     int redo(DocumentParts& parts) override { return exchange(parts); }
     int undo(DocumentParts& parts) override { return exchange(parts); }
-    qsizetype heldBytes() const override { return m_password.size(); }
+    qsizetype heldBytes() const override
+    {
+        return m_protection.password.size() + (m_protection.key ? m_protection.key->key.size() : 0);
+    }
 
 private:
     int exchange(DocumentParts& parts)
     {
-        std::swap(parts.password, m_password);
+        std::swap(parts.protection, m_protection);
         return KeepSelection;
     }
 
-    QByteArray m_password;
+    Protection m_protection;
 };
 
 template <typename Step, typename... Args> Named named(const char* name, Args&&... args)
@@ -273,9 +277,9 @@ Named appendNotes(QList<Note> notes)
     return named<AppendStep>("导入", std::move(notes));
 }
 
-Named setPassword(const QByteArray& password)
+Named setProtection(Protection protection)
 {
-    return named<PasswordStep>("设置密码", password);
+    return named<PasswordStep>("设置密码", std::move(protection));
 }
 
 } // namespace NoteCommands

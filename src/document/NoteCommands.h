@@ -2,6 +2,7 @@
 
 #include "document/Note.h"
 #include "document/NotesSorter.h"
+#include "document/Protection.h"
 
 #include <QByteArray>
 #include <QList>
@@ -11,11 +12,11 @@
 
 class NotesModel;
 
-// What the steps of the history change: the notes and the password.
+// What the steps of the history change: the notes and the password with its protection.
 struct DocumentParts
 {
     NotesModel& model;
-    QByteArray& password;
+    Protection& protection;
 };
 
 // One change of the document, able to go both ways. It holds only what the document does not: a deleted
@@ -51,6 +52,6 @@ Named setPriority(int row, const QByteArray& name);
 Named setDone(int row, bool done);
 Named sort(NotesSorter::SortBy by, bool ascending);
 Named appendNotes(QList<Note> notes);
-Named setPassword(const QByteArray& password);
+Named setProtection(Protection protection);
 
 } // namespace NoteCommands

@@ -3,6 +3,7 @@
 #include "document/QltFile.h"
 #include "document/QltFormat.h"
 #include "document/RecentFiles.h"
+#include "document/StrongFormat.h"
 #include "shared/Cipher.h"
 
 #include <QFile>
@@ -32,7 +33,7 @@ bool NotesDocument::holdsLockOf(const QString& path) const
 
 void NotesDocument::clear()
 {
-    m_password.clear();
+    m_protection = Protection();
     m_fileName.clear();
     // A writer's lock guards the file it is changing, whatever becomes of the notes.
     if (m_locking != Locking::Writer)
@@ -86,7 +87,7 @@ NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions
     // whole file is read before the password question, so what is deciphered later is what was checked
     // here; it stays open until the end.
     QFile opened(path);
-    QltFile::ReadResult file = QltFile::readAll(opened, QltFormat::StreamOffset);
+    QltFile::ReadResult file = QltFile::readAll(opened, StrongFormat::PrefixSize);
     const auto unreadable = [&] {
         result.reason = file.error;
         return fail(OpenStatus::Damaged);
@@ -96,7 +97,17 @@ NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions
     if (file.status != QltFile::ReadStatus::Ok)
         return unreadable();
 
-    const QltFormat::HeaderResult header = QltFormat::readHeader(file.bytes);
+    // A strong file's parameters are judged before anything is derived or read: a cost beyond what a
+    // reader allows is a damaged file, not a request for all memory.
+    const bool strong = StrongFormat::isStrong(file.bytes);
+    const std::optional<KeyDerivation::Params> params =
+        strong ? StrongFormat::readParams(file.bytes) : std::nullopt;
+    if (strong && !params)
+        return fail(OpenStatus::Damaged);
+    // The classic reader refuses the version, having read the header's Reserved value.
+    QltFormat::HeaderResult header = QltFormat::readHeader(file.bytes);
+    if (strong)
+        header.error = QltFormat::Error::None;
     switch (header.error) {
     case QltFormat::Error::None:
         break;
@@ -123,42 +134,71 @@ NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions
             return fail(OpenStatus::LockedByOther);
     }
 
+    // What the document had before, for a file read again with the key it already holds.
+    const Protection known = m_protection;
     if (!merge) {
         if (!questions.mayReplace())
             return fail(OpenStatus::Cancelled);
-        if (!m_fileName.isEmpty() || m_model.rowCount() > 0 || !m_password.isEmpty())
+        if (!m_fileName.isEmpty() || m_model.rowCount() > 0 || !m_protection.password.isEmpty())
             clear();
         result.documentReset = true;
     }
 
-    QByteArray password;
-    if (header.header.hasPassword) {
-        const QByteArray& check = header.header.check;
-        // Two passwords can share a check value; the wrong one deciphers into records no writer makes.
-        const QByteArrayView stream = QByteArrayView(file.bytes).sliced(QltFormat::StreamOffset);
-        const auto opens = [&check, stream](const QByteArray& typed) {
-            return passwordOpens(check, typed) && QltFormat::isWellFormed(stream, typed);
+    const DiskState loaded = merge ? DiskState() : DiskState::of(path, file.bytes.size(), hash);
+    std::optional<QList<Note>> notes;
+    Protection protection;
+    if (strong) {
+        // The key of the password last tried, so that the one given is not derived twice.
+        Protection tried;
+        const auto opens = [&](const QByteArray& typed) {
+            // As with a classic file, an empty password never opens.
+            if (typed.isEmpty())
+                return false;
+            tried = Protection{SecretBytes(typed), keyFor(SecretBytes(typed), *params, known)};
+            return tried.key && StrongFormat::keyOpens(file.bytes, tried.key->key);
         };
         const std::optional<QByteArray> given = questions.password(opens);
         if (!given)
             return fail(OpenStatus::Cancelled);
-        // The records themselves are judged as they are read, below, in the one pass that deciphers them.
-        if (!passwordOpens(check, *given))
+        const bool derived = tried.key && tried.password == *given;
+        if (!(derived ? StrongFormat::keyOpens(file.bytes, tried.key->key) : opens(*given)))
             return fail(OpenStatus::WrongPassword);
-        password = *given;
+        // With the right key, anything that does not open is damage.
+        notes = StrongFormat::readNotes(std::move(file.bytes), tried.key->key);
+        if (!notes)
+            return fail(OpenStatus::Damaged);
+        protection = std::move(tried);
+    } else {
+        QByteArray password;
+        if (header.header.hasPassword) {
+            const QByteArray& check = header.header.check;
+            // Two passwords can share a check value; the wrong one deciphers into records no writer makes.
+            const QByteArrayView stream = QByteArrayView(file.bytes).sliced(QltFormat::StreamOffset);
+            const auto opens = [&check, stream](const QByteArray& typed) {
+                return passwordOpens(check, typed) && QltFormat::isWellFormed(stream, typed);
+            };
+            const std::optional<QByteArray> given = questions.password(opens);
+            if (!given)
+                return fail(OpenStatus::Cancelled);
+            // The records themselves are judged as they are read, below, in the one pass that deciphers
+            // them.
+            if (!passwordOpens(check, *given))
+                return fail(OpenStatus::WrongPassword);
+            password = *given;
+        }
+        // The file's buffer becomes the stream: dropping the header from the front moves no data, where a
+        // copy of the rest would touch another 50 MB for a large list.
+        QByteArray stream = std::move(file.bytes);
+        stream.remove(0, QltFormat::StreamOffset);
+        const bool isProtected = header.header.hasPassword;
+        notes = QltFormat::readNotes(std::move(stream), QltFormat::streamKey(password),
+                                     isProtected ? QltFormat::Reading::Strict : QltFormat::Reading::Tolerant);
+        if (!notes)
+            return fail(isProtected ? OpenStatus::WrongPassword : OpenStatus::Damaged);
+        // Kept whole, also beyond what a user may set: it is the key the file was written with.
+        protection.password = SecretBytes(password);
     }
 
-    const DiskState loaded = merge ? DiskState() : DiskState::of(path, file.bytes.size(), hash);
-    // The file's buffer becomes the stream: dropping the header from the front moves no data, where a
-    // copy of the rest would touch another 50 MB for a large list.
-    QByteArray stream = std::move(file.bytes);
-    stream.remove(0, QltFormat::StreamOffset);
-    const bool isProtected = header.header.hasPassword;
-    std::optional<QList<Note>> notes =
-        QltFormat::readNotes(std::move(stream), QltFormat::streamKey(password),
-                             isProtected ? QltFormat::Reading::Strict : QltFormat::Reading::Tolerant);
-    if (!notes)
-        return fail(isProtected ? OpenStatus::WrongPassword : OpenStatus::Damaged);
     if (merge) {
         m_history.apply(NoteCommands::appendNotes(std::move(*notes)));
         return result;
@@ -166,13 +206,22 @@ NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions
     m_model.appendNotes(std::move(*notes));
     m_history.clear();
     m_fileName = RecentFiles::fullPath(path);
-    // Kept whole, also beyond what a user may set: it is the key the file was written with.
-    m_password = password;
+    m_protection = std::move(protection);
     setModified(false);
     m_reserved = header.header.reserved;
     m_onDisk = loaded;
     holdLockOf(m_fileName, std::move(candidate));
     return result;
+}
+
+// A file read again with the password and parameters the document has needs no new derivation.
+std::optional<KeyDerivation::Key> NotesDocument::keyFor(const SecretBytes& password,
+                                                        const KeyDerivation::Params& params,
+                                                        const Protection& known) const
+{
+    if (known.key && known.key->params == params && known.password == password)
+        return known.key;
+    return KeyDerivation::derive(password, params);
 }
 
 NotesDocument::SaveResult NotesDocument::save(const QString& path, Overwrite overwrite)
@@ -185,7 +234,12 @@ NotesDocument::SaveResult NotesDocument::save(const QString& path, Overwrite ove
         result.changedOnDisk = true;
         return result;
     }
-    if (!QltFile::writeNotes(fullPath, notes(), m_password, m_reserved, &result.error))
+    const auto write = [this](QIODevice& out) {
+        if (m_protection.key)
+            return StrongFormat::writeTo(out, notes(), m_reserved, *m_protection.key);
+        return QltFormat::writeTo(out, notes(), m_protection.password.toByteArray(), m_reserved);
+    };
+    if (!QltFile::writeNotes(fullPath, write, &result.error))
         return result;
     result.saved = true;
     m_history.setClean();
@@ -216,15 +270,23 @@ void NotesDocument::holdLockOf(const QString& path, FileLock candidate)
 
 NotesDocument::PasswordChange NotesDocument::changePassword(const QByteArray& oldPassword,
                                                             const QByteArray& newPassword,
-                                                            const QByteArray& repeated)
+                                                            const QByteArray& repeated, Protection::Kind kind,
+                                                            const KeyDerivation::Cost& cost)
 {
-    if (oldPassword != m_password)
+    if (!(m_protection.password == oldPassword))
         return PasswordChange::WrongOldPassword;
     if (newPassword != repeated)
         return PasswordChange::Mismatch;
     if (newPassword.size() > MaxPasswordLength)
         return PasswordChange::TooLong;
-    m_history.apply(NoteCommands::setPassword(newPassword));
+    Protection protection{SecretBytes(newPassword), std::nullopt};
+    if (!newPassword.isEmpty() && kind == Protection::Kind::Strong) {
+        // A new salt with every new password.
+        protection.key = KeyDerivation::derive(protection.password, KeyDerivation::fresh(cost));
+        if (!protection.key)
+            return PasswordChange::NoMemory;
+    }
+    m_history.apply(NoteCommands::setProtection(std::move(protection)));
     return PasswordChange::Changed;
 }
 

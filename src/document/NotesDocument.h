@@ -6,6 +6,7 @@
 #include "document/NotesHistory.h"
 #include "document/NotesModel.h"
 #include "document/NotesSorter.h"
+#include "document/Protection.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -88,6 +89,7 @@ public:
         WrongOldPassword,
         Mismatch, // new password and its repetition differ
         TooLong,  // over MaxPasswordLength
+        NoMemory, // the strong key could not be derived
     };
 
     explicit NotesDocument(Locking locking = Locking::None, QObject* parent = nullptr);
@@ -99,7 +101,9 @@ public:
     const QList<Note>& notes() const { return m_model.notes(); }
 
     QString fileName() const { return m_fileName; }
-    QByteArray password() const { return m_password; }
+    // A copy: the document keeps its own in guarded memory.
+    QByteArray password() const { return m_protection.password.toByteArray(); }
+    Protection::Kind protection() const { return m_protection.kind(); }
     quint32 reserved() const { return m_reserved; }
     bool isModified() const { return m_modified; }
     void setModified(bool modified);
@@ -118,9 +122,10 @@ public:
     // Whether someone else wrote the document's file since it was opened or last saved.
     bool fileChangedOnDisk() const;
     // The rules of setting, changing and removing the password (an empty new password removes it), in the
-    // order they are checked.
+    // order they are checked. A strong password derives its key here, at `cost`, and so takes a moment.
     PasswordChange changePassword(const QByteArray& oldPassword, const QByteArray& newPassword,
-                                  const QByteArray& repeated);
+                                  const QByteArray& repeated, Protection::Kind kind,
+                                  const KeyDerivation::Cost& cost = KeyDerivation::Tuned);
 
     void insertNote(int row, Note note);
     void setNote(int row, Note note);
@@ -148,15 +153,17 @@ Q_SIGNALS:
 private:
     bool hasRow(int row) const { return row >= 0 && row < m_model.rowCount(); }
     OpenResult read(const QString& path, OpenQuestions& questions, bool merge);
+    std::optional<KeyDerivation::Key> keyFor(const SecretBytes& password, const KeyDerivation::Params& params,
+                                             const Protection& known) const;
     void holdLockOf(const QString& path, FileLock candidate);
 
     const Locking m_locking;
     NotesModel m_model;
     QString m_fileName;
-    QByteArray m_password;
+    Protection m_protection;
     quint32 m_reserved = 0;
     bool m_modified = false;
     FileLock m_lock;    // of m_fileName while there is one, for a window; of the file read, for a writer
     DiskState m_onDisk; // m_fileName as it was opened or last saved
-    NotesHistory m_history{DocumentParts{m_model, m_password}};
+    NotesHistory m_history{DocumentParts{m_model, m_protection}};
 };

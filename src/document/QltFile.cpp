@@ -164,9 +164,13 @@ bool writeAtomically(const QString& path, const std::function<bool(QIODevice&)>&
 bool writeNotes(const QString& path, const QList<Note>& notes, const QByteArray& password, quint32 reserved,
                 QString* error)
 {
-    return writeThroughTemporary(
-        path, Kind::Notes, [&](QIODevice& out) { return QltFormat::writeTo(out, notes, password, reserved); },
-        error);
+    return writeNotes(
+        path, [&](QIODevice& out) { return QltFormat::writeTo(out, notes, password, reserved); }, error);
+}
+
+bool writeNotes(const QString& path, const std::function<bool(QIODevice&)>& writeContent, QString* error)
+{
+    return writeThroughTemporary(path, Kind::Notes, writeContent, error);
 }
 
 } // namespace QltFile

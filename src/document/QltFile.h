@@ -53,5 +53,8 @@ bool writeAtomically(const QString& path, const std::function<bool(QIODevice&)>&
 // notes file is readable by its owner only; anything but a regular file at `path` is refused.
 bool writeNotes(const QString& path, const QList<Note>& notes, const QByteArray& password, quint32 reserved,
                 QString* error = nullptr);
+// The same with the file that `writeContent` composes, in either format.
+bool writeNotes(const QString& path, const std::function<bool(QIODevice&)>& writeContent,
+                QString* error = nullptr);
 
 } // namespace QltFile

@@ -53,11 +53,11 @@ struct RecordAt
 // Deciphers `stream` in place a piece at a time and walks the records of each piece while it is in the
 // processor's cache: every record, when every one of them lies wholly inside the stream, nothing
 // otherwise. Each record's first byte, read by then, becomes the NUL that ends the text before it.
-std::optional<std::vector<RecordAt>> decipherAndWalk(QByteArray& stream, const QByteArray& key,
+// Without a cipher the stream is walked as it is.
+std::optional<std::vector<RecordAt>> decipherAndWalk(QByteArray& stream, SharedSrc::XORCipher* cipher,
                                                      Reading reading)
 {
     constexpr qsizetype Piece = 256 * 1024;
-    SharedSrc::XORCipher cipher = SharedSrc::XORCipher::forStream(key);
     char* const data = stream.data();
     const qsizetype size = stream.size();
     std::vector<RecordAt> records;
@@ -68,7 +68,8 @@ std::optional<std::vector<RecordAt>> decipherAndWalk(QByteArray& stream, const Q
     qsizetype pos = 0;
     while (deciphered < size) {
         const qsizetype piece = std::min(Piece, size - deciphered);
-        cipher.applyInPlace(data + deciphered, piece);
+        if (cipher)
+            cipher->applyInPlace(data + deciphered, piece);
         deciphered += piece;
         while (deciphered - pos >= RecordSize) {
             const quint32 textLength = readLE<quint32>(data + pos);
@@ -127,12 +128,7 @@ private:
 // The header and password block, which are not enciphered.
 QByteArray fileHeader(const QByteArray& password, quint32 reserved)
 {
-    QByteArray header;
-    header.reserve(StreamOffset);
-    header.append(Signature, SignatureSize);
-    header.append('\0'); // padding
-    appendLE<quint16>(header, CurrentVersion);
-    appendLE<quint32>(header, reserved);
+    QByteArray header = QltFormat::header(CurrentVersion, reserved);
     if (password.isEmpty()) {
         header.append(PasswordBlockSize, '\0');
     } else {
@@ -144,52 +140,6 @@ QByteArray fileHeader(const QByteArray& password, quint32 reserved)
     }
     return header;
 }
-
-// Collects the record stream into a small buffer that is enciphered and written out whenever it fills.
-class EncipheringWriter
-{
-public:
-    EncipheringWriter(QIODevice& out, const QByteArray& key)
-        : m_out(out), m_cipher(SharedSrc::XORCipher::forStream(key)), m_buffer(PieceSize, Qt::Uninitialized)
-    {}
-
-    void append(const char* data, qsizetype size)
-    {
-        while (size > 0 && m_ok) {
-            const qsizetype take = std::min(PieceSize - m_filled, size);
-            std::memcpy(m_buffer.data() + m_filled, data, size_t(take));
-            m_filled += take;
-            data += take;
-            size -= take;
-            if (m_filled == PieceSize)
-                writePiece();
-        }
-    }
-
-    bool finish()
-    {
-        writePiece();
-        return m_ok;
-    }
-
-private:
-    static constexpr qsizetype PieceSize = 256 * 1024; // small enough to stay in the processor's cache
-
-    void writePiece()
-    {
-        if (!m_ok || m_filled == 0)
-            return;
-        m_cipher.applyInPlace(m_buffer.data(), m_filled);
-        m_ok = m_out.write(m_buffer.constData(), m_filled) == m_filled;
-        m_filled = 0;
-    }
-
-    QIODevice& m_out;
-    SharedSrc::XORCipher m_cipher;
-    QByteArray m_buffer;
-    qsizetype m_filled = 0;
-    bool m_ok = true;
-};
 
 } // namespace
 
@@ -251,12 +201,12 @@ bool isWellFormed(QByteArrayView stream, const QByteArray& key)
     return true;
 }
 
-std::optional<QList<Note>> readNotes(QByteArray stream, const QByteArray& key, Reading reading)
+namespace {
+
+// Walks `stream` (deciphering it with `key` when there is one) and makes the notes of its records; their
+// texts share the stream's memory.
+std::optional<QList<Note>> parse(QByteArray& stream, const QByteArray* key, Reading reading)
 {
-    if (key.isEmpty()) {
-        SharedSrc::CryptStream(stream, key); // no key deciphers nothing
-        return QList<Note>();
-    }
     const QByteArray priorities[] = {
         SharedSrc::GetPriorityByIndex(0),
         SharedSrc::GetPriorityByIndex(1),
@@ -264,18 +214,22 @@ std::optional<QList<Note>> readNotes(QByteArray stream, const QByteArray& key, R
         SharedSrc::GetPriorityByIndex(3),
     };
     // Every length is checked before any note is made, so a damaged stream makes no notes.
-    const std::optional<std::vector<RecordAt>> records = decipherAndWalk(stream, key, reading);
-    if (!records)
+    std::optional<SharedSrc::XORCipher> cipher;
+    if (key)
+        cipher = SharedSrc::XORCipher::forStream(*key);
+    const std::optional<std::vector<RecordAt>> found =
+        decipherAndWalk(stream, cipher ? &*cipher : nullptr, reading);
+    if (!found)
         return std::nullopt;
-
+    const std::vector<RecordAt>& records = *found;
     // The texts stay where they are: every note's text is a part of the deciphered stream, which they
     // share, so a list of a million notes needs no million allocations.
     QList<Note> notes;
-    notes.reserve(qsizetype(records->size()));
-    for (size_t i = 0; i < records->size(); ++i) {
-        const RecordAt& record = (*records)[i];
+    notes.reserve(qsizetype(records.size()));
+    for (size_t i = 0; i < records.size(); ++i) {
+        const RecordAt& record = records[i];
         const qsizetype textStart = record.pos() + RecordSize;
-        const qsizetype textEnd = i + 1 < records->size() ? (*records)[i + 1].pos() : stream.size();
+        const qsizetype textEnd = i + 1 < records.size() ? records[i + 1].pos() : stream.size();
         Note note;
         note.text = textOf(stream, textStart, textEnd - textStart);
         note.priority = priorities[record.priority()];
@@ -283,6 +237,22 @@ std::optional<QList<Note>> readNotes(QByteArray stream, const QByteArray& key, R
         notes.append(std::move(note));
     }
     return notes;
+}
+
+} // namespace
+
+std::optional<QList<Note>> readNotes(QByteArray stream, const QByteArray& key, Reading reading)
+{
+    if (key.isEmpty()) {
+        SharedSrc::CryptStream(stream, key); // no key deciphers nothing
+        return QList<Note>();
+    }
+    return parse(stream, &key, reading);
+}
+
+std::optional<QList<Note>> readRecords(QByteArray stream)
+{
+    return parse(stream, nullptr, Reading::Tolerant);
 }
 
 QByteArray write(const QList<Note>& notes, const QByteArray& password, quint32 reserved)
@@ -302,17 +272,53 @@ bool writeTo(QIODevice& out, const QList<Note>& notes, const QByteArray& passwor
 {
     if (out.write(fileHeader(password, reserved)) != StreamOffset)
         return false;
-    EncipheringWriter stream(out, streamKey(password));
+    // Pieces small enough to stay in the processor's cache.
+    SharedSrc::XORCipher cipher = SharedSrc::XORCipher::forStream(streamKey(password));
+    return writeRecords(notes, 256 * 1024, [&](char* piece, qsizetype size, bool) {
+        cipher.applyInPlace(piece, size);
+        return size == 0 || out.write(piece, size) == size;
+    });
+}
+
+QByteArray header(quint16 version, quint32 reserved)
+{
+    QByteArray header;
+    header.reserve(StreamOffset);
+    header.append(Signature, SignatureSize);
+    header.append('\0'); // padding
+    appendLE<quint16>(header, version);
+    appendLE<quint32>(header, reserved);
+    return header;
+}
+
+bool writeRecords(const QList<Note>& notes, qsizetype pieceSize, const WritePiece& writePiece)
+{
+    QByteArray buffer(pieceSize, Qt::Uninitialized);
+    qsizetype filled = 0;
+    bool ok = true;
+    const auto append = [&](const char* data, qsizetype size) {
+        while (size > 0 && ok) {
+            const qsizetype take = std::min(pieceSize - filled, size);
+            std::memcpy(buffer.data() + filled, data, size_t(take));
+            filled += take;
+            data += take;
+            size -= take;
+            if (filled == pieceSize) {
+                ok = writePiece(buffer.data(), filled, false);
+                filled = 0;
+            }
+        }
+    };
     for (const Note& note : notes) {
         char record[RecordSize];
         qToLittleEndian(quint32(note.text.size()), record);
         qToLittleEndian(SharedSrc::GetPriorityByText(note.priority), record + 4);
         record[6] = note.isDone() ? '\1' : '\0';
         record[7] = '\0'; // padding
-        stream.append(record, RecordSize);
-        stream.append(note.text.constData(), note.text.size());
+        append(record, RecordSize);
+        append(note.text.constData(), note.text.size());
     }
-    return stream.finish();
+    return ok && writePiece(buffer.data(), filled, true);
 }
 
 } // namespace QltFormat

@@ -7,10 +7,12 @@
 
 class QIODevice;
 
+#include <functional>
 #include <optional>
 
-// The notes file (.qlt): a 12-byte header, a 6-byte password block, then the record stream enciphered
-// in one pass. All numbers are little-endian.
+// The classic notes file (.qlt, version 1): a 12-byte header, a 6-byte password block, then the record
+// stream enciphered in one pass. All numbers are little-endian. The strong version 2 shares the header and
+// the record stream (StrongFormat).
 namespace QltFormat {
 
 inline constexpr qsizetype HeaderSize = 12;
@@ -62,6 +64,19 @@ enum class Reading
 // writer makes: then no note of the stream is returned.
 std::optional<QList<Note>> readNotes(QByteArray stream, const QByteArray& key,
                                      Reading reading = Reading::Tolerant);
+
+// The same for a stream that is not enciphered (the strong format's, once decrypted): any priority or done
+// value is taken.
+std::optional<QList<Note>> readRecords(QByteArray stream);
+
+// The 12-byte header with this version and `reserved`; padding written as 0.
+QByteArray header(quint16 version, quint32 reserved);
+
+// Composes the record stream of `notes` a piece of `pieceSize` bytes at a time, giving each piece to
+// `writePiece` to change in place and write: every piece but the last is full, and the last, which may be
+// empty, is marked. Returns false when `writePiece` does.
+using WritePiece = std::function<bool(char* piece, qsizetype size, bool last)>;
+bool writeRecords(const QList<Note>& notes, qsizetype pieceSize, const WritePiece& writePiece);
 
 // The whole file for these notes: header with `reserved`, password block for `password` (none when
 // empty), and the record stream enciphered with streamKey(password). Padding bytes are written as 0.

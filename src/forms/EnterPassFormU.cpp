@@ -93,7 +93,11 @@ void TEnterPassForm::moveToScreenCenter()
 void TEnterPassForm::OkBtnClick()
 {
     SharedSrc::DebugLog("TEnterPassForm.OkBtnClick");
-    if (m_opens && m_opens(password())) {
+    // A strong file's key takes half a second to derive.
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool opens = m_opens && m_opens(password());
+    QGuiApplication::restoreOverrideCursor();
+    if (opens) {
         accept();
         return;
     }

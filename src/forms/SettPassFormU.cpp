@@ -9,7 +9,9 @@
 #include "shared/AnsiText.h"
 #include "shared/DebugLog.h"
 
+#include <QComboBox>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
@@ -43,7 +45,25 @@ TSetPassForm::TSetPassForm(DocumentHost& host)
     OkBtn->setDefault(true);
     CancelBtn = DialogParts::button(this, "CancelBtn", QStringLiteral("取消(&C)"), QRect(182, 168, 75, 25));
 
-    DialogParts::tabOrder({OldPass, NewPass, RePass, OkBtn, CancelBtn});
+    // The choice sits in the free corner left of the buttons, the note under the picture, so that the
+    // dialog keeps its layout.
+    ProtectionBox = new QComboBox(this);
+    ProtectionBox->setObjectName(QStringLiteral("ProtectionBox"));
+    ProtectionBox->addItems({QStringLiteral("强保护"), QStringLiteral("经典保护")});
+    ProtectionBox->setToolTip(QStringLiteral("保护方式"));
+    ProtectionBox->setGeometry(15, 168, 82, 25);
+    ClassicNote = new QLabel(QStringLiteral("旧版本也能打开, 但挡不住拿到文件的人。"), this);
+    ClassicNote->setObjectName(QStringLiteral("ClassicNote"));
+    ClassicNote->setWordWrap(true);
+    ClassicNote->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    ClassicNote->setGeometry(8, 72, 52, 78);
+    const bool classic = host.document().protection() == Protection::Kind::Classic;
+    ProtectionBox->setCurrentIndex(classic ? 1 : 0);
+    ClassicNote->setVisible(classic);
+    connect(ProtectionBox, &QComboBox::currentIndexChanged, ClassicNote,
+            [this](int index) { ClassicNote->setVisible(index == 1); });
+
+    DialogParts::tabOrder({OldPass, NewPass, RePass, ProtectionBox, OkBtn, CancelBtn});
 
     connect(OkBtn, &QPushButton::clicked, this, &TSetPassForm::OkBtnClick);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
@@ -57,6 +77,10 @@ void TSetPassForm::FormCreate()
     DialogParts::takeFont(this, m_host.hostWindow());
     for (QLabel* text : {Label3, Label1, Label2})
         text->adjustSize();
+    // A footnote: smaller than the labels, so that it fits beside the boxes.
+    QFont small = ClassicNote->font();
+    small.setPixelSize(10);
+    ClassicNote->setFont(small);
     setWindowIcon(m_host.image(Images::Password));
 }
 
@@ -64,9 +88,14 @@ void TSetPassForm::OkBtnClick()
 {
     SharedSrc::DebugLog("TSetPassForm.OkBtnClick");
     NotesDocument& document = m_host.document();
+    const Protection::Kind kind =
+        ProtectionBox->currentIndex() == 1 ? Protection::Kind::Classic : Protection::Kind::Strong;
+    // A strong key takes half a second to derive.
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     const NotesDocument::PasswordChange change = document.changePassword(
         AnsiText::fromUnicode(OldPass->text()), AnsiText::fromUnicode(NewPass->text()),
-        AnsiText::fromUnicode(RePass->text()));
+        AnsiText::fromUnicode(RePass->text()), kind);
+    QGuiApplication::restoreOverrideCursor();
     if (change != NotesDocument::PasswordChange::Changed) {
         SharedSrc::ErrorMsg(DocumentMessages::passwordRefused(change));
         return;

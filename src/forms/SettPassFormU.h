@@ -3,13 +3,14 @@
 #include <QDialog>
 
 class DocumentHost;
+class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 
-// Sets, changes or removes the document's password. On OK it has changed the document's password itself;
-// the opener only learns whether the user confirmed.
+// Sets, changes or removes the document's password, with strong or classic protection. On OK it has changed
+// the document's password itself; the opener only learns whether the user confirmed.
 class TSetPassForm : public QDialog
 {
     Q_OBJECT
@@ -27,6 +28,10 @@ public:
     QFrame* Bevel1 = nullptr;
     QPushButton* OkBtn = nullptr;
     QPushButton* CancelBtn = nullptr;
+    // Strong (index 0) or classic (1): the file's own for a protected document, strong for a new password.
+    QComboBox* ProtectionBox = nullptr;
+    // Shown while classic is chosen: what it does not do.
+    QLabel* ClassicNote = nullptr;
 
 public Q_SLOTS:
     void OkBtnClick();

@@ -5,6 +5,7 @@
 #include "document/NotesDocument.h"
 #include "document/QltFile.h"
 #include "document/QltFormat.h"
+#include "document/StrongFormat.h"
 #include "shared/AnsiText.h"
 #include "shared/Cipher.h"
 #include "shared/LocaleFormats.h"
@@ -606,30 +607,62 @@ void TestCli::exportFailures()
 void TestCli::passwdChanges_data()
 {
     QTest::addColumn<QString>("current");
+    QTest::addColumn<bool>("currentStrong");
+    QTest::addColumn<QStringList>("options");
     QTest::addColumn<QByteArray>("input");
     QTest::addColumn<QString>("changed");
+    QTest::addColumn<bool>("strong"); // what the file is afterwards
 
-    QTest::newRow("set") << QString() << u"\n新密码1\n新密码1\n"_s.toUtf8() << u"新密码1"_s;
-    QTest::newRow("change, CR LF lines")
-        << u"旧的"_s << u"旧的\r\nnew pass\r\nnew pass\r\n"_s.toUtf8() << u"new pass"_s;
-    QTest::newRow("remove") << u"new pass"_s << QByteArray("new pass\n\n\n") << QString();
+    const QStringList none;
+    const QStringList classic{u"--classic"_s};
+    const QStringList strong{u"--strong"_s};
+    QTest::newRow("set: strong unless told")
+        << QString() << false << none << u"\n新密码1\n新密码1\n"_s.toUtf8() << u"新密码1"_s << true;
+    QTest::newRow("set classic") << QString() << false << classic << u"\n新密码1\n新密码1\n"_s.toUtf8()
+                                 << u"新密码1"_s << false;
+    QTest::newRow("change, CR LF lines: classic stays classic")
+        << u"旧的"_s << false << none << u"旧的\r\nnew pass\r\nnew pass\r\n"_s.toUtf8() << u"new pass"_s
+        << false;
+    QTest::newRow("classic made strong")
+        << u"旧的"_s << false << strong << u"旧的\nnew pass\nnew pass\n"_s.toUtf8() << u"new pass"_s << true;
+    QTest::newRow("strong stays strong")
+        << u"旧的"_s << true << none << u"旧的\nnew pass\nnew pass\n"_s.toUtf8() << u"new pass"_s << true;
+    QTest::newRow("strong made classic, same password")
+        << u"旧的"_s << true << classic << u"旧的\n旧的\n旧的\n"_s.toUtf8() << u"旧的"_s << false;
+    QTest::newRow("remove") << u"new pass"_s << false << none << QByteArray("new pass\n\n\n") << QString()
+                            << false;
+    QTest::newRow("remove strong") << u"new pass"_s << true << strong << QByteArray("new pass\n\n\n")
+                                   << QString() << false;
     for (const QString& limit : {QString(100, u'k'), QString(50, u'密')}) {
         QCOMPARE(gb(limit).size(), 100);
         QTest::addRow("100 bytes, %d characters", int(limit.size()))
-            << QString() << (u'\n' + limit + u'\n' + limit + u'\n').toUtf8() << limit;
+            << QString() << false << classic << (u'\n' + limit + u'\n' + limit + u'\n').toUtf8() << limit
+            << false;
     }
 }
 
 void TestCli::passwdChanges()
 {
     QFETCH(QString, current);
+    QFETCH(bool, currentStrong);
+    QFETCH(QStringList, options);
     QFETCH(QByteArray, input);
     QFETCH(QString, changed);
-    const QString file = writeNotes(u"a.qlt"_s, sampleNotes(), gb(current), 42);
-    const CliRun result = run({u"passwd"_s, file, u"--password-stdin"_s}, input);
+    QFETCH(bool, strong);
+    const QString file =
+        currentStrong ? path(u"a.qlt"_s) : writeNotes(u"a.qlt"_s, sampleNotes(), gb(current), 42);
+    if (currentStrong)
+        QVERIFY(writeFile(file, strongFile(sampleNotes(), gb(current), 42)));
+    const CliRun result = run(QStringList{u"passwd"_s, file, u"--password-stdin"_s} + options, input);
     QCOMPARE(result.exitCode, 0);
     QVERIFY(result.err.isEmpty());
-    QCOMPARE(readFile(file), QltFormat::write(sampleNotes(), gb(changed), 42));
+    const QByteArray written = readFile(file);
+    QCOMPARE(StrongFormat::isStrong(written), strong);
+    if (strong)
+        QCOMPARE(notesIn(file, gb(changed)), sampleNotes());
+    else
+        QCOMPARE(written, QltFormat::write(sampleNotes(), gb(changed), 42));
+    QCOMPARE(QltFormat::readHeader(written).header.reserved, 42u);
 
     const CliRun listed = changed.isEmpty()
                               ? run({u"list"_s, file})
@@ -717,19 +750,25 @@ void TestCli::passwordNotInTerminalEncoding()
 void TestCli::wrongPassword_data()
 {
     QTest::addColumn<QStringList>("arguments");
-    QTest::newRow("list") << QStringList{"list"};
-    QTest::newRow("list json") << QStringList{"list", "--json"};
-    QTest::newRow("show") << QStringList{"show", "1"};
-    QTest::newRow("export") << QStringList{"export"};
-    QTest::newRow("add") << QStringList{"add", "text"};
-    QTest::newRow("done") << QStringList{"done", "1"};
-    QTest::newRow("rm") << QStringList{"rm", "1"};
+    QTest::addColumn<bool>("strong");
+    QTest::newRow("list") << QStringList{"list"} << false;
+    QTest::newRow("list json") << QStringList{"list", "--json"} << false;
+    QTest::newRow("show") << QStringList{"show", "1"} << false;
+    QTest::newRow("export") << QStringList{"export"} << false;
+    QTest::newRow("add") << QStringList{"add", "text"} << false;
+    QTest::newRow("done") << QStringList{"done", "1"} << false;
+    QTest::newRow("rm") << QStringList{"rm", "1"} << false;
+    QTest::newRow("list, strong") << QStringList{"list"} << true;
+    QTest::newRow("add, strong") << QStringList{"add", "text"} << true;
 }
 
 void TestCli::wrongPassword()
 {
     QFETCH(QStringList, arguments);
-    const QString file = writeNotes(u"a.qlt"_s, sampleNotes(), "secret12");
+    QFETCH(bool, strong);
+    const QString file = path(u"a.qlt"_s);
+    QVERIFY(writeFile(file,
+                      strong ? strongFile(sampleNotes(), "secret12") : notesFile(sampleNotes(), "secret12")));
     const QByteArray before = readFile(file);
     arguments.insert(1, file);
     arguments.append(u"--password-stdin"_s);
@@ -768,9 +807,14 @@ void TestCli::unreadableFiles_data()
     QTest::newRow("TextLength near 2^32") << huge << damaged;
     QTest::newRow("bad signature") << QByteArray("hello, this is not a notes file")
                                    << u"这不是一个 Quillet 文件。"_s;
-    QByteArray version2 = good;
-    version2[6] = 2;
-    QTest::newRow("version 2") << version2 << u"不兼容的文件版本 (2)"_s;
+    QByteArray version3 = good;
+    version3[6] = 3;
+    QTest::newRow("version 3") << version3 << u"不兼容的文件版本 (3)"_s;
+    QByteArray classicAsVersion2 = good;
+    classicAsVersion2[6] = 2;
+    QTest::newRow("classic bytes as version 2") << classicAsVersion2 << damaged;
+    QTest::newRow("strong, parameters cut short")
+        << strongFile(sampleNotes(), "pw").first(StrongFormat::PrefixSize - 1) << damaged;
     QByteArray version258 = good;
     version258[6] = 2;
     version258[7] = 1;

@@ -5,6 +5,7 @@
 #include "document/NotesDocument.h"
 #include "document/QltFile.h"
 #include "document/QltFormat.h"
+#include "document/StrongFormat.h"
 #include "shared/AnsiText.h"
 #include "shared/Cipher.h"
 #include "shared/NoteFields.h"
@@ -90,6 +91,7 @@ private Q_SLOTS:
     void failedSaveKeepsEverything();
     void passwordRules_data();
     void passwordRules();
+    void protectionThroughSaves();
     void changesMarkModified();
     void undoAndRedo_data();
     void undoAndRedo();
@@ -122,16 +124,23 @@ void TestNotesDocument::openOutcomes_data()
     using S = NotesDocument::OpenStatus;
     const QByteArray plain = QltFormat::write(Notes, {}, 0);
     const QByteArray guarded = QltFormat::write(Notes, "secret12", 0);
-    QByteArray version2 = plain;
-    version2[6] = 2;
+    QByteArray version3 = plain;
+    version3[6] = 3;
+    QByteArray classicAsVersion2 = guarded;
+    classicAsVersion2[6] = 2;
     const QByteArray cut = plain.first(plain.size() - 1);
     QCOMPARE(SharedSrc::CreateDecryptCheck("secret13"), SharedSrc::CreateDecryptCheck("secret12"));
+    const QByteArray strong = strongFile(Notes, "secret12");
+    KeyDerivation::Key greedy = cheapKey("secret12");
+    greedy.params.cost.memoryKiB = KeyDerivation::MaxMemoryKiB + 1;
 
     QTest::newRow("missing") << QByteArray("(none)") << QByteArray() << true << S::Missing << false;
     QTest::newRow("a folder") << QByteArray("(folder)") << QByteArray() << true << S::Damaged << false;
     QTest::newRow("foreign") << QByteArray("PK\x03\x04 zip") << QByteArray() << true << S::BadSignature
                              << false;
-    QTest::newRow("version 2") << version2 << QByteArray() << true << S::BadVersion << false;
+    QTest::newRow("version 3") << version3 << QByteArray() << true << S::BadVersion << false;
+    QTest::newRow("classic bytes as version 2")
+        << classicAsVersion2 << QByteArray() << true << S::Damaged << false;
     QTest::newRow("header cut short") << plain.first(10) << QByteArray() << true << S::Damaged << false;
     QTest::newRow("record runs past the end") << cut << QByteArray() << true << S::Damaged << true;
     QTest::newRow("plain") << plain << QByteArray("ignored") << true << S::Opened << true;
@@ -142,6 +151,18 @@ void TestNotesDocument::openOutcomes_data()
         << guarded << QByteArray("secret13") << true << S::WrongPassword << true;
     QTest::newRow("password given up") << guarded << QByteArray("(cancel)") << true << S::Cancelled << true;
     QTest::newRow("not to be replaced") << plain << QByteArray() << false << S::Cancelled << false;
+    QTest::newRow("strong, right password") << strong << QByteArray("secret12") << true << S::Opened << true;
+    // What the classic check cannot tell apart, and other near misses.
+    for (const char* nearMiss : {"secret13", "secret1", "secret123", "Secret12", "secret12 ", ""})
+        QTest::addRow("strong, near miss '%s'", nearMiss)
+            << strong << QByteArray(nearMiss) << true << S::WrongPassword << true;
+    QTest::newRow("strong, given up") << strong << QByteArray("(cancel)") << true << S::Cancelled << true;
+    QTest::newRow("strong, cut short")
+        << strong.chopped(1) << QByteArray("secret12") << true << S::Damaged << true;
+    QTest::newRow("strong, parameters cut short")
+        << strong.first(StrongFormat::PrefixSize - 1) << QByteArray() << true << S::Damaged << false;
+    QTest::newRow("strong, more than 1 GiB to derive")
+        << StrongFormat::write(Notes, 0, greedy) << QByteArray() << true << S::Damaged << false;
 }
 
 void TestNotesDocument::openOutcomes()
@@ -172,15 +193,19 @@ void TestNotesDocument::openOutcomes()
     QCOMPARE(result.status, expected);
     QCOMPARE(result.documentReset, reset);
     const bool isProtected = file.size() > 12 && file.at(12) != 0;
-    QCOMPARE(answers.passwordAsked, isProtected && replace ? 1 : 0);
+    // Asked only once the notes are to be replaced, and, for a strong file, once its parameters are sound.
+    QCOMPARE(answers.passwordAsked, isProtected && reset ? 1 : 0);
     if (answers.passwordAsked)
         QVERIFY(answers.opensRight);
     if (expected == NotesDocument::OpenStatus::BadVersion)
-        QCOMPARE(result.version, quint16(2));
+        QCOMPARE(result.version, quint16(3));
 
     if (expected == NotesDocument::OpenStatus::Opened) {
         QCOMPARE(document.notes(), Notes);
         QCOMPARE(document.fileName(), target);
+        QCOMPARE(document.protection(), StrongFormat::isStrong(file) ? Protection::Kind::Strong
+                                        : isProtected                ? Protection::Kind::Classic
+                                                                     : Protection::Kind::None);
     } else if (reset) {
         // Emptied before the failure: a new document, never one named after a file it does not hold.
         QVERIFY(document.notes().isEmpty());
@@ -368,15 +393,59 @@ void TestNotesDocument::passwordRules()
     QFETCH(QString, rePass);
     QFETCH(NotesDocument::PasswordChange, expected);
 
+    // The same rules for either protection, from either.
+    using Kind = Protection::Kind;
+    for (const auto& [from, to] :
+         {std::pair{Kind::Classic, Kind::Classic}, std::pair{Kind::Classic, Kind::Strong},
+          std::pair{Kind::Strong, Kind::Classic}, std::pair{Kind::Strong, Kind::Strong}}) {
+        NotesDocument document;
+        QCOMPARE(document.changePassword({}, current, current, from, KeyDerivation::Lowest),
+                 NotesDocument::PasswordChange::Changed);
+        document.setModified(false);
+        const Kind before = document.protection();
+        QCOMPARE(document.changePassword(AnsiText::fromUnicode(oldPass), AnsiText::fromUnicode(newPass),
+                                         AnsiText::fromUnicode(rePass), to, KeyDerivation::Lowest),
+                 expected);
+        const bool changed = expected == NotesDocument::PasswordChange::Changed;
+        QCOMPARE(document.password(), changed ? AnsiText::fromUnicode(newPass) : current);
+        QCOMPARE(document.isModified(), changed);
+        QCOMPARE(document.protection(), !changed ? before : newPass.isEmpty() ? Kind::None : to);
+    }
+}
+
+// A strong file stays strong through saves with the key it was opened with, and each save has a stream of
+// its own; a change of protection, and its undoing, is what the next save writes.
+void TestNotesDocument::protectionThroughSaves()
+{
+    const QString file = path(u"strong.qlt"_s);
+    const QByteArray opened = strongFile(Notes, "pw", 0xA1B2C3D4u);
+    QVERIFY(writeFile(file, opened));
     NotesDocument document;
-    QCOMPARE(document.changePassword({}, current, current), NotesDocument::PasswordChange::Changed);
-    document.setModified(false);
-    QCOMPARE(document.changePassword(AnsiText::fromUnicode(oldPass), AnsiText::fromUnicode(newPass),
-                                     AnsiText::fromUnicode(rePass)),
-             expected);
-    const bool changed = expected == NotesDocument::PasswordChange::Changed;
-    QCOMPARE(document.password(), changed ? AnsiText::fromUnicode(newPass) : current);
-    QCOMPARE(document.isModified(), changed);
+    Answers answers;
+    answers.typed = "pw";
+    QCOMPARE(document.open(file, answers).status, NotesDocument::OpenStatus::Opened);
+    QCOMPARE(document.protection(), Protection::Kind::Strong);
+    document.setDone(1, true);
+    QVERIFY(document.save(file).saved);
+    const QByteArray saved = readFile(file);
+    QCOMPARE(StrongFormat::readParams(saved), StrongFormat::readParams(opened));
+    QVERIFY(saved.sliced(37, 24) != opened.sliced(37, 24)); // the stream header
+    QCOMPARE(QltFormat::readHeader(saved).header.reserved, 0xA1B2C3D4u);
+    QCOMPARE(notesIn(file, "pw"), document.notes());
+
+    QCOMPARE(document.changePassword("pw", "pw", "pw", Protection::Kind::Classic),
+             NotesDocument::PasswordChange::Changed);
+    QVERIFY(document.save(file).saved);
+    QCOMPARE(readFile(file), QltFormat::write(document.notes(), "pw", 0xA1B2C3D4u));
+    document.undo();
+    QVERIFY(document.save(file).saved);
+    QCOMPARE(StrongFormat::readParams(readFile(file)), StrongFormat::readParams(opened));
+    QCOMPARE(notesIn(file, "pw"), document.notes());
+
+    QCOMPARE(document.changePassword("pw", {}, {}, Protection::Kind::Strong),
+             NotesDocument::PasswordChange::Changed);
+    QVERIFY(document.save(file).saved);
+    QCOMPARE(readFile(file), QltFormat::write(document.notes(), {}, 0xA1B2C3D4u));
 }
 
 // Every change to the notes marks the document modified, also one that leaves a note as it was.
@@ -442,7 +511,8 @@ const Change Changes[] = {
          d.merge(file, a);
      },
      Keep, Keep},
-    {"set password", "设置密码", [](NotesDocument& d, auto&) { d.changePassword({}, "pw", "pw"); }, Keep,
+    {"set password", "设置密码",
+     [](NotesDocument& d, auto&) { d.changePassword({}, "pw", "pw", Protection::Kind::Classic); }, Keep,
      Keep},
 };
 

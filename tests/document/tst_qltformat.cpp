@@ -1,6 +1,7 @@
 #include "TestNotes.h"
 
 #include "document/QltFormat.h"
+#include "document/StrongFormat.h"
 
 #include "shared/AnsiText.h"
 #include "shared/Cipher.h"
@@ -78,6 +79,14 @@ private Q_SLOTS:
     void paddingAndDoneValuesOnRead();
     void outOfRangePriorityIndexReadsAsStandard();
     void wrongPasswordGivesDamagedOrWrongNotes();
+    void strongDamage_data();
+    void strongDamage();
+    void strongCostBounds_data();
+    void strongCostBounds();
+
+private:
+    // One key for the strong files of the damage tables, made before their rows.
+    KeyDerivation::Key m_key = cheapKey("key");
 };
 
 void TestQltFormat::emptyListIsExactly18Bytes()
@@ -172,6 +181,10 @@ void TestQltFormat::roundTrip_data()
         << QList<Note>{makeNote(u"t", u"低", true)} << QByteArray(100, 'k') << 0u;
     QTest::newRow("large text") << QList<Note>{Note{QByteArray(100000, 'q'), gb(u"最高")}}
                                 << QByteArray("key") << 0u;
+    // A record stream of exactly one strong chunk: the final chunk that follows it is empty.
+    QTest::newRow("one full chunk") << QList<Note>{Note{QByteArray(StrongFormat::ChunkSize - 8, 'c'),
+                                                        gb(u"低")}}
+                                    << QByteArray("key") << 0u;
     for (quint32 reserved : {7u, 0xdeadbeefu, 0xffffffffu})
         QTest::addRow("reserved %x", reserved)
             << QList<Note>{makeNote(u"n", u"高", false)} << QByteArray("pw") << reserved;
@@ -200,6 +213,23 @@ void TestQltFormat::roundTrip()
     const auto read = load(file, password);
     QVERIFY(read.has_value());
     QCOMPARE(*read, notes);
+
+    // The strong format carries the same records, the header's Reserved value and the key's parameters.
+    if (password.isEmpty())
+        return;
+    const KeyDerivation::Key key = cheapKey(password);
+    const QByteArray strong = StrongFormat::write(notes, reserved, key);
+    QVERIFY(StrongFormat::isStrong(strong));
+    QCOMPARE(QltFormat::readHeader(strong).header.reserved, reserved);
+    QCOMPARE(StrongFormat::readParams(strong), std::optional(key.params));
+    QVERIFY(StrongFormat::keyOpens(strong, key.key));
+    QCOMPARE(StrongFormat::readNotes(strong, key.key), std::optional(notes));
+    // Nothing of the notes shows, and every file gets a stream header of its own.
+    for (const Note& note : notes) {
+        if (note.text.size() >= 8)
+            QVERIFY(!strong.contains(note.text));
+    }
+    QVERIFY(StrongFormat::write(notes, reserved, key) != strong);
 }
 
 void TestQltFormat::oddFieldsStoredAsStandard_data()
@@ -401,6 +431,105 @@ void TestQltFormat::wrongPasswordGivesDamagedOrWrongNotes()
             total += 8 + n.text.size();
         QCOMPARE(total, garbage.size());
     }
+}
+
+// Cut or altered anywhere, a strong file gives no notes: the parameters and key check are refused by their
+// digest, every chunk by its authentication or its place. A change after the key check never looks like a
+// wrong password.
+void TestQltFormat::strongDamage_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<bool>("inPrefix"); // refused with the parameters, before any key is tried
+
+    // Three chunks: two full ones and a short final one.
+    const QList<Note> notes{Note{QByteArray(150000, 's'), gb(u"高")}, makeNote(u"短")};
+    const QByteArray good = StrongFormat::write(notes, 9, m_key);
+    const qsizetype fullChunk = StrongFormat::ChunkSize + 17;
+    QCOMPARE(good.size(), StrongFormat::PrefixSize + 150018 + 3 * 17);
+    for (int chunks = 0; chunks < 3; ++chunks)
+        QTest::addRow("cut after %d chunks", chunks)
+            << good.first(StrongFormat::PrefixSize + chunks * fullChunk) << false;
+    QTest::newRow("one byte short") << good.chopped(1) << false;
+    QTest::newRow("one byte more") << good + '\0' << false;
+    QTest::newRow("prefix cut short") << good.first(StrongFormat::PrefixSize - 1) << true;
+    QByteArray swapped = good;
+    swapped.replace(StrongFormat::PrefixSize, fullChunk,
+                    good.sliced(StrongFormat::PrefixSize + fullChunk, fullChunk));
+    swapped.replace(StrongFormat::PrefixSize + fullChunk, fullChunk,
+                    good.sliced(StrongFormat::PrefixSize, fullChunk));
+    QTest::newRow("chunks swapped") << swapped << false;
+    const struct
+    {
+        const char* region;
+        qsizetype offset;
+    } flips[] = {{"padding", 5},
+                 {"reserved", 8},
+                 {"algorithm", 12},
+                 {"passes", 13},
+                 {"memory", 17},
+                 {"salt", 30},
+                 {"stream header", 40},
+                 {"key check", 70},
+                 {"digest", 90},
+                 {"first chunk's tag", StrongFormat::PrefixSize},
+                 {"second chunk", StrongFormat::PrefixSize + fullChunk + 1000},
+                 {"last authenticator", good.size() - 1}};
+    for (const auto& flip : flips) {
+        QByteArray altered = good;
+        altered[flip.offset] = char(altered[flip.offset] ^ 0x10);
+        QTest::addRow("bit flipped in %s", flip.region)
+            << altered << (flip.offset < StrongFormat::PrefixSize);
+    }
+}
+
+void TestQltFormat::strongDamage()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(bool, inPrefix);
+    const std::optional<KeyDerivation::Params> params = StrongFormat::readParams(file);
+    QCOMPARE(params.has_value(), !inPrefix);
+    if (inPrefix)
+        return;
+    QCOMPARE(*params, m_key.params);
+    QVERIFY(StrongFormat::keyOpens(file, m_key.key));
+    QVERIFY(!StrongFormat::readNotes(file, m_key.key).has_value());
+}
+
+void TestQltFormat::strongCostBounds_data()
+{
+    QTest::addColumn<int>("algorithm");
+    QTest::addColumn<quint32>("passes");
+    QTest::addColumn<quint32>("memoryKiB");
+    QTest::addColumn<bool>("accepted");
+
+    const int argon2id = KeyDerivation::Argon2id;
+    QTest::newRow("lowest") << argon2id << 1u << 8u << true;
+    QTest::newRow("tuned") << argon2id << KeyDerivation::Tuned.passes << KeyDerivation::Tuned.memoryKiB
+                           << true;
+    QTest::newRow("1 GiB, 32 passes") << argon2id << 32u << 1048576u << true;
+    QTest::newRow("1 GiB and 1 KiB") << argon2id << 1u << 1048577u << false;
+    QTest::newRow("4 TiB") << argon2id << 1u << 0xffffffffu << false;
+    QTest::newRow("7 KiB") << argon2id << 1u << 7u << false;
+    QTest::newRow("no pass") << argon2id << 0u << 8u << false;
+    QTest::newRow("33 passes") << argon2id << 33u << 8u << false;
+    QTest::newRow("2^32-1 passes") << argon2id << 0xffffffffu << 8u << false;
+    QTest::newRow("Argon2i") << 1 << 1u << 8u << false;
+}
+
+void TestQltFormat::strongCostBounds()
+{
+    QFETCH(int, algorithm);
+    QFETCH(quint32, passes);
+    QFETCH(quint32, memoryKiB);
+    QFETCH(bool, accepted);
+    KeyDerivation::Key key = m_key;
+    key.params.algorithm = quint8(algorithm);
+    key.params.cost = {passes, memoryKiB};
+    // Written as another program might: with a correct digest, so that only the bounds refuse it.
+    const QByteArray file = StrongFormat::write({makeNote(u"n")}, 0, key);
+    QCOMPARE(StrongFormat::readParams(file).has_value(), accepted);
+    if (!accepted)
+        QVERIFY(!KeyDerivation::derive(SecretBytes("key"), key.params).has_value());
 }
 
 QTEST_GUILESS_MAIN(TestQltFormat)

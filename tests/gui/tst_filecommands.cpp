@@ -3,7 +3,7 @@
 
 #include "app/StatusPanel.h"
 #include "document/NotesModel.h"
-#include "document/QltFormat.h"
+#include "document/StrongFormat.h"
 #include "forms/FileDialog.h"
 #include "forms/MessageBox.h"
 #include "forms/SettPassFormU.h"
@@ -651,10 +651,12 @@ void TestFileCommands::setPassword()
     QCOMPARE(SetPassForm, nullptr);
     QCOMPARE(w.form().Password(), confirm ? QByteArray("fresh") : QByteArray());
     QCOMPARE(w.form().statusPanel(4)->hasIcon(), confirm);
+    // A new password is strong unless chosen otherwise, and the mark's hint says so.
+    QCOMPARE(w.form().statusPanel(4)->toolTip(), confirm ? u"强保护: 没有密码读不出记事本"_s : QString());
     if (confirm && autoSave) {
         QVERIFY(!w.form().GetModified());
         QCOMPARE(notesIn(path, "fresh"), twoNotes());
-        QCOMPARE(QltFormat::readHeader(readFile(path)).header.hasPassword, true);
+        QVERIFY(StrongFormat::isStrong(readFile(path)));
     } else {
         QCOMPARE(w.form().GetModified(), confirm);
         QCOMPARE(readFile(path), before);
@@ -677,7 +679,7 @@ void TestFileCommands::setPassword()
     QCOMPARE(w.form().Password(), QByteArray("fresh"));
     QVERIFY(w.form().statusPanel(4)->hasIcon());
     QCOMPARE(w.form().GetModified(), !autoSave);
-    QCOMPARE(QltFormat::readHeader(readFile(path)).header.hasPassword, autoSave);
+    QCOMPARE(StrongFormat::isStrong(readFile(path)), autoSave);
 }
 
 void TestFileCommands::passwordPanelDoubleClick()

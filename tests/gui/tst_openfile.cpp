@@ -5,6 +5,7 @@
 #include "document/FileLock.h"
 #include "document/NotesModel.h"
 #include "document/QltFormat.h"
+#include "document/StrongFormat.h"
 #include "forms/EnterPassFormU.h"
 #include "forms/FileDialog.h"
 #include "forms/MessageBox.h"
@@ -91,28 +92,37 @@ void TestOpenFile::saveAndOpenRoundTrip_data()
 {
     QTest::addColumn<QList<Note>>("notes");
     QTest::addColumn<QString>("password");
-    QTest::newRow("plain") << sampleNotes() << QString();
-    QTest::newRow("password") << sampleNotes() << u"s3cret"_s;
-    QTest::newRow("chinese password") << sampleNotes() << u"密码abc"_s;
-    QTest::newRow("empty list") << QList<Note>() << QString();
-    QTest::newRow("empty list, password") << QList<Note>() << u"key"_s;
+    QTest::addColumn<bool>("strong");
+    QTest::newRow("plain") << sampleNotes() << QString() << false;
+    QTest::newRow("password") << sampleNotes() << u"s3cret"_s << false;
+    QTest::newRow("chinese password") << sampleNotes() << u"密码abc"_s << false;
+    QTest::newRow("empty list") << QList<Note>() << QString() << false;
+    QTest::newRow("empty list, password") << QList<Note>() << u"key"_s << false;
+    QTest::newRow("strong") << sampleNotes() << u"s3cret"_s << true;
+    QTest::newRow("strong, chinese password") << sampleNotes() << u"密码abc"_s << true;
+    QTest::newRow("strong, empty list") << QList<Note>() << u"key"_s << true;
 }
 
 void TestOpenFile::saveAndOpenRoundTrip()
 {
     QFETCH(QList<Note>, notes);
     QFETCH(QString, password);
+    QFETCH(bool, strong);
     w.createForm();
     w.seed(notes, true);
-    givePassword(w.form(), gb(password));
+    givePassword(w.form(), gb(password), strong ? Protection::Kind::Strong : Protection::Kind::Classic);
     const QString path = w.path(u"round.qlt"_s);
     w.form().SaveFile(path);
     QVERIFY(MessageBox::takeShown().isEmpty());
     QVERIFY(!w.form().GetModified());
     QCOMPARE(w.form().FileName(), path);
-    // Byte for byte what quillet-cli writes for the same notes.
-    QCOMPARE(readFile(path), notesFile(notes, gb(password)));
-    if (notes.isEmpty())
+    // Byte for byte what quillet-cli writes for the same notes; a strong file as quillet-cli reads it.
+    QCOMPARE(StrongFormat::isStrong(readFile(path)), strong);
+    if (strong)
+        QCOMPARE(notesIn(path, gb(password)), notes);
+    else
+        QCOMPARE(readFile(path), notesFile(notes, gb(password)));
+    if (notes.isEmpty() && !strong)
         QCOMPARE(readFile(path).size(), 18);
 
     w.createForm();
@@ -135,6 +145,7 @@ void TestOpenFile::saveAndOpenRoundTrip()
     QCOMPARE(w.form().MRUList().value(0), path);
     QCOMPARE(w.form().windowTitle(), u"Quillet v1.54 - round.qlt"_s);
     QCOMPARE(w.form().statusPanel(4)->hasIcon(), !password.isEmpty());
+    QCOMPARE(w.form().statusPanel(4)->toolTip().startsWith(u"强保护"_s), strong);
     QCOMPARE(w.panel(5), QDir::toNativeSeparators(w.dir()) + QDir::separator());
     // Captions come back from the texts.
     for (int row = 0; row < notes.size(); ++row) {
@@ -183,15 +194,20 @@ void TestOpenFile::passwordDialog()
 void TestOpenFile::passwordWrongThenRight_data()
 {
     QTest::addColumn<bool>("merge");
-    QTest::newRow("open") << false;
-    QTest::newRow("import") << true;
+    QTest::addColumn<bool>("strong");
+    QTest::newRow("open") << false << false;
+    QTest::newRow("import") << true << false;
+    QTest::newRow("open, strong") << false << true;
+    QTest::newRow("import, strong") << true << true;
 }
 
 void TestOpenFile::passwordWrongThenRight()
 {
     QFETCH(bool, merge);
+    QFETCH(bool, strong);
     const QString path = w.path(u"locked.qlt"_s);
-    QVERIFY(writeFile(path, notesFile(sampleNotes(), "right123")));
+    QVERIFY(writeFile(path,
+                      strong ? strongFile(sampleNotes(), "right123") : notesFile(sampleNotes(), "right123")));
     w.createForm();
     const QList<Note> before{makeNote(u"mine"_s)};
     w.seed(before, false);
@@ -237,7 +253,9 @@ void TestOpenFile::passwordWrongThenRight()
 
 void TestOpenFile::passwordCancelled_data()
 {
-    passwordWrongThenRight_data();
+    QTest::addColumn<bool>("merge");
+    QTest::newRow("open") << false;
+    QTest::newRow("import") << true;
 }
 
 void TestOpenFile::passwordCancelled()
@@ -302,8 +320,10 @@ void TestOpenFile::refusedFiles_data()
     QTest::addColumn<QByteArray>("bytes"); // empty: the file does not exist
     QTest::addColumn<QString>("message");
     const QByteArray good = notesFile({makeNote(u"x"_s)});
-    QByteArray version2 = good;
-    version2[6] = 2;
+    QByteArray version3 = good;
+    version3[6] = 3;
+    QByteArray strongAltered = strongFile({makeNote(u"x"_s)}, "pw");
+    strongAltered[20] = char(strongAltered[20] ^ 1);
     QByteArray otherLetters = good;
     otherLetters[1] = 'Q';
     QByteArray otherLength = good;
@@ -312,8 +332,9 @@ void TestOpenFile::refusedFiles_data()
     QTest::newRow("other letters") << otherLetters << u"这不是一个 Quillet 文件。"_s;
     QTest::newRow("other length byte") << otherLength << u"这不是一个 Quillet 文件。"_s;
     QTest::newRow("text file") << QByteArray("hello world, not notes") << u"这不是一个 Quillet 文件。"_s;
-    QTest::newRow("version 2") << version2 << u"不兼容的文件版本 (2)"_s;
+    QTest::newRow("version 3") << version3 << u"不兼容的文件版本 (3)"_s;
     QTest::newRow("header cut short") << good.left(15) << Damaged;
+    QTest::newRow("strong, parameters altered") << strongAltered << Damaged;
 }
 
 // Refused before the document is reset: nothing changes, the old caption and folder come back.

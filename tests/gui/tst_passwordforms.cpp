@@ -9,6 +9,7 @@
 #include "shared/AnsiText.h"
 #include "shared/Cipher.h"
 
+#include <QComboBox>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -31,9 +32,9 @@ const QString WrongPassword = u"密码不正确。"_s;
 class RecordingHost : public DocumentHost
 {
 public:
-    explicit RecordingHost(const QByteArray& password = {})
+    explicit RecordingHost(const QByteArray& password = {}, Protection::Kind kind = Protection::Kind::Classic)
     {
-        m_document.changePassword({}, password, password);
+        m_document.changePassword({}, password, password, kind, KeyDerivation::Lowest);
         m_document.setModified(false);
         QFont font(u"Noto Sans CJK SC"_s);
         font.setPointSize(13);
@@ -89,6 +90,8 @@ private Q_SLOTS:
     void setPass_accessKeysAndTabOrder();
     void setPass_checks_data();
     void setPass_checks();
+    void setPass_protectionChoice_data();
+    void setPass_protectionChoice();
     void setPass_enterConfirms();
     void setPass_cancelChangesNothing_data();
     void setPass_cancelChangesNothing();
@@ -139,7 +142,11 @@ void TestPasswordForms::setPass_layout()
                          {"RePass", QRect(64, 128, 193, 0)},
                          {"Image1", QRect(8, 16, 48, 48)},
                          {"OkBtn", QRect(102, 168, 75, 25), u"确定(&O)"_s},
-                         {"CancelBtn", QRect(182, 168, 75, 25), u"取消(&C)"_s}});
+                         {"CancelBtn", QRect(182, 168, 75, 25), u"取消(&C)"_s},
+                         {"ProtectionBox", QRect(15, 168, 82, 25)},
+                         {"ClassicNote", QRect(8, 72, 52, 78), u"旧版本也能打开, 但挡不住拿到文件的人。"_s}});
+    QCOMPARE(form.ProtectionBox->itemText(0), u"强保护"_s);
+    QCOMPARE(form.ProtectionBox->itemText(1), u"经典保护"_s);
     QCOMPARE(form.Label3->buddy(), form.OldPass);
     QCOMPARE(form.Label1->buddy(), form.NewPass);
     QCOMPARE(form.Label2->buddy(), form.RePass);
@@ -171,7 +178,8 @@ void TestPasswordForms::setPass_accessKeysAndTabOrder()
     QTest::keyClick(&form, Qt::Key_P, Qt::AltModifier);
     QTRY_COMPARE(QApplication::focusWidget(), form.OldPass);
 
-    const QList<QWidget*> order{form.NewPass, form.RePass, form.OkBtn, form.CancelBtn, form.OldPass};
+    const QList<QWidget*> order{form.NewPass, form.RePass,    form.ProtectionBox,
+                                form.OkBtn,   form.CancelBtn, form.OldPass};
     for (QWidget* next : order) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), next);
@@ -237,6 +245,47 @@ void TestPasswordForms::setPass_checks()
     QCOMPARE(form.OldPass->text(), oldPass);
     QCOMPARE(form.NewPass->text(), newPass);
     QCOMPARE(form.RePass->text(), rePass);
+}
+
+Q_DECLARE_METATYPE(Protection::Kind)
+
+void TestPasswordForms::setPass_protectionChoice_data()
+{
+    QTest::addColumn<Protection::Kind>("current");
+    QTest::addColumn<int>("choice"); // -1: as preselected
+    QTest::addColumn<Protection::Kind>("expected");
+
+    using K = Protection::Kind;
+    QTest::newRow("new password: strong preselected") << K::None << -1 << K::Strong;
+    QTest::newRow("new password, classic chosen") << K::None << 1 << K::Classic;
+    QTest::newRow("classic file stays classic") << K::Classic << -1 << K::Classic;
+    QTest::newRow("classic file made strong") << K::Classic << 0 << K::Strong;
+    QTest::newRow("strong file stays strong") << K::Strong << -1 << K::Strong;
+}
+
+void TestPasswordForms::setPass_protectionChoice()
+{
+    QFETCH(Protection::Kind, current);
+    QFETCH(int, choice);
+    QFETCH(Protection::Kind, expected);
+    const QByteArray old = current == Protection::Kind::None ? QByteArray() : QByteArray("alt");
+    RecordingHost host(old, current);
+    QCOMPARE(host.document().protection(), current);
+    TSetPassForm form(host);
+    form.show();
+    const int preselected = current == Protection::Kind::Classic ? 1 : 0;
+    QCOMPARE(form.ProtectionBox->currentIndex(), preselected);
+    QCOMPARE(form.ClassicNote->isVisible(), preselected == 1);
+    if (choice >= 0)
+        form.ProtectionBox->setCurrentIndex(choice);
+    QCOMPARE(form.ClassicNote->isVisible(), form.ProtectionBox->currentIndex() == 1);
+    form.OldPass->setText(QString::fromLatin1(old));
+    form.NewPass->setText(u"neu"_s);
+    form.RePass->setText(u"neu"_s);
+    QTest::mouseClick(form.OkBtn, Qt::LeftButton);
+    QCOMPARE(form.result(), int(QDialog::Accepted));
+    QCOMPARE(host.document().password(), QByteArray("neu"));
+    QCOMPARE(host.document().protection(), expected);
 }
 
 void TestPasswordForms::setPass_enterConfirms()

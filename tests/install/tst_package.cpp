@@ -112,7 +112,7 @@ void TestPackage::dependsOnTheLibrariesTheProgramsUse_data()
 {
     QTest::addColumn<QString>("package");
     for (const char* name : {"libc6", "libstdc++6", "libqt6core6", "libqt6gui6", "libqt6widgets6",
-                             "libqt6svg6", "qt6-translations-l10n"})
+                             "libqt6svg6", "qt6-translations-l10n", "libsodium23"})
         QTest::newRow(name) << QString::fromLatin1(name);
 }
 

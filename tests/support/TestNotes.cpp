@@ -3,6 +3,7 @@
 #include "TestFiles.h"
 
 #include "document/QltFormat.h"
+#include "document/StrongFormat.h"
 #include "shared/AnsiText.h"
 
 QByteArray gb(QStringView text)
@@ -28,9 +29,25 @@ QByteArray notesFile(const QList<Note>& notes, const QByteArray& password, quint
     return QltFormat::write(notes, password, reserved);
 }
 
+KeyDerivation::Key cheapKey(const QByteArray& password)
+{
+    return KeyDerivation::derive(SecretBytes(password), KeyDerivation::fresh(KeyDerivation::Lowest)).value();
+}
+
+QByteArray strongFile(const QList<Note>& notes, const QByteArray& password, quint32 reserved)
+{
+    return StrongFormat::write(notes, reserved, cheapKey(password));
+}
+
 QList<Note> notesIn(const QString& path, const QByteArray& password)
 {
     const QByteArray bytes = readFile(path);
+    if (StrongFormat::isStrong(bytes)) {
+        const std::optional<KeyDerivation::Params> params = StrongFormat::readParams(bytes);
+        const std::optional<KeyDerivation::Key> key =
+            params ? KeyDerivation::derive(SecretBytes(password), *params) : std::nullopt;
+        return key ? StrongFormat::readNotes(bytes, key->key).value_or(QList<Note>()) : QList<Note>();
+    }
     if (QltFormat::readHeader(bytes).error != QltFormat::Error::None)
         return {};
     return QltFormat::readNotes(bytes.mid(QltFormat::StreamOffset), QltFormat::streamKey(password))

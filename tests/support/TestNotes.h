@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/KeyDerivation.h"
 #include "document/Note.h"
 
 #include <QByteArray>
@@ -19,5 +20,9 @@ Note makeNote(QStringView text, QStringView priority = u"标准", bool done = fa
 
 // What quillet-cli and the window write for these notes.
 QByteArray notesFile(const QList<Note>& notes, const QByteArray& password = {}, quint32 reserved = 0);
-// The notes a file holds, read with `password`; empty when the file cannot be read.
+// A strong key for `password` at the lowest cost a reader accepts, so that tests stay fast.
+KeyDerivation::Key cheapKey(const QByteArray& password);
+// A strong file for these notes, with such a key.
+QByteArray strongFile(const QList<Note>& notes, const QByteArray& password, quint32 reserved = 0);
+// The notes a file of either format holds, read with `password`; empty when the file cannot be read.
 QList<Note> notesIn(const QString& path, const QByteArray& password = {});

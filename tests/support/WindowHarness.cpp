@@ -146,11 +146,11 @@ void WindowHarness::answerPassword(const QString& typed, bool ok, QString* prefi
         TEnterPassForm::staticMetaObject);
 }
 
-void givePassword(TMainForm& form, const QByteArray& password)
+void givePassword(TMainForm& form, const QByteArray& password, Protection::Kind kind)
 {
     NotesDocument& document = form.document();
     const bool modified = document.isModified();
-    document.changePassword(document.password(), password, password);
+    document.changePassword(document.password(), password, password, kind, KeyDerivation::Lowest);
     document.setModified(modified);
 }
 

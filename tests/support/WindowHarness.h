@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/Protection.h"
+
 #include "ModalDriver.h"
 #include "TestNotes.h"
 
@@ -62,7 +64,9 @@ private:
     std::unique_ptr<TMainForm> m_form;
 };
 
-// Gives the window's document `password` as a file it had opened would, leaving the modified mark alone.
-void givePassword(TMainForm& form, const QByteArray& password);
+// Gives the window's document `password` as a file it had opened would, leaving the modified mark alone; a
+// strong one at the lowest cost.
+void givePassword(TMainForm& form, const QByteArray& password,
+                  Protection::Kind kind = Protection::Kind::Classic);
 // The failed-save message: the program's text, then the system's reason on a line of its own.
 bool isSaveFailure(const QString& text);
