@@ -8,12 +8,14 @@
 #include "forms/FileDialog.h"
 #include "forms/MessageBox.h"
 #include "shared/AnsiText.h"
+#include "shared/TextFile.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -43,7 +45,7 @@ bool isWholeTextSelected(const QPlainTextEdit* edit)
 
 QString replaceQuestion(const QString& path)
 {
-    return path + u" 已经存在。\n\r你想要替换它吗?"_s;
+    return QDir::toNativeSeparators(path) + u" 已经存在。\n\r你想要替换它吗?"_s;
 }
 
 } // namespace
@@ -494,7 +496,9 @@ void TestAddEditForm::saveExtension()
     QFETCH(QString, written);
 
     QVERIFY(QDir(m_dir->path()).mkpath(u"dir.d"_s));
+    // Also the typed name: where names ignore letter case, an earlier row's file may answer to it.
     QFile::remove(path(written));
+    QFile::remove(path(typed));
     TAddEditForm form(*m_host);
     whenModalShown([&](QWidget*) {
         form.NoteText->setPlainText(u"第一行\n第二行"_s);
@@ -508,7 +512,7 @@ void TestAddEditForm::saveExtension()
     QCOMPARE(FileDialog::takeShownTitles(), QStringList{u"保存到..."_s});
     QVERIFY(MessageBox::takeShown().isEmpty());
     // A text file for other programs, in the system's encoding.
-    QCOMPARE(readFile(path(written)), u"第一行\r\n第二行"_s.toUtf8());
+    QCOMPARE(readFile(path(written)), TextFile::encode(u"第一行\r\n第二行"));
     if (typed != written)
         QVERIFY(!QFile::exists(path(typed)));
     QCOMPARE(m_host->model.rowCount(), 3); // saving does not touch the notes

@@ -1188,6 +1188,7 @@ void TestMainForm::settingsWrittenAtCloseInOrder()
     // Grid lines were switched on in the first run and stay so.
     QCOMPARE(ini.ReadString(u"General"_s, u"GridLines"_s, QString()), u"1"_s);
 
+#ifndef Q_OS_WIN // where no file name holds a line break
     // A name the settings file cannot hold is left out, silently; everything else is written.
     createForm();
     w.form().SaveFile(w.path(u"line\nbreak.qlt"_s));
@@ -1199,6 +1200,7 @@ void TestMainForm::settingsWrittenAtCloseInOrder()
     QCOMPARE(ini.ReadString(u"MRU"_s, u"MRU2"_s, QString()), QString());
     QCOMPARE(ini.ReadString(u"General"_s, u"LastFile"_s, QString()), QString());
     QCOMPARE(ini.ReadString(u"General"_s, u"GridLines"_s, QString()), u"0"_s);
+#endif
 }
 
 void TestMainForm::closeQuestion_data()
