@@ -2,6 +2,7 @@
 #include "cli/CliCommands.h"
 #include "cli/CliErrors.h"
 #include "cli/CliOutput.h"
+#include "platform/Console.h"
 #include "shared/Version.h"
 
 #include <QCoreApplication>
@@ -12,6 +13,7 @@ int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quillet-cli"));
+    Console::keepBytesAsTheyAre();
     try {
         const CliRequest request = parseCliArguments(QCoreApplication::arguments().mid(1));
         if (request.help) {

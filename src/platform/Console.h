@@ -6,6 +6,10 @@
 // The terminal (console) the command-line program talks to.
 namespace Console {
 
+// Standard input, output and error pass bytes as they are: on Windows a line feed would otherwise become
+// CR LF, and a note's own CR LF CR CR LF.
+void keepBytesAsTheyAre();
+
 // Whether standard input is a terminal a person types at.
 bool isTerminal();
 

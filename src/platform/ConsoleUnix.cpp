@@ -27,6 +27,8 @@ void restoreAndRaise(int signal)
 
 } // namespace
 
+void keepBytesAsTheyAre() {}
+
 bool isTerminal()
 {
     return isatty(STDIN_FILENO) == 1;

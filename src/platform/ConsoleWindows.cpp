@@ -2,6 +2,10 @@
 
 #include <QString>
 
+#include <cstdio>
+
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 namespace Console {
@@ -15,6 +19,13 @@ bool isConsole(DWORD handle, DWORD* mode)
 }
 
 } // namespace
+
+void keepBytesAsTheyAre()
+{
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+}
 
 bool isTerminal()
 {

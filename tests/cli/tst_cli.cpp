@@ -9,6 +9,7 @@
 #include "shared/AnsiText.h"
 #include "shared/Cipher.h"
 #include "shared/LocaleFormats.h"
+#include "shared/TextFile.h"
 #include "shared/Version.h"
 
 #include <QCoreApplication>
@@ -21,6 +22,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
@@ -177,13 +180,24 @@ CliRun TestCli::runProgram(const QString& program, const QStringList& arguments,
     CliRun result;
     if (!process.waitForStarted())
         return result;
-    process.write(input);
+#ifdef Q_OS_WIN
+    // A pipe here carries the ANSI code page both ways; the cases speak UTF-8.
+    const auto fromUtf8 = [](const QByteArray& bytes) {
+        return QStringEncoder(QStringConverter::System).encode(QString::fromUtf8(bytes));
+    };
+    // JSON stays UTF-8; everything else comes in the code page.
+    const auto toUtf8 = [](const QByteArray& bytes) { return TextFile::decode(bytes).toUtf8(); };
+#else
+    const auto fromUtf8 = [](const QByteArray& bytes) { return bytes; };
+    const auto toUtf8 = fromUtf8;
+#endif
+    process.write(fromUtf8(input));
     process.closeWriteChannel();
     if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
         return result;
     result.exitCode = process.exitCode();
-    result.out = process.readAllStandardOutput();
-    result.err = process.readAllStandardError();
+    result.out = toUtf8(process.readAllStandardOutput());
+    result.err = toUtf8(process.readAllStandardError());
     return result;
 }
 
