@@ -140,6 +140,11 @@ void TMainForm::FileExportCmdExecute()
         QStringLiteral(".txt"));
     if (path.isEmpty())
         return;
+    // The notes file replaced by its report would lose every note at the next close.
+    if (!m_document->fileName().isEmpty() && QltFile::isSameFile(m_document->fileName(), path)) {
+        ErrorMsg(DocumentMessages::exportOverNotesFile());
+        return;
+    }
     const ReportStamp stamp = reportStamp(m_document->model().counts(), QDateTime::currentDateTime());
     // A text file for other programs: in the system's encoding, not the notes file's.
     if (!QltFile::writeAtomically(

@@ -45,6 +45,12 @@ ReadResult readAll(QFile& file, qint64 atMost)
     return result;
 }
 
+bool isSameFile(const QString& a, const QString& b)
+{
+    const QString canonicalA = QFileInfo(a).canonicalFilePath();
+    return !canonicalA.isEmpty() && canonicalA == QFileInfo(b).canonicalFilePath();
+}
+
 bool readRest(QFile& file, ReadResult& result, qsizetype pieceSize,
               const std::function<void(QByteArrayView)>& eachPiece)
 {

@@ -38,6 +38,9 @@ ReadResult readAll(QFile& file, qint64 atMost = -1);
 bool readRest(QFile& file, ReadResult& result, qsizetype pieceSize = 0,
               const std::function<void(QByteArrayView)>& eachPiece = {});
 
+// Whether two paths lead to one existing file, links followed: writing one would replace the other.
+bool isSameFile(const QString& a, const QString& b);
+
 // Writes through a temporary file that replaces `path` only when everything was written and synced, so a
 // failed save leaves the previous file as it was. The file keeps its permissions, owner and group; one
 // without any write permission bit is refused, for root too, and so is a link that leads to no file. A
