@@ -38,6 +38,13 @@ DiskState DiskState::read(const QString& path)
     return state;
 }
 
+DiskState DiskState::notOurs()
+{
+    DiskState state;
+    state.m_known = true;
+    return state;
+}
+
 bool DiskState::changedOn(const QString& path) const
 {
     if (!m_known)

@@ -181,12 +181,25 @@ NotesDocument::SaveResult NotesDocument::save(const QString& path, Overwrite ove
     const QString fullPath = RecentFiles::fullPath(path);
     if (fullPath.isEmpty())
         return result;
-    if (overwrite == Overwrite::IfUnchanged && fullPath == m_fileName && m_onDisk.changedOn(fullPath)) {
+    const bool guarded = overwrite == Overwrite::IfUnchanged && fullPath == m_fileName;
+    if (guarded && m_onDisk.changedOn(fullPath)) {
         result.changedOnDisk = true;
         return result;
     }
-    if (!QltFile::writeNotes(fullPath, notes(), m_password, m_reserved, &result.error))
+    // Checked again once the notes are written, and after the rename: another version that took the
+    // file's place in the meantime is the user's to decide about, as one seen before the save.
+    QltFile::ReplaceGuard guard;
+    if (guarded)
+        guard.mayReplace = [&] { return !m_onDisk.changedOn(fullPath); };
+    if (!QltFile::writeNotes(fullPath, notes(), m_password, m_reserved, &result.error, &guard)) {
+        result.changedOnDisk = guard.refused;
         return result;
+    }
+    if (guard.replacedSince) {
+        m_onDisk = DiskState::notOurs();
+        result.changedOnDisk = true;
+        return result;
+    }
     result.saved = true;
     m_history.setClean();
     setModified(false);

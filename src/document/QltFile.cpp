@@ -2,6 +2,7 @@
 
 #include "document/QltFormat.h"
 #include "shared/FileOwner.h"
+#include "shared/RegularFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -112,7 +113,8 @@ bool writeInPlace(const QString& path, const std::function<bool(QIODevice&)>& wr
 }
 
 bool writeThroughTemporary(const QString& path, Kind kind,
-                           const std::function<bool(QIODevice&)>& writeContent, QString* error)
+                           const std::function<bool(QIODevice&)>& writeContent, QString* error,
+                           ReplaceGuard* guard = nullptr)
 {
     const QFileInfo target(path);
     // A link that leads nowhere (or to itself) would be replaced by the file, or make its target.
@@ -148,8 +150,20 @@ bool writeThroughTemporary(const QString& path, Kind kind,
     // commit(), which would then put a cut-off file in place of the old one.
     if (!writeContent(file) || !file.flush())
         return fail();
+    // Writing a large list takes long, and so does putting it on the disk: whatever arrived meanwhile is
+    // looked for after both, as late as can be.
+    if (guard && guard->mayReplace && !RegularFile::syncToDisk(file))
+        return fail();
+    if (guard && guard->mayReplace && !guard->mayReplace()) {
+        guard->refused = true;
+        file.cancelWriting();
+        return false;
+    }
+    const RegularFile::Stamp ours = RegularFile::stampOf(file);
     if (!file.commit())
         return failWith(error, reasonOf(file));
+    if (guard && guard->mayReplace)
+        guard->replacedSince = !RegularFile::sameFile(RegularFile::stampAt(path), ours);
     return true;
 }
 
@@ -167,11 +181,11 @@ bool writeAtomically(const QString& path, const std::function<bool(QIODevice&)>&
 }
 
 bool writeNotes(const QString& path, const QList<Note>& notes, const QByteArray& password, quint32 reserved,
-                QString* error)
+                QString* error, ReplaceGuard* guard)
 {
     return writeThroughTemporary(
         path, Kind::Notes, [&](QIODevice& out) { return QltFormat::writeTo(out, notes, password, reserved); },
-        error);
+        error, guard);
 }
 
 } // namespace QltFile

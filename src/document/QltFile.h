@@ -52,9 +52,19 @@ bool writeAtomically(const QString& path, const QByteArray& bytes, QString* erro
 bool writeAtomically(const QString& path, const std::function<bool(QIODevice&)>& writeContent,
                      QString* error = nullptr);
 
+// What a save of the document's own file must not overwrite: another program's version that arrives while
+// the notes are written.
+struct ReplaceGuard
+{
+    // Asked once everything is written, just before the file is replaced: false leaves it as it is.
+    std::function<bool()> mayReplace;
+    bool refused = false;       // mayReplace said no: nothing was replaced
+    bool replacedSince = false; // another file was in place right after the rename: ours did not last
+};
+
 // Saves a notes file the same way, composing and enciphering it piece by piece as it is written. A new
 // notes file is readable by its owner only; anything but a regular file at `path` is refused.
 bool writeNotes(const QString& path, const QList<Note>& notes, const QByteArray& password, quint32 reserved,
-                QString* error = nullptr);
+                QString* error = nullptr, ReplaceGuard* guard = nullptr);
 
 } // namespace QltFile

@@ -62,13 +62,36 @@ bool isOtherThanRegular(const QString& path)
     return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && !S_ISREG(info.st_mode);
 }
 
-Stamp stampOf(const QFile& file)
+namespace {
+
+Stamp statStamp(const struct stat& info)
 {
-    struct stat info;
-    if (::fstat(file.handle(), &info) != 0)
-        return {};
     return {quint64(info.st_dev), quint64(info.st_ino), qint64(info.st_size), nanoseconds(info.st_mtim),
             nanoseconds(info.st_ctim)};
+}
+
+} // namespace
+
+Stamp stampOf(const QFileDevice& file)
+{
+    struct stat info;
+    return ::fstat(file.handle(), &info) == 0 ? statStamp(info) : Stamp();
+}
+
+bool syncToDisk(const QFileDevice& file)
+{
+    return ::fsync(file.handle()) == 0;
+}
+
+Stamp stampAt(const QString& path)
+{
+    struct stat info;
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? statStamp(info) : Stamp();
+}
+
+bool sameFile(const Stamp& a, const Stamp& b)
+{
+    return a.device == b.device && a.inode == b.inode;
 }
 
 #else
@@ -94,11 +117,28 @@ bool isOtherThanRegular(const QString& path)
     return info.isSymLink() || (info.exists() && !info.isFile());
 }
 
-Stamp stampOf(const QFile& file)
+Stamp stampAt(const QString& path)
 {
-    const QFileInfo info(file.fileName());
+    const QFileInfo info(path);
     return {0, 0, info.size(), info.lastModified().toMSecsSinceEpoch() * 1000000,
             info.metadataChangeTime().toMSecsSinceEpoch() * 1000000};
+}
+
+Stamp stampOf(const QFileDevice& file)
+{
+    return stampAt(file.fileName());
+}
+
+// Left to the commit of the file, which syncs it itself.
+bool syncToDisk(const QFileDevice&)
+{
+    return true;
+}
+
+// Without a file's identity, and with an open file that nobody can replace.
+bool sameFile(const Stamp&, const Stamp&)
+{
+    return true;
 }
 
 #endif

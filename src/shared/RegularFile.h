@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFile>
+#include <QFileDevice>
 #include <QString>
 
 // Opening the program's own files (settings, logs) in a folder that others may write to: a planted pipe
@@ -37,6 +38,12 @@ struct Stamp
     bool operator==(const Stamp&) const = default;
 };
 
-Stamp stampOf(const QFile& file);
+Stamp stampOf(const QFileDevice& file);
+// Puts what was written to `file` on the disk; false when the system could not.
+bool syncToDisk(const QFileDevice& file);
+// The stamp of the file `path` leads to, links followed, without opening it.
+Stamp stampAt(const QString& path);
+// Whether two stamps are of one file, written or not since; true where the system cannot tell.
+bool sameFile(const Stamp& a, const Stamp& b);
 
 } // namespace RegularFile

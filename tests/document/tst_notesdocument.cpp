@@ -17,7 +17,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <chrono>
+#include <cstdio>
 #include <memory>
+#include <thread>
 #include <utility>
 
 #include <sys/wait.h>
@@ -101,6 +104,7 @@ private Q_SLOTS:
     void historyMemoryBounded();
     void windowLockFollowsTheFile();
     void changesOnDiskAreNoticed();
+    void changeDuringTheSaveIsNotOverwritten();
 
 private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
@@ -672,6 +676,39 @@ void TestNotesDocument::changesOnDiskAreNoticed()
     QVERIFY(QFile::remove(file));
     QVERIFY(!document.fileChangedOnDisk());
     QVERIFY(document.save(file).saved);
+}
+
+// Another program puts its version in place while a long list is being written: the save leaves it there
+// and says so, whether it came during the writing or right after the rename.
+void TestNotesDocument::changeDuringTheSaveIsNotOverwritten()
+{
+    const QString file = path(u"large.qlt"_s);
+    QVERIFY(writeFile(file, QltFormat::write(Notes, {}, 0)));
+    NotesDocument document;
+    Answers answers;
+    QCOMPARE(document.open(file, answers).status, NotesDocument::OpenStatus::Opened);
+    for (int i = 0; i < 60; ++i)
+        document.insertNote(0, makeNote(QString(500000, u'汉') + QString::number(i)));
+    const QString staged = path(u"theirs.staged"_s);
+    const QByteArray theirs = QltFormat::write({makeNote(u"theirs"_s)}, {}, 0);
+    QVERIFY(writeFile(staged, theirs));
+
+    // Well after the save has begun (its temporary file has no name to watch for), long before 60 MB are
+    // written and on disk.
+    bool replaced = false;
+    std::thread other([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        replaced =
+            std::rename(QFile::encodeName(staged).constData(), QFile::encodeName(file).constData()) == 0;
+    });
+    const NotesDocument::SaveResult result = document.save(file);
+    other.join();
+    QVERIFY(replaced);
+    QVERIFY(!result.saved);
+    QVERIFY(result.changedOnDisk);
+    QCOMPARE(readFile(file), theirs);
+    QVERIFY(document.isModified());
+    QVERIFY(document.fileChangedOnDisk());
 }
 
 QTEST_GUILESS_MAIN(TestNotesDocument)
