@@ -39,6 +39,14 @@ QList<Note> largeNotes(const QString& word)
     return notes;
 }
 
+QList<Note> notesOf(const QStringList& texts)
+{
+    QList<Note> notes;
+    for (const QString& text : texts)
+        notes.append(makeNote(text));
+    return notes;
+}
+
 // The files beside a notes file, but for the window's lock on it.
 QStringList filesBeside(const QString& path)
 {
@@ -110,6 +118,7 @@ private Q_SLOTS:
     void changedFileAsksBeforeSaving_data();
     void changedFileAsksBeforeSaving();
     void changedFileReloadsUnmodified();
+    void halfWrittenFileIsNeitherTakenNorSavedOver();
     void unwritableDebugLog();
 
 private:
@@ -371,19 +380,13 @@ void TestFaultInjection::changedFileAsksBeforeSaving()
 void TestFaultInjection::changedFileReloadsUnmodified()
 {
     const QString path = w.path(u"synced.qlt"_s);
-    const auto version = [](const QStringList& texts) {
-        QList<Note> notes;
-        for (const QString& text : texts)
-            notes.append(makeNote(text));
-        return notes;
-    };
-    QVERIFY(writeFile(path, notesFile(version({"one", "two", "three"}), "pw")));
+    QVERIFY(writeFile(path, notesFile(notesOf({"one", "two", "three"}), "pw")));
     w.createForm();
     w.answerPassword(u"pw"_s);
     QCOMPARE(w.form().OpenFile(path, QByteArray(), false, false), TMainForm::OpenOutcome::Loaded);
     w.form().selectRow(1);
 
-    const QList<Note> arrived = version({"new", "one", "two", "three"});
+    const QList<Note> arrived = notesOf({"new", "one", "two", "three"});
     QVERIFY(QltFile::writeAtomically(path, notesFile(arrived, "pw")));
     QTRY_COMPARE(w.model().notes(), arrived);
     QCOMPARE(w.form().selectedRow(), 2);
@@ -391,7 +394,7 @@ void TestFaultInjection::changedFileReloadsUnmodified()
     QVERIFY(!w.form().GetModified());
     QCOMPARE(w.form().Password(), QByteArray("pw"));
 
-    const QList<Note> without = version({"one", "three"});
+    const QList<Note> without = notesOf({"one", "three"});
     QVERIFY(QltFile::writeAtomically(path, notesFile(without, "pw")));
     QTRY_COMPARE(w.model().notes(), without);
     QVERIFY(!w.form().IsSelected());
@@ -402,6 +405,39 @@ void TestFaultInjection::changedFileReloadsUnmodified()
     QCOMPARE(w.model().notes(), without);
     QCOMPARE(w.form().FileName(), path);
     QVERIFY(MessageBox::takeShown().isEmpty());
+}
+
+// A writer that truncates the file and writes it in pieces pauses where what is there is a shorter list
+// that reads well: the window neither shows that nor lets its own change overwrite the writer's file.
+void TestFaultInjection::halfWrittenFileIsNeitherTakenNorSavedOver()
+{
+    const QString path = w.path(u"notes.qlt"_s);
+    const QList<Note> before = notesOf({"one", "two", "three"});
+    QVERIFY(writeFile(path, notesFile(before)));
+    w.createForm({path});
+    w.form().setAutoSaveOnAddEdit(true);
+    const QByteArray theirs = notesFile(notesOf({"first", "second", "third", "fourth"}));
+    const QByteArray piece = notesFile(notesOf({"first"}));
+    QVERIFY(theirs.startsWith(piece));
+
+    QFile writer(path);
+    QVERIFY(writer.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(writer.write(piece), piece.size());
+    QVERIFY(writer.flush());
+    QTest::qWait(100);
+    QCOMPARE(w.model().notes(), before);
+    w.form().selectRow(0);
+    MessageBox::setNextAnswers({QMessageBox::Cancel});
+    w.act("NotesDoneUndoneCmd")->trigger();
+    takeOneBox({}, ChangedOnDisk.arg(QDir::toNativeSeparators(path)));
+    QCOMPARE(writer.write(theirs.sliced(piece.size())), theirs.size() - piece.size());
+    writer.close();
+    QCOMPARE(readFile(path), theirs);
+
+    MessageBox::setNextAnswers({QMessageBox::Ok});
+    QTRY_VERIFY(!MessageBox::hasPendingAnswers());
+    QVERIFY(takeOneBox().text.startsWith(u"文件已被其他程序更改:\n"_s));
+    QVERIFY(w.form().GetModified());
 }
 
 void TestFaultInjection::unwritableDebugLog()
