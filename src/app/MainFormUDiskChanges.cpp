@@ -45,18 +45,29 @@ void TMainForm::checkFileOnDisk()
 {
     if (m_checkingDisk)
         return;
-    if (!m_document->fileChangedOnDisk()) {
+    const bool gone = m_document->fileGoneFromDisk();
+    if (!gone && !m_document->fileChangedOnDisk()) {
         m_toldDiskChange = false;
         return;
     }
     const QScopedValueRollback checking(m_checkingDisk, true);
     const QString path = QDir::toNativeSeparators(m_document->fileName());
     if (!GetModified()) {
-        StatusBar->showMessage(reloadFromDisk() ? QStringLiteral("文件已被其他程序更改, 已重新载入: ") + path
-                                                : QStringLiteral("文件已被其他程序更改, 但无法载入: ") + path,
+        if (!gone && reloadFromDisk()) {
+            StatusBar->showMessage(QStringLiteral("文件已被其他程序更改, 已重新载入: ") + path,
+                                   StatusMessageTime);
+            return;
+        }
+        // The notes shown are now the only copy: closing, New and Open must ask, and a save writes them.
+        m_document->markNotOnDisk();
+        m_toldDiskChange = true;
+        StatusBar->showMessage(gone ? QStringLiteral("文件已被其他程序删除, 这里的记事本尚未保存: ") + path
+                                    : QStringLiteral("文件已被其他程序更改, 但无法载入: ") + path,
                                StatusMessageTime);
         return;
     }
+    if (gone)
+        return;
     if (m_toldDiskChange)
         return;
     m_toldDiskChange = true;

@@ -6,6 +6,7 @@
 #include "shared/Cipher.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace {
 // Long enough for a queue of writers, each a few milliseconds, short enough for a script to go on.
@@ -212,6 +213,11 @@ NotesDocument::SaveResult NotesDocument::save(const QString& path, Overwrite ove
 bool NotesDocument::fileChangedOnDisk() const
 {
     return !m_fileName.isEmpty() && m_onDisk.changedOn(m_fileName);
+}
+
+bool NotesDocument::fileGoneFromDisk() const
+{
+    return !m_fileName.isEmpty() && m_onDisk.isKnown() && !QFileInfo::exists(m_fileName);
 }
 
 // The document's file from now on is `path`: its lock is ours unless another window holds it.

@@ -119,6 +119,8 @@ private Q_SLOTS:
     void changedFileAsksBeforeSaving();
     void changedFileReloadsUnmodified();
     void halfWrittenFileIsNeitherTakenNorSavedOver();
+    void notesNoLongerOnDiskAreUnsaved_data();
+    void notesNoLongerOnDiskAreUnsaved();
     void unwritableDebugLog();
 
 private:
@@ -438,6 +440,43 @@ void TestFaultInjection::halfWrittenFileIsNeitherTakenNorSavedOver()
     QTRY_VERIFY(!MessageBox::hasPendingAnswers());
     QVERIFY(takeOneBox().text.startsWith(u"文件已被其他程序更改:\n"_s));
     QVERIFY(w.form().GetModified());
+}
+
+void TestFaultInjection::notesNoLongerOnDiskAreUnsaved_data()
+{
+    QTest::addColumn<QByteArray>("replacement"); // empty: the file is deleted
+    QTest::newRow("garbage") << QByteArray("garbage\n");
+    QTest::newRow("deleted") << QByteArray();
+}
+
+// The window shows the only good copy of the notes once the file is replaced by what cannot be read or is
+// deleted: they count as unsaved, New asks, and a save writes them back.
+void TestFaultInjection::notesNoLongerOnDiskAreUnsaved()
+{
+    QFETCH(QByteArray, replacement);
+    const QString path = w.path(u"notes.qlt"_s);
+    const QList<Note> notes = notesOf({"one", "two"});
+    QVERIFY(writeFile(path, notesFile(notes)));
+    w.createForm({path});
+    if (replacement.isEmpty())
+        QVERIFY(QFile::remove(path));
+    else
+        QVERIFY(QltFile::writeAtomically(path, replacement));
+    QTRY_VERIFY(w.form().GetModified());
+    QCOMPARE(w.panel(TMainForm::PanelModified), u"已修改"_s);
+
+    MessageBox::setNextAnswers({QMessageBox::Cancel});
+    w.act("FileNewCmd")->trigger();
+    takeOneBox(u"确认"_s);
+    QCOMPARE(w.model().notes(), notes);
+
+    if (!replacement.isEmpty())
+        MessageBox::setNextAnswers({QMessageBox::Yes});
+    w.act("FileSaveCmd")->trigger();
+    if (!replacement.isEmpty())
+        takeOneBox({}, ChangedOnDisk.arg(QDir::toNativeSeparators(path)));
+    QCOMPARE(notesIn(path), notes);
+    QVERIFY(!w.form().GetModified());
 }
 
 void TestFaultInjection::unwritableDebugLog()
