@@ -1,9 +1,11 @@
 #include "TestFiles.h"
+#include "TypeText.h"
 #include "WindowHarness.h"
 
 #include "document/NotesDocument.h"
 #include "document/NotesModel.h"
 #include "document/QltFile.h"
+#include "forms/AddEditFormU.h"
 #include "forms/FileDialog.h"
 #include "forms/MessageBox.h"
 #include "shared/FileSizeLimit.h"
@@ -11,6 +13,8 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
 
@@ -121,6 +125,8 @@ private Q_SLOTS:
     void halfWrittenFileIsNeitherTakenNorSavedOver();
     void notesNoLongerOnDiskAreUnsaved_data();
     void notesNoLongerOnDiskAreUnsaved();
+    void changeUnderAnOpenDialogWaits_data();
+    void changeUnderAnOpenDialogWaits();
     void unwritableDebugLog();
 
 private:
@@ -477,6 +483,45 @@ void TestFaultInjection::notesNoLongerOnDiskAreUnsaved()
         takeOneBox({}, ChangedOnDisk.arg(QDir::toNativeSeparators(path)));
     QCOMPARE(notesIn(path), notes);
     QVERIFY(!w.form().GetModified());
+}
+
+void TestFaultInjection::changeUnderAnOpenDialogWaits_data()
+{
+    QTest::addColumn<bool>("autoSave");
+    QTest::newRow("auto-save") << true;
+    QTest::newRow("no auto-save") << false;
+}
+
+// Another program drops a note above the one being edited: the edit still goes to the note the dialog
+// was opened on, and the other version is neither taken under the dialog nor saved over unasked.
+void TestFaultInjection::changeUnderAnOpenDialogWaits()
+{
+    QFETCH(bool, autoSave);
+    const QString path = w.path(u"notes.qlt"_s);
+    QVERIFY(writeFile(path, notesFile(notesOf({"Alpha", "Bravo", "Charlie", "Delta", "Echo"}))));
+    w.createForm({path});
+    w.form().setAutoSaveOnAddEdit(autoSave);
+    w.form().selectRow(2);
+    const QByteArray theirs = notesFile(notesOf({"Alpha", "Charlie", "Delta", "Echo"}));
+    w.driver.onNext<TAddEditForm>([&](TAddEditForm* form) {
+        QVERIFY(QltFile::writeAtomically(path, theirs));
+        QTest::qWait(1500);
+        QTest::keyClick(form->NoteText, Qt::Key_End, Qt::ControlModifier);
+        typeText(form->NoteText, u" EDITED"_s);
+        QTest::mouseClick(form->OkBtn, Qt::LeftButton);
+    });
+    if (autoSave)
+        MessageBox::setNextAnswers({QMessageBox::Cancel});
+    w.act("NotesEditCmd")->trigger();
+    QVERIFY(w.driver.seen());
+    QCOMPARE(w.texts(), QStringList({"Alpha", "Bravo", "Charlie EDITED", "Delta", "Echo"}));
+    if (autoSave)
+        takeOneBox({}, ChangedOnDisk.arg(QDir::toNativeSeparators(path)));
+    MessageBox::setNextAnswers({QMessageBox::Ok});
+    QTRY_VERIFY(!MessageBox::hasPendingAnswers());
+    QVERIFY(takeOneBox().text.startsWith(u"文件已被其他程序更改:\n"_s));
+    QCOMPARE(readFile(path), theirs);
+    QVERIFY(w.form().GetModified());
 }
 
 void TestFaultInjection::unwritableDebugLog()
