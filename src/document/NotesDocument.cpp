@@ -109,10 +109,31 @@ NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions
     case QltFormat::Error::Damaged:
         return fail(OpenStatus::Damaged);
     }
-    // Hashed as it is read, while the bytes are in the processor's cache.
+    // Hashed as it is read, while the bytes are in the processor's cache. The records of a file without
+    // password are followed meanwhile: a huge file is refused at its first impossible one.
     DiskState::Hash hash;
+    const auto peek = [&opened](qint64 pos, char* to) {
+        const qint64 back = opened.pos();
+        const bool peeked =
+            opened.seek(QltFormat::StreamOffset + pos) &&
+            opened.read(to, QltFormat::RecordChain::RecordSize) == QltFormat::RecordChain::RecordSize;
+        return opened.seek(back) && peeked;
+    };
+    // A broken chain ends the read, but the file is refused where a damaged stream always is.
+    std::optional<QltFormat::RecordChain> chain;
+    bool chainBroken = false;
+    if (!header.header.hasPassword)
+        chain.emplace(QltFormat::streamKey({}), opened.size() - QltFormat::StreamOffset, peek);
     if (!QltFile::readRest(opened, file, DiskState::Hash::Piece,
-                           [&hash](QByteArrayView piece) { hash.add(piece); }))
+                           [&](QByteArrayView piece) {
+                               hash.add(piece);
+                               // The pieces lie in the file's buffer, from its start.
+                               const char* const stream = file.bytes.constData() + QltFormat::StreamOffset;
+                               chainBroken = chain && !chain->follow(QByteArrayView(
+                                                          stream, piece.data() + piece.size() - stream));
+                               return !chainBroken;
+                           }) &&
+        !chainBroken)
         return unreadable();
 
     // The lock taken here stays with `candidate` until the file has become the document.
@@ -149,6 +170,8 @@ NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions
         password = *given;
     }
 
+    if (chainBroken)
+        return fail(OpenStatus::Damaged);
     const DiskState loaded = merge ? DiskState() : DiskState::of(path, file.bytes.size(), hash);
     // The file's buffer becomes the stream: dropping the header from the front moves no data, where a
     // copy of the rest would touch another 50 MB for a large list.

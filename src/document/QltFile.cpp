@@ -28,18 +28,17 @@ ReadResult readAll(QFile& file, qint64 atMost)
         result.error = reason;
         return result;
     };
-    const QFileInfo info(file.fileName());
-    if (!info.exists()) {
+    // Only regular files: a pipe or device could block the read or never end.
+    QString reason;
+    switch (RegularFile::openToRead(file, file.fileName(), &reason)) {
+    case RegularFile::Opened::Yes:
+        break;
+    case RegularFile::Opened::Missing:
         result.status = ReadStatus::Missing;
         return result;
+    case RegularFile::Opened::Refused:
+        return fail(reason);
     }
-    // Only regular files: a pipe or device could block the read or never end.
-    if (info.isDir())
-        return fail(QStringLiteral("Is a directory"));
-    if (!info.isFile())
-        return fail(QStringLiteral("Not a regular file"));
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(file.errorString());
     result.bytes = atMost < 0 ? file.readAll() : file.read(atMost);
     if (file.error() != QFileDevice::NoError)
         return fail(file.errorString());
@@ -53,7 +52,7 @@ bool isSameFile(const QString& a, const QString& b)
 }
 
 bool readRest(QFile& file, ReadResult& result, qsizetype pieceSize,
-              const std::function<void(QByteArrayView)>& eachPiece)
+              const std::function<bool(QByteArrayView)>& eachPiece)
 {
     // Read into the buffer itself, grown once: a buffer for the rest appended afterwards would hold the
     // file twice for a moment.
@@ -66,8 +65,12 @@ bool readRest(QFile& file, ReadResult& result, qsizetype pieceSize,
         const qsizetype pieceEnd = std::min(total, pieceStart + step);
         if (pieceEnd > end)
             end += std::max<qint64>(file.read(result.bytes.data() + end, pieceEnd - end), 0);
-        if (eachPiece && end > pieceStart)
-            eachPiece(QByteArrayView(result.bytes).sliced(pieceStart, end - pieceStart));
+        if (eachPiece && end > pieceStart &&
+            !eachPiece(QByteArrayView(result.bytes).sliced(pieceStart, end - pieceStart))) {
+            result.bytes.clear();
+            result.status = ReadStatus::CannotRead;
+            return false;
+        }
         if (end < pieceStart + step || end == total)
             break;
     }

@@ -34,9 +34,9 @@ ReadResult readAll(const QString& path);
 ReadResult readAll(QFile& file, qint64 atMost = -1);
 // Appends what remains of `file` after readAll(file, atMost); false (and CannotRead) when it cannot. With
 // `eachPiece`, the file is read in pieces of `pieceSize` bytes from its start, each given to it as soon as
-// it is read.
+// it is read; false from it ends the read there, as one that failed without a reason.
 bool readRest(QFile& file, ReadResult& result, qsizetype pieceSize = 0,
-              const std::function<void(QByteArrayView)>& eachPiece = {});
+              const std::function<bool(QByteArrayView)>& eachPiece = {});
 
 // Whether two paths lead to one existing file, links followed: writing one would replace the other.
 bool isSameFile(const QString& a, const QString& b);

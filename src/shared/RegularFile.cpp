@@ -56,6 +56,27 @@ Opened open(QFile& file, const QString& path, QIODevice::OpenMode mode)
     return Opened::Yes;
 }
 
+Opened openToRead(QFile& file, const QString& path, QString* error)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int reason = errno;
+        *error = qt_error_string(reason);
+        // A link that leads nowhere, or in a circle, leads to no file.
+        return reason == ENOENT || reason == ELOOP ? Opened::Missing : Opened::Refused;
+    }
+    struct stat info
+    {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        *error =
+            S_ISDIR(info.st_mode) ? QStringLiteral("Is a directory") : QStringLiteral("Not a regular file");
+        ::close(fd);
+        return Opened::Refused;
+    }
+    return Opened::Yes;
+}
+
 bool isOtherThanRegular(const QString& path)
 {
     struct stat info;
@@ -109,6 +130,22 @@ Opened open(QFile& file, const QString& path, QIODevice::OpenMode mode)
     if (file.open(mode))
         return Opened::Yes;
     return QFileInfo::exists(path) ? Opened::Refused : Opened::Missing;
+}
+
+Opened openToRead(QFile& file, const QString& path, QString* error)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return Opened::Missing;
+    if (!info.isFile()) {
+        *error = info.isDir() ? QStringLiteral("Is a directory") : QStringLiteral("Not a regular file");
+        return Opened::Refused;
+    }
+    file.setFileName(path);
+    if (file.open(QIODevice::ReadOnly))
+        return Opened::Yes;
+    *error = file.errorString();
+    return Opened::Refused;
 }
 
 bool isOtherThanRegular(const QString& path)

@@ -22,6 +22,11 @@ enum class Opened
 // another process writes too.
 Opened open(QFile& file, const QString& path, QIODevice::OpenMode mode);
 
+// Opens the file `path` leads to, links followed, to read it, without waiting for a pipe's other end:
+// anything but a regular file is refused, judged on the file opened, so that nothing can be swapped in
+// between a look and the open. The reason of a refusal goes to `error`.
+Opened openToRead(QFile& file, const QString& path, QString* error);
+
 // True when something that is not a regular file (a link among them) is at `path`.
 bool isOtherThanRegular(const QString& path);
 

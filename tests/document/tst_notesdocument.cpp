@@ -1,6 +1,7 @@
 #include "TestFiles.h"
 #include "TestNotes.h"
 
+#include "document/DiskState.h"
 #include "document/FileLock.h"
 #include "document/NotesDocument.h"
 #include "document/QltFile.h"
@@ -23,6 +24,7 @@
 #include <thread>
 #include <utility>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -88,7 +90,9 @@ private Q_SLOTS:
 
     void openOutcomes_data();
     void openOutcomes();
-    void hugeForeignFileRefusedUnread();
+    void hugeFileRefusedUnread_data();
+    void hugeFileRefusedUnread();
+    void pipeInPlaceOfTheFileNeverWaits();
     void openReplacesTheDocument();
     void mergeAppends();
     void saveWritesBackWhatWasRead_data();
@@ -202,21 +206,45 @@ void TestNotesDocument::openOutcomes()
     QVERIFY(!document.isModified());
 }
 
-// The header is judged before the rest is read: a 2 GiB file that is no notes file costs no memory.
-void TestNotesDocument::hugeForeignFileRefusedUnread()
+void TestNotesDocument::hugeFileRefusedUnread_data()
 {
+    QTest::addColumn<QByteArray>("start");
+    QTest::addColumn<NotesDocument::OpenStatus>("status");
+    QTest::newRow("no notes file") << QByteArray("not a notes file")
+                                   << NotesDocument::OpenStatus::BadSignature;
+    QTest::newRow("notes file header")
+        << QltFormat::write({makeNote(u"first"_s)}, {}, 0) << NotesDocument::OpenStatus::Damaged;
+}
+
+// A 2 GiB file costs no memory: the header is judged before the rest is read, and a record that runs past
+// the end refuses the file where it is met.
+void TestNotesDocument::hugeFileRefusedUnread()
+{
+    QFETCH(QByteArray, start);
+    QFETCH(NotesDocument::OpenStatus, status);
     const qint64 before = peakResidentKiB();
     if (before < 0)
         QSKIP("no peak memory count on this system");
     const QString target = path(u"huge.qlt"_s);
     QFile file(target);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("not a notes file") > 0);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(start) > 0);
     QVERIFY(file.resize(qint64(2) << 30)); // sparse: no disk space taken
     file.close();
     NotesDocument document;
     Answers answers;
-    QCOMPARE(document.open(target, answers).status, NotesDocument::OpenStatus::BadSignature);
+    QCOMPARE(document.open(target, answers).status, status);
     QVERIFY2(peakResidentKiB() - before < 64 * 1024, qPrintable(QString::number(peakResidentKiB() - before)));
+}
+
+// A pipe put where the notes file was is refused at once, by the open and by the look for a change.
+void TestNotesDocument::pipeInPlaceOfTheFileNeverWaits()
+{
+    const QString pipe = path(u"pipe.qlt"_s);
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    QVERIFY(!DiskState::read(pipe).isKnown());
+    NotesDocument document;
+    Answers answers;
+    QCOMPARE(document.open(pipe, answers).status, NotesDocument::OpenStatus::Damaged);
 }
 
 void TestNotesDocument::openReplacesTheDocument()
