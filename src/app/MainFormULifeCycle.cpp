@@ -207,7 +207,13 @@ void TMainForm::FormActivate()
 
 void TMainForm::closeEvent(QCloseEvent* event)
 {
-    if (!FormCloseQuery() || !FormClose()) {
+    if (!FormCloseQuery()) {
+        // A cancelled exit is over: the close box that comes later puts the window away as ever.
+        ExitRequested = false;
+        event->ignore();
+        return;
+    }
+    if (!FormClose()) {
         event->ignore();
         return;
     }
