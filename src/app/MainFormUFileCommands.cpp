@@ -114,7 +114,7 @@ void TMainForm::SaveFile(const QString& fileName)
         SetFileInfo(m_document->fileName());
         if (!result.error.isEmpty())
             ErrorLog::appendReport(AppPaths::errorLogPath(), SystemInfo::describe(),
-                                   {QStringLiteral("TMainForm"), SharedSrc::LastTraceName(),
+                                   {QStringLiteral("TMainForm"), QStringLiteral("TMainForm.SaveFile"),
                                     QDir::toNativeSeparators(fileName) + QLatin1String(": ") + result.error});
         ErrorMsg(DocumentMessages::cannotSave(result.error));
         return;
