@@ -13,11 +13,15 @@ void copy(const QString& path, QFileDevice& file)
 {
 #ifdef Q_OS_UNIX
     struct stat info;
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0 ||
-        ::fchown(file.handle(), info.st_uid, info.st_gid) == 0)
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
         return;
-    // Not root: the owner stays the writer, but the group can still be kept.
-    [[maybe_unused]] const int groupKept = ::fchown(file.handle(), uid_t(-1), info.st_gid);
+    if (::fchown(file.handle(), info.st_uid, info.st_gid) != 0) {
+        // Not root: the owner stays the writer, but the group can still be kept.
+        [[maybe_unused]] const int groupKept = ::fchown(file.handle(), uid_t(-1), info.st_gid);
+    }
+    // The set-group-ID bit (a shared folder's group files), which Qt's permissions do not carry and a
+    // change of owner clears; never set-user-ID, which a notes file has no use for.
+    [[maybe_unused]] const int modeKept = ::fchmod(file.handle(), info.st_mode & (S_ISGID | 0777));
 #else
     // Here a new file takes the rights the folder passes on.
     Q_UNUSED(path);

@@ -9,7 +9,7 @@ class QFileDevice;
 namespace FileOwner {
 
 // Gives the open `file` the owner and group of the file at `path`, as far as this process may: the
-// owner only for root, the group for a member of it.
+// owner only for root, the group for a member of it; and its set-group-ID bit.
 void copy(const QString& path, QFileDevice& file);
 
 } // namespace FileOwner

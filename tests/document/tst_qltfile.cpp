@@ -187,6 +187,14 @@ void TestQltFile::writeReplacesAndKeepsPermissions()
 
     QVERIFY(QltFile::writeAtomically(path("old.qlt"), QByteArray()));
     QCOMPARE(readFile(path("old.qlt")), QByteArray());
+
+    // The set-group-ID bit, which no Qt permission names, stays too: 2640 stays 2640.
+    const QByteArray name = QFile::encodeName(path("old.qlt"));
+    QCOMPARE(::chmod(name.constData(), 02640), 0);
+    QVERIFY(QltFile::writeNotes(path("old.qlt"), {}, {}, 0));
+    struct stat info;
+    QCOMPARE(::stat(name.constData(), &info), 0);
+    QCOMPARE(info.st_mode & 07777, mode_t(02640));
 }
 
 void TestQltFile::writeLeavesNoTemporaryFiles()
