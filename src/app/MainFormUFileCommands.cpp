@@ -146,9 +146,11 @@ void TMainForm::FileExportCmdExecute()
         return;
     }
     const ReportStamp stamp = reportStamp(m_document->model().counts(), QDateTime::currentDateTime());
-    // A text file for other programs: in the system's encoding, not the notes file's.
+    // A text file for other programs: in the system's encoding, not the notes file's. The notes of a
+    // protected list are private, in the report too.
     if (!QltFile::writeAtomically(
-            path, [&](QIODevice& out) { return writeReport(out, m_document->notes(), stamp); }))
+            path, [&](QIODevice& out) { return writeReport(out, m_document->notes(), stamp); }, nullptr,
+            m_document->password().isEmpty() ? QltFile::NewFile::FollowUmask : QltFile::NewFile::OwnerOnly))
         ErrorMsg(DocumentMessages::cannotExport());
 }
 

@@ -171,8 +171,12 @@ void exportReport(const CliRequest& request, PasswordSource& passwords)
     const auto writeContent = [&](QIODevice& out) {
         return writeReport(out, document.notes(), stamp, request.encoding);
     };
-    const bool written = toFile ? QltFile::writeAtomically(request.operands.at(1), writeContent)
-                                : CliOutput::writeOut(writeContent);
+    // The notes of a protected list are private, in the report too.
+    const QltFile::NewFile newFile =
+        document.password().isEmpty() ? QltFile::NewFile::FollowUmask : QltFile::NewFile::OwnerOnly;
+    const bool written =
+        toFile ? QltFile::writeAtomically(request.operands.at(1), writeContent, nullptr, newFile)
+               : CliOutput::writeOut(writeContent);
     if (!written)
         throw CliFailure(DocumentMessages::cannotExport());
 }

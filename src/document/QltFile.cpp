@@ -87,8 +87,9 @@ namespace {
 
 enum class Kind
 {
-    Notes, // a new one is owner-only; only a regular file is replaced
-    Text,  // a new one follows the umask; a pipe or a device is written into
+    Notes,       // a new one is owner-only; only a regular file is replaced
+    Text,        // a new one follows the umask; a pipe or a device is written into
+    PrivateText, // the same, but a new one is owner-only
 };
 
 // QSaveFile does not keep the reason when a write comes up short; the system still has it then.
@@ -120,11 +121,13 @@ bool writeThroughTemporary(const QString& path, Kind kind,
                            ReplaceGuard* guard = nullptr)
 {
     const QFileInfo target(path);
+    if (!FileOwner::mayFollowLink(path))
+        return failWith(error, QStringLiteral("A link planted by another user is not followed"));
     // A link that leads nowhere (or to itself) would be replaced by the file, or make its target.
     if (target.isSymLink() && !target.exists())
         return failWith(error, QStringLiteral("The link leads to no file"));
     if (target.exists() && !target.isFile() && !target.isDir()) {
-        if (kind == Kind::Text)
+        if (kind != Kind::Notes)
             return writeInPlace(path, writeContent, error);
         return failWith(error, QStringLiteral("Not a regular file"));
     }
@@ -147,7 +150,7 @@ bool writeThroughTemporary(const QString& path, Kind kind,
     // file may hold private notes: owner only. Other new files follow the umask.
     if (target.isFile())
         FileOwner::copy(path, file);
-    else if (kind == Kind::Notes && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+    else if (kind != Kind::Text && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
         return fail();
     // Flushed here: a write that fails while commit() flushes what is still buffered is not reported by
     // commit(), which would then put a cut-off file in place of the old one.
@@ -178,9 +181,11 @@ bool writeAtomically(const QString& path, const QByteArray& bytes, QString* erro
         path, [&bytes](QIODevice& out) { return out.write(bytes) == bytes.size(); }, error);
 }
 
-bool writeAtomically(const QString& path, const std::function<bool(QIODevice&)>& writeContent, QString* error)
+bool writeAtomically(const QString& path, const std::function<bool(QIODevice&)>& writeContent, QString* error,
+                     NewFile newFile)
 {
-    return writeThroughTemporary(path, Kind::Text, writeContent, error);
+    return writeThroughTemporary(path, newFile == NewFile::OwnerOnly ? Kind::PrivateText : Kind::Text,
+                                 writeContent, error);
 }
 
 bool writeNotes(const QString& path, const QList<Note>& notes, const QByteArray& password, quint32 reserved,

@@ -43,14 +43,19 @@ bool isSameFile(const QString& a, const QString& b);
 
 // Writes through a temporary file that replaces `path` only when everything was written and synced, so a
 // failed save leaves the previous file as it was. The file keeps its permissions, owner and group; one
-// without any write permission bit is refused, for root too, and so is a link that leads to no file. A
-// new file follows the umask, like any file the user makes (reports, texts); a pipe or a device at `path`
-// is written into, never replaced. Returns false on any failure, with the system's reason in `error`
-// when one is asked for.
+// without any write permission bit is refused, for root too, and so is a link that leads to no file or
+// that another user planted in a shared folder (FileOwner::mayFollowLink). A new file follows the umask,
+// like any file the user makes (reports, texts); a pipe or a device at `path` is written into, never
+// replaced. Returns false on any failure, with the system's reason in `error` when one is asked for.
 bool writeAtomically(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+enum class NewFile
+{
+    FollowUmask,
+    OwnerOnly, // what is made of private notes (the report of a protected list)
+};
 // The same with the bytes that `writeContent` writes as it makes them; false from it is a failure.
 bool writeAtomically(const QString& path, const std::function<bool(QIODevice&)>& writeContent,
-                     QString* error = nullptr);
+                     QString* error = nullptr, NewFile newFile = NewFile::FollowUmask);
 
 // What a save of the document's own file must not overwrite: another program's version that arrives while
 // the notes are written.

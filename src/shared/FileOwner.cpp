@@ -1,6 +1,7 @@
 #include "shared/FileOwner.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -26,6 +27,24 @@ void copy(const QString& path, QFileDevice& file)
     // Here a new file takes the rights the folder passes on.
     Q_UNUSED(path);
     Q_UNUSED(file);
+#endif
+}
+
+bool mayFollowLink(const QString& path)
+{
+#ifdef Q_OS_UNIX
+    struct stat link;
+    if (::lstat(QFile::encodeName(path).constData(), &link) != 0 || !S_ISLNK(link.st_mode))
+        return true;
+    struct stat folder;
+    if (::stat(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), &folder) != 0)
+        return false;
+    const bool shared = (folder.st_mode & S_ISVTX) || (folder.st_mode & S_IWOTH);
+    return !shared || link.st_uid == ::geteuid() || link.st_uid == 0;
+#else
+    // Links here need rights most users do not have.
+    Q_UNUSED(path);
+    return true;
 #endif
 }
 

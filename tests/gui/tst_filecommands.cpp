@@ -575,6 +575,13 @@ void TestFileCommands::exportExtensionAndFailure()
     QCOMPARE(MessageBox::takeShown().value(1).text, u"不能把报告导出到记事本文件本身。"_s);
     QCOMPARE(readFile(notes), saved);
     QVERIFY(!w.form().GetModified());
+
+    // The report of a protected list is as private as the list.
+    givePassword(w.form(), "pw");
+    FileDialog::setNextResults({Result{true, w.path(u"private.txt"_s), 1}});
+    w.act("FileExportCmd")->trigger();
+    QCOMPARE(QFile::permissions(w.path(u"private.txt"_s)) & 0x7077,
+             QFileDevice::Permissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) & 0x7077);
 }
 
 void TestFileCommands::importAppends()
