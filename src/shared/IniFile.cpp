@@ -265,6 +265,11 @@ QString IniFile::ReadString(const QString& section, const QString& key, const QS
     return *value;
 }
 
+QString IniFile::ReadWholeString(const QString& section, const QString& key) const
+{
+    return find(section, key).value_or(QString());
+}
+
 int IniFile::ReadInteger(const QString& section, const QString& key, int defaultValue) const
 {
     return parseInteger(ReadString(section, key, QString())).value_or(defaultValue);

@@ -44,6 +44,8 @@ public:
     // At most MaxValueLength UTF-16 units, never ending inside a surrogate pair; `defaultValue` when
     // the file, section or key is missing or the file cannot be read.
     QString ReadString(const QString& section, const QString& key, const QString& defaultValue) const;
+    // The whole value, however long: for paths, which the program writes longer than MaxValueLength.
+    QString ReadWholeString(const QString& section, const QString& key) const;
     // Decimal with an optional sign, "$hex" or "0xhex"/"0Xhex"; anything else gives `defaultValue`.
     // Hexadecimal values are 32-bit patterns ("$FFFFFFFF" is -1); a value that does not fit in 32 bits
     // gives `defaultValue`.

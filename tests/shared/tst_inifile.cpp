@@ -1,6 +1,7 @@
 #include "TestFiles.h"
 
 #include "shared/IniFile.h"
+#include "shared/Settings.h"
 
 #include "shared/FileSizeLimit.h"
 #include "shared/PlantedFiles.h"
@@ -375,6 +376,10 @@ void TestIniFile::readStringCut()
     IniFile ini(path());
     ini.WriteString(u"General"_s, u"LastFile"_s, value);
     QCOMPARE(ini.ReadString(u"General"_s, u"LastFile"_s, QString()), expected);
+    // Paths, which the program writes however long, are read back whole.
+    QCOMPARE(Settings::lastFile(ini), value);
+    Settings::setRecentFiles(ini, {value}, 1);
+    QCOMPARE(Settings::recentFileValues(ini, 1), QStringList{value});
 }
 
 void TestIniFile::chineseValueStoredAsGb18030()
