@@ -31,7 +31,8 @@ public:
 // write leaves the old file as it was.
 //
 // Only a regular file is read or written: a symbolic link, a pipe or a device at the file's path reads
-// as no file and refuses every write.
+// as no file and refuses every write, but for a link of the user's own in a folder only the user may
+// write to (dotfile managers make them), which leads to the file that is read and written.
 class IniFile
 {
 public:
@@ -74,5 +75,6 @@ private:
     std::optional<QString> find(const QString& section, const QString& key) const;
 
     QString m_fileName;
+    QString m_path; // what is read and written: m_fileName, or the file an own link there leads to
     mutable std::shared_ptr<const Snapshot> m_snapshot;
 };

@@ -77,6 +77,21 @@ Opened openToRead(QFile& file, const QString& path, QString* error)
     return Opened::Yes;
 }
 
+QString followOwnLink(const QString& path)
+{
+    const uid_t user = ::geteuid();
+    struct stat link;
+    struct stat folder;
+    const QFileInfo info(path);
+    if (::lstat(QFile::encodeName(path).constData(), &link) != 0 || !S_ISLNK(link.st_mode) ||
+        link.st_uid != user || ::stat(QFile::encodeName(info.absolutePath()).constData(), &folder) != 0 ||
+        folder.st_uid != user || (folder.st_mode & (S_IWGRP | S_IWOTH)))
+        return path;
+    // Only to a file that is there: a write must not make one wherever the link points.
+    const QString target = info.symLinkTarget();
+    return QFileInfo(target).isFile() ? target : path;
+}
+
 bool isOtherThanRegular(const QString& path)
 {
     struct stat info;
@@ -146,6 +161,12 @@ Opened openToRead(QFile& file, const QString& path, QString* error)
         return Opened::Yes;
     *error = file.errorString();
     return Opened::Refused;
+}
+
+// Links here need rights most users do not have: none is followed.
+QString followOwnLink(const QString& path)
+{
+    return path;
 }
 
 bool isOtherThanRegular(const QString& path)

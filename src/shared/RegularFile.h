@@ -27,6 +27,11 @@ Opened open(QFile& file, const QString& path, QIODevice::OpenMode mode);
 // between a look and the open. The reason of a refusal goes to `error`.
 Opened openToRead(QFile& file, const QString& path, QString* error);
 
+// Where the symbolic link at `path` leads when the link is the user's own in a folder that is the user's
+// and that nobody else may write to (the rule OpenSSH applies to its own files); otherwise `path` itself,
+// which open() then refuses if it is a link.
+QString followOwnLink(const QString& path);
+
 // True when something that is not a regular file (a link among them) is at `path`.
 bool isOtherThanRegular(const QString& path);
 
