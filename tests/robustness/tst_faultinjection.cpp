@@ -2,6 +2,7 @@
 #include "TypeText.h"
 #include "WindowHarness.h"
 
+#include "app/StatusPanel.h"
 #include "document/NotesDocument.h"
 #include "document/NotesModel.h"
 #include "document/QltFile.h"
@@ -404,6 +405,12 @@ void TestFaultInjection::changedFileReloadsUnmodified()
     QTRY_COMPARE(w.model().notes(), arrived);
     QCOMPARE(w.form().selectedRow(), 2);
     QVERIFY(w.form().statusBar()->currentMessage().startsWith(u"文件已被其他程序更改, 已重新载入"_s));
+    // Readable: the panels step aside while it shows, and come back after.
+    for (int panel = 0; panel < TMainForm::StatusPanelCount; ++panel)
+        QVERIFY(!w.form().statusPanel(panel)->isVisible());
+    w.form().statusBar()->clearMessage();
+    for (int panel = 0; panel < TMainForm::StatusPanelCount; ++panel)
+        QVERIFY(w.form().statusPanel(panel)->isVisible());
     QVERIFY(!w.form().GetModified());
     QCOMPARE(w.form().Password(), QByteArray("pw"));
 
