@@ -224,6 +224,12 @@ void TMainForm::createStatusBar()
             connect(panel, &StatusPanel::textChanged, this, &TMainForm::StatusBarResize);
         m_panels.at(size_t(i)) = panel;
     }
+    // The panels are the window's own, laid over the bar, which would paint its messages across them:
+    // they step aside while a message shows, as the bar's own widgets do.
+    connect(StatusBar, &QStatusBar::messageChanged, this, [this](const QString& message) {
+        for (StatusPanel* panel : m_panels)
+            panel->setVisible(message.isEmpty());
+    });
     StatusBar->installEventFilter(this);
 }
 

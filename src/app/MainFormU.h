@@ -234,8 +234,9 @@ private:
     const QStringList m_arguments;
     NotesDocument* const m_document;
     FileWatch* const m_fileWatch;
-    bool m_toldDiskChange = false; // the user knows the file changed under unsaved notes
-    bool m_checkingDisk = false;   // a reload or a message about the file is under way
+    bool m_toldDiskChange = false;   // the user knows the file changed under unsaved notes
+    bool m_checkingDisk = false;     // a reload or a message about the file is under way
+    bool m_checkAfterDialog = false; // a change seen under an open dialog waits for it to close
     bool CmdLineOpen = false;
 
     bool ExitRequested = false;

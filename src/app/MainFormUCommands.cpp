@@ -90,7 +90,7 @@ void TMainForm::createCommandTable()
         {"NotesDoneUndoneCmd", "完成/未完成(&N)", "设置完成/未完成", "F9", Images::DoneUndone, &TMainForm::NotesDoneUndoneCmdExecute},
         {"NotesFindCmd", "查找(&F)...", "查找一个记事本", "Ctrl+F", Images::Find, &TMainForm::NotesFindCmdExecute},
         {"NotesSortCmd", "排列(&S)", "排列记事本列表", "Ctrl+Q", Images::Sort, &TMainForm::NotesSortCmdExecute},
-        {"NotesUndoCmd", "撤销(&U)", "撤销", "Ctrl+Z", Images::None, &TMainForm::NotesUndoCmdExecute},
+        {"NotesUndoCmd", "撤销(&Z)", "撤销", "Ctrl+Z", Images::None, &TMainForm::NotesUndoCmdExecute},
         {"NotesRedoCmd", "重做(&R)", "重做", "Ctrl+Y; Ctrl+Shift+Z", Images::None, &TMainForm::NotesRedoCmdExecute},
         {"ViewMinimizeToTrayCmd", "最小化到系统托盘(&M)", "最小化到系统托盘", "F12", Images::ToTray, &TMainForm::ViewMinimizeToTrayCmdExecute},
         {"ViewShowGridLinesCmd", "显示网格线(&S)", "显示/隐藏网格线", "Ctrl+G", Images::None, &TMainForm::ViewShowGridLinesCmdExecute},

@@ -5,9 +5,11 @@
 #include "forms/MessageBox.h"
 #include "shared/DebugLog.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QScopedValueRollback>
 #include <QStatusBar>
+#include <QTimer>
 
 #include <cstdlib>
 #include <optional>
@@ -17,6 +19,8 @@ using SharedSrc::DebugLog;
 namespace {
 
 constexpr int StatusMessageTime = 10000;
+// How often a change seen under an open dialog is looked at again, until the dialog has closed.
+constexpr int DialogCloseCheckInterval = 250;
 
 // Reading the document's own file again asks nobody: the password it has either opens the file or the
 // file is not taken (a changed password is the user's to give by opening the file again).
@@ -41,22 +45,45 @@ private:
 
 // The file watch saw something happen to the document's file or its folder. Another program's version
 // is taken at once when nothing here is unsaved; otherwise the user hears of it now, not at the save.
+// Under an open dialog nothing changes: the dialog may hold a row number, which a reload would give to
+// another note, so the look waits until it has closed.
 void TMainForm::checkFileOnDisk()
 {
+    if (QApplication::activeModalWidget()) {
+        if (!m_checkAfterDialog) {
+            m_checkAfterDialog = true;
+            QTimer::singleShot(DialogCloseCheckInterval, this, [this] {
+                m_checkAfterDialog = false;
+                checkFileOnDisk();
+            });
+        }
+        return;
+    }
     if (m_checkingDisk)
         return;
-    if (!m_document->fileChangedOnDisk()) {
+    const bool gone = m_document->fileGoneFromDisk();
+    if (!gone && !m_document->fileChangedOnDisk()) {
         m_toldDiskChange = false;
         return;
     }
     const QScopedValueRollback checking(m_checkingDisk, true);
     const QString path = QDir::toNativeSeparators(m_document->fileName());
     if (!GetModified()) {
-        StatusBar->showMessage(reloadFromDisk() ? QStringLiteral("文件已被其他程序更改, 已重新载入: ") + path
-                                                : QStringLiteral("文件已被其他程序更改, 但无法载入: ") + path,
+        if (!gone && reloadFromDisk()) {
+            StatusBar->showMessage(QStringLiteral("文件已被其他程序更改, 已重新载入: ") + path,
+                                   StatusMessageTime);
+            return;
+        }
+        // The notes shown are now the only copy: closing, New and Open must ask, and a save writes them.
+        m_document->markNotOnDisk();
+        m_toldDiskChange = true;
+        StatusBar->showMessage(gone ? QStringLiteral("文件已被其他程序删除, 这里的记事本尚未保存: ") + path
+                                    : QStringLiteral("文件已被其他程序更改, 但无法载入: ") + path,
                                StatusMessageTime);
         return;
     }
+    if (gone)
+        return;
     if (m_toldDiskChange)
         return;
     m_toldDiskChange = true;

@@ -114,7 +114,7 @@ void TMainForm::SaveFile(const QString& fileName)
         SetFileInfo(m_document->fileName());
         if (!result.error.isEmpty())
             ErrorLog::appendReport(AppPaths::errorLogPath(), SystemInfo::describe(),
-                                   {QStringLiteral("TMainForm"), SharedSrc::LastTraceName(),
+                                   {QStringLiteral("TMainForm"), QStringLiteral("TMainForm.SaveFile"),
                                     QDir::toNativeSeparators(fileName) + QLatin1String(": ") + result.error});
         ErrorMsg(DocumentMessages::cannotSave(result.error));
         return;
@@ -140,10 +140,17 @@ void TMainForm::FileExportCmdExecute()
         QStringLiteral(".txt"));
     if (path.isEmpty())
         return;
+    // The notes file replaced by its report would lose every note at the next close.
+    if (!m_document->fileName().isEmpty() && QltFile::isSameFile(m_document->fileName(), path)) {
+        ErrorMsg(DocumentMessages::exportOverNotesFile());
+        return;
+    }
     const ReportStamp stamp = reportStamp(m_document->model().counts(), QDateTime::currentDateTime());
-    // A text file for other programs: in the system's encoding, not the notes file's.
+    // A text file for other programs: in the system's encoding, not the notes file's. The notes of a
+    // protected list are private, in the report too.
     if (!QltFile::writeAtomically(
-            path, [&](QIODevice& out) { return writeReport(out, m_document->notes(), stamp); }))
+            path, [&](QIODevice& out) { return writeReport(out, m_document->notes(), stamp); }, nullptr,
+            m_document->password().isEmpty() ? QltFile::NewFile::FollowUmask : QltFile::NewFile::OwnerOnly))
         ErrorMsg(DocumentMessages::cannotExport());
 }
 

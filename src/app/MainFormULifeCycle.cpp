@@ -207,7 +207,13 @@ void TMainForm::FormActivate()
 
 void TMainForm::closeEvent(QCloseEvent* event)
 {
-    if (!FormCloseQuery() || !FormClose()) {
+    if (!FormCloseQuery()) {
+        // A cancelled exit is over: the close box that comes later puts the window away as ever.
+        ExitRequested = false;
+        event->ignore();
+        return;
+    }
+    if (!FormClose()) {
         event->ignore();
         return;
     }
@@ -278,8 +284,9 @@ void TMainForm::FileNewWindowCmdExecute()
 void TMainForm::HelpContentsCmdExecute()
 {
     DebugLog("TMainForm.HelpContentsCmdExecute");
-    if (!Desktop::openDocument(AppPaths::helpFilePath()))
-        ErrorMsg(QStringLiteral("未能显示帮助文件。请重新安装该程序。"));
+    const auto failed = [] { ErrorMsg(QStringLiteral("未能显示帮助文件。请重新安装该程序。")); };
+    if (!Desktop::openDocument(AppPaths::helpFilePath(), failed))
+        failed();
 }
 
 void TMainForm::HelpAboutCmdExecute()

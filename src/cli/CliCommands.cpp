@@ -16,7 +16,6 @@
 #include "shared/NoteFields.h"
 
 #include <QDateTime>
-#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -32,12 +31,6 @@ QByteArrayView captionOf(const QByteArray& text)
     const void* cr = std::memchr(text.constData(), '\r', size_t(text.size()));
     return QByteArrayView(text.constData(),
                           cr ? static_cast<const char*>(cr) - text.constData() : text.size());
-}
-
-bool isSameFile(const QString& a, const QString& b)
-{
-    const QString canonicalA = QFileInfo(a).canonicalFilePath();
-    return !canonicalA.isEmpty() && canonicalA == QFileInfo(b).canonicalFilePath();
 }
 
 // The lines of `list` for notes [first, first + count), "N. [x] priority caption", in UTF-8 made straight
@@ -169,8 +162,8 @@ void exportReport(const CliRequest& request, PasswordSource& passwords)
     const QString& path = request.operands.at(0);
     const bool toFile = request.operands.size() > 1;
     // Writing the report over the notes file would lose every note in it.
-    if (toFile && isSameFile(path, request.operands.at(1)))
-        throw CliFailure(CliMessages::sameFileExport());
+    if (toFile && QltFile::isSameFile(path, request.operands.at(1)))
+        throw CliFailure(DocumentMessages::exportOverNotesFile());
     NotesDocument document;
     CliDocument::open(document, path, passwords);
     const ReportStamp stamp = reportStamp(document.model().counts(), QDateTime::currentDateTime());
@@ -178,8 +171,12 @@ void exportReport(const CliRequest& request, PasswordSource& passwords)
     const auto writeContent = [&](QIODevice& out) {
         return writeReport(out, document.notes(), stamp, request.encoding);
     };
-    const bool written = toFile ? QltFile::writeAtomically(request.operands.at(1), writeContent)
-                                : CliOutput::writeOut(writeContent);
+    // The notes of a protected list are private, in the report too.
+    const QltFile::NewFile newFile =
+        document.password().isEmpty() ? QltFile::NewFile::FollowUmask : QltFile::NewFile::OwnerOnly;
+    const bool written =
+        toFile ? QltFile::writeAtomically(request.operands.at(1), writeContent, nullptr, newFile)
+               : CliOutput::writeOut(writeContent);
     if (!written)
         throw CliFailure(DocumentMessages::cannotExport());
 }

@@ -7,11 +7,6 @@ QString noSuchNote(const QString& number)
     return QStringLiteral("没有第 ") + number + QStringLiteral(" 条记事本。");
 }
 
-QString sameFileExport()
-{
-    return QStringLiteral("不能把报告导出到记事本文件本身。");
-}
-
 QString passwordLineMissing()
 {
     return QStringLiteral("标准输入中缺少密码行。");

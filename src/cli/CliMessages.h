@@ -6,7 +6,6 @@
 namespace CliMessages {
 
 QString noSuchNote(const QString& number);
-QString sameFileExport();
 QString passwordLineMissing();
 QString passwordNeedsTerminal();
 QString passwordNotEntered();

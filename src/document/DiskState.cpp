@@ -1,5 +1,7 @@
 #include "document/DiskState.h"
 
+#include "shared/RegularFile.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QHashFunctions>
@@ -38,6 +40,13 @@ DiskState DiskState::read(const QString& path)
     return state;
 }
 
+DiskState DiskState::notOurs()
+{
+    DiskState state;
+    state.m_known = true;
+    return state;
+}
+
 bool DiskState::changedOn(const QString& path) const
 {
     if (!m_known)
@@ -59,8 +68,10 @@ DiskState::Stamp DiskState::stampOf(const QString& path)
 
 QByteArray DiskState::hashOfFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // A pipe put in the file's place would never end the read.
+    QFile file;
+    QString reason;
+    if (RegularFile::openToRead(file, path, &reason) != RegularFile::Opened::Yes)
         return {};
     Hash hash;
     QByteArray piece(Hash::Piece, Qt::Uninitialized);

@@ -30,11 +30,15 @@ public:
     static DiskState of(const QString& path, qint64 size, const Hash& hash);
     // The state of `path` as it is now, reading it to hash it.
     static DiskState read(const QString& path);
+    // What another program put in place of ours: any file there counts as changed.
+    static DiskState notOurs();
 
     bool isKnown() const { return m_known; }
     // Whether `path` now holds other bytes than those remembered. A file that is gone holds nothing to
     // lose, so it has not changed; nor has one merely touched or rewritten with the same bytes.
     bool changedOn(const QString& path) const;
+    // The same size, times, identity and bytes: no write came between the two looks.
+    bool operator==(const DiskState&) const = default;
 
 private:
     struct Stamp

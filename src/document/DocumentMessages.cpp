@@ -72,6 +72,11 @@ QString cannotExport()
     return QStringLiteral("无法导出文件。");
 }
 
+QString exportOverNotesFile()
+{
+    return QStringLiteral("不能把报告导出到记事本文件本身。");
+}
+
 QString wrongPassword()
 {
     return QStringLiteral("密码不正确。");

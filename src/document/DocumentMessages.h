@@ -21,6 +21,8 @@ QString openInWindow(const FileLock::Holder& holder);
 // The file was written by someone else since it was read or saved; the path follows on its own line.
 QString changedOnDisk(const QString& path);
 QString cannotExport();
+// The report was to replace the notes file it is made of.
+QString exportOverNotesFile();
 QString wrongPassword();
 // Why a password was not set; empty for a change that went through.
 QString passwordRefused(NotesDocument::PasswordChange change);

@@ -57,6 +57,12 @@ FileLock::Result FileLock::acquire(const QString& notesPath)
         locked = lock->tryLock(0);
     }
     if (locked) {
+        // QLockFile takes a stale lock over under a second lock, "<lock>.rmlock", which a holder killed
+        // in the middle leaves behind: taken and so removed, unless someone is taking over right now.
+        QLockFile takeover(path + QStringLiteral(".rmlock"));
+        takeover.setStaleLockTime(0);
+        if (takeover.tryLock(0))
+            takeover.unlock();
         m_lock = std::move(lock);
         m_lockPath = path;
         result.status = Status::Acquired;

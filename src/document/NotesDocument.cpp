@@ -7,6 +7,7 @@
 #include "shared/Cipher.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace {
 // Long enough for a queue of writers, each a few milliseconds, short enough for a script to go on.
@@ -119,10 +120,31 @@ NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions
     case QltFormat::Error::Damaged:
         return fail(OpenStatus::Damaged);
     }
-    // Hashed as it is read, while the bytes are in the processor's cache.
+    // Hashed as it is read, while the bytes are in the processor's cache. The records of a file without
+    // password are followed meanwhile: a huge file is refused at its first impossible one.
     DiskState::Hash hash;
+    const auto peek = [&opened](qint64 pos, char* to) {
+        const qint64 back = opened.pos();
+        const bool peeked =
+            opened.seek(QltFormat::StreamOffset + pos) &&
+            opened.read(to, QltFormat::RecordChain::RecordSize) == QltFormat::RecordChain::RecordSize;
+        return opened.seek(back) && peeked;
+    };
+    // A broken chain ends the read, but the file is refused where a damaged stream always is.
+    std::optional<QltFormat::RecordChain> chain;
+    bool chainBroken = false;
+    if (!strong && !header.header.hasPassword)
+        chain.emplace(QltFormat::streamKey({}), opened.size() - QltFormat::StreamOffset, peek);
     if (!QltFile::readRest(opened, file, DiskState::Hash::Piece,
-                           [&hash](QByteArrayView piece) { hash.add(piece); }))
+                           [&](QByteArrayView piece) {
+                               hash.add(piece);
+                               // The pieces lie in the file's buffer, from its start.
+                               const char* const stream = file.bytes.constData() + QltFormat::StreamOffset;
+                               chainBroken = chain && !chain->follow(QByteArrayView(
+                                                          stream, piece.data() + piece.size() - stream));
+                               return !chainBroken;
+                           }) &&
+        !chainBroken)
         return unreadable();
 
     // The lock taken here stays with `candidate` until the file has become the document.
@@ -144,6 +166,8 @@ NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions
         result.documentReset = true;
     }
 
+    if (chainBroken)
+        return fail(OpenStatus::Damaged);
     const DiskState loaded = merge ? DiskState() : DiskState::of(path, file.bytes.size(), hash);
     std::optional<QList<Note>> notes;
     Protection protection;
@@ -230,7 +254,8 @@ NotesDocument::SaveResult NotesDocument::save(const QString& path, Overwrite ove
     const QString fullPath = RecentFiles::fullPath(path);
     if (fullPath.isEmpty())
         return result;
-    if (overwrite == Overwrite::IfUnchanged && fullPath == m_fileName && m_onDisk.changedOn(fullPath)) {
+    const bool guarded = overwrite == Overwrite::IfUnchanged && fullPath == m_fileName;
+    if (guarded && m_onDisk.changedOn(fullPath)) {
         result.changedOnDisk = true;
         return result;
     }
@@ -239,8 +264,20 @@ NotesDocument::SaveResult NotesDocument::save(const QString& path, Overwrite ove
             return StrongFormat::writeTo(out, notes(), m_reserved, *m_protection.key);
         return QltFormat::writeTo(out, notes(), m_protection.password.toByteArray(), m_reserved);
     };
-    if (!QltFile::writeNotes(fullPath, write, &result.error))
+    // Checked again once the notes are written, and after the rename: another version that took the
+    // file's place in the meantime is the user's to decide about, as one seen before the save.
+    QltFile::ReplaceGuard guard;
+    if (guarded)
+        guard.mayReplace = [&] { return !m_onDisk.changedOn(fullPath); };
+    if (!QltFile::writeNotes(fullPath, write, &result.error, &guard)) {
+        result.changedOnDisk = guard.refused;
         return result;
+    }
+    if (guard.replacedSince) {
+        m_onDisk = DiskState::notOurs();
+        result.changedOnDisk = true;
+        return result;
+    }
     result.saved = true;
     m_history.setClean();
     setModified(false);
@@ -253,6 +290,11 @@ NotesDocument::SaveResult NotesDocument::save(const QString& path, Overwrite ove
 bool NotesDocument::fileChangedOnDisk() const
 {
     return !m_fileName.isEmpty() && m_onDisk.changedOn(m_fileName);
+}
+
+bool NotesDocument::fileGoneFromDisk() const
+{
+    return !m_fileName.isEmpty() && m_onDisk.isKnown() && !QFileInfo::exists(m_fileName);
 }
 
 // The document's file from now on is `path`: its lock is ours unless another window holds it.

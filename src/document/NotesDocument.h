@@ -121,6 +121,10 @@ public:
     SaveResult save(const QString& path, Overwrite overwrite = Overwrite::IfUnchanged);
     // Whether someone else wrote the document's file since it was opened or last saved.
     bool fileChangedOnDisk() const;
+    // Whether the document's file, once opened or saved, is no longer there.
+    bool fileGoneFromDisk() const;
+    // The notes are no longer on disk as they are here: they count as unsaved until the next save.
+    void markNotOnDisk() { m_history.forgetSavedState(); }
     // The rules of setting, changing and removing the password (an empty new password removes it), in the
     // order they are checked. A strong password derives its key here, at `cost`, and so takes a moment.
     PasswordChange changePassword(const QByteArray& oldPassword, const QByteArray& newPassword,

@@ -49,6 +49,12 @@ void NotesHistory::setClean()
         Q_EMIT changed();
 }
 
+void NotesHistory::forgetSavedState()
+{
+    if (std::exchange(m_clean, -1) != -1)
+        Q_EMIT changed();
+}
+
 void NotesHistory::clear()
 {
     const bool had = !m_steps.empty() || m_clean != 0;

@@ -37,6 +37,9 @@ public:
     // At the saved state: as the file was last opened or saved.
     bool isClean() const { return m_clean == m_done; }
     void setClean();
+    // No state is as the file any more (it is gone, or holds what cannot be read): never clean again
+    // until the next save.
+    void forgetSavedState();
     // No steps; clean.
     void clear();
 

@@ -2,6 +2,7 @@
 
 #include "document/QltFormat.h"
 #include "shared/FileOwner.h"
+#include "shared/RegularFile.h"
 #include "shared/SaveFile.h"
 
 #include <QFile>
@@ -27,26 +28,31 @@ ReadResult readAll(QFile& file, qint64 atMost)
         result.error = reason;
         return result;
     };
-    const QFileInfo info(file.fileName());
-    if (!info.exists()) {
+    // Only regular files: a pipe or device could block the read or never end.
+    QString reason;
+    switch (RegularFile::openToRead(file, file.fileName(), &reason)) {
+    case RegularFile::Opened::Yes:
+        break;
+    case RegularFile::Opened::Missing:
         result.status = ReadStatus::Missing;
         return result;
+    case RegularFile::Opened::Refused:
+        return fail(reason);
     }
-    // Only regular files: a pipe or device could block the read or never end.
-    if (info.isDir())
-        return fail(QStringLiteral("Is a directory"));
-    if (!info.isFile())
-        return fail(QStringLiteral("Not a regular file"));
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(file.errorString());
     result.bytes = atMost < 0 ? file.readAll() : file.read(atMost);
     if (file.error() != QFileDevice::NoError)
         return fail(file.errorString());
     return result;
 }
 
+bool isSameFile(const QString& a, const QString& b)
+{
+    const QString canonicalA = QFileInfo(a).canonicalFilePath();
+    return !canonicalA.isEmpty() && canonicalA == QFileInfo(b).canonicalFilePath();
+}
+
 bool readRest(QFile& file, ReadResult& result, qsizetype pieceSize,
-              const std::function<void(QByteArrayView)>& eachPiece)
+              const std::function<bool(QByteArrayView)>& eachPiece)
 {
     // Read into the buffer itself, grown once: a buffer for the rest appended afterwards would hold the
     // file twice for a moment.
@@ -59,8 +65,12 @@ bool readRest(QFile& file, ReadResult& result, qsizetype pieceSize,
         const qsizetype pieceEnd = std::min(total, pieceStart + step);
         if (pieceEnd > end)
             end += std::max<qint64>(file.read(result.bytes.data() + end, pieceEnd - end), 0);
-        if (eachPiece && end > pieceStart)
-            eachPiece(QByteArrayView(result.bytes).sliced(pieceStart, end - pieceStart));
+        if (eachPiece && end > pieceStart &&
+            !eachPiece(QByteArrayView(result.bytes).sliced(pieceStart, end - pieceStart))) {
+            result.bytes.clear();
+            result.status = ReadStatus::CannotRead;
+            return false;
+        }
         if (end < pieceStart + step || end == total)
             break;
     }
@@ -77,8 +87,9 @@ namespace {
 
 enum class Kind
 {
-    Notes, // a new one is owner-only; only a regular file is replaced
-    Text,  // a new one follows the umask; a pipe or a device is written into
+    Notes,       // a new one is owner-only; only a regular file is replaced
+    Text,        // a new one follows the umask; a pipe or a device is written into
+    PrivateText, // the same, but a new one is owner-only
 };
 
 // QSaveFile does not keep the reason when a write comes up short; the system still has it then.
@@ -108,14 +119,17 @@ bool writeInPlace(const QString& path, const std::function<bool(QIODevice&)>& wr
 }
 
 bool writeThroughTemporary(const QString& path, Kind kind,
-                           const std::function<bool(QIODevice&)>& writeContent, QString* error)
+                           const std::function<bool(QIODevice&)>& writeContent, QString* error,
+                           ReplaceGuard* guard = nullptr)
 {
     const QFileInfo target(path);
+    if (!FileOwner::mayFollowLink(path))
+        return failWith(error, QStringLiteral("A link planted by another user is not followed"));
     // A link that leads nowhere (or to itself) would be replaced by the file, or make its target.
     if (target.isSymLink() && !target.exists())
         return failWith(error, QStringLiteral("The link leads to no file"));
     if (target.exists() && !target.isFile() && !target.isDir()) {
-        if (kind == Kind::Text)
+        if (kind != Kind::Notes)
             return writeInPlace(path, writeContent, error);
         return failWith(error, QStringLiteral("Not a regular file"));
     }
@@ -137,14 +151,26 @@ bool writeThroughTemporary(const QString& path, Kind kind,
     // notes file may hold private notes: owner only. Other new files follow the umask.
     if (target.isFile())
         FileOwner::copy(path, file);
-    else if (kind == Kind::Notes && !save.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+    else if (kind != Kind::Text && !save.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
         return fail();
     // Flushed here: a write that fails while commit() flushes what is still buffered is not reported by
     // commit(), which would then put a cut-off file in place of the old one.
     if (!writeContent(file) || !file.flush())
         return fail();
+    // Writing a large list takes long, and so does putting it on the disk: whatever arrived meanwhile is
+    // looked for after both, as late as can be.
+    if (guard && guard->mayReplace && !RegularFile::syncToDisk(file))
+        return fail();
+    if (guard && guard->mayReplace && !guard->mayReplace()) {
+        guard->refused = true;
+        save.cancel();
+        return false;
+    }
+    const RegularFile::Stamp ours = RegularFile::stampOf(file);
     if (!save.commit())
         return failWith(error, reasonOf(save));
+    if (guard && guard->mayReplace)
+        guard->replacedSince = !RegularFile::sameFile(RegularFile::stampAt(path), ours);
     return true;
 }
 
@@ -156,21 +182,25 @@ bool writeAtomically(const QString& path, const QByteArray& bytes, QString* erro
         path, [&bytes](QIODevice& out) { return out.write(bytes) == bytes.size(); }, error);
 }
 
-bool writeAtomically(const QString& path, const std::function<bool(QIODevice&)>& writeContent, QString* error)
+bool writeAtomically(const QString& path, const std::function<bool(QIODevice&)>& writeContent, QString* error,
+                     NewFile newFile)
 {
-    return writeThroughTemporary(path, Kind::Text, writeContent, error);
+    return writeThroughTemporary(path, newFile == NewFile::OwnerOnly ? Kind::PrivateText : Kind::Text,
+                                 writeContent, error);
 }
 
 bool writeNotes(const QString& path, const QList<Note>& notes, const QByteArray& password, quint32 reserved,
-                QString* error)
+                QString* error, ReplaceGuard* guard)
 {
     return writeNotes(
-        path, [&](QIODevice& out) { return QltFormat::writeTo(out, notes, password, reserved); }, error);
+        path, [&](QIODevice& out) { return QltFormat::writeTo(out, notes, password, reserved); }, error,
+        guard);
 }
 
-bool writeNotes(const QString& path, const std::function<bool(QIODevice&)>& writeContent, QString* error)
+bool writeNotes(const QString& path, const std::function<bool(QIODevice&)>& writeContent, QString* error,
+                ReplaceGuard* guard)
 {
-    return writeThroughTemporary(path, Kind::Notes, writeContent, error);
+    return writeThroughTemporary(path, Kind::Notes, writeContent, error, guard);
 }
 
 } // namespace QltFile

@@ -34,27 +34,45 @@ ReadResult readAll(const QString& path);
 ReadResult readAll(QFile& file, qint64 atMost = -1);
 // Appends what remains of `file` after readAll(file, atMost); false (and CannotRead) when it cannot. With
 // `eachPiece`, the file is read in pieces of `pieceSize` bytes from its start, each given to it as soon as
-// it is read.
+// it is read; false from it ends the read there, as one that failed without a reason.
 bool readRest(QFile& file, ReadResult& result, qsizetype pieceSize = 0,
-              const std::function<void(QByteArrayView)>& eachPiece = {});
+              const std::function<bool(QByteArrayView)>& eachPiece = {});
+
+// Whether two paths lead to one existing file, links followed: writing one would replace the other.
+bool isSameFile(const QString& a, const QString& b);
 
 // Writes through a temporary file that replaces `path` only when everything was written and synced, so a
 // failed save leaves the previous file as it was. The file keeps its permissions, owner and group; one
-// without any write permission bit is refused, for root too, and so is a link that leads to no file. A
-// new file follows the umask, like any file the user makes (reports, texts); a pipe or a device at `path`
-// is written into, never replaced. Returns false on any failure, with the system's reason in `error`
-// when one is asked for.
+// without any write permission bit is refused, for root too, and so is a link that leads to no file or
+// that another user planted in a shared folder (FileOwner::mayFollowLink). A new file follows the umask,
+// like any file the user makes (reports, texts); a pipe or a device at `path` is written into, never
+// replaced. Returns false on any failure, with the system's reason in `error` when one is asked for.
 bool writeAtomically(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+enum class NewFile
+{
+    FollowUmask,
+    OwnerOnly, // what is made of private notes (the report of a protected list)
+};
 // The same with the bytes that `writeContent` writes as it makes them; false from it is a failure.
 bool writeAtomically(const QString& path, const std::function<bool(QIODevice&)>& writeContent,
-                     QString* error = nullptr);
+                     QString* error = nullptr, NewFile newFile = NewFile::FollowUmask);
+
+// What a save of the document's own file must not overwrite: another program's version that arrives while
+// the notes are written.
+struct ReplaceGuard
+{
+    // Asked once everything is written, just before the file is replaced: false leaves it as it is.
+    std::function<bool()> mayReplace;
+    bool refused = false;       // mayReplace said no: nothing was replaced
+    bool replacedSince = false; // another file was in place right after the rename: ours did not last
+};
 
 // Saves a notes file the same way, composing and enciphering it piece by piece as it is written. A new
 // notes file is readable by its owner only; anything but a regular file at `path` is refused.
 bool writeNotes(const QString& path, const QList<Note>& notes, const QByteArray& password, quint32 reserved,
-                QString* error = nullptr);
+                QString* error = nullptr, ReplaceGuard* guard = nullptr);
 // The same with the file that `writeContent` composes, in either format.
 bool writeNotes(const QString& path, const std::function<bool(QIODevice&)>& writeContent,
-                QString* error = nullptr);
+                QString* error = nullptr, ReplaceGuard* guard = nullptr);
 
 } // namespace QltFile

@@ -102,23 +102,34 @@ QByteArray textOf(const QByteArray& stream, qsizetype pos, qsizetype size)
     return QByteArray(std::move(part));
 }
 
+QByteArray workingKey(const QByteArray& key)
+{
+    QByteArray working = key;
+    for (qsizetype i = 0; i < working.size(); ++i)
+        working[i] = char(quint8(working[i]) + quint8(i + 1));
+    return working;
+}
+
+// The `count` enciphered bytes `from`, which stand at `pos` of a stream, deciphered into `to`: one
+// division for them all.
+void decipherAt(const QByteArray& working, const char* from, qint64 pos, char* to, qsizetype count)
+{
+    qsizetype k = qsizetype(pos % working.size());
+    for (qsizetype i = 0; i < count; ++i) {
+        to[i] = char(from[i] ^ working[k]);
+        k = k + 1 == working.size() ? 0 : k + 1;
+    }
+}
+
 // The cipher's key bytes, for deciphering single bytes at any offset of a stream.
 class KeyAt
 {
 public:
-    explicit KeyAt(const QByteArray& key) : m_working(key)
-    {
-        for (qsizetype i = 0; i < m_working.size(); ++i)
-            m_working[i] = char(quint8(m_working[i]) + quint8(i + 1));
-    }
-    // The `count` bytes of `stream` from `pos` on, deciphered into `to`: one division for them all.
+    explicit KeyAt(const QByteArray& key) : m_working(workingKey(key)) {}
+    // The `count` bytes of `stream` from `pos` on, deciphered into `to`.
     void decipher(QByteArrayView stream, qsizetype pos, char* to, qsizetype count) const
     {
-        qsizetype k = pos % m_working.size();
-        for (qsizetype i = 0; i < count; ++i) {
-            to[i] = char(stream[pos + i] ^ m_working[k]);
-            k = k + 1 == m_working.size() ? 0 : k + 1;
-        }
+        decipherAt(m_working, stream.data() + pos, pos, to, count);
     }
 
 private:
@@ -177,6 +188,34 @@ HeaderResult readHeader(QByteArrayView fileBytes)
 QByteArray streamKey(const QByteArray& password)
 {
     return password.isEmpty() ? QByteArray(SharedSrc::DefaultKey) : password;
+}
+
+RecordChain::RecordChain(const QByteArray& key, qint64 streamSize, Peek peek)
+    : m_working(workingKey(key)), m_size(streamSize), m_peek(std::move(peek))
+{}
+
+bool RecordChain::follow(QByteArrayView read)
+{
+    // Further than this beyond what is read, a record is peeked at rather than waited for.
+    constexpr qint64 PeekAhead = 1024 * 1024;
+    while (m_next < m_size) {
+        if (m_size - m_next < RecordSize)
+            return false;
+        char enciphered[RecordSize];
+        const char* at = nullptr;
+        if (m_next + RecordSize <= read.size())
+            at = read.data() + m_next;
+        else if (m_next - read.size() > PeekAhead && m_peek(m_next, enciphered))
+            at = enciphered;
+        else
+            return true; // judged once read
+        char record[RecordSize];
+        decipherAt(m_working, at, m_next, record, RecordSize);
+        m_next += RecordSize + qint64(readLE<quint32>(record));
+        if (m_next > m_size)
+            return false;
+    }
+    return true;
 }
 
 bool isWellFormed(QByteArrayView stream, const QByteArray& key)

@@ -53,6 +53,26 @@ QByteArray streamKey(const QByteArray& password);
 // headers are deciphered, so a large stream is judged without a copy.
 bool isWellFormed(QByteArrayView stream, const QByteArray& key);
 
+// Follows the records of a stream while it is read, so that a file is refused at its first record that
+// runs past the end of the file, not after gigabytes were read. A record far beyond what is read so far
+// is looked at through `peek`, which gives the RecordSize enciphered bytes at a stream offset.
+class RecordChain
+{
+public:
+    static constexpr qsizetype RecordSize = 8;
+    using Peek = std::function<bool(qint64 pos, char* to)>;
+
+    RecordChain(const QByteArray& key, qint64 streamSize, Peek peek);
+    // `read`: the stream's first bytes, as read so far. False once a record cannot be.
+    bool follow(QByteArrayView read);
+
+private:
+    QByteArray m_working; // the key as the cipher uses it
+    qint64 m_size;
+    qint64 m_next = 0; // where the next record starts
+    Peek m_peek;
+};
+
 enum class Reading
 {
     Tolerant, // any priority or done value is taken, as the format says readers do

@@ -102,4 +102,7 @@ void TEnterPassForm::OkBtnClick()
         return;
     }
     SharedSrc::ErrorMsg(DocumentMessages::wrongPassword());
+    // Typing the right one then replaces the wrong one instead of joining it.
+    Pass->selectAll();
+    Pass->setFocus();
 }

@@ -29,7 +29,7 @@ TFindForm::TFindForm(NotesHost& host)
     FindText->setObjectName(QStringLiteral("FindText"));
     FindText->setGeometry(62, 27, 209, qBound(21, FindText->sizeHint().height(), 26));
 
-    Label1 = DialogParts::label(this, "Label1", QStringLiteral("查找内容(&F)"), 62, 11, FindText);
+    Label1 = DialogParts::label(this, "Label1", QStringLiteral("查找内容(&N)"), 62, 11, FindText);
 
     MatchCase = new QCheckBox(QStringLiteral("匹配大小写(&M)"), this);
     MatchCase->setObjectName(QStringLiteral("MatchCase"));

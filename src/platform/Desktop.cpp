@@ -33,13 +33,33 @@ bool startDetached(const QString& program, const QStringList& arguments, const Q
     return process.startDetached();
 }
 
-bool openDocument(const QString& path)
+bool openDocument(const QString& path, const std::function<void()>& viewerFailed)
 {
     // The desktop's opener reports success as soon as it has started, even for a missing file, so
     // a missing file is caught here.
     if (!QFileInfo(path).isFile())
         return false;
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    // xdg-open tells by its exit status whether a viewer took the file (3: none for its type), which
+    // QDesktopServices drops. Left running when the window closes: it may be the viewer by now.
+    auto* opener = new QProcess;
+    opener->setProgram(QStringLiteral("xdg-open"));
+    opener->setArguments({path});
+    QObject::connect(opener, &QProcess::finished, opener,
+                     [opener, viewerFailed](int exitCode, QProcess::ExitStatus status) {
+                         if ((exitCode != 0 || status != QProcess::NormalExit) && viewerFailed)
+                             viewerFailed();
+                         opener->deleteLater();
+                     });
+    opener->start();
+    if (opener->waitForStarted())
+        return true;
+    delete opener;
+    return false;
+#else
+    Q_UNUSED(viewerFailed);
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+#endif
 }
 
 bool openFolder(const QString& path)

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class QUrl;
 class QWindow;
 
@@ -17,8 +19,9 @@ bool startDetached(const QString& program, const QStringList& arguments = {},
                    const QStringList& environment = {}, QWindow* from = nullptr);
 
 // Opens a document with the desktop's viewer for its type. False when the file does not exist or no
-// viewer could be started for it.
-bool openDocument(const QString& path);
+// viewer could be started for it. Where the opener only later tells that nothing could show the file,
+// `viewerFailed` is called then.
+bool openDocument(const QString& path, const std::function<void()>& viewerFailed = {});
 
 // Shows a folder in the desktop's file browser. False when the folder does not exist or nothing opens it.
 bool openFolder(const QString& path);

@@ -42,8 +42,10 @@ bool startDetached(const QString& program, const QStringList& arguments, const Q
     return process.startDetached();
 }
 
-bool openDocument(const QString& path)
+bool openDocument(const QString& path, const std::function<void()>& viewerFailed)
 {
+    // The shell reports a viewer that cannot start at once: nothing is left to fail later.
+    Q_UNUSED(viewerFailed);
     return QFileInfo(path).isFile() && shellExecute(L"open", native(path));
 }
 

@@ -220,7 +220,9 @@ struct IniFile::Snapshot
     IniSnapshot content;
 };
 
-IniFile::IniFile(QString fileName) : m_fileName(std::move(fileName)) {}
+IniFile::IniFile(QString fileName)
+    : m_fileName(std::move(fileName)), m_path(RegularFile::followOwnLink(m_fileName))
+{}
 
 void IniFile::raiseWriteError() const
 {
@@ -235,7 +237,7 @@ bool IniFile::canHold(QStringView value)
 std::optional<QString> IniFile::find(const QString& section, const QString& key) const
 {
     QFile file;
-    if (RegularFile::open(file, m_fileName, QIODevice::ReadOnly) != RegularFile::Opened::Yes) {
+    if (RegularFile::open(file, m_path, QIODevice::ReadOnly) != RegularFile::Opened::Yes) {
         m_snapshot.reset();
         return std::nullopt;
     }
@@ -265,6 +267,11 @@ QString IniFile::ReadString(const QString& section, const QString& key, const QS
     return *value;
 }
 
+QString IniFile::ReadWholeString(const QString& section, const QString& key) const
+{
+    return find(section, key).value_or(QString());
+}
+
 int IniFile::ReadInteger(const QString& section, const QString& key, int defaultValue) const
 {
     return parseInteger(ReadString(section, key, QString())).value_or(defaultValue);
@@ -281,7 +288,7 @@ void IniFile::WriteString(const QString& section, const QString& key, const QStr
     const QString keyName = trimBlanks(key).toString();
     if (!isWritableSection(sectionName) || !isWritableKey(keyName) || hasLineBreakOrNul(value))
         raiseWriteError();
-    std::optional<LoadedFile> loaded = loadForUpdate(m_fileName);
+    std::optional<LoadedFile> loaded = loadForUpdate(m_path);
     if (!loaded)
         raiseWriteError();
     QList<Line>* lines = &loaded->lines;
@@ -306,7 +313,7 @@ void IniFile::WriteString(const QString& section, const QString& key, const QStr
         terminate((*lines)[after]);
         lines->insert(after + 1, writtenLine(keyName + u'=' + value));
     }
-    if (!saveLines(m_fileName, *lines))
+    if (!saveLines(m_path, *lines))
         raiseWriteError();
 }
 
@@ -322,7 +329,7 @@ void IniFile::WriteBool(const QString& section, const QString& key, bool value)
 
 void IniFile::DeleteKey(const QString& section, const QString& key)
 {
-    std::optional<LoadedFile> loaded = loadForUpdate(m_fileName);
+    std::optional<LoadedFile> loaded = loadForUpdate(m_path);
     if (!loaded)
         raiseWriteError();
     QList<Line>& lines = loaded->lines;
@@ -338,13 +345,13 @@ void IniFile::DeleteKey(const QString& section, const QString& key)
             ++removed;
         }
     }
-    if (removed > 0 && !saveLines(m_fileName, lines))
+    if (removed > 0 && !saveLines(m_path, lines))
         raiseWriteError();
 }
 
 void IniFile::EraseSection(const QString& section)
 {
-    std::optional<LoadedFile> loaded = loadForUpdate(m_fileName);
+    std::optional<LoadedFile> loaded = loadForUpdate(m_path);
     if (!loaded)
         raiseWriteError();
     QList<Line>& lines = loaded->lines;
@@ -354,6 +361,6 @@ void IniFile::EraseSection(const QString& section)
         lines.remove(range->header, range->end - range->header);
         removed = true;
     }
-    if (removed && !saveLines(m_fileName, lines))
+    if (removed && !saveLines(m_path, lines))
         raiseWriteError();
 }

@@ -31,7 +31,8 @@ public:
 // write leaves the old file as it was.
 //
 // Only a regular file is read or written: a symbolic link, a pipe or a device at the file's path reads
-// as no file and refuses every write.
+// as no file and refuses every write, but for a link of the user's own in a folder only the user may
+// write to (dotfile managers make them), which leads to the file that is read and written.
 class IniFile
 {
 public:
@@ -44,6 +45,8 @@ public:
     // At most MaxValueLength UTF-16 units, never ending inside a surrogate pair; `defaultValue` when
     // the file, section or key is missing or the file cannot be read.
     QString ReadString(const QString& section, const QString& key, const QString& defaultValue) const;
+    // The whole value, however long: for paths, which the program writes longer than MaxValueLength.
+    QString ReadWholeString(const QString& section, const QString& key) const;
     // Decimal with an optional sign, "$hex" or "0xhex"/"0Xhex"; anything else gives `defaultValue`.
     // Hexadecimal values are 32-bit patterns ("$FFFFFFFF" is -1); a value that does not fit in 32 bits
     // gives `defaultValue`.
@@ -72,5 +75,6 @@ private:
     std::optional<QString> find(const QString& section, const QString& key) const;
 
     QString m_fileName;
+    QString m_path; // what is read and written: m_fileName, or the file an own link there leads to
     mutable std::shared_ptr<const Snapshot> m_snapshot;
 };

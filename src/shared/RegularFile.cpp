@@ -1,13 +1,14 @@
 #include "shared/RegularFile.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #else
-#include <QDir>
-
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
@@ -59,19 +60,78 @@ Opened open(QFile& file, const QString& path, QIODevice::OpenMode mode)
     return Opened::Yes;
 }
 
+Opened openToRead(QFile& file, const QString& path, QString* error)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int reason = errno;
+        *error = qt_error_string(reason);
+        // A link that leads nowhere, or in a circle, leads to no file.
+        return reason == ENOENT || reason == ELOOP ? Opened::Missing : Opened::Refused;
+    }
+    struct stat info
+    {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        *error =
+            S_ISDIR(info.st_mode) ? QStringLiteral("Is a directory") : QStringLiteral("Not a regular file");
+        ::close(fd);
+        return Opened::Refused;
+    }
+    return Opened::Yes;
+}
+
+QString followOwnLink(const QString& path)
+{
+    const uid_t user = ::geteuid();
+    struct stat link;
+    struct stat folder;
+    const QFileInfo info(path);
+    if (::lstat(QFile::encodeName(path).constData(), &link) != 0 || !S_ISLNK(link.st_mode) ||
+        link.st_uid != user || ::stat(QFile::encodeName(info.absolutePath()).constData(), &folder) != 0 ||
+        folder.st_uid != user || (folder.st_mode & (S_IWGRP | S_IWOTH)))
+        return path;
+    // Only to a file that is there: a write must not make one wherever the link points.
+    const QString target = info.symLinkTarget();
+    return QFileInfo(target).isFile() ? target : path;
+}
+
 bool isOtherThanRegular(const QString& path)
 {
     struct stat info;
     return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && !S_ISREG(info.st_mode);
 }
 
-Stamp stampOf(const QFile& file)
+namespace {
+
+Stamp statStamp(const struct stat& info)
 {
-    struct stat info;
-    if (::fstat(file.handle(), &info) != 0)
-        return {};
     return {quint64(info.st_dev), quint64(info.st_ino), qint64(info.st_size), nanoseconds(info.st_mtim),
             nanoseconds(info.st_ctim)};
+}
+
+} // namespace
+
+Stamp stampOf(const QFileDevice& file)
+{
+    struct stat info;
+    return ::fstat(file.handle(), &info) == 0 ? statStamp(info) : Stamp();
+}
+
+bool syncToDisk(const QFileDevice& file)
+{
+    return ::fsync(file.handle()) == 0;
+}
+
+Stamp stampAt(const QString& path)
+{
+    struct stat info;
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? statStamp(info) : Stamp();
+}
+
+bool sameFile(const Stamp& a, const Stamp& b)
+{
+    return a.device == b.device && a.inode == b.inode;
 }
 
 qint64 linkedSize(const QFile& file)
@@ -86,7 +146,7 @@ qint64 linkedSize(const QFile& file)
 
 namespace {
 
-HANDLE osHandle(const QFile& file)
+HANDLE osHandle(const QFileDevice& file)
 {
     return reinterpret_cast<HANDLE>(_get_osfhandle(file.handle()));
 }
@@ -143,6 +203,28 @@ Opened open(QFile& file, const QString& path, QIODevice::OpenMode mode)
     return Opened::Yes;
 }
 
+Opened openToRead(QFile& file, const QString& path, QString* error)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return Opened::Missing;
+    if (!info.isFile()) {
+        *error = info.isDir() ? QStringLiteral("Is a directory") : QStringLiteral("Not a regular file");
+        return Opened::Refused;
+    }
+    file.setFileName(path);
+    if (file.open(QIODevice::ReadOnly))
+        return Opened::Yes;
+    *error = file.errorString();
+    return Opened::Refused;
+}
+
+// Links here need rights most users do not have: none is followed.
+QString followOwnLink(const QString& path)
+{
+    return path;
+}
+
 bool isOtherThanRegular(const QString& path)
 {
     const DWORD attributes =
@@ -151,7 +233,14 @@ bool isOtherThanRegular(const QString& path)
            (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE));
 }
 
-Stamp stampOf(const QFile& file)
+Stamp stampAt(const QString& path)
+{
+    const QFileInfo info(path);
+    return {0, 0, info.size(), info.lastModified().toMSecsSinceEpoch() * 1000000,
+            info.metadataChangeTime().toMSecsSinceEpoch() * 1000000};
+}
+
+Stamp stampOf(const QFileDevice& file)
 {
     BY_HANDLE_FILE_INFORMATION info;
     FILE_BASIC_INFO basic;
@@ -170,6 +259,19 @@ qint64 linkedSize(const QFile& file)
         info.DeletePending || info.NumberOfLinks == 0)
         return -1;
     return qint64(info.EndOfFile.QuadPart);
+}
+
+bool syncToDisk(const QFileDevice& file)
+{
+    return FlushFileBuffers(osHandle(file));
+}
+
+// A stamp taken by path carries no file identity here: such a pair cannot be told apart.
+bool sameFile(const Stamp& a, const Stamp& b)
+{
+    if (a.inode == 0 || b.inode == 0)
+        return true;
+    return a.device == b.device && a.inode == b.inode;
 }
 
 #endif

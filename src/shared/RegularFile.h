@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFile>
+#include <QFileDevice>
 #include <QString>
 
 // Opening the program's own files (settings, logs) in a folder that others may write to: a planted pipe
@@ -22,6 +23,16 @@ enum class Opened
 // another process writes too.
 Opened open(QFile& file, const QString& path, QIODevice::OpenMode mode);
 
+// Opens the file `path` leads to, links followed, to read it, without waiting for a pipe's other end:
+// anything but a regular file is refused, judged on the file opened, so that nothing can be swapped in
+// between a look and the open. The reason of a refusal goes to `error`.
+Opened openToRead(QFile& file, const QString& path, QString* error);
+
+// Where the symbolic link at `path` leads when the link is the user's own in a folder that is the user's
+// and that nobody else may write to (the rule OpenSSH applies to its own files); otherwise `path` itself,
+// which open() then refuses if it is a link.
+QString followOwnLink(const QString& path);
+
 // True when something that is not a regular file (a link among them) is at `path`.
 bool isOtherThanRegular(const QString& path);
 
@@ -38,7 +49,13 @@ struct Stamp
     bool operator==(const Stamp&) const = default;
 };
 
-Stamp stampOf(const QFile& file);
+Stamp stampOf(const QFileDevice& file);
+// Puts what was written to `file` on the disk; false when the system could not.
+bool syncToDisk(const QFileDevice& file);
+// The stamp of the file `path` leads to, links followed, without opening it.
+Stamp stampAt(const QString& path);
+// Whether two stamps are of one file, written or not since; true where the system cannot tell.
+bool sameFile(const Stamp& a, const Stamp& b);
 
 // The open file's size, or -1 when it is no longer the file its path names (deleted, or replaced by a
 // rename).

@@ -65,7 +65,7 @@ void setOn(IniFile& ini, Switch which, bool on)
 
 QString lastFile(const IniFile& ini)
 {
-    return ini.ReadString(General, QStringLiteral("LastFile"), QString());
+    return ini.ReadWholeString(General, QStringLiteral("LastFile"));
 }
 
 void setLastFile(IniFile& ini, const QString& path)
@@ -90,7 +90,7 @@ QStringList recentFileValues(const IniFile& ini, qsizetype count)
 {
     QStringList values;
     for (qsizetype n = 1; n <= count; ++n)
-        values.append(ini.ReadString(RecentFiles, recentFileKey(n), QString()));
+        values.append(ini.ReadWholeString(RecentFiles, recentFileKey(n)));
     return values;
 }
 

@@ -579,6 +579,13 @@ void TestCli::exportToFile()
     const QList<QByteArray> emptyLines = {
         gb(u"记事本列表"), {}, gb(u"总计: 0 完成: 0 未完成: 0"), QByteArray(80, '-')};
     verifyReport(gb(QString::fromUtf8(readFile(out))), emptyLines, emptyBefore, QDateTime::currentDateTime());
+
+    // The report of a protected list is as private as the list.
+    const QString guarded = writeNotes(u"guarded.qlt"_s, sampleNotes(), "pw");
+    const QString privateOut = path(u"private.txt"_s);
+    QCOMPARE(run({u"export"_s, guarded, privateOut, u"--password-stdin"_s}, "pw\n").exitCode, 0);
+    QCOMPARE(QFile::permissions(privateOut) & 0x7077,
+             QFileDevice::Permissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) & 0x7077);
 }
 
 void TestCli::exportToStdout_data()

@@ -1,12 +1,17 @@
 // What only a real desktop shows, checked in the X session of x_session.sh: the titles the window
-// manager reads, and a click on the tray icon in an XEmbed tray and in a StatusNotifierItem tray.
+// manager reads, a click on the tray icon in an XEmbed tray and in a StatusNotifierItem tray, and help
+// that the desktop's opener cannot show.
 #include "app/MainFormU.h"
 #include "app/SystemTray.h"
 #include "forms/MessageBox.h"
+#include "shared/AppPaths.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QMessageBox>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -60,6 +65,7 @@ private Q_SLOTS:
     void titles();
     void xembedTrayClick();
     void sniTrayClick();
+    void helpWithoutViewer();
 
 private:
     void toTray();
@@ -109,6 +115,29 @@ void TestDesktopSession::titles()
     reader.start(50);
     SharedSrc::ErrorMsg(u"文件不存在"_s);
     QCOMPARE(boxName, quoted(u"错误"_s));
+}
+
+// The desktop's opener starts, then finds no program for the help file's type (xdg-open's status 3): the
+// user hears of it, as of a missing help file.
+void TestDesktopSession::helpWithoutViewer()
+{
+    QFile help(AppPaths::helpFilePath());
+    QVERIFY(help.open(QIODevice::WriteOnly) && help.write("<html></html>") > 0);
+    help.close();
+    QVERIFY(QDir().mkpath(m_dir.filePath(u"bin"_s)));
+    QFile opener(m_dir.filePath(u"bin/xdg-open"_s));
+    QVERIFY(opener.open(QIODevice::WriteOnly) && opener.write("#!/bin/sh\nexit 3\n") > 0);
+    QVERIFY(opener.setPermissions(opener.permissions() | QFile::ExeOwner));
+    opener.close();
+    const QByteArray path = qgetenv("PATH");
+    const auto restored = qScopeGuard([&path] { qputenv("PATH", path); });
+    qputenv("PATH", QFile::encodeName(m_dir.filePath(u"bin"_s)) + ':' + path);
+    MessageBox::setNextAnswers({QMessageBox::Ok});
+    m_form->HelpContentsCmdExecute();
+    QTRY_VERIFY(!MessageBox::hasPendingAnswers());
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.at(0).text, u"未能显示帮助文件。请重新安装该程序。"_s);
 }
 
 void TestDesktopSession::toTray()

@@ -206,6 +206,17 @@ void TestFileLock::lockOfKilledProcessIsTakenOver()
     // The next window now finds this process, alive.
     FileLock next;
     QCOMPARE(next.acquire(notesPath()).status, FileLock::Status::HeldByOther);
+
+    // Killed while it took over a stale lock: the lock removed, the takeover's own lock left behind.
+    lock.release();
+    m_holder = startHolder(notesPath());
+    QVERIFY(m_holder);
+    m_holder->kill();
+    QVERIFY(m_holder->waitForFinished());
+    QVERIFY(QFile::rename(lockPath, lockPath + u".rmlock"_s));
+    QCOMPARE(lock.acquire(notesPath()).status, FileLock::Status::Acquired);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{u".notes.qlt.lock"_s});
 }
 
 void TestFileLock::lockContentDecidesWhetherItIsStale_data()

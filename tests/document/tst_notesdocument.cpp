@@ -1,6 +1,7 @@
 #include "TestFiles.h"
 #include "TestNotes.h"
 
+#include "document/DiskState.h"
 #include "document/FileLock.h"
 #include "document/NotesDocument.h"
 #include "document/QltFile.h"
@@ -18,8 +19,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <chrono>
+#include <cstdio>
 #include <memory>
+#include <thread>
 #include <utility>
+
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -83,7 +91,9 @@ private Q_SLOTS:
 
     void openOutcomes_data();
     void openOutcomes();
-    void hugeForeignFileRefusedUnread();
+    void hugeFileRefusedUnread_data();
+    void hugeFileRefusedUnread();
+    void pipeInPlaceOfTheFileNeverWaits();
     void openReplacesTheDocument();
     void mergeAppends();
     void saveWritesBackWhatWasRead_data();
@@ -100,6 +110,7 @@ private Q_SLOTS:
     void historyMemoryBounded();
     void windowLockFollowsTheFile();
     void changesOnDiskAreNoticed();
+    void changeDuringTheSaveIsNotOverwritten();
 
 private:
     // As the document names its file: in the system's own separators.
@@ -221,21 +232,49 @@ void TestNotesDocument::openOutcomes()
     QVERIFY(!document.isModified());
 }
 
-// The header is judged before the rest is read: a 2 GiB file that is no notes file costs no memory.
-void TestNotesDocument::hugeForeignFileRefusedUnread()
+void TestNotesDocument::hugeFileRefusedUnread_data()
 {
+    QTest::addColumn<QByteArray>("start");
+    QTest::addColumn<NotesDocument::OpenStatus>("status");
+    QTest::newRow("no notes file") << QByteArray("not a notes file")
+                                   << NotesDocument::OpenStatus::BadSignature;
+    QTest::newRow("notes file header")
+        << QltFormat::write({makeNote(u"first"_s)}, {}, 0) << NotesDocument::OpenStatus::Damaged;
+}
+
+// A 2 GiB file costs no memory: the header is judged before the rest is read, and a record that runs past
+// the end refuses the file where it is met.
+void TestNotesDocument::hugeFileRefusedUnread()
+{
+    QFETCH(QByteArray, start);
+    QFETCH(NotesDocument::OpenStatus, status);
     const qint64 before = peakResidentKiB();
     if (before < 0)
         QSKIP("no peak memory count on this system");
     const QString target = path(u"huge.qlt"_s);
     QFile file(target);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("not a notes file") > 0);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(start) > 0);
     QVERIFY(file.resize(qint64(2) << 30)); // sparse: no disk space taken
     file.close();
     NotesDocument document;
     Answers answers;
-    QCOMPARE(document.open(target, answers).status, NotesDocument::OpenStatus::BadSignature);
+    QCOMPARE(document.open(target, answers).status, status);
     QVERIFY2(peakResidentKiB() - before < 64 * 1024, qPrintable(QString::number(peakResidentKiB() - before)));
+}
+
+// A pipe put where the notes file was is refused at once, by the open and by the look for a change.
+void TestNotesDocument::pipeInPlaceOfTheFileNeverWaits()
+{
+#ifdef Q_OS_WIN
+    QSKIP("no named pipes in the file system here");
+#else
+    const QString pipe = path(u"pipe.qlt"_s);
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    QVERIFY(!DiskState::read(pipe).isKnown());
+    NotesDocument document;
+    Answers answers;
+    QCOMPARE(document.open(pipe, answers).status, NotesDocument::OpenStatus::Damaged);
+#endif
 }
 
 void TestNotesDocument::openReplacesTheDocument()
@@ -746,6 +785,39 @@ void TestNotesDocument::changesOnDiskAreNoticed()
     QVERIFY(QFile::remove(file));
     QVERIFY(!document.fileChangedOnDisk());
     QVERIFY(document.save(file).saved);
+}
+
+// Another program puts its version in place while a long list is being written: the save leaves it there
+// and says so, whether it came during the writing or right after the rename.
+void TestNotesDocument::changeDuringTheSaveIsNotOverwritten()
+{
+    const QString file = path(u"large.qlt"_s);
+    QVERIFY(writeFile(file, QltFormat::write(Notes, {}, 0)));
+    NotesDocument document;
+    Answers answers;
+    QCOMPARE(document.open(file, answers).status, NotesDocument::OpenStatus::Opened);
+    for (int i = 0; i < 60; ++i)
+        document.insertNote(0, makeNote(QString(500000, u'汉') + QString::number(i)));
+    const QString staged = path(u"theirs.staged"_s);
+    const QByteArray theirs = QltFormat::write({makeNote(u"theirs"_s)}, {}, 0);
+    QVERIFY(writeFile(staged, theirs));
+
+    // Well after the save has begun (its temporary file has no name to watch for), long before 60 MB are
+    // written and on disk.
+    bool replaced = false;
+    std::thread other([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        replaced =
+            std::rename(QFile::encodeName(staged).constData(), QFile::encodeName(file).constData()) == 0;
+    });
+    const NotesDocument::SaveResult result = document.save(file);
+    other.join();
+    QVERIFY(replaced);
+    QVERIFY(!result.saved);
+    QVERIFY(result.changedOnDisk);
+    QCOMPARE(readFile(file), theirs);
+    QVERIFY(document.isModified());
+    QVERIFY(document.fileChangedOnDisk());
 }
 
 QTEST_GUILESS_MAIN(TestNotesDocument)

@@ -60,6 +60,8 @@ private Q_SLOTS:
     void unusableTargetRefused();
     void pipeTakesTextInPlace();
     void saveOverOtherUsersFileKeepsOwner();
+    void plantedLinkNotFollowed_data();
+    void plantedLinkNotFollowed();
     void failedCommitKeepsOldFile_data();
     void failedCommitKeepsOldFile();
     void writeNotesMatchesTheWholeFile_data();
@@ -187,6 +189,14 @@ void TestQltFile::writeReplacesAndKeepsPermissions()
 
     QVERIFY(QltFile::writeAtomically(path("old.qlt"), QByteArray()));
     QCOMPARE(readFile(path("old.qlt")), QByteArray());
+
+    // The set-group-ID bit, which no Qt permission names, stays too: 2640 stays 2640.
+    const QByteArray name = QFile::encodeName(path("old.qlt"));
+    QCOMPARE(::chmod(name.constData(), 02640), 0);
+    QVERIFY(QltFile::writeNotes(path("old.qlt"), {}, {}, 0));
+    struct stat info;
+    QCOMPARE(::stat(name.constData(), &info), 0);
+    QCOMPARE(info.st_mode & 07777, mode_t(02640));
 }
 
 void TestQltFile::writeLeavesNoTemporaryFiles()
@@ -262,6 +272,41 @@ void TestQltFile::pipeTakesTextInPlace()
 }
 
 // Root saving a user's file must leave it that user's, with its group and mode.
+void TestQltFile::plantedLinkNotFollowed_data()
+{
+    QTest::addColumn<int>("folderMode");
+    QTest::addColumn<bool>("byNobody"); // else the link is this user's
+    QTest::addColumn<bool>("followed");
+    QTest::newRow("sticky, another user's") << 01777 << true << false;
+    QTest::newRow("writable by all, another user's") << 0777 << true << false;
+    QTest::newRow("sticky, own") << 01777 << false << true;
+    QTest::newRow("private folder, another user's") << 0755 << true << true;
+}
+
+// Another user plants a link in a shared folder, pointing at a private file of this user: a report written
+// to that name never lands in the private file.
+void TestQltFile::plantedLinkNotFollowed()
+{
+    QFETCH(int, folderMode);
+    QFETCH(bool, byNobody);
+    QFETCH(bool, followed);
+    if (::geteuid() != 0)
+        QSKIP("only root can give a link to another user");
+    const passwd* nobody = ::getpwnam("nobody");
+    QVERIFY(nobody);
+    const QString secret = path("secret.qlt");
+    QVERIFY(writeFile(secret, "private"));
+    QCOMPARE(::chmod(QFile::encodeName(secret).constData(), 0600), 0);
+    QVERIFY(QDir().mkdir(path("shared")));
+    QCOMPARE(::chmod(QFile::encodeName(path("shared")).constData(), mode_t(folderMode)), 0);
+    const QByteArray link = QFile::encodeName(path("shared/report.txt"));
+    QCOMPARE(::symlink(QFile::encodeName(secret).constData(), link.constData()), 0);
+    if (byNobody)
+        QCOMPARE(::lchown(link.constData(), nobody->pw_uid, nobody->pw_gid), 0);
+    QCOMPARE(QltFile::writeAtomically(path("shared/report.txt"), "report"), followed);
+    QCOMPARE(readFile(secret), followed ? QByteArray("report") : QByteArray("private"));
+}
+
 void TestQltFile::saveOverOtherUsersFileKeepsOwner()
 {
     if (::geteuid() != 0)

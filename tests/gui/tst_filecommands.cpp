@@ -569,6 +569,25 @@ void TestFileCommands::exportExtensionAndFailure()
     w.act("FileExportCmd")->trigger();
     takeOneBox(u"错误"_s, u"无法导出文件。"_s);
     QVERIFY(w.form().GetModified());
+
+    // The document's own file, under another spelling too, is refused before anything is written.
+    const QString notes = w.path(u"notes.qlt"_s);
+    FileDialog::setNextResults({Result{true, notes, 1}});
+    w.act("FileSaveAsCmd")->trigger();
+    const QByteArray saved = readFile(notes);
+    MessageBox::setNextAnswers({QMessageBox::Yes, QMessageBox::Ok});
+    FileDialog::setNextResults({Result{true, w.dir() + u"/./notes.qlt"_s, 2}});
+    w.act("FileExportCmd")->trigger();
+    QCOMPARE(MessageBox::takeShown().value(1).text, u"不能把报告导出到记事本文件本身。"_s);
+    QCOMPARE(readFile(notes), saved);
+    QVERIFY(!w.form().GetModified());
+
+    // The report of a protected list is as private as the list.
+    givePassword(w.form(), "pw");
+    FileDialog::setNextResults({Result{true, w.path(u"private.txt"_s), 1}});
+    w.act("FileExportCmd")->trigger();
+    QCOMPARE(QFile::permissions(w.path(u"private.txt"_s)) & 0x7077,
+             QFileDevice::Permissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) & 0x7077);
 }
 
 void TestFileCommands::importAppends()

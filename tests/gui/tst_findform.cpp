@@ -115,13 +115,15 @@ void TestFindForm::layout()
     QCOMPARE(form.windowIcon().cacheKey(), m_host->images.at(22).cacheKey());
     QCOMPARE(form.LastFoundIndex, -1);
     verifyWidgets(form, {{"Image1", QRect(9, 20, 48, 48)},
-                         {"Label1", QRect(62, 11, 0, 0), u"查找内容(&F)"_s},
+                         {"Label1", QRect(62, 11, 0, 0), u"查找内容(&N)"_s},
                          {"FindText", QRect(62, 27, 209, 0)},
                          {"MatchCase", QRect(), u"匹配大小写(&M)"_s},
                          {"Bevel1", QRect(8, 78, 265, 0)},
                          {"FindBtn", QRect(119, 88, 75, 25), u"查找(&F)"_s},
                          {"CloseBtn", QRect(198, 88, 75, 25), u"关闭(&C)"_s}});
     QVERIFY(!form.Image1->pixmap().isNull()); // this test links the program's pictures
+    verifyAccessKeysOnce(
+        {form.Label1->text(), form.MatchCase->text(), form.FindBtn->text(), form.CloseBtn->text()});
     QCOMPARE(form.Label1->buddy(), form.FindText);
     QVERIFY(form.FindText->text().isEmpty());
     QVERIFY(!form.MatchCase->isChecked());

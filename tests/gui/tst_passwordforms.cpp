@@ -1,5 +1,6 @@
 #include "DialogLayout.h"
 #include "ModalDriver.h"
+#include "TypeText.h"
 
 #include "document/NotesDocument.h"
 #include "forms/DocumentHost.h"
@@ -422,7 +423,8 @@ void TestPasswordForms::enterPass_unlimitedTries()
         QVERIFY(form.isVisible());
     }
     QCOMPARE(MessageBox::takeShown().size(), tries);
-    form.Pass->setText(u"open sesame"_s);
+    // The wrong text is selected: what is typed next replaces it.
+    typeText(form.Pass, u"open sesame"_s);
     QTest::mouseClick(form.OkBtn, Qt::LeftButton);
     QCOMPARE(form.result(), int(QDialog::Accepted));
     QVERIFY(MessageBox::takeShown().isEmpty());

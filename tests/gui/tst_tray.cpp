@@ -259,15 +259,25 @@ void TestTray::exitFromTray()
     verifyPutAway(withTray);
     QCOMPARE(readFile(w.iniPath()), settings);
 
-    // The exit request stays: the next close ends the program although it would go to the tray.
-    if (withTray)
-        w.act("TrayMenuShowCmd")->trigger();
-    else
-        w.form().showNormal();
-    verifyShown();
+    // The cancelled exit is over: the close box puts the window away again, and only the next exit ends
+    // the program.
+    const auto showAgain = [&] {
+        if (withTray)
+            w.act("TrayMenuShowCmd")->trigger();
+        else
+            w.form().showNormal();
+        verifyShown();
+    };
+    showAgain();
     MessageBox::setNextAnswers({QMessageBox::No});
-    QVERIFY(w.form().close());
-    QCOMPARE(MessageBox::takeShown().size(), 1);
+    QVERIFY(!w.form().close());
+    takeOneBox(u"确认"_s);
+    verifyPutAway(withTray);
+    QCOMPARE(readFile(w.iniPath()), settings);
+    showAgain();
+    MessageBox::setNextAnswers({QMessageBox::No});
+    w.act("TrayMenuExitCmd")->trigger();
+    takeOneBox(u"确认"_s);
     QVERIFY(!w.form().isVisible());
     const IniFile ini(w.iniPath());
     QCOMPARE(ini.ReadString(u"General"_s, u"Theme"_s, QString()), u"Office11XP"_s);

@@ -1,6 +1,7 @@
 #include "TestFiles.h"
 
 #include "shared/IniFile.h"
+#include "shared/Settings.h"
 
 #include "shared/FileSizeLimit.h"
 #include "shared/PlantedFiles.h"
@@ -75,6 +76,7 @@ private Q_SLOTS:
     void readOnlyFileRefusesWrite();
     void unusablePathRefused_data();
     void unusablePathRefused();
+    void ownLinkInPrivateFolderFollowed();
     void fullDiskKeepsOldFile();
     void unstorableTextRefused_data();
     void unstorableTextRefused();
@@ -375,6 +377,10 @@ void TestIniFile::readStringCut()
     IniFile ini(path());
     ini.WriteString(u"General"_s, u"LastFile"_s, value);
     QCOMPARE(ini.ReadString(u"General"_s, u"LastFile"_s, QString()), expected);
+    // Paths, which the program writes however long, are read back whole.
+    QCOMPARE(Settings::lastFile(ini), value);
+    Settings::setRecentFiles(ini, {value}, 1);
+    QCOMPARE(Settings::recentFileValues(ini, 1), QStringList{value});
 }
 
 void TestIniFile::chineseValueStoredAsGb18030()
@@ -496,16 +502,34 @@ void TestIniFile::readOnlyFileRefusesWrite()
     QCOMPARE(ini.ReadBool(u"General"_s, u"GridLines"_s), true);
 }
 
+// A dotfile manager's link, the user's own in the user's private folder, leads to the settings; it stays
+// a link when they are written.
+void TestIniFile::ownLinkInPrivateFolderFollowed()
+{
+    const QString real = path(u"dotfiles.ini"_s);
+    QVERIFY(writeFile(real, "[A]\r\nb=5\r\n"));
+    const QString link = m_dir->filePath(u"linked.ini"_s);
+    QVERIFY(QFile::link(real, link));
+    IniFile ini(link);
+    QCOMPARE(ini.ReadInteger(u"A"_s, u"b"_s, 9), 5);
+    ini.WriteInteger(u"A"_s, u"b"_s, 6);
+    QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(IniFile(real).ReadInteger(u"A"_s, u"b"_s, 9), 6);
+}
+
 void TestIniFile::unusablePathRefused_data()
 {
     PlantedFiles::addRows();
 }
 
-// Neither read (a pipe would block, a device never end) nor written through.
+// Neither read (a pipe would block, a device never end) nor written through, in a folder others may
+// write to.
 void TestIniFile::unusablePathRefused()
 {
     QFETCH(QString, relativePath);
     PlantedFiles::plant(m_dir->path());
+    QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                     QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup));
     const QString file = path(relativePath);
     IniFile ini(file);
     QCOMPARE(ini.ReadInteger(u"A"_s, u"b"_s, 9), 9);

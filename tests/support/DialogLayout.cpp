@@ -1,5 +1,6 @@
 #include "DialogLayout.h"
 
+#include <QMap>
 #include <QTest>
 #include <QVariant>
 #include <QWidget>
@@ -40,5 +41,20 @@ void verifyWidgets(const QWidget& dialog, const QList<WidgetPlace>& places)
         if (!text.isValid())
             text = widget->property("title");
         QCOMPARE(text.toString(), place.text);
+    }
+}
+
+void verifyAccessKeysOnce(const QStringList& texts)
+{
+    QMap<QChar, QString> holders;
+    for (const QString& text : texts) {
+        for (qsizetype at = text.indexOf(u'&'); at >= 0 && at + 1 < text.size();
+             at = text.indexOf(u'&', at + 2)) {
+            if (text.at(at + 1) == u'&')
+                continue;
+            const QChar key = text.at(at + 1).toUpper();
+            QVERIFY2(!holders.contains(key), qPrintable(holders.value(key) + u" / "_s + text));
+            holders.insert(key, text);
+        }
     }
 }

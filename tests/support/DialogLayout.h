@@ -3,6 +3,7 @@
 #include <QList>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 
 class QFont;
 class QWidget;
@@ -22,3 +23,5 @@ struct WidgetPlace
 void verifyFixedDialog(const QWidget& dialog, const QString& title, QSize size, const QWidget* owner,
                        const QFont* font = nullptr);
 void verifyWidgets(const QWidget& dialog, const QList<WidgetPlace>& places);
+// Each access key ("&X") among these texts, of one menu or one dialog, is held by one text only.
+void verifyAccessKeysOnce(const QStringList& texts);
