@@ -269,7 +269,7 @@ NotesDocument::SaveResult NotesDocument::save(const QString& path, Overwrite ove
     QltFile::ReplaceGuard guard;
     if (guarded)
         guard.mayReplace = [&] { return !m_onDisk.changedOn(fullPath); };
-    if (!QltFile::writeNotes(fullPath, write, &result.error, &guard)) {
+    if (!QltFile::writeComposedNotes(fullPath, write, &result.error, &guard)) {
         result.changedOnDisk = guard.refused;
         return result;
     }

@@ -192,13 +192,13 @@ bool writeAtomically(const QString& path, const std::function<bool(QIODevice&)>&
 bool writeNotes(const QString& path, const QList<Note>& notes, const QByteArray& password, quint32 reserved,
                 QString* error, ReplaceGuard* guard)
 {
-    return writeNotes(
+    return writeComposedNotes(
         path, [&](QIODevice& out) { return QltFormat::writeTo(out, notes, password, reserved); }, error,
         guard);
 }
 
-bool writeNotes(const QString& path, const std::function<bool(QIODevice&)>& writeContent, QString* error,
-                ReplaceGuard* guard)
+bool writeComposedNotes(const QString& path, const std::function<bool(QIODevice&)>& writeContent,
+                        QString* error, ReplaceGuard* guard)
 {
     return writeThroughTemporary(path, Kind::Notes, writeContent, error, guard);
 }

@@ -72,7 +72,7 @@ struct ReplaceGuard
 bool writeNotes(const QString& path, const QList<Note>& notes, const QByteArray& password, quint32 reserved,
                 QString* error = nullptr, ReplaceGuard* guard = nullptr);
 // The same with the file that `writeContent` composes, in either format.
-bool writeNotes(const QString& path, const std::function<bool(QIODevice&)>& writeContent,
-                QString* error = nullptr, ReplaceGuard* guard = nullptr);
+bool writeComposedNotes(const QString& path, const std::function<bool(QIODevice&)>& writeContent,
+                        QString* error = nullptr, ReplaceGuard* guard = nullptr);
 
 } // namespace QltFile

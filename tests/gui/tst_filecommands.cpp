@@ -586,8 +586,10 @@ void TestFileCommands::exportExtensionAndFailure()
     givePassword(w.form(), "pw");
     FileDialog::setNextResults({Result{true, w.path(u"private.txt"_s), 1}});
     w.act("FileExportCmd")->trigger();
+#ifndef Q_OS_WIN // where a new file takes the rights of its folder
     QCOMPARE(QFile::permissions(w.path(u"private.txt"_s)) & 0x7077,
              QFileDevice::Permissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) & 0x7077);
+#endif
 }
 
 void TestFileCommands::importAppends()

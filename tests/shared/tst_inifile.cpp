@@ -506,6 +506,9 @@ void TestIniFile::readOnlyFileRefusesWrite()
 // a link when they are written.
 void TestIniFile::ownLinkInPrivateFolderFollowed()
 {
+#ifdef Q_OS_WIN
+    QSKIP("links are never followed here");
+#endif
     const QString real = path(u"dotfiles.ini"_s);
     QVERIFY(writeFile(real, "[A]\r\nb=5\r\n"));
     const QString link = m_dir->filePath(u"linked.ini"_s);
