@@ -1,5 +1,6 @@
 #include "platform/Autostart.h"
 
+#include "platform/AsciiCase.h"
 #include "platform/DesktopEntry.h"
 
 #include <QDir>
@@ -13,22 +14,6 @@ namespace {
 const QString Group = QStringLiteral("Desktop Entry");
 const QString MinimizeSwitch = QStringLiteral(" /minimize");
 
-// Only ASCII letters fold, so two paths that differ in other letters stay two paths.
-QString asciiUpper(const QString& text)
-{
-    QString result = text;
-    for (QChar& c : result) {
-        if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
-            c = QChar(c.unicode() - 'a' + 'A');
-    }
-    return result;
-}
-
-bool sameAscii(const QString& a, const QString& b)
-{
-    return asciiUpper(a) == asciiUpper(b);
-}
-
 QString execLine(const QString& exe, bool minimized)
 {
     QString line = DesktopEntry::execArgument(exe);
@@ -41,17 +26,17 @@ QString execLine(const QString& exe, bool minimized)
 std::optional<bool> matchExec(const QString& exec, const QString& exe)
 {
     // The plain forms, as another tool may have written the path without quotes.
-    if (sameAscii(exec, exe + MinimizeSwitch))
+    if (AsciiCase::same(exec, exe + MinimizeSwitch))
         return true;
-    if (sameAscii(exec, exe))
+    if (AsciiCase::same(exec, exe))
         return false;
 
     const std::optional<QStringList> arguments = DesktopEntry::splitExec(exec);
-    if (!arguments || arguments->isEmpty() || !sameAscii(arguments->first(), exe))
+    if (!arguments || arguments->isEmpty() || !AsciiCase::same(arguments->first(), exe))
         return std::nullopt;
     if (arguments->size() == 1)
         return false;
-    if (arguments->size() == 2 && sameAscii(arguments->at(1), MinimizeSwitch.trimmed()))
+    if (arguments->size() == 2 && AsciiCase::same(arguments->at(1), MinimizeSwitch.trimmed()))
         return true;
     return std::nullopt;
 }

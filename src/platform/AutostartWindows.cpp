@@ -1,5 +1,6 @@
 #include "platform/Autostart.h"
 
+#include "platform/AsciiCase.h"
 #include "platform/WindowsRegistry.h"
 
 namespace Autostart {
@@ -8,17 +9,6 @@ namespace {
 const QString RunKey = QStringLiteral("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run");
 const QString ValueName = QStringLiteral("Quillet");
 const QString MinimizeSwitch = QStringLiteral(" /minimize");
-
-// Only ASCII letters fold, so two paths that differ in other letters stay two paths.
-QString asciiUpper(const QString& text)
-{
-    QString result = text;
-    for (QChar& c : result) {
-        if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
-            c = QChar(c.unicode() - 'a' + 'A');
-    }
-    return result;
-}
 
 bool fail(QString* error, const QString& action, LSTATUS code)
 {
@@ -39,10 +29,10 @@ QString entryPath()
 AutostartState read(const QString& exe)
 {
     const QString value =
-        asciiUpper(WindowsRegistry::readString(HKEY_CURRENT_USER, RunKey, ValueName).value_or(QString()));
-    if (value == asciiUpper(exe + MinimizeSwitch))
+        WindowsRegistry::readString(HKEY_CURRENT_USER, RunKey, ValueName).value_or(QString());
+    if (AsciiCase::same(value, exe + MinimizeSwitch))
         return {true, true};
-    if (value == asciiUpper(exe))
+    if (AsciiCase::same(value, exe))
         return {true, false};
     return {};
 }
