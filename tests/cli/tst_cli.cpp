@@ -22,8 +22,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QStringDecoder>
-#include <QStringEncoder>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
@@ -182,9 +180,7 @@ CliRun TestCli::runProgram(const QString& program, const QStringList& arguments,
         return result;
 #ifdef Q_OS_WIN
     // A pipe here carries the ANSI code page both ways; the cases speak UTF-8.
-    const auto fromUtf8 = [](const QByteArray& bytes) {
-        return QStringEncoder(QStringConverter::System).encode(QString::fromUtf8(bytes));
-    };
+    const auto fromUtf8 = [](const QByteArray& bytes) { return TextFile::encode(QString::fromUtf8(bytes)); };
     // JSON stays UTF-8; everything else comes in the code page.
     const auto toUtf8 = [](const QByteArray& bytes) { return TextFile::decode(bytes).toUtf8(); };
 #else
