@@ -31,7 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     const QByteArrayView stream = file.sliced(QltFormat::StreamOffset);
     // The test a password must pass: a stream it finds well formed always loads.
-    const bool wellFormed = QltFormat::isWellFormed(stream, QltFormat::streamKey(password));
+    const bool wellFormed =
+        QltFormat::judge(stream, QltFormat::streamKey(password)) == QltFormat::Verdict::WellFormed;
     const std::optional<QList<Note>> notes =
         QltFormat::readNotes(stream.toByteArray(), QltFormat::streamKey(password));
     FUZZ_CHECK(!wellFormed || notes);
@@ -50,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         QltFormat::readNotes(written.sliced(QltFormat::StreamOffset), QltFormat::streamKey(password));
     FUZZ_CHECK(reloaded && *reloaded == *notes);
     // What this program writes, the right password always opens.
-    FUZZ_CHECK(
-        QltFormat::isWellFormed(written.sliced(QltFormat::StreamOffset), QltFormat::streamKey(password)));
+    FUZZ_CHECK(QltFormat::judge(written.sliced(QltFormat::StreamOffset), QltFormat::streamKey(password)) ==
+               QltFormat::Verdict::WellFormed);
     return 0;
 }

@@ -52,6 +52,17 @@ install_missing_packages() {
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
+# The Chinese locales the tests run in: UTF-8, and GB18030, whose text files and terminal output are not.
+ensure_chinese_locales() {
+    local name
+    for name in zh_CN.UTF-8 zh_CN.GB18030; do
+        if ! locale -a 2>/dev/null | grep -qix "$(echo "${name,,}" | tr -d -)"; then
+            install_missing_packages locales
+            as_root localedef -i zh_CN -f "${name#*.}" "$name"
+        fi
+    done
+}
+
 # Fails, naming the files, when clang-format would change any of the project's sources.
 check_format() {
     local files

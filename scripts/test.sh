@@ -30,6 +30,7 @@ if [ "${1:-}" = "--sanitize" ]; then
 fi
 
 install_missing_packages "${QUILLET_PACKAGES[@]}"
+ensure_chinese_locales
 check_format
 build_tree "$dir" "${cmake_args[@]}"
 

@@ -18,11 +18,3 @@ QUILLET_TOOLCHAIN_ID="qtbase 6.4.2, ICU 72.1, libsodium 1.0.18, $QUILLET_MINGW-p
 QUILLET_WINDOWS_CACHE=${QUILLET_WINDOWS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/quillet/windows}
 QUILLET_TOOLCHAIN="$QUILLET_WINDOWS_CACHE/qt-6.4.2-icu-72.1-sodium-1.0.18"
 
-# Wine takes the Windows locale, and with it the ANSI code page, from the Unix locale, and decodes the
-# command line with it: the tests run in a Chinese one (code page 936), which must exist.
-ensure_chinese_locale() {
-    if ! locale -a 2>/dev/null | grep -qix 'zh_CN.utf8'; then
-        install_missing_packages locales
-        as_root localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
-    fi
-}

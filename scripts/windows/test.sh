@@ -7,7 +7,9 @@ source "$(dirname "$0")/common.sh"
 dir=${1:-$QUILLET_ROOT/build-windows}
 bash "$QUILLET_ROOT/scripts/windows/build.sh" "$dir"
 
-ensure_chinese_locale
+# Wine takes the Windows locale, and with it the ANSI code page, from the Unix locale, and decodes the
+# command line with it: the tests run in a Chinese one (code page 936).
+ensure_chinese_locales
 export WINEPREFIX="$dir/wineprefix" WINEDEBUG=-all
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wine wineboot -i >/dev/null 2>&1

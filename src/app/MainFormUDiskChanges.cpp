@@ -30,9 +30,9 @@ public:
     explicit ReloadQuestions(const QByteArray& password) : m_password(password) {}
 
     bool openDespiteLock() override { return true; }
-    std::optional<QByteArray> password(const std::function<bool(const QByteArray&)>& opens) override
+    std::optional<QByteArray> password(const NotesDocument::PasswordTest& test) override
     {
-        if (opens(m_password))
+        if (test(m_password) == NotesDocument::PasswordFit::Opens)
             return m_password;
         return std::nullopt;
     }

@@ -121,6 +121,8 @@ void TMainForm::SaveFile(const QString& fileName)
     }
     SetFileInfo(m_document->fileName());
     addToRecentFiles(m_document->fileName());
+    if (!result.otherVersionKeptAs.isEmpty())
+        ErrorMsg(DocumentMessages::otherVersionKept(QDir::toNativeSeparators(result.otherVersionKeptAs)));
 }
 
 void TMainForm::FileImportCmdExecute()

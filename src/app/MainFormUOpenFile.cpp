@@ -74,12 +74,12 @@ public:
         return true;
     }
 
-    std::optional<QByteArray> password(const std::function<bool(const QByteArray&)>& opens) override
+    std::optional<QByteArray> password(const NotesDocument::PasswordTest& test) override
     {
         TEnterPassForm dialog(&m_window, m_window.font(), m_window.image(Images::Password));
         if (m_window.CmdLineOpen)
             dialog.centerOnScreen();
-        dialog.setPasswordTest(opens);
+        dialog.setPasswordTest(test);
         dialog.setPassword(m_password);
         if (dialog.exec() != QDialog::Accepted)
             return std::nullopt;

@@ -2,6 +2,7 @@
 
 #include "cli/CliErrors.h"
 #include "cli/CliMessages.h"
+#include "cli/CliOutput.h"
 #include "cli/PasswordSource.h"
 #include "document/DocumentMessages.h"
 #include "document/NotesDocument.h"
@@ -20,7 +21,7 @@ public:
 
     bool openDespiteLock() override { return m_windowLock == CliDocument::WindowLock::Ignore; }
 
-    std::optional<QByteArray> password(const std::function<bool(const QByteArray&)>&) override
+    std::optional<QByteArray> password(const NotesDocument::PasswordTest&) override
     {
         return m_askPassword();
     }
@@ -89,6 +90,9 @@ void save(NotesDocument& document, const QString& path)
         throw CliFailure(lineBroken(DocumentMessages::changedOnDisk(path)));
     if (!result.saved)
         throw CliFailure(DocumentMessages::cannotSave(result.error));
+    // The change is made; what else arrived is kept, and the user told where.
+    if (!result.otherVersionKeptAs.isEmpty())
+        CliOutput::printErr(DocumentMessages::otherVersionKept(result.otherVersionKeptAs) + u'\n');
 }
 
 } // namespace CliDocument

@@ -18,6 +18,8 @@ QString openFailure(const NotesDocument::OpenResult& result, const QString& path
         return damagedFile(result.reason);
     case Status::WrongPassword:
         return wrongPassword();
+    case Status::WrongPasswordOrDamaged:
+        return wrongPasswordOrDamaged();
     case Status::Busy:
         return QStringLiteral("另一个 quillet-cli 正在更改该文件。请稍后再试。");
     case Status::Opened:
@@ -67,6 +69,12 @@ QString changedOnDisk(const QString& path)
     return QStringLiteral("文件在打开或上次保存之后已被其他程序更改:") + QLatin1Char('\n') + path;
 }
 
+QString otherVersionKept(const QString& keptAs)
+{
+    return QStringLiteral("保存时另一个程序也更改了该文件。笔记已保存, 另一个版本已另存为:") +
+           QLatin1Char('\n') + keptAs;
+}
+
 QString cannotExport()
 {
     return QStringLiteral("无法导出文件。");
@@ -80,6 +88,11 @@ QString exportOverNotesFile()
 QString wrongPassword()
 {
     return QStringLiteral("密码不正确。");
+}
+
+QString wrongPasswordOrDamaged()
+{
+    return QStringLiteral("密码不正确或文件已损坏。");
 }
 
 QString passwordRefused(NotesDocument::PasswordChange change)

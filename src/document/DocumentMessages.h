@@ -20,10 +20,13 @@ QString cannotSave(const QString& reason = {});
 QString openInWindow(const FileLock::Holder& holder);
 // The file was written by someone else since it was read or saved; the path follows on its own line.
 QString changedOnDisk(const QString& path);
+// Another program's version came while the file was being replaced; it is kept at `keptAs`.
+QString otherVersionKept(const QString& keptAs);
 QString cannotExport();
 // The report was to replace the notes file it is made of.
 QString exportOverNotesFile();
 QString wrongPassword();
+QString wrongPasswordOrDamaged();
 // Why a password was not set; empty for a change that went through.
 QString passwordRefused(NotesDocument::PasswordChange change);
 

@@ -181,7 +181,9 @@ NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions
             tried = Protection{SecretBytes(typed), keyFor(SecretBytes(typed), *params, known)};
             return tried.key && StrongFormat::keyOpens(file.bytes, tried.key->key);
         };
-        const std::optional<QByteArray> given = questions.password(opens);
+        const std::optional<QByteArray> given = questions.password([&opens](const QByteArray& typed) {
+            return opens(typed) ? PasswordFit::Opens : PasswordFit::Wrong;
+        });
         if (!given)
             return fail(OpenStatus::Cancelled);
         const bool derived = tried.key && tried.password == *given;
@@ -197,17 +199,43 @@ NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions
         if (header.header.hasPassword) {
             const QByteArray& check = header.header.check;
             // Two passwords can share a check value; the wrong one deciphers into records no writer makes.
+            // What the records say of the password last judged is kept for the one given.
             const QByteArrayView stream = QByteArrayView(file.bytes).sliced(QltFormat::StreamOffset);
-            const auto opens = [&check, stream](const QByteArray& typed) {
-                return passwordOpens(check, typed) && QltFormat::isWellFormed(stream, typed);
+            std::optional<std::pair<QByteArray, QltFormat::Verdict>> judged;
+            const auto verdictOf = [&judged, stream](const QByteArray& typed) {
+                if (!judged || judged->first != typed)
+                    judged.emplace(typed, QltFormat::judge(stream, typed));
+                return judged->second;
             };
-            const std::optional<QByteArray> given = questions.password(opens);
+            const auto test = [&check, &verdictOf](const QByteArray& typed) {
+                if (!passwordOpens(check, typed))
+                    return PasswordFit::Wrong;
+                switch (verdictOf(typed)) {
+                case QltFormat::Verdict::NotWritten:
+                    return PasswordFit::Wrong;
+                case QltFormat::Verdict::Unclear:
+                    return PasswordFit::WrongOrDamaged;
+                case QltFormat::Verdict::WellFormed:
+                case QltFormat::Verdict::EndMissing: // the right password: the damage is told after it
+                    break;
+                }
+                return PasswordFit::Opens;
+            };
+            const std::optional<QByteArray> given = questions.password(test);
             if (!given)
                 return fail(OpenStatus::Cancelled);
-            // The records themselves are judged as they are read, below, in the one pass that deciphers
-            // them.
             if (!passwordOpens(check, *given))
                 return fail(OpenStatus::WrongPassword);
+            switch (verdictOf(*given)) {
+            case QltFormat::Verdict::WellFormed:
+                break;
+            case QltFormat::Verdict::NotWritten:
+                return fail(OpenStatus::WrongPassword);
+            case QltFormat::Verdict::EndMissing:
+                return fail(OpenStatus::Damaged);
+            case QltFormat::Verdict::Unclear:
+                return fail(OpenStatus::WrongPasswordOrDamaged);
+            }
             password = *given;
         }
         // The file's buffer becomes the stream: dropping the header from the front moves no data, where a
@@ -218,7 +246,7 @@ NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions
         notes = QltFormat::readNotes(std::move(stream), QltFormat::streamKey(password),
                                      isProtected ? QltFormat::Reading::Strict : QltFormat::Reading::Tolerant);
         if (!notes)
-            return fail(isProtected ? OpenStatus::WrongPassword : OpenStatus::Damaged);
+            return fail(OpenStatus::Damaged);
         // Kept whole, also beyond what a user may set: it is the key the file was written with.
         protection.password = SecretBytes(password);
     }
@@ -264,11 +292,12 @@ NotesDocument::SaveResult NotesDocument::save(const QString& path, Overwrite ove
             return StrongFormat::writeTo(out, notes(), m_reserved, *m_protection.key);
         return QltFormat::writeTo(out, notes(), m_protection.password.toByteArray(), m_reserved);
     };
-    // Checked again once the notes are written, and after the rename: another version that took the
-    // file's place in the meantime is the user's to decide about, as one seen before the save.
+    // Checked again once the notes are written: another version that took the file's place in the meantime
+    // is the user's to decide about, as one seen before the save. One that comes with the rename itself
+    // is kept under a name of its own.
     QltFile::ReplaceGuard guard;
     if (guarded)
-        guard.mayReplace = [&] { return !m_onDisk.changedOn(fullPath); };
+        guard.isUnchanged = [this](const QString& file) { return !m_onDisk.changedOn(file); };
     if (!QltFile::writeComposedNotes(fullPath, write, &result.error, &guard)) {
         result.changedOnDisk = guard.refused;
         return result;
@@ -279,6 +308,7 @@ NotesDocument::SaveResult NotesDocument::save(const QString& path, Overwrite ove
         return result;
     }
     result.saved = true;
+    result.otherVersionKeptAs = guard.keptAs;
     m_history.setClean();
     setModified(false);
     m_fileName = fullPath;

@@ -43,6 +43,9 @@ public:
         BadVersion,    // a version this program does not read: OpenResult::version
         Damaged,       // unreadable, cut short, or a record runs past the end
         WrongPassword, // the password given does not open the file
+        // The password passes the file's check, but a record it deciphers is none a writer makes: a password
+        // sharing the check value, or a damaged file, as far as can be told
+        WrongPasswordOrDamaged,
         Cancelled,     // no password was given, or the notes were not to be replaced
         LockedByOther, // another window has the file, and opening it anyway was declined: OpenResult::holder
         Busy,          // another writer kept the file's lock longer than a writer waits
@@ -57,13 +60,22 @@ public:
         FileLock::Holder holder;    // who has the file, for LockedByOther and Busy
     };
 
+    // What a password typed for a protected file does.
+    enum class PasswordFit
+    {
+        Opens,
+        Wrong,
+        WrongOrDamaged, // as far as the file tells: see WrongPasswordOrDamaged
+    };
+    using PasswordTest = std::function<PasswordFit(const QByteArray&)>;
+
     // What an open asks of whoever opens the file.
     class OpenQuestions
     {
     public:
         virtual ~OpenQuestions() = default;
-        // The password of a protected file; `opens` tells whether a password opens it. Nothing: given up.
-        virtual std::optional<QByteArray> password(const std::function<bool(const QByteArray&)>& opens) = 0;
+        // The password of a protected file; `test` tells what a password does. Nothing: given up.
+        virtual std::optional<QByteArray> password(const PasswordTest& test) = 0;
         // Another window has the file open: open it all the same?
         virtual bool openDespiteLock() { return false; }
         // The notes are about to be replaced by the file's: false keeps them, and nothing is loaded.
@@ -75,6 +87,9 @@ public:
         bool saved = false;
         bool changedOnDisk = false; // not saved: someone else wrote the file since it was read or saved
         QString error;              // the system's reason when not saved otherwise
+        // Saved, but another program's version arrived at the very moment the file was replaced: it is
+        // kept under this name beside the file
+        QString otherVersionKeptAs;
     };
 
     enum class Overwrite

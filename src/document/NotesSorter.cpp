@@ -179,7 +179,7 @@ QList<int> sortedRows(const QList<Note>& notes, SortBy by, bool ascending, const
 QList<int> sort(NotesModel& model, SortBy by, bool ascending)
 {
     SharedSrc::DebugLog("TMainForm.NotesListCompare");
-    return model.sortRows(rowLessThan(model.notes(), by, ascending, QLocale::system()));
+    return model.sortRows(rowLessThan(model.notes(), by, ascending, SystemLocale::collation()));
 }
 
 } // namespace NotesSorter

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shared/SystemLocale.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QLocale>
@@ -25,12 +27,12 @@ int GetValue(const QByteArray& name);
 // The comparison of two current rows for the chosen order; the sort keys are computed here, once per row.
 // Captions collate as `locale` does, case-sensitively.
 std::function<bool(int rowA, int rowB)> rowLessThan(const QList<Note>& notes, SortBy by, bool ascending,
-                                                    const QLocale& locale = QLocale::system());
+                                                    const QLocale& locale = SystemLocale::collation());
 
 // The old row numbers of `notes` in their new order. Ascending means A to Z by text, but the highest rank
 // first by priority, so that the most important notes come to the top.
 QList<int> sortedRows(const QList<Note>& notes, SortBy by, bool ascending,
-                      const QLocale& locale = QLocale::system());
+                      const QLocale& locale = SystemLocale::collation());
 
 // Puts the model's rows in that order in one step, collating as the user's locale does; persistent indexes
 // (the selection) follow their notes. Gives the order made, as NotesModel::arrangeRows takes it.

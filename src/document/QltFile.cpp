@@ -5,6 +5,8 @@
 #include "shared/RegularFile.h"
 #include "shared/SaveFile.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -118,6 +120,24 @@ bool writeInPlace(const QString& path, const std::function<bool(QIODevice&)>& wr
     return true;
 }
 
+// Gives another program's version of `target`, now at `replaced`, a name of its own beside it that says
+// what it is and keeps the extension, so that it opens as the notes file it is.
+QString keepAside(const QString& replaced, const QString& target)
+{
+    const QFileInfo info(target);
+    const QString stem = info.dir().filePath(info.completeBaseName() + QStringLiteral(".conflict-") +
+                                             QDateTime::currentDateTime().toString(u"yyyyMMdd-HHmmss"));
+    const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
+    for (int n = 1;; ++n) {
+        const QString name = stem + (n > 1 ? QLatin1Char('-') + QString::number(n) : QString()) + suffix;
+        // QFile::rename never replaces a file that has the name already.
+        if (QFile::rename(replaced, name))
+            return name;
+        if (n > 100)
+            return replaced;
+    }
+}
+
 bool writeThroughTemporary(const QString& path, Kind kind,
                            const std::function<bool(QIODevice&)>& writeContent, QString* error,
                            ReplaceGuard* guard = nullptr)
@@ -159,18 +179,26 @@ bool writeThroughTemporary(const QString& path, Kind kind,
         return fail();
     // Writing a large list takes long, and so does putting it on the disk: whatever arrived meanwhile is
     // looked for after both, as late as can be.
-    if (guard && guard->mayReplace && !RegularFile::syncToDisk(file))
+    const bool guarded = guard && guard->isUnchanged;
+    if (guarded && !RegularFile::syncToDisk(file))
         return fail();
-    if (guard && guard->mayReplace && !guard->mayReplace()) {
+    if (guarded && !guard->isUnchanged(path)) {
         guard->refused = true;
         save.cancel();
         return false;
     }
     const RegularFile::Stamp ours = RegularFile::stampOf(file);
-    if (!save.commit())
+    if (!(guarded ? save.commitKeepingReplaced() : save.commit()))
         return failWith(error, reasonOf(save));
-    if (guard && guard->mayReplace)
+    if (!guarded)
+        return true;
+    const QString replaced = save.replacedPath();
+    if (replaced.isEmpty())
         guard->replacedSince = !RegularFile::sameFile(RegularFile::stampAt(path), ours);
+    else if (guard->isUnchanged(replaced))
+        QFile::remove(replaced);
+    else
+        guard->keptAs = keepAside(replaced, path);
     return true;
 }
 

@@ -61,10 +61,14 @@ bool writeAtomically(const QString& path, const std::function<bool(QIODevice&)>&
 // the notes are written.
 struct ReplaceGuard
 {
-    // Asked once everything is written, just before the file is replaced: false leaves it as it is.
-    std::function<bool()> mayReplace;
-    bool refused = false;       // mayReplace said no: nothing was replaced
+    // Whether the file at a path is still the version last read or written: asked of the target once
+    // everything is written, just before it is replaced (false leaves it as it is), and of the file the
+    // replacement took the place of.
+    std::function<bool(const QString& path)> isUnchanged;
+    bool refused = false;       // the target had changed: nothing was replaced
     bool replacedSince = false; // another file was in place right after the rename: ours did not last
+    // Another version arrived during the rename itself: ours is in place, that one kept under this name.
+    QString keptAs;
 };
 
 // Saves a notes file the same way, composing and enciphering it piece by piece as it is written. A new

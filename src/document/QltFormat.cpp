@@ -218,26 +218,30 @@ bool RecordChain::follow(QByteArrayView read)
     return true;
 }
 
-bool isWellFormed(QByteArrayView stream, const QByteArray& key)
+Verdict judge(QByteArrayView stream, const QByteArray& key)
 {
     if (key.isEmpty())
-        return false;
+        return Verdict::NotWritten;
     const KeyAt keyAt(key);
+    bool writersPadding = true;
     qsizetype pos = 0;
     while (pos < stream.size()) {
         if (stream.size() - pos < RecordSize)
-            return false;
+            return pos > 0 && writersPadding ? Verdict::EndMissing : Verdict::Unclear;
         char record[RecordSize];
         keyAt.decipher(stream, pos, record, RecordSize);
         const quint32 textLength = readLE<quint32>(record);
         const quint16 priority = readLE<quint16>(record + 4);
         const quint8 done = quint8(record[6]);
+        if (priority >= SharedSrc::PriorityCount || done > 1)
+            return pos > 0 && writersPadding ? Verdict::Unclear : Verdict::NotWritten;
+        writersPadding = writersPadding && record[7] == '\0';
         pos += RecordSize;
-        if (priority >= SharedSrc::PriorityCount || done > 1 || qsizetype(textLength) > stream.size() - pos)
-            return false;
+        if (qsizetype(textLength) > stream.size() - pos)
+            return writersPadding ? Verdict::EndMissing : Verdict::Unclear;
         pos += qsizetype(textLength);
     }
-    return true;
+    return Verdict::WellFormed;
 }
 
 namespace {

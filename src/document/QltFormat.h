@@ -48,10 +48,19 @@ HeaderResult readHeader(QByteArrayView fileBytes);
 // The key a stream is enciphered with: the password, or the built-in key when there is none.
 QByteArray streamKey(const QByteArray& password);
 
-// Whether `stream` (the file from offset 18 on), deciphered with `key`, is what a writer of this format
-// produces: every record inside the stream, priorities 0 to 3, done marks 0 or 1. Only the record
+// What `stream` (the file from offset 18 on), deciphered with `key`, says of that key. Only the record
 // headers are deciphered, so a large stream is judged without a copy.
-bool isWellFormed(QByteArrayView stream, const QByteArray& key);
+enum class Verdict
+{
+    WellFormed, // every record is one a writer of this format makes, the last ending with the stream
+    EndMissing, // every record read is one a writer makes, but the stream ends inside the last: cut short
+    NotWritten, // not the file's key
+    Unclear,    // a wrong key, or a damaged file
+};
+// A password that merely shares the check value misreads the first record already, or later ones now and
+// then, and with them the padding, which writers leave zero: a record no writer makes after records with
+// other padding is taken for a wrong key, and a missing end after them is Unclear.
+Verdict judge(QByteArrayView stream, const QByteArray& key);
 
 // Follows the records of a stream while it is read, so that a file is refused at its first record that
 // runs past the end of the file, not after gigabytes were read. A record far beyond what is read so far

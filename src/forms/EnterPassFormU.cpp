@@ -95,13 +95,15 @@ void TEnterPassForm::OkBtnClick()
     SharedSrc::DebugLog("TEnterPassForm.OkBtnClick");
     // A strong file's key takes half a second to derive.
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool opens = m_opens && m_opens(password());
+    const NotesDocument::PasswordFit fit = m_test ? m_test(password()) : NotesDocument::PasswordFit::Wrong;
     QGuiApplication::restoreOverrideCursor();
-    if (opens) {
+    if (fit == NotesDocument::PasswordFit::Opens) {
         accept();
         return;
     }
-    SharedSrc::ErrorMsg(DocumentMessages::wrongPassword());
+    SharedSrc::ErrorMsg(fit == NotesDocument::PasswordFit::WrongOrDamaged
+                            ? DocumentMessages::wrongPasswordOrDamaged()
+                            : DocumentMessages::wrongPassword());
     // Typing the right one then replaces the wrong one instead of joining it.
     Pass->selectAll();
     Pass->setFocus();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/NotesDocument.h"
+
 #include <QByteArray>
 #include <QDialog>
 
@@ -21,8 +23,8 @@ class TEnterPassForm : public QDialog
 public:
     TEnterPassForm(QWidget* owner, const QFont& font, const QIcon& icon);
 
-    // Tells a password that opens the file; the opener sets it before showing the dialog.
-    void setPasswordTest(std::function<bool(const QByteArray&)> opens) { m_opens = std::move(opens); }
+    // Tells what a password does; the opener sets it before showing the dialog.
+    void setPasswordTest(NotesDocument::PasswordTest test) { m_test = std::move(test); }
 
     // What Pass starts with, and what it holds after OK, in the file's code page.
     void setPassword(const QByteArray& password);
@@ -50,6 +52,6 @@ private:
     void FormCreate(const QFont& font);
     void moveToScreenCenter();
 
-    std::function<bool(const QByteArray&)> m_opens;
+    NotesDocument::PasswordTest m_test;
     bool m_centerOnScreen = false;
 };

@@ -1,11 +1,12 @@
 #include "platform/Console.h"
 
-#include <QStringDecoder>
+#include "shared/SystemLocale.h"
+
+#include <QStringEncoder>
 
 #include <csignal>
 #include <iterator>
 
-#include <langinfo.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -36,17 +37,15 @@ bool isTerminal()
 
 QByteArray inputEncoding()
 {
-    // The C locale's ASCII counts as UTF-8, as it does for Qt's file names, so that scripts run without a
-    // locale go on working.
-    const QByteArray codeset = nl_langinfo(CODESET);
-    if (codeset != "ANSI_X3.4-1968" && codeset != "US-ASCII" && QStringDecoder(codeset.constData()).isValid())
-        return codeset;
-    return "UTF-8";
+    return SystemLocale::textEncoding();
 }
 
 QByteArray forOutput(QByteArrayView utf8)
 {
-    return QByteArray::fromRawData(utf8.data(), utf8.size());
+    static const QByteArray encoding = SystemLocale::textEncoding();
+    if (encoding == "UTF-8")
+        return QByteArray::fromRawData(utf8.data(), utf8.size());
+    return QStringEncoder(encoding.constData()).encode(QString::fromUtf8(utf8));
 }
 
 HiddenInput::HiddenInput()

@@ -10,11 +10,10 @@ class QFileDevice;
 // A file written beside its target and put in its place only when it is whole and on the disk, so that
 // a failure or a crash half-way leaves the old file as it was.
 //
-// On Unix this is QSaveFile (a rename over the target after fsync; the old file's permissions are
-// copied). On Windows the new file is flushed to the disk (FlushFileBuffers) and put in place with
-// ReplaceFileW, which keeps the old file's attributes, security and creation time, or, for a new target,
-// with MoveFileExW and write-through. A target that is a reparse point (a symbolic link or a junction) is
-// never written through.
+// On Unix the temporary file is renamed over the target after fsync; a new one follows the umask. On Windows
+// the new file is flushed to the disk (FlushFileBuffers) and put in place with ReplaceFileW, which keeps the
+// old file's attributes, security and creation time, or, for a new target, with MoveFileExW and
+// write-through. A target that is a reparse point (a symbolic link or a junction) is never written through.
 class SaveFile
 {
 public:
@@ -31,6 +30,11 @@ public:
     bool setPermissions(QFileDevice::Permissions permissions);
     // Puts the written file in place of the target; false, with errorString(), when it is not.
     bool commit();
+    // The same, but the file that was at the target is not lost: the two are exchanged in one step and
+    // that file is left at replacedPath() for the caller to look at, then remove or keep. Where the system
+    // cannot exchange files (some file systems, Windows) the target is replaced, and replacedPath() is empty.
+    bool commitKeepingReplaced();
+    QString replacedPath() const;
     // Drops what was written; the target stays as it was.
     void cancel();
     QString errorString() const;

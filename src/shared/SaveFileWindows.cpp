@@ -113,3 +113,14 @@ QString SaveFile::errorString() const
 {
     return d->error.isEmpty() ? d->file.errorString() : d->error;
 }
+
+// ReplaceFileW cannot exchange two files in one step.
+bool SaveFile::commitKeepingReplaced()
+{
+    return commit();
+}
+
+QString SaveFile::replacedPath() const
+{
+    return {};
+}

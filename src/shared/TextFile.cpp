@@ -1,6 +1,7 @@
 #include "shared/TextFile.h"
 
 #include "shared/AnsiText.h"
+#include "shared/SystemLocale.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -9,9 +10,8 @@ namespace TextFile {
 namespace {
 
 // Whole text, or nothing when the bytes are not valid in `encoding`.
-std::optional<QString> decodeStrictly(QByteArrayView bytes, QStringConverter::Encoding encoding)
+std::optional<QString> decodeStrictly(QByteArrayView bytes, QStringDecoder decoder)
 {
-    QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
     QString text = decoder.decode(bytes);
     if (decoder.hasError())
         return std::nullopt;
@@ -34,9 +34,12 @@ QString decode(QByteArrayView bytes)
     constexpr QByteArrayView ByteOrderMark("\xEF\xBB\xBF");
     if (bytes.startsWith(ByteOrderMark))
         return QString::fromUtf8(bytes.sliced(ByteOrderMark.size()));
-    if (std::optional<QString> text = decodeStrictly(bytes, QStringConverter::Utf8))
+    if (std::optional<QString> text =
+            decodeStrictly(bytes, QStringDecoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless)))
         return *text;
-    if (std::optional<QString> text = decodeStrictly(bytes, QStringConverter::System))
+    if (std::optional<QString> text =
+            decodeStrictly(bytes, QStringDecoder(SystemLocale::textEncoding().constData(),
+                                                 QStringConverter::Flag::Stateless)))
         return *text;
     return AnsiText::toUnicode(bytes);
 }
@@ -51,7 +54,7 @@ QByteArray encode(QStringView text, Encoding encoding)
     case Encoding::Locale:
         break;
     }
-    QStringEncoder encoder(QStringConverter::System);
+    QStringEncoder encoder(SystemLocale::textEncoding().constData());
     return encoder.encode(text);
 }
 

@@ -6,7 +6,7 @@
 #include <optional>
 
 // Text files people exchange (a note loaded from or saved to a text file, the export report) are in the
-// system's encoding: the locale's on Linux, which is UTF-8, the ANSI code page on Windows. Notes files
+// system's encoding (SystemLocale::textEncoding). Notes files
 // keep their own encoding (AnsiText).
 namespace TextFile {
 
@@ -27,7 +27,7 @@ QString decode(QByteArrayView bytes);
 // `text` as a text file's bytes, without a byte-order mark.
 QByteArray encode(QStringView text, Encoding encoding = Encoding::Locale);
 
-// Whether `encoding` is UTF-8 (the locale's is on Linux).
+// Whether `encoding` is UTF-8.
 bool isUtf8(Encoding encoding);
 
 } // namespace TextFile

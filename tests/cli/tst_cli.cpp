@@ -103,6 +103,7 @@ private Q_SLOTS:
     void passwdRefusals();
     void passwordNotInTerminalEncoding_data();
     void passwordNotInTerminalEncoding();
+    void gb18030Locale();
 
     void wrongPassword_data();
     void wrongPassword();
@@ -130,6 +131,7 @@ private:
 
     QTemporaryDir m_appDir;
     std::unique_ptr<QTemporaryDir> m_dir;
+    QByteArray m_locale; // LC_ALL of the runs, when set
 };
 
 void TestCli::initTestCase()
@@ -143,6 +145,7 @@ void TestCli::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
+    m_locale.clear();
 }
 
 void TestCli::cleanup()
@@ -174,6 +177,11 @@ CliRun TestCli::runProgram(const QString& program, const QStringList& arguments,
 {
     QProcess process;
     process.setWorkingDirectory(m_dir->path());
+    if (!m_locale.isEmpty()) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"LC_ALL"_s, QString::fromLatin1(m_locale));
+        process.setProcessEnvironment(environment);
+    }
     process.start(program, arguments);
     CliRun result;
     if (!process.waitForStarted())
@@ -753,15 +761,35 @@ void TestCli::passwordNotInTerminalEncoding()
     QFETCH(QByteArray, password);
     const QString file = writeNotes(u"a.qlt"_s, sampleNotes());
     const QByteArray before = readFile(file);
-    const std::optional<QByteArray> oldLocale =
-        qEnvironmentVariableIsSet("LC_ALL") ? std::optional(qgetenv("LC_ALL")) : std::nullopt;
-    qputenv("LC_ALL", locale);
+    m_locale = locale;
     const CliRun result =
         run({u"passwd"_s, file, u"--password-stdin"_s}, '\n' + password + '\n' + password + '\n');
-    oldLocale ? qputenv("LC_ALL", *oldLocale) : qunsetenv("LC_ALL");
     QCOMPARE(result.exitCode, 2);
     QCOMPARE(result.err, errLine(u"密码不是终端编码 (UTF-8) 的有效文本。"));
     QCOMPARE(readFile(file), before);
+}
+
+void TestCli::gb18030Locale()
+{
+#ifdef Q_OS_WIN
+    QSKIP("Windows has no locale character set of its own; its ANSI code page is tested on its own");
+#endif
+    if (QProcess::execute(u"sh"_s, {u"-c"_s, u"locale -a | grep -qix zh_CN.gb18030"_s}) != 0)
+        QSKIP("needs the zh_CN.GB18030 locale (scripts/test.sh makes it)");
+    m_locale = "zh_CN.GB18030";
+    // Terminal output, passwords typed and text files all in the locale's encoding, not in UTF-8.
+    const QString file = writeNotes(u"a.qlt"_s, sampleNotes(), gb(u"口令"));
+    const CliRun listed = run({u"list"_s, file, u"--password-stdin"_s}, gb(u"口令\n"));
+    QCOMPARE(listed.exitCode, 0);
+    QCOMPARE(listed.out, gb(u"1. [ ] 高 买牛奶\n2. [x] 低 写报告\n3. [ ] 最高 \n"));
+    const QString out = path(u"report.txt"_s);
+    QCOMPARE(run({u"export"_s, file, out, u"--password-stdin"_s}, gb(u"口令\n")).exitCode, 0);
+    const QByteArray report = readFile(out);
+    QVERIFY(report.startsWith(gb(u"记事本列表\r\n生成时间: ")));
+    QVERIFY(report.contains(gb(u"还有面包")));
+    const CliRun missing = run({u"list"_s, path(u"无.qlt"_s)});
+    QCOMPARE(missing.exitCode, 2);
+    QCOMPARE(missing.err, gb(u"文件不存在:\n"_s + path(u"无.qlt"_s) + u'\n'));
 }
 
 void TestCli::wrongPassword_data()
@@ -789,12 +817,16 @@ void TestCli::wrongPassword()
     const QByteArray before = readFile(file);
     arguments.insert(1, file);
     arguments.append(u"--password-stdin"_s);
-    // "secret13" shares the check value of "secret12"; the notes it deciphers give it away.
-    for (const QString& typed : {u"错误\n"_s, u"\n"_s, u"secret12 \n"_s, u"secret13\n"_s}) {
+    // "secret13" shares the check value of "secret12"; the classic notes it deciphers give it away, but
+    // only as far as a damaged file would.
+    const QString sharedCheck = strong ? u"密码不正确。"_s : u"密码不正确或文件已损坏。"_s;
+    for (const auto& [typed, message] :
+         {std::pair(u"错误\n"_s, u"密码不正确。"_s), std::pair(u"\n"_s, u"密码不正确。"_s),
+          std::pair(u"secret12 \n"_s, u"密码不正确。"_s), std::pair(u"secret13\n"_s, sharedCheck)}) {
         const CliRun result = run(arguments, typed.toUtf8());
         QCOMPARE(result.exitCode, 2);
         QVERIFY(result.out.isEmpty());
-        QCOMPARE(result.err, errLine(u"密码不正确。"));
+        QCOMPARE(result.err, errLine(message));
         QCOMPARE(readFile(file), before);
     }
 }
@@ -939,10 +971,7 @@ void TestCli::windowLockHonoured()
     NotesDocument window(NotesDocument::Locking::HoldFileLock);
     struct : NotesDocument::OpenQuestions
     {
-        std::optional<QByteArray> password(const std::function<bool(const QByteArray&)>&) override
-        {
-            return {};
-        }
+        std::optional<QByteArray> password(const NotesDocument::PasswordTest&) override { return {}; }
     } noQuestions;
     QCOMPARE(window.open(file, noQuestions).status, NotesDocument::OpenStatus::Opened);
 

@@ -56,6 +56,8 @@ private Q_SLOTS:
     void byText_data();
     void byText();
     void byTextAgreesWithTheCollatorOnManyNotes();
+    void collationFollowsTheEnvironment_data();
+    void collationFollowsTheEnvironment();
 
     void byPriority_data();
     void byPriority();
@@ -150,6 +152,33 @@ void TestNotesSorter::byText()
     const QList<int> rows = cLocale ? NotesSorter::sortedRows(notes, SortBy::Text, ascending, QLocale::c())
                                     : NotesSorter::sortedRows(notes, SortBy::Text, ascending);
     QCOMPARE(textsInOrder(notes, rows), expected);
+}
+
+void TestNotesSorter::collationFollowsTheEnvironment_data()
+{
+    QTest::addColumn<QByteArrayList>("lcAllCollateLang");
+    QTest::addColumn<bool>("pinyin"); // else code points
+    QTest::newRow("LC_ALL first") << QByteArrayList{"zh_CN.GB18030", "C", "C"} << true;
+    QTest::newRow("then LC_COLLATE") << QByteArrayList{"", "C.UTF-8", "zh_CN.UTF-8"} << false;
+    QTest::newRow("then LANG") << QByteArrayList{"", "", "zh_CN.UTF-8@pinyin"} << true;
+    QTest::newRow("none: C") << QByteArrayList{"", "", ""} << false;
+}
+
+void TestNotesSorter::collationFollowsTheEnvironment()
+{
+    QFETCH(QByteArrayList, lcAllCollateLang);
+    QFETCH(bool, pinyin);
+    const char* const variables[] = {"LC_ALL", "LC_COLLATE", "LANG"};
+    QByteArrayList before;
+    for (int i = 0; i < 3; ++i) {
+        before.append(qgetenv(variables[i]));
+        qputenv(variables[i], lcAllCollateLang[i]);
+    }
+    const QList<Note> notes = notesOf({u"安徽"_s, u"北京"_s, u"上海"_s});
+    const QList<int> rows = NotesSorter::sortedRows(notes, SortBy::Text, true);
+    for (int i = 0; i < 3; ++i)
+        qputenv(variables[i], before[i]);
+    QCOMPARE(rows, pinyin ? QList<int>({0, 1, 2}) : QList<int>({2, 1, 0}));
 }
 
 // Each caption's key is computed once, and a list this long is keyed and sorted in shares on several

@@ -9,7 +9,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -54,6 +56,8 @@ private Q_SLOTS:
     void newFilePermissions();
     void writeReplacesAndKeepsPermissions();
     void writeLeavesNoTemporaryFiles();
+    void guardedWriteKeepsAnotherVersion_data();
+    void guardedWriteKeepsAnotherVersion();
     void writeIntoMissingFolderFails();
     void writeIntoReadOnlyFolderKeepsOldFile();
     void unusableTargetRefused_data();
@@ -204,6 +208,43 @@ void TestQltFile::writeLeavesNoTemporaryFiles()
     QVERIFY(QltFile::writeAtomically(path("a.qlt"), "one"));
     QVERIFY(QltFile::writeAtomically(path("a.qlt"), "two"));
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"a.qlt"});
+}
+
+void TestQltFile::guardedWriteKeepsAnotherVersion_data()
+{
+    QTest::addColumn<bool>("otherArrives"); // another program's version comes right after the last look
+    QTest::newRow("nobody else") << false;
+    QTest::newRow("another version during the rename") << true;
+}
+
+void TestQltFile::guardedWriteKeepsAnotherVersion()
+{
+    QFETCH(bool, otherArrives);
+    const QString target = path("a.qlt");
+    QVERIFY(writeFile(target, "mine before"));
+    QltFile::ReplaceGuard guard;
+    int looks = 0;
+    guard.isUnchanged = [&](const QString& file) {
+        const bool unchanged = readFile(file) == "mine before";
+        if (++looks == 1 && otherArrives)
+            writeFile(target, "theirs");
+        return unchanged;
+    };
+    QVERIFY(QltFile::writeComposedNotes(
+        target, [](QIODevice& out) { return out.write("mine now") == 8; }, nullptr, &guard));
+    QCOMPARE(looks, 2);
+    QVERIFY(!guard.refused);
+    QCOMPARE(readFile(target), QByteArray("mine now"));
+    QStringList expected{u"a.qlt"_s};
+    if (otherArrives) {
+        QVERIFY2(QRegularExpression(u"/a\\.conflict-\\d{8}-\\d{6}\\.qlt$"_s).match(guard.keptAs).hasMatch(),
+                 qPrintable(guard.keptAs));
+        QCOMPARE(readFile(guard.keptAs), QByteArray("theirs"));
+        expected.prepend(QFileInfo(guard.keptAs).fileName());
+    } else {
+        QVERIFY(guard.keptAs.isEmpty());
+    }
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
 }
 
 void TestQltFile::writeIntoMissingFolderFails()

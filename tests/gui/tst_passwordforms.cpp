@@ -64,10 +64,13 @@ private:
 };
 
 // The test a file protected by `password` gives the dialog.
-std::function<bool(const QByteArray&)> opensWith(const QByteArray& password)
+NotesDocument::PasswordTest opensWith(const QByteArray& password)
 {
     const QByteArray check = SharedSrc::CreateDecryptCheck(password);
-    return [check](const QByteArray& typed) { return NotesDocument::passwordOpens(check, typed); };
+    return [check](const QByteArray& typed) {
+        return NotesDocument::passwordOpens(check, typed) ? NotesDocument::PasswordFit::Opens
+                                                          : NotesDocument::PasswordFit::Wrong;
+    };
 }
 
 QString repeated(const QString& text, int count)

@@ -354,10 +354,7 @@ void TestFaultInjection::changedFileAsksBeforeSaving()
 
     struct : NotesDocument::OpenQuestions
     {
-        std::optional<QByteArray> password(const std::function<bool(const QByteArray&)>&) override
-        {
-            return {};
-        }
+        std::optional<QByteArray> password(const NotesDocument::PasswordTest&) override { return {}; }
         bool openDespiteLock() override { return true; }
     } despiteLock;
     NotesDocument second(NotesDocument::Locking::HoldFileLock);
