@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class BenchTable;
 
@@ -14,6 +15,7 @@ void benchUndo(BenchTable& table);
 void benchMillionNotes(BenchTable& table, const QString& dir, const QString& self);
 void benchTrace(BenchTable& table, const QString& dir, const QString& self);
 void benchWindow(BenchTable& table, const QString& dir, const QString& self);
+void benchWindowCommands(BenchTable& table, const QString& dir, const QString& self);
 
 // The child processes' side. They print their figures on one line of standard output.
 int traceChild();
@@ -26,3 +28,8 @@ int cliFloorChild(const QString& mode, const QString& path);
 // The same `count` one-line notes as a notes file and as tasks for taskwarrior's `task import`.
 int writeComparisonData(qsizetype count, const QString& notesPath, const QString& tasksPath);
 int windowChild(int& argc, char** argv, int rows);
+// The window's commands on a notes file, and the benchmark's core sort of that file's notes.
+bool isWindowCommandsChild(int argc, char** argv);
+int windowCommandsChild(int& argc, char** argv);
+bool isCoreSortChild(const QStringList& arguments);
+int coreSortChild(const QString& path);

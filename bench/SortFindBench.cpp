@@ -31,7 +31,7 @@ qint64 timeSort(NotesModel& model, const QList<Note>& unsorted, NotesSorter::Sor
             model.clear();
             model.appendNotes(std::move(notes));
         },
-        [&] { model.sortRows(NotesSorter::rowLessThan(model.notes(), by, true, locale)); });
+        [&] { model.arrangeRows(NotesSorter::sortedRows(model.notes(), by, true, locale)); });
 }
 
 // One click of the find dialog's button: a new search from the selected row to the end.

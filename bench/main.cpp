@@ -9,14 +9,15 @@
 #include <cstdlib>
 #include <cstring>
 
-// Prints the performance table. With names (cipher, file, sort, undo, cli, million, trace,
-// window) only those
-// groups run.
+// Prints the performance table. With names (cipher, file, sort, undo, cli, million, trace, window,
+// commands) only those groups run.
 int main(int argc, char** argv)
 {
     // The window child needs its own application object, a QApplication.
     if (argc == 3 && std::strcmp(argv[1], "--window") == 0)
         return windowChild(argc, argv, std::atoi(argv[2]));
+    if (isWindowCommandsChild(argc, argv))
+        return windowCommandsChild(argc, argv);
     // Before the application object, so that the measuring process stays small.
     if (argc >= 2 && std::strcmp(argv[1], MeasureSwitch) == 0)
         return measureChild(argc, argv);
@@ -24,6 +25,8 @@ int main(int argc, char** argv)
     const QStringList arguments = app.arguments().mid(1);
     if (arguments.value(0) == QLatin1String(FreshLoad::ChildSwitch))
         return FreshLoad::child(arguments.value(1));
+    if (isCoreSortChild(arguments))
+        return coreSortChild(arguments.value(1));
     if (arguments.value(0) == QLatin1String("--trace"))
         return traceChild();
     if (arguments.value(0) == QLatin1String("--comparison-data"))
@@ -58,6 +61,8 @@ int main(int argc, char** argv)
         benchTrace(table, dir.path(), self);
     if (wanted("window"))
         benchWindow(table, dir.path(), self);
+    if (wanted("commands"))
+        benchWindowCommands(table, dir.path(), self);
 
     std::fputs(table.markdown().toUtf8().constData(), stdout);
     return table.allPassed() ? 0 : 1;

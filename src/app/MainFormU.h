@@ -12,11 +12,13 @@
 #include <QIcon>
 #include <QList>
 #include <QMainWindow>
+#include <QScopeGuard>
 #include <QString>
 #include <QStringList>
 #include <QSystemTrayIcon>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 class EdgeDock;
@@ -207,6 +209,8 @@ private:
     class OpenFileQuestions;
     void openStartupFile();
     void showWorking(const QString& text);
+    using BusyCursor = QScopeGuard<std::function<void()>>;
+    BusyCursor busyCursor();
     void addToRecentFiles(const QString& path);
     void updateRecentFilesMenus();
     void fillRecentFilesMenu(QMenu* menu);

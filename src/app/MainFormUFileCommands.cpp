@@ -130,8 +130,10 @@ void TMainForm::FileImportCmdExecute()
     DebugLog("TMainForm.FileImportCmdExecute");
     const FileDialog::Result chosen =
         FileDialog::getOpenFileName(this, QStringLiteral("导入..."), FileFilter);
-    if (chosen.accepted && !chosen.path.isEmpty())
-        OpenFile(chosen.path, QByteArray(), false, true);
+    if (!chosen.accepted || chosen.path.isEmpty())
+        return;
+    const auto busy = busyCursor();
+    OpenFile(chosen.path, QByteArray(), false, true);
 }
 
 void TMainForm::FileExportCmdExecute()

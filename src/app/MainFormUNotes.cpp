@@ -164,6 +164,7 @@ void TMainForm::NotesSortCmdExecute()
     SortForm = nullptr;
     if (result != QDialog::Accepted)
         return;
+    const auto busy = busyCursor();
     m_document->sort(dialog.NoteText->isChecked() ? NotesSorter::SortBy::Text : NotesSorter::SortBy::Priority,
                      dialog.Ascending->isChecked());
     PerformAutoSave();

@@ -14,6 +14,7 @@
 #include "shared/Settings.h"
 
 #include <QDir>
+#include <QGuiApplication>
 #include <QScopeGuard>
 #include <QStatusBar>
 
@@ -46,6 +47,15 @@ void TMainForm::showWorking(const QString& text)
     StatusBar->repaint();
 }
 
+// A sort or an import of a long list takes a while: the window is painted first, without the dialog that
+// asked for it, and the cursor says it is busy until the guard goes.
+TMainForm::BusyCursor TMainForm::busyCursor()
+{
+    repaint();
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    return qScopeGuard(std::function<void()>([] { QGuiApplication::restoreOverrideCursor(); }));
+}
+
 // What opening a file asks through the window: the second-window warning, the reset to a new document
 // (which may ask to save) and the password dialog.
 class TMainForm::OpenFileQuestions : public NotesDocument::OpenQuestions
@@ -76,6 +86,14 @@ public:
 
     std::optional<QByteArray> password(const NotesDocument::PasswordTest& test) override
     {
+        // The busy cursor of an import is not the dialog's: the user has the word.
+        const bool busy = QGuiApplication::overrideCursor() != nullptr;
+        if (busy)
+            QGuiApplication::restoreOverrideCursor();
+        const auto busyAgain = qScopeGuard([busy] {
+            if (busy)
+                QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        });
         TEnterPassForm dialog(&m_window, m_window.font(), m_window.image(Images::Password));
         if (m_window.CmdLineOpen)
             dialog.centerOnScreen();

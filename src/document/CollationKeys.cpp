@@ -32,7 +32,7 @@ CollationKeys::~CollationKeys()
         ucol_close(m_collator);
 }
 
-QByteArray CollationKeys::key(QStringView text)
+QByteArrayView CollationKeys::key(QStringView text)
 {
     static_assert(sizeof(UChar) == sizeof(char16_t));
     if (!m_collator)
@@ -49,5 +49,5 @@ QByteArray CollationKeys::key(QStringView text)
         size = ucol_getSortKey(m_collator, characters, int(text.size()),
                                reinterpret_cast<uint8_t*>(m_scratch.data()), int(m_scratch.size()));
     }
-    return QByteArray(m_scratch.constData(), std::max(size, 0));
+    return QByteArrayView(m_scratch.constData(), std::max(size, 0));
 }

@@ -19,8 +19,8 @@ public:
     CollationKeys& operator=(const CollationKeys&) = delete;
 
     // Without a collator for the locale (ICU falls back to its root collation first), every key is the
-    // same, as QCollator's then are.
-    QByteArray key(QStringView text);
+    // same, as QCollator's then are. The key lies in this object until the next call.
+    QByteArrayView key(QStringView text);
 
 private:
     UCollator* m_collator = nullptr;

@@ -18,3 +18,7 @@ struct Note
 
     friend bool operator==(const Note&, const Note&) = default;
 };
+
+// Its parts are relocatable, so the list of notes moves them as bytes: inserting into a long list, or
+// growing one, does not move each note on its own.
+Q_DECLARE_TYPEINFO(Note, Q_RELOCATABLE_TYPE);

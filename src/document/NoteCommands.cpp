@@ -159,10 +159,7 @@ public:
 
     int undo(DocumentParts& parts) override
     {
-        QList<int> back(m_order.size());
-        for (qsizetype row = 0; row < m_order.size(); ++row)
-            back[m_order[row]] = int(row);
-        parts.model.arrangeRows(back);
+        parts.model.arrangeRowsBack(m_order);
         return KeepSelection;
     }
 

@@ -1,5 +1,6 @@
 #include "document/NotesDocument.h"
 
+#include "document/HashedWrite.h"
 #include "document/QltFile.h"
 #include "document/QltFormat.h"
 #include "document/RecentFiles.h"
@@ -287,10 +288,18 @@ NotesDocument::SaveResult NotesDocument::save(const QString& path, Overwrite ove
         result.changedOnDisk = true;
         return result;
     }
-    const auto write = [this](QIODevice& out) {
-        if (m_protection.key)
-            return StrongFormat::writeTo(out, notes(), m_reserved, *m_protection.key);
-        return QltFormat::writeTo(out, notes(), m_protection.password.toByteArray(), m_reserved);
+    // Hashed as it is written, so that the file need not be read back.
+    DiskState::Hash hash;
+    qint64 size = 0;
+    const auto write = [this, &hash, &size](QIODevice& out) {
+        HashedWrite hashed(out);
+        const bool written =
+            m_protection.key
+                ? StrongFormat::writeTo(hashed, notes(), m_reserved, *m_protection.key)
+                : QltFormat::writeTo(hashed, notes(), m_protection.password.toByteArray(), m_reserved);
+        hash = hashed.hash();
+        size = hashed.written();
+        return written;
     };
     // Checked again once the notes are written: another version that took the file's place in the meantime
     // is the user's to decide about, as one seen before the save. One that comes with the rename itself
@@ -312,7 +321,7 @@ NotesDocument::SaveResult NotesDocument::save(const QString& path, Overwrite ove
     m_history.setClean();
     setModified(false);
     m_fileName = fullPath;
-    m_onDisk = DiskState::read(fullPath);
+    m_onDisk = DiskState::of(fullPath, size, hash);
     holdLockOf(m_fileName, FileLock());
     return result;
 }

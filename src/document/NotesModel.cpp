@@ -222,30 +222,70 @@ QList<int> NotesModel::sortRows(const std::function<bool(int rowA, int rowB)>& l
     std::iota(order.begin(), order.end(), 0);
     ParallelWork::stableSort(order, lessThan);
     QList<int> arranged(order.begin(), order.end());
+    order = std::vector<int>();
     arrangeRows(arranged);
     return arranged;
 }
 
 void NotesModel::arrangeRows(const QList<int>& order)
 {
+    permute(order, Direction::Forward);
+}
+
+void NotesModel::arrangeRowsBack(const QList<int>& order)
+{
+    permute(order, Direction::Back);
+}
+
+// The notes change places in the list itself, a cycle of the permutation at a time: a second list of a
+// million notes would cost as much memory as the first, and its room would stay with the process.
+void NotesModel::permute(const QList<int>& order, Direction direction)
+{
     Q_ASSERT(order.size() == m_notes.size());
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
 
-    std::vector<int> newRowOf(size_t(order.size()));
-    QList<Note> arranged;
-    arranged.reserve(m_notes.size());
-    for (qsizetype newRow = 0; newRow < order.size(); ++newRow) {
-        newRowOf[size_t(order[newRow])] = int(newRow);
-        arranged.append(std::move(m_notes[order[newRow]]));
+    const qsizetype count = m_notes.size();
+    std::vector<bool> placed(static_cast<size_t>(count));
+    Note* const notes = m_notes.data();
+    for (qsizetype start = 0; start < count; ++start) {
+        if (placed[size_t(start)])
+            continue;
+        placed[size_t(start)] = true;
+        Note carried = std::move(notes[start]);
+        if (direction == Direction::Forward) {
+            // Each row takes the note of the row its order names; the last one of the cycle the first.
+            qsizetype row = start;
+            for (qsizetype from = order[row]; from != start; row = from, from = order[row]) {
+                notes[row] = std::move(notes[from]);
+                placed[size_t(from)] = true;
+            }
+            notes[row] = std::move(carried);
+        } else {
+            // Each note goes to the row its order names, taking the one there on to the next.
+            for (qsizetype to = order[start]; to != start; to = order[to]) {
+                std::swap(carried, notes[to]);
+                placed[size_t(to)] = true;
+            }
+            notes[start] = std::move(carried);
+        }
     }
-    m_notes = std::move(arranged);
 
     const QModelIndexList from = persistentIndexList();
-    QModelIndexList to;
-    to.reserve(from.size());
-    for (const QModelIndex& old : from)
-        to.append(index(newRowOf[size_t(old.row())], old.column()));
-    changePersistentIndexList(from, to);
+    if (!from.isEmpty()) {
+        std::vector<int> newRowOf;
+        if (direction == Direction::Forward) {
+            newRowOf.resize(size_t(count));
+            for (qsizetype newRow = 0; newRow < count; ++newRow)
+                newRowOf[size_t(order[newRow])] = int(newRow);
+        }
+        QModelIndexList to;
+        to.reserve(from.size());
+        for (const QModelIndex& old : from) {
+            const int row = direction == Direction::Forward ? newRowOf[size_t(old.row())] : order[old.row()];
+            to.append(index(row, old.column()));
+        }
+        changePersistentIndexList(from, to);
+    }
 
     Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }

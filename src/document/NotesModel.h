@@ -72,6 +72,8 @@ public:
     // Row k takes the note of current row order[k]; `order` holds every row once. Persistent indexes
     // (the selection) follow their notes.
     void arrangeRows(const QList<int>& order);
+    // Undoes arrangeRows(order): the note of row k goes back to row order[k].
+    void arrangeRowsBack(const QList<int>& order);
 
 Q_SIGNALS:
     // The total, done or not-done count is no longer what it was.
@@ -79,6 +81,12 @@ Q_SIGNALS:
 
 private:
     void rowChanged(int row);
+    enum class Direction
+    {
+        Forward,
+        Back
+    };
+    void permute(const QList<int>& order, Direction direction);
 
     QList<Note> m_notes;
     qsizetype m_doneCount = 0; // kept as the notes change: the status bar asks after every change

@@ -11,8 +11,9 @@
 
 #include <algorithm>
 #include <array>
-#include <memory>
+#include <cstdint>
 #include <numeric>
+#include <optional>
 #include <span>
 #include <utility>
 #include <vector>
@@ -89,54 +90,147 @@ Captions decodeCaptions(std::span<const Note> notes)
     return decodedOneByOne(notes);
 }
 
-// The sort order of the captions, keys and all, kept alive by the comparison.
-struct CaptionOrder
+// One note's place in the order: the first bytes of its sort key, big-endian so that comparing the
+// numbers compares the bytes, the key's length and the row. Most comparisons end at the head, without
+// going to the rest of the key elsewhere in memory.
+struct Entry
 {
-    Captions captions;
-    QList<QByteArray> keys; // none when the captions are compared as they are
+    quint64 head;
+    quint32 length;
+    quint32 row;
+};
+constexpr qsizetype HeadBytes = sizeof(quint64);
+
+// The keys of a run of rows past their heads, one after another.
+struct KeyTails
+{
+    qsizetype first = 0;         // the run's first row
+    QByteArray bytes;            // grown in place: a list this long moves by remapping, not copying
+    std::vector<qsizetype> ends; // where each row's tail ends in `bytes`; it begins where the last ended
+
+    QByteArrayView of(qsizetype row) const
+    {
+        const size_t at = size_t(row - first);
+        const qsizetype begin = at == 0 ? 0 : ends[at - 1];
+        return QByteArrayView(bytes.constData() + begin, ends[at] - begin);
+    }
 };
 
-std::function<bool(int rowA, int rowB)> textLessThan(const QList<Note>& notes, bool ascending,
-                                                     const QLocale& locale)
-{
-    // The C locale collates by UTF-16 code units, as QCollator does for it: the captions are their own
-    // keys, compared where they lie. Otherwise there is one collation key per note, made once per sort:
-    // comparing keys is a plain byte comparison, whereas the collator would analyse both captions again
-    // in every one of the n log n comparisons.
-    const bool byCodeUnits = locale.language() == QLocale::C;
-    const std::span<const Note> all(notes.constData(), size_t(notes.size()));
-    // Decoding and collation keys are most of a sort's time.
-    std::vector<CaptionOrder> shares =
-        ParallelWork::inShares(notes.size(), [&](qsizetype first, qsizetype count) {
-            CaptionOrder share;
-            share.captions = decodeCaptions(all.subspan(size_t(first), size_t(count)));
-            if (!byCodeUnits) {
-                CollationKeys collation(locale); // one each: a collator is not for sharing
-                share.keys.reserve(count);
-                for (QStringView caption : std::as_const(share.captions.views))
-                    share.keys.append(collation.key(caption));
-            }
-            return share;
-        });
-    auto joined = std::make_shared<CaptionOrder>(std::move(shares.front()));
-    for (size_t i = 1; i < shares.size(); ++i) {
-        joined->captions.append(std::move(shares[i].captions));
-        joined->keys.append(std::move(shares[i].keys));
-    }
-    // Read-only from here on, as the sort compares on two threads.
-    const std::shared_ptr<const CaptionOrder> order = std::move(joined);
+// Captions are decoded and their keys made this many notes at a time, so that the decoded captions of a
+// long list are never all in memory at once.
+constexpr qsizetype KeyRun = 4096;
 
-    if (byCodeUnits) {
-        if (ascending)
-            return [order](int a, int b) {
-                return order->captions.views[a].compare(order->captions.views[b]) < 0;
-            };
-        return
-            [order](int a, int b) { return order->captions.views[b].compare(order->captions.views[a]) < 0; };
+class KeyMaker
+{
+public:
+    explicit KeyMaker(const QLocale& locale)
+    {
+        // The C locale collates by UTF-16 code units, as QCollator does for it: the key is the caption's
+        // code units, big-endian. Otherwise one collation key per note, made once per sort: comparing
+        // keys is a plain byte comparison, whereas the collator would analyse both captions again in
+        // every one of the n log n comparisons.
+        if (locale.language() != QLocale::C)
+            m_collation.emplace(locale);
     }
-    if (ascending)
-        return [order](int a, int b) { return order->keys[a] < order->keys[b]; };
-    return [order](int a, int b) { return order->keys[b] < order->keys[a]; };
+
+    QByteArrayView key(QStringView caption)
+    {
+        if (m_collation)
+            return m_collation->key(caption);
+        m_scratch.resize(caption.size() * 2);
+        char* to = m_scratch.data();
+        for (QChar c : caption) {
+            *to++ = char(c.unicode() >> 8);
+            *to++ = char(c.unicode() & 0xff);
+        }
+        return m_scratch;
+    }
+
+private:
+    std::optional<CollationKeys> m_collation; // one each: a collator is not for sharing
+    QByteArray m_scratch;
+};
+
+KeyTails makeKeys(std::span<const Note> notes, qsizetype first, Entry* entries, const QLocale& locale)
+{
+    KeyTails tails;
+    tails.first = first;
+    tails.ends.reserve(notes.size());
+    KeyMaker maker(locale);
+    for (size_t runStart = 0; runStart < notes.size(); runStart += size_t(KeyRun)) {
+        const std::span<const Note> run =
+            notes.subspan(runStart, std::min(notes.size() - runStart, size_t(KeyRun)));
+        const Captions captions = decodeCaptions(run);
+        for (qsizetype i = 0; i < captions.views.size(); ++i) {
+            const QByteArrayView key = maker.key(captions.views[i]);
+            quint64 head = 0;
+            for (qsizetype b = 0; b < HeadBytes; ++b)
+                head = head << 8 | (b < key.size() ? quint8(key[b]) : 0);
+            const qsizetype row = first + qsizetype(runStart) + i;
+            entries[row] = {head, quint32(std::min<qsizetype>(key.size(), UINT32_MAX)), quint32(row)};
+            if (key.size() > HeadBytes)
+                tails.bytes.append(key.sliced(HeadBytes));
+            tails.ends.push_back(tails.bytes.size());
+        }
+    }
+    return tails;
+}
+
+// The rows by caption: a key per note, then the entries sorted where they lie. Equal keys keep their
+// rows' order, in either direction.
+QList<int> textOrder(const QList<Note>& notes, bool ascending, const QLocale& locale)
+{
+    const std::span<const Note> all(notes.constData(), size_t(notes.size()));
+    std::vector<Entry> entries(all.size());
+    // Decoding and collation keys are most of a sort's time.
+    const std::vector<KeyTails> tails =
+        ParallelWork::inShares(notes.size(), [&](qsizetype first, qsizetype count) {
+            return makeKeys(all.subspan(size_t(first), size_t(count)), first, entries.data(), locale);
+        });
+    const auto tailOf = [&tails](quint32 row) {
+        const KeyTails* share = &tails.front();
+        for (const KeyTails& next : tails) {
+            if (qsizetype(row) >= next.first)
+                share = &next;
+        }
+        return share->of(row);
+    };
+    // Negative, zero or positive as a's key is below, equal to or above b's.
+    const auto compareKeys = [&tailOf](const Entry& a, const Entry& b) {
+        if (a.head != b.head)
+            return a.head < b.head ? -1 : 1;
+        if (a.length <= HeadBytes || b.length <= HeadBytes)
+            return a.length == b.length ? 0 : (a.length < b.length ? -1 : 1);
+        return tailOf(a.row).compare(tailOf(b.row));
+    };
+    const int direction = ascending ? 1 : -1;
+    ParallelWork::sort(entries, [&](const Entry& a, const Entry& b) {
+        const int order = compareKeys(a, b) * direction;
+        return order != 0 ? order < 0 : a.row < b.row;
+    });
+    QList<int> rows(notes.size());
+    for (qsizetype k = 0; k < rows.size(); ++k)
+        rows[k] = int(entries[size_t(k)].row);
+    return rows;
+}
+
+// Ranks are few: the rows are counted out by rank, in their order within each, with no comparison at all.
+QList<int> priorityOrder(const QList<Note>& notes, bool ascending)
+{
+    constexpr int Ranks = 5;
+    std::vector<quint8> ranks(size_t(notes.size()));
+    std::array<qsizetype, Ranks + 1> starts{};
+    for (qsizetype row = 0; row < notes.size(); ++row) {
+        // Ascending puts the highest rank first.
+        const int rank = GetValue(notes[row].priority);
+        ranks[size_t(row)] = quint8(ascending ? Ranks - 1 - rank : rank);
+        ++starts[size_t(ranks[size_t(row)]) + 1];
+    }
+    std::partial_sum(starts.begin(), starts.end(), starts.begin());
+    QList<int> rows(notes.size());
+    for (qsizetype row = 0; row < notes.size(); ++row)
+        rows[starts[ranks[size_t(row)]]++] = int(row);
+    return rows;
 }
 
 } // namespace
@@ -153,33 +247,19 @@ int GetValue(const QByteArray& name)
     return found == names.end() ? 0 : int(found - names.begin()) + 1;
 }
 
-std::function<bool(int rowA, int rowB)> rowLessThan(const QList<Note>& notes, SortBy by, bool ascending,
-                                                    const QLocale& locale)
-{
-    if (by == SortBy::Text)
-        return textLessThan(notes, ascending, locale);
-
-    QList<int> ranks;
-    ranks.reserve(notes.size());
-    for (const Note& note : notes)
-        ranks.append(GetValue(note.priority));
-    if (ascending)
-        return [ranks = std::move(ranks)](int a, int b) { return ranks[a] > ranks[b]; };
-    return [ranks = std::move(ranks)](int a, int b) { return ranks[a] < ranks[b]; };
-}
-
 QList<int> sortedRows(const QList<Note>& notes, SortBy by, bool ascending, const QLocale& locale)
 {
-    std::vector<int> rows(size_t(notes.size()));
-    std::iota(rows.begin(), rows.end(), 0);
-    ParallelWork::stableSort(rows, rowLessThan(notes, by, ascending, locale));
-    return QList<int>(rows.begin(), rows.end());
+    if (by == SortBy::Text)
+        return textOrder(notes, ascending, locale);
+    return priorityOrder(notes, ascending);
 }
 
 QList<int> sort(NotesModel& model, SortBy by, bool ascending)
 {
     SharedSrc::DebugLog("TMainForm.NotesListCompare");
-    return model.sortRows(rowLessThan(model.notes(), by, ascending, SystemLocale::collation()));
+    QList<int> order = sortedRows(model.notes(), by, ascending, SystemLocale::collation());
+    model.arrangeRows(order);
+    return order;
 }
 
 } // namespace NotesSorter

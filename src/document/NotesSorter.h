@@ -6,8 +6,6 @@
 #include <QList>
 #include <QLocale>
 
-#include <functional>
-
 class NotesModel;
 struct Note;
 
@@ -23,11 +21,6 @@ enum class SortBy
 
 // Sort rank of a priority name (exact bytes): "低" 1, "标准" 2, "高" 3, "最高" 4, any other name 0.
 int GetValue(const QByteArray& name);
-
-// The comparison of two current rows for the chosen order; the sort keys are computed here, once per row.
-// Captions collate as `locale` does, case-sensitively.
-std::function<bool(int rowA, int rowB)> rowLessThan(const QList<Note>& notes, SortBy by, bool ascending,
-                                                    const QLocale& locale = SystemLocale::collation());
 
 // The old row numbers of `notes` in their new order. Ascending means A to Z by text, but the highest rank
 // first by priority, so that the most important notes come to the top.

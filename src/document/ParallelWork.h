@@ -55,4 +55,20 @@ template <typename T, typename LessThan> void stableSort(std::vector<T>& items, 
     items = std::move(merged);
 }
 
+// std::sort with the two halves sorted at once and then merged where they lie, for an order in which no
+// two items compare equal: it needs no second list of the items.
+template <typename T, typename LessThan> void sort(std::vector<T>& items, const LessThan& lessThan)
+{
+    if (shareCount(qsizetype(items.size())) < 2) {
+        std::sort(items.begin(), items.end(), lessThan);
+        return;
+    }
+    const auto middle = items.begin() + std::ptrdiff_t(items.size() / 2);
+    std::future<void> secondHalf =
+        std::async(std::launch::async, [&] { std::sort(middle, items.end(), lessThan); });
+    std::sort(items.begin(), middle, lessThan);
+    secondHalf.get();
+    std::inplace_merge(items.begin(), middle, items.end(), lessThan);
+}
+
 } // namespace ParallelWork

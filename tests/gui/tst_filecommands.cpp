@@ -15,12 +15,16 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSystemTrayIcon>
 #include <QTest>
 #include <QToolButton>
+
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -606,10 +610,20 @@ void TestFileCommands::importAppends()
     w.form().SaveFile(w.path(u"newer.qlt"_s));
     w.form().SaveFile(mine);
 
+    // The notes go in under a busy cursor, which is gone again afterwards.
+    std::optional<Qt::CursorShape> cursorWhileImporting;
+    const QMetaObject::Connection importing =
+        connect(&w.model(), &QAbstractItemModel::rowsAboutToBeInserted, this, [&] {
+            const QCursor* cursor = QGuiApplication::overrideCursor();
+            cursorWhileImporting = cursor ? cursor->shape() : Qt::ArrowCursor;
+        });
+    const auto disconnected = qScopeGuard([&] { disconnect(importing); });
     w.answerPassword(u"theirs"_s);
     FileDialog::setNextResults({Result{true, other, 1}});
     w.act("FileImportCmd")->trigger();
     QVERIFY(w.driver.seen());
+    QCOMPARE(cursorWhileImporting, std::optional(Qt::WaitCursor));
+    QVERIFY(!QGuiApplication::overrideCursor());
     QCOMPARE(FileDialog::takeShownTitles(), QStringList{"导入..."});
     // No question about the changes, none of the imported file's state taken over.
     QVERIFY(MessageBox::takeShown().isEmpty());

@@ -31,6 +31,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -40,6 +41,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -47,6 +49,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <optional>
 #include <stdexcept>
 
 #ifdef Q_OS_UNIX
@@ -901,6 +904,14 @@ void TestMainForm::sortOrders()
         w.form().selectRow(2);
     }
 
+    // A long sort shows that it is busy, and the cursor is the user's again once it is done.
+    std::optional<Qt::CursorShape> cursorWhileSorting;
+    const QMetaObject::Connection sorting =
+        connect(&w.model(), &QAbstractItemModel::layoutAboutToBeChanged, this, [&] {
+            const QCursor* cursor = QGuiApplication::overrideCursor();
+            cursorWhileSorting = cursor ? cursor->shape() : Qt::ArrowCursor;
+        });
+    const auto disconnected = qScopeGuard([&] { disconnect(sorting); });
     bool freshDialog = false;
     w.driver.onNext<TSortForm>([&](TSortForm* form) {
         freshDialog = form->NoteText->isChecked() && form->Ascending->isChecked();
@@ -915,6 +926,8 @@ void TestMainForm::sortOrders()
     QTest::keyClick(w.form().notesList(), Qt::Key_Q, Qt::ControlModifier);
     QVERIFY(w.driver.seen());
     QVERIFY(freshDialog);
+    QCOMPARE(cursorWhileSorting, confirm ? std::optional(Qt::WaitCursor) : std::nullopt);
+    QVERIFY(!QGuiApplication::overrideCursor());
     QStringList captions;
     for (int row = 0; row < w.model().rowCount(); ++row)
         captions.append(w.model().data(w.model().index(row, 0)).toString());
