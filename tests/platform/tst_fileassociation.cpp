@@ -135,12 +135,13 @@ void TestFileAssociation::register_writesMimePackage()
         else if (xml.name() == "glob"_L1)
             globs << xml.attributes().value("pattern"_L1).toString();
         else if (xml.name() == "comment"_L1)
-            comments << xml.readElementText();
+            comments << xml.attributes().value("xml:lang"_L1).toString() + u':' + xml.readElementText();
     }
     QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
     QCOMPARE(types, QStringList{u"application/x-quillet"_s});
     QCOMPARE(globs, QStringList{u"*.qlt"_s});
-    QCOMPARE(comments, QStringList{u"Quillet File"_s});
+    // English where no translation fits the user's language, Chinese for Chinese users.
+    QCOMPARE(comments, (QStringList{u":Quillet File"_s, u"zh_CN:Quillet 文件"_s}));
 }
 
 void TestFileAssociation::register_writesDesktopEntry_data()
