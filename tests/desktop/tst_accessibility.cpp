@@ -3,6 +3,7 @@
 // the name of a control beside it.
 #include "EveryWindow.h"
 #include "app/MainFormU.h"
+#include "app/QtTranslation.h"
 #include "forms/AccessibleNames.h"
 #include "forms/MnemonicClicks.h"
 
@@ -39,6 +40,8 @@ void TestAccessibility::initTestCase()
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath(u"config"_s)));
     qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.filePath(u"data"_s)));
     QApplication::setQuitOnLastWindowClosed(false);
+    // As the program starts: Qt's own parts of the dialogs in Chinese.
+    QtTranslation::install();
     MnemonicClicks::install();
     AccessibleNames::install();
     const QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();

@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QSystemTrayIcon>
+#include <QTableView>
 #include <QTest>
 #include <QToolButton>
 
