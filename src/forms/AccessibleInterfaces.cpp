@@ -2,9 +2,9 @@
 
 #include "forms/AccessibleNames.h"
 
+#include <QAbstractItemView>
 #include <QAccessibleWidget>
 #include <QAction>
-#include <QAbstractItemView>
 #include <QComboBox>
 #include <QMenu>
 #include <QMenuBar>
