@@ -9,7 +9,8 @@ QUILLET_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # libsodium for the strong file format's key derivation and encryption;
 # the install rules and the Debian package (dpkg-shlibdeps, which CPack runs, needs dpkg-dev and file);
 # for the tests of what only a real desktop shows, an X server with a window manager, trays and a private
-# session bus (titles, tray clicks) and weston's headless compositor (a start under Wayland); unison is the sync engine
+# session bus (titles, tray clicks), at-spi2-core for a screen reader's view of the windows, and weston's headless
+# compositor (a start under Wayland); groff renders the manual pages as man shows them; unison is the sync engine
 # the window is tested against.
 QUILLET_PACKAGES=(
     g++ cmake make pkg-config
@@ -17,7 +18,7 @@ QUILLET_PACKAGES=(
     libwayland-dev wayland-protocols qt6-base-private-dev
     fonts-noto-cjk help2man weston
     desktop-file-utils appstream shared-mime-info dpkg-dev file
-    xvfb openbox trayer x11-utils xdotool dbus
+    xvfb openbox trayer x11-utils xdotool dbus at-spi2-core groff-base
     clang-format
     unison
 )

@@ -6,6 +6,7 @@
 #include "document/FileWatch.h"
 #include "document/NotesDocument.h"
 #include "forms/Images.h"
+#include "platform/HolderChannel.h"
 #include "shared/DebugLog.h"
 
 #include <QDir>
@@ -63,6 +64,8 @@ TMainForm::TMainForm(const QStringList& arguments, QWidget* parent)
     createToolbar();
     showHistory();
     createTray();
+    m_holderChannel = new HolderChannel(this);
+    connect(m_holderChannel, &HolderChannel::called, this, &TMainForm::BringToFront);
     FormCreate();
 }
 
@@ -130,6 +133,7 @@ void TMainForm::createLayout()
     NotesListPanel->setGeometry(NotesListPanelRect.translated(0, -clientTop));
     NotesList = new NotesListView(NotesListPanel);
     NotesList->setObjectName(QStringLiteral("NotesList"));
+    NotesList->setAccessibleName(QStringLiteral("记事本列表"));
     NotesList->setFrameShape(QFrame::NoFrame);
     NotesList->setGeometry(1, 1, NotesListPanelRect.width() - 3, NotesListPanelRect.height() - 4);
     NotesModel* model = &m_document->model();
@@ -180,6 +184,7 @@ void TMainForm::createLayout()
     textLayout->setContentsMargins(1, 1, 1, 1);
     NoteText = new QPlainTextEdit(NotesTextPanel);
     NoteText->setObjectName(QStringLiteral("NoteText"));
+    NoteText->setAccessibleName(QStringLiteral("记事本文本"));
     NoteText->setFrameShape(QFrame::NoFrame);
     NoteText->setReadOnly(true);
     NoteText->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
@@ -219,11 +224,16 @@ void TMainForm::createStatusBar()
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         panel->resize(StatusPanelWidths.at(size_t(i)), StatusBarHeight);
         panel->setIcon(image(images.at(size_t(i))));
-        connect(panel, &StatusPanel::doubleClicked, this, [this, i] { StatusBarPanelDblClick(i); });
+        connect(panel, &StatusPanel::activated, this, [this, i] { StatusBarPanelDblClick(i); });
         if (i <= PanelNotDone) // the count panels, which grow with their numbers
             connect(panel, &StatusPanel::textChanged, this, &TMainForm::StatusBarResize);
         m_panels.at(size_t(i)) = panel;
     }
+    // The folder opens from the keyboard too: Tab reaches its panel, Enter opens it.
+    StatusPanel* folder = m_panels.at(PanelFolder);
+    folder->setFocusPolicy(Qt::TabFocus);
+    folder->setAccessibleName(QStringLiteral("文件夹"));
+    folder->setAccessibleDescription(QStringLiteral("按 Enter 键打开文件所在的文件夹"));
     // The panels are the window's own, laid over the bar, which would paint its messages across them:
     // they step aside while a message shows, as the bar's own widgets do.
     connect(StatusBar, &QStatusBar::messageChanged, this, [this](const QString& message) {

@@ -22,6 +22,7 @@
 #include <memory>
 
 class EdgeDock;
+class HolderChannel;
 class FileWatch;
 class NotesDocument;
 class NotesListView;
@@ -204,6 +205,11 @@ private:
     void TrayIconStartup(bool& showMainForm);
     void TrayIconActivated(QSystemTrayIcon::ActivationReason reason);
     void HideToTray();
+    bool keepsShownWithoutTray();
+
+    // A second Quillet on the file this window holds (MainFormUSecondStart.cpp).
+    void BringToFront(const QByteArray& activationToken);
+    bool handOverToHolder(const QString& fileName);
 
     // Files (MainFormUOpenFile.cpp, MainFormUFileCommands.cpp).
     class OpenFileQuestions;
@@ -284,4 +290,8 @@ private:
     QAction* TrayMenuShowCmd = nullptr;
     QAction* TrayMenuExitCmd = nullptr;
     bool m_showMainFormAtStart = true;
+    bool m_toldNoWayToMinimize = false;
+
+    HolderChannel* m_holderChannel = nullptr;
+    bool m_declinedHeldFile = false; // the user would not open the start-up file a second time
 };

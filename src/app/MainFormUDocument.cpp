@@ -7,6 +7,7 @@
 #include "document/RecentFiles.h"
 #include "forms/Images.h"
 #include "forms/WindowTitle.h"
+#include "platform/HolderChannel.h"
 #include "shared/DebugLog.h"
 #include "shared/Version.h"
 
@@ -95,6 +96,7 @@ void TMainForm::SetFileInfo(const QString& name)
     statusPanel(PanelFolder)->setText(folder);
     statusPanel(PanelFolder)->setToolTip(folder);
     m_fileWatch->watch(m_document->fileName());
+    m_holderChannel->listenFor(m_document->fileName());
     setTrayHint(name.isEmpty() ? QStringLiteral("Quillet")
                                : QLatin1String("Quillet [") + QFileInfo(name).fileName() + QLatin1Char(']'));
 }

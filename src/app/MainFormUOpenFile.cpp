@@ -66,11 +66,14 @@ public:
 
     bool openDespiteLock() override
     {
-        return MessageBox::show(&m_window, QMessageBox::Warning, QStringLiteral("确认"),
-                                QStringLiteral("该文件已在另一个 Quillet 窗口中打开。\n"
-                                               "两个窗口保存同一个文件时会互相覆盖对方的更改。\n"
-                                               "仍要打开吗?"),
-                                QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+        const bool open =
+            MessageBox::show(&m_window, QMessageBox::Warning, QStringLiteral("确认"),
+                             QStringLiteral("该文件已在另一个 Quillet 窗口中打开。\n"
+                                            "两个窗口保存同一个文件时会互相覆盖对方的更改。\n"
+                                            "仍要打开吗?"),
+                             QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+        m_window.m_declinedHeldFile = !open && m_window.CmdLineOpen;
+        return open;
     }
 
     bool mayReplace() override
@@ -150,5 +153,8 @@ void TMainForm::openStartupFile()
                                        : AppPaths::executableDir() + QDir::separator() + path;
     CmdLineOpen = true;
     const auto cleared = qScopeGuard([this] { CmdLineOpen = false; });
+    m_declinedHeldFile = false;
     OpenFile(path, AnsiText::fromUnicode(m_arguments.value(1)), false, false);
+    if (m_declinedHeldFile)
+        handOverToHolder(path);
 }

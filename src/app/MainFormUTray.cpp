@@ -1,6 +1,8 @@
 #include "app/MainFormU.h"
 
 #include "app/SystemTray.h"
+#include "forms/MessageBox.h"
+#include "platform/Desktop.h"
 #include "shared/CommandLine.h"
 #include "shared/DebugLog.h"
 
@@ -61,7 +63,15 @@ void TMainForm::showAtStart()
         // compositor may leave a program started from a terminal or a file manager unfocused.
         activateWindow();
     } else if (!TrayIcon->isVisible()) {
-        showMinimized(); // no tray to start in, and a window that is never shown cannot be reached
+        // No tray to start in, and a window that is never shown cannot be reached.
+        if (Desktop::restoresMinimizedWindows()) {
+            showMinimized();
+        } else {
+            show();
+            // After the start-up work that the showing queues.
+            QMetaObject::invokeMethod(
+                this, [this] { keepsShownWithoutTray(); }, Qt::QueuedConnection);
+        }
     }
 }
 
@@ -73,12 +83,14 @@ void TMainForm::setTrayHint(const QString& hint)
     TrayIcon->setToolTip(hint.first(length));
 }
 
-// Hides the window only where a tray icon can bring it back; elsewhere it goes to the taskbar.
+// Hides the window only where a tray icon can bring it back; elsewhere it goes to the taskbar, or stays
+// where it is when the desktop has nothing to bring a minimised window back with.
 void TMainForm::HideToTray()
 {
     DebugLog("TMainForm.HideToTray");
     if (!SystemTray::isAvailable()) {
-        showMinimized();
+        if (!keepsShownWithoutTray())
+            showMinimized();
         return;
     }
     TrayIcon->show();
@@ -107,4 +119,20 @@ void TMainForm::TrayMenuExitCmdClick()
 {
     DebugLog("TMainForm.TrayMenuExitCmdClick");
     action("FileExitCmd")->trigger();
+}
+
+// True where neither a tray nor the desktop could bring the window back from being put away. The user
+// hears why once, the first time the window stays.
+bool TMainForm::keepsShownWithoutTray()
+{
+    if (Desktop::restoresMinimizedWindows())
+        return false;
+    if (!m_toldNoWayToMinimize) {
+        m_toldNoWayToMinimize = true;
+        MessageBox::show(this, QMessageBox::Information, QStringLiteral("Quillet"),
+                         QStringLiteral("桌面上没有系统托盘, 也没有任务栏可以找回最小化的窗口, "
+                                        "因此 Quillet 窗口保持显示。"),
+                         QMessageBox::Ok);
+    }
+    return true;
 }

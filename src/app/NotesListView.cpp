@@ -2,6 +2,8 @@
 
 #include <QEvent>
 #include <QHeaderView>
+#include <QPainter>
+#include <QStyleOptionFocusRect>
 
 NotesListView::NotesListView(QWidget* parent) : QTableView(parent)
 {
@@ -42,6 +44,9 @@ void NotesListView::currentChanged(const QModelIndex& current, const QModelIndex
     // row; keyboard moves and clicks select the row before they make it current.
     if (current.isValid() && !selectionModel()->isSelected(current))
         selectionModel()->clearCurrentIndex();
+    // The focus moves between a row and the whole list.
+    if (current.isValid() != previous.isValid())
+        viewport()->update();
 }
 
 // The keys move between notes, not between the cells of a note: Home and End go to the first and last
@@ -58,4 +63,34 @@ QModelIndex NotesListView::moveCursor(CursorAction action, Qt::KeyboardModifiers
     default:
         return QTableView::moveCursor(action, modifiers);
     }
+}
+
+void NotesListView::setModel(QAbstractItemModel* model)
+{
+    QTableView::setModel(model);
+    if (model) {
+        connect(model, &QAbstractItemModel::rowsInserted, this, &NotesListView::describeEmptiness);
+        connect(model, &QAbstractItemModel::rowsRemoved, this, &NotesListView::describeEmptiness);
+        connect(model, &QAbstractItemModel::modelReset, this, &NotesListView::describeEmptiness);
+    }
+    describeEmptiness();
+}
+
+void NotesListView::describeEmptiness()
+{
+    const bool empty = !model() || model()->rowCount() == 0;
+    setAccessibleDescription(empty ? QStringLiteral("列表中没有记事本") : QString());
+}
+
+void NotesListView::paintEvent(QPaintEvent* event)
+{
+    QTableView::paintEvent(event);
+    if (!hasFocus() || currentIndex().isValid())
+        return;
+    QPainter painter(viewport());
+    QStyleOptionFocusRect option;
+    option.initFrom(this);
+    option.rect = viewport()->rect().adjusted(1, 1, -1, -1);
+    option.backgroundColor = palette().color(QPalette::Base);
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
 }

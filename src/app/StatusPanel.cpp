@@ -1,8 +1,11 @@
 #include "app/StatusPanel.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOptionFocusRect>
 
 namespace {
 
@@ -69,6 +72,29 @@ void StatusPanel::resizeEvent(QResizeEvent* event)
 void StatusPanel::mouseDoubleClickEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton)
-        Q_EMIT doubleClicked();
+        Q_EMIT activated();
     QFrame::mouseDoubleClickEvent(event);
+}
+
+void StatusPanel::keyPressEvent(QKeyEvent* event)
+{
+    const bool plain = event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
+    if (plain &&
+        (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Space)) {
+        Q_EMIT activated();
+        return;
+    }
+    QFrame::keyPressEvent(event);
+}
+
+void StatusPanel::paintEvent(QPaintEvent* event)
+{
+    QFrame::paintEvent(event);
+    if (!hasFocus())
+        return;
+    QPainter painter(this);
+    QStyleOptionFocusRect option;
+    option.initFrom(this);
+    option.rect = frameRect().adjusted(2, 2, -2, -2);
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
 }

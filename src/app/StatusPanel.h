@@ -7,7 +7,8 @@
 class QLabel;
 
 // One panel of the status bar: an optional 16 x 16 image followed by a line of text, in a thin box. Text
-// that does not fit ends in "…".
+// that does not fit ends in "…". A panel given a focus policy is activated by Enter or the space bar as
+// by a double click, and shows its focus.
 class StatusPanel : public QFrame
 {
     Q_OBJECT
@@ -25,12 +26,15 @@ public:
     int fittingWidth(const QString& text) const;
 
 Q_SIGNALS:
-    void doubleClicked();
+    // Double-clicked, or Enter or the space bar pressed while it has the focus.
+    void activated();
     void textChanged();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void showText();

@@ -76,6 +76,8 @@ QString styleSheet(const QString& name)
         "QToolButton { border: 1px solid transparent; border-radius: 2px; padding: 1px; }"
         "QToolButton:hover { background: %4; border-color: %5; }"
         "QToolButton:pressed, QToolButton:checked { background: %6; border-color: %5; }"
+        // The style draws no focus of its own on a button the sheet styles.
+        "QToolButton:focus { border: 1px dotted %5; }"
         "QToolButton[popupMode=\"1\"] { padding-right: 9px; }"
         "QToolButton::menu-button { border: 1px solid transparent; width: 8px; }"
         "QToolButton::menu-button:hover { border-color: %5; background: %4; }"

@@ -1,6 +1,7 @@
 #include "app/MainFormU.h"
 #include "app/QtTranslation.h"
 #include "app/QuilletApplication.h"
+#include "forms/AccessibleNames.h"
 #include "forms/MnemonicClicks.h"
 #include "shared/CommandLine.h"
 #include "shared/Version.h"
@@ -43,6 +44,7 @@ int main(int argc, char* argv[])
     QuilletApplication app(argc, argv);
     QtTranslation::install();
     MnemonicClicks::install();
+    AccessibleNames::install();
     // The application name stays the executable's own: a file lock records it, and a lock whose process
     // runs another program is taken for one left behind by a crash.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.sourceforge.quillet"));

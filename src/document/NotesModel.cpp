@@ -71,6 +71,11 @@ QVariant NotesModel::data(const QModelIndex& index, int role) const
         if (index.column() == CaptionColumn && m_iconProvider)
             return m_iconProvider(n.imageIndex);
         return {};
+    case Qt::AccessibleDescriptionRole:
+        // What the row's image and column show, for those who cannot see them.
+        return QStringLiteral("优先级: %1, %2")
+            .arg(AnsiText::toUnicode(n.priority),
+                 n.isDone() ? QStringLiteral("已完成") : QStringLiteral("未完成"));
     case TextRole:
         return n.text;
     case PriorityNameRole:

@@ -69,6 +69,8 @@ TAboutForm::TAboutForm(QWidget* owner, const QIcon& icon)
     OkBtn =
         DialogParts::button(this, "OkBtn", QStringLiteral("确定(&O)"), QRect(width() - 8 - 75, 220, 75, 25));
     OkBtn->setDefault(true);
+    // The links come first in tab order; the box still opens on OK, for Enter to close it.
+    OkBtn->setFocus();
     // OK is also the cancel button: Esc rejects, which closes the box just the same.
     connect(OkBtn, &QPushButton::clicked, this, &QDialog::accept);
 

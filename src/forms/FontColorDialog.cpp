@@ -1,10 +1,14 @@
 #include "forms/FontColorDialog.h"
 
+#include "forms/AccessibleNames.h"
+
+#include <QAbstractItemView>
 #include <QColorDialog>
 #include <QDialogButtonBox>
 #include <QFontDialog>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -23,12 +27,26 @@ FontColorDialog::FontColorDialog(const QFont& font, const QColor& color, QWidget
     FontChooser->setWindowFlags(Qt::Widget);
     FontChooser->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
     FontChooser->setSizeGripEnabled(false);
+    // Its size label names the size box; the size list below it is named the same.
+    AccessibleNames::nameControls(FontChooser);
+    for (auto* label : FontChooser->findChildren<QLabel*>()) {
+        auto* box = qobject_cast<QLineEdit*>(label->buddy());
+        if (!box || box->focusProxy())
+            continue;
+        for (auto* list : FontChooser->findChildren<QAbstractItemView*>()) {
+            if (list->accessibleName().isEmpty())
+                list->setAccessibleName(box->accessibleName());
+        }
+    }
     layout->addWidget(FontChooser);
 
     auto* colorRow = new QHBoxLayout;
     auto* colorLabel = new QLabel(QStringLiteral("颜色(&C):"), this);
     ColorBtn = new QPushButton(this);
     ColorBtn->setObjectName(QStringLiteral("ColorBtn"));
+    ColorBtn->setAccessibleDescription(QStringLiteral("文字颜色"));
+    // Enter confirms the dialog even after Alt+C has left the focus here.
+    ColorBtn->setAutoDefault(false);
     colorLabel->setBuddy(ColorBtn);
     colorRow->addWidget(colorLabel);
     colorRow->addWidget(ColorBtn);
@@ -37,7 +55,12 @@ FontColorDialog::FontColorDialog(const QFont& font, const QColor& color, QWidget
     connect(ColorBtn, &QPushButton::clicked, this, &FontColorDialog::ColorBtnClick);
     showColor();
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
+    // OK with an access key the font chooser's own labels leave free; Qt would put its own text back
+    // on a standard button whenever the language changes.
+    OkBtn = buttons->addButton(QStringLiteral("确定(&O)"), QDialogButtonBox::AcceptRole);
+    OkBtn->setObjectName(QStringLiteral("OkBtn"));
+    OkBtn->setDefault(true);
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -24,6 +24,7 @@ public:
 
     QFontDialog* FontChooser = nullptr;
     QPushButton* ColorBtn = nullptr;
+    QPushButton* OkBtn = nullptr;
 
 private:
     void ColorBtnClick();

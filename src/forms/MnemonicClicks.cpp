@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLabel>
 #include <QShortcutEvent>
 
 namespace MnemonicClicks {
@@ -17,11 +18,18 @@ protected:
     {
         if (event->type() != QEvent::Shortcut)
             return false;
-        auto* button = qobject_cast<QAbstractButton*>(watched);
         const auto* shortcut = static_cast<QShortcutEvent*>(event);
+        auto* button = qobject_cast<QAbstractButton*>(watched);
+        if (button && shortcut->key() != button->shortcut())
+            button = nullptr;
+        // A label's access key acts on the button it names.
+        if (const auto* label = qobject_cast<QLabel*>(watched))
+            button = qobject_cast<QAbstractButton*>(label->buddy());
         // An access key that two buttons share only moves the focus, as Qt does it.
-        if (!button || shortcut->isAmbiguous() || shortcut->key() != button->shortcut())
+        if (!button || shortcut->isAmbiguous() || !button->isEnabled())
             return false;
+        if (button->focusPolicy() & Qt::TabFocus)
+            button->setFocus(Qt::ShortcutFocusReason);
         button->click();
         return true;
     }

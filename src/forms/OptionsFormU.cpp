@@ -118,6 +118,12 @@ TOptionsForm::TOptionsForm(OptionsHost& host)
             DialogParts::button(GroupBox2, fontName, QStringLiteral("字体"), QRect(180, top - 1, 39, 23));
         colorBtn =
             DialogParts::button(GroupBox2, colorName, QStringLiteral("颜色"), QRect(223, top - 1, 39, 23));
+        // Three rows of the same two buttons: a listener hears which row each one sets.
+        sampleBox->setAccessibleName(caption + QStringLiteral("示例"));
+        fontBtn->setAccessibleName(caption + QStringLiteral("字体"));
+        fontBtn->setAccessibleDescription(QStringLiteral("选择%1的字体和文字颜色").arg(caption));
+        colorBtn->setAccessibleName(caption + QStringLiteral("背景颜色"));
+        colorBtn->setAccessibleDescription(QStringLiteral("选择%1的背景颜色").arg(caption));
     };
     makeRow(NotesListRow, "Label1", QStringLiteral("记事本列表"), "NotesListTextSample", "NotesListFont",
             "NotesListColor", Label1, NotesListTextSample, NotesListFont, NotesListColor);

@@ -7,6 +7,12 @@
 #include <QGuiApplication>
 #include <QProcess>
 #include <QUrl>
+#include <QWindow>
+
+#ifdef QUILLET_QPA_NATIVE
+#include <QScreen>
+#include <qpa/qplatformnativeinterface.h>
+#endif
 
 namespace Desktop {
 
@@ -77,6 +83,42 @@ bool openUrl(const QUrl& url)
 bool placesWindows()
 {
     return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+// A desktop session names itself; a compositor or window manager started on its own (weston, openbox
+// from a terminal) does not, and has no task bar to restore a window from.
+bool restoresMinimizedWindows()
+{
+    return !qEnvironmentVariableIsEmpty("XDG_CURRENT_DESKTOP");
+}
+
+QByteArray activationTokenFor(QWindow* window)
+{
+    return WaylandActivation::requestToken(window);
+}
+
+// Qt presents a Wayland token in XDG_ACTIVATION_TOKEN with the window's next activation, then forgets
+// it. An X window manager instead weighs the time of the request against the user's last input, which
+// was in the other process: the request carries the server's time of now.
+void bringToFront(QWindow* window, const QByteArray& activationToken)
+{
+    if (!activationToken.isEmpty())
+        qputenv("XDG_ACTIVATION_TOKEN", activationToken);
+#ifdef QUILLET_QPA_NATIVE
+    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+        QPlatformNativeInterface* native = QGuiApplication::platformNativeInterface();
+        QScreen* screen = window->screen();
+        using SetTime = void (*)(QScreen*, quint32);
+        // Qt hands out every such function under one type; the generic type in between says so.
+        const auto setTime = reinterpret_cast<SetTime>(
+            reinterpret_cast<void (*)()>(native->nativeResourceFunctionForScreen("setapptime")));
+        const auto now = quint32(quintptr(native->nativeResourceForScreen("gettimestamp", screen)));
+        if (setTime && now)
+            setTime(screen, now);
+    }
+#endif
+    window->raise();
+    window->requestActivate();
 }
 
 } // namespace Desktop

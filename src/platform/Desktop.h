@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -32,5 +33,17 @@ bool openUrl(const QUrl& url);
 // Whether a window may choose its place on the screen. Not on Wayland, where the compositor places every
 // window (a dialog over the window that owns it).
 bool placesWindows();
+
+// Whether the desktop can bring back a minimised window: a task bar, a dock or a window switcher. A bare
+// compositor or window manager has none, and a minimised window would be lost there for good.
+bool restoresMinimizedWindows();
+
+// What lets another process of the user's take the focus on behalf of `window` (Wayland's activation
+// token); empty where nothing is needed or none can be had.
+QByteArray activationTokenFor(QWindow* window);
+
+// Brings `window` to the front and gives it the focus, on the strength of `activationToken` that another
+// process handed over (activationTokenFor), where the desktop asks for one.
+void bringToFront(QWindow* window, const QByteArray& activationToken);
 
 } // namespace Desktop

@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QUrl>
+#include <QWindow>
 
 #include <windows.h>
 
@@ -63,6 +64,25 @@ bool openUrl(const QUrl& url)
 bool placesWindows()
 {
     return true;
+}
+
+// The task bar.
+bool restoresMinimizedWindows()
+{
+    return true;
+}
+
+QByteArray activationTokenFor(QWindow* window)
+{
+    Q_UNUSED(window);
+    return {};
+}
+
+void bringToFront(QWindow* window, const QByteArray& activationToken)
+{
+    Q_UNUSED(activationToken);
+    window->raise();
+    window->requestActivate();
 }
 
 } // namespace Desktop

@@ -136,6 +136,7 @@ QByteArray mimePackage()
                              "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
                              "  <mime-type type=\"application/x-quillet\">\n"
                              "    <comment>Quillet File</comment>\n"
+                             "    <comment xml:lang=\"zh_CN\">Quillet 文件</comment>\n"
                              "    <glob pattern=\"*.qlt\"/>\n"
                              "  </mime-type>\n"
                              "</mime-info>\n");
@@ -149,6 +150,7 @@ QByteArray desktopEntry(const QString& exe)
                           "Type=Application\n"
                           "Name=Quillet\n"
                           "Comment=Quillet File\n"
+                          "Comment[zh_CN]=Quillet 文件\n"
                           "Exec=%1 %f\n"
                           "TryExec=%2\n"
                           "NoDisplay=true\n"

@@ -185,10 +185,15 @@ void TestAboutForm::click_opensLink_data()
 {
     QTest::addColumn<QString>("link");
     QTest::addColumn<QByteArray>("expected");
-    QTest::newRow("mail") << u"AuthorEmail"_s
-                          << ("mailto:" + QByteArray(Quillet::ContactEmail) + "?subject=Quillet%20v1.54");
-    QTest::newRow("web page") << u"AuthorWebsite"_s << QByteArray(Quillet::WebAddress);
-    QTest::newRow("licence") << u"SeeLicense"_s << QByteArray();
+    QTest::addColumn<int>("key"); // reached by Tab and opened with this key; 0: clicked
+    const QByteArray mail = "mailto:" + QByteArray(Quillet::ContactEmail) + "?subject=Quillet%20v1.54";
+    QTest::newRow("mail") << u"AuthorEmail"_s << mail << 0;
+    QTest::newRow("web page") << u"AuthorWebsite"_s << QByteArray(Quillet::WebAddress) << 0;
+    QTest::newRow("licence") << u"SeeLicense"_s << QByteArray() << 0;
+    QTest::newRow("mail, Enter") << u"AuthorEmail"_s << mail << int(Qt::Key_Return);
+    QTest::newRow("web page, keypad Enter")
+        << u"AuthorWebsite"_s << QByteArray(Quillet::WebAddress) << int(Qt::Key_Enter);
+    QTest::newRow("licence, space") << u"SeeLicense"_s << QByteArray() << int(Qt::Key_Space);
 }
 
 void TestAboutForm::click_opensLink()
@@ -202,8 +207,23 @@ void TestAboutForm::click_opensLink()
         file.write("licence text\n");
         expected = QUrl::fromLocalFile(license).toEncoded();
     }
+    QFETCH(int, key);
     m_form->show();
-    QTest::mouseClick(m_form->findChild<QLabel*>(link), Qt::LeftButton);
+    auto* target = m_form->findChild<QLabel*>(link);
+    if (key == 0) {
+        QTest::mouseClick(target, Qt::LeftButton);
+    } else {
+        QApplication::setActiveWindow(m_form.get());
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        // The box opens on OK; Tab goes on to the links, each showing its focus.
+        QCOMPARE(QApplication::focusWidget(), m_form->OkBtn);
+        const QImage unfocused = target->grab().toImage();
+        for (int tab = 0; tab < 4 && QApplication::focusWidget() != target; ++tab)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), target);
+        QVERIFY(target->grab().toImage() != unfocused);
+        QTest::keyClick(target, Qt::Key(key));
+    }
     QCOMPARE(m_opened.size(), 1);
     QCOMPARE(m_opened[0].toEncoded(), expected);
     QVERIFY(m_form->isVisible());

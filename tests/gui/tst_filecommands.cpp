@@ -12,7 +12,9 @@
 #include "shared/TextFile.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDateTime>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -21,6 +23,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QSystemTrayIcon>
+#include <QTableView>
 #include <QTest>
 #include <QToolButton>
 
@@ -105,9 +108,16 @@ private Q_SLOTS:
     void setPassword_data();
     void setPassword();
     void passwordPanelDoubleClick();
+    void folderPanelOpensFolder_data();
+    void folderPanelOpensFolder();
+
+public:
+    // Where the desktop would be asked to show a folder.
+    Q_INVOKABLE void openUrl(const QUrl& url) { m_opened.append(url); }
 
 private:
     WindowHarness w;
+    QList<QUrl> m_opened;
 };
 
 // ---------------------------------------------------------------------------------------------------------
@@ -742,6 +752,46 @@ void TestFileCommands::passwordPanelDoubleClick()
     QVERIFY(w.driver.seen());
     QCOMPARE(title, u"设置密码"_s);
     QCOMPARE(w.form().Password(), QByteArray("pw"));
+}
+
+void TestFileCommands::folderPanelOpensFolder_data()
+{
+    QTest::addColumn<int>("key"); // 0: double-clicked
+    QTest::newRow("double-click") << 0;
+    QTest::newRow("Tab and Enter") << int(Qt::Key_Return);
+    QTest::newRow("Tab and space") << int(Qt::Key_Space);
+}
+
+void TestFileCommands::folderPanelOpensFolder()
+{
+    QFETCH(int, key);
+    QDesktopServices::setUrlHandler(u"file"_s, this, "openUrl");
+    const auto unhandled = qScopeGuard([] { QDesktopServices::unsetUrlHandler(u"file"_s); });
+    m_opened.clear();
+    w.createForm();
+    StatusPanel* panel = w.form().statusPanel(TMainForm::PanelFolder);
+    const auto activate = [&] {
+        if (key == 0) {
+            QTest::mouseDClick(panel, Qt::LeftButton);
+            return;
+        }
+        w.form().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w.form()));
+        w.form().notesList()->setFocus();
+        for (int tab = 0; tab < 30 && QApplication::focusWidget() != panel; ++tab)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), panel);
+        QTest::keyClick(panel, Qt::Key(key));
+    };
+    // Without a file there is no folder to open.
+    activate();
+    QVERIFY(m_opened.isEmpty());
+
+    w.seed({makeNote(u"a")}, true);
+    w.form().SaveFile(w.path(u"held.qlt"_s));
+    activate();
+    QCOMPARE(m_opened.size(), 1);
+    QCOMPARE(QDir(m_opened.at(0).toLocalFile()).canonicalPath(), QDir(w.dir()).canonicalPath());
 }
 
 QTEST_MAIN(TestFileCommands)

@@ -1,4 +1,5 @@
 #include "DialogLayout.h"
+#include "EveryWindow.h"
 #include "TestFiles.h"
 #include "TypeText.h"
 #include "WindowHarness.h"
@@ -21,6 +22,7 @@
 #include "shared/IniFile.h"
 #include "shared/Version.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QActionGroup>
 #include <QCheckBox>
@@ -119,6 +121,12 @@ private Q_SLOTS:
     void exceptionInHandlerIsReportedOnce();
     // Last: the translation stays installed for the rest of the run.
     void qtOwnTextsInChinese();
+
+    void everyWindowReadAloud_data();
+    void everyWindowReadAloud();
+    void notesListSpeaksEachNote();
+    void keyboardReachesAndShowsFocus_data();
+    void keyboardReachesAndShowsFocus();
 
 private:
     void createForm(const QStringList& arguments = {});
@@ -718,7 +726,7 @@ void TestMainForm::moveAtEdgesNotModifiedButAutoSaved()
     QFETCH(bool, up);
     const QString path = autoSavedDocument();
     QVERIFY(!path.isEmpty());
-    w.seed({makeNote(u"a"_s), makeNote(u"b"_s)});
+    w.seed({makeNote(u"a"), makeNote(u"b")});
     w.form().selectRow(up ? 0 : 1);
     w.act(up ? "NotesMoveUpCmd" : "NotesMoveDownCmd")->trigger();
     QCOMPARE(w.texts(), (QStringList{"a", "b"}));
@@ -729,7 +737,7 @@ void TestMainForm::moveAtEdgesNotModifiedButAutoSaved()
 void TestMainForm::doneUndoneAndCounts()
 {
     createForm();
-    w.seed({makeNote(u"a"_s), makeNote(u"b"_s)});
+    w.seed({makeNote(u"a"), makeNote(u"b")});
     w.model().setImageIndex(1, 7); // neither mark: counts as not done
     w.form().CountNotes();
     QCOMPARE(w.panel(2), u"未完成: 2"_s);
@@ -1079,7 +1087,7 @@ void TestMainForm::gridLinesToggledTwice()
 {
     w.writeIni(u"General"_s, u"GridLines"_s, u"1"_s);
     createForm();
-    w.seed({makeNote(u"a"_s), makeNote(u"b"_s)});
+    w.seed({makeNote(u"a"), makeNote(u"b")});
     QAction* grid = w.act("ViewShowGridLinesCmd");
     QVERIFY(grid->isChecked());
     QVERIFY(w.form().gridLines());
@@ -1421,6 +1429,86 @@ void TestMainForm::exceptionInHandlerIsReportedOnce()
     QVERIFY(w.form().isVisible());
     addThroughDialog(u"after"_s);
     QCOMPARE(w.texts(), (QStringList{"a", "after"}));
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Screen readers and the keyboard
+
+void TestMainForm::everyWindowReadAloud_data()
+{
+    QTest::addColumn<int>("window");
+    const QList<WindowMaker> windows = everyWindow();
+    for (int i = 0; i < windows.size(); ++i)
+        QTest::newRow(windows.at(i).name) << i;
+}
+
+// Every control has a name that says what it is, and no access key serves two controls; Qt's own
+// font chooser in the font dialog with its Chinese texts.
+void TestMainForm::everyWindowReadAloud()
+{
+    QFETCH(int, window);
+    QVERIFY(QtTranslation::install());
+    createForm();
+    QWidget* shown = everyWindow().at(window).make(w.form());
+    const std::unique_ptr<QWidget> dialog(shown == &w.form() ? nullptr : shown);
+    shown->show();
+    QVERIFY(QTest::qWaitForWindowExposed(shown));
+    const QStringList faults = accessibilityFaults(shown);
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
+    const QStringList repeats = repeatedAccessKeys(shown);
+    QVERIFY2(repeats.isEmpty(), qPrintable(repeats.join(u'\n')));
+}
+
+void TestMainForm::notesListSpeaksEachNote()
+{
+    createForm();
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(w.form().notesList());
+    QVERIFY(list && list->tableInterface());
+    QCOMPARE(list->text(QAccessible::Name), u"记事本列表"_s);
+    QCOMPARE(list->text(QAccessible::Description), u"列表中没有记事本"_s);
+
+    w.seed({makeNote(u"open task"), makeNote(u"finished task", u"最高", true)});
+    QCOMPARE(list->text(QAccessible::Description), QString());
+    const auto cell = [list](int row, int column) { return list->tableInterface()->cellAt(row, column); };
+    QCOMPARE(cell(0, 0)->text(QAccessible::Name), u"open task"_s);
+    QCOMPARE(cell(0, 0)->text(QAccessible::Description), u"优先级: 标准, 未完成"_s);
+    QCOMPARE(cell(1, 0)->text(QAccessible::Name), u"finished task"_s);
+    QCOMPARE(cell(1, 1)->text(QAccessible::Description), u"优先级: 最高, 已完成"_s);
+
+    w.act("NotesDoneUndoneCmd")->trigger(); // no row selected: nothing changes
+    w.form().notesList()->selectRow(0);
+    w.act("NotesDoneUndoneCmd")->trigger();
+    QCOMPARE(cell(0, 0)->text(QAccessible::Description), u"优先级: 标准, 已完成"_s);
+    MessageBox::setNextAnswers({QMessageBox::No}); // not saved
+    w.act("FileNewCmd")->trigger();
+    QCOMPARE(list->text(QAccessible::Description), u"列表中没有记事本"_s);
+}
+
+void TestMainForm::keyboardReachesAndShowsFocus_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::newRow("notes list without a current row") << u"NotesList"_s;
+    QTest::newRow("toolbar open button") << u"ToolbarOpenCmd"_s;
+    QTest::newRow("status bar folder") << u"StatusPanel5"_s;
+}
+
+// Tab reaches the control, which then looks focused.
+void TestMainForm::keyboardReachesAndShowsFocus()
+{
+    QFETCH(QString, target);
+    createForm();
+    w.seed({makeNote(u"a"), makeNote(u"b")});
+    w.form().notesList()->selectionModel()->clear();
+    auto* widget = w.form().findChild<QWidget*>(target);
+    QVERIFY(widget);
+    w.form().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w.form()));
+    w.form().findChild<QWidget*>(u"NoteText"_s)->setFocus();
+    const QImage unfocused = widget->grab().toImage();
+    for (int tab = 0; tab < 30 && QApplication::focusWidget() != widget; ++tab)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), widget);
+    QVERIFY(widget->grab().toImage() != unfocused);
 }
 
 int main(int argc, char* argv[])

@@ -2,10 +2,12 @@
 #include "TestFiles.h"
 #include "WindowHarness.h"
 
+#include "app/QtTranslation.h"
 #include "app/QuilletApplication.h"
 #include "forms/AddEditFormU.h"
 #include "forms/FontColorDialog.h"
 #include "forms/MessageBox.h"
+#include "forms/MnemonicClicks.h"
 #include "forms/OptionsFormU.h"
 #include "platform/Autostart.h"
 #include "platform/FileAssociation.h"
@@ -101,6 +103,9 @@ private Q_SLOTS:
     void layout();
     void openedByTheCommand();
     void samplesSkippedByTabWithoutMenu();
+    void accessKeysMoveFocus_data();
+    void accessKeysMoveFocus();
+    void fontDialogKeys();
 
     void generalOptionsShown_data();
     void generalOptionsShown();
@@ -143,6 +148,7 @@ private:
 void TestOptionsForm::initTestCase()
 {
     w.initTestCase();
+    MnemonicClicks::install(); // as the program does at start
     w.queuesUsed = true;
     m_savedPath = qgetenv("PATH");
 }
@@ -333,6 +339,70 @@ void TestOptionsForm::samplesSkippedByTabWithoutMenu()
         }
         QVERIFY(dialog->EmptyMenu->isEmpty());
     });
+}
+
+void TestOptionsForm::accessKeysMoveFocus_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("key");
+    QTest::newRow("Alt+L") << u"LoadAtWinStart"_s << int(Qt::Key_L);
+    QTest::newRow("Alt+M") << u"MinToTray"_s << int(Qt::Key_M);
+    QTest::newRow("Alt+P") << u"OpenLastFile"_s << int(Qt::Key_P);
+}
+
+// An access key changes its box and takes the focus there, where the user hears and sees the change.
+void TestOptionsForm::accessKeysMoveFocus()
+{
+    QFETCH(QString, control);
+    QFETCH(int, key);
+    throughCommand([&](TOptionsForm* dialog) {
+        dialog->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        dialog->LoadAtWinStart->setChecked(true);
+        dialog->MinToTray->setEnabled(true);
+        dialog->OkBtn->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), dialog->OkBtn);
+        auto* box = dialog->findChild<QCheckBox*>(control);
+        QVERIFY(box);
+        const bool before = box->isChecked();
+        QTest::keyClick(dialog, Qt::Key(key), Qt::AltModifier);
+        QCOMPARE(box->isChecked(), !before);
+        QCOMPARE(QApplication::focusWidget(), box);
+    });
+}
+
+// Alt+C chooses the text colour and leaves the focus on its button, where Enter still confirms the
+// dialog; Alt+O confirms it from anywhere.
+void TestOptionsForm::fontDialogKeys()
+{
+    QVERIFY(QtTranslation::install());
+    TOptionsForm dialog(w.form());
+    dialog.show();
+    for (const bool throughColour : {true, false}) {
+        int result = -1;
+        w.driver.onNext<FontColorDialog>([&](FontColorDialog* fontDialog) {
+            QApplication::setActiveWindow(fontDialog);
+            QVERIFY(QTest::qWaitForWindowActive(fontDialog));
+            QCOMPARE(fontDialog->OkBtn->text(), u"确定(&O)"_s);
+            if (throughColour) {
+                ModalDriver colourDriver;
+                colourDriver.onNextDialog([](QDialog* nested) { nested->reject(); });
+                QTest::keyClick(fontDialog, Qt::Key_C, Qt::AltModifier);
+                QVERIFY(colourDriver.seen());
+                // Back from the colour dialog, the focus is on the colour button.
+                QApplication::setActiveWindow(fontDialog);
+                QTRY_COMPARE(QApplication::focusWidget(), fontDialog->ColorBtn);
+                // No second colour dialog: one would fail the test as unexpected.
+                QTest::keyClick(fontDialog->ColorBtn, Qt::Key_Return);
+            } else {
+                QTest::keyClick(fontDialog, Qt::Key_O, Qt::AltModifier);
+            }
+            result = fontDialog->result();
+        });
+        QTest::mouseClick(dialog.NotesTextFont, Qt::LeftButton);
+        QVERIFY(w.driver.seen());
+        QCOMPARE(result, int(QDialog::Accepted));
+    }
 }
 
 // ---------------------------------------------------------------------------------------------------------

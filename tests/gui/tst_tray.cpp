@@ -5,6 +5,7 @@
 #include "app/SystemTray.h"
 #include "document/NotesModel.h"
 #include "forms/MessageBox.h"
+#include "platform/Desktop.h"
 #include "shared/AnsiText.h"
 #include "shared/IniFile.h"
 
@@ -45,13 +46,17 @@ private:
     QSystemTrayIcon* tray() const { return w.form().trayIcon(); }
     // A document with one note that is not saved.
     void makeModified();
-    // In the tray: window hidden, icon showing. Without a tray: window minimised, no icon.
+    // In the tray: window hidden, icon showing. Without a tray: window minimised, no icon; or, where the
+    // desktop could not bring a minimised window back either, shown as it was.
     void verifyPutAway(bool withTray);
+    // Whether the desktop can restore a minimised window (a task bar); false skips where it always can.
+    void setRestores(bool restores);
     void verifyShown();
     // Starts the window set to go to the tray when closed; returns the settings file as it was.
     QByteArray startClosingToTray(bool withTray);
 
     WindowHarness w;
+    bool m_restores = true;
 };
 
 void TestTray::initTestCase()
@@ -65,6 +70,16 @@ void TestTray::init()
 {
     w.init();
     SystemTray::setAvailableForTests(true);
+    setRestores(true);
+}
+
+void TestTray::setRestores(bool restores)
+{
+    m_restores = restores;
+    // A desktop session names itself; a bare compositor or window manager does not.
+    qputenv("XDG_CURRENT_DESKTOP", restores ? "Test" : "");
+    if (!restores && Desktop::restoresMinimizedWindows())
+        QSKIP("this system's desktop always restores minimised windows");
 }
 
 void TestTray::cleanup()
@@ -88,9 +103,9 @@ void TestTray::verifyPutAway(bool withTray)
         QVERIFY(!w.form().isVisible());
         QVERIFY(tray()->isVisible());
     } else {
-        // Never hidden without an icon to bring it back: minimised, on the taskbar.
+        // Never hidden without an icon to bring it back: minimised, on the taskbar, or left as it is.
         QVERIFY(w.form().isVisible());
-        QVERIFY(w.form().isMinimized());
+        QCOMPARE(w.form().isMinimized(), m_restores);
         QVERIFY(!tray()->isVisible());
     }
 }
@@ -164,22 +179,29 @@ void TestTray::hint()
 void TestTray::toTrayAndBack_data()
 {
     QTest::addColumn<bool>("withTray");
-    QTest::addColumn<QString>("back"); // how the window comes back
-    QTest::newRow("tray, menu item") << true << u"menu"_s;
-    QTest::newRow("tray, click") << true << u"click"_s;
-    QTest::newRow("tray, double-click") << true << u"double-click"_s;
-    QTest::newRow("tray, toolbar button") << true << QString();
-    QTest::newRow("no tray") << false << QString();
+    QTest::addColumn<QString>("back");  // how the window comes back
+    QTest::addColumn<bool>("restores"); // the desktop can restore a minimised window
+    QTest::newRow("tray, menu item") << true << u"menu"_s << true;
+    QTest::newRow("tray, click") << true << u"click"_s << true;
+    QTest::newRow("tray, double-click") << true << u"double-click"_s << true;
+    QTest::newRow("tray, toolbar button") << true << QString() << true;
+    QTest::newRow("tray, nothing else to restore from") << true << u"menu"_s << false;
+    QTest::newRow("no tray") << false << QString() << true;
+    QTest::newRow("no tray, nothing to restore from") << false << QString() << false;
 }
 
 void TestTray::toTrayAndBack()
 {
     QFETCH(bool, withTray);
     QFETCH(QString, back);
+    QFETCH(bool, restores);
     SystemTray::setAvailableForTests(withTray);
+    setRestores(restores);
     w.createForm();
     makeModified();
 
+    if (!withTray && !restores)
+        MessageBox::setNextAnswers({QMessageBox::Ok});
     if (back.isEmpty() && withTray)
         w.act("ViewMinimizeToTrayCmd")->trigger();
     else
@@ -187,6 +209,16 @@ void TestTray::toTrayAndBack()
     verifyPutAway(withTray);
     if (QTest::currentTestFailed())
         return;
+    if (!withTray && !restores) {
+        // Nowhere to bring it back from: it stays where it is, and the user hears why, once.
+        const MessageBox::Shown told = takeOneBox(u"Quillet"_s, {}, QMessageBox::Information);
+        QVERIFY2(told.text.contains(u"保持显示"_s), qPrintable(told.text));
+        QTest::keyClick(w.form().notesList(), Qt::Key_F12);
+        verifyShown();
+        QVERIFY(MessageBox::takeShown().isEmpty());
+        QVERIFY(w.form().GetModified());
+        return;
+    }
     // Nothing is asked, saved or written on the way.
     QVERIFY(MessageBox::takeShown().isEmpty());
     QVERIFY(w.form().GetModified());
@@ -215,13 +247,17 @@ void TestTray::toTrayAndBack()
 void TestTray::closeToTray_data()
 {
     QTest::addColumn<bool>("withTray");
-    QTest::newRow("tray") << true;
-    QTest::newRow("no tray") << false;
+    QTest::addColumn<bool>("restores"); // the desktop can restore a minimised window
+    QTest::newRow("tray") << true << true;
+    QTest::newRow("no tray") << false << true;
+    QTest::newRow("no tray, nothing to restore from") << false << false;
 }
 
 void TestTray::closeToTray()
 {
     QFETCH(bool, withTray);
+    QFETCH(bool, restores);
+    setRestores(restores);
     const QByteArray settings = startClosingToTray(withTray);
     makeModified();
 
@@ -231,9 +267,12 @@ void TestTray::closeToTray()
     QCOMPARE(MessageBox::takeShown().size(), 1);
     verifyShown();
 
-    MessageBox::setNextAnswers({QMessageBox::No});
+    // Where the window cannot be put away, the user hears why.
+    MessageBox::setNextAnswers(restores ? QList{QMessageBox::No} : QList{QMessageBox::No, QMessageBox::Ok});
     QVERIFY(!w.form().close());
-    takeOneBox(u"确认"_s);
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), restores ? 1 : 2);
+    QCOMPARE(shown.at(0).caption, u"确认"_s);
     verifyPutAway(withTray);
     // The program goes on with its document, and the settings file stays as it was.
     QCOMPARE(w.form().document().model().rowCount(), 1);
@@ -242,7 +281,9 @@ void TestTray::closeToTray()
 
 void TestTray::exitFromTray_data()
 {
-    closeToTray_data();
+    QTest::addColumn<bool>("withTray");
+    QTest::newRow("tray") << true;
+    QTest::newRow("no tray") << false;
 }
 
 void TestTray::exitFromTray()

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -189,6 +190,9 @@ void TestInstall::desktopEntryOpensNotesFiles_data()
     QTest::newRow("icon, named like the installed icons") << QByteArray("Icon=") + InstalledFiles::AppId;
     QTest::newRow("type") << QByteArray("Type=Application");
     QTest::newRow("name") << QByteArray("Name=Quillet");
+    // Where the user reads it, in Chinese.
+    QTest::newRow("Chinese name") << QByteArray("Name[zh_CN]=Quillet 记事本");
+    QTest::newRow("Chinese summary") << QByteArray("Comment[zh_CN]=在一个加密文件中管理记事本和任务列表");
 }
 
 void TestInstall::desktopEntryOpensNotesFiles()
@@ -237,7 +241,9 @@ void TestInstall::mimePackageNamesNotesFiles()
     QVERIFY(magic.contains(QByteArray("\x04qltf", 5)));
     const QByteArray types = readAll(mimeDir + u"/types"_s);
     QVERIFY(types.split('\n').contains("application/x-quillet"));
-    QVERIFY(readAll(mimeDir + u"/application/x-quillet.xml"_s).contains("<comment>Quillet File</comment>"));
+    const QByteArray type = readAll(mimeDir + u"/application/x-quillet.xml"_s);
+    QVERIFY(type.contains("<comment>Quillet File</comment>"));
+    QVERIFY(type.contains(u"<comment xml:lang=\"zh_CN\">Quillet 文件</comment>"_s.toUtf8()));
 }
 
 void TestInstall::installedCommandLineProgramRuns()
@@ -264,15 +270,30 @@ void TestInstall::installedProgramPrintsUsageWithoutDisplay()
     QCOMPARE(run(installed(u"bin/quillet"_s), {u"--version"_s}, &output, environment), 0);
     QCOMPARE(output, QByteArray("quillet (Quillet) " QUILLET_VERSION "\n"));
 
-    // The manual pages say what --help says, Chinese included.
+    // The manual pages say what --help says, Chinese included, under Chinese headings; groff sets
+    // them without stretching the blanks of a Chinese line into gaps.
     if (!QUILLET_MAN_PAGES)
         QSKIP("built without help2man");
+    QTemporaryDir pages;
     for (const char* program : {"quillet", "quillet-cli"}) {
         const QString page = installed(u"share/man/man1/%1.1.gz"_s.arg(QLatin1String(program)));
         QCOMPARE(run(u"gzip"_s, {u"-dc"_s, page}, &output), 0);
-        QVERIFY2(output.contains(".SH NAME\n" + QByteArray(program) + " \\- ") &&
-                     output.contains(u"用法: "_s.toUtf8()),
+        QVERIFY2(output.contains(u".SH 名称\n"_s.toUtf8() + QByteArray(program) + " \\- ") &&
+                     output.contains(u"用法: "_s.toUtf8()) && !output.contains(".SH NAME"),
                  output.constData());
+        const QString source = pages.filePath(QLatin1String(program) + u".1"_s);
+        QFile file(source);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(output) == output.size());
+        file.close();
+        QProcessEnvironment chinese = QProcessEnvironment::systemEnvironment();
+        chinese.insert(u"LC_ALL"_s, u"C.UTF-8"_s);
+        if (QStandardPaths::findExecutable(u"groff"_s).isEmpty())
+            QSKIP("groff is not installed");
+        QCOMPARE(run(u"groff"_s, {u"-k"_s, u"-Tutf8"_s, u"-man"_s, source}, &output, chinese), 0);
+        const QString shown = QString::fromUtf8(output);
+        QVERIFY2(shown.contains(u"名称"_s) && shown.contains(u"用户命令"_s), output.constData());
+        if (qstrcmp(program, "quillet") == 0)
+            QVERIFY2(shown.contains(u"启动时打开的 Quillet 文件 (.qlt);"_s), output.constData());
     }
 }
 

@@ -134,13 +134,17 @@ void TestFileAssociation::register_writesMimePackage()
             types << xml.attributes().value("type"_L1).toString();
         else if (xml.name() == "glob"_L1)
             globs << xml.attributes().value("pattern"_L1).toString();
-        else if (xml.name() == "comment"_L1)
-            comments << xml.readElementText();
+        else if (xml.name() == "comment"_L1) {
+            const QString language =
+                xml.attributes().value("http://www.w3.org/XML/1998/namespace"_L1, "lang"_L1).toString();
+            comments << language + u':' + xml.readElementText();
+        }
     }
     QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
     QCOMPARE(types, QStringList{u"application/x-quillet"_s});
     QCOMPARE(globs, QStringList{u"*.qlt"_s});
-    QCOMPARE(comments, QStringList{u"Quillet File"_s});
+    // English where no translation fits the user's language, Chinese for Chinese users.
+    QCOMPARE(comments, (QStringList{u":Quillet File"_s, u"zh_CN:Quillet 文件"_s}));
 }
 
 void TestFileAssociation::register_writesDesktopEntry_data()

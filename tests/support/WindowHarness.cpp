@@ -1,5 +1,7 @@
 #include "WindowHarness.h"
 
+#include "forms/AccessibleNames.h"
+
 #include "TestFiles.h"
 
 #include "app/StatusPanel.h"
@@ -26,6 +28,7 @@ using namespace Qt::StringLiterals;
 void WindowHarness::initTestCase()
 {
     QApplication::setQuitOnLastWindowClosed(false);
+    AccessibleNames::install(); // as the program does at start
 }
 
 void WindowHarness::init()
