@@ -6,6 +6,7 @@
 #include "document/FileWatch.h"
 #include "document/NotesDocument.h"
 #include "forms/Images.h"
+#include "forms/NoteTextEdit.h"
 #include "shared/DebugLog.h"
 
 #include <QDir>
@@ -178,7 +179,7 @@ void TMainForm::createLayout()
     NotesTextPanel->setGeometry(NotesTextPanelRect.translated(0, -clientTop));
     auto* textLayout = new QVBoxLayout(NotesTextPanel);
     textLayout->setContentsMargins(1, 1, 1, 1);
-    NoteText = new QPlainTextEdit(NotesTextPanel);
+    NoteText = new NoteTextEdit(NotesTextPanel);
     NoteText->setObjectName(QStringLiteral("NoteText"));
     NoteText->setFrameShape(QFrame::NoFrame);
     NoteText->setReadOnly(true);
