@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
@@ -258,25 +259,38 @@ void TestDesktopSession::endedBySignal()
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(lock), 20000);
     };
     const auto keys = [](const QStringList& sequence) {
-        for (const QString& key : sequence) {
+        for (const QString& key : sequence)
             QProcess::execute(u"xdotool"_s, {u"key"_s, u"--clearmodifiers"_s, key});
-            QTest::qWait(300);
-        }
     };
-    const auto confirmPassword = [&] {
+    // Keys go to the window that has the focus: the one named, once it has it.
+    const auto activeIs = [](const QString& name) {
+        return QTest::qWaitFor(
+            [&] {
+                QProcess xdotool;
+                xdotool.start(u"xdotool"_s, {u"getactivewindow"_s, u"getwindowname"_s});
+                return xdotool.waitForFinished() &&
+                       QString::fromUtf8(xdotool.readAllStandardOutput()).trimmed() == name;
+            },
+            20000);
+    };
+    const QString main = u"Quillet v1.54 - signalled.qlt"_s;
+    const auto startOpened = [&](QProcess& quillet) {
+        start(quillet);
         // The password from the command line waits in the dialog for the user's OK.
-        if (!password.isEmpty())
+        if (!password.isEmpty()) {
+            QVERIFY(activeIs(u"输入密码"_s));
             keys({u"Return"_s});
+        }
     };
 
     QProcess quillet;
-    start(quillet);
-    confirmPassword();
-    QTest::qWait(1000);
+    startOpened(quillet);
+    QVERIFY(activeIs(main));
     keys({u"Insert"_s});
+    QVERIFY(activeIs(u"添加新记事本"_s));
     QProcess::execute(u"xdotool"_s, {u"type"_s, u"--delay"_s, u"50"_s, u"kept"_s});
     keys({u"alt+o"_s});
-    QTest::qWait(500);
+    QVERIFY(activeIs(main));
     QVERIFY(::kill(pid_t(quillet.processId()), signal) == 0);
     QVERIFY(quillet.waitForFinished(20000));
     QCOMPARE(quillet.exitStatus(), QProcess::NormalExit);
@@ -307,17 +321,19 @@ void TestDesktopSession::endedBySignal()
 
     // The next start asks; Yes brings the note back, unsaved, and a save takes the recovery file away.
     QProcess again;
-    start(again);
-    confirmPassword();
-    QTest::qWait(1000);
+    startOpened(again);
+    QVERIFY(activeIs(u"确认"_s));
     keys({u"Return"_s}); // Yes, the question's default
-    QTest::qWait(1000);
+    QVERIFY(activeIs(main));
     keys({u"ctrl+s"_s});
     QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(recovery), 10000);
     QCOMPARE(notesOf(path).size(), 2);
     QCOMPARE(notesOf(path).at(1).text, QByteArray("kept"));
-    keys({u"Escape"_s});
+    // Nothing unsaved: the signal ends it and keeps nothing.
+    QVERIFY(::kill(pid_t(again.processId()), signal) == 0);
     QVERIFY(again.waitForFinished(20000));
+    QVERIFY(!QFile::exists(recovery));
+    QVERIFY(!QFile::exists(lock));
 }
 
 QTEST_MAIN(TestDesktopSession)
