@@ -6,6 +6,7 @@
 #include "document/FileWatch.h"
 #include "document/NotesDocument.h"
 #include "forms/Images.h"
+#include "forms/NoteTextEdit.h"
 #include "platform/HolderChannel.h"
 #include "shared/DebugLog.h"
 
@@ -182,7 +183,7 @@ void TMainForm::createLayout()
     NotesTextPanel->setGeometry(NotesTextPanelRect.translated(0, -clientTop));
     auto* textLayout = new QVBoxLayout(NotesTextPanel);
     textLayout->setContentsMargins(1, 1, 1, 1);
-    NoteText = new QPlainTextEdit(NotesTextPanel);
+    NoteText = new NoteTextEdit(NotesTextPanel);
     NoteText->setObjectName(QStringLiteral("NoteText"));
     NoteText->setAccessibleName(QStringLiteral("记事本文本"));
     NoteText->setFrameShape(QFrame::NoFrame);

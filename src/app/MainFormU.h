@@ -128,6 +128,11 @@ public:
     bool gridLines() const;
     StatusPanel* statusPanel(int index) const { return m_panels.at(size_t(index)); }
 
+    // Ending from outside (MainFormULifeCycle.cpp): unsaved notes go to a recovery file (RecoveryFiles) and
+    // the file's lock is let go; on a signal the program then ends, without a question.
+    void keepUnsavedNotes();
+    void endOnRequest();
+
     // Reports a failure that no handler caught: error log, then the "发现错误" box.
     void HandleException(const QString& className, const QString& message);
 
@@ -198,6 +203,7 @@ private:
     void FormActivate();
     bool FormCloseQuery();
     bool FormClose();
+    void writeWindowSettings(::IniFile& ini) const;
     void NotesListKeyPress(QChar key);
 
     // Tray (MainFormUTray.cpp).
@@ -221,6 +227,7 @@ private:
     void updateRecentFilesMenus();
     void fillRecentFilesMenu(QMenu* menu);
     void openAsDocument(const QString& path);
+    void offerRecovery(const QString& recoveryPath);
 
     // Undo and redo (MainFormUUndo.cpp).
     void showHistory();
@@ -248,6 +255,7 @@ private:
     bool m_checkingDisk = false;     // a reload or a message about the file is under way
     bool m_checkAfterDialog = false; // a change seen under an open dialog waits for it to close
     bool CmdLineOpen = false;
+    QStringList m_recoveryFiles; // written or restored from in this run: a save makes them needless
 
     bool ExitRequested = false;
     bool FirstActivation = true;

@@ -4,6 +4,7 @@
 #include "document/NotesDocument.h"
 #include "document/QltFile.h"
 #include "document/RecentFiles.h"
+#include "document/RecoveryFiles.h"
 #include "document/TextReport.h"
 #include "forms/FileDialog.h"
 #include "forms/MessageBox.h"
@@ -16,6 +17,7 @@
 #include <QAction>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QMenu>
 #include <QScopeGuard>
 #include <QToolButton>
@@ -121,6 +123,10 @@ void TMainForm::SaveFile(const QString& fileName)
     }
     SetFileInfo(m_document->fileName());
     addToRecentFiles(m_document->fileName());
+    // What a recovery file held is in the notes file now; so is one another window kept of this file.
+    m_recoveryFiles.append(RecoveryFiles::pathFor(m_document->fileName()));
+    for (const QString& recovery : std::exchange(m_recoveryFiles, {}))
+        QFile::remove(recovery);
     if (!result.otherVersionKeptAs.isEmpty())
         ErrorMsg(DocumentMessages::otherVersionKept(QDir::toNativeSeparators(result.otherVersionKeptAs)));
 }

@@ -5,6 +5,7 @@
 #include "app/Themes.h"
 #include "document/NotesDocument.h"
 #include "document/RecentFiles.h"
+#include "document/RecoveryFiles.h"
 #include "forms/AboutFormU.h"
 #include "forms/Images.h"
 #include "forms/MessageBox.h"
@@ -240,14 +241,54 @@ bool TMainForm::FormClose()
     }
     // Settings that cannot be written are reported, but never keep the program from ending.
     try {
-        Settings::setRecentFiles(ini, m_mruList, RecentFiles::MaxCount);
-        Settings::setLastFile(ini, m_document->fileName());
-        Settings::setOn(ini, Settings::Switch::GridLines, NotesList->showGrid());
-        Settings::setTheme(ini, m_currentTheme);
+        writeWindowSettings(ini);
     } catch (const IniWriteError& error) {
         HandleException(QuilletApplication::typeName(typeid(error)), error.message());
     }
     return true;
+}
+
+// Throws IniWriteError.
+void TMainForm::writeWindowSettings(::IniFile& ini) const
+{
+    Settings::setRecentFiles(ini, m_mruList, RecentFiles::MaxCount);
+    Settings::setLastFile(ini, m_document->fileName());
+    Settings::setOn(ini, Settings::Switch::GridLines, NotesList->showGrid());
+    Settings::setTheme(ini, m_currentTheme);
+}
+
+// Nobody may be there to answer a question: whatever fails goes to the error log.
+void TMainForm::keepUnsavedNotes()
+{
+    if (GetModified()) {
+        const QString path = RecoveryFiles::pathFor(m_document->fileName());
+        QString error;
+        if (m_document->writeRecovery(path, &error)) {
+            if (!m_recoveryFiles.contains(path))
+                m_recoveryFiles.append(path);
+        } else {
+            ErrorLog::appendReport(AppPaths::errorLogPath(), SystemInfo::describe(),
+                                   {QStringLiteral("TMainForm"), SharedSrc::LastTraceName(),
+                                    QDir::toNativeSeparators(path) + QLatin1String(": ") + error});
+        }
+    }
+    m_document->releaseLock();
+}
+
+// The window is not closed, which would ask about the unsaved notes: the event loops end, those of open
+// dialogs too, and the program with them.
+void TMainForm::endOnRequest()
+{
+    keepUnsavedNotes();
+    ::IniFile ini(IniFileName);
+    try {
+        writeWindowSettings(ini);
+    } catch (const IniWriteError& error) {
+        ErrorLog::appendReport(
+            AppPaths::errorLogPath(), SystemInfo::describe(),
+            {QuilletApplication::typeName(typeid(error)), SharedSrc::LastTraceName(), error.message()});
+    }
+    QCoreApplication::exit(0);
 }
 
 TMainForm::~TMainForm()

@@ -4,6 +4,7 @@
 #include "document/NotesDocument.h"
 #include "forms/AddEditFormU.h"
 #include "forms/FindFormU.h"
+#include "forms/NoteTextBlocks.h"
 #include "forms/SortFormU.h"
 #include "shared/AnsiText.h"
 #include "shared/DebugLog.h"
@@ -12,6 +13,8 @@
 #include <QAction>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QTextCursor>
+#include <QTextDocument>
 
 #include <memory>
 
@@ -33,6 +36,20 @@ QString shownText(const QByteArray& text)
     if (lineEnd <= 0)
         shown += QLatin1Char('\n');
     return shown + QStringLiteral("……");
+}
+
+// In blocks of a bounded length (NoteTextBlocks), which the pane lays out at once where one line of a
+// megabyte would take it seconds.
+void showInPane(QPlainTextEdit* pane, const QString& text)
+{
+    QTextDocument* document = pane->document();
+    document->setUndoRedoEnabled(false);
+    document->clear();
+    QTextCursor cursor(document);
+    cursor.beginEditBlock();
+    NoteTextBlocks::insert(cursor, QStringView(text));
+    cursor.endEditBlock();
+    pane->moveCursor(QTextCursor::Start);
 }
 
 } // namespace
@@ -134,7 +151,7 @@ void TMainForm::NotesListSelectItem(int row, bool selected)
 {
     DebugLog("TMainForm.NotesListSelectItem");
     if (selected && row >= 0 && row < m_document->model().rowCount())
-        NoteText->setPlainText(shownText(m_document->model().note(row).text));
+        showInPane(NoteText, shownText(m_document->model().note(row).text));
     else
         NoteText->clear();
 }

@@ -3,6 +3,7 @@
 #include "app/StatusPanel.h"
 #include "document/DocumentMessages.h"
 #include "document/NotesDocument.h"
+#include "document/RecoveryFiles.h"
 #include "forms/EnterPassFormU.h"
 #include "forms/Images.h"
 #include "forms/MessageBox.h"
@@ -14,6 +15,8 @@
 #include "shared/Settings.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScopeGuard>
 #include <QStatusBar>
@@ -61,7 +64,9 @@ TMainForm::BusyCursor TMainForm::busyCursor()
 class TMainForm::OpenFileQuestions : public NotesDocument::OpenQuestions
 {
 public:
-    OpenFileQuestions(TMainForm& window, const QByteArray& password) : m_window(window), m_password(password)
+    // With `tryFirst`, a password that opens the file is taken without the dialog.
+    OpenFileQuestions(TMainForm& window, const QByteArray& password, bool tryFirst = false)
+        : m_window(window), m_password(password), m_tryFirst(tryFirst)
     {}
 
     bool openDespiteLock() override
@@ -89,6 +94,8 @@ public:
 
     std::optional<QByteArray> password(const NotesDocument::PasswordTest& test) override
     {
+        if (m_tryFirst && !m_password.isEmpty() && test(m_password) == NotesDocument::PasswordFit::Opens)
+            return m_password;
         // The busy cursor of an import is not the dialog's: the user has the word.
         const bool busy = QGuiApplication::overrideCursor() != nullptr;
         if (busy)
@@ -110,6 +117,7 @@ public:
 private:
     TMainForm& m_window;
     const QByteArray m_password;
+    const bool m_tryFirst;
 };
 
 // Loads a notes file as the document, or appends its notes (`merge`). Every failure is reported here.
@@ -134,7 +142,38 @@ TMainForm::OpenOutcome TMainForm::OpenFile(const QString& fileName, const QByteA
     addToRecentFiles(m_document->fileName());
     FixScrollbars();
     SetFileInfo(m_document->fileName());
+    if (!merge)
+        offerRecovery(RecoveryFiles::pathFor(m_document->fileName()));
     return OpenOutcome::Loaded;
+}
+
+// What a window made to end kept (keepUnsavedNotes) comes back once its file is open again, or at a start
+// without a file for a list that had none. Declined, it is gone; not read (no password given, damaged),
+// it stays for the next time.
+void TMainForm::offerRecovery(const QString& recoveryPath)
+{
+    if (recoveryPath.isEmpty() || !QFileInfo::exists(recoveryPath))
+        return;
+    const QString whose =
+        m_document->fileName().isEmpty() ? QStringLiteral("一个未命名的列表") : QStringLiteral("该文件");
+    if (MessageBox::show(this, QMessageBox::Question, QStringLiteral("确认"),
+                         QStringLiteral("Quillet 上次被结束时, ") + whose +
+                             QStringLiteral("有未保存的笔记。\n是否恢复? 选择\"否\"将丢弃这些笔记。"),
+                         QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) != QMessageBox::Yes) {
+        QFile::remove(recoveryPath);
+        return;
+    }
+    // Kept with the document's password, unless that was changed and not saved since.
+    OpenFileQuestions questions(*this, m_document->password(), true);
+    const NotesDocument::OpenResult result = m_document->recover(recoveryPath, questions);
+    if (result.status != NotesDocument::OpenStatus::Opened) {
+        if (const QString message = DocumentMessages::openFailure(result, recoveryPath); !message.isEmpty())
+            ErrorMsg(message);
+        return;
+    }
+    m_recoveryFiles.append(recoveryPath);
+    FixScrollbars();
+    SetFileInfo(m_document->fileName());
 }
 
 // At the first activation without the "debug" switch: the file named on the command line, or the last
@@ -145,6 +184,8 @@ void TMainForm::openStartupFile()
     if (m_arguments.isEmpty() || minimize) {
         if (Settings::isOn(*m_iniFile, Settings::Switch::OpenLastFile))
             OpenFile(Settings::lastFile(*m_iniFile), QByteArray(), true, false);
+        if (m_document->fileName().isEmpty())
+            offerRecovery(RecoveryFiles::unnamedLeftBehind());
         return;
     }
     QString path = m_arguments.at(0);

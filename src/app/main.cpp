@@ -3,6 +3,7 @@
 #include "app/QuilletApplication.h"
 #include "forms/AccessibleNames.h"
 #include "forms/MnemonicClicks.h"
+#include "platform/EndOfSession.h"
 #include "shared/CommandLine.h"
 #include "shared/Version.h"
 
@@ -51,7 +52,11 @@ int main(int argc, char* argv[])
     // A window hidden in the tray is still open: a message box closing meanwhile must not end the
     // program. The main window ends it when it really closes.
     QApplication::setQuitOnLastWindowClosed(false);
+    // Before the window, so that no moment of it is without its unsaved notes kept on a signal.
+    EndOfSession endOfSession;
     TMainForm window(CommandLine::programArguments());
+    QObject::connect(&endOfSession, &EndOfSession::sessionEnding, &window, &TMainForm::keepUnsavedNotes);
+    QObject::connect(&endOfSession, &EndOfSession::endRequested, &window, &TMainForm::endOnRequest);
     window.showAtStart();
     return app.exec();
 }

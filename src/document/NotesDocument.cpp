@@ -55,18 +55,40 @@ bool NotesDocument::passwordOpens(const QByteArray& check, const QByteArray& pas
 
 NotesDocument::OpenResult NotesDocument::open(const QString& path, OpenQuestions& questions)
 {
-    return read(path, questions, false);
+    return read(path, questions, ReadInto::Replace);
 }
 
 NotesDocument::OpenResult NotesDocument::merge(const QString& path, OpenQuestions& questions)
 {
-    return read(path, questions, true);
+    return read(path, questions, ReadInto::Append);
+}
+
+NotesDocument::OpenResult NotesDocument::recover(const QString& path, OpenQuestions& questions)
+{
+    return read(path, questions, ReadInto::Recover);
+}
+
+bool NotesDocument::writeRecovery(const QString& path, QString* error) const
+{
+    // Made anew, so that it is the owner's alone whatever an older one had become.
+    QFile::remove(path);
+    return QltFile::writeComposedNotes(path, composer(), error);
+}
+
+std::function<bool(QIODevice&)> NotesDocument::composer() const
+{
+    return [this](QIODevice& out) {
+        if (m_protection.key)
+            return StrongFormat::writeTo(out, notes(), m_reserved, *m_protection.key);
+        return QltFormat::writeTo(out, notes(), m_protection.password.toByteArray(), m_reserved);
+    };
 }
 
 // The file is parsed as a whole before any note is added, so a damaged file or a withheld password adds
 // nothing; an open that fails after the notes were replaced leaves the empty, unnamed document.
-NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions& questions, bool merge)
+NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions& questions, ReadInto into)
 {
+    const bool replace = into == ReadInto::Replace;
     OpenResult result;
     const auto fail = [&result](OpenStatus status) {
         result.status = status;
@@ -74,7 +96,7 @@ NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions
     };
 
     // A writer holds the lock from before the read until its change is on disk.
-    if (!merge && m_locking == Locking::Writer) {
+    if (replace && m_locking == Locking::Writer) {
         const FileLock::Result taken = m_lock.acquireAfterWriters(path, WriterWait);
         if (taken.status == FileLock::Status::HeldByOther) {
             result.holder = taken.holder;
@@ -150,7 +172,7 @@ NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions
 
     // The lock taken here stays with `candidate` until the file has become the document.
     FileLock candidate;
-    if (!merge && m_locking == Locking::HoldFileLock && !holdsLockOf(path)) {
+    if (replace && m_locking == Locking::HoldFileLock && !holdsLockOf(path)) {
         const FileLock::Result taken = candidate.acquireAfterWriters(path, WriterWait);
         result.holder = taken.holder;
         if (taken.status == FileLock::Status::HeldByOther && !questions.openDespiteLock())
@@ -159,7 +181,7 @@ NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions
 
     // What the document had before, for a file read again with the key it already holds.
     const Protection known = m_protection;
-    if (!merge) {
+    if (replace) {
         if (!questions.mayReplace())
             return fail(OpenStatus::Cancelled);
         if (!m_fileName.isEmpty() || m_model.rowCount() > 0 || !m_protection.password.isEmpty())
@@ -169,7 +191,7 @@ NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions
 
     if (chainBroken)
         return fail(OpenStatus::Damaged);
-    const DiskState loaded = merge ? DiskState() : DiskState::of(path, file.bytes.size(), hash);
+    const DiskState loaded = replace ? DiskState::of(path, file.bytes.size(), hash) : DiskState();
     std::optional<QList<Note>> notes;
     Protection protection;
     if (strong) {
@@ -252,8 +274,19 @@ NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions
         protection.password = SecretBytes(password);
     }
 
-    if (merge) {
+    if (into == ReadInto::Append) {
         m_history.apply(NoteCommands::appendNotes(std::move(*notes)));
+        return result;
+    }
+    if (into == ReadInto::Recover) {
+        // The notes as they were when kept, with the password they had then, all unsaved; the document's
+        // file, lock and what is on disk stay.
+        m_model.clear();
+        m_model.appendNotes(std::move(*notes));
+        m_history.clear();
+        m_protection = std::move(protection);
+        m_reserved = header.header.reserved;
+        m_history.forgetSavedState();
         return result;
     }
     m_model.appendNotes(std::move(*notes));
@@ -291,12 +324,9 @@ NotesDocument::SaveResult NotesDocument::save(const QString& path, Overwrite ove
     // Hashed as it is written, so that the file need not be read back.
     DiskState::Hash hash;
     qint64 size = 0;
-    const auto write = [this, &hash, &size](QIODevice& out) {
+    const auto write = [&hash, &size, compose = composer()](QIODevice& out) {
         HashedWrite hashed(out);
-        const bool written =
-            m_protection.key
-                ? StrongFormat::writeTo(hashed, notes(), m_reserved, *m_protection.key)
-                : QltFormat::writeTo(hashed, notes(), m_protection.password.toByteArray(), m_reserved);
+        const bool written = compose(hashed);
         hash = hashed.hash();
         size = hashed.written();
         return written;

@@ -15,6 +15,8 @@
 #include <functional>
 #include <optional>
 
+class QIODevice;
+
 // One notes document: the notes, the file they belong to, the password that file is enciphered with, the
 // header's Reserved value, whether anything changed since the last open or save, and the file's lock.
 // The window and quillet-cli open, change and save notes through it; it shows nothing itself.
@@ -131,6 +133,14 @@ public:
     OpenResult open(const QString& path, OpenQuestions& questions);
     // The file's notes are appended; the document keeps its file and password and is marked modified.
     OpenResult merge(const QString& path, OpenQuestions& questions);
+    // The notes kept by writeRecovery replace the document's, with the password they were kept with, and
+    // count as unsaved; the document keeps its file and lock.
+    OpenResult recover(const QString& path, OpenQuestions& questions);
+    // Writes the notes as a save would, enciphered alike, to a new file at `path` readable by its owner
+    // only; the document stays as it is, unsaved.
+    bool writeRecovery(const QString& path, QString* error = nullptr) const;
+    // Lets another window have the file without a warning.
+    void releaseLock() { m_lock.release(); }
     // Writes the notes to `path` (made absolute), which becomes the document's file; a failed save leaves
     // the file on disk, the name and the modified mark as they were.
     SaveResult save(const QString& path, Overwrite overwrite = Overwrite::IfUnchanged);
@@ -171,7 +181,15 @@ Q_SIGNALS:
 
 private:
     bool hasRow(int row) const { return row >= 0 && row < m_model.rowCount(); }
-    OpenResult read(const QString& path, OpenQuestions& questions, bool merge);
+    enum class ReadInto
+    {
+        Replace,
+        Append,
+        Recover,
+    };
+    OpenResult read(const QString& path, OpenQuestions& questions, ReadInto into);
+    // Writes the file of the notes as they are, in the document's format.
+    std::function<bool(QIODevice&)> composer() const;
     std::optional<KeyDerivation::Key> keyFor(const SecretBytes& password, const KeyDerivation::Params& params,
                                              const Protection& known) const;
     void holdLockOf(const QString& path, FileLock candidate);

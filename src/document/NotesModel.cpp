@@ -2,26 +2,12 @@
 
 #include "document/ParallelWork.h"
 #include "shared/AnsiText.h"
+#include "shared/NoteFields.h"
 
 #include <algorithm>
 #include <numeric>
 #include <utility>
 #include <vector>
-
-namespace {
-
-// The caption as a row shows it (SharedSrc::ExtractCaption without its trace call, which every repaint
-// would write to the debug log), and no more of it than a row can show: a note of many megabytes without
-// a line break would otherwise be searched, decoded and measured whole on every repaint.
-QByteArrayView shownCaptionOf(const QByteArray& text)
-{
-    constexpr qsizetype MaxShownBytes = 4096;
-    const QByteArrayView start = QByteArrayView(text).first(std::min(text.size(), MaxShownBytes));
-    const qsizetype cr = start.indexOf('\r');
-    return cr < 0 ? start : start.first(cr);
-}
-
-} // namespace
 
 NotesModel::NotesModel(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -65,7 +51,7 @@ QVariant NotesModel::data(const QModelIndex& index, int role) const
     switch (role) {
     case Qt::DisplayRole:
         if (index.column() == CaptionColumn)
-            return AnsiText::toUnicode(shownCaptionOf(n.text));
+            return AnsiText::toUnicode(SharedSrc::shownCaption(n.text));
         return AnsiText::toUnicode(n.priority);
     case Qt::DecorationRole:
         if (index.column() == CaptionColumn && m_iconProvider)

@@ -6,8 +6,11 @@
 #include "forms/FileDialog.h"
 #include "forms/Images.h"
 #include "forms/MessageBox.h"
+#include "forms/NoteTextBlocks.h"
+#include "forms/NoteTextEdit.h"
 #include "forms/NotesHost.h"
 #include "forms/WindowTitle.h"
+#include "forms/WorkProgress.h"
 #include "shared/AnsiText.h"
 #include "shared/DebugLog.h"
 #include "shared/NoteFields.h"
@@ -25,7 +28,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
-#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -58,7 +60,7 @@ TAddEditForm::TAddEditForm(NotesHost& host)
     Panel1->setGeometry(16, 32, 359, 177);
 
     // Created in tab order: the text box, the group box's priority and done mark, then the buttons.
-    NoteText = new QPlainTextEdit(Panel1);
+    NoteText = new NoteTextEdit(Panel1);
     NoteText->setObjectName(QStringLiteral("NoteText"));
     NoteText->setFrameShape(QFrame::NoFrame);
     NoteText->setGeometry(Panel1->contentsRect());
@@ -108,6 +110,7 @@ TAddEditForm::TAddEditForm(NotesHost& host)
 
     createNoteTextMenu();
 
+    connect(NoteText, &QPlainTextEdit::textChanged, this, [this] { m_textChanged = true; });
     connect(OkBtn, &QPushButton::clicked, this, &TAddEditForm::OkBtnClick);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
     connect(OpenBtn, &QPushButton::clicked, this, &TAddEditForm::OpenBtnClick);
@@ -161,7 +164,7 @@ int TAddEditForm::AddExecute(int index)
     SharedSrc::DebugLog("TAddEditForm.AddExecute");
     setWindowIcon(m_host.image(Images::Add));
     setWindowTitle(AddCaption);
-    NoteText->clear();
+    setNoteTextBytes({});
     NotePriority->setCurrentIndex(SharedSrc::DefaultPriority);
     NoteDone->setChecked(false);
     TargetIndex = index;
@@ -177,7 +180,7 @@ int TAddEditForm::EditExecute(int index)
     const Note& note = model.note(index);
     setWindowIcon(m_host.image(Images::Edit));
     setWindowTitle(QStringLiteral("编辑记事本 [") +
-                   WindowTitle::literal(AnsiText::toUnicode(SharedSrc::ExtractCaption(note.text))) +
+                   WindowTitle::literal(AnsiText::toUnicode(SharedSrc::shownCaption(note.text))) +
                    QLatin1Char(']'));
     setNoteTextBytes(note.text);
     NotePriority->setCurrentIndex(SharedSrc::GetPriorityByText(note.priority));
@@ -186,29 +189,35 @@ int TAddEditForm::EditExecute(int index)
     return exec();
 }
 
-// The text box holds blocks, and Shift+Return puts a line separator inside one; a note holds CR LF
-// between its lines. QTextDocument::toPlainText() is not used: it turns no-break spaces into spaces.
+// QTextDocument::toPlainText() is not used: it turns no-break spaces into spaces.
 QByteArray TAddEditForm::noteTextBytes() const
 {
-    return AnsiText::fromUnicode(noteTextWithCrLf());
+    WorkProgress progress(NoteText);
+    return NoteTextBlocks::noteBytes(*NoteText->document(), progress.callback());
 }
 
 QString TAddEditForm::noteTextWithCrLf() const
 {
-    QString text;
-    for (QTextBlock block = NoteText->document()->begin(); block.isValid(); block = block.next()) {
-        if (block != NoteText->document()->begin())
-            text += QLatin1String("\r\n");
-        text += block.text();
-    }
-    text.replace(QChar::LineSeparator, QLatin1String("\r\n"));
-    return text;
+    return NoteTextBlocks::text(*NoteText->document());
 }
 
-// CR LF, a lone CR and a lone LF each start a new line of the text box.
+// CR LF, a lone CR and a lone LF each start a new line of the text box. Not a step that undo takes back.
 void TAddEditForm::setNoteTextBytes(const QByteArray& text)
 {
-    NoteText->setPlainText(AnsiText::toUnicode(text));
+    QTextDocument* document = NoteText->document();
+    document->setUndoRedoEnabled(false);
+    document->clear();
+    {
+        WorkProgress progress(this);
+        QTextCursor cursor(document);
+        cursor.beginEditBlock();
+        NoteTextBlocks::insert(cursor, QByteArrayView(text), progress.callback());
+        cursor.endEditBlock();
+    }
+    document->setUndoRedoEnabled(true);
+    NoteText->moveCursor(QTextCursor::Start);
+    m_shownText = text;
+    m_textChanged = false;
 }
 
 void TAddEditForm::OkBtnClick()
@@ -216,7 +225,11 @@ void TAddEditForm::OkBtnClick()
     SharedSrc::DebugLog("TAddEditForm.OkBtnClick");
     NotesDocument& document = m_host.document();
     Note note;
-    note.text = noteTextBytes();
+    // Unchanged, a note whose lines already end in CR LF keeps its own bytes, also those no character
+    // stands for, and nothing is made anew.
+    const qsizetype crLfs = m_shownText.count("\r\n");
+    const bool asTyped = m_shownText.count('\r') == crLfs && m_shownText.count('\n') == crLfs;
+    note.text = m_textChanged || !asTyped ? noteTextBytes() : m_shownText;
     note.priority = SharedSrc::GetPriorityByIndex(quint16(NotePriority->currentIndex()));
     note.imageIndex = NoteDone->isChecked() ? Note::ImageDone : Note::ImageNotDone;
 
@@ -252,8 +265,16 @@ void TAddEditForm::OpenBtnClick()
     }
     // Through the cursor, so that the replaced text can be had back with undo.
     QTextCursor cursor(NoteText->document());
-    cursor.select(QTextCursor::Document);
-    cursor.insertText(TextFile::decode(file.bytes));
+    {
+        WorkProgress progress(this);
+        NoteText->setUpdatesEnabled(false);
+        cursor.beginEditBlock();
+        cursor.select(QTextCursor::Document);
+        cursor.removeSelectedText();
+        NoteTextBlocks::insert(cursor, QStringView(TextFile::decode(file.bytes)), progress.callback());
+        cursor.endEditBlock();
+        NoteText->setUpdatesEnabled(true);
+    }
     cursor.movePosition(QTextCursor::Start);
     NoteText->setTextCursor(cursor);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "forms/NoteTextEdit.h"
+
 #include <QDialog>
 
 class NotesHost;
@@ -10,7 +12,6 @@ class QFrame;
 class QGroupBox;
 class QLabel;
 class QMenu;
-class QPlainTextEdit;
 class QPushButton;
 
 // Writes a new note or changes one. On OK the dialog itself inserts or rewrites the row in the main
@@ -31,7 +32,7 @@ public:
 
     QLabel* Label1 = nullptr;
     QFrame* Panel1 = nullptr;
-    QPlainTextEdit* NoteText = nullptr;
+    NoteTextEdit* NoteText = nullptr;
     QGroupBox* GroupBox1 = nullptr;
     QLabel* Label2 = nullptr;
     QComboBox* NotePriority = nullptr;
@@ -49,7 +50,8 @@ public:
     QAction* NoteTextDelete = nullptr;
     QAction* NoteTextSelectAll = nullptr;
 
-    // The text box's content as note bytes: GB18030 with CR LF line breaks.
+    // The text box's content as note bytes: GB18030 with CR LF line breaks; progress shows where it takes
+    // long.
     QByteArray noteTextBytes() const;
     void setNoteTextBytes(const QByteArray& text);
     // The same text before it becomes bytes, for a text file.
@@ -78,6 +80,8 @@ private:
     void createNoteTextMenu();
 
     NotesHost& m_host;
+    QByteArray m_shownText;     // the note's bytes as the text box was given them
+    bool m_textChanged = false; // since then
 };
 
 // The dialog while it is open, as the command that opens it holds it.

@@ -3,6 +3,7 @@
 #include "shared/AnsiText.h"
 #include "shared/DebugLog.h"
 
+#include <algorithm>
 #include <array>
 
 namespace SharedSrc {
@@ -26,6 +27,14 @@ QByteArray ExtractCaption(const QByteArray& text)
     DebugLog("SharedSrc.ExtractCaption");
     const qsizetype cr = text.indexOf('\r');
     return cr < 0 ? text : text.left(cr);
+}
+
+QByteArrayView shownCaption(const QByteArray& text)
+{
+    constexpr qsizetype MaxShownBytes = 4096;
+    const QByteArrayView start = QByteArrayView(text).first(std::min(text.size(), MaxShownBytes));
+    const qsizetype cr = start.indexOf('\r');
+    return cr < 0 ? start : start.first(cr);
 }
 
 quint16 GetPriorityByText(const QByteArray& name)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 
 // Captions and priorities of notes. Texts and names are byte strings in the ANSI code page.
 namespace SharedSrc {
@@ -10,6 +11,12 @@ inline constexpr quint16 DefaultPriority = 1;
 
 // The text up to (not including) the first CR; the whole text when it has none.
 QByteArray ExtractCaption(const QByteArray& text);
+
+// The caption as a list row or a window title shows it (ExtractCaption without its trace call, which
+// every repaint would write to the debug log), and no more of it than they can show: the caption of a note
+// of many megabytes without a line break would otherwise be searched, decoded and measured whole on every
+// repaint, and a title that long is more than an X server takes in one request.
+QByteArrayView shownCaption(const QByteArray& text);
 
 // 0..3 for "低", "标准", "高", "最高" (exact bytes); every other name gives 1.
 quint16 GetPriorityByText(const QByteArray& name);

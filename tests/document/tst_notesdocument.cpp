@@ -102,6 +102,8 @@ private Q_SLOTS:
     void passwordRules_data();
     void passwordRules();
     void protectionThroughSaves();
+    void recoveryFile_data();
+    void recoveryFile();
     void changesMarkModified();
     void undoAndRedo_data();
     void undoAndRedo();
@@ -504,6 +506,64 @@ void TestNotesDocument::protectionThroughSaves()
              NotesDocument::PasswordChange::Changed);
     QVERIFY(document.save(file).saved);
     QCOMPARE(readFile(file), QltFormat::write(document.notes(), {}, 0xA1B2C3D4u));
+}
+
+void TestNotesDocument::recoveryFile_data()
+{
+    QTest::addColumn<QByteArray>("password");
+    QTest::addColumn<bool>("strong");
+    QTest::newRow("no password") << QByteArray() << false;
+    QTest::newRow("classic") << QByteArray("pw") << false;
+    QTest::newRow("strong") << QByteArray("pw") << true;
+}
+
+// Kept as a save would write the file, for its owner only; read back, the notes come unsaved into the
+// document of the file, which stays that file's.
+void TestNotesDocument::recoveryFile()
+{
+    QFETCH(QByteArray, password);
+    QFETCH(bool, strong);
+    const QString file = path(u"notes.qlt"_s);
+    QVERIFY(writeFile(file, strong ? strongFile(Notes, password, 7) : QltFormat::write(Notes, password, 7)));
+    Answers answers;
+    answers.typed = password;
+    NotesDocument ended;
+    QCOMPARE(ended.open(file, answers).status, NotesDocument::OpenStatus::Opened);
+    ended.insertNote(1, makeNote(u"未保存"_s));
+    const QString recovery = path(u"recovery.qlt"_s);
+    QVERIFY(writeFile(recovery, "an older one"));
+    QVERIFY(ended.writeRecovery(recovery));
+    QVERIFY(ended.isModified());
+    QCOMPARE(ended.fileName(), file);
+    QCOMPARE(notesIn(file, password), Notes);
+    const QByteArray kept = readFile(recovery);
+    QCOMPARE(StrongFormat::isStrong(kept), strong);
+    QCOMPARE(QltFormat::readHeader(kept).header.reserved, 7u);
+    QCOMPARE(notesIn(recovery, password), ended.notes());
+#ifndef Q_OS_WIN
+    struct stat status = {};
+    QCOMPARE(::stat(QFile::encodeName(recovery).constData(), &status), 0);
+    QCOMPARE(status.st_mode & 0777, mode_t(0600));
+#endif
+
+    NotesDocument next(NotesDocument::Locking::HoldFileLock);
+    QCOMPARE(next.open(file, answers).status, NotesDocument::OpenStatus::Opened);
+    QCOMPARE(next.recover(recovery, answers).status, NotesDocument::OpenStatus::Opened);
+    QCOMPARE(next.notes(), ended.notes());
+    QVERIFY(next.isModified());
+    QCOMPARE(next.fileName(), file);
+    QVERIFY(next.holdsLockOf(file));
+    QCOMPARE(next.protection(), ended.protection());
+    QVERIFY(next.save(file).saved);
+    QCOMPARE(notesIn(file, password), ended.notes());
+
+    // A wrong password reads nothing and changes nothing.
+    if (!password.isEmpty()) {
+        answers.typed = "wrong";
+        QCOMPARE(next.recover(recovery, answers).status, NotesDocument::OpenStatus::WrongPassword);
+        QCOMPARE(next.notes(), ended.notes());
+        QVERIFY(!next.isModified());
+    }
 }
 
 // Every change to the notes marks the document modified, also one that leaves a note as it was.

@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -28,6 +29,8 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTimer>
 #include <QWindow>
 
@@ -67,6 +70,8 @@ private Q_SLOTS:
     void add();
     void editRewritesTheRow();
     void textKeepsLineBreaksAndCharacters();
+    void longLinesEditedWhole_data();
+    void longLinesEditedWhole();
 
     void cancelLeavesEverything_data();
     void cancelLeavesEverything();
@@ -338,6 +343,69 @@ void TestAddEditForm::textKeepsLineBreaksAndCharacters()
     whenModalShown([&](QWidget*) { form.OkBtn->click(); });
     QCOMPARE(form.EditExecute(3), int(QDialog::Accepted));
     QCOMPARE(m_host->model.note(3).text, QByteArray("a\r\nb\r\nc"));
+}
+
+void TestAddEditForm::longLinesEditedWhole_data()
+{
+    QTest::addColumn<QString>("edit");
+    QTest::addColumn<QString>("expected");
+    const QString first(2500, u'L');
+    const QString rest = u"\r\n"_s + QString(1500, u'M') + u"\r\nend"_s;
+    QTest::newRow("unchanged") << QString() << first + rest;
+    QTest::newRow("Return inside a piece")
+        << u"return"_s << first.left(1499) + u"\r\n"_s + first.mid(1499) + rest;
+    QTest::newRow("Return, then undo") << u"return undo"_s << first + rest;
+    QTest::newRow("Backspace at a piece's start joins pieces only") << u"backspace"_s << first + rest;
+    QTest::newRow("lines pasted inside a piece")
+        << u"paste"_s << first.left(1499) + u"a\r\nb"_s + first.mid(1499) + rest;
+    QTest::newRow("all cut and pasted back") << u"cut all"_s << first + rest;
+    QTest::newRow("typed at the end") << u"type"_s << first + rest + u"!"_s;
+}
+
+// A line of more than a block's length is held in several blocks, each a line on screen, and comes back
+// whole: typed, pasted and copied line breaks are the only ones the note gets.
+void TestAddEditForm::longLinesEditedWhole()
+{
+    QFETCH(QString, edit);
+    QFETCH(QString, expected);
+    const QString text = QString(2500, u'L') + u"\r\n"_s + QString(1500, u'M') + u"\r\nend"_s;
+    m_host->model.appendNotes({makeNote(text)});
+    TAddEditForm form(*m_host);
+    whenModalShown([&](QWidget*) {
+        QTextDocument* document = form.NoteText->document();
+        QCOMPARE(document->blockCount(), 6);
+        for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
+            QVERIFY(block.length() <= 1025);
+        QTextCursor cursor(document);
+        cursor.setPosition(1500); // the 1,500th character, in the line's second block
+        form.NoteText->setTextCursor(cursor);
+        if (edit.startsWith(u"return"_s))
+            QTest::keyClick(form.NoteText, Qt::Key_Return);
+        if (edit.endsWith(u"undo"_s))
+            form.NoteText->undo();
+        if (edit == u"backspace"_s) {
+            cursor.setPosition(1025);
+            form.NoteText->setTextCursor(cursor);
+            QTest::keyClick(form.NoteText, Qt::Key_Backspace);
+        }
+        if (edit == u"paste"_s) {
+            QApplication::clipboard()->setText(u"a\nb"_s);
+            form.NoteText->paste();
+        }
+        if (edit == u"cut all"_s) {
+            form.NoteText->selectAll();
+            form.NoteText->cut();
+            QCOMPARE(QApplication::clipboard()->text(), QString(text).replace(u"\r\n"_s, u"\n"_s));
+            form.NoteText->paste();
+        }
+        if (edit == u"type"_s) {
+            form.NoteText->moveCursor(QTextCursor::End);
+            QTest::keyClicks(form.NoteText, u"!"_s);
+        }
+        form.OkBtn->click();
+    });
+    QCOMPARE(form.EditExecute(3), int(QDialog::Accepted));
+    QCOMPARE(m_host->model.note(3).text, gb(expected));
 }
 
 void TestAddEditForm::cancelLeavesEverything_data()

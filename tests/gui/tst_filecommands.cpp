@@ -2,7 +2,9 @@
 #include "WindowHarness.h"
 
 #include "app/StatusPanel.h"
+#include "document/NotesDocument.h"
 #include "document/NotesModel.h"
+#include "document/RecoveryFiles.h"
 #include "document/StrongFormat.h"
 #include "forms/FileDialog.h"
 #include "forms/MessageBox.h"
@@ -85,6 +87,8 @@ private Q_SLOTS:
     void fileSavedAnswers_data();
     void fileSavedAnswers();
     void noChangesAskNothing();
+    void recoveryOffered_data();
+    void recoveryOffered();
     void newAndOpenEndTheHistory();
     void openAsksBeforeTheDialog();
     void openRefusedKeepsChangesProtected();
@@ -208,6 +212,62 @@ void TestFileCommands::noChangesAskNothing()
     w.act("FileNewCmd")->trigger();
     QCOMPARE(w.model().rowCount(), 0);
     QVERIFY(MessageBox::takeShown().isEmpty());
+}
+
+void TestFileCommands::recoveryOffered_data()
+{
+    QTest::addColumn<bool>("named");
+    QTest::addColumn<int>("answer");
+    QTest::newRow("a file, restored") << true << int(QMessageBox::Yes);
+    QTest::newRow("a file, declined") << true << int(QMessageBox::No);
+    QTest::newRow("a list never saved, restored") << false << int(QMessageBox::Yes);
+    QTest::newRow("a list never saved, declined") << false << int(QMessageBox::No);
+}
+
+// Notes kept when the window was made to end come back at the next start of their file, or of the program
+// without one: Yes restores them unsaved and a save removes the recovery file, No removes it at once.
+void TestFileCommands::recoveryOffered()
+{
+    QFETCH(bool, named);
+    QFETCH(int, answer);
+    const QString path = w.path(u"kept.qlt"_s);
+    QVERIFY(writeFile(path, notesFile(twoNotes())));
+    w.createForm(named ? QStringList{path} : QStringList{});
+    if (named) {
+        QVERIFY(QFile::exists(FileLock::lockPathFor(path)));
+        w.form().document().insertNote(2, makeNote(u"unsaved"_s));
+    } else {
+        w.seed({makeNote(u"unsaved"_s)}, true);
+    }
+    const QList<Note> kept = w.model().notes();
+    w.form().keepUnsavedNotes();
+    QVERIFY(!QFile::exists(FileLock::lockPathFor(path)));
+    const QString recovery = named ? RecoveryFiles::pathFor(path) : RecoveryFiles::unnamedLeftBehind();
+    QVERIFY(QFile::exists(recovery));
+    QCOMPARE(notesIn(recovery), kept);
+    w.destroyForm();
+
+    MessageBox::setNextAnswers({QMessageBox::StandardButton(answer)});
+    w.createForm(named ? QStringList{path} : QStringList{});
+    const QString whose = named ? u"该文件"_s : u"一个未命名的列表"_s;
+    takeOneBox(u"确认"_s,
+               u"Quillet 上次被结束时, "_s + whose +
+                   u"有未保存的笔记。\n是否恢复? 选择\"否\"将丢弃这些笔记。"_s,
+               QMessageBox::Question, QMessageBox::Yes | QMessageBox::No);
+    const bool restored = answer == QMessageBox::Yes;
+    QCOMPARE(w.model().notes(), restored ? kept : named ? twoNotes() : QList<Note>{});
+    QCOMPARE(w.form().GetModified(), restored);
+    QCOMPARE(w.form().FileName(), named ? path : QString());
+    QCOMPARE(QFile::exists(recovery), restored);
+    if (!restored)
+        return;
+    FileDialog::setNextResults({Result{true, path, 1}});
+    MessageBox::setNextAnswers({QMessageBox::Yes}); // named: replace the file chosen again
+    w.act(named ? "FileSaveCmd" : "FileSaveAsCmd")->trigger();
+    MessageBox::takeShown();
+    FileDialog::takeShownTitles();
+    QVERIFY(!QFile::exists(recovery));
+    QCOMPARE(notesIn(path), kept);
 }
 
 void TestFileCommands::newAndOpenEndTheHistory()

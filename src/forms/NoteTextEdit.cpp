@@ -1,0 +1,42 @@
+#include "forms/NoteTextEdit.h"
+
+#include "forms/NoteTextBlocks.h"
+
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QTextCursor>
+
+// The text box's own line break takes the format of the block it splits, and with it whether the block
+// goes on with the line before.
+void NoteTextEdit::keyPressEvent(QKeyEvent* event)
+{
+    if (event == QKeySequence::InsertParagraphSeparator && !isReadOnly()) {
+        QTextCursor cursor = textCursor();
+        NoteTextBlocks::insertLineBreak(cursor);
+        setTextCursor(cursor);
+        ensureCursorVisible();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+void NoteTextEdit::insertFromMimeData(const QMimeData* source)
+{
+    if (isReadOnly() || !source || !source->hasText())
+        return;
+    QTextCursor cursor = textCursor();
+    cursor.beginEditBlock();
+    cursor.removeSelectedText();
+    NoteTextBlocks::insert(cursor, QStringView(source->text()));
+    cursor.endEditBlock();
+    setTextCursor(cursor);
+    ensureCursorVisible();
+}
+
+QMimeData* NoteTextEdit::createMimeDataFromSelection() const
+{
+    const QTextCursor cursor = textCursor();
+    auto* data = new QMimeData;
+    data->setText(NoteTextBlocks::text(*document(), cursor.selectionStart(), cursor.selectionEnd(), u"\n"));
+    return data;
+}
