@@ -306,10 +306,7 @@ void TestDesktopSession::endedBySignal()
         struct : NotesDocument::OpenQuestions
         {
             QByteArray given;
-            std::optional<QByteArray> password(const NotesDocument::PasswordTest&) override
-            {
-                return given;
-            }
+            std::optional<QByteArray> password(const NotesDocument::PasswordTest&) override { return given; }
         } questions;
         questions.given = passwordBytes;
         return document.open(name, questions).status == NotesDocument::OpenStatus::Opened ? document.notes()
