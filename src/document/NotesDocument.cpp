@@ -108,8 +108,7 @@ NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions
     }
 
     // The header is checked before the rest is read: a huge file that is no notes file costs nothing. The
-    // whole file is read before the password question, so what is deciphered later is what was checked
-    // here; it stays open until the end.
+    // file stays open until the end, so what is deciphered is what was checked.
     QFile opened(path);
     QltFile::ReadResult file = QltFile::readAll(opened, StrongFormat::PrefixSize);
     const auto unreadable = [&] {
@@ -143,8 +142,9 @@ NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions
     case QltFormat::Error::Damaged:
         return fail(OpenStatus::Damaged);
     }
-    // Hashed as it is read, while the bytes are in the processor's cache. The records of a file without
-    // password are followed meanwhile: a huge file is refused at its first impossible one.
+    // Hashed as it is read, while the bytes are in the processor's cache. The records are followed
+    // meanwhile: a huge file is refused at its first impossible one. Those of a classic protected file can
+    // only be followed with its password, so only its first piece is read before it is asked.
     DiskState::Hash hash;
     const auto peek = [&opened](qint64 pos, char* to) {
         const qint64 back = opened.pos();
@@ -156,19 +156,32 @@ NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions
     // A broken chain ends the read, but the file is refused where a damaged stream always is.
     std::optional<QltFormat::RecordChain> chain;
     bool chainBroken = false;
-    if (!strong && !header.header.hasPassword)
-        chain.emplace(QltFormat::streamKey({}), opened.size() - QltFormat::StreamOffset, peek);
-    if (!QltFile::readRest(opened, file, DiskState::Hash::Piece,
-                           [&](QByteArrayView piece) {
-                               hash.add(piece);
-                               // The pieces lie in the file's buffer, from its start.
-                               const char* const stream = file.bytes.constData() + QltFormat::StreamOffset;
-                               chainBroken = chain && !chain->follow(QByteArrayView(
-                                                          stream, piece.data() + piece.size() - stream));
-                               return !chainBroken;
-                           }) &&
-        !chainBroken)
+    const auto readTheRest = [&](const QByteArray& key) {
+        if (!strong)
+            chain.emplace(QltFormat::streamKey(key), opened.size() - QltFormat::StreamOffset, peek);
+        return QltFile::readRest(
+                   opened, file, DiskState::Hash::Piece,
+                   [&](QByteArrayView piece) {
+                       hash.add(piece);
+                       // The pieces lie in the file's buffer, from its start.
+                       const char* const stream = file.bytes.constData() + QltFormat::StreamOffset;
+                       chainBroken =
+                           chain &&
+                           !chain->follow(QByteArrayView(stream, piece.data() + piece.size() - stream));
+                       return !chainBroken;
+                   }) ||
+               chainBroken;
+    };
+    const bool passwordFirst = !strong && header.header.hasPassword;
+    if (passwordFirst) {
+        file.bytes += opened.read(DiskState::Hash::Piece - file.bytes.size());
+        if (opened.error() != QFileDevice::NoError) {
+            file.error = opened.errorString();
+            return unreadable();
+        }
+    } else if (!readTheRest({})) {
         return unreadable();
+    }
 
     // The lock taken here stays with `candidate` until the file has become the document.
     FileLock candidate;
@@ -191,7 +204,9 @@ NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions
 
     if (chainBroken)
         return fail(OpenStatus::Damaged);
-    const DiskState loaded = replace ? DiskState::of(path, file.bytes.size(), hash) : DiskState();
+    DiskState loaded;
+    if (!passwordFirst && replace)
+        loaded = DiskState::of(path, file.bytes.size(), hash);
     std::optional<QList<Note>> notes;
     Protection protection;
     if (strong) {
@@ -223,9 +238,10 @@ NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions
             const QByteArray& check = header.header.check;
             // Two passwords can share a check value; the wrong one deciphers into records no writer makes.
             // What the records say of the password last judged is kept for the one given.
-            const QByteArrayView stream = QByteArrayView(file.bytes).sliced(QltFormat::StreamOffset);
+            // Before the password is given, the file's first piece is judged; after it, the whole file.
             std::optional<std::pair<QByteArray, QltFormat::Verdict>> judged;
-            const auto verdictOf = [&judged, stream](const QByteArray& typed) {
+            const auto verdictOf = [&judged, &file](const QByteArray& typed) {
+                const QByteArrayView stream = QByteArrayView(file.bytes).sliced(QltFormat::StreamOffset);
                 if (!judged || judged->first != typed)
                     judged.emplace(typed, QltFormat::judge(stream, typed));
                 return judged->second;
@@ -249,16 +265,33 @@ NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions
                 return fail(OpenStatus::Cancelled);
             if (!passwordOpens(check, *given))
                 return fail(OpenStatus::WrongPassword);
-            switch (verdictOf(*given)) {
-            case QltFormat::Verdict::WellFormed:
-                break;
-            case QltFormat::Verdict::NotWritten:
-                return fail(OpenStatus::WrongPassword);
-            case QltFormat::Verdict::EndMissing:
+            // What the first piece says of the password is final; only a password it fits reads the rest,
+            // whose records are then judged as well.
+            const auto refusal = [&](QltFormat::Verdict verdict) -> std::optional<OpenStatus> {
+                switch (verdict) {
+                case QltFormat::Verdict::WellFormed:
+                    break;
+                case QltFormat::Verdict::NotWritten:
+                    return OpenStatus::WrongPassword;
+                case QltFormat::Verdict::EndMissing:
+                    return OpenStatus::Damaged;
+                case QltFormat::Verdict::Unclear:
+                    return OpenStatus::WrongPasswordOrDamaged;
+                }
+                return std::nullopt;
+            };
+            const std::optional<OpenStatus> early = refusal(verdictOf(*given));
+            if (early && early != OpenStatus::Damaged)
+                return fail(*early);
+            if (!readTheRest(*given))
+                return unreadable();
+            if (chainBroken)
                 return fail(OpenStatus::Damaged);
-            case QltFormat::Verdict::Unclear:
-                return fail(OpenStatus::WrongPasswordOrDamaged);
-            }
+            if (replace)
+                loaded = DiskState::of(path, file.bytes.size(), hash);
+            judged.reset();
+            if (const std::optional<OpenStatus> late = refusal(verdictOf(*given)))
+                return fail(*late);
             password = *given;
         }
         // The file's buffer becomes the stream: dropping the header from the front moves no data, where a
