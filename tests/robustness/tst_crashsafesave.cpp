@@ -161,6 +161,14 @@ void TestCrashSafeSave::killedSaverLeavesOldOrNewFile()
             if (entry == "notes.qlt"_L1 || leftovers.contains(entry))
                 continue;
             QVERIFY2(LeftoverName.match(entry).hasMatch(), qPrintable(entry));
+#ifdef Q_OS_WIN
+            // The new file cannot be made and marked to be deleted on close in one step here: a kill in
+            // between leaves it empty, which is never taken for notes.
+            if (QFileInfo(dir.filePath(entry)).size() == 0) {
+                leftovers.append(entry);
+                continue;
+            }
+#endif
             QVERIFY2(generationInFile(dir.filePath(entry)) >= 0, qPrintable(entry));
             leftovers.append(entry);
         }
