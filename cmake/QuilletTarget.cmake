@@ -12,12 +12,6 @@ if(QUILLET_SANITIZE)
     add_link_options(-fsanitize=address,undefined)
 endif()
 
-# Suites built for Windows but not yet run there: what they compare is still Linux's (XDG folders and
-# permission bits, output in UTF-8 where Windows writes the ANSI code page, a file moved over an open one,
-# an open file's folder removed, a killed save that leaves no temporary file).
-set(QUILLET_WINDOWS_PENDING_TESTS tst_debuglog tst_apppaths tst_openfile tst_cli tst_crashsafesave
-    tst_faultinjection)
-
 # One test executable per suite; GUI suites run on the offscreen platform.
 function(add_quillet_test name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
@@ -25,9 +19,6 @@ function(add_quillet_test name)
     quillet_target_options(${name})
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
     target_link_libraries(${name} PRIVATE Qt6::Test quillet_testsupport ${ARG_LIBS})
-    if(WIN32 AND name IN_LIST QUILLET_WINDOWS_PENDING_TESTS)
-        return()
-    endif()
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
 endfunction()

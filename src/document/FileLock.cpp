@@ -39,6 +39,13 @@ FileLock::Result FileLock::acquire(const QString& notesPath)
         return result;
     }
 
+    // No lock can be made in a folder that is not there; QLockFile on Windows would also say so on the
+    // standard error, as if it were a fault.
+    if (!QFileInfo(existing.absolutePath()).isDir()) {
+        result.status = Status::Unavailable;
+        return result;
+    }
+
     auto lock = std::make_unique<QLockFile>(path);
     // A window keeps its file for hours: only a holder that is gone makes a lock stale, never its age.
     lock->setStaleLockTime(0);

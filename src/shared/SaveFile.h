@@ -10,10 +10,13 @@ class QFileDevice;
 // A file written beside its target and put in its place only when it is whole and on the disk, so that
 // a failure or a crash half-way leaves the old file as it was.
 //
-// On Unix the temporary file is renamed over the target after fsync; a new one follows the umask. On Windows
-// the new file is flushed to the disk (FlushFileBuffers) and put in place with ReplaceFileW, which keeps the
-// old file's attributes, security and creation time, or, for a new target, with MoveFileExW and
-// write-through. A target that is a reparse point (a symbolic link or a junction) is never written through.
+// On Unix the new file has no name until it is complete and on the disk (fsync), then replaces the target
+// by rename, with the old file's permissions; a new one follows the umask. On Windows the new file is deleted
+// when closed until it is complete, takes the old file's attributes (hidden, system) and creation time, is
+// flushed to the disk (FlushFileBuffers) and renamed over the target with MoveFileExW and write-through; it
+// takes the rights of its folder, as any new file there. Only a target that another program holds open is
+// replaced with ReplaceFileW, which keeps the old file's rights. A target that is a reparse point (a symbolic
+// link or a junction) is never written through.
 class SaveFile
 {
 public:

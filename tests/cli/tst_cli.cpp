@@ -358,7 +358,9 @@ void TestCli::addCreatesFile()
     // A new file starts unprotected and empty; the argument's LF is stored as CR LF.
     const QList<Note> expected = {makeNote(u"第一行\r\n第二行", u"标准", false)};
     QCOMPARE(readFile(file), QltFormat::write(expected, {}, 0));
+#ifndef Q_OS_WIN // where a new file takes the rights of its folder
     QCOMPARE(QFile::permissions(file) & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
+#endif
 
     const CliRun listed = run({u"list"_s, file});
     QCOMPARE(listed.exitCode, 0);
@@ -424,7 +426,12 @@ void TestCli::addToUnwritableFolder()
     const QString file = path(u"no-such-folder/a.qlt"_s);
     const CliRun result = run({u"add"_s, file, u"x"_s});
     QCOMPARE(result.exitCode, 2);
-    QCOMPARE(result.err, errLine(u"保存文件时发生错误。文件可能正在被使用。\nNo such file or directory"));
+#ifdef Q_OS_WIN
+    const QString reason = qt_error_string(3); // ERROR_PATH_NOT_FOUND
+#else
+    const QString reason = u"No such file or directory"_s;
+#endif
+    QCOMPARE(result.err, errLine(u"保存文件时发生错误。文件可能正在被使用。\n"_s + reason));
     QVERIFY(!QFile::exists(file));
 }
 
@@ -562,8 +569,9 @@ void TestCli::exportToFile()
     const QDateTime after = QDateTime::currentDateTime();
     QCOMPARE(result.exitCode, 0);
     QVERIFY(result.out.isEmpty());
-    // The locale's encoding, UTF-8, unless another is asked for.
-    verifyReport(gb(QString::fromUtf8(readFile(out))), expectedSampleReport(), before, after);
+    // The system's encoding unless another is asked for: the locale's, UTF-8, on Linux, the ANSI code page on
+    // Windows.
+    verifyReport(gb(QString::fromLocal8Bit(readFile(out))), expectedSampleReport(), before, after);
     if (QTest::currentTestFailed())
         return;
     QCOMPARE(readFile(file), notesBefore);
@@ -582,12 +590,16 @@ void TestCli::exportToFile()
     QCOMPARE(run({u"export"_s, empty, out}).exitCode, 0);
     const QList<QByteArray> emptyLines = {
         gb(u"记事本列表"), {}, gb(u"总计: 0 完成: 0 未完成: 0"), QByteArray(80, '-')};
-    verifyReport(gb(QString::fromUtf8(readFile(out))), emptyLines, emptyBefore, QDateTime::currentDateTime());
+    verifyReport(gb(QString::fromLocal8Bit(readFile(out))), emptyLines, emptyBefore,
+                 QDateTime::currentDateTime());
 
     // The report of a protected list is as private as the list.
     const QString guarded = writeNotes(u"guarded.qlt"_s, sampleNotes(), "pw");
     const QString privateOut = path(u"private.txt"_s);
     QCOMPARE(run({u"export"_s, guarded, privateOut, u"--password-stdin"_s}, "pw\n").exitCode, 0);
+#ifdef Q_OS_WIN
+    QSKIP("no owner-only permission bits here: a new file takes the rights of its folder");
+#endif
     QCOMPARE(QFile::permissions(privateOut) & 0x7077,
              QFileDevice::Permissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) & 0x7077);
 }
@@ -603,6 +615,10 @@ void TestCli::exportToStdout_data()
 void TestCli::exportToStdout()
 {
     QFETCH(QStringList, out);
+#ifdef Q_OS_WIN
+    if (!out.isEmpty())
+        QSKIP("no file name leads to the standard output here");
+#endif
     const QString file = writeNotes(u"a.qlt"_s, sampleNotes(), gb(u"口令"));
     const QDateTime before = QDateTime::currentDateTime();
     const CliRun result =
@@ -759,6 +775,9 @@ void TestCli::passwordNotInTerminalEncoding()
 {
     QFETCH(QByteArray, locale);
     QFETCH(QByteArray, password);
+#ifdef Q_OS_WIN
+    QSKIP("the terminal's encoding here is the console's code page, not the locale these rows set");
+#endif
     const QString file = writeNotes(u"a.qlt"_s, sampleNotes());
     const QByteArray before = readFile(file);
     m_locale = locale;
@@ -913,6 +932,10 @@ void TestCli::systemReasonOnSecondLine()
     QFETCH(QStringList, arguments);
     QFETCH(QString, setUp);
     QFETCH(QString, message);
+#ifdef Q_OS_WIN
+    if (setUp != u"folder")
+        QSKIP("no permission bits here keep a file from being read or a folder from being written");
+#endif
     const QString folder = path(u"folder"_s);
     QVERIFY(QDir(m_dir->path()).mkdir(u"folder"_s));
     QString file = folder;
@@ -952,6 +975,10 @@ void TestCli::missingFile()
     QFETCH(QStringList, arguments);
     QFETCH(bool, linkToItself);
     const QString file = path(u"不在这里.qlt"_s);
+#ifdef Q_OS_WIN
+    if (linkToItself)
+        QSKIP("a link here is a shortcut file, which the program never follows");
+#endif
     if (linkToItself)
         QVERIFY(QFile::link(file, file));
     arguments.insert(1, file);
@@ -977,7 +1004,11 @@ void TestCli::windowLockHonoured()
 
     FileLock::Holder holder;
     holder.pid = QCoreApplication::applicationPid();
+#ifdef Q_OS_WIN
+    holder.host = qEnvironmentVariable("COMPUTERNAME"); // as QLockFile names the machine here
+#else
     holder.host = QSysInfo::machineHostName();
+#endif
     const QByteArray refusal = errLine(DocumentMessages::openInWindow(holder) + u'\n' +
                                        u"没有写入。要仍然写入, 请使用 --force; 该窗口以后保存时会先询问。"_s);
     const QList<QStringList> changes = {{"add", file, "x"},
@@ -1006,6 +1037,9 @@ void TestCli::windowLockHonoured()
 // Each change holds the file from its read to its rename: none is lost, none is reported falsely.
 void TestCli::parallelWritersLoseNothing()
 {
+#ifdef Q_OS_WIN
+    QSKIP("the writers run in loops of a POSIX shell");
+#endif
     const QString file = writeNotes(u"a.qlt"_s, {});
     constexpr int PerLoop = 40;
     const QString loop =
@@ -1026,6 +1060,9 @@ void TestCli::parallelWritersLoseNothing()
 // Another program replaces the file while a change waits for its password: the change is refused.
 void TestCli::changedSinceReadRefused()
 {
+#ifdef Q_OS_WIN
+    QSKIP("a writer waiting after its read is seen through /proc");
+#endif
     const QString file = writeNotes(u"a.qlt"_s, sampleNotes(), "pw");
     QProcess change;
     change.setWorkingDirectory(m_dir->path());

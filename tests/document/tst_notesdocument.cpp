@@ -20,7 +20,6 @@
 #include <QTest>
 
 #include <chrono>
-#include <cstdio>
 #include <memory>
 #include <thread>
 #include <utility>
@@ -893,8 +892,7 @@ void TestNotesDocument::changeDuringTheSaveIsNotOverwritten()
     bool replaced = false;
     std::thread other([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(30));
-        replaced =
-            std::rename(QFile::encodeName(staged).constData(), QFile::encodeName(file).constData()) == 0;
+        replaced = moveOver(staged, file);
     });
     const NotesDocument::SaveResult result = document.save(file);
     other.join();

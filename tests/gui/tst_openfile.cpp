@@ -33,19 +33,6 @@ QList<Note> sampleNotes()
             makeNote(QString(), u"最高"_s, true), makeNote(u"outside GBK: \U0001F600 € ẞ"_s, u"标准"_s)};
 }
 
-// Whether this process holds `path` open, as the system lists its open files.
-bool isOpenHere(const QString& path)
-{
-    const QString target = QFileInfo(path).canonicalFilePath();
-    const QDir fds(u"/proc/self/fd"_s);
-    for (const QString& fd :
-         fds.entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot)) {
-        if (QFileInfo(fds.filePath(fd)).symLinkTarget() == target)
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 class TestOpenFile : public QObject
@@ -437,6 +424,10 @@ void TestOpenFile::failedSave_data()
 void TestOpenFile::failedSave()
 {
     QFETCH(bool, sizeLimit);
+#ifndef Q_OS_UNIX
+    if (sizeLimit)
+        QSKIP("needs a file size limit");
+#endif
     w.createForm();
     const QString path = w.path(u"kept.qlt"_s);
     w.seed({makeNote(u"first"_s)}, true);

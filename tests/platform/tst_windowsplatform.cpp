@@ -46,6 +46,7 @@ private Q_SLOTS:
     void systemDescribed();
     void outputInTheAnsiCodePage();
     void saveReplacesAnOpenFile();
+    void saveKeepsTheFileAttributes();
     void failedSaveKeepsTheOldFile();
 };
 
@@ -142,6 +143,11 @@ QByteArray contentOf(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
+const wchar_t* wide(const QString& path)
+{
+    return reinterpret_cast<const wchar_t*>(path.utf16());
+}
+
 } // namespace
 
 void TestWindowsPlatform::saveReplacesAnOpenFile()
@@ -159,20 +165,40 @@ void TestWindowsPlatform::saveReplacesAnOpenFile()
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"notes.qlt"_s});
 }
 
+void TestWindowsPlatform::saveKeepsTheFileAttributes()
+{
+    QTemporaryDir dir;
+    const QString path = QDir::toNativeSeparators(dir.filePath(u"notes.qlt"_s));
+    QVERIFY(save(path, "old"));
+    QVERIFY(SetFileAttributesW(wide(path), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                               FILE_ATTRIBUTE_NOT_CONTENT_INDEXED));
+    // What the file system keeps of them: under Wine hidden and system, with the archive mark always set.
+    const DWORD given = GetFileAttributesW(wide(path));
+    if (!(given & FILE_ATTRIBUTE_HIDDEN))
+        QSKIP("this file system keeps no file attributes");
+    QVERIFY(save(path, "new"));
+    QCOMPARE(contentOf(path), "new");
+    // Changed, so to be archived again.
+    QCOMPARE(GetFileAttributesW(wide(path)), given | FILE_ATTRIBUTE_ARCHIVE);
+    QVERIFY(SetFileAttributesW(wide(path), FILE_ATTRIBUTE_NORMAL));
+}
+
 void TestWindowsPlatform::failedSaveKeepsTheOldFile()
 {
     QTemporaryDir dir;
     const QString path = QDir::toNativeSeparators(dir.filePath(u"notes.qlt"_s));
     QVERIFY(save(path, "old"));
-    QVERIFY(SetFileAttributesW(reinterpret_cast<const wchar_t*>(path.utf16()), FILE_ATTRIBUTE_READONLY));
+    // Another program holds it open without letting anyone delete it, as many do.
+    QFile other(path);
+    QVERIFY(other.open(QIODevice::ReadOnly));
     SaveFile file(path);
     QVERIFY(file.open());
     QCOMPARE(file.device().write("new"), 3);
     QVERIFY(!file.commit());
     QVERIFY(!file.errorString().isEmpty());
+    other.close();
     QCOMPARE(contentOf(path), "old");
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"notes.qlt"_s});
-    QVERIFY(SetFileAttributesW(reinterpret_cast<const wchar_t*>(path.utf16()), FILE_ATTRIBUTE_NORMAL));
 }
 
 QTEST_GUILESS_MAIN(TestWindowsPlatform)

@@ -18,7 +18,12 @@ namespace {
 
 constexpr int Rounds = 25;
 constexpr int MaxKillDelayMs = 120;
+// The name a save gives its new file beside the target (QSaveFile's, or on Windows our own).
+#ifdef Q_OS_WIN
+const QRegularExpression LeftoverName(u"^notes\\.qlt\\.[0-9a-f]{8}$"_s);
+#else
 const QRegularExpression LeftoverName(u"^notes\\.qlt\\.[A-Za-z0-9]{6}$"_s);
+#endif
 
 struct SaverReport
 {
@@ -146,8 +151,9 @@ void TestCrashSafeSave::killedSaverLeavesOldOrNewFile()
                                 .arg(report.lastStarted)));
         if (report.lastFinished < report.lastStarted)
             ++killedMidSave;
-        // A kill between the temporary file's link and its rename leaves it under a random name beside the
-        // file, complete. Such a file must never be mistaken for the target nor stop the next save.
+        // A kill between the temporary file's completion (its link, on Windows its keeping) and its rename
+        // leaves it under a random name beside the file, complete; a kill before leaves nothing. Such a file
+        // must never be mistaken for the target nor stop the next save.
         const QStringList entries =
             QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
         QVERIFY(entries.contains(u"notes.qlt"_s));
@@ -155,6 +161,14 @@ void TestCrashSafeSave::killedSaverLeavesOldOrNewFile()
             if (entry == "notes.qlt"_L1 || leftovers.contains(entry))
                 continue;
             QVERIFY2(LeftoverName.match(entry).hasMatch(), qPrintable(entry));
+#ifdef Q_OS_WIN
+            // The new file cannot be made and marked to be deleted on close in one step here: a kill in
+            // between leaves it empty, which is never taken for notes.
+            if (QFileInfo(dir.filePath(entry)).size() == 0) {
+                leftovers.append(entry);
+                continue;
+            }
+#endif
             QVERIFY2(generationInFile(dir.filePath(entry)) >= 0, qPrintable(entry));
             leftovers.append(entry);
         }

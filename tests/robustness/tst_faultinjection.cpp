@@ -304,6 +304,9 @@ void TestFaultInjection::documentFileChangedBehindTheWindow()
         QVERIFY(QFile::remove(path));
         QVERIFY(QDir().mkdir(path));
     } else {
+#ifdef Q_OS_WIN
+        QSKIP("a folder that holds an open file (the window's lock) cannot be removed here");
+#endif
         QVERIFY(QDir(w.path(u"docs"_s)).removeRecursively());
     }
 

@@ -7,12 +7,41 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <unistd.h>
-
 using namespace Qt::StringLiterals;
+
+namespace {
+
+#ifdef Q_OS_WIN
+// The roaming profile's folder names the config home; an installed copy is the one the installer left
+// its uninstaller beside.
+const char* const ConfigHomeVariable = "APPDATA";
+const QString ProgramName = u"quillet.exe"_s;
+const QStringList BesideInstalledProgram = {u"Uninstall.exe"_s};
+#else
+const char* const ConfigHomeVariable = "XDG_CONFIG_HOME";
+const QString ProgramName = u"quillet"_s;
+const QStringList BesideInstalledProgram;
+#endif
+
+// Makes the program folder `exeDir` look installed.
+void makeInstalledLayout(const QString& exeDir)
+{
+    for (const QString& name : BesideInstalledProgram) {
+        QFile file(exeDir + u'/' + name);
+        if (!file.open(QIODevice::WriteOnly))
+            qFatal("cannot create %s", qPrintable(file.fileName()));
+    }
+#ifndef Q_OS_WIN
+    if (!QDir().mkpath(exeDir + u"/../share/quillet"_s))
+        qFatal("cannot create the share folder beside %s", qPrintable(exeDir));
+#endif
+}
+
+} // namespace
 
 // Where settings, logs and shipped files are looked for: a portable copy, an installed copy, and the
 // override the tests of every other suite rely on.
@@ -62,7 +91,7 @@ void TestAppPaths::init()
     m_xdg = m_root.filePath(u"xdg%1"_s.arg(++counter));
     qunsetenv("QUILLET_APPDIR");
     qputenv("HOME", QFile::encodeName(m_home));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_xdg));
+    qputenv(ConfigHomeVariable, QFile::encodeName(m_xdg));
 }
 
 QString TestAppPaths::makeDir(const QString& relative)
@@ -88,10 +117,12 @@ void TestAppPaths::dataDirFollowsTheExecutableFolder_data()
     QTest::newRow("writable folder, a portable copy")
         << makeDir(u"portable"_s) << false << int(Place::BesideProgram);
 
+#ifndef Q_OS_WIN // where a folder's read-only attribute does not keep files out
     const QString readOnly = makeDir(u"read-only"_s);
     QVERIFY(QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
                                                 QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
     QTest::newRow("folder of mode 0555") << readOnly << true << int(Place::ConfigHome);
+#endif
 
     // Not even root creates files in /proc: the read-only case when the tests run as root.
     QTest::newRow("folder on a file system nobody writes to")
@@ -100,9 +131,10 @@ void TestAppPaths::dataDirFollowsTheExecutableFolder_data()
     QTest::newRow("folder that is not there")
         << m_root.filePath(u"gone/bin"_s) << false << int(Place::ConfigHome);
 
-    // /usr/bin when run by root, or a prefix in the home folder: writable, yet an installed copy.
+    // /usr/bin when run by root, a prefix in the home folder, or Program Files for an administrator:
+    // writable, yet an installed copy.
     const QString prefixBin = makeDir(u"prefix/bin"_s);
-    makeDir(u"prefix/share/quillet"_s);
+    makeInstalledLayout(prefixBin);
     QTest::newRow("writable folder of an installed layout") << prefixBin << false << int(Place::ConfigHome);
 }
 
@@ -130,6 +162,9 @@ void TestAppPaths::dataDirFollowsTheExecutableFolder()
 
 void TestAppPaths::configFolderIsTheUsersAlone()
 {
+#ifdef Q_OS_WIN
+    QSKIP("no owner-only permission bits here: the folder takes the rights of the user's profile");
+#endif
     const QString dir = AppPaths::dataDirFor(u"/proc/self"_s);
     QCOMPARE(QFileInfo(dir).permissions() & (QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
                                              QFile::ReadOther | QFile::WriteOther | QFile::ExeOther),
@@ -148,7 +183,7 @@ void TestAppPaths::configFolderThatCannotBeMadeIsStillNamed()
     // The writes report the failure later; the rule itself neither throws nor falls back elsewhere.
     const QString blocker = m_root.filePath(u"a file"_s);
     QVERIFY(writeFile(blocker, "text\n"));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(blocker));
+    qputenv(ConfigHomeVariable, QFile::encodeName(blocker));
     const QString dir = AppPaths::dataDirFor(u"/proc/self"_s);
     QCOMPARE(dir, QDir::toNativeSeparators(blocker + u"/Quillet"_s));
     QVERIFY(!QFileInfo::exists(dir));
@@ -159,7 +194,7 @@ void TestAppPaths::configDirHonoursXdgConfigHome_data()
 {
     QTest::addColumn<QByteArray>("xdg");
     QTest::addColumn<bool>("setXdg");
-    QTest::addColumn<QString>("expectedBase"); // "HOME" stands for the home folder
+    QTest::addColumn<QString>("expectedBase"); // "HOME" stands for the desktop's own config folder
 
     QTest::newRow("absolute") << QFile::encodeName(m_root.filePath(u"cfg"_s)) << true
                               << m_root.filePath(u"cfg"_s);
@@ -177,10 +212,15 @@ void TestAppPaths::configDirHonoursXdgConfigHome()
     QFETCH(bool, setXdg);
     QFETCH(QString, expectedBase);
     if (setXdg)
-        qputenv("XDG_CONFIG_HOME", xdg);
+        qputenv(ConfigHomeVariable, xdg);
     else
-        qunsetenv("XDG_CONFIG_HOME");
-    const QString base = expectedBase == "HOME"_L1 ? m_home + u"/.config"_s : expectedBase;
+        qunsetenv(ConfigHomeVariable);
+#ifdef Q_OS_WIN
+    const QString desktopConfig = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+#else
+    const QString desktopConfig = m_home + u"/.config"_s;
+#endif
+    const QString base = expectedBase == "HOME"_L1 ? desktopConfig : expectedBase;
 
     QCOMPARE(AppPaths::configDir(), base + u"/Quillet"_s);
     QCOMPARE(AppPaths::dataDirFor(u"/proc/self"_s), QDir::toNativeSeparators(base + u"/Quillet"_s));
@@ -285,8 +325,9 @@ void TestAppPaths::dataDirOfTheRunningProgram()
 {
     QFETCH(bool, installed);
     if (installed && !isChildCase()) {
-        makeDir(u"installed/share/quillet"_s);
-        runCaseInCopy(makeDir(u"installed/bin"_s) + u"/quillet"_s);
+        const QString bin = makeDir(u"installed/bin"_s);
+        makeInstalledLayout(bin);
+        runCaseInCopy(bin + u'/' + ProgramName);
         return;
     }
     const QString exeDir = QCoreApplication::applicationDirPath();
@@ -294,11 +335,14 @@ void TestAppPaths::dataDirOfTheRunningProgram()
         const QString config = QDir::toNativeSeparators(m_xdg + u"/Quillet"_s);
         QCOMPARE(AppPaths::dataDir(), config);
         QCOMPARE(AppPaths::iniFileName(), config + QDir::separator() + u"Quillet.ini"_s);
-        QCOMPARE(QDir(exeDir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                 QStringList{u"quillet"_s});
+        QStringList expected = BesideInstalledProgram + QStringList{ProgramName};
+        expected.sort();
+        QStringList entries = QDir(exeDir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        entries.sort();
+        QCOMPARE(entries, expected);
         return;
     }
-    if (::access(QFile::encodeName(exeDir).constData(), W_OK) != 0)
+    if (!QFileInfo(exeDir).isWritable())
         QSKIP("the build tree is read-only for this user");
     QVERIFY(!QFileInfo::exists(exeDir + u"/../share/quillet"_s));
     const QString native = QDir::toNativeSeparators(exeDir);

@@ -16,7 +16,6 @@
 #include <QTest>
 #include <QTime>
 
-#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -239,9 +238,12 @@ void TestDebugLog::logChangedByAnotherWriterIsRecounted()
         QVERIFY(writeFile(m_path, otherWriter));
         break;
     case OtherWrite::MovesIn: {
+#ifdef Q_OS_WIN
+        QSKIP("no rename replaces a file that is open here (Wine, and Windows without POSIX semantics)");
+#endif
         const QString moved = m_dir->filePath(u"moved.dat"_s);
         QVERIFY(writeFile(moved, otherWriter));
-        QCOMPARE(std::rename(QFile::encodeName(moved).constData(), QFile::encodeName(m_path).constData()), 0);
+        QVERIFY(moveOver(moved, m_path));
         break;
     }
     }
@@ -251,6 +253,10 @@ void TestDebugLog::logChangedByAnotherWriterIsRecounted()
 
 void TestDebugLog::deletedLogStartsAgain()
 {
+#ifdef Q_OS_WIN
+    QSKIP("a deleted file that is open keeps its name until it is closed here (Wine, and Windows without "
+          "POSIX semantics)");
+#endif
     QVERIFY(TraceLogFile::append(m_path, "A.One", SomeTime));
     QVERIFY(TraceLogFile::append(m_path, "A.Two", SomeTime));
     QVERIFY(QFile::remove(m_path));

@@ -50,6 +50,11 @@ void runCaseInCopy(const QString& copy, const QStringList& launcher)
     child.setWorkingDirectory(QFileInfo(copy).absolutePath());
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(u"QUILLET_TEST_CHILD"_s, u"1"_s);
+#ifdef Q_OS_WIN
+    // The copy finds the DLLs it was built with through the search path, not beside it.
+    environment.insert(u"PATH"_s, QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + u';' +
+                                      environment.value(u"PATH"_s));
+#endif
     child.setProcessEnvironment(environment);
     const QStringList command = launcher + QStringList{copy, function};
     child.start(command.first(), command.mid(1));
