@@ -168,6 +168,9 @@ void TestNotesSorter::collationFollowsTheEnvironment()
 {
     QFETCH(QByteArrayList, lcAllCollateLang);
     QFETCH(bool, pinyin);
+#ifdef Q_OS_WIN
+    QSKIP("Windows collates in the user's locale, which these variables do not set");
+#endif
     const char* const variables[] = {"LC_ALL", "LC_COLLATE", "LANG"};
     QByteArrayList before;
     for (int i = 0; i < 3; ++i) {

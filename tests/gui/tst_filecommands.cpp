@@ -825,6 +825,9 @@ void TestFileCommands::folderPanelOpensFolder_data()
 void TestFileCommands::folderPanelOpensFolder()
 {
     QFETCH(int, key);
+#ifdef Q_OS_WIN
+    QSKIP("the folder opens through the shell's \"explore\" verb here, which no URL handler sees");
+#endif
     QDesktopServices::setUrlHandler(u"file"_s, this, "openUrl");
     const auto unhandled = qScopeGuard([] { QDesktopServices::unsetUrlHandler(u"file"_s); });
     m_opened.clear();
