@@ -51,7 +51,7 @@ Q_DECLARE_METATYPE(Ref)
 
 namespace {
 
-// AT-SPI's state bits, as the specification numbers them.
+// AT-SPI's state bits, numbered as AT-SPI's own interface description does.
 constexpr int StateFocusable = 11;
 constexpr int StateShowing = 25;
 
