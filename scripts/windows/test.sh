@@ -20,10 +20,13 @@ fi
 export LC_ALL=zh_CN.UTF-8 QT_QPA_PLATFORM=offscreen
 cd "$dir"
 status=0
-# Wine's shell takes its display from the first program of a session that needs one: the tray test, the one
-# that shows windows (in an X server of its own), runs first and alone, in a session of its own.
-ctest --output-on-failure -R '^tst_windowstray$' || status=$?
-wineserver -k 2>/dev/null || true
-ctest --output-on-failure --parallel "$(nproc)" -E '^tst_windowstray$' || status=$?
+# Wine's shell takes its display from the first program of a session that needs one: the tests that show
+# windows, each in an X server of its own, run first and one by one, each in a session of its own.
+shown='^(tst_windowstray|tst_secondstart)$'
+for test in $(ctest -N -R "$shown" | sed -n 's/^ *Test *#[0-9]*: //p'); do
+    ctest --output-on-failure -R "^$test\$" || status=$?
+    wineserver -k 2>/dev/null || true
+done
+ctest --output-on-failure --parallel "$(nproc)" -E "$shown" || status=$?
 wineserver -k || true
 exit $status

@@ -4,13 +4,11 @@
 #include <QObject>
 #include <QString>
 
-class QLocalServer;
-
 // Between two Quillet processes of one user on one file. The window that holds the file listens on a
-// local socket named after the user and the file; a second Quillet started on that file whose user
+// local channel named after the user and the file; a second Quillet started on that file whose user
 // declines to open it twice asks the holder to come to the front instead, handing over what lets a
-// window take the focus on Wayland (an activation token), so that the user is never left without it.
-// On Linux over a local socket; the Windows build has no Qt Network yet and neither listens nor calls.
+// window take the focus (an activation token on Wayland), so that the user is never left without it.
+// A local socket on Linux, a named pipe on Windows; the same bytes go over both.
 class HolderChannel : public QObject
 {
     Q_OBJECT
@@ -25,7 +23,7 @@ public:
     // Asks the window that holds `fileName` to come to the front; true once it has taken the call.
     static bool callHolder(const QString& fileName, const QByteArray& activationToken);
 
-    // The socket's name: one per user and file, the same for every spelling of the file's path.
+    // The channel's name: one per user and file, the same for every spelling of the file's path.
     static QString serverName(const QString& fileName);
 
 Q_SIGNALS:
@@ -33,8 +31,9 @@ Q_SIGNALS:
     void called(const QByteArray& activationToken);
 
 private:
-    void answer();
+    // The system's end of the channel, which answers callers; each system's source defines it.
+    class Listener;
 
-    QLocalServer* m_server = nullptr;
+    Listener* m_listener = nullptr;
     QString m_fileName;
 };
