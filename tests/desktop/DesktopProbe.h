@@ -7,7 +7,7 @@
 // xdotool in the X session of x_session.sh, the Win32 calls on Windows. A window goes by its id as text.
 namespace DesktopProbe {
 
-// The shown windows of `process` whose title contains `title`.
+// The windows of `process` on the screen, neither hidden nor minimised, whose title contains `title`.
 QStringList windowsOf(qint64 process, const QString& title);
 
 // The window that has the keyboard, and its title.

@@ -32,7 +32,7 @@ QStringList windowsOf(qint64 process, const QString& title)
             auto* search = reinterpret_cast<Search*>(param);
             DWORD process = 0;
             GetWindowThreadProcessId(window, &process);
-            if (process == search->process && IsWindowVisible(window) &&
+            if (process == search->process && IsWindowVisible(window) && !IsIconic(window) &&
                 titleOf(window).contains(search->title))
                 search->found.append(idOf(window));
             return TRUE;

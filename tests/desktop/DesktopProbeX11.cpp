@@ -20,7 +20,8 @@ QString xdotool(const QStringList& arguments)
 
 QStringList windowsOf(qint64 process, const QString& title)
 {
-    return xdotool({u"search"_s, u"--pid"_s, QString::number(process), u"--name"_s, title})
+    return xdotool(
+               {u"search"_s, u"--onlyvisible"_s, u"--pid"_s, QString::number(process), u"--name"_s, title})
         .split(u'\n', Qt::SkipEmptyParts);
 }
 
