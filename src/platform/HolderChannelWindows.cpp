@@ -51,6 +51,24 @@ std::wstring pipeName(const QString& fileName)
         .toStdWString();
 }
 
+// One read or write on the caller's end of the pipe, given up at `deadline`; the bytes moved, or -1.
+qint64 transfer(HANDLE pipe, bool write, char* data, DWORD size, const QDeadlineTimer& deadline)
+{
+    const Handle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!event)
+        return -1;
+    OVERLAPPED overlapped{};
+    overlapped.hEvent = event.get();
+    const BOOL started = write ? WriteFile(pipe, data, size, nullptr, &overlapped)
+                               : ReadFile(pipe, data, size, nullptr, &overlapped);
+    if (!started && GetLastError() != ERROR_IO_PENDING)
+        return -1;
+    if (WaitForSingleObject(event.get(), DWORD(qMax<qint64>(0, deadline.remainingTime()))) != WAIT_OBJECT_0)
+        CancelIoEx(pipe, &overlapped);
+    DWORD count = 0;
+    return GetOverlappedResult(pipe, &overlapped, &count, TRUE) ? qint64(count) : -1;
+}
+
 } // namespace
 
 // One instance of the pipe, served by this thread's event loop: a caller connects, sends its line,
@@ -208,28 +226,6 @@ void HolderChannel::listenFor(const QString& fileName)
     if (!fileName.isEmpty())
         m_listener = new Listener(fileName, this);
 }
-
-namespace {
-
-// One read or write on the caller's end of the pipe, given up at `deadline`; the bytes moved, or -1.
-qint64 transfer(HANDLE pipe, bool write, char* data, DWORD size, const QDeadlineTimer& deadline)
-{
-    const Handle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!event)
-        return -1;
-    OVERLAPPED overlapped{};
-    overlapped.hEvent = event.get();
-    const BOOL started = write ? WriteFile(pipe, data, size, nullptr, &overlapped)
-                               : ReadFile(pipe, data, size, nullptr, &overlapped);
-    if (!started && GetLastError() != ERROR_IO_PENDING)
-        return -1;
-    if (WaitForSingleObject(event.get(), DWORD(qMax<qint64>(0, deadline.remainingTime()))) != WAIT_OBJECT_0)
-        CancelIoEx(pipe, &overlapped);
-    DWORD count = 0;
-    return GetOverlappedResult(pipe, &overlapped, &count, TRUE) ? qint64(count) : -1;
-}
-
-} // namespace
 
 bool HolderChannel::callHolder(const QString& fileName, const QByteArray& activationToken)
 {
