@@ -6,6 +6,7 @@
 
 using namespace HolderChannelWire;
 
+// A local socket only this user may open; each caller sends its line and is answered at once.
 class HolderChannel::Listener : public QLocalServer
 {
 public:
