@@ -1,6 +1,7 @@
 #include "app/MainFormU.h"
 
 #include "app/EdgeDock.h"
+#include "app/NotesFilterModel.h"
 #include "app/NotesListView.h"
 #include "app/StatusPanel.h"
 #include "document/FileWatch.h"
@@ -138,7 +139,8 @@ void TMainForm::createLayout()
     NotesList->setFrameShape(QFrame::NoFrame);
     NotesList->setGeometry(1, 1, NotesListPanelRect.width() - 3, NotesListPanelRect.height() - 4);
     NotesModel* model = &m_document->model();
-    NotesList->setModel(model);
+    m_filter = new NotesFilterModel(*model, this);
+    NotesList->setModel(m_filter);
     NotesList->setSelectionBehavior(QAbstractItemView::SelectRows);
     NotesList->setSelectionMode(QAbstractItemView::SingleSelection);
     NotesList->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -156,23 +158,25 @@ void TMainForm::createLayout()
     connect(NotesList, &QAbstractItemView::doubleClicked, this, &TMainForm::NotesEditCmdExecute);
     connect(NotesList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this](const QItemSelection& selected, const QItemSelection& deselected) {
+                if (m_refiltering)
+                    return;
                 for (const QItemSelectionRange& range : deselected) {
                     for (int row = range.top(); row <= range.bottom(); ++row)
-                        NotesListSelectItem(row, false);
+                        NotesListSelectItem(m_filter->sourceRow(row), false);
                 }
                 for (const QItemSelectionRange& range : selected) {
                     for (int row = range.top(); row <= range.bottom(); ++row)
-                        NotesListSelectItem(row, true);
+                        NotesListSelectItem(m_filter->sourceRow(row), true);
                 }
             });
     // Removing the selected row, or every row, drops the selection without a selection event; the
     // pane must not go on showing a note that is gone.
     const auto clearPaneWithoutSelection = [this] {
-        if (!IsSelected())
+        if (!m_refiltering && !IsSelected())
             NotesListSelectItem(-1, false);
     };
-    connect(model, &QAbstractItemModel::rowsRemoved, this, clearPaneWithoutSelection);
-    connect(model, &QAbstractItemModel::modelReset, this, clearPaneWithoutSelection);
+    connect(m_filter, &QAbstractItemModel::rowsRemoved, this, clearPaneWithoutSelection);
+    connect(m_filter, &QAbstractItemModel::modelReset, this, clearPaneWithoutSelection);
     // The status bar follows the notes and the document, whichever command changed them.
     connect(model, &NotesModel::countsChanged, this, &TMainForm::CountNotes);
     connect(m_document, &NotesDocument::modifiedChanged, this, &TMainForm::showModified);
@@ -209,6 +213,7 @@ void TMainForm::createLayout()
             [this](const QPoint& pos) { NoteTextPopup->exec(NoteText->viewport()->mapToGlobal(pos)); });
 
     createStatusBar();
+    createFilter();
 }
 
 void TMainForm::createStatusBar()
@@ -246,11 +251,12 @@ void TMainForm::createStatusBar()
 
 void TMainForm::selectRow(int row)
 {
-    if (row < 0 || row >= m_document->model().rowCount()) {
+    const int shown = m_filter->rowOf(row);
+    if (shown < 0) {
         NotesList->selectionModel()->clear();
         return;
     }
-    const QModelIndex index = m_document->model().index(row, NotesModel::CaptionColumn);
+    const QModelIndex index = m_filter->index(shown, NotesModel::CaptionColumn);
     NotesList->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
                                                             QItemSelectionModel::Rows);
     NotesList->scrollTo(index, QAbstractItemView::EnsureVisible);
@@ -259,7 +265,7 @@ void TMainForm::selectRow(int row)
 int TMainForm::selectedRow() const
 {
     const QModelIndexList rows = NotesList->selectionModel()->selectedRows();
-    return rows.isEmpty() ? -1 : rows.constFirst().row();
+    return rows.isEmpty() ? -1 : m_filter->sourceRow(rows.constFirst().row());
 }
 
 bool TMainForm::IsSelected() const

@@ -123,6 +123,8 @@ void TMainForm::applySettings()
 
     action("ViewShowGridLinesCmd")->setChecked(Settings::isOn(ini, Settings::Switch::GridLines));
     NotesList->setShowGrid(action("ViewShowGridLinesCmd")->isChecked());
+    action("ViewHideDoneCmd")->setChecked(Settings::isOn(ini, Settings::Switch::HideDone));
+    applyFilter();
     AutoSaveOnAddEdit = Settings::isOn(ini, Settings::Switch::AutoSaveOnAddEdit);
 
     FontValue listFont = windowFont();
@@ -254,6 +256,7 @@ void TMainForm::writeWindowSettings(::IniFile& ini) const
     Settings::setRecentFiles(ini, m_mruList, RecentFiles::MaxCount);
     Settings::setLastFile(ini, m_document->fileName());
     Settings::setOn(ini, Settings::Switch::GridLines, NotesList->showGrid());
+    Settings::setOn(ini, Settings::Switch::HideDone, action("ViewHideDoneCmd")->isChecked());
     Settings::setTheme(ini, m_currentTheme);
 }
 

@@ -1,5 +1,6 @@
 #include "app/NotesListView.h"
 
+#include <QCursor>
 #include <QEvent>
 #include <QHeaderView>
 #include <QPainter>
@@ -15,6 +16,9 @@ NotesListView::NotesListView(QWidget* parent) : QTableView(parent)
     verticalHeader()->setMinimumSectionSize(1);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setHighlightSections(false);
+    setDragDropMode(DragDrop);
+    setDragDropOverwriteMode(false);
+    setDefaultDropAction(Qt::MoveAction);
     fitRowHeight();
 }
 
@@ -63,6 +67,22 @@ QModelIndex NotesListView::moveCursor(CursorAction action, Qt::KeyboardModifiers
     default:
         return QTableView::moveCursor(action, modifiers);
     }
+}
+
+// The row goes with the pointer; the note moves only where it is dropped, by the model's drop, so nothing
+// is removed here after the drag as the base view would.
+void NotesListView::startDrag(Qt::DropActions)
+{
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    if (rows.isEmpty())
+        return;
+    auto* drag = new QDrag(this);
+    drag->setMimeData(model()->mimeData(rows));
+    const QRect row(0, rowViewportPosition(rows.constFirst().row()), viewport()->width(),
+                    rowHeight(rows.constFirst().row()));
+    drag->setPixmap(viewport()->grab(row));
+    drag->setHotSpot(viewport()->mapFromGlobal(QCursor::pos()) - row.topLeft());
+    drag->exec(Qt::MoveAction);
 }
 
 void NotesListView::setModel(QAbstractItemModel* model)

@@ -1,0 +1,334 @@
+#include "app/NotesFilterModel.h"
+
+#include "document/NotesModel.h"
+
+#include <QCoreApplication>
+#include <QMimeData>
+
+#include <algorithm>
+
+namespace {
+
+// A note dragged in this list of this process: the process, the list and the row, as text.
+const QString NoteRowFormat = QStringLiteral("application/x-quillet-note-row");
+
+QByteArray listIdentity(const QObject* list)
+{
+    return QByteArray::number(QCoreApplication::applicationPid()) + ' ' +
+           QByteArray::number(quintptr(list), 16);
+}
+
+} // namespace
+
+NotesFilterModel::NotesFilterModel(NotesModel& notes, QObject* parent)
+    : QAbstractProxyModel(parent), m_notes(notes)
+{
+    QAbstractProxyModel::setSourceModel(&notes);
+    connect(&notes, &QAbstractItemModel::rowsAboutToBeInserted, this,
+            &NotesFilterModel::sourceRowsAboutToBeInserted);
+    connect(&notes, &QAbstractItemModel::rowsInserted, this, &NotesFilterModel::sourceRowsInserted);
+    connect(&notes, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            &NotesFilterModel::sourceRowsAboutToBeRemoved);
+    connect(&notes, &QAbstractItemModel::rowsRemoved, this, &NotesFilterModel::sourceRowsRemoved);
+    connect(&notes, &QAbstractItemModel::dataChanged, this, &NotesFilterModel::sourceDataChanged);
+    connect(&notes, &QAbstractItemModel::layoutAboutToBeChanged, this,
+            &NotesFilterModel::sourceLayoutAboutToBeChanged);
+    connect(&notes, &QAbstractItemModel::layoutChanged, this, &NotesFilterModel::sourceLayoutChanged);
+    connect(&notes, &QAbstractItemModel::rowsAboutToBeMoved, this,
+            &NotesFilterModel::sourceRowsAboutToBeMoved);
+    connect(&notes, &QAbstractItemModel::rowsMoved, this, &NotesFilterModel::sourceRowsMoved);
+    connect(&notes, &QAbstractItemModel::modelAboutToBeReset, this, [this] { beginResetModel(); });
+    connect(&notes, &QAbstractItemModel::modelReset, this, [this] {
+        filterAll();
+        endResetModel();
+    });
+}
+
+void NotesFilterModel::setFilter(const QString& text, bool hideDone)
+{
+    beginResetModel();
+    m_text = text;
+    m_hideDone = hideDone;
+    m_filtering = !text.isEmpty() || hideDone;
+    if (text.isEmpty())
+        m_finder.reset();
+    else
+        m_finder.emplace(text, false);
+    filterAll();
+    endResetModel();
+}
+
+bool NotesFilterModel::accepts(int sourceRow)
+{
+    const Note& note = m_notes.note(sourceRow);
+    return !(m_hideDone && note.isDone()) && (!m_finder || m_finder->contains(note.text));
+}
+
+void NotesFilterModel::filterAll()
+{
+    // Without a filter the rows are the document's, and the memory of the last filter goes back.
+    m_rows = std::vector<int>();
+    if (!m_filtering)
+        return;
+    const int count = m_notes.rowCount();
+    for (int row = 0; row < count; ++row) {
+        if (accepts(row))
+            m_rows.push_back(row);
+    }
+}
+
+int NotesFilterModel::lowerBound(int sourceRow) const
+{
+    return int(std::lower_bound(m_rows.cbegin(), m_rows.cend(), sourceRow) - m_rows.cbegin());
+}
+
+int NotesFilterModel::sourceRow(int row) const
+{
+    if (row < 0 || row >= rowCount())
+        return -1;
+    return m_filtering ? m_rows[size_t(row)] : row;
+}
+
+int NotesFilterModel::rowOf(int sourceRow) const
+{
+    if (sourceRow < 0 || sourceRow >= m_notes.rowCount())
+        return -1;
+    if (!m_filtering)
+        return sourceRow;
+    const int row = lowerBound(sourceRow);
+    return row < int(m_rows.size()) && m_rows[size_t(row)] == sourceRow ? row : -1;
+}
+
+QModelIndex NotesFilterModel::index(int row, int column, const QModelIndex& parent) const
+{
+    if (parent.isValid() || row < 0 || column < 0 || row >= rowCount() || column >= columnCount())
+        return {};
+    return createIndex(row, column);
+}
+
+QModelIndex NotesFilterModel::parent(const QModelIndex&) const
+{
+    return {};
+}
+
+QModelIndex NotesFilterModel::sibling(int row, int column, const QModelIndex&) const
+{
+    return index(row, column);
+}
+
+int NotesFilterModel::rowCount(const QModelIndex& parent) const
+{
+    if (parent.isValid())
+        return 0;
+    return m_filtering ? int(m_rows.size()) : m_notes.rowCount();
+}
+
+int NotesFilterModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : m_notes.columnCount();
+}
+
+QModelIndex NotesFilterModel::mapToSource(const QModelIndex& proxyIndex) const
+{
+    if (!proxyIndex.isValid() || proxyIndex.model() != this)
+        return {};
+    return m_notes.index(sourceRow(proxyIndex.row()), proxyIndex.column());
+}
+
+QModelIndex NotesFilterModel::mapFromSource(const QModelIndex& sourceIndex) const
+{
+    if (!sourceIndex.isValid() || sourceIndex.model() != &m_notes)
+        return {};
+    return index(rowOf(sourceIndex.row()), sourceIndex.column());
+}
+
+// Notes are dragged between the rows, never onto one.
+Qt::ItemFlags NotesFilterModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return m_filtering ? Qt::NoItemFlags : Qt::ItemIsDropEnabled;
+    return m_notes.flags(mapToSource(index)) | Qt::ItemIsDragEnabled;
+}
+
+QStringList NotesFilterModel::mimeTypes() const
+{
+    return {NoteRowFormat};
+}
+
+QMimeData* NotesFilterModel::mimeData(const QModelIndexList& indexes) const
+{
+    if (indexes.isEmpty())
+        return nullptr;
+    auto* data = new QMimeData;
+    data->setData(NoteRowFormat, listIdentity(this) + ' ' + QByteArray::number(indexes.constFirst().row()));
+    return data;
+}
+
+int NotesFilterModel::draggedRow(const QMimeData* data) const
+{
+    if (!data)
+        return -1;
+    const QByteArray bytes = data->data(NoteRowFormat);
+    const QByteArray identity = listIdentity(this) + ' ';
+    if (!bytes.startsWith(identity))
+        return -1;
+    bool ok = false;
+    const int row = bytes.mid(identity.size()).toInt(&ok);
+    return ok && row >= 0 && row < rowCount() ? row : -1;
+}
+
+Qt::DropActions NotesFilterModel::supportedDragActions() const
+{
+    return Qt::MoveAction;
+}
+
+Qt::DropActions NotesFilterModel::supportedDropActions() const
+{
+    return Qt::MoveAction;
+}
+
+bool NotesFilterModel::canDropMimeData(const QMimeData* data, Qt::DropAction action, int, int,
+                                       const QModelIndex& parent) const
+{
+    return !m_filtering && action == Qt::MoveAction && !parent.isValid() && draggedRow(data) >= 0;
+}
+
+bool NotesFilterModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                                    const QModelIndex& parent)
+{
+    if (!canDropMimeData(data, action, row, column, parent))
+        return false;
+    const int before = row < 0 || row > rowCount() ? rowCount() : row;
+    Q_EMIT dropped(draggedRow(data), before);
+    return true;
+}
+
+void NotesFilterModel::sourceRowsAboutToBeInserted(const QModelIndex&, int first, int last)
+{
+    if (!m_filtering)
+        beginInsertRows({}, first, last);
+}
+
+// One note is one the user added, or brought back: it shows. Many are filtered.
+void NotesFilterModel::sourceRowsInserted(const QModelIndex&, int first, int last)
+{
+    if (!m_filtering) {
+        endInsertRows();
+        return;
+    }
+    std::vector<int> shown;
+    for (int row = first; row <= last; ++row) {
+        if (first == last || accepts(row))
+            shown.push_back(row);
+    }
+    const int at = lowerBound(first);
+    const int count = last - first + 1;
+    if (!shown.empty())
+        beginInsertRows({}, at, at + int(shown.size()) - 1);
+    std::for_each(m_rows.begin() + at, m_rows.end(), [count](int& row) { row += count; });
+    m_rows.insert(m_rows.begin() + at, shown.cbegin(), shown.cend());
+    if (!shown.empty())
+        endInsertRows();
+}
+
+void NotesFilterModel::sourceRowsAboutToBeRemoved(const QModelIndex&, int first, int last)
+{
+    if (!m_filtering) {
+        beginRemoveRows({}, first, last);
+        return;
+    }
+    m_removedFirst = lowerBound(first);
+    m_removedEnd = lowerBound(last + 1);
+    if (m_removedEnd > m_removedFirst)
+        beginRemoveRows({}, m_removedFirst, m_removedEnd - 1);
+}
+
+void NotesFilterModel::sourceRowsRemoved(const QModelIndex&, int first, int last)
+{
+    if (!m_filtering) {
+        endRemoveRows();
+        return;
+    }
+    const int count = last - first + 1;
+    m_rows.erase(m_rows.begin() + m_removedFirst, m_rows.begin() + m_removedEnd);
+    std::for_each(m_rows.begin() + m_removedFirst, m_rows.end(), [count](int& row) { row -= count; });
+    if (m_removedEnd > m_removedFirst)
+        endRemoveRows();
+}
+
+// A note whose text, priority or mark changed shows, whether or not it still matches; one only drawn
+// anew (its image) stays as it is.
+void NotesFilterModel::sourceDataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                                         const QList<int>& roles)
+{
+    const int first = topLeft.row();
+    const int last = bottomRight.row();
+    if (m_filtering && (roles.isEmpty() || roles.contains(Qt::DisplayRole))) {
+        for (int row = first; row <= last; ++row) {
+            if (rowOf(row) >= 0)
+                continue;
+            const int at = lowerBound(row);
+            beginInsertRows({}, at, at);
+            m_rows.insert(m_rows.begin() + at, row);
+            endInsertRows();
+        }
+    }
+    const int top = m_filtering ? lowerBound(first) : first;
+    const int bottom = m_filtering ? lowerBound(last + 1) - 1 : last;
+    if (bottom >= top)
+        Q_EMIT dataChanged(index(top, topLeft.column()), index(bottom, bottomRight.column()), roles);
+}
+
+// The same notes are shown in their new order: those that match, and those kept shown without matching,
+// followed through the change by persistent indexes.
+void NotesFilterModel::sourceLayoutAboutToBeChanged()
+{
+    Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    m_layoutFrom = persistentIndexList();
+    m_layoutSources.clear();
+    m_layoutSources.reserve(m_layoutFrom.size());
+    for (const QModelIndex& index : std::as_const(m_layoutFrom))
+        m_layoutSources.append(mapToSource(index));
+    m_keptShown.clear();
+    for (const int row : m_rows) {
+        if (!accepts(row))
+            m_keptShown.append(m_notes.index(row, 0));
+    }
+}
+
+void NotesFilterModel::sourceLayoutChanged()
+{
+    if (m_filtering) {
+        filterAll();
+        for (const QPersistentModelIndex& kept : std::as_const(m_keptShown)) {
+            if (kept.isValid() && rowOf(kept.row()) < 0)
+                m_rows.insert(m_rows.begin() + lowerBound(kept.row()), kept.row());
+        }
+    }
+    m_keptShown.clear();
+    QModelIndexList to;
+    to.reserve(m_layoutSources.size());
+    for (const QPersistentModelIndex& source : std::as_const(m_layoutSources))
+        to.append(mapFromSource(source));
+    changePersistentIndexList(m_layoutFrom, to);
+    m_layoutFrom.clear();
+    m_layoutSources.clear();
+    Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void NotesFilterModel::sourceRowsAboutToBeMoved(const QModelIndex&, int first, int last, const QModelIndex&,
+                                                int row)
+{
+    if (m_filtering)
+        sourceLayoutAboutToBeChanged();
+    else
+        beginMoveRows({}, first, last, {}, row);
+}
+
+void NotesFilterModel::sourceRowsMoved(const QModelIndex&, int, int, const QModelIndex&, int)
+{
+    if (m_filtering)
+        sourceLayoutChanged();
+    else
+        endMoveRows();
+}
