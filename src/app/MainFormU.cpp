@@ -139,8 +139,8 @@ void TMainForm::createLayout()
     NotesList->setFrameShape(QFrame::NoFrame);
     NotesList->setGeometry(1, 1, NotesListPanelRect.width() - 3, NotesListPanelRect.height() - 4);
     NotesModel* model = &m_document->model();
+    NotesList->setModel(model);
     m_filter = new NotesFilterModel(*model, this);
-    NotesList->setModel(m_filter);
     NotesList->setSelectionBehavior(QAbstractItemView::SelectRows);
     NotesList->setSelectionMode(QAbstractItemView::SingleSelection);
     NotesList->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -156,27 +156,15 @@ void TMainForm::createLayout()
     model->setIconProvider([this](int index) { return image(index); });
     NotesList->installEventFilter(this);
     connect(NotesList, &QAbstractItemView::doubleClicked, this, &TMainForm::NotesEditCmdExecute);
-    connect(NotesList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this](const QItemSelection& selected, const QItemSelection& deselected) {
-                if (m_refiltering)
-                    return;
-                for (const QItemSelectionRange& range : deselected) {
-                    for (int row = range.top(); row <= range.bottom(); ++row)
-                        NotesListSelectItem(m_filter->sourceRow(row), false);
-                }
-                for (const QItemSelectionRange& range : selected) {
-                    for (int row = range.top(); row <= range.bottom(); ++row)
-                        NotesListSelectItem(m_filter->sourceRow(row), true);
-                }
-            });
+    followListSelection();
     // Removing the selected row, or every row, drops the selection without a selection event; the
     // pane must not go on showing a note that is gone.
     const auto clearPaneWithoutSelection = [this] {
-        if (!m_refiltering && !IsSelected())
+        if (!IsSelected())
             NotesListSelectItem(-1, false);
     };
-    connect(m_filter, &QAbstractItemModel::rowsRemoved, this, clearPaneWithoutSelection);
-    connect(m_filter, &QAbstractItemModel::modelReset, this, clearPaneWithoutSelection);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, clearPaneWithoutSelection);
+    connect(model, &QAbstractItemModel::modelReset, this, clearPaneWithoutSelection);
     // The status bar follows the notes and the document, whichever command changed them.
     connect(model, &NotesModel::countsChanged, this, &TMainForm::CountNotes);
     connect(m_document, &NotesDocument::modifiedChanged, this, &TMainForm::showModified);
@@ -249,14 +237,36 @@ void TMainForm::createStatusBar()
     StatusBar->installEventFilter(this);
 }
 
+// The list's rows are the document's own but while a filter is on (NotesFilterModel).
+void TMainForm::followListSelection()
+{
+    connect(NotesList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this](const QItemSelection& selected, const QItemSelection& deselected) {
+                if (m_refiltering)
+                    return;
+                for (const QItemSelectionRange& range : deselected) {
+                    for (int row = range.top(); row <= range.bottom(); ++row)
+                        NotesListSelectItem(m_filter->sourceRow(row), false);
+                }
+                for (const QItemSelectionRange& range : selected) {
+                    for (int row = range.top(); row <= range.bottom(); ++row)
+                        NotesListSelectItem(m_filter->sourceRow(row), true);
+                }
+            });
+}
+
+QModelIndex TMainForm::listIndex(int row) const
+{
+    return NotesList->model()->index(m_filter->rowOf(row), NotesModel::CaptionColumn);
+}
+
 void TMainForm::selectRow(int row)
 {
-    const int shown = m_filter->rowOf(row);
-    if (shown < 0) {
+    const QModelIndex index = listIndex(row);
+    if (!index.isValid()) {
         NotesList->selectionModel()->clear();
         return;
     }
-    const QModelIndex index = m_filter->index(shown, NotesModel::CaptionColumn);
     NotesList->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
                                                             QItemSelectionModel::Rows);
     NotesList->scrollTo(index, QAbstractItemView::EnsureVisible);

@@ -254,6 +254,9 @@ private:
     void applyFilter();
     void closeFilterBar();
     void showShownCount();
+    void followListSelection();
+    // The list's index of the document's row `row`; invalid when the list does not show it.
+    QModelIndex listIndex(int row) const;
     void scrollToNote(int row);
     // The row of the note shown `step` rows from `row` (-1 above, 1 below); -1 when there is none.
     int shownNeighbour(int row, int step) const;
@@ -300,7 +303,7 @@ private:
     QMenu* TBXThemeMenu = nullptr;
     QFrame* NotesListPanel = nullptr;
     NotesListView* NotesList = nullptr;
-    NotesFilterModel* m_filter = nullptr; // the rows NotesList shows
+    NotesFilterModel* m_filter = nullptr; // the rows NotesList shows while a filter is on
     FilterBar* m_filterBar = nullptr;
     int m_filterBarRoom = 0;    // what the open filter bar takes from the list panel's height
     bool m_refiltering = false; // the list is filtered anew: the selected note, if still shown, stays

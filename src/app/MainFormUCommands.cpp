@@ -176,12 +176,11 @@ void TMainForm::createMenus()
                     "NotesSortCmd", "", "NotesUndoCmd", "NotesRedoCmd"});
 
     QMenu* viewMenu = newMenu("ViewMenu", "查看(&V)");
-    add(viewMenu,
-        {"ViewMinimizeToTrayCmd", "ViewShowGridLinesCmd", "", "ViewFilterCmd", "ViewHideDoneCmd", ""});
+    add(viewMenu, {"ViewMinimizeToTrayCmd", "ViewShowGridLinesCmd", ""});
     TBXThemeMenu = viewMenu->addMenu(QStringLiteral("主题"));
     TBXThemeMenu->setObjectName(QStringLiteral("TBXThemeMenu"));
     TBXThemeMenu->addActions(m_themeGroup->actions());
-    add(viewMenu, {"", "ViewOptionsCmd"});
+    add(viewMenu, {"", "ViewFilterCmd", "ViewHideDoneCmd", "", "ViewOptionsCmd"});
 
     QMenu* helpMenu = newMenu("HelpMenu", "帮助(&H)");
     add(helpMenu, {"HelpContentsCmd", "", "HelpAboutCmd"});

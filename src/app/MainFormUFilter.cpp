@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QFrame>
+#include <QItemSelectionModel>
 #include <QScopedValueRollback>
 #include <QStatusBar>
 
@@ -32,7 +33,7 @@ void TMainForm::createFilter()
     connect(m_filter, &QAbstractItemModel::rowsRemoved, this, &TMainForm::showShownCount);
     connect(m_filter, &QAbstractItemModel::modelReset, this, &TMainForm::showShownCount);
     connect(&m_document->model(), &NotesModel::countsChanged, this, &TMainForm::showShownCount);
-    connect(m_filter, &NotesFilterModel::dropped, this, &TMainForm::moveDroppedNote);
+    connect(NotesList, &NotesListView::noteDropped, this, &TMainForm::moveDroppedNote);
 }
 
 void TMainForm::ViewFilterCmdExecute()
@@ -83,7 +84,16 @@ void TMainForm::applyFilter()
     const int kept = selectedRow();
     {
         const QScopedValueRollback refiltering(m_refiltering, true);
+        const bool wasFiltering = m_filter->isFiltering();
         m_filter->setFilter(text, hideDone);
+        if (m_filter->isFiltering() != wasFiltering) {
+            QItemSelectionModel* selection = NotesList->selectionModel();
+            NotesList->setModel(m_filter->isFiltering() ? static_cast<QAbstractItemModel*>(m_filter)
+                                                        : &m_document->model());
+            delete selection;
+            followListSelection();
+            NotesList->setDropsAllowed(!m_filter->isFiltering());
+        }
         selectRow(kept);
     }
     if (kept >= 0 && !IsSelected())
@@ -111,8 +121,7 @@ bool TMainForm::isShown(int row) const
 
 void TMainForm::scrollToNote(int row)
 {
-    NotesList->scrollTo(m_filter->index(m_filter->rowOf(row), NotesModel::CaptionColumn),
-                        QAbstractItemView::EnsureVisible);
+    NotesList->scrollTo(listIndex(row), QAbstractItemView::EnsureVisible);
 }
 
 int TMainForm::shownNeighbour(int row, int step) const

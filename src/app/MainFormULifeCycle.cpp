@@ -1,5 +1,6 @@
 #include "app/MainFormU.h"
 
+#include "app/NotesFilterModel.h"
 #include "app/NotesListView.h"
 #include "app/QuilletApplication.h"
 #include "app/Themes.h"
@@ -306,6 +307,7 @@ TMainForm::~TMainForm()
     m_document->model().disconnect(this);
     m_document->disconnect(this);
     NotesList->selectionModel()->disconnect(this);
+    m_filter->disconnect(this);
     StatusBar->disconnect(this);
 }
 

@@ -2,30 +2,12 @@
 
 #include "document/NotesModel.h"
 
-#include <QCoreApplication>
-#include <QMimeData>
-
 #include <algorithm>
-
-namespace {
-
-// A note dragged in this list of this process: the process, the list and the row, as text.
-const QString NoteRowFormat = QStringLiteral("application/x-quillet-note-row");
-
-QByteArray listIdentity(const QObject* list)
-{
-    return QByteArray::number(QCoreApplication::applicationPid()) + ' ' +
-           QByteArray::number(quintptr(list), 16);
-}
-
-} // namespace
 
 NotesFilterModel::NotesFilterModel(NotesModel& notes, QObject* parent)
     : QAbstractProxyModel(parent), m_notes(notes)
 {
     QAbstractProxyModel::setSourceModel(&notes);
-    connect(&notes, &QAbstractItemModel::rowsAboutToBeInserted, this,
-            &NotesFilterModel::sourceRowsAboutToBeInserted);
     connect(&notes, &QAbstractItemModel::rowsInserted, this, &NotesFilterModel::sourceRowsInserted);
     connect(&notes, &QAbstractItemModel::rowsAboutToBeRemoved, this,
             &NotesFilterModel::sourceRowsAboutToBeRemoved);
@@ -34,11 +16,17 @@ NotesFilterModel::NotesFilterModel(NotesModel& notes, QObject* parent)
     connect(&notes, &QAbstractItemModel::layoutAboutToBeChanged, this,
             &NotesFilterModel::sourceLayoutAboutToBeChanged);
     connect(&notes, &QAbstractItemModel::layoutChanged, this, &NotesFilterModel::sourceLayoutChanged);
+    // A dragged note moves the notes between its two places: for the rows shown, that is a new order.
     connect(&notes, &QAbstractItemModel::rowsAboutToBeMoved, this,
-            &NotesFilterModel::sourceRowsAboutToBeMoved);
-    connect(&notes, &QAbstractItemModel::rowsMoved, this, &NotesFilterModel::sourceRowsMoved);
-    connect(&notes, &QAbstractItemModel::modelAboutToBeReset, this, [this] { beginResetModel(); });
+            &NotesFilterModel::sourceLayoutAboutToBeChanged);
+    connect(&notes, &QAbstractItemModel::rowsMoved, this, &NotesFilterModel::sourceLayoutChanged);
+    connect(&notes, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        if (m_filtering)
+            beginResetModel();
+    });
     connect(&notes, &QAbstractItemModel::modelReset, this, [this] {
+        if (!m_filtering)
+            return;
         filterAll();
         endResetModel();
     });
@@ -142,80 +130,11 @@ QModelIndex NotesFilterModel::mapFromSource(const QModelIndex& sourceIndex) cons
     return index(rowOf(sourceIndex.row()), sourceIndex.column());
 }
 
-// Notes are dragged between the rows, never onto one.
-Qt::ItemFlags NotesFilterModel::flags(const QModelIndex& index) const
-{
-    if (!index.isValid())
-        return m_filtering ? Qt::NoItemFlags : Qt::ItemIsDropEnabled;
-    return m_notes.flags(mapToSource(index)) | Qt::ItemIsDragEnabled;
-}
-
-QStringList NotesFilterModel::mimeTypes() const
-{
-    return {NoteRowFormat};
-}
-
-QMimeData* NotesFilterModel::mimeData(const QModelIndexList& indexes) const
-{
-    if (indexes.isEmpty())
-        return nullptr;
-    auto* data = new QMimeData;
-    data->setData(NoteRowFormat, listIdentity(this) + ' ' + QByteArray::number(indexes.constFirst().row()));
-    return data;
-}
-
-int NotesFilterModel::draggedRow(const QMimeData* data) const
-{
-    if (!data)
-        return -1;
-    const QByteArray bytes = data->data(NoteRowFormat);
-    const QByteArray identity = listIdentity(this) + ' ';
-    if (!bytes.startsWith(identity))
-        return -1;
-    bool ok = false;
-    const int row = bytes.mid(identity.size()).toInt(&ok);
-    return ok && row >= 0 && row < rowCount() ? row : -1;
-}
-
-Qt::DropActions NotesFilterModel::supportedDragActions() const
-{
-    return Qt::MoveAction;
-}
-
-Qt::DropActions NotesFilterModel::supportedDropActions() const
-{
-    return Qt::MoveAction;
-}
-
-bool NotesFilterModel::canDropMimeData(const QMimeData* data, Qt::DropAction action, int, int,
-                                       const QModelIndex& parent) const
-{
-    return !m_filtering && action == Qt::MoveAction && !parent.isValid() && draggedRow(data) >= 0;
-}
-
-bool NotesFilterModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
-                                    const QModelIndex& parent)
-{
-    if (!canDropMimeData(data, action, row, column, parent))
-        return false;
-    const int before = row < 0 || row > rowCount() ? rowCount() : row;
-    Q_EMIT dropped(draggedRow(data), before);
-    return true;
-}
-
-void NotesFilterModel::sourceRowsAboutToBeInserted(const QModelIndex&, int first, int last)
-{
-    if (!m_filtering)
-        beginInsertRows({}, first, last);
-}
-
 // One note is one the user added, or brought back: it shows. Many are filtered.
 void NotesFilterModel::sourceRowsInserted(const QModelIndex&, int first, int last)
 {
-    if (!m_filtering) {
-        endInsertRows();
+    if (!m_filtering)
         return;
-    }
     std::vector<int> shown;
     for (int row = first; row <= last; ++row) {
         if (first == last || accepts(row))
@@ -233,10 +152,8 @@ void NotesFilterModel::sourceRowsInserted(const QModelIndex&, int first, int las
 
 void NotesFilterModel::sourceRowsAboutToBeRemoved(const QModelIndex&, int first, int last)
 {
-    if (!m_filtering) {
-        beginRemoveRows({}, first, last);
+    if (!m_filtering)
         return;
-    }
     m_removedFirst = lowerBound(first);
     m_removedEnd = lowerBound(last + 1);
     if (m_removedEnd > m_removedFirst)
@@ -245,10 +162,8 @@ void NotesFilterModel::sourceRowsAboutToBeRemoved(const QModelIndex&, int first,
 
 void NotesFilterModel::sourceRowsRemoved(const QModelIndex&, int first, int last)
 {
-    if (!m_filtering) {
-        endRemoveRows();
+    if (!m_filtering)
         return;
-    }
     const int count = last - first + 1;
     m_rows.erase(m_rows.begin() + m_removedFirst, m_rows.begin() + m_removedEnd);
     std::for_each(m_rows.begin() + m_removedFirst, m_rows.end(), [count](int& row) { row -= count; });
@@ -261,9 +176,11 @@ void NotesFilterModel::sourceRowsRemoved(const QModelIndex&, int first, int last
 void NotesFilterModel::sourceDataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
                                          const QList<int>& roles)
 {
+    if (!m_filtering)
+        return;
     const int first = topLeft.row();
     const int last = bottomRight.row();
-    if (m_filtering && (roles.isEmpty() || roles.contains(Qt::DisplayRole))) {
+    if (roles.isEmpty() || roles.contains(Qt::DisplayRole)) {
         for (int row = first; row <= last; ++row) {
             if (rowOf(row) >= 0)
                 continue;
@@ -273,8 +190,8 @@ void NotesFilterModel::sourceDataChanged(const QModelIndex& topLeft, const QMode
             endInsertRows();
         }
     }
-    const int top = m_filtering ? lowerBound(first) : first;
-    const int bottom = m_filtering ? lowerBound(last + 1) - 1 : last;
+    const int top = lowerBound(first);
+    const int bottom = lowerBound(last + 1) - 1;
     if (bottom >= top)
         Q_EMIT dataChanged(index(top, topLeft.column()), index(bottom, bottomRight.column()), roles);
 }
@@ -283,6 +200,8 @@ void NotesFilterModel::sourceDataChanged(const QModelIndex& topLeft, const QMode
 // followed through the change by persistent indexes.
 void NotesFilterModel::sourceLayoutAboutToBeChanged()
 {
+    if (!m_filtering)
+        return;
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     m_layoutFrom = persistentIndexList();
     m_layoutSources.clear();
@@ -298,12 +217,12 @@ void NotesFilterModel::sourceLayoutAboutToBeChanged()
 
 void NotesFilterModel::sourceLayoutChanged()
 {
-    if (m_filtering) {
-        filterAll();
-        for (const QPersistentModelIndex& kept : std::as_const(m_keptShown)) {
-            if (kept.isValid() && rowOf(kept.row()) < 0)
-                m_rows.insert(m_rows.begin() + lowerBound(kept.row()), kept.row());
-        }
+    if (!m_filtering)
+        return;
+    filterAll();
+    for (const QPersistentModelIndex& kept : std::as_const(m_keptShown)) {
+        if (kept.isValid() && rowOf(kept.row()) < 0)
+            m_rows.insert(m_rows.begin() + lowerBound(kept.row()), kept.row());
     }
     m_keptShown.clear();
     QModelIndexList to;
@@ -314,21 +233,4 @@ void NotesFilterModel::sourceLayoutChanged()
     m_layoutFrom.clear();
     m_layoutSources.clear();
     Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
-}
-
-void NotesFilterModel::sourceRowsAboutToBeMoved(const QModelIndex&, int first, int last, const QModelIndex&,
-                                                int row)
-{
-    if (m_filtering)
-        sourceLayoutAboutToBeChanged();
-    else
-        beginMoveRows({}, first, last, {}, row);
-}
-
-void NotesFilterModel::sourceRowsMoved(const QModelIndex&, int, int, const QModelIndex&, int)
-{
-    if (m_filtering)
-        sourceLayoutChanged();
-    else
-        endMoveRows();
 }

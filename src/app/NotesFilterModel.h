@@ -12,14 +12,12 @@
 
 class NotesModel;
 
-// The notes as the list shows them: all of them, or, while a filter is on, those whose text holds the
-// filter text (found as Find finds it without match case) and, with hide done, that are not done. A
-// filter is one pass over the notes into the rows shown, in order; without one the rows are the
-// document's own and nothing is kept. A note added or changed while a filter is on stays shown until the
+// The notes the list shows while a filter is on: those whose text holds the filter text (found as Find
+// finds it without match case) and, with hide done, that are not done. A filter is one pass over the
+// notes into the rows shown, in order. A note added or changed while a filter is on stays shown until the
 // filter changes, so that the note a command acted on never vanishes under it; notes that arrive many at
-// once (an open, an import) are filtered.
-//
-// It also carries a note dragged within the list; the drop is the window's to make (`dropped`).
+// once (an open, an import) are filtered. Without a filter the list shows the document's model itself;
+// this one then maps rows as they are and keeps nothing.
 class NotesFilterModel : public QAbstractProxyModel
 {
     Q_OBJECT
@@ -45,30 +43,12 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override;
     QModelIndex mapToSource(const QModelIndex& proxyIndex) const override;
     QModelIndex mapFromSource(const QModelIndex& sourceIndex) const override;
-    Qt::ItemFlags flags(const QModelIndex& index) const override;
-
-    QStringList mimeTypes() const override;
-    QMimeData* mimeData(const QModelIndexList& indexes) const override;
-    Qt::DropActions supportedDragActions() const override;
-    Qt::DropActions supportedDropActions() const override;
-    // A note of this list, while every note is shown: with notes left out, the place it would go among
-    // the hidden ones is not to be told.
-    bool canDropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
-                         const QModelIndex& parent) const override;
-    bool dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
-                      const QModelIndex& parent) override;
-
-Q_SIGNALS:
-    // A note was dropped to be shown row `to` (rows as shown, before it moves).
-    void dropped(int from, int to);
 
 private:
     bool accepts(int sourceRow);
     void filterAll();
     int lowerBound(int sourceRow) const;
-    int draggedRow(const QMimeData* data) const;
 
-    void sourceRowsAboutToBeInserted(const QModelIndex& parent, int first, int last);
     void sourceRowsInserted(const QModelIndex& parent, int first, int last);
     void sourceRowsAboutToBeRemoved(const QModelIndex& parent, int first, int last);
     void sourceRowsRemoved(const QModelIndex& parent, int first, int last);
@@ -76,9 +56,6 @@ private:
                            const QList<int>& roles);
     void sourceLayoutAboutToBeChanged();
     void sourceLayoutChanged();
-    void sourceRowsAboutToBeMoved(const QModelIndex& parent, int first, int last, const QModelIndex& to,
-                                  int row);
-    void sourceRowsMoved(const QModelIndex& parent, int first, int last, const QModelIndex& to, int row);
 
     NotesModel& m_notes;
     QString m_text;
