@@ -1,8 +1,18 @@
 #include "app/NotesFilterModel.h"
 
 #include "document/NotesModel.h"
+#include "document/ParallelWork.h"
 
 #include <algorithm>
+
+namespace {
+
+bool passes(const Note& note, bool hideDone, std::optional<NotesFinder>& finder)
+{
+    return !(hideDone && note.isDone()) && (!finder || finder->contains(note.text));
+}
+
+} // namespace
 
 NotesFilterModel::NotesFilterModel(NotesModel& notes, QObject* parent)
     : QAbstractProxyModel(parent), m_notes(notes)
@@ -32,8 +42,11 @@ NotesFilterModel::NotesFilterModel(NotesModel& notes, QObject* parent)
     });
 }
 
+// A key typed at the end of the text only narrows what is shown: the notes shown are all that need a
+// look.
 void NotesFilterModel::setFilter(const QString& text, bool hideDone)
 {
+    const bool narrowing = m_filtering && hideDone == m_hideDone && text.contains(m_text);
     beginResetModel();
     m_text = text;
     m_hideDone = hideDone;
@@ -42,27 +55,44 @@ void NotesFilterModel::setFilter(const QString& text, bool hideDone)
         m_finder.reset();
     else
         m_finder.emplace(text, false);
-    filterAll();
+    if (narrowing)
+        m_rows = passing(&m_rows);
+    else
+        filterAll();
     endResetModel();
 }
 
 bool NotesFilterModel::accepts(int sourceRow)
 {
-    const Note& note = m_notes.note(sourceRow);
-    return !(m_hideDone && note.isDone()) && (!m_finder || m_finder->contains(note.text));
+    return passes(m_notes.note(sourceRow), m_hideDone, m_finder);
 }
 
 void NotesFilterModel::filterAll()
 {
     // Without a filter the rows are the document's, and the memory of the last filter goes back.
     m_rows = std::vector<int>();
-    if (!m_filtering)
-        return;
-    const int count = m_notes.rowCount();
-    for (int row = 0; row < count; ++row) {
-        if (accepts(row))
-            m_rows.push_back(row);
-    }
+    if (m_filtering)
+        m_rows = passing(nullptr);
+}
+
+// On all cores for a long list, each share with a finder of its own, which keeps a buffer.
+std::vector<int> NotesFilterModel::passing(const std::vector<int>* among) const
+{
+    const qsizetype count = among ? qsizetype(among->size()) : m_notes.rowCount();
+    const auto shares = ParallelWork::inShares(count, [&](qsizetype first, qsizetype size) {
+        std::optional<NotesFinder> finder = m_finder;
+        std::vector<int> rows;
+        for (qsizetype i = first; i < first + size; ++i) {
+            const int row = among ? (*among)[size_t(i)] : int(i);
+            if (passes(m_notes.note(row), m_hideDone, finder))
+                rows.push_back(row);
+        }
+        return rows;
+    });
+    std::vector<int> rows;
+    for (const std::vector<int>& share : shares)
+        rows.insert(rows.end(), share.cbegin(), share.cend());
+    return rows;
 }
 
 int NotesFilterModel::lowerBound(int sourceRow) const

@@ -47,6 +47,8 @@ public:
 private:
     bool accepts(int sourceRow);
     void filterAll();
+    // The rows that pass, of all rows or of `among`, in order.
+    std::vector<int> passing(const std::vector<int>* among) const;
     int lowerBound(int sourceRow) const;
 
     void sourceRowsInserted(const QModelIndex& parent, int first, int last);
