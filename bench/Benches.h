@@ -16,6 +16,7 @@ void benchMillionNotes(BenchTable& table, const QString& dir, const QString& sel
 void benchTrace(BenchTable& table, const QString& dir, const QString& self);
 void benchWindow(BenchTable& table, const QString& dir, const QString& self);
 void benchWindowCommands(BenchTable& table, const QString& dir, const QString& self);
+void benchFilter(BenchTable& table, const QString& dir, const QString& self);
 
 // The child processes' side. They print their figures on one line of standard output.
 int traceChild();
@@ -33,3 +34,6 @@ bool isWindowCommandsChild(int argc, char** argv);
 int windowCommandsChild(int& argc, char** argv);
 bool isCoreSortChild(const QStringList& arguments);
 int coreSortChild(const QString& path);
+// The filter field typed into, in a window on the notes file given.
+bool isFilterChild(int argc, char** argv);
+int filterChild(int& argc, char** argv);

@@ -10,7 +10,7 @@
 #include <cstring>
 
 // Prints the performance table. With names (cipher, file, sort, undo, cli, million, trace, window,
-// commands) only those groups run.
+// commands, filter) only those groups run.
 int main(int argc, char** argv)
 {
     // The window child needs its own application object, a QApplication.
@@ -18,6 +18,8 @@ int main(int argc, char** argv)
         return windowChild(argc, argv, std::atoi(argv[2]));
     if (isWindowCommandsChild(argc, argv))
         return windowCommandsChild(argc, argv);
+    if (isFilterChild(argc, argv))
+        return filterChild(argc, argv);
     // Before the application object, so that the measuring process stays small.
     if (argc >= 2 && std::strcmp(argv[1], MeasureSwitch) == 0)
         return measureChild(argc, argv);
@@ -63,6 +65,8 @@ int main(int argc, char** argv)
         benchWindow(table, dir.path(), self);
     if (wanted("commands"))
         benchWindowCommands(table, dir.path(), self);
+    if (wanted("filter"))
+        benchFilter(table, dir.path(), self);
 
     std::fputs(table.markdown().toUtf8().constData(), stdout);
     return table.allPassed() ? 0 : 1;

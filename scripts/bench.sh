@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the benchmark program in Release into build-bench/ and prints the performance table with the
-# machine and the commit it ran on. Arguments choose groups: cipher file sort undo cli million trace window commands (default all).
+# machine and the commit it ran on. Arguments choose groups: cipher file sort undo cli million trace window commands filter (default all).
 # Exits non-zero when a target is not met.
 source "$(dirname "$0")/common.sh"
 

@@ -1,6 +1,7 @@
 #include "app/MainFormU.h"
 
 #include "app/EdgeDock.h"
+#include "app/NotesFilterModel.h"
 #include "app/NotesListView.h"
 #include "app/StatusPanel.h"
 #include "document/FileWatch.h"
@@ -139,6 +140,7 @@ void TMainForm::createLayout()
     NotesList->setGeometry(1, 1, NotesListPanelRect.width() - 3, NotesListPanelRect.height() - 4);
     NotesModel* model = &m_document->model();
     NotesList->setModel(model);
+    m_filter = new NotesFilterModel(*model, this);
     NotesList->setSelectionBehavior(QAbstractItemView::SelectRows);
     NotesList->setSelectionMode(QAbstractItemView::SingleSelection);
     NotesList->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -154,17 +156,7 @@ void TMainForm::createLayout()
     model->setIconProvider([this](int index) { return image(index); });
     NotesList->installEventFilter(this);
     connect(NotesList, &QAbstractItemView::doubleClicked, this, &TMainForm::NotesEditCmdExecute);
-    connect(NotesList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this](const QItemSelection& selected, const QItemSelection& deselected) {
-                for (const QItemSelectionRange& range : deselected) {
-                    for (int row = range.top(); row <= range.bottom(); ++row)
-                        NotesListSelectItem(row, false);
-                }
-                for (const QItemSelectionRange& range : selected) {
-                    for (int row = range.top(); row <= range.bottom(); ++row)
-                        NotesListSelectItem(row, true);
-                }
-            });
+    followListSelection();
     // Removing the selected row, or every row, drops the selection without a selection event; the
     // pane must not go on showing a note that is gone.
     const auto clearPaneWithoutSelection = [this] {
@@ -209,6 +201,7 @@ void TMainForm::createLayout()
             [this](const QPoint& pos) { NoteTextPopup->exec(NoteText->viewport()->mapToGlobal(pos)); });
 
     createStatusBar();
+    createFilter();
 }
 
 void TMainForm::createStatusBar()
@@ -244,13 +237,36 @@ void TMainForm::createStatusBar()
     StatusBar->installEventFilter(this);
 }
 
+// The list's rows are the document's own but while a filter is on (NotesFilterModel).
+void TMainForm::followListSelection()
+{
+    connect(NotesList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this](const QItemSelection& selected, const QItemSelection& deselected) {
+                if (m_refiltering)
+                    return;
+                for (const QItemSelectionRange& range : deselected) {
+                    for (int row = range.top(); row <= range.bottom(); ++row)
+                        NotesListSelectItem(m_filter->sourceRow(row), false);
+                }
+                for (const QItemSelectionRange& range : selected) {
+                    for (int row = range.top(); row <= range.bottom(); ++row)
+                        NotesListSelectItem(m_filter->sourceRow(row), true);
+                }
+            });
+}
+
+QModelIndex TMainForm::listIndex(int row) const
+{
+    return NotesList->model()->index(m_filter->rowOf(row), NotesModel::CaptionColumn);
+}
+
 void TMainForm::selectRow(int row)
 {
-    if (row < 0 || row >= m_document->model().rowCount()) {
+    const QModelIndex index = listIndex(row);
+    if (!index.isValid()) {
         NotesList->selectionModel()->clear();
         return;
     }
-    const QModelIndex index = m_document->model().index(row, NotesModel::CaptionColumn);
     NotesList->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
                                                             QItemSelectionModel::Rows);
     NotesList->scrollTo(index, QAbstractItemView::EnsureVisible);
@@ -259,7 +275,7 @@ void TMainForm::selectRow(int row)
 int TMainForm::selectedRow() const
 {
     const QModelIndexList rows = NotesList->selectionModel()->selectedRows();
-    return rows.isEmpty() ? -1 : rows.constFirst().row();
+    return rows.isEmpty() ? -1 : m_filter->sourceRow(rows.constFirst().row());
 }
 
 bool TMainForm::IsSelected() const

@@ -22,9 +22,11 @@
 #include <memory>
 
 class EdgeDock;
+class FilterBar;
 class HolderChannel;
 class FileWatch;
 class NotesDocument;
+class NotesFilterModel;
 class NotesListView;
 class QAction;
 class QActionGroup;
@@ -73,6 +75,8 @@ public:
     QColor AddEditColor() const override { return m_addEditColor; }
     QColor AddEditTextColor() const override;
     void selectRow(int row) override;
+    int selectedRow() const override;
+    bool isShown(int row) const override;
     void NotesListSelectItem(int row, bool selected) override;
     void SetFileInfo(const QString& name) override;
 
@@ -98,7 +102,6 @@ public:
 
     // Document operations.
     bool IsSelected() const;
-    int selectedRow() const;
     void SetModified(bool value);
     bool GetModified() const;
     void CountNotes();
@@ -165,6 +168,8 @@ public Q_SLOTS:
 
     void ViewMinimizeToTrayCmdExecute();
     void ViewShowGridLinesCmdExecute();
+    void ViewFilterCmdExecute();
+    void ViewHideDoneCmdExecute();
 
     void HelpContentsCmdExecute();
     void HelpAboutCmdExecute();
@@ -244,6 +249,19 @@ private:
     };
     ChangedFileAnswer askAboutChangedFile(const QString& path);
 
+    // The filter and the dragging of notes (MainFormUFilter.cpp).
+    void createFilter();
+    void applyFilter();
+    void closeFilterBar();
+    void showShownCount();
+    void followListSelection();
+    // The list's index of the document's row `row`; invalid when the list does not show it.
+    QModelIndex listIndex(int row) const;
+    void scrollToNote(int row);
+    // The row of the note shown `step` rows from `row` (-1 above, 1 below); -1 when there is none.
+    int shownNeighbour(int row, int step) const;
+    void moveDroppedNote(int from, int before);
+
     // Document (MainFormUDocument.cpp).
     void showModified(bool modified);
     void showProtection();
@@ -285,6 +303,11 @@ private:
     QMenu* TBXThemeMenu = nullptr;
     QFrame* NotesListPanel = nullptr;
     NotesListView* NotesList = nullptr;
+    NotesFilterModel* m_filter = nullptr; // the rows NotesList shows while a filter is on
+    FilterBar* m_filterBar = nullptr;
+    int m_filterBarRoom = 0;    // what the open filter bar takes from the list panel's height
+    bool m_refiltering = false; // the list is filtered anew: the selected note, if still shown, stays
+    StatusPanel* m_shownPanel = nullptr;
     QFrame* NotesTextPanel = nullptr;
     QPlainTextEdit* NoteText = nullptr;
     QMenu* NoteTextPopup = nullptr;

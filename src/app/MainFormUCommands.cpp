@@ -94,6 +94,8 @@ void TMainForm::createCommandTable()
         {"NotesRedoCmd", "重做(&R)", "重做", "Ctrl+Y; Ctrl+Shift+Z", Images::None, &TMainForm::NotesRedoCmdExecute},
         {"ViewMinimizeToTrayCmd", "最小化到系统托盘(&M)", "最小化到系统托盘", "F12", Images::ToTray, &TMainForm::ViewMinimizeToTrayCmdExecute},
         {"ViewShowGridLinesCmd", "显示网格线(&S)", "显示/隐藏网格线", "Ctrl+G", Images::None, &TMainForm::ViewShowGridLinesCmdExecute},
+        {"ViewFilterCmd", "筛选(&L)", "按文字筛选记事本列表", "Ctrl+Shift+F", Images::None, &TMainForm::ViewFilterCmdExecute},
+        {"ViewHideDoneCmd", "隐藏已完成(&H)", "显示/隐藏已完成的记事本", "", Images::None, &TMainForm::ViewHideDoneCmdExecute},
         {"ViewOptionsCmd", "选项", "编辑选项", "F11", Images::Options, &TMainForm::ViewOptionsCmdExecute},
         {"HelpContentsCmd", "目录(&C)", "帮助目录", "F1", Images::Help, &TMainForm::HelpContentsCmdExecute},
         {"HelpAboutCmd", "关于(&A)", "关于", "", Images::About, &TMainForm::HelpAboutCmdExecute},
@@ -104,6 +106,7 @@ void TMainForm::createCommandTable()
         connect(a, &QAction::triggered, this, command.handler);
     }
     action("ViewShowGridLinesCmd")->setCheckable(true);
+    action("ViewHideDoneCmd")->setCheckable(true);
 
     // The priority and theme commands each share one handler, which learns the choice from the action.
     auto* priorities = new QActionGroup(this);
@@ -177,7 +180,7 @@ void TMainForm::createMenus()
     TBXThemeMenu = viewMenu->addMenu(QStringLiteral("主题"));
     TBXThemeMenu->setObjectName(QStringLiteral("TBXThemeMenu"));
     TBXThemeMenu->addActions(m_themeGroup->actions());
-    add(viewMenu, {"", "ViewOptionsCmd"});
+    add(viewMenu, {"", "ViewFilterCmd", "ViewHideDoneCmd", "", "ViewOptionsCmd"});
 
     QMenu* helpMenu = newMenu("HelpMenu", "帮助(&H)");
     add(helpMenu, {"HelpContentsCmd", "", "HelpAboutCmd"});

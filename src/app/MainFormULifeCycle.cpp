@@ -1,5 +1,6 @@
 #include "app/MainFormU.h"
 
+#include "app/NotesFilterModel.h"
 #include "app/NotesListView.h"
 #include "app/QuilletApplication.h"
 #include "app/Themes.h"
@@ -123,6 +124,8 @@ void TMainForm::applySettings()
 
     action("ViewShowGridLinesCmd")->setChecked(Settings::isOn(ini, Settings::Switch::GridLines));
     NotesList->setShowGrid(action("ViewShowGridLinesCmd")->isChecked());
+    action("ViewHideDoneCmd")->setChecked(Settings::isOn(ini, Settings::Switch::HideDone));
+    applyFilter();
     AutoSaveOnAddEdit = Settings::isOn(ini, Settings::Switch::AutoSaveOnAddEdit);
 
     FontValue listFont = windowFont();
@@ -254,6 +257,7 @@ void TMainForm::writeWindowSettings(::IniFile& ini) const
     Settings::setRecentFiles(ini, m_mruList, RecentFiles::MaxCount);
     Settings::setLastFile(ini, m_document->fileName());
     Settings::setOn(ini, Settings::Switch::GridLines, NotesList->showGrid());
+    Settings::setOn(ini, Settings::Switch::HideDone, action("ViewHideDoneCmd")->isChecked());
     Settings::setTheme(ini, m_currentTheme);
 }
 
@@ -303,6 +307,7 @@ TMainForm::~TMainForm()
     m_document->model().disconnect(this);
     m_document->disconnect(this);
     NotesList->selectionModel()->disconnect(this);
+    m_filter->disconnect(this);
     StatusBar->disconnect(this);
 }
 

@@ -1,5 +1,6 @@
 #include "app/MainFormU.h"
 
+#include "app/NotesFilterModel.h"
 #include "app/NotesListView.h"
 #include "document/NotesDocument.h"
 #include "forms/AddEditFormU.h"
@@ -88,10 +89,12 @@ void TMainForm::NotesDeleteCmdExecute()
     DebugLog("TMainForm.NotesDeleteCmdExecute");
     if (!IsSelected())
         return;
+    // The note shown next takes the selection, or the one shown before it at the end of the list.
     const int row = selectedRow();
+    const int shown = m_filter->rowOf(row);
     m_document->removeNote(row);
-    if (const int rows = m_document->model().rowCount(); rows > 0)
-        selectRow(row < rows ? row : row - 1);
+    if (const int rows = m_filter->rowCount(); rows > 0)
+        selectRow(m_filter->sourceRow(shown < rows ? shown : shown - 1));
     PerformAutoSave();
 }
 
@@ -102,7 +105,7 @@ void TMainForm::NotesDoneUndoneCmdExecute()
         return;
     const int row = selectedRow();
     m_document->setDone(row, !m_document->model().note(row).isDone());
-    NotesList->scrollTo(m_document->model().index(row, 0), QAbstractItemView::EnsureVisible);
+    scrollToNote(row);
     PerformAutoSave();
 }
 
@@ -111,9 +114,9 @@ void TMainForm::NotesMoveUpCmdExecute()
     DebugLog("TMainForm.NotesMoveUpCmdExecute");
     if (!IsSelected())
         return;
-    const int row = selectedRow();
-    if (row > 0)
-        SwapListItems(row - 1);
+    // With a filter on, the note changes places with the one shown above it.
+    if (const int above = shownNeighbour(selectedRow(), -1); above >= 0)
+        SwapListItems(above);
     PerformAutoSave();
 }
 
@@ -122,9 +125,8 @@ void TMainForm::NotesMoveDownCmdExecute()
     DebugLog("TMainForm.NotesMoveDownCmdExecute");
     if (!IsSelected())
         return;
-    const int row = selectedRow();
-    if (row < m_document->model().rowCount() - 1)
-        SwapListItems(row + 1);
+    if (const int below = shownNeighbour(selectedRow(), 1); below >= 0)
+        SwapListItems(below);
     PerformAutoSave();
 }
 
@@ -143,7 +145,7 @@ void TMainForm::SetPriority(const QByteArray& name)
         return;
     const int row = selectedRow();
     m_document->setPriority(row, name);
-    NotesList->scrollTo(m_document->model().index(row, 0), QAbstractItemView::EnsureVisible);
+    scrollToNote(row);
     PerformAutoSave();
 }
 

@@ -31,7 +31,7 @@ void TMainForm::followHistoryStep(int row)
     const int selected = selectedRow();
     NotesListSelectItem(selected, selected >= 0);
     if (selected >= 0)
-        NotesList->scrollTo(m_document->model().index(selected, 0), QAbstractItemView::EnsureVisible);
+        scrollToNote(selected);
     SetFileInfo(m_document->fileName());
     PerformAutoSave();
 }

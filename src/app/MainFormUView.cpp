@@ -82,8 +82,15 @@ void TMainForm::StatusBarResize()
         panel->move(x, 0);
         x += panel->width();
     }
+    // The count of the notes shown, while there is one, at the right end.
+    int right = StatusBar->width();
+    if (!m_shownPanel->isHidden()) {
+        const int width = m_shownPanel->fittingWidth(widestCountText(m_shownPanel->text()));
+        right -= width;
+        m_shownPanel->setGeometry(right, 0, width, StatusBar->height());
+    }
     StatusPanel* last = m_panels.at(PanelFolder);
-    last->setGeometry(x, 0, std::max(0, StatusBar->width() - x), StatusBar->height());
+    last->setGeometry(x, 0, std::max(0, right - x), StatusBar->height());
     for (StatusPanel* panel : m_panels)
         panel->resize(panel->width(), StatusBar->height());
 }

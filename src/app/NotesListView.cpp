@@ -1,9 +1,28 @@
 #include "app/NotesListView.h"
 
+#include <QApplication>
+#include <QDrag>
+#include <QDropEvent>
 #include <QEvent>
 #include <QHeaderView>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionFocusRect>
+
+#include <utility>
+
+namespace {
+
+const QString NoteRowFormat = QStringLiteral("application/x-quillet-note-row");
+
+QByteArray listIdentity(const QObject* list)
+{
+    return QByteArray::number(QCoreApplication::applicationPid()) + ' ' +
+           QByteArray::number(quintptr(list), 16) + ' ';
+}
+
+} // namespace
 
 NotesListView::NotesListView(QWidget* parent) : QTableView(parent)
 {
@@ -15,6 +34,8 @@ NotesListView::NotesListView(QWidget* parent) : QTableView(parent)
     verticalHeader()->setMinimumSectionSize(1);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setHighlightSections(false);
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
     fitRowHeight();
 }
 
@@ -69,9 +90,12 @@ void NotesListView::setModel(QAbstractItemModel* model)
 {
     QTableView::setModel(model);
     if (model) {
-        connect(model, &QAbstractItemModel::rowsInserted, this, &NotesListView::describeEmptiness);
-        connect(model, &QAbstractItemModel::rowsRemoved, this, &NotesListView::describeEmptiness);
-        connect(model, &QAbstractItemModel::modelReset, this, &NotesListView::describeEmptiness);
+        connect(model, &QAbstractItemModel::rowsInserted, this, &NotesListView::describeEmptiness,
+                Qt::UniqueConnection);
+        connect(model, &QAbstractItemModel::rowsRemoved, this, &NotesListView::describeEmptiness,
+                Qt::UniqueConnection);
+        connect(model, &QAbstractItemModel::modelReset, this, &NotesListView::describeEmptiness,
+                Qt::UniqueConnection);
     }
     describeEmptiness();
 }
@@ -85,12 +109,131 @@ void NotesListView::describeEmptiness()
 void NotesListView::paintEvent(QPaintEvent* event)
 {
     QTableView::paintEvent(event);
+    QPainter painter(viewport());
+    if (m_dropIndicator >= 0) {
+        QStyleOption option;
+        option.initFrom(this);
+        const int rows = model()->rowCount();
+        const int y = m_dropIndicator < rows ? rowViewportPosition(m_dropIndicator)
+                                             : rowViewportPosition(rows - 1) + rowHeight(rows - 1);
+        option.rect = QRect(0, y, viewport()->width(), 0);
+        style()->drawPrimitive(QStyle::PE_IndicatorItemViewItemDrop, &option, &painter, this);
+    }
     if (!hasFocus() || currentIndex().isValid())
         return;
-    QPainter painter(viewport());
     QStyleOptionFocusRect option;
     option.initFrom(this);
     option.rect = viewport()->rect().adjusted(1, 1, -1, -1);
     option.backgroundColor = palette().color(QPalette::Base);
     style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+}
+
+void NotesListView::setDropsAllowed(bool allowed)
+{
+    m_dropsAllowed = allowed;
+}
+
+// The process and the list, so that a row from another list or another Quillet is not taken for one of
+// this list.
+QMimeData* NotesListView::noteData(int row) const
+{
+    auto* data = new QMimeData;
+    data->setData(NoteRowFormat, listIdentity(this) + QByteArray::number(row));
+    return data;
+}
+
+int NotesListView::draggedRow(const QMimeData* data) const
+{
+    const QByteArray identity = listIdentity(this);
+    const QByteArray bytes = data ? data->data(NoteRowFormat) : QByteArray();
+    if (!bytes.startsWith(identity))
+        return -1;
+    bool ok = false;
+    const int row = bytes.mid(identity.size()).toInt(&ok);
+    return ok && row >= 0 && row < model()->rowCount() ? row : -1;
+}
+
+void NotesListView::mousePressEvent(QMouseEvent* event)
+{
+    QTableView::mousePressEvent(event);
+    const QModelIndex pressed = indexAt(event->position().toPoint());
+    m_pressedRow = event->button() == Qt::LeftButton && pressed.isValid() ? pressed.row() : -1;
+    m_pressPosition = event->position().toPoint();
+}
+
+// Past the drag distance, a pressed note goes with the pointer instead of the selection.
+void NotesListView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (m_pressedRow >= 0 && (event->buttons() & Qt::LeftButton) &&
+        (event->position().toPoint() - m_pressPosition).manhattanLength() >=
+            QApplication::startDragDistance()) {
+        const int row = std::exchange(m_pressedRow, -1);
+        dragNote(row);
+        return;
+    }
+    QTableView::mouseMoveEvent(event);
+}
+
+void NotesListView::dragNote(int row)
+{
+    auto* drag = new QDrag(this);
+    drag->setMimeData(noteData(row));
+    const QRect shown(0, rowViewportPosition(row), viewport()->width(), rowHeight(row));
+    drag->setPixmap(viewport()->grab(shown));
+    drag->setHotSpot(m_pressPosition - shown.topLeft());
+    drag->exec(Qt::MoveAction);
+    // The button went up inside the drag: the list is not selecting any more.
+    setState(NoState);
+}
+
+int NotesListView::dropBefore(const QDropEvent* event) const
+{
+    if (!m_dropsAllowed || !(event->possibleActions() & Qt::MoveAction) || draggedRow(event->mimeData()) < 0)
+        return -1;
+    const QPoint position = event->position().toPoint();
+    const QModelIndex index = indexAt(position);
+    if (!index.isValid())
+        return model()->rowCount();
+    const QRect row = visualRect(index);
+    return position.y() < row.center().y() ? index.row() : index.row() + 1;
+}
+
+void NotesListView::dragEnterEvent(QDragEnterEvent* event)
+{
+    dragMoveEvent(event);
+}
+
+void NotesListView::dragMoveEvent(QDragMoveEvent* event)
+{
+    const int before = dropBefore(event);
+    if (before >= 0) {
+        event->setDropAction(Qt::MoveAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+    if (before != m_dropIndicator) {
+        m_dropIndicator = before;
+        viewport()->update();
+    }
+}
+
+void NotesListView::dragLeaveEvent(QDragLeaveEvent*)
+{
+    m_dropIndicator = -1;
+    viewport()->update();
+}
+
+void NotesListView::dropEvent(QDropEvent* event)
+{
+    m_dropIndicator = -1;
+    viewport()->update();
+    const int before = dropBefore(event);
+    if (before < 0) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::MoveAction);
+    event->accept();
+    Q_EMIT noteDropped(draggedRow(event->mimeData()), before);
 }

@@ -141,6 +141,31 @@ private:
     const int m_with;
 };
 
+class MoveStep final : public NoteStep
+{
+public:
+    MoveStep(int from, int to) : m_from(from), m_to(to) {}
+
+    // The selection follows the moved note.
+    int redo(DocumentParts& parts) override
+    {
+        parts.model.moveNote(m_from, m_to);
+        return m_to;
+    }
+
+    int undo(DocumentParts& parts) override
+    {
+        parts.model.moveNote(m_to, m_from);
+        return m_from;
+    }
+
+    qsizetype heldBytes() const override { return 0; }
+
+private:
+    const int m_from;
+    const int m_to;
+};
+
 // The rows keep their selection through persistent indexes, so neither way selects anything.
 class SortStep final : public NoteStep
 {
@@ -250,6 +275,11 @@ Named removeNote(int row)
 Named swapNotes(int row, int with)
 {
     return named<SwapStep>(with < row ? "上移" : "下移", row, with);
+}
+
+Named moveNote(int from, int to)
+{
+    return named<MoveStep>("移动", from, to);
 }
 
 Named setPriority(int row, const QByteArray& name)

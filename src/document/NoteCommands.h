@@ -48,6 +48,7 @@ Named insertNote(int row, Note note);
 Named setNote(int row, Note note);
 Named removeNote(int row);
 Named swapNotes(int row, int with);
+Named moveNote(int from, int to);
 Named setPriority(int row, const QByteArray& name);
 Named setDone(int row, bool done);
 Named sort(NotesSorter::SortBy by, bool ascending);

@@ -457,6 +457,12 @@ void NotesDocument::swapNotes(int a, int b)
         m_history.apply(NoteCommands::swapNotes(a, b));
 }
 
+void NotesDocument::moveNote(int from, int to)
+{
+    if (hasRow(from) && hasRow(to) && from != to)
+        m_history.apply(NoteCommands::moveNote(from, to));
+}
+
 void NotesDocument::setPriority(int row, const QByteArray& name)
 {
     if (hasRow(row))

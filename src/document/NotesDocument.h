@@ -160,6 +160,8 @@ public:
     void setNote(int row, Note note);
     void removeNote(int row);
     void swapNotes(int a, int b);
+    // The note of row `from` goes to row `to`, the notes between it and there closing up behind it.
+    void moveNote(int from, int to);
     void setPriority(int row, const QByteArray& name);
     void setDone(int row, bool done);
     void sort(NotesSorter::SortBy by, bool ascending);

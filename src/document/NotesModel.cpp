@@ -157,6 +157,15 @@ void NotesModel::swapNotes(int a, int b)
     rowChanged(b);
 }
 
+void NotesModel::moveNote(int from, int to)
+{
+    if (from < 0 || to < 0 || from >= rowCount() || to >= rowCount() || from == to)
+        return;
+    beginMoveRows({}, from, from, {}, to > from ? to + 1 : to);
+    m_notes.move(from, to);
+    endMoveRows();
+}
+
 void NotesModel::appendNotes(QList<Note> notes)
 {
     if (notes.isEmpty())

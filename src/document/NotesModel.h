@@ -59,6 +59,9 @@ public:
     void removeNote(int row);
     // Exchanges the contents of two rows; the rows themselves (and persistent indexes) stay in place.
     void swapNotes(int a, int b);
+    // Takes the note out of row `from` and puts it back so that it is row `to`; the rows between move by
+    // one, and persistent indexes follow their notes.
+    void moveNote(int from, int to);
     void appendNotes(QList<Note> notes);
     // Removes the last `count` rows in one step and gives their notes.
     QList<Note> takeLastNotes(int count);

@@ -244,7 +244,7 @@ void TAddEditForm::OkBtnClick()
         const QModelIndexList selected =
             list && list->selectionModel() ? list->selectionModel()->selectedRows() : QModelIndexList();
         if (!selected.isEmpty()) {
-            m_host.NotesListSelectItem(selected.constFirst().row(), true);
+            m_host.NotesListSelectItem(m_host.selectedRow(), true);
             list->scrollTo(selected.constFirst(), QAbstractItemView::EnsureVisible);
         }
     }

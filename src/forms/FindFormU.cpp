@@ -62,7 +62,11 @@ void TFindForm::FindBtnClick()
 {
     SharedSrc::DebugLog("TFindForm.FindBtnClick");
     NotesFinder finder(FindText->text(), MatchCase->isChecked());
-    const int found = finder.findNext(m_host.document().notes(), LastFoundIndex + 1);
+    const QList<Note>& notes = m_host.document().notes();
+    // Only the notes the list shows: a filter leaves the others out of reach.
+    int found = finder.findNext(notes, LastFoundIndex + 1);
+    while (found >= 0 && !m_host.isShown(found))
+        found = finder.findNext(notes, found + 1);
     if (found < 0) {
         MessageBox::show(this, QMessageBox::Information, QStringLiteral("信息"),
                          QStringLiteral("未找到文本。"), QMessageBox::Ok);

@@ -23,7 +23,12 @@ public:
     // The text colour of the Add/Edit box, the colour of its font; invalid: the style's own.
     virtual QColor AddEditTextColor() const { return QColor(); }
 
-    // Selects `row` (focused and selected, scrolled fully into view); -1 clears the selection.
+    // Selects `row` (focused and selected, scrolled fully into view); -1, or a note the list does not
+    // show, clears the selection.
     virtual void selectRow(int row) = 0;
+    // The document's row of the selected note; -1 for none.
+    virtual int selectedRow() const = 0;
+    // Whether the list shows the note of `row`: a filter may leave notes out.
+    virtual bool isShown(int) const { return true; }
     virtual void NotesListSelectItem(int row, bool selected) = 0;
 };

@@ -22,6 +22,8 @@ QString keyOf(Switch which)
         return QStringLiteral("AutoSaveOnAddEdit");
     case Switch::OpenLastFile:
         return QStringLiteral("OpenLastFile");
+    case Switch::HideDone:
+        return QStringLiteral("HideDone");
     case Switch::MinToTrayOnClose:
         break;
     }

@@ -31,6 +31,7 @@ enum class Switch
     AutoSaveOnAddEdit,
     OpenLastFile,
     MinToTrayOnClose,
+    HideDone, // the list leaves out the notes that are done
 };
 bool isOn(const IniFile& ini, Switch which);
 void setOn(IniFile& ini, Switch which, bool on);

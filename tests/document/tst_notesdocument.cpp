@@ -619,6 +619,8 @@ const Change Changes[] = {
     {"delete the last", "删除", [](NotesDocument& d, auto&) { d.removeNote(2); }, 2, 1},
     {"move up", "上移", [](NotesDocument& d, auto&) { d.swapNotes(2, 1); }, 2, 1},
     {"move down", "下移", [](NotesDocument& d, auto&) { d.swapNotes(0, 1); }, 0, 1},
+    {"drag down", "移动", [](NotesDocument& d, auto&) { d.moveNote(0, 2); }, 0, 2},
+    {"drag up", "移动", [](NotesDocument& d, auto&) { d.moveNote(2, 0); }, 2, 0},
     {"low priority", "设置低优先级",
      [](NotesDocument& d, auto&) { d.setPriority(2, SharedSrc::GetPriorityByIndex(0)); }, 2, 2},
     {"same priority", "设置标准优先级",

@@ -30,7 +30,7 @@ public:
 
     // The notes a test starts from; what the document reports is counted from here on.
     void seed(QList<Note> notes);
-    int selectedRow() const;
+    int selectedRow() const override;
     QStringList texts() const; // the notes' texts, decoded
 
     NotesDocument doc;

@@ -5,6 +5,7 @@
 #include "WindowHarness.h"
 
 #include "app/EdgeDock.h"
+#include "app/NotesListView.h"
 #include "app/QtTranslation.h"
 #include "app/QuilletApplication.h"
 #include "app/StatusPanel.h"
@@ -30,6 +31,7 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QDir>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDialog>
@@ -40,6 +42,7 @@
 #include <QMap>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -51,6 +54,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <memory>
 #include <optional>
 #include <stdexcept>
 
@@ -99,6 +103,13 @@ private Q_SLOTS:
     void sortOrders_data();
     void sortOrders();
     void findSteppingOverTwoHitsThenMiss();
+
+    void filterAsYouType();
+    void hideDone_data();
+    void hideDone();
+    void commandsWhileFiltered();
+    void dragToReorder_data();
+    void dragToReorder();
 
     void themes_data();
     void themes();
@@ -360,6 +371,9 @@ const MenuPlace Menus[] = {
     {"TBXThemeMenu", "ViewOfficeCThemeCmd", "OfficeC(&I)", "设置 OfficeC 主题", K(), false, "OfficeC", false},
     {"TBXThemeMenu", "ViewEMoneyThemeCmd", "EMoney(&M)", "查看 EMoney 主题", K(), false, "EMoney", true},
     {"查看(&V)", "-"},
+    {"查看(&V)", "ViewFilterCmd", "筛选(&L)", "按文字筛选记事本列表", K(Qt::CTRL | Qt::SHIFT | Qt::Key_F)},
+    {"查看(&V)", "ViewHideDoneCmd", "隐藏已完成(&H)", "显示/隐藏已完成的记事本"},
+    {"查看(&V)", "-"},
     {"查看(&V)", "ViewOptionsCmd", "选项", "编辑选项", K(Qt::Key_F11), true},
     {"帮助(&H)", "HelpContentsCmd", "目录(&C)", "帮助目录", K(Qt::Key_F1), true},
     {"帮助(&H)", "-"},
@@ -422,6 +436,7 @@ void TestMainForm::commandTable()
         QCOMPARE(placesOf(w.menu(submenu)->actions()), expected.value(QLatin1String(submenu)));
     }
     QVERIFY(w.act("ViewShowGridLinesCmd")->isCheckable());
+    QVERIFY(w.act("ViewHideDoneCmd")->isCheckable());
     const QActionGroup* group = w.act("ViewDefaultThemeCmd")->actionGroup();
     QVERIFY(group);
     QVERIFY(group->isExclusive());
@@ -980,6 +995,251 @@ void TestMainForm::findSteppingOverTwoHitsThenMiss()
     QCOMPARE(w.form().selectedRow(), 5);
     QCOMPARE(w.paneText(), u"five KEY"_s);
     QVERIFY(!w.form().GetModified());
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Filter, hide done and dragging
+
+namespace {
+
+QStringList shownCaptions(const QTableView* list)
+{
+    QStringList captions;
+    for (int row = 0; row < list->model()->rowCount(); ++row)
+        captions.append(list->model()->index(row, 0).data().toString());
+    return captions;
+}
+
+// What the status bar says of the notes shown; empty while it says nothing of them.
+QString shownCount(const TMainForm& form)
+{
+    const auto* panel = form.findChild<StatusPanel*>(u"StatusPanelShown"_s);
+    return panel && panel->isVisible() ? panel->text() : QString();
+}
+
+} // namespace
+
+void TestMainForm::filterAsYouType()
+{
+    createForm();
+    w.seed({makeNote(u"zero"_s), makeNote(u"the KEY"_s), makeNote(u"two"_s), makeNote(u"keys\r\nbody"_s),
+            makeNote(u"钥匙 key"_s), makeNote(u"Kéy"_s)});
+    QTableView* list = w.form().notesList();
+    auto* listPanel = w.form().findChild<QFrame*>(u"NotesListPanel"_s);
+    const QRect panelBefore = listPanel->geometry();
+    const int listHeight = list->height();
+    w.form().selectRow(3);
+
+    QTest::keyClick(list, Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+    auto* field = w.form().findChild<QLineEdit*>(u"FilterText"_s);
+    QVERIFY(field && field->isVisible() && field->hasFocus());
+    // The bar takes the top of the list's room.
+    QCOMPARE(listPanel->geometry().bottom(), panelBefore.bottom());
+    QVERIFY(listPanel->mapTo(&w.form(), QPoint(0, 0)).y() >=
+            field->mapTo(&w.form(), QPoint(0, field->height())).y());
+    QCOMPARE(list->height(), listPanel->height() - 3);
+    QCOMPARE(shownCount(w.form()), u"显示: 6 / 6"_s);
+
+    // At each key, and Latin letters in any case, as Find without match case.
+    QTest::keyClicks(field, u"K"_s);
+    QCOMPARE(shownCaptions(list), (QStringList{"the KEY", "keys", "钥匙 key", "Kéy"}));
+    QTest::keyClicks(field, u"ey"_s);
+    QCOMPARE(shownCaptions(list), (QStringList{"the KEY", "keys", "钥匙 key"}));
+    QCOMPARE(shownCount(w.form()), u"显示: 3 / 6"_s);
+    QCOMPARE(w.panel(0), u"总计: 6"_s);
+    // The selected note stays selected and shown; commands act on it.
+    QCOMPARE(w.form().selectedRow(), 3);
+    QCOMPARE(w.paneText(), u"keys\nbody"_s);
+    QTest::keyClick(field, Qt::Key_F9);
+    QCOMPARE(w.model().note(3).imageIndex, Note::ImageDone);
+    QTest::keyClick(field, Qt::Key_Home);
+    QTest::keyClicks(field, u"the "_s);
+    QCOMPARE(shownCaptions(list), QStringList{"the KEY"});
+    QCOMPARE(w.form().selectedRow(), -1);
+    QCOMPARE(w.paneText(), QString());
+
+    // Esc empties and closes it, and leaves the window open.
+    QTest::keyClick(field, Qt::Key_Escape);
+    QVERIFY(w.form().isVisible());
+    QVERIFY(!field->isVisible());
+    QCOMPARE(field->text(), QString());
+    QCOMPARE(shownCaptions(list).size(), 6);
+    QCOMPARE(listPanel->geometry(), panelBefore);
+    QCOMPARE(list->height(), listHeight);
+    QCOMPARE(shownCount(w.form()), QString());
+    QVERIFY(list->hasFocus());
+}
+
+void TestMainForm::hideDone_data()
+{
+    QTest::addColumn<QString>("stored"); // "HideDone" in "General"; empty: none
+    QTest::addColumn<bool>("on");
+    QTest::newRow("missing") << QString() << false;
+    QTest::newRow("1") << u"1"_s << true;
+    QTest::newRow("0") << u"0"_s << false;
+    QTest::newRow("true") << u"true"_s << false;
+    QTest::newRow("yes") << u"yes"_s << false;
+}
+
+// The done notes leave the list, not the counts; the choice is kept in the settings.
+void TestMainForm::hideDone()
+{
+    QFETCH(QString, stored);
+    QFETCH(bool, on);
+    if (!stored.isEmpty())
+        w.writeIni(u"General"_s, u"HideDone"_s, stored);
+    createForm();
+    w.seed({makeNote(u"a"_s), makeNote(u"b"_s, u"标准", true), makeNote(u"c key"_s),
+            makeNote(u"d key"_s, u"标准", true)});
+    QTableView* list = w.form().notesList();
+    QAction* hide = w.act("ViewHideDoneCmd");
+    const QStringList all{"a", "b", "c key", "d key"};
+    const QStringList open{"a", "c key"};
+    QCOMPARE(hide->isChecked(), on);
+    QCOMPARE(shownCaptions(list), on ? open : all);
+    QCOMPARE(shownCount(w.form()), on ? u"显示: 2 / 4"_s : QString());
+
+    hide->trigger();
+    QCOMPARE(shownCaptions(list), on ? all : open);
+    QCOMPARE(shownCount(w.form()), on ? QString() : u"显示: 2 / 4"_s);
+    QCOMPARE(w.panel(0), u"总计: 4"_s);
+    QCOMPARE(w.panel(1), u"完成: 2"_s);
+    QCOMPARE(w.panel(2), u"未完成: 2"_s);
+
+    // With the filter.
+    if (on)
+        hide->trigger();
+    w.act("ViewFilterCmd")->trigger();
+    QTest::keyClicks(w.form().findChild<QLineEdit*>(u"FilterText"_s), u"key"_s);
+    QCOMPARE(shownCaptions(list), QStringList{"c key"});
+    QCOMPARE(shownCount(w.form()), u"显示: 1 / 4"_s);
+
+    QVERIFY(w.form().close());
+    QCOMPARE(IniFile(w.iniPath()).ReadString(u"General"_s, u"HideDone"_s, QString()), u"1"_s);
+}
+
+// Move up and down pass over the notes left out; sort, add, delete, find and undo keep to the notes shown.
+void TestMainForm::commandsWhileFiltered()
+{
+    createForm();
+    w.seed({makeNote(u"a key"_s), makeNote(u"b"_s), makeNote(u"c key"_s), makeNote(u"d"_s),
+            makeNote(u"e key"_s)});
+    QTableView* list = w.form().notesList();
+    w.act("ViewFilterCmd")->trigger();
+    QTest::keyClicks(w.form().findChild<QLineEdit*>(u"FilterText"_s), u"key"_s);
+    w.form().selectRow(2);
+
+    QTest::keyClick(list, Qt::Key_Up, Qt::ControlModifier);
+    QCOMPARE(w.texts(), (QStringList{"c key", "b", "a key", "d", "e key"}));
+    QCOMPARE(w.form().selectedRow(), 0);
+    QTest::keyClick(list, Qt::Key_Down, Qt::ControlModifier);
+    QTest::keyClick(list, Qt::Key_Down, Qt::ControlModifier);
+    QCOMPARE(w.texts(), (QStringList{"a key", "b", "e key", "d", "c key"}));
+    QCOMPARE(shownCaptions(list), (QStringList{"a key", "e key", "c key"}));
+    QCOMPARE(w.form().selectedRow(), 4);
+    QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(w.texts(), (QStringList{"a key", "b", "c key", "d", "e key"}));
+    QCOMPARE(w.form().selectedRow(), 2);
+
+    // A new note stays in view, below the selected one, though it does not match.
+    addThroughDialog(u"new"_s);
+    QCOMPARE(w.texts(), (QStringList{"a key", "b", "c key", "new", "d", "e key"}));
+    QCOMPARE(shownCaptions(list), (QStringList{"a key", "c key", "new", "e key"}));
+    QCOMPARE(w.form().selectedRow(), 3);
+    QCOMPARE(shownCount(w.form()), u"显示: 4 / 6"_s);
+
+    // The whole list is sorted; the same notes stay shown, the selection with its note.
+    w.driver.onNext<TSortForm>([](TSortForm* form) {
+        form->Descending->setChecked(true);
+        QTest::mouseClick(form->OkBtn, Qt::LeftButton);
+    });
+    // Closing the dialog hands the activation back to the window, which its keys need.
+    w.form().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w.form()));
+    QTest::keyClick(list, Qt::Key_Q, Qt::ControlModifier);
+    QVERIFY(w.driver.seen());
+    QCOMPARE(w.texts(), (QStringList{"new", "e key", "d", "c key", "b", "a key"}));
+    QCOMPARE(shownCaptions(list), (QStringList{"new", "e key", "c key", "a key"}));
+    QCOMPARE(w.form().selectedRow(), 0);
+
+    // Delete selects the next note shown; find steps over the notes left out.
+    w.form().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w.form()));
+    QTest::keyClick(list, Qt::Key_Delete);
+    QCOMPARE(w.texts(), (QStringList{"e key", "d", "c key", "b", "a key"}));
+    QCOMPARE(w.form().selectedRow(), 0);
+    QCOMPARE(w.paneText(), u"e key"_s);
+    QList<int> found;
+    w.driver.onNext<TFindForm>([&](TFindForm* form) {
+        QTest::keyClicks(form->FindText, u"b"_s);
+        MessageBox::setNextAnswers({QMessageBox::Ok});
+        QTest::mouseClick(form->FindBtn, Qt::LeftButton);
+        form->FindText->setText(u"c"_s);
+        QTest::mouseClick(form->FindBtn, Qt::LeftButton);
+        found.append(w.form().selectedRow());
+        QTest::mouseClick(form->CloseBtn, Qt::LeftButton);
+    });
+    QTest::keyClick(list, Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(w.driver.seen());
+    takeOneBox(u"信息"_s, u"未找到文本。"_s, QMessageBox::Information);
+    QCOMPARE(found, QList<int>{2});
+}
+
+void TestMainForm::dragToReorder_data()
+{
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("row");           // dropped on this row's edge; -1: below the last row
+    QTest::addColumn<bool>("below");        // on its lower edge
+    QTest::addColumn<QString>("filter");    // "hide done", a filter text, or nothing
+    QTest::addColumn<QStringList>("order"); // empty: refused
+    QTest::newRow("down") << 0 << 1 << true << QString() << QStringList{"b", "a", "c", "d"};
+    QTest::newRow("up to the top") << 3 << 0 << false << QString() << QStringList{"d", "a", "b", "c"};
+    QTest::newRow("to the end") << 1 << -1 << false << QString() << QStringList{"a", "c", "d", "b"};
+    QTest::newRow("filtered") << 0 << 0 << true << u"a"_s << QStringList();
+    QTest::newRow("done hidden") << 0 << 1 << true << u"hide done"_s << QStringList();
+}
+
+// A note dropped between two rows lands there, as one step of the history, and is saved like a move.
+void TestMainForm::dragToReorder()
+{
+    QFETCH(int, from);
+    QFETCH(int, row);
+    QFETCH(bool, below);
+    QFETCH(QString, filter);
+    QFETCH(QStringList, order);
+    const QString path = autoSavedDocument();
+    QVERIFY(!path.isEmpty());
+    w.seed({makeNote(u"a"_s), makeNote(u"b"_s), makeNote(u"c"_s, u"标准", true), makeNote(u"d"_s)});
+    if (filter == u"hide done")
+        w.act("ViewHideDoneCmd")->trigger();
+    else if (!filter.isEmpty()) {
+        w.act("ViewFilterCmd")->trigger();
+        QTest::keyClicks(w.form().findChild<QLineEdit*>(u"FilterText"_s), filter);
+    }
+    QTableView* list = w.form().notesList();
+    w.form().selectRow(from);
+    const QRect target = row < 0 ? QRect() : list->visualRect(list->model()->index(row, 0));
+    const QPoint at = row < 0 ? QPoint(10, list->viewport()->height() - 2)
+                              : QPoint(target.center().x(), below ? target.bottom() - 1 : target.top() + 1);
+    const std::unique_ptr<QMimeData> data(static_cast<NotesListView*>(list)->noteData(from));
+    QDragEnterEvent enter(at, Qt::MoveAction, data.get(), Qt::LeftButton, {});
+    QCoreApplication::sendEvent(list->viewport(), &enter);
+    QCOMPARE(enter.isAccepted(), !order.isEmpty());
+    QDragMoveEvent move(at, Qt::MoveAction, data.get(), Qt::LeftButton, {});
+    QCoreApplication::sendEvent(list->viewport(), &move);
+    QDropEvent drop(at, Qt::MoveAction, data.get(), Qt::LeftButton, {});
+    QCoreApplication::sendEvent(list->viewport(), &drop);
+
+    const QStringList before{"a", "b", "c", "d"};
+    QCOMPARE(w.texts(), order.isEmpty() ? before : order);
+    QCOMPARE(QFile::exists(path), !order.isEmpty());
+    if (order.isEmpty())
+        return;
+    QCOMPARE(w.texts().at(w.form().selectedRow()), before.at(from));
+    QCOMPARE(w.act("NotesUndoCmd")->toolTip(), u"撤销 移动"_s);
+    QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(w.texts(), before);
+    QCOMPARE(w.form().selectedRow(), from);
 }
 
 // ---------------------------------------------------------------------------------------------------------
