@@ -7,7 +7,7 @@
 
 namespace {
 
-bool passes(const Note& note, bool hideDone, std::optional<NotesFinder>& finder)
+bool passes(const Note& note, bool hideDone, const std::optional<NotesFinder>& finder)
 {
     return !(hideDone && note.isDone()) && (!finder || finder->contains(note.text));
 }
@@ -62,7 +62,7 @@ void NotesFilterModel::setFilter(const QString& text, bool hideDone)
     endResetModel();
 }
 
-bool NotesFilterModel::accepts(int sourceRow)
+bool NotesFilterModel::accepts(int sourceRow) const
 {
     return passes(m_notes.note(sourceRow), m_hideDone, m_finder);
 }
@@ -75,16 +75,15 @@ void NotesFilterModel::filterAll()
         m_rows = passing(nullptr);
 }
 
-// On all cores for a long list, each share with a finder of its own, which keeps a buffer.
+// On all cores for a long list.
 std::vector<int> NotesFilterModel::passing(const std::vector<int>* among) const
 {
     const qsizetype count = among ? qsizetype(among->size()) : m_notes.rowCount();
     const auto shares = ParallelWork::inShares(count, [&](qsizetype first, qsizetype size) {
-        std::optional<NotesFinder> finder = m_finder;
         std::vector<int> rows;
         for (qsizetype i = first; i < first + size; ++i) {
             const int row = among ? (*among)[size_t(i)] : int(i);
-            if (passes(m_notes.note(row), m_hideDone, finder))
+            if (passes(m_notes.note(row), m_hideDone, m_finder))
                 rows.push_back(row);
         }
         return rows;

@@ -45,7 +45,7 @@ public:
     QModelIndex mapFromSource(const QModelIndex& sourceIndex) const override;
 
 private:
-    bool accepts(int sourceRow);
+    bool accepts(int sourceRow) const;
     void filterAll();
     // The rows that pass, of all rows or of `among`, in order.
     std::vector<int> passing(const std::vector<int>* among) const;

@@ -65,13 +65,15 @@ NotesFinder::NotesFinder(const QString& needle, bool matchCase)
     const bool exact = !m_needle.contains(QChar::ReplacementCharacter) &&
                        AnsiText::toUnicode(m_needleBytes) == m_needle && isWellFormed(m_needleBytes);
     m_strategy = exact ? Strategy::Bytes : Strategy::Decoded;
-    QByteArray pattern = m_needleBytes;
-    if (!m_matchCase)
-        std::transform(pattern.begin(), pattern.end(), pattern.begin(), foldByte);
-    m_matcher.setPattern(pattern);
+    for (int byte = 0; byte < 256; ++byte)
+        m_foldTable[size_t(byte)] = m_matchCase ? char(byte) : foldByte(char(byte));
+    const qsizetype last = m_needleBytes.size() - 1;
+    m_skip.fill(m_needleBytes.size());
+    for (qsizetype i = 0; i < last; ++i)
+        m_skip[uchar(m_foldTable[uchar(m_needleBytes[i])])] = last - i;
 }
 
-bool NotesFinder::contains(const QByteArray& text)
+bool NotesFinder::contains(const QByteArray& text) const
 {
     switch (m_strategy) {
     case Strategy::NeverFound:
@@ -84,7 +86,7 @@ bool NotesFinder::contains(const QByteArray& text)
     return false;
 }
 
-int NotesFinder::findNext(const QList<Note>& notes, int from)
+int NotesFinder::findNext(const QList<Note>& notes, int from) const
 {
     for (qsizetype row = std::max(from, 0); row < notes.size(); ++row) {
         if (contains(notes.at(row).text))
@@ -93,19 +95,29 @@ int NotesFinder::findNext(const QList<Note>& notes, int from)
     return -1;
 }
 
-bool NotesFinder::containsInBytes(const QByteArray& text)
+// Folding bytes also folds trail bytes of Chinese characters; matchesAt() checks those exactly.
+qsizetype NotesFinder::indexIn(QByteArrayView text, qsizetype from) const
 {
-    QByteArrayView haystack = text;
-    if (!m_matchCase) {
-        // Folding bytes also folds trail bytes of Chinese characters; matchesAt() checks those exactly.
-        m_folded.resize(text.size());
-        std::transform(text.begin(), text.end(), m_folded.begin(), foldByte);
-        haystack = m_folded;
+    const qsizetype last = m_needleBytes.size() - 1;
+    const char* needle = m_needleBytes.constData();
+    for (qsizetype at = from; at + last < text.size();) {
+        qsizetype i = last;
+        while (m_foldTable[uchar(text[at + i])] == m_foldTable[uchar(needle[i])]) {
+            if (i == 0)
+                return at;
+            --i;
+        }
+        at += m_skip[uchar(m_foldTable[uchar(text[at + last])])];
     }
+    return -1;
+}
+
+bool NotesFinder::containsInBytes(const QByteArray& text) const
+{
     // Character boundaries are only known by walking the text from its start; `boundary` is the last one
     // reached, and everything before it is well-formed.
     qsizetype boundary = 0;
-    for (qsizetype at = m_matcher.indexIn(haystack); at >= 0; at = m_matcher.indexIn(haystack, at + 1)) {
+    for (qsizetype at = indexIn(text, 0); at >= 0; at = indexIn(text, at + 1)) {
         while (boundary < at) {
             const int length = charLength(text, boundary);
             if (length == 0)

@@ -1,9 +1,10 @@
 #pragma once
 
 #include <QByteArray>
-#include <QByteArrayMatcher>
 #include <QList>
 #include <QString>
+
+#include <array>
 
 struct Note;
 
@@ -16,9 +17,9 @@ public:
     NotesFinder(const QString& needle, bool matchCase);
 
     // True when `text` (GB18030) holds the needle. An empty needle is never found.
-    bool contains(const QByteArray& text);
+    bool contains(const QByteArray& text) const;
     // The first row from `from` on whose text holds the needle; -1 when none does.
-    int findNext(const QList<Note>& notes, int from);
+    int findNext(const QList<Note>& notes, int from) const;
 
 private:
     enum class Strategy
@@ -28,14 +29,17 @@ private:
         Decoded, // decode every text and search the characters
     };
 
-    bool containsInBytes(const QByteArray& text);
+    bool containsInBytes(const QByteArray& text) const;
+    qsizetype indexIn(QByteArrayView text, qsizetype from) const;
     bool containsDecoded(const QByteArray& text) const;
     bool matchesAt(const QByteArray& text, qsizetype at) const;
 
     bool m_matchCase;
     Strategy m_strategy = Strategy::NeverFound;
-    QString m_needle;            // folded when MatchCase is off
-    QByteArray m_needleBytes;    // the needle encoded, not folded
-    QByteArrayMatcher m_matcher; // over the encoded needle, with its bytes folded when MatchCase is off
-    QByteArray m_folded;         // reused for the folded text, so that no note costs an allocation
+    QString m_needle;         // folded when MatchCase is off
+    QByteArray m_needleBytes; // the needle encoded, not folded
+    // A Horspool search over the encoded needle that folds the text's bytes as it reads them: a note is
+    // searched where it lies, without a folded copy.
+    std::array<char, 256> m_foldTable{};
+    std::array<qsizetype, 256> m_skip{};
 };
