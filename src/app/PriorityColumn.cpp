@@ -18,7 +18,7 @@ struct Tint
     float lightness; // where the search starts: as vivid, or for grey as faint, as the colour may be
 };
 
-// Low, high and highest, by priority index; the standard one keeps the row's colour.
+// The tints of low, high and highest; the standard one keeps the row's colour.
 constexpr Tint Low{-1.0f, 0.0f, 0.5f};
 constexpr Tint High{30.0f / 360.0f, 1.0f, 0.45f};
 constexpr Tint Highest{0.0f, 0.9f, 0.45f};
@@ -92,10 +92,17 @@ void PriorityColumn::initStyleOption(QStyleOptionViewItem* option, const QModelI
     const int priority = SharedSrc::GetPriorityByText(index.data(NotesModel::PriorityNameRole).toByteArray());
     // A selected row is drawn in the selection's own text colour; the weight still tells.
     QPalette& palette = option->palette;
-    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-        palette.setColor(
-            group, QPalette::Text,
-            textColor(priority, palette.color(group, QPalette::Base), palette.color(group, QPalette::Text)));
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        const QColor background = palette.color(group, QPalette::Base);
+        const QColor text = palette.color(group, QPalette::Text);
+        // Worked out once for each list colour: every visible cell asks at every repaint.
+        const quint64 key = quint64(priority) << 48 | quint64(background.rgb() & 0xFFFFFF) << 24 |
+                            quint64(text.rgb() & 0xFFFFFF);
+        auto found = m_colors.constFind(key);
+        if (found == m_colors.cend())
+            found = m_colors.insert(key, textColor(priority, background, text));
+        palette.setColor(group, QPalette::Text, *found);
+    }
     if (isBold(priority)) {
         option->font.setBold(true);
         option->fontMetrics = QFontMetrics(option->font);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QColor>
+#include <QHash>
 #include <QStyledItemDelegate>
 
 // The notes list's priority column drawn so that the priorities stand apart at a glance: the two high
@@ -15,4 +17,7 @@ public:
 
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
+
+private:
+    mutable QHash<quint64, QColor> m_colors; // by priority, background and row text colour
 };
