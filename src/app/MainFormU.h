@@ -28,6 +28,7 @@ class FileWatch;
 class NotesDocument;
 class NotesFilterModel;
 class NotesListView;
+class PriorityColumn;
 class QAction;
 class QActionGroup;
 class QFrame;
@@ -91,6 +92,12 @@ public:
     void setAddEditColor(const QColor& color) override { m_addEditColor = color; }
     void setAutoSaveOnAddEdit(bool value) override { AutoSaveOnAddEdit = value; }
     bool autoSaveOnAddEdit() const { return AutoSaveOnAddEdit; }
+
+    // Window options (MainFormUWindowOptions.cpp); all off until the settings say otherwise.
+    void setResizableWindow(bool on) override;
+    void setWrapLongLines(bool on) override;
+    void setPriorityColors(bool on) override;
+    bool wrapsLongLines() const override { return m_wrapLongLines; }
 
     // Tray (MainFormUTray.cpp).
     // Shows the window, or leaves it in the tray (minimised where there is no tray) when the command
@@ -188,6 +195,7 @@ protected:
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -210,6 +218,13 @@ private:
     bool FormClose();
     void writeWindowSettings(::IniFile& ini) const;
     void NotesListKeyPress(QChar key);
+
+    // Window options (MainFormUWindowOptions.cpp).
+    void applyWindowOptions(const ::IniFile& ini);
+    // False when the window keeps its design size or no place was saved.
+    bool restoreWindowGeometry();
+    void writeWindowGeometry(::IniFile& ini) const;
+    void fitClientArea();
 
     // Tray (MainFormUTray.cpp).
     void createTray();
@@ -322,6 +337,11 @@ private:
     QAction* TrayMenuExitCmd = nullptr;
     bool m_showMainFormAtStart = true;
     bool m_toldNoWayToMinimize = false;
+
+    bool m_resizable = false;
+    bool m_wrapLongLines = false;
+    QRect m_textPanelDesign; // where the note pane is in a window of the design size
+    PriorityColumn* m_priorityColumn = nullptr;
 
     HolderChannel* m_holderChannel = nullptr;
     bool m_declinedHeldFile = false; // the user would not open the start-up file a second time

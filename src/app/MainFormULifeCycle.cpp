@@ -111,7 +111,7 @@ void TMainForm::FormCreate()
     applySettings();
 
     const QScreen* screen = this->screen();
-    if (screen && Desktop::placesWindows())
+    if (!restoreWindowGeometry() && screen && Desktop::placesWindows())
         move(screen->availableGeometry().center() - rect().center());
     stepAsideFromOpener(this);
 }
@@ -156,6 +156,7 @@ void TMainForm::applySettings()
         ErrorMsg(QStringLiteral("字体颜色设置无效。"));
 
     SetTheme(Settings::theme(ini, QLatin1String(Themes::FallbackName)));
+    applyWindowOptions(ini);
 }
 
 void TMainForm::changeEvent(QEvent* event)
@@ -259,6 +260,7 @@ void TMainForm::writeWindowSettings(::IniFile& ini) const
     Settings::setOn(ini, Settings::Switch::GridLines, NotesList->showGrid());
     Settings::setOn(ini, Settings::Switch::HideDone, action("ViewHideDoneCmd")->isChecked());
     Settings::setTheme(ini, m_currentTheme);
+    writeWindowGeometry(ini);
 }
 
 // Nobody may be there to answer a question: whatever fails goes to the error log.

@@ -64,8 +64,6 @@ TAddEditForm::TAddEditForm(NotesHost& host)
     NoteText->setObjectName(QStringLiteral("NoteText"));
     NoteText->setFrameShape(QFrame::NoFrame);
     NoteText->setGeometry(Panel1->contentsRect());
-    NoteText->setLineWrapMode(QPlainTextEdit::NoWrap);
-    NoteText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     NoteText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     NoteText->setTabChangesFocus(true);
     NoteText->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -157,6 +155,7 @@ void TAddEditForm::FormCreate()
     if (const QColor text = m_host.AddEditTextColor(); text.isValid())
         palette.setColor(QPalette::Text, text);
     NoteText->setPalette(palette);
+    NoteTextEdit::setLongLinesWrapped(NoteText, m_host.wrapsLongLines());
 }
 
 int TAddEditForm::AddExecute(int index)

@@ -6,6 +6,12 @@
 #include <QMimeData>
 #include <QTextCursor>
 
+void NoteTextEdit::setLongLinesWrapped(QPlainTextEdit* box, bool wrapped)
+{
+    box->setLineWrapMode(wrapped ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    box->setHorizontalScrollBarPolicy(wrapped ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOn);
+}
+
 // The text box's own line break takes the format of the block it splits, and with it whether the block
 // goes on with the line before.
 void NoteTextEdit::keyPressEvent(QKeyEvent* event)

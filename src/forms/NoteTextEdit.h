@@ -12,6 +12,10 @@ class NoteTextEdit : public QPlainTextEdit
 public:
     using QPlainTextEdit::QPlainTextEdit;
 
+    // Long lines of `box` wrapped at its width, or kept whole beside a horizontal scroll bar. Only the
+    // view changes: the text has the same lines either way.
+    static void setLongLinesWrapped(QPlainTextEdit* box, bool wrapped);
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void insertFromMimeData(const QMimeData* source) override;

@@ -22,6 +22,8 @@ public:
     virtual QColor AddEditColor() const = 0;
     // The text colour of the Add/Edit box, the colour of its font; invalid: the style's own.
     virtual QColor AddEditTextColor() const { return QColor(); }
+    // Whether the Add/Edit box wraps long lines at its width.
+    virtual bool wrapsLongLines() const { return false; }
 
     // Selects `row` (focused and selected, scrolled fully into view); -1, or a note the list does not
     // show, clears the selection.

@@ -35,6 +35,7 @@ QString sectionOf(int row)
 }
 
 constexpr int RowTop[] = {24, 56, 88};
+constexpr int OptionsTop = 118;
 
 QCheckBox* checkBox(QWidget* parent, const char* name, const QString& text, int left, int top)
 {
@@ -61,7 +62,7 @@ TOptionsForm::TOptionsForm(OptionsHost& host)
 {
     setObjectName(QStringLiteral("OptionsForm"));
     setWindowTitle(QStringLiteral("选项"));
-    setFixedSize(289, 370);
+    setFixedSize(289, 434);
     m_colors.fill(White);
 
     // Created in tab order.
@@ -80,7 +81,7 @@ TOptionsForm::TOptionsForm(OptionsHost& host)
 
     GroupBox2 = new QGroupBox(QStringLiteral(" 界面 "), this);
     GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
-    GroupBox2->setGeometry(8, 181, 273, 124);
+    GroupBox2->setGeometry(8, 181, 273, 188);
     EmptyMenu = new QMenu(this);
     EmptyMenu->setObjectName(QStringLiteral("EmptyMenu"));
 
@@ -132,9 +133,16 @@ TOptionsForm::TOptionsForm(OptionsHost& host)
     makeRow(AddEditRow, "Label3", QStringLiteral("添加/删除文本"), "AddEditTextSample", "AddEditTextFont",
             "AddEditTextColor", Label3, AddEditTextSample, AddEditTextFont, AddEditTextColor);
 
-    OkBtn = DialogParts::button(this, "OkBtn", QStringLiteral("确定(&O)"), QRect(126, 337, 75, 25));
+    // Below the text rows, how the window shows the notes.
+    ResizableWindow =
+        checkBox(GroupBox2, "ResizableWindow", QStringLiteral("可调整窗口大小(&R)"), 12, OptionsTop);
+    WordWrap = checkBox(GroupBox2, "WordWrap", QStringLiteral("长行自动换行(&W)"), 12, OptionsTop + 20);
+    PriorityColors = checkBox(GroupBox2, "PriorityColors", QStringLiteral("以颜色突出显示优先级(&H)"), 12,
+                              OptionsTop + 40);
+
+    OkBtn = DialogParts::button(this, "OkBtn", QStringLiteral("确定(&O)"), QRect(126, 401, 75, 25));
     OkBtn->setDefault(true);
-    CancelBtn = DialogParts::button(this, "CancelBtn", QStringLiteral("取消(&C)"), QRect(206, 337, 75, 25));
+    CancelBtn = DialogParts::button(this, "CancelBtn", QStringLiteral("取消(&C)"), QRect(206, 401, 75, 25));
 
     connect(LoadAtWinStart, &QCheckBox::clicked, this, &TOptionsForm::LoadAtWinStartClick);
     connect(RegisterFileTypeBtn, &QPushButton::clicked, this, &TOptionsForm::RegisterFileTypeBtnClick);
@@ -184,6 +192,9 @@ void TOptionsForm::FormShow()
     OpenLastFile->setChecked(Settings::isOn(m_iniFile, Settings::Switch::OpenLastFile));
     AutoSave->setChecked(Settings::isOn(m_iniFile, Settings::Switch::AutoSaveOnAddEdit));
     MinOnClose->setChecked(Settings::isOn(m_iniFile, Settings::Switch::MinToTrayOnClose));
+    ResizableWindow->setChecked(Settings::isOn(m_iniFile, Settings::Switch::ResizableWindow));
+    WordWrap->setChecked(Settings::isOn(m_iniFile, Settings::Switch::WordWrap));
+    PriorityColors->setChecked(Settings::isOn(m_iniFile, Settings::Switch::PriorityColors));
 
     const Autostart::AutostartState start = Autostart::read(AppPaths::executablePath());
     LoadAtWinStart->setChecked(start.enabled);
@@ -337,6 +348,9 @@ void TOptionsForm::OkBtnClick()
     Settings::setOn(m_iniFile, Settings::Switch::OpenLastFile, OpenLastFile->isChecked());
     Settings::setOn(m_iniFile, Settings::Switch::AutoSaveOnAddEdit, AutoSave->isChecked());
     Settings::setOn(m_iniFile, Settings::Switch::MinToTrayOnClose, MinOnClose->isChecked());
+    Settings::setOn(m_iniFile, Settings::Switch::ResizableWindow, ResizableWindow->isChecked());
+    Settings::setOn(m_iniFile, Settings::Switch::WordWrap, WordWrap->isChecked());
+    Settings::setOn(m_iniFile, Settings::Switch::PriorityColors, PriorityColors->isChecked());
 
     // A start-up entry that could not be changed is said so; the other options are still saved.
     const QString exe = AppPaths::executablePath();
@@ -359,6 +373,9 @@ void TOptionsForm::OkBtnClick()
     m_host.setAddEditFont(m_fonts.at(AddEditRow));
     m_host.setAddEditColor(colorOf(AddEditRow));
     m_host.setAutoSaveOnAddEdit(AutoSave->isChecked());
+    m_host.setResizableWindow(ResizableWindow->isChecked());
+    m_host.setWrapLongLines(WordWrap->isChecked());
+    m_host.setPriorityColors(PriorityColors->isChecked());
     accept();
 }
 

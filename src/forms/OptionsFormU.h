@@ -18,9 +18,9 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 
-// General options, the fonts and background colours of the three text areas, start with the desktop,
-// and the .qlt file association. Nothing is written or applied before OK, except the file association,
-// which its button registers at once.
+// General options, the fonts and background colours of the three text areas, how the window shows the
+// notes, start with the desktop, and the .qlt file association. Nothing is written or applied before OK,
+// except the file association, which its button registers at once.
 class TOptionsForm : public QDialog
 {
     Q_OBJECT
@@ -60,6 +60,9 @@ public:
     QLineEdit* AddEditTextSample = nullptr;
     QPushButton* AddEditTextFont = nullptr;
     QPushButton* AddEditTextColor = nullptr;
+    QCheckBox* ResizableWindow = nullptr;
+    QCheckBox* WordWrap = nullptr;
+    QCheckBox* PriorityColors = nullptr;
     QMenu* EmptyMenu = nullptr;
 
     QPushButton* OkBtn = nullptr;

@@ -8,7 +8,7 @@
 class QWidget;
 
 // What the options dialog uses of the main window: it reads the fonts the list and the note pane show,
-// and on OK hands every font, colour and the auto-save option over to be applied at once.
+// and on OK hands every font, colour and option over to be applied at once.
 class OptionsHost
 {
 public:
@@ -29,4 +29,9 @@ public:
     virtual void setAddEditFont(const FontValue& font) = 0;
     virtual void setAddEditColor(const QColor& color) = 0;
     virtual void setAutoSaveOnAddEdit(bool value) = 0;
+    // The window's own size, or one the user can change; wrapped long lines in the note pane and the
+    // Add/Edit box; the priorities told apart by colour and weight.
+    virtual void setResizableWindow(bool on) = 0;
+    virtual void setWrapLongLines(bool on) = 0;
+    virtual void setPriorityColors(bool on) = 0;
 };

@@ -2,6 +2,8 @@
 
 #include "shared/IniFile.h"
 
+#include <iterator>
+
 namespace Settings {
 namespace {
 
@@ -25,9 +27,15 @@ QString keyOf(Switch which)
     case Switch::HideDone:
         return QStringLiteral("HideDone");
     case Switch::MinToTrayOnClose:
+        return QStringLiteral("MinToTrayOnClose");
+    case Switch::ResizableWindow:
+        return QStringLiteral("ResizableWindow");
+    case Switch::WordWrap:
+        return QStringLiteral("WordWrap");
+    case Switch::PriorityColors:
         break;
     }
-    return QStringLiteral("MinToTrayOnClose");
+    return QStringLiteral("PriorityColors");
 }
 
 } // namespace
@@ -63,6 +71,34 @@ bool isOn(const IniFile& ini, Switch which)
 void setOn(IniFile& ini, Switch which, bool on)
 {
     ini.WriteBool(General, keyOf(which), on);
+}
+
+namespace {
+
+constexpr const char* GeometryKeys[] = {"WindowLeft", "WindowTop", "WindowWidth", "WindowHeight"};
+
+} // namespace
+
+std::optional<QRect> windowGeometry(const IniFile& ini)
+{
+    // A missing or bad value comes back as the default, whatever that is: read with two defaults, it shows.
+    int values[std::size(GeometryKeys)];
+    for (size_t i = 0; i < std::size(GeometryKeys); ++i) {
+        const QString key = QLatin1String(GeometryKeys[i]);
+        values[i] = ini.ReadInteger(General, key, 0);
+        if (values[i] != ini.ReadInteger(General, key, 1))
+            return std::nullopt;
+    }
+    if (values[2] <= 0 || values[3] <= 0)
+        return std::nullopt;
+    return QRect(values[0], values[1], values[2], values[3]);
+}
+
+void setWindowGeometry(IniFile& ini, const QRect& geometry)
+{
+    const int values[] = {geometry.x(), geometry.y(), geometry.width(), geometry.height()};
+    for (size_t i = 0; i < std::size(GeometryKeys); ++i)
+        ini.WriteInteger(General, QLatin1String(GeometryKeys[i]), values[i]);
 }
 
 QString lastFile(const IniFile& ini)

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QRect>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 class IniFile;
 
@@ -32,9 +35,17 @@ enum class Switch
     OpenLastFile,
     MinToTrayOnClose,
     HideDone, // the list leaves out the notes that are done
+    ResizableWindow,
+    WordWrap,
+    PriorityColors,
 };
 bool isOn(const IniFile& ini, Switch which);
 void setOn(IniFile& ini, Switch which, bool on);
+
+// The main window's place as the user left it: the frame's top left corner and the size inside the frame.
+// Nothing when a value is missing or no number, or the size is not positive.
+std::optional<QRect> windowGeometry(const IniFile& ini);
+void setWindowGeometry(IniFile& ini, const QRect& geometry);
 
 QString lastFile(const IniFile& ini);
 // An empty name, or one the file cannot hold, removes the key: no stale last file opens next time.

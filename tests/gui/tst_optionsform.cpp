@@ -4,6 +4,7 @@
 
 #include "app/QtTranslation.h"
 #include "app/QuilletApplication.h"
+#include "document/NotesModel.h"
 #include "forms/AddEditFormU.h"
 #include "forms/FontColorDialog.h"
 #include "forms/MessageBox.h"
@@ -213,7 +214,7 @@ void TestOptionsForm::layout()
 {
     TOptionsForm dialog(w.form());
     QCOMPARE(dialog.objectName(), u"OptionsForm"_s);
-    verifyFixedDialog(dialog, u"选项"_s, QSize(289, 370), &w.form());
+    verifyFixedDialog(dialog, u"选项"_s, QSize(289, 434), &w.form());
 
     QCOMPARE(dialog.GroupBox1->title(), u" 常规 "_s);
     const QList<std::pair<QAbstractButton*, QString>> general{
@@ -276,11 +277,27 @@ void TestOptionsForm::layout()
         QVERIFY(row.fontButton->y() > previousTop);
         previousTop = row.fontButton->y();
     }
+    // Below the rows, one box under the other, each a line of its own.
+    previousTop = dialog.AddEditTextColor->geometry().bottom();
+    const QList<std::pair<QCheckBox*, QString>> view{
+        {dialog.ResizableWindow, u"可调整窗口大小(&R)"_s},
+        {dialog.WordWrap, u"长行自动换行(&W)"_s},
+        {dialog.PriorityColors, u"以颜色突出显示优先级(&H)"_s},
+    };
+    for (const auto& [box, caption] : view) {
+        QCOMPARE(box->text(), caption);
+        QCOMPARE(box->parentWidget(), dialog.GroupBox2);
+        QCOMPARE(box->x(), dialog.LoadAtWinStart->x());
+        QVERIFY(box->y() > previousTop);
+        QVERIFY(box->sizeHint().width() <= box->width());
+        previousTop = box->geometry().bottom();
+    }
+    QVERIFY(previousTop < dialog.GroupBox2->height());
 
     QCOMPARE(dialog.OkBtn->text(), u"确定(&O)"_s);
     QVERIFY(dialog.OkBtn->isDefault());
     QCOMPARE(dialog.CancelBtn->text(), u"取消(&C)"_s);
-    QVERIFY(dialog.OkBtn->geometry().bottom() < 370);
+    QVERIFY(dialog.OkBtn->geometry().bottom() < dialog.height());
     QVERIFY(dialog.OkBtn->y() > dialog.GroupBox2->geometry().bottom());
 }
 
@@ -348,6 +365,9 @@ void TestOptionsForm::accessKeysMoveFocus_data()
     QTest::newRow("Alt+L") << u"LoadAtWinStart"_s << int(Qt::Key_L);
     QTest::newRow("Alt+M") << u"MinToTray"_s << int(Qt::Key_M);
     QTest::newRow("Alt+P") << u"OpenLastFile"_s << int(Qt::Key_P);
+    QTest::newRow("Alt+R") << u"ResizableWindow"_s << int(Qt::Key_R);
+    QTest::newRow("Alt+W") << u"WordWrap"_s << int(Qt::Key_W);
+    QTest::newRow("Alt+H") << u"PriorityColors"_s << int(Qt::Key_H);
 }
 
 // An access key changes its box and takes the focus there, where the user hears and sees the change.
@@ -423,10 +443,12 @@ void TestOptionsForm::generalOptionsShown()
 {
     QFETCH(QString, value);
     QFETCH(bool, checked);
-    // The other two keys hold the opposite, so that a mix-up of keys shows.
-    for (const char* key : {"OpenLastFile", "AutoSaveOnAddEdit", "MinToTrayOnClose"}) {
+    // The other keys hold the opposite, so that a mix-up of keys shows.
+    const QList<const char*> keys{"OpenLastFile",    "AutoSaveOnAddEdit", "MinToTrayOnClose",
+                                  "ResizableWindow", "WordWrap",          "PriorityColors"};
+    for (const char* key : keys) {
         IniFile(w.iniPath()).EraseSection(General);
-        for (const char* other : {"OpenLastFile", "AutoSaveOnAddEdit", "MinToTrayOnClose"}) {
+        for (const char* other : keys) {
             if (qstrcmp(key, other) != 0)
                 w.writeIni(General, QLatin1String(other), checked ? u"0"_s : u"1"_s);
             else if (value != u"<missing>")
@@ -434,9 +456,10 @@ void TestOptionsForm::generalOptionsShown()
         }
         TOptionsForm dialog(w.form());
         dialog.show();
-        const QMap<QString, QCheckBox*> boxes{{u"OpenLastFile"_s, dialog.OpenLastFile},
-                                              {u"AutoSaveOnAddEdit"_s, dialog.AutoSave},
-                                              {u"MinToTrayOnClose"_s, dialog.MinOnClose}};
+        const QMap<QString, QCheckBox*> boxes{
+            {u"OpenLastFile"_s, dialog.OpenLastFile},   {u"AutoSaveOnAddEdit"_s, dialog.AutoSave},
+            {u"MinToTrayOnClose"_s, dialog.MinOnClose}, {u"ResizableWindow"_s, dialog.ResizableWindow},
+            {u"WordWrap"_s, dialog.WordWrap},           {u"PriorityColors"_s, dialog.PriorityColors}};
         for (auto it = boxes.cbegin(); it != boxes.cend(); ++it)
             QCOMPARE(it.value()->isChecked(), it.key() == QLatin1String(key) ? checked : !checked);
     }
@@ -448,12 +471,14 @@ void TestOptionsForm::okWritesEveryKeyInOrder()
     dialog.show();
     dialog.OpenLastFile->setChecked(true);
     dialog.MinOnClose->setChecked(true);
+    dialog.WordWrap->setChecked(true);
     QTest::mouseClick(dialog.OkBtn, Qt::LeftButton);
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QVERIFY(!dialog.isVisible());
 
-    QStringList expected{u"[General]"_s, u"OpenLastFile=1"_s, u"AutoSaveOnAddEdit=0"_s,
-                         u"MinToTrayOnClose=1"_s};
+    QStringList expected{u"[General]"_s,          u"OpenLastFile=1"_s,    u"AutoSaveOnAddEdit=0"_s,
+                         u"MinToTrayOnClose=1"_s, u"ResizableWindow=0"_s, u"WordWrap=1"_s,
+                         u"PriorityColors=0"_s};
     // The window's design font (Tahoma 8 pt, window-text colour) in every section, white backgrounds; the
     // list and the pane have the window's character set, the note dialog the font object's default.
     for (const QString& section : Sections) {
@@ -746,6 +771,9 @@ void TestOptionsForm::appliedAtOnceAndAtNextStart()
                                     form->NotesTextColor, form->AddEditTextFont, form->AddEditTextColor})
             QTest::mouseClick(button, Qt::LeftButton);
         form->AutoSave->setChecked(true);
+        form->ResizableWindow->setChecked(true);
+        form->WordWrap->setChecked(true);
+        form->PriorityColors->setChecked(true);
         QTest::mouseClick(form->OkBtn, Qt::LeftButton);
     });
 
@@ -764,6 +792,9 @@ void TestOptionsForm::appliedAtOnceAndAtNextStart()
         QVERIFY(w.form().AddEditFont().underline());
         QCOMPARE(w.form().AddEditColor(), QColor(70, 80, 90));
         QVERIFY(w.form().autoSaveOnAddEdit());
+        QVERIFY(w.form().minimumSize() != w.form().maximumSize());
+        QCOMPARE(pane->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+        QVERIFY(w.form().notesList()->itemDelegateForColumn(NotesModel::PriorityColumn));
     };
     check();
     if (QTest::currentTestFailed())
@@ -772,10 +803,12 @@ void TestOptionsForm::appliedAtOnceAndAtNextStart()
     // The Add/Edit dialog shows them the next time it opens.
     QFont addEditShown;
     QColor addEditColour;
+    auto addEditWrap = QPlainTextEdit::NoWrap;
     w.driver.onNextDialog([&](QDialog* dialog) {
         if (auto* form = qobject_cast<TAddEditForm*>(dialog)) {
             addEditShown = form->NoteText->font();
             addEditColour = base(form->NoteText);
+            addEditWrap = form->NoteText->lineWrapMode();
         }
         dialog->reject();
     });
@@ -787,6 +820,7 @@ void TestOptionsForm::appliedAtOnceAndAtNextStart()
     QCOMPARE(addEditShown.pointSize(), 12);
     QVERIFY(addEditShown.underline());
     QCOMPARE(addEditColour, QColor(70, 80, 90));
+    QCOMPARE(addEditWrap, QPlainTextEdit::WidgetWidth);
 
     // And the next start applies them from the settings file.
     w.createForm();
