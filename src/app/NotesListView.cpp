@@ -1,4 +1,5 @@
 #include "app/NotesListView.h"
+#include "forms/Guarded.h"
 
 #include <QEvent>
 #include <QHeaderView>
@@ -69,9 +70,12 @@ void NotesListView::setModel(QAbstractItemModel* model)
 {
     QTableView::setModel(model);
     if (model) {
-        connect(model, &QAbstractItemModel::rowsInserted, this, &NotesListView::describeEmptiness);
-        connect(model, &QAbstractItemModel::rowsRemoved, this, &NotesListView::describeEmptiness);
-        connect(model, &QAbstractItemModel::modelReset, this, &NotesListView::describeEmptiness);
+        connect(model, &QAbstractItemModel::rowsInserted, this,
+                Guarded::slot(this, &NotesListView::describeEmptiness));
+        connect(model, &QAbstractItemModel::rowsRemoved, this,
+                Guarded::slot(this, &NotesListView::describeEmptiness));
+        connect(model, &QAbstractItemModel::modelReset, this,
+                Guarded::slot(this, &NotesListView::describeEmptiness));
     }
     describeEmptiness();
 }

@@ -184,7 +184,6 @@ void TestFaultInjection::writeFailsAfterSomeBytes()
     w.seed(largeNotes(u"old "_s), true);
     w.form().SaveFile(path);
     const QByteArray old = readFile(path);
-    w.model().clear();
     w.seed(changed, true);
     if (room < 0)
         room = notesFile(changed).size() - 1;
@@ -222,7 +221,6 @@ void TestFaultInjection::fullDisk()
     saveFailsKeeping(path, old, document);
 
     // Space made in the document: the next save fits, and no leftover is in its way.
-    w.model().clear();
     w.seed(largeNotes(u"smaller "_s), true);
     QVERIFY(notesFile(w.model().notes()).size() + old.size() < 1024 * 1024);
     MessageBox::setNextAnswers({QMessageBox::Ok}); // so that a failure fails the test instead of waiting
