@@ -129,11 +129,11 @@ void WindowHarness::writeIni(const QString& section, const QString& key, const Q
 
 void WindowHarness::seed(const QList<Note>& notes, bool modified)
 {
-    // As kept for recovery: the rows replace the document's, which keeps its file and password and starts
-    // a new history.
+    // As kept for recovery: the rows are added to the document's, which keeps its file and password and
+    // starts a new history.
     NotesDocument& document = m_form->document();
     const QString kept = path(u"seed.qlt"_s);
-    QVERIFY(writeFile(kept, notesFile(notes, document.password())));
+    QVERIFY(writeFile(kept, notesFile(document.notes() + notes, document.password())));
     struct Known : NotesDocument::OpenQuestions
     {
         explicit Known(const QByteArray& password) : m_password(password) {}
