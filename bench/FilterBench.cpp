@@ -3,7 +3,6 @@
 #include "SampleNotes.h"
 
 #include "app/MainFormU.h"
-#include "app/QuilletApplication.h"
 #include "document/NotesDocument.h"
 #include "document/QltFile.h"
 
@@ -60,7 +59,7 @@ bool isFilterChild(int argc, char** argv)
 
 int filterChild(int& argc, char** argv)
 {
-    QuilletApplication app(argc, argv);
+    QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillet"));
     TMainForm window(QStringList{QString::fromLocal8Bit(argv[2])});
     window.show();

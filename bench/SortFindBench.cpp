@@ -1,12 +1,17 @@
 #include "BenchClock.h"
 #include "BenchTable.h"
 #include "Benches.h"
+#include "OpenFile.h"
 #include "SampleNotes.h"
 
 #include "document/NotesDocument.h"
 #include "document/NotesFinder.h"
 #include "document/NotesModel.h"
 #include "document/NotesSorter.h"
+#include "document/QltFile.h"
+#include "document/QltFormat.h"
+
+#include <QTemporaryDir>
 
 namespace {
 
@@ -44,13 +49,10 @@ qint64 timeFind(const QList<Note>& notes, const QString& needle, bool matchCase)
     });
 }
 
-// A document of the notes, as after a load: a list of its own and no history.
-void load(NotesDocument& document, const QList<Note>& notes)
+// A document of the notes, as after a load: no history.
+void load(NotesDocument& document, const QString& file)
 {
-    QList<Note> own = notes;
-    own.detach();
-    document.clear();
-    document.model().appendNotes(std::move(own));
+    openInto(document, file, {});
 }
 
 } // namespace
@@ -79,8 +81,12 @@ void benchSortFind(BenchTable& table)
 void benchUndo(BenchTable& table)
 {
     const QList<Note> notes = SampleNotes::make(NoteCount, MeanTextBytes, 11);
+    const QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("undo.qlt"));
+    if (!QltFile::writeAtomically(file, QltFormat::write(notes, {}, 0)))
+        qFatal("cannot write the undo benchmark file");
     NotesDocument document;
-    load(document, notes);
+    load(document, file);
     addBoundRow(table, QStringLiteral("undo the deletion of one note among 100,000"),
                 BenchClock::fastestOf(
                     Repetitions, [&] { document.removeNote(int(NoteCount / 2)); }, [&] { document.undo(); }),
@@ -89,7 +95,7 @@ void benchUndo(BenchTable& table)
                 BenchClock::fastestOf(
                     Repetitions,
                     [&] {
-                        load(document, notes);
+                        load(document, file);
                         document.sort(NotesSorter::SortBy::Text, true);
                     },
                     [&] { document.undo(); }),

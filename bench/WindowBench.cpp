@@ -4,10 +4,10 @@
 #include "SampleNotes.h"
 
 #include "app/MainFormU.h"
-#include "app/QuilletApplication.h"
 #include "document/NotesDocument.h"
 #include "document/QltFile.h"
 
+#include <QApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
@@ -136,7 +136,7 @@ QString writeNotes(const QString& dir, const char* name, qsizetype count, qsizet
 
 int windowChild(int& argc, char** argv, int rows)
 {
-    QuilletApplication app(argc, argv);
+    QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillet"));
     TMainForm window(QStringList{});
     ShownWatch watch(window, rows);

@@ -5,7 +5,6 @@
 #include "SampleNotes.h"
 
 #include "app/MainFormU.h"
-#include "app/QuilletApplication.h"
 #include "document/NotesDocument.h"
 #include "document/NotesSorter.h"
 #include "document/QltFile.h"
@@ -16,6 +15,7 @@
 #include "shared/Cipher.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
@@ -277,7 +277,7 @@ QString writeNotes(const QString& dir, const QString& name, const QList<Note>& n
 int windowCommandsChild(int& argc, char** argv)
 {
     // argv: this program, the switch, the notes file, the file to import, auto-save 0 or 1.
-    QuilletApplication app(argc, argv);
+    QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillet"));
     const QString path = QString::fromLocal8Bit(argv[2]);
     const QString importPath = QString::fromLocal8Bit(argv[3]);

@@ -4,8 +4,8 @@
 #include "app/NotesFilterModel.h"
 #include "app/NotesListView.h"
 #include "app/StatusPanel.h"
-#include "document/FileWatch.h"
 #include "document/NotesDocument.h"
+#include "forms/Guarded.h"
 #include "forms/Images.h"
 #include "forms/NoteTextEdit.h"
 #include "platform/HolderChannel.h"
@@ -49,8 +49,7 @@ QFrame* newPanel(QWidget* parent, const char* name)
 
 TMainForm::TMainForm(const QStringList& arguments, QWidget* parent)
     : QMainWindow(parent), m_arguments(arguments),
-      m_document(new NotesDocument(NotesDocument::Locking::HoldFileLock, this)),
-      m_fileWatch(new FileWatch(this))
+      m_document(new NotesDocument(NotesDocument::Locking::HoldFileLock, this))
 {
     // The images live in the application library, which the linker would otherwise leave out.
     Q_INIT_RESOURCE(icons);
@@ -67,7 +66,7 @@ TMainForm::TMainForm(const QStringList& arguments, QWidget* parent)
     showHistory();
     createTray();
     m_holderChannel = new HolderChannel(this);
-    connect(m_holderChannel, &HolderChannel::called, this, &TMainForm::BringToFront);
+    connect(m_holderChannel, &HolderChannel::called, this, Guarded::slot(this, &TMainForm::BringToFront));
     FormCreate();
 }
 
@@ -138,9 +137,9 @@ void TMainForm::createLayout()
     NotesList->setAccessibleName(QStringLiteral("记事本列表"));
     NotesList->setFrameShape(QFrame::NoFrame);
     NotesList->setGeometry(1, 1, NotesListPanelRect.width() - 3, NotesListPanelRect.height() - 4);
-    NotesModel* model = &m_document->model();
-    NotesList->setModel(model);
-    m_filter = new NotesFilterModel(*model, this);
+    const NotesModel* model = &m_document->model();
+    NotesList->setModel(m_document->itemModel());
+    m_filter = new NotesFilterModel(*m_document, this);
     NotesList->setSelectionBehavior(QAbstractItemView::SelectRows);
     NotesList->setSelectionMode(QAbstractItemView::SingleSelection);
     NotesList->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -153,23 +152,25 @@ void TMainForm::createLayout()
     header->setSectionResizeMode(NotesModel::CaptionColumn, QHeaderView::Stretch);
     header->setSectionResizeMode(NotesModel::PriorityColumn, QHeaderView::Fixed);
     header->resizeSection(NotesModel::PriorityColumn, PriorityColumnWidth);
-    model->setIconProvider([this](int index) { return image(index); });
+    m_document->setIconProvider([this](int index) { return image(index); });
     NotesList->installEventFilter(this);
-    connect(NotesList, &QAbstractItemView::doubleClicked, this, &TMainForm::NotesEditCmdExecute);
+    connect(NotesList, &QAbstractItemView::doubleClicked, this,
+            Guarded::slot(this, &TMainForm::NotesEditCmdExecute));
     followListSelection();
     // Removing the selected row, or every row, drops the selection without a selection event; the
     // pane must not go on showing a note that is gone.
-    const auto clearPaneWithoutSelection = [this] {
+    const auto clearPaneWithoutSelection = Guarded::slot([this] {
         if (!IsSelected())
             NotesListSelectItem(-1, false);
-    };
+    });
     connect(model, &QAbstractItemModel::rowsRemoved, this, clearPaneWithoutSelection);
     connect(model, &QAbstractItemModel::modelReset, this, clearPaneWithoutSelection);
-    // The status bar follows the notes and the document, whichever command changed them.
-    connect(model, &NotesModel::countsChanged, this, &TMainForm::CountNotes);
-    connect(m_document, &NotesDocument::modifiedChanged, this, &TMainForm::showModified);
-    connect(&m_document->history(), &NotesHistory::changed, this, &TMainForm::showHistory);
-    connect(m_fileWatch, &FileWatch::touched, this, &TMainForm::checkFileOnDisk);
+    // The window follows the notes and the document, whichever command changed them.
+    connect(model, &NotesModel::countsChanged, this, Guarded::slot(this, &TMainForm::CountNotes));
+    connect(m_document, &NotesDocument::modifiedChanged, this, Guarded::slot(this, &TMainForm::showModified));
+    connect(&m_document->history(), &NotesHistory::changed, this,
+            Guarded::slot(this, &TMainForm::showHistory));
+    followDocumentFile();
 
     NotesTextPanel = newPanel(client, "NotesTextPanel");
     NotesTextPanel->setGeometry(NotesTextPanelRect.translated(0, -clientTop));
@@ -188,17 +189,18 @@ void TMainForm::createLayout()
 
     NoteTextPopup = new QMenu(NoteText);
     NoteTextPopup->setObjectName(QStringLiteral("NoteTextPopup"));
-    NoteTextCopyCmd =
-        NoteTextPopup->addAction(QStringLiteral("复制(&C)"), this, &TMainForm::NoteTextCopyCmdClick);
+    NoteTextCopyCmd = NoteTextPopup->addAction(QStringLiteral("复制(&C)"), this,
+                                               Guarded::slot(this, &TMainForm::NoteTextCopyCmdClick));
     NoteTextCopyCmd->setObjectName(QStringLiteral("NoteTextCopyCmd"));
     NoteTextPopup->addSeparator();
-    NoteTextSelectAllCmd =
-        NoteTextPopup->addAction(QStringLiteral("全选(&A)"), this, &TMainForm::NoteTextSelectAllCmdClick);
+    NoteTextSelectAllCmd = NoteTextPopup->addAction(
+        QStringLiteral("全选(&A)"), this, Guarded::slot(this, &TMainForm::NoteTextSelectAllCmdClick));
     NoteTextSelectAllCmd->setObjectName(QStringLiteral("NoteTextSelectAllCmd"));
-    connect(NoteTextPopup, &QMenu::aboutToShow, this, &TMainForm::NoteTextPopupPopup);
+    connect(NoteTextPopup, &QMenu::aboutToShow, this, Guarded::slot(this, &TMainForm::NoteTextPopupPopup));
     NoteText->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(NoteText, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { NoteTextPopup->exec(NoteText->viewport()->mapToGlobal(pos)); });
+    connect(NoteText, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        Guarded::run([&] { NoteTextPopup->exec(NoteText->viewport()->mapToGlobal(pos)); });
+    });
 
     createStatusBar();
     createFilter();
@@ -218,9 +220,10 @@ void TMainForm::createStatusBar()
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         panel->resize(StatusPanelWidths.at(size_t(i)), StatusBarHeight);
         panel->setIcon(image(images.at(size_t(i))));
-        connect(panel, &StatusPanel::activated, this, [this, i] { StatusBarPanelDblClick(i); });
+        connect(panel, &StatusPanel::activated, this,
+                Guarded::slot([this, i] { StatusBarPanelDblClick(i); }));
         if (i <= PanelNotDone) // the count panels, which grow with their numbers
-            connect(panel, &StatusPanel::textChanged, this, &TMainForm::StatusBarResize);
+            connect(panel, &StatusPanel::textChanged, this, Guarded::slot(this, &TMainForm::StatusBarResize));
         m_panels.at(size_t(i)) = panel;
     }
     // The folder opens from the keyboard too: Tab reaches its panel, Enter opens it.
@@ -244,14 +247,16 @@ void TMainForm::followListSelection()
             [this](const QItemSelection& selected, const QItemSelection& deselected) {
                 if (m_refiltering)
                     return;
-                for (const QItemSelectionRange& range : deselected) {
-                    for (int row = range.top(); row <= range.bottom(); ++row)
-                        NotesListSelectItem(m_filter->sourceRow(row), false);
-                }
-                for (const QItemSelectionRange& range : selected) {
-                    for (int row = range.top(); row <= range.bottom(); ++row)
-                        NotesListSelectItem(m_filter->sourceRow(row), true);
-                }
+                Guarded::run([&] {
+                    for (const QItemSelectionRange& range : deselected) {
+                        for (int row = range.top(); row <= range.bottom(); ++row)
+                            NotesListSelectItem(m_filter->sourceRow(row), false);
+                    }
+                    for (const QItemSelectionRange& range : selected) {
+                        for (int row = range.top(); row <= range.bottom(); ++row)
+                            NotesListSelectItem(m_filter->sourceRow(row), true);
+                    }
+                });
             });
 }
 
@@ -289,12 +294,12 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
     if (watched == NotesList && event->type() == QEvent::KeyPress) {
         const QString text = static_cast<QKeyEvent*>(event)->text();
         if (text.size() == 1 && text.front() == QLatin1Char('\r')) {
-            NotesListKeyPress(text.front());
+            Guarded::run([&] { NotesListKeyPress(text.front()); });
             return true;
         }
     } else if (watched == StatusBar &&
                (event->type() == QEvent::Resize || event->type() == QEvent::FontChange)) {
-        StatusBarResize();
+        Guarded::run([this] { StatusBarResize(); });
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/NotesDocument.h"
 #include "forms/DocumentHost.h"
 #include "forms/NotesHost.h"
 #include "forms/OptionsHost.h"
@@ -24,8 +25,6 @@
 class EdgeDock;
 class FilterBar;
 class HolderChannel;
-class FileWatch;
-class NotesDocument;
 class NotesFilterModel;
 class NotesListView;
 class PriorityColumn;
@@ -79,7 +78,6 @@ public:
     int selectedRow() const override;
     bool isShown(int row) const override;
     void NotesListSelectItem(int row, bool selected) override;
-    void SetFileInfo(const QString& name) override;
 
     // OptionsHost (MainFormUOptions.cpp).
     FontValue notesListFont() const override { return m_notesListFont; }
@@ -120,6 +118,8 @@ public:
     void PerformAutoSave();
     void SwapListItems(int index);
     void SetPriority(const QByteArray& name);
+    // Shows the document's file in the caption, the status bar and the tray hint.
+    void SetFileInfo(const QString& name);
     const QStringList& MRUList() const { return m_mruList; }
 
     // Files (MainFormUOpenFile.cpp, MainFormUFileCommands.cpp).
@@ -214,6 +214,7 @@ private:
     void FormCreate();
     void applySettings();
     void FormActivate();
+    void closeOrKeep(QCloseEvent* event);
     bool FormCloseQuery();
     bool FormClose();
     void writeWindowSettings(::IniFile& ini) const;
@@ -239,6 +240,7 @@ private:
 
     // Files (MainFormUOpenFile.cpp, MainFormUFileCommands.cpp).
     class OpenFileQuestions;
+    NotesDocument::OpenResult openReplacing(const QString& fileName, OpenFileQuestions& questions);
     void openStartupFile();
     void showWorking(const QString& text);
     using BusyCursor = QScopeGuard<std::function<void()>>;
@@ -253,7 +255,7 @@ private:
     void showHistory();
     void followHistoryStep(int row);
 
-    // Changes on disk (MainFormUDiskChanges.cpp, reloadFromDisk in MainFormUOpenFile.cpp).
+    // Changes on disk (MainFormUDiskChanges.cpp).
     void checkFileOnDisk();
     bool reloadFromDisk();
     enum class ChangedFileAnswer
@@ -278,14 +280,13 @@ private:
     void moveDroppedNote(int from, int before);
 
     // Document (MainFormUDocument.cpp).
+    void followDocumentFile();
     void showModified(bool modified);
     void showProtection();
 
     const QStringList m_arguments;
     NotesDocument* const m_document;
-    FileWatch* const m_fileWatch;
     bool m_toldDiskChange = false;   // the user knows the file changed under unsaved notes
-    bool m_checkingDisk = false;     // a reload or a message about the file is under way
     bool m_checkAfterDialog = false; // a change seen under an open dialog waits for it to close
     bool CmdLineOpen = false;
     QStringList m_recoveryFiles; // written or restored from in this run: a save makes them needless

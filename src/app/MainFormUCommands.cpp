@@ -1,6 +1,7 @@
 #include "app/MainFormU.h"
 
 #include "app/Themes.h"
+#include "forms/Guarded.h"
 #include "forms/Images.h"
 #include "shared/DebugLog.h"
 #include "shared/NoteFields.h"
@@ -103,7 +104,7 @@ void TMainForm::createCommandTable()
     // clang-format on
     for (const Command& command : commands) {
         QAction* a = addCommand(command.name, command.caption, command.hint, command.shortcut, command.image);
-        connect(a, &QAction::triggered, this, command.handler);
+        connect(a, &QAction::triggered, this, Guarded::slot(this, command.handler));
     }
     action("ViewShowGridLinesCmd")->setCheckable(true);
     action("ViewHideDoneCmd")->setCheckable(true);
@@ -118,9 +119,11 @@ void TMainForm::createCommandTable()
         priorities->addAction(a);
     }
     connect(priorities, &QActionGroup::triggered, this, [this](QAction* a) {
-        const int priority = a->data().toInt();
-        SharedSrc::DebugLog(PriorityCommands[size_t(priority)].trace);
-        SetPriority(SharedSrc::GetPriorityByIndex(quint16(priority)));
+        Guarded::run([&] {
+            const int priority = a->data().toInt();
+            SharedSrc::DebugLog(PriorityCommands[size_t(priority)].trace);
+            SetPriority(SharedSrc::GetPriorityByIndex(quint16(priority)));
+        });
     });
 
     m_themeGroup = new QActionGroup(this);
@@ -133,9 +136,11 @@ void TMainForm::createCommandTable()
         m_themeGroup->addAction(a);
     }
     connect(m_themeGroup, &QActionGroup::triggered, this, [this](QAction* a) {
-        const Themes::Theme& theme = Themes::All[size_t(a->data().toInt())];
-        SharedSrc::DebugLog(theme.trace);
-        SetTheme(QLatin1String(theme.name));
+        Guarded::run([&] {
+            const Themes::Theme& theme = Themes::All[size_t(a->data().toInt())];
+            SharedSrc::DebugLog(theme.trace);
+            SetTheme(QLatin1String(theme.name));
+        });
     });
 }
 
@@ -166,7 +171,8 @@ void TMainForm::createMenus()
     FileRecentFilesMenu->setObjectName(QStringLiteral("FileRecentFilesMenu"));
     FileRecentFilesMenu->addSeparator();
     FileRecentFilesMenu->addAction(action("FileClearRecentList"));
-    connect(FileRecentFilesMenu, &QMenu::aboutToShow, this, &TMainForm::FileRecentFilesMenuPopup);
+    connect(FileRecentFilesMenu, &QMenu::aboutToShow, this,
+            Guarded::slot(this, &TMainForm::FileRecentFilesMenuPopup));
     add(fileMenu, {"", "FileImportCmd", "FileExportCmd", "", "FileSetPasswordCmd", "", "FileExitCmd"});
 
     QMenu* notesMenu = newMenu("NotesMenu", "记事本(&N)");
@@ -197,11 +203,11 @@ void TMainForm::createToolbar()
     auto* openMenu = new QMenu(ToolbarOpenCmd);
     openMenu->setObjectName(QStringLiteral("ToolbarOpenMenu"));
     openMenu->addSeparator();
-    ToolbarClearMRUCmd =
-        openMenu->addAction(QStringLiteral("清除(&C)"), this, &TMainForm::ToolbarClearMRUCmdClick);
+    ToolbarClearMRUCmd = openMenu->addAction(QStringLiteral("清除(&C)"), this,
+                                             Guarded::slot(this, &TMainForm::ToolbarClearMRUCmdClick));
     ToolbarClearMRUCmd->setObjectName(QStringLiteral("ToolbarClearMRUCmd"));
     ToolbarOpenCmd->setMenu(openMenu);
-    connect(openMenu, &QMenu::aboutToShow, this, &TMainForm::ToolbarOpenCmdPopup);
+    connect(openMenu, &QMenu::aboutToShow, this, Guarded::slot(this, &TMainForm::ToolbarOpenCmdPopup));
     Toolbar->addWidget(ToolbarOpenCmd);
 
     const auto add = [this](std::initializer_list<const char*> names) {

@@ -2,12 +2,12 @@
 
 #include "document/DocumentMessages.h"
 #include "document/NotesDocument.h"
+#include "forms/Guarded.h"
 #include "forms/MessageBox.h"
 #include "shared/DebugLog.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QScopedValueRollback>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -22,28 +22,9 @@ constexpr int StatusMessageTime = 10000;
 // How often a change seen under an open dialog is looked at again, until the dialog has closed.
 constexpr int DialogCloseCheckInterval = 250;
 
-// Reading the document's own file again asks nobody: the password it has either opens the file or the
-// file is not taken (a changed password is the user's to give by opening the file again).
-class ReloadQuestions : public NotesDocument::OpenQuestions
-{
-public:
-    explicit ReloadQuestions(const QByteArray& password) : m_password(password) {}
-
-    bool openDespiteLock() override { return true; }
-    std::optional<QByteArray> password(const NotesDocument::PasswordTest& test) override
-    {
-        if (test(m_password) == NotesDocument::PasswordFit::Opens)
-            return m_password;
-        return std::nullopt;
-    }
-
-private:
-    const QByteArray m_password;
-};
-
 } // namespace
 
-// The file watch saw something happen to the document's file or its folder. Another program's version
+// The document's file changed or went on disk. Another program's version
 // is taken at once when nothing here is unsaved; otherwise the user hears of it now, not at the save.
 // Under an open dialog nothing changes: the dialog may hold a row number, which a reload would give to
 // another note, so the look waits until it has closed.
@@ -52,21 +33,18 @@ void TMainForm::checkFileOnDisk()
     if (QApplication::activeModalWidget()) {
         if (!m_checkAfterDialog) {
             m_checkAfterDialog = true;
-            QTimer::singleShot(DialogCloseCheckInterval, this, [this] {
-                m_checkAfterDialog = false;
-                checkFileOnDisk();
-            });
+            QTimer::singleShot(DialogCloseCheckInterval, this, Guarded::slot([this] {
+                                   m_checkAfterDialog = false;
+                                   checkFileOnDisk();
+                               }));
         }
         return;
     }
-    if (m_checkingDisk)
-        return;
     const bool gone = m_document->fileGoneFromDisk();
     if (!gone && !m_document->fileChangedOnDisk()) {
         m_toldDiskChange = false;
         return;
     }
-    const QScopedValueRollback checking(m_checkingDisk, true);
     const QString path = QDir::toNativeSeparators(m_document->fileName());
     if (!GetModified()) {
         if (!gone && reloadFromDisk()) {
@@ -95,7 +73,6 @@ void TMainForm::checkFileOnDisk()
 
 TMainForm::ChangedFileAnswer TMainForm::askAboutChangedFile(const QString& path)
 {
-    const QScopedValueRollback checking(m_checkingDisk, true);
     switch (MessageBox::show(this, QMessageBox::Warning, QStringLiteral("确认"),
                              DocumentMessages::changedOnDisk(QDir::toNativeSeparators(path)) +
                                  QStringLiteral("\n\n覆盖它的更改, 另存为其他文件, 还是取消保存?"),
@@ -113,25 +90,14 @@ TMainForm::ChangedFileAnswer TMainForm::askAboutChangedFile(const QString& path)
 }
 
 // Reads the document's file again after someone else changed it, keeping the selected note where it
-// still exists. The file is read on the side first: one caught half-written, damaged or with another
-// password leaves the notes shown as they are. False when nothing was reloaded.
+// still exists. False when nothing was reloaded.
 bool TMainForm::reloadFromDisk()
 {
-    const QString fileName = m_document->fileName();
-    NotesDocument probe;
-    ReloadQuestions asked(m_document->password());
-    if (probe.open(fileName, asked).status != NotesDocument::OpenStatus::Opened)
-        return false;
-
     const int row = selectedRow();
     const std::optional<Note> selected =
         row >= 0 ? std::optional<Note>(m_document->notes().at(row)) : std::nullopt;
-    ReloadQuestions known(probe.password());
-    if (m_document->open(fileName, known).status != NotesDocument::OpenStatus::Opened) {
-        SetFileInfo(m_document->fileName());
+    if (!m_document->reload())
         return false;
-    }
-    SetFileInfo(m_document->fileName());
     FixScrollbars();
     if (selected) {
         // The same note nearest to where it was: notes above it may have come or gone.

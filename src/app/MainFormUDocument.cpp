@@ -2,9 +2,10 @@
 
 #include "app/StatusPanel.h"
 #include "document/DocumentMessages.h"
-#include "document/FileWatch.h"
 #include "document/NotesDocument.h"
 #include "document/RecentFiles.h"
+#include "document/RecoveryFiles.h"
+#include "forms/Guarded.h"
 #include "forms/Images.h"
 #include "forms/WindowTitle.h"
 #include "platform/HolderChannel.h"
@@ -12,6 +13,7 @@
 #include "shared/Version.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 using SharedSrc::DebugLog;
@@ -79,6 +81,36 @@ void TMainForm::showProtection()
     }
 }
 
+// The caption, the status bar, the tray hint and the recent files follow the document's file.
+void TMainForm::followDocumentFile()
+{
+    connect(m_document, &NotesDocument::fileNameChanged, this, [this](const QString& fileName) {
+        Guarded::run([&] {
+            m_toldDiskChange = false;
+            SetFileInfo(fileName);
+            if (!fileName.isEmpty())
+                addToRecentFiles(fileName);
+        });
+    });
+    connect(m_document, &NotesDocument::protectionChanged, this,
+            Guarded::slot([this] { SetFileInfo(m_document->fileName()); }));
+    connect(m_document, &NotesDocument::saved, this, [this](const QString& fileName) {
+        Guarded::run([&] {
+            // What a recovery file held is in the notes file now; so is one another window kept of this
+            // file.
+            m_recoveryFiles.append(RecoveryFiles::pathFor(fileName));
+            for (const QString& recovery : std::exchange(m_recoveryFiles, {}))
+                QFile::remove(recovery);
+        });
+    });
+    connect(m_document, &NotesDocument::reloaded, this, Guarded::slot([this] {
+                m_toldDiskChange = false;
+                SetFileInfo(m_document->fileName());
+            }));
+    connect(m_document, &NotesDocument::changedOnDisk, this,
+            Guarded::slot(this, &TMainForm::checkFileOnDisk));
+}
+
 void TMainForm::SetFileInfo(const QString& name)
 {
     DebugLog("TMainForm.SetFileInfo");
@@ -95,7 +127,6 @@ void TMainForm::SetFileInfo(const QString& name)
     }
     statusPanel(PanelFolder)->setText(folder);
     statusPanel(PanelFolder)->setToolTip(folder);
-    m_fileWatch->watch(m_document->fileName());
     m_holderChannel->listenFor(m_document->fileName());
     setTrayHint(name.isEmpty() ? QStringLiteral("Quillet")
                                : QLatin1String("Quillet [") + QFileInfo(name).fileName() + QLatin1Char(']'));

@@ -4,9 +4,9 @@
 #include "document/NotesDocument.h"
 #include "document/QltFile.h"
 #include "document/RecentFiles.h"
-#include "document/RecoveryFiles.h"
 #include "document/TextReport.h"
 #include "forms/FileDialog.h"
+#include "forms/Guarded.h"
 #include "forms/MessageBox.h"
 #include "forms/SettPassFormU.h"
 #include "platform/SystemInfo.h"
@@ -17,10 +17,11 @@
 #include <QAction>
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QMenu>
 #include <QScopeGuard>
 #include <QToolButton>
+
+#include <optional>
 
 using SharedSrc::DebugLog;
 using SharedSrc::ErrorMsg;
@@ -49,7 +50,6 @@ void TMainForm::FileNewCmdExecute()
     if (!FileSaved())
         return;
     m_document->clear();
-    SetFileInfo(m_document->fileName());
 }
 
 void TMainForm::FileOpenCmdExecute()
@@ -97,38 +97,32 @@ void TMainForm::SaveFile(const QString& fileName)
     DebugLog("TMainForm.SaveFile");
     showWorking(QStringLiteral("正在保存..."));
     NotesDocument::SaveResult result = m_document->save(fileName);
+    std::optional<ChangedFileAnswer> answer;
     if (result.changedOnDisk) {
-        switch (askAboutChangedFile(m_document->fileName())) {
-        case ChangedFileAnswer::Overwrite:
+        answer = askAboutChangedFile(m_document->fileName());
+        if (answer == ChangedFileAnswer::Overwrite) {
             showWorking(QStringLiteral("正在保存..."));
             result = m_document->save(fileName, NotesDocument::Overwrite::Always);
-            break;
-        case ChangedFileAnswer::SaveAs:
-            SetFileInfo(m_document->fileName());
-            action("FileSaveAsCmd")->trigger();
-            return;
-        case ChangedFileAnswer::Cancel:
-            SetFileInfo(m_document->fileName());
-            return;
         }
     }
-    if (!result.saved) {
-        SetFileInfo(m_document->fileName());
-        if (!result.error.isEmpty())
-            ErrorLog::appendReport(AppPaths::errorLogPath(), SystemInfo::describe(),
-                                   {QStringLiteral("TMainForm"), QStringLiteral("TMainForm.SaveFile"),
-                                    QDir::toNativeSeparators(fileName) + QLatin1String(": ") + result.error});
-        ErrorMsg(DocumentMessages::cannotSave(result.error));
+    if (result.saved) {
+        if (!result.otherVersionKeptAs.isEmpty())
+            ErrorMsg(DocumentMessages::otherVersionKept(QDir::toNativeSeparators(result.otherVersionKeptAs)));
         return;
     }
+    // Nothing changed: the document's file is shown again in place of the working text.
     SetFileInfo(m_document->fileName());
-    addToRecentFiles(m_document->fileName());
-    // What a recovery file held is in the notes file now; so is one another window kept of this file.
-    m_recoveryFiles.append(RecoveryFiles::pathFor(m_document->fileName()));
-    for (const QString& recovery : std::exchange(m_recoveryFiles, {}))
-        QFile::remove(recovery);
-    if (!result.otherVersionKeptAs.isEmpty())
-        ErrorMsg(DocumentMessages::otherVersionKept(QDir::toNativeSeparators(result.otherVersionKeptAs)));
+    if (answer == ChangedFileAnswer::SaveAs) {
+        action("FileSaveAsCmd")->trigger();
+        return;
+    }
+    if (answer == ChangedFileAnswer::Cancel)
+        return;
+    if (!result.error.isEmpty())
+        ErrorLog::appendReport(AppPaths::errorLogPath(), SystemInfo::describe(),
+                               {QStringLiteral("TMainForm"), QStringLiteral("TMainForm.SaveFile"),
+                                QDir::toNativeSeparators(fileName) + QLatin1String(": ") + result.error});
+    ErrorMsg(DocumentMessages::cannotSave(result.error));
 }
 
 void TMainForm::FileImportCmdExecute()
@@ -206,12 +200,12 @@ void TMainForm::fillRecentFilesMenu(QMenu* menu)
         entry->setObjectName(QStringLiteral("MRU%1").arg(i + 1));
         // Two files of one name in different folders look alike by their captions.
         entry->setToolTip(QDir::toNativeSeparators(path));
-        connect(entry, &QAction::triggered, this, [this, path] {
-            DebugLog("TMainForm.MRUList.Click");
-            RecentFiles::moveToTop(m_mruList, m_mruList.indexOf(path));
-            updateRecentFilesMenus();
-            MRUListClick(this, path);
-        });
+        connect(entry, &QAction::triggered, this, Guarded::slot([this, path] {
+                    DebugLog("TMainForm.MRUList.Click");
+                    RecentFiles::moveToTop(m_mruList, m_mruList.indexOf(path));
+                    updateRecentFilesMenus();
+                    MRUListClick(this, path);
+                }));
         menu->insertAction(separator, entry);
     }
 }

@@ -2,12 +2,12 @@
 
 #include "app/NotesFilterModel.h"
 #include "app/NotesListView.h"
-#include "app/QuilletApplication.h"
 #include "app/Themes.h"
 #include "document/NotesDocument.h"
 #include "document/RecentFiles.h"
 #include "document/RecoveryFiles.h"
 #include "forms/AboutFormU.h"
+#include "forms/Guarded.h"
 #include "forms/Images.h"
 #include "forms/MessageBox.h"
 #include "platform/Desktop.h"
@@ -22,6 +22,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
 #include <QFile>
@@ -75,10 +76,8 @@ void stepAsideFromOpener(QWidget* window)
 
 void TMainForm::FormCreate()
 {
-    if (QuilletApplication* app = QuilletApplication::instance())
-        app->setExceptionHandler([this](const QString& className, const QString& message) {
-            HandleException(className, message);
-        });
+    Guarded::setHandler(
+        [this](const QString& className, const QString& message) { HandleException(className, message); });
     // A debug run starts a fresh log, whose first entry is this handler's own trace.
     if (CommandLine::hasSwitch(m_arguments, u"debug"))
         QFile::remove(AppPaths::debugLogPath());
@@ -163,7 +162,7 @@ void TMainForm::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
-        FormActivate();
+        Guarded::run([this] { FormActivate(); });
 }
 
 // A window may never get the focus: Wayland compositors without a seat, focus-stealing prevention for a
@@ -174,13 +173,11 @@ void TMainForm::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
     if (FirstActivation && !isMinimized())
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                if (FirstActivation && isVisible() && !isMinimized())
-                    FormActivate();
-            },
-            Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, Guarded::slot([this] {
+                                      if (FirstActivation && isVisible() && !isMinimized())
+                                          FormActivate();
+                                  }),
+                                  Qt::QueuedConnection);
 }
 
 void TMainForm::FormActivate()
@@ -211,6 +208,11 @@ void TMainForm::FormActivate()
 }
 
 void TMainForm::closeEvent(QCloseEvent* event)
+{
+    Guarded::run([&] { closeOrKeep(event); });
+}
+
+void TMainForm::closeOrKeep(QCloseEvent* event)
 {
     if (!FormCloseQuery()) {
         // A cancelled exit is over: the close box that comes later puts the window away as ever.
@@ -247,7 +249,7 @@ bool TMainForm::FormClose()
     try {
         writeWindowSettings(ini);
     } catch (const IniWriteError& error) {
-        HandleException(QuilletApplication::typeName(typeid(error)), error.message());
+        HandleException(Guarded::typeName(typeid(error)), error.message());
     }
     return true;
 }
@@ -292,7 +294,7 @@ void TMainForm::endOnRequest()
     } catch (const IniWriteError& error) {
         ErrorLog::appendReport(
             AppPaths::errorLogPath(), SystemInfo::describe(),
-            {QuilletApplication::typeName(typeid(error)), SharedSrc::LastTraceName(), error.message()});
+            {Guarded::typeName(typeid(error)), SharedSrc::LastTraceName(), error.message()});
     }
     QCoreApplication::exit(0);
 }
@@ -300,12 +302,11 @@ void TMainForm::endOnRequest()
 TMainForm::~TMainForm()
 {
     DebugLog("TMainForm.FormDestroy");
-    if (QuilletApplication* app = QuilletApplication::instance())
-        app->setExceptionHandler({});
+    Guarded::setHandler({});
     // The widgets outlive this object's own members by a little: hidden now, while the images and
     // handlers they call back into are still there.
     hide();
-    m_document->model().setIconProvider({});
+    m_document->setIconProvider({});
     m_document->model().disconnect(this);
     m_document->disconnect(this);
     NotesList->selectionModel()->disconnect(this);

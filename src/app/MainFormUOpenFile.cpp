@@ -59,8 +59,7 @@ TMainForm::BusyCursor TMainForm::busyCursor()
     return qScopeGuard(std::function<void()>([] { QGuiApplication::restoreOverrideCursor(); }));
 }
 
-// What opening a file asks through the window: the second-window warning, the reset to a new document
-// (which may ask to save) and the password dialog.
+// What opening a file asks through the window: the second-window warning and the password dialog.
 class TMainForm::OpenFileQuestions : public NotesDocument::OpenQuestions
 {
 public:
@@ -79,17 +78,6 @@ public:
                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
         m_window.m_declinedHeldFile = !open && m_window.CmdLineOpen;
         return open;
-    }
-
-    bool mayReplace() override
-    {
-        m_window.FileNewCmdExecute();
-        // Callers clear the modified mark first; should the save question still come and be refused,
-        // the file must not be mixed into the notes that stay.
-        if (m_window.GetModified())
-            return false;
-        m_window.statusPanel(PanelFolder)->setText(QStringLiteral("正在打开..."));
-        return true;
     }
 
     std::optional<QByteArray> password(const NotesDocument::PasswordTest& test) override
@@ -120,6 +108,24 @@ private:
     const bool m_tryFirst;
 };
 
+// The file, once read and checked, replaces the notes through the New command, which asks nothing: the
+// caller has dealt with unsaved changes and cleared the modified mark. Should the save question come all
+// the same and be refused, the file must not be mixed into the notes that stay.
+NotesDocument::OpenResult TMainForm::openReplacing(const QString& fileName, OpenFileQuestions& questions)
+{
+    NotesDocument::Opening opening = m_document->startOpen(fileName, questions);
+    if (opening.result().status != NotesDocument::OpenStatus::Opened)
+        return opening.result();
+    FileNewCmdExecute();
+    if (GetModified()) {
+        NotesDocument::OpenResult declined = opening.result();
+        declined.status = NotesDocument::OpenStatus::Cancelled;
+        return declined;
+    }
+    statusPanel(PanelFolder)->setText(QStringLiteral("正在打开..."));
+    return m_document->finishOpen(std::move(opening), questions);
+}
+
 // Loads a notes file as the document, or appends its notes (`merge`). Every failure is reported here.
 TMainForm::OpenOutcome TMainForm::OpenFile(const QString& fileName, const QByteArray& password, bool silent,
                                            bool merge)
@@ -128,20 +134,22 @@ TMainForm::OpenOutcome TMainForm::OpenFile(const QString& fileName, const QByteA
     showWorking(QStringLiteral("正在打开..."));
     OpenFileQuestions questions(*this, password);
     const NotesDocument::OpenResult result =
-        merge ? m_document->merge(fileName, questions) : m_document->open(fileName, questions);
-    if (result.status != NotesDocument::OpenStatus::Opened) {
-        if (!(silent && result.status == NotesDocument::OpenStatus::Missing)) {
-            if (const QString message = DocumentMessages::openFailure(result, fileName); !message.isEmpty())
-                ErrorMsg(message);
-        }
-        SetFileInfo(m_document->fileName());
-        return result.documentReset ? OpenOutcome::Reset : OpenOutcome::Untouched;
+        merge ? m_document->merge(fileName, questions) : openReplacing(fileName, questions);
+    const bool loaded = result.status == NotesDocument::OpenStatus::Opened;
+    if (!loaded && !(silent && result.status == NotesDocument::OpenStatus::Missing)) {
+        if (const QString message = DocumentMessages::openFailure(result, fileName); !message.isEmpty())
+            ErrorMsg(message);
     }
-    if (!merge)
-        SetFileInfo(m_document->fileName());
-    addToRecentFiles(m_document->fileName());
-    FixScrollbars();
+    if (loaded) {
+        // An import, too, puts the document's file first; an open did so as the file became the document's.
+        if (merge)
+            addToRecentFiles(m_document->fileName());
+        FixScrollbars();
+    }
+    // Every open ends showing the document's file, in place of the working text.
     SetFileInfo(m_document->fileName());
+    if (!loaded)
+        return result.documentReset ? OpenOutcome::Reset : OpenOutcome::Untouched;
     if (!merge)
         offerRecovery(RecoveryFiles::pathFor(m_document->fileName()));
     return OpenOutcome::Loaded;
@@ -173,7 +181,6 @@ void TMainForm::offerRecovery(const QString& recoveryPath)
     }
     m_recoveryFiles.append(recoveryPath);
     FixScrollbars();
-    SetFileInfo(m_document->fileName());
 }
 
 // At the first activation without the "debug" switch: the file named on the command line, or the last

@@ -1,6 +1,7 @@
 #include "app/MainFormU.h"
 
 #include "app/SystemTray.h"
+#include "forms/Guarded.h"
 #include "forms/MessageBox.h"
 #include "platform/Desktop.h"
 #include "shared/CommandLine.h"
@@ -21,15 +22,16 @@ void TMainForm::createTray()
 {
     TrayMenu = new QMenu(this);
     TrayMenu->setObjectName(QStringLiteral("TrayMenu"));
-    TrayMenuShowCmd =
-        TrayMenu->addAction(QStringLiteral("显示 Quillet(&S)"), this, &TMainForm::TrayMenuShowCmdClick);
+    TrayMenuShowCmd = TrayMenu->addAction(QStringLiteral("显示 Quillet(&S)"), this,
+                                          Guarded::slot(this, &TMainForm::TrayMenuShowCmdClick));
     TrayMenuShowCmd->setObjectName(QStringLiteral("TrayMenuShowCmd"));
     QFont bold = TrayMenuShowCmd->font();
     bold.setBold(true);
     TrayMenuShowCmd->setFont(bold);
     TrayMenu->setDefaultAction(TrayMenuShowCmd);
     TrayMenu->addSeparator();
-    TrayMenuExitCmd = TrayMenu->addAction(QStringLiteral("退出(&X)"), this, &TMainForm::TrayMenuExitCmdClick);
+    TrayMenuExitCmd = TrayMenu->addAction(QStringLiteral("退出(&X)"), this,
+                                          Guarded::slot(this, &TMainForm::TrayMenuExitCmdClick));
     TrayMenuExitCmd->setObjectName(QStringLiteral("TrayMenuExitCmd"));
 
     // Qt adds a visible icon again by itself when the desktop's tray comes back after a restart.
@@ -37,7 +39,7 @@ void TMainForm::createTray()
     TrayIcon->setObjectName(QStringLiteral("TrayIcon"));
     TrayIcon->setToolTip(QStringLiteral("Quillet"));
     TrayIcon->setContextMenu(TrayMenu);
-    connect(TrayIcon, &QSystemTrayIcon::activated, this, &TMainForm::TrayIconActivated);
+    connect(TrayIcon, &QSystemTrayIcon::activated, this, Guarded::slot(this, &TMainForm::TrayIconActivated));
 
     bool showMainForm = true;
     TrayIconStartup(showMainForm);
@@ -69,8 +71,8 @@ void TMainForm::showAtStart()
         } else {
             show();
             // After the start-up work that the showing queues.
-            QMetaObject::invokeMethod(
-                this, [this] { keepsShownWithoutTray(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(this, Guarded::slot([this] { keepsShownWithoutTray(); }),
+                                      Qt::QueuedConnection);
         }
     }
 }

@@ -22,8 +22,8 @@ void TMainForm::NotesRedoCmdExecute()
         followHistoryStep(m_document->redo());
 }
 
-// The note the step concerns is selected and shown, as the command that made it left it; the password
-// mark follows a password step. Then the change is saved like any other.
+// The note the step concerns is selected and shown, as the command that made it left it. Then the change
+// is saved like any other.
 void TMainForm::followHistoryStep(int row)
 {
     if (row != NoteStep::KeepSelection)
@@ -32,7 +32,6 @@ void TMainForm::followHistoryStep(int row)
     NotesListSelectItem(selected, selected >= 0);
     if (selected >= 0)
         scrollToNote(selected);
-    SetFileInfo(m_document->fileName());
     PerformAutoSave();
 }
 

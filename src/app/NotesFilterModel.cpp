@@ -1,5 +1,6 @@
 #include "app/NotesFilterModel.h"
 
+#include "document/NotesDocument.h"
 #include "document/NotesModel.h"
 #include "document/ParallelWork.h"
 
@@ -14,10 +15,11 @@ bool passes(const Note& note, bool hideDone, const std::optional<NotesFinder>& f
 
 } // namespace
 
-NotesFilterModel::NotesFilterModel(NotesModel& notes, QObject* parent)
-    : QAbstractProxyModel(parent), m_notes(notes)
+NotesFilterModel::NotesFilterModel(NotesDocument& document, QObject* parent)
+    : QAbstractProxyModel(parent), m_notes(document.model())
 {
-    QAbstractProxyModel::setSourceModel(&notes);
+    QAbstractProxyModel::setSourceModel(document.itemModel());
+    const NotesModel& notes = m_notes;
     connect(&notes, &QAbstractItemModel::rowsInserted, this, &NotesFilterModel::sourceRowsInserted);
     connect(&notes, &QAbstractItemModel::rowsAboutToBeRemoved, this,
             &NotesFilterModel::sourceRowsAboutToBeRemoved);

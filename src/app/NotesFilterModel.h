@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+class NotesDocument;
 class NotesModel;
 
 // The notes the list shows while a filter is on: those whose text holds the filter text (found as Find
@@ -23,7 +24,7 @@ class NotesFilterModel : public QAbstractProxyModel
     Q_OBJECT
 
 public:
-    explicit NotesFilterModel(NotesModel& notes, QObject* parent = nullptr);
+    explicit NotesFilterModel(NotesDocument& document, QObject* parent = nullptr);
 
     // Filters anew; an empty text and hideDone off show every note.
     void setFilter(const QString& text, bool hideDone);
@@ -59,7 +60,7 @@ private:
     void sourceLayoutAboutToBeChanged();
     void sourceLayoutChanged();
 
-    NotesModel& m_notes;
+    const NotesModel& m_notes;
     QString m_text;
     bool m_hideDone = false;
     bool m_filtering = false;

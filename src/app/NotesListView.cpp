@@ -1,4 +1,5 @@
 #include "app/NotesListView.h"
+#include "forms/Guarded.h"
 
 #include <QApplication>
 #include <QDrag>

@@ -1,11 +1,13 @@
 #include "app/MainFormU.h"
 #include "app/QtTranslation.h"
-#include "app/QuilletApplication.h"
 #include "forms/AccessibleNames.h"
+#include "forms/Guarded.h"
 #include "forms/MnemonicClicks.h"
 #include "platform/EndOfSession.h"
 #include "shared/CommandLine.h"
 #include "shared/Version.h"
+
+#include <QApplication>
 
 #include <cstdio>
 #include <cstring>
@@ -42,7 +44,7 @@ int main(int argc, char* argv[])
         std::printf("quillet (Quillet) %s\n", Quillet::ProgramVersion);
         return 0;
     }
-    QuilletApplication app(argc, argv);
+    QApplication app(argc, argv);
     QtTranslation::install();
     MnemonicClicks::install();
     AccessibleNames::install();
@@ -55,8 +57,10 @@ int main(int argc, char* argv[])
     // Before the window, so that no moment of it is without its unsaved notes kept on a signal.
     EndOfSession endOfSession;
     TMainForm window(CommandLine::programArguments());
-    QObject::connect(&endOfSession, &EndOfSession::sessionEnding, &window, &TMainForm::keepUnsavedNotes);
-    QObject::connect(&endOfSession, &EndOfSession::endRequested, &window, &TMainForm::endOnRequest);
+    QObject::connect(&endOfSession, &EndOfSession::sessionEnding, &window,
+                     Guarded::slot(&window, &TMainForm::keepUnsavedNotes));
+    QObject::connect(&endOfSession, &EndOfSession::endRequested, &window,
+                     Guarded::slot(&window, &TMainForm::endOnRequest));
     window.showAtStart();
     return app.exec();
 }

@@ -1,5 +1,6 @@
 #include "document/NotesDocument.h"
 
+#include "document/FileWatch.h"
 #include "document/HashedWrite.h"
 #include "document/QltFile.h"
 #include "document/QltFormat.h"
@@ -15,9 +16,76 @@ namespace {
 constexpr std::chrono::seconds WriterWait{5};
 } // namespace
 
+// What an open has read of its file before the notes are taken.
+struct NotesDocument::Opening::File
+{
+    explicit File(const QString& path, ReadInto into) : path(path), into(into), opened(path) {}
+
+    // Reads what is left of the file, hashing it and following its records; false when it cannot be read
+    // or its chain of records broke.
+    bool readRest(const QByteArray& key)
+    {
+        if (!strong)
+            chain.emplace(QltFormat::streamKey(key), opened.size() - QltFormat::StreamOffset,
+                          [this](qint64 pos, char* to) { return peek(pos, to); });
+        return QltFile::readRest(
+                   opened, file, DiskState::Hash::Piece,
+                   [&](QByteArrayView piece) {
+                       hash.add(piece);
+                       // The pieces lie in the file's buffer, from its start.
+                       const char* const stream = file.bytes.constData() + QltFormat::StreamOffset;
+                       chainBroken =
+                           chain &&
+                           !chain->follow(QByteArrayView(stream, piece.data() + piece.size() - stream));
+                       return !chainBroken;
+                   }) ||
+               chainBroken;
+    }
+
+    bool peek(qint64 pos, char* to)
+    {
+        const qint64 back = opened.pos();
+        const bool peeked =
+            opened.seek(QltFormat::StreamOffset + pos) &&
+            opened.read(to, QltFormat::RecordChain::RecordSize) == QltFormat::RecordChain::RecordSize;
+        return opened.seek(back) && peeked;
+    }
+
+    const QString path;
+    const ReadInto into;
+    // The file stays open until the end, so that what is deciphered is what was checked.
+    QFile opened;
+    QltFile::ReadResult file;
+    bool strong = false;
+    std::optional<KeyDerivation::Params> params;
+    QltFormat::HeaderResult header;
+    // Hashed as it is read, while the bytes are in the processor's cache.
+    DiskState::Hash hash;
+    // A broken chain ends the read, but the file is refused where a damaged stream always is.
+    std::optional<QltFormat::RecordChain> chain;
+    bool chainBroken = false;
+    bool passwordFirst = false;
+    // The lock taken here stays with `candidate` until the file has become the document.
+    FileLock candidate;
+    // What the document had before, for a file read again with the key it already holds.
+    Protection known;
+};
+
+NotesDocument::Opening::Opening() = default;
+NotesDocument::Opening::Opening(Opening&&) noexcept = default;
+NotesDocument::Opening& NotesDocument::Opening::operator=(Opening&&) noexcept = default;
+NotesDocument::Opening::~Opening() = default;
+
 NotesDocument::NotesDocument(Locking locking, QObject* parent) : QObject(parent), m_locking(locking)
 {
     connect(&m_history, &NotesHistory::changed, this, [this] { setModified(!m_history.isClean()); });
+    if (m_locking == Locking::HoldFileLock) {
+        m_watch = new FileWatch(this);
+        connect(m_watch, &FileWatch::touched, this, [this] {
+            if (fileGoneFromDisk() || fileChangedOnDisk())
+                Q_EMIT changedOnDisk();
+        });
+    }
 }
 
 void NotesDocument::setModified(bool modified)
@@ -28,12 +96,24 @@ void NotesDocument::setModified(bool modified)
         Q_EMIT modifiedChanged(modified);
 }
 
+void NotesDocument::setIconProvider(std::function<QVariant(int imageIndex)> provider)
+{
+    m_model.setIconProvider(std::move(provider));
+}
+
 bool NotesDocument::holdsLockOf(const QString& path) const
 {
     return m_lock.isHeld() && m_lock.lockPath() == FileLock::lockPathFor(path);
 }
 
 void NotesDocument::clear()
+{
+    reset();
+    setFileName(QString());
+    Q_EMIT fileNameChanged(m_fileName);
+}
+
+void NotesDocument::reset()
 {
     m_protection = Protection();
     m_fileName.clear();
@@ -47,6 +127,13 @@ void NotesDocument::clear()
     m_reserved = 0;
 }
 
+void NotesDocument::setFileName(const QString& fileName)
+{
+    m_fileName = fileName;
+    if (m_watch)
+        m_watch->watch(fileName);
+}
+
 bool NotesDocument::passwordOpens(const QByteArray& check, const QByteArray& password)
 {
     // An empty password gives an empty check, so it never matches.
@@ -58,6 +145,18 @@ NotesDocument::OpenResult NotesDocument::open(const QString& path, OpenQuestions
     return read(path, questions, ReadInto::Replace);
 }
 
+NotesDocument::Opening NotesDocument::startOpen(const QString& path, OpenQuestions& questions)
+{
+    return readFile(path, questions, ReadInto::Replace);
+}
+
+NotesDocument::OpenResult NotesDocument::finishOpen(Opening opening, OpenQuestions& questions)
+{
+    if (opening.result().status != OpenStatus::Opened)
+        return opening.result();
+    return take(std::move(opening), questions);
+}
+
 NotesDocument::OpenResult NotesDocument::merge(const QString& path, OpenQuestions& questions)
 {
     return read(path, questions, ReadInto::Append);
@@ -66,6 +165,40 @@ NotesDocument::OpenResult NotesDocument::merge(const QString& path, OpenQuestion
 NotesDocument::OpenResult NotesDocument::recover(const QString& path, OpenQuestions& questions)
 {
     return read(path, questions, ReadInto::Recover);
+}
+
+namespace {
+
+// Reading the document's own file again asks nobody: the password it has either opens the file or the
+// file is not taken (a changed password is the user's to give by opening the file again).
+class ReloadQuestions : public NotesDocument::OpenQuestions
+{
+public:
+    explicit ReloadQuestions(const QByteArray& password) : m_password(password) {}
+
+    bool openDespiteLock() override { return true; }
+    std::optional<QByteArray> password(const NotesDocument::PasswordTest& test) override
+    {
+        if (test(m_password) == NotesDocument::PasswordFit::Opens)
+            return m_password;
+        return std::nullopt;
+    }
+
+private:
+    const QByteArray m_password;
+};
+
+} // namespace
+
+bool NotesDocument::reload()
+{
+    // Read on the side first, so that a file that cannot be taken leaves the notes shown as they are.
+    NotesDocument probe;
+    ReloadQuestions asked(password());
+    if (probe.open(m_fileName, asked).status != OpenStatus::Opened)
+        return false;
+    ReloadQuestions known(probe.password());
+    return read(m_fileName, known, ReadInto::Reload).status == OpenStatus::Opened;
 }
 
 bool NotesDocument::writeRecovery(const QString& path, QString* error) const
@@ -84,15 +217,26 @@ std::function<bool(QIODevice&)> NotesDocument::composer() const
     };
 }
 
-// The file is parsed as a whole before any note is added, so a damaged file or a withheld password adds
-// nothing; an open that fails after the notes were replaced leaves the empty, unnamed document.
 NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions& questions, ReadInto into)
 {
-    const bool replace = into == ReadInto::Replace;
-    OpenResult result;
-    const auto fail = [&result](OpenStatus status) {
+    Opening opening = readFile(path, questions, into);
+    if (opening.result().status != OpenStatus::Opened)
+        return opening.result();
+    return take(std::move(opening), questions);
+}
+
+// The file is parsed as a whole before any note is added, so a damaged file or a withheld password adds
+// nothing. readFile changes nothing in the document; take replaces or adds the notes, and an open that
+// fails there after the notes were replaced leaves the empty, unnamed document.
+NotesDocument::Opening NotesDocument::readFile(const QString& path, OpenQuestions& questions, ReadInto into)
+{
+    const bool replace = into == ReadInto::Replace || into == ReadInto::Reload;
+    Opening opening;
+    OpenResult& result = opening.m_result;
+    const auto fail = [&opening, &result](OpenStatus status) {
         result.status = status;
-        return result;
+        opening.m_file.reset();
+        return std::move(opening);
     };
 
     // A writer holds the lock from before the read until its change is on disk.
@@ -107,117 +251,111 @@ NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions
         }
     }
 
-    // The header is checked before the rest is read: a huge file that is no notes file costs nothing. The
-    // file stays open until the end, so what is deciphered is what was checked.
-    QFile opened(path);
-    QltFile::ReadResult file = QltFile::readAll(opened, StrongFormat::PrefixSize);
+    // The header is checked before the rest is read: a huge file that is no notes file costs nothing.
+    opening.m_file = std::make_unique<Opening::File>(path, into);
+    Opening::File& f = *opening.m_file;
+    f.file = QltFile::readAll(f.opened, StrongFormat::PrefixSize);
     const auto unreadable = [&] {
-        result.reason = file.error;
+        result.reason = f.file.error;
         return fail(OpenStatus::Damaged);
     };
-    if (file.status == QltFile::ReadStatus::Missing)
+    if (f.file.status == QltFile::ReadStatus::Missing)
         return fail(OpenStatus::Missing);
-    if (file.status != QltFile::ReadStatus::Ok)
+    if (f.file.status != QltFile::ReadStatus::Ok)
         return unreadable();
 
     // A strong file's parameters are judged before anything is derived or read: a cost beyond what a
     // reader allows is a damaged file, not a request for all memory.
-    const bool strong = StrongFormat::isStrong(file.bytes);
-    const std::optional<KeyDerivation::Params> params =
-        strong ? StrongFormat::readParams(file.bytes) : std::nullopt;
-    if (strong && !params)
+    f.strong = StrongFormat::isStrong(f.file.bytes);
+    f.params = f.strong ? StrongFormat::readParams(f.file.bytes) : std::nullopt;
+    if (f.strong && !f.params)
         return fail(OpenStatus::Damaged);
     // The classic reader refuses the version, having read the header's Reserved value.
-    QltFormat::HeaderResult header = QltFormat::readHeader(file.bytes);
-    if (strong)
-        header.error = QltFormat::Error::None;
-    switch (header.error) {
+    f.header = QltFormat::readHeader(f.file.bytes);
+    if (f.strong)
+        f.header.error = QltFormat::Error::None;
+    switch (f.header.error) {
     case QltFormat::Error::None:
         break;
     case QltFormat::Error::BadSignature:
         return fail(OpenStatus::BadSignature);
     case QltFormat::Error::BadVersion:
-        result.version = header.header.version;
+        result.version = f.header.header.version;
         return fail(OpenStatus::BadVersion);
     case QltFormat::Error::Damaged:
         return fail(OpenStatus::Damaged);
     }
-    // Hashed as it is read, while the bytes are in the processor's cache. The records are followed
-    // meanwhile: a huge file is refused at its first impossible one. Those of a classic protected file can
-    // only be followed with its password, so only its first piece is read before it is asked.
-    DiskState::Hash hash;
-    const auto peek = [&opened](qint64 pos, char* to) {
-        const qint64 back = opened.pos();
-        const bool peeked =
-            opened.seek(QltFormat::StreamOffset + pos) &&
-            opened.read(to, QltFormat::RecordChain::RecordSize) == QltFormat::RecordChain::RecordSize;
-        return opened.seek(back) && peeked;
-    };
-    // A broken chain ends the read, but the file is refused where a damaged stream always is.
-    std::optional<QltFormat::RecordChain> chain;
-    bool chainBroken = false;
-    const auto readTheRest = [&](const QByteArray& key) {
-        if (!strong)
-            chain.emplace(QltFormat::streamKey(key), opened.size() - QltFormat::StreamOffset, peek);
-        return QltFile::readRest(
-                   opened, file, DiskState::Hash::Piece,
-                   [&](QByteArrayView piece) {
-                       hash.add(piece);
-                       // The pieces lie in the file's buffer, from its start.
-                       const char* const stream = file.bytes.constData() + QltFormat::StreamOffset;
-                       chainBroken =
-                           chain &&
-                           !chain->follow(QByteArrayView(stream, piece.data() + piece.size() - stream));
-                       return !chainBroken;
-                   }) ||
-               chainBroken;
-    };
-    const bool passwordFirst = !strong && header.header.hasPassword;
-    if (passwordFirst) {
-        file.bytes += opened.read(DiskState::Hash::Piece - file.bytes.size());
-        if (opened.error() != QFileDevice::NoError) {
-            file.error = opened.errorString();
+    // The records are followed as the file is read: a huge file is refused at its first impossible one.
+    // Those of a classic protected file can only be followed with its password, so only its first piece
+    // is read before it is asked.
+    f.passwordFirst = !f.strong && f.header.header.hasPassword;
+    if (f.passwordFirst) {
+        f.file.bytes += f.opened.read(DiskState::Hash::Piece - f.file.bytes.size());
+        if (f.opened.error() != QFileDevice::NoError) {
+            f.file.error = f.opened.errorString();
             return unreadable();
         }
-    } else if (!readTheRest({})) {
+    } else if (!f.readRest({})) {
         return unreadable();
     }
 
-    // The lock taken here stays with `candidate` until the file has become the document.
-    FileLock candidate;
     if (replace && m_locking == Locking::HoldFileLock && !holdsLockOf(path)) {
-        const FileLock::Result taken = candidate.acquireAfterWriters(path, WriterWait);
+        const FileLock::Result taken = f.candidate.acquireAfterWriters(path, WriterWait);
         result.holder = taken.holder;
         if (taken.status == FileLock::Status::HeldByOther && !questions.openDespiteLock())
             return fail(OpenStatus::LockedByOther);
     }
+    f.known = m_protection;
+    return opening;
+}
 
-    // What the document had before, for a file read again with the key it already holds.
-    const Protection known = m_protection;
+NotesDocument::OpenResult NotesDocument::take(Opening opening, OpenQuestions& questions)
+{
+    Opening::File& f = *opening.m_file;
+    const QString& path = f.path;
+    const ReadInto into = f.into;
+    const bool replace = into == ReadInto::Replace || into == ReadInto::Reload;
+    OpenResult result = opening.m_result;
+    // Emptied here: whoever shows the document hears of it should the read fail from here on.
+    bool emptied = false;
+    const auto fail = [&](OpenStatus status) {
+        result.status = status;
+        if (emptied) {
+            setFileName(m_fileName);
+            Q_EMIT fileNameChanged(m_fileName);
+        }
+        return result;
+    };
+    const auto unreadable = [&] {
+        result.reason = f.file.error;
+        return fail(OpenStatus::Damaged);
+    };
+
     if (replace) {
-        if (!questions.mayReplace())
-            return fail(OpenStatus::Cancelled);
-        if (!m_fileName.isEmpty() || m_model.rowCount() > 0 || !m_protection.password.isEmpty())
-            clear();
+        if (!m_fileName.isEmpty() || m_model.rowCount() > 0 || !m_protection.password.isEmpty()) {
+            reset();
+            emptied = true;
+        }
         result.documentReset = true;
     }
 
-    if (chainBroken)
+    if (f.chainBroken)
         return fail(OpenStatus::Damaged);
     DiskState loaded;
-    if (!passwordFirst && replace)
-        loaded = DiskState::of(path, file.bytes.size(), hash);
+    if (!f.passwordFirst && replace)
+        loaded = DiskState::of(path, f.file.bytes.size(), f.hash);
     std::optional<QList<Note>> notes;
     Protection protection;
-    if (strong) {
+    const QltFormat::Header& header = f.header.header;
+    if (f.strong) {
         // The key of the password last tried, so that the one given is not derived twice.
         Protection tried;
         const auto opens = [&](const QByteArray& typed) {
             // As with a classic file, an empty password never opens.
             if (typed.isEmpty())
                 return false;
-            tried = Protection{SecretBytes(typed), keyFor(SecretBytes(typed), *params, known)};
-            return tried.key && StrongFormat::keyOpens(file.bytes, tried.key->key);
+            tried = Protection{SecretBytes(typed), keyFor(SecretBytes(typed), *f.params, f.known)};
+            return tried.key && StrongFormat::keyOpens(f.file.bytes, tried.key->key);
         };
         const std::optional<QByteArray> given = questions.password([&opens](const QByteArray& typed) {
             return opens(typed) ? PasswordFit::Opens : PasswordFit::Wrong;
@@ -225,23 +363,23 @@ NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions
         if (!given)
             return fail(OpenStatus::Cancelled);
         const bool derived = tried.key && tried.password == *given;
-        if (!(derived ? StrongFormat::keyOpens(file.bytes, tried.key->key) : opens(*given)))
+        if (!(derived ? StrongFormat::keyOpens(f.file.bytes, tried.key->key) : opens(*given)))
             return fail(OpenStatus::WrongPassword);
         // With the right key, anything that does not open is damage.
-        notes = StrongFormat::readNotes(std::move(file.bytes), tried.key->key);
+        notes = StrongFormat::readNotes(std::move(f.file.bytes), tried.key->key);
         if (!notes)
             return fail(OpenStatus::Damaged);
         protection = std::move(tried);
     } else {
         QByteArray password;
-        if (header.header.hasPassword) {
-            const QByteArray& check = header.header.check;
+        if (header.hasPassword) {
+            const QByteArray& check = header.check;
             // Two passwords can share a check value; the wrong one deciphers into records no writer makes.
             // What the records say of the password last judged is kept for the one given.
             // Before the password is given, the file's first piece is judged; after it, the whole file.
             std::optional<std::pair<QByteArray, QltFormat::Verdict>> judged;
-            const auto verdictOf = [&judged, &file](const QByteArray& typed) {
-                const QByteArrayView stream = QByteArrayView(file.bytes).sliced(QltFormat::StreamOffset);
+            const auto verdictOf = [&judged, &f](const QByteArray& typed) {
+                const QByteArrayView stream = QByteArrayView(f.file.bytes).sliced(QltFormat::StreamOffset);
                 if (!judged || judged->first != typed)
                     judged.emplace(typed, QltFormat::judge(stream, typed));
                 return judged->second;
@@ -283,12 +421,12 @@ NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions
             const std::optional<OpenStatus> early = refusal(verdictOf(*given));
             if (early && early != OpenStatus::Damaged)
                 return fail(*early);
-            if (!readTheRest(*given))
+            if (!f.readRest(*given))
                 return unreadable();
-            if (chainBroken)
+            if (f.chainBroken)
                 return fail(OpenStatus::Damaged);
             if (replace)
-                loaded = DiskState::of(path, file.bytes.size(), hash);
+                loaded = DiskState::of(path, f.file.bytes.size(), f.hash);
             judged.reset();
             if (const std::optional<OpenStatus> late = refusal(verdictOf(*given)))
                 return fail(*late);
@@ -296,11 +434,11 @@ NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions
         }
         // The file's buffer becomes the stream: dropping the header from the front moves no data, where a
         // copy of the rest would touch another 50 MB for a large list.
-        QByteArray stream = std::move(file.bytes);
+        QByteArray stream = std::move(f.file.bytes);
         stream.remove(0, QltFormat::StreamOffset);
-        const bool isProtected = header.header.hasPassword;
         notes = QltFormat::readNotes(std::move(stream), QltFormat::streamKey(password),
-                                     isProtected ? QltFormat::Reading::Strict : QltFormat::Reading::Tolerant);
+                                     header.hasPassword ? QltFormat::Reading::Strict
+                                                        : QltFormat::Reading::Tolerant);
         if (!notes)
             return fail(OpenStatus::Damaged);
         // Kept whole, also beyond what a user may set: it is the key the file was written with.
@@ -314,22 +452,30 @@ NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions
     if (into == ReadInto::Recover) {
         // The notes as they were when kept, with the password they had then, all unsaved; the document's
         // file, lock and what is on disk stay.
+        const bool sameProtection =
+            protection.password == m_protection.password && protection.kind() == m_protection.kind();
         m_model.clear();
         m_model.appendNotes(std::move(*notes));
         m_history.clear();
         m_protection = std::move(protection);
-        m_reserved = header.header.reserved;
+        m_reserved = f.header.header.reserved;
         m_history.forgetSavedState();
+        if (!sameProtection)
+            Q_EMIT protectionChanged();
         return result;
     }
     m_model.appendNotes(std::move(*notes));
     m_history.clear();
-    m_fileName = RecentFiles::fullPath(path);
     m_protection = std::move(protection);
     setModified(false);
-    m_reserved = header.header.reserved;
+    m_reserved = header.reserved;
     m_onDisk = loaded;
-    holdLockOf(m_fileName, std::move(candidate));
+    setFileName(RecentFiles::fullPath(path));
+    holdLockOf(m_fileName, std::move(f.candidate));
+    if (into == ReadInto::Reload)
+        Q_EMIT reloaded();
+    else
+        Q_EMIT fileNameChanged(m_fileName);
     return result;
 }
 
@@ -383,9 +529,11 @@ NotesDocument::SaveResult NotesDocument::save(const QString& path, Overwrite ove
     result.otherVersionKeptAs = guard.keptAs;
     m_history.setClean();
     setModified(false);
-    m_fileName = fullPath;
+    setFileName(fullPath);
     m_onDisk = DiskState::of(fullPath, size, hash);
     holdLockOf(m_fileName, FileLock());
+    Q_EMIT fileNameChanged(m_fileName);
+    Q_EMIT saved(m_fileName);
     return result;
 }
 
@@ -431,7 +579,28 @@ NotesDocument::PasswordChange NotesDocument::changePassword(const QByteArray& ol
             return PasswordChange::NoMemory;
     }
     m_history.apply(NoteCommands::setProtection(std::move(protection)));
+    Q_EMIT protectionChanged();
     return PasswordChange::Changed;
+}
+
+int NotesDocument::undo()
+{
+    const Protection before = m_protection;
+    return followStep(m_history.undo(), before);
+}
+
+int NotesDocument::redo()
+{
+    const Protection before = m_protection;
+    return followStep(m_history.redo(), before);
+}
+
+// A password step undone or redone changes the protection as the command did.
+int NotesDocument::followStep(int row, const Protection& before)
+{
+    if (!(before.password == m_protection.password) || before.kind() != m_protection.kind())
+        Q_EMIT protectionChanged();
+    return row;
 }
 
 void NotesDocument::insertNote(int row, Note note)

@@ -13,8 +13,11 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
+class FileWatch;
+class QAbstractItemModel;
 class QIODevice;
 
 // One notes document: the notes, the file they belong to, the password that file is enciphered with, the
@@ -80,8 +83,25 @@ public:
         virtual std::optional<QByteArray> password(const PasswordTest& test) = 0;
         // Another window has the file open: open it all the same?
         virtual bool openDespiteLock() { return false; }
-        // The notes are about to be replaced by the file's: false keeps them, and nothing is loaded.
-        virtual bool mayReplace() { return true; }
+    };
+
+    // A file read and checked for an open, its lock taken, its notes not yet in the document.
+    class Opening
+    {
+    public:
+        Opening(Opening&&) noexcept;
+        Opening& operator=(Opening&&) noexcept;
+        ~Opening();
+        // Opened: the notes can be taken; anything else says why not, and the document is as it was.
+        const OpenResult& result() const { return m_result; }
+
+    private:
+        friend class NotesDocument;
+        struct File;
+        Opening();
+
+        OpenResult m_result;
+        std::unique_ptr<File> m_file;
     };
 
     struct SaveResult
@@ -111,10 +131,11 @@ public:
 
     explicit NotesDocument(Locking locking = Locking::None, QObject* parent = nullptr);
 
-    // For views and read access; the notes are changed through the operations below, which mark the
-    // document modified.
-    NotesModel& model() { return m_model; }
+    // For reading; the notes are changed through the operations below, which mark the document modified.
     const NotesModel& model() const { return m_model; }
+    // For a view: the model takes no edits of its own.
+    QAbstractItemModel* itemModel() { return &m_model; }
+    void setIconProvider(std::function<QVariant(int imageIndex)> provider);
     const QList<Note>& notes() const { return m_model.notes(); }
 
     QString fileName() const { return m_fileName; }
@@ -131,6 +152,15 @@ public:
     void clear();
     // The file's notes replace the document's; it becomes the document's file.
     OpenResult open(const QString& path, OpenQuestions& questions);
+    // The same in two halves, for a caller that empties the document itself in between: startOpen reads
+    // and checks the file and takes its lock, changing nothing; finishOpen asks for the password and
+    // replaces the notes.
+    Opening startOpen(const QString& path, OpenQuestions& questions);
+    OpenResult finishOpen(Opening opening, OpenQuestions& questions);
+    // Reads the document's own file again after someone else changed it, with the password the document
+    // has; one caught half-written, damaged or under another password leaves the notes as they are. False
+    // when nothing was read.
+    bool reload();
     // The file's notes are appended; the document keeps its file and password and is marked modified.
     OpenResult merge(const QString& path, OpenQuestions& questions);
     // The notes kept by writeRecovery replace the document's, with the password they were kept with, and
@@ -170,26 +200,44 @@ public:
     // New, open and reload start a new history; a save marks the step the file holds, so that the
     // document is modified exactly when it is not at that step.
     const NotesHistory& history() const { return m_history; }
-    NotesHistory& history() { return m_history; }
     // The row to select afterwards (a row past the end: none), or NoteStep::KeepSelection.
-    int undo() { return m_history.undo(); }
-    int redo() { return m_history.redo(); }
+    int undo();
+    int redo();
 
     // Whether `password` opens a file whose password block holds `check`.
     static bool passwordOpens(const QByteArray& check, const QByteArray& password);
 
 Q_SIGNALS:
     void modifiedChanged(bool modified);
+    // New, open and save give the document its file (empty: none), also the same one again; its password
+    // and protection come with it.
+    void fileNameChanged(const QString& fileName);
+    // The password or its protection changed while the file stayed.
+    void protectionChanged();
+    // The notes are in the document's file now; fileNameChanged came first.
+    void saved(const QString& fileName);
+    // The document's file was read again; its notes replace the document's.
+    void reloaded();
+    // Someone else changed or removed the document's file since it was opened or saved; only a window's
+    // document watches its file.
+    void changedOnDisk();
 
 private:
     bool hasRow(int row) const { return row >= 0 && row < m_model.rowCount(); }
     enum class ReadInto
     {
         Replace,
+        Reload,
         Append,
         Recover,
     };
     OpenResult read(const QString& path, OpenQuestions& questions, ReadInto into);
+    Opening readFile(const QString& path, OpenQuestions& questions, ReadInto into);
+    OpenResult take(Opening opening, OpenQuestions& questions);
+    // clear() without telling anyone.
+    void reset();
+    void setFileName(const QString& fileName);
+    int followStep(int row, const Protection& before);
     // Writes the file of the notes as they are, in the document's format.
     std::function<bool(QIODevice&)> composer() const;
     std::optional<KeyDerivation::Key> keyFor(const SecretBytes& password, const KeyDerivation::Params& params,
@@ -204,5 +252,6 @@ private:
     bool m_modified = false;
     FileLock m_lock;    // of m_fileName while there is one, for a window; of the file read, for a writer
     DiskState m_onDisk; // m_fileName as it was opened or last saved
+    FileWatch* m_watch = nullptr; // of m_fileName, for a window
     NotesHistory m_history{DocumentParts{m_model, m_protection}};
 };

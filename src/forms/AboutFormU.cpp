@@ -1,6 +1,7 @@
 #include "forms/AboutFormU.h"
 
 #include "forms/DialogParts.h"
+#include "forms/Guarded.h"
 #include "forms/Images.h"
 #include "forms/LinkLabel.h"
 #include "forms/MessageBox.h"
@@ -91,9 +92,9 @@ TAboutForm::TAboutForm(QWidget* owner, const QIcon& icon)
 void TAboutForm::connectLink(LinkLabel* link, void (TAboutForm::*enter)(), void (TAboutForm::*leave)(),
                              void (TAboutForm::*click)())
 {
-    connect(link, &LinkLabel::entered, this, enter);
-    connect(link, &LinkLabel::left, this, leave);
-    connect(link, &LinkLabel::clicked, this, click);
+    connect(link, &LinkLabel::entered, this, Guarded::slot(this, enter));
+    connect(link, &LinkLabel::left, this, Guarded::slot(this, leave));
+    connect(link, &LinkLabel::clicked, this, Guarded::slot(this, click));
 }
 
 void TAboutForm::FormCreate()

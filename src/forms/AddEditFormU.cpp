@@ -4,6 +4,7 @@
 #include "document/QltFile.h"
 #include "forms/DialogParts.h"
 #include "forms/FileDialog.h"
+#include "forms/Guarded.h"
 #include "forms/Images.h"
 #include "forms/MessageBox.h"
 #include "forms/NoteTextBlocks.h"
@@ -109,10 +110,10 @@ TAddEditForm::TAddEditForm(NotesHost& host)
     createNoteTextMenu();
 
     connect(NoteText, &QPlainTextEdit::textChanged, this, [this] { m_textChanged = true; });
-    connect(OkBtn, &QPushButton::clicked, this, &TAddEditForm::OkBtnClick);
+    connect(OkBtn, &QPushButton::clicked, this, Guarded::slot(this, &TAddEditForm::OkBtnClick));
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
-    connect(OpenBtn, &QPushButton::clicked, this, &TAddEditForm::OpenBtnClick);
-    connect(SaveBtn, &QPushButton::clicked, this, &TAddEditForm::SaveBtnClick);
+    connect(OpenBtn, &QPushButton::clicked, this, Guarded::slot(this, &TAddEditForm::OpenBtnClick));
+    connect(SaveBtn, &QPushButton::clicked, this, Guarded::slot(this, &TAddEditForm::SaveBtnClick));
 
     FormCreate();
 }
@@ -130,16 +131,19 @@ void TAddEditForm::createNoteTextMenu()
     NoteTextMenu->addSeparator();
     NoteTextSelectAll = menuItem(NoteTextMenu, "NoteTextSelectAll", QStringLiteral("全选(&A)"));
 
-    connect(NoteTextMenu, &QMenu::aboutToShow, this, &TAddEditForm::NoteTextMenuPopup);
-    connect(NoteTextUndo, &QAction::triggered, this, &TAddEditForm::NoteTextUndoClick);
-    connect(NoteTextCut, &QAction::triggered, this, &TAddEditForm::NoteTextCutClick);
-    connect(NoteTextCopy, &QAction::triggered, this, &TAddEditForm::NoteTextCopyClick);
-    connect(NoteTextPaste, &QAction::triggered, this, &TAddEditForm::NoteTextPasteClick);
-    connect(NoteTextDelete, &QAction::triggered, this, &TAddEditForm::NoteTextDeleteClick);
-    connect(NoteTextSelectAll, &QAction::triggered, this, &TAddEditForm::NoteTextSelectAllClick);
+    connect(NoteTextMenu, &QMenu::aboutToShow, this, Guarded::slot(this, &TAddEditForm::NoteTextMenuPopup));
+    connect(NoteTextUndo, &QAction::triggered, this, Guarded::slot(this, &TAddEditForm::NoteTextUndoClick));
+    connect(NoteTextCut, &QAction::triggered, this, Guarded::slot(this, &TAddEditForm::NoteTextCutClick));
+    connect(NoteTextCopy, &QAction::triggered, this, Guarded::slot(this, &TAddEditForm::NoteTextCopyClick));
+    connect(NoteTextPaste, &QAction::triggered, this, Guarded::slot(this, &TAddEditForm::NoteTextPasteClick));
+    connect(NoteTextDelete, &QAction::triggered, this,
+            Guarded::slot(this, &TAddEditForm::NoteTextDeleteClick));
+    connect(NoteTextSelectAll, &QAction::triggered, this,
+            Guarded::slot(this, &TAddEditForm::NoteTextSelectAllClick));
     // The scroll area reports the position in its viewport's coordinates.
-    connect(NoteText, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { NoteTextMenu->exec(NoteText->viewport()->mapToGlobal(pos)); });
+    connect(NoteText, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        Guarded::run([&] { NoteTextMenu->exec(NoteText->viewport()->mapToGlobal(pos)); });
+    });
 }
 
 void TAddEditForm::FormCreate()
@@ -342,7 +346,7 @@ void TAddEditForm::NoteTextSelectAllClick()
 void TAddEditForm::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    FormShow();
+    Guarded::run([this] { FormShow(); });
 }
 
 void TAddEditForm::FormShow()
@@ -364,7 +368,9 @@ bool TAddEditForm::eventFilter(QObject* watched, QEvent* event)
                 event->accept();
             return false;
         }
-        if (NoteTextKeyDown(key->key(), key->modifiers()))
+        bool handled = false;
+        Guarded::run([&] { handled = NoteTextKeyDown(key->key(), key->modifiers()); });
+        if (handled)
             return true;
     }
     return QDialog::eventFilter(watched, event);

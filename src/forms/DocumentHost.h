@@ -1,13 +1,12 @@
 #pragma once
 
 #include <QIcon>
-#include <QString>
 
 class NotesDocument;
 class QWidget;
 
 // What the password dialogs use of the main window: the set-password dialog changes the document's
-// password itself and refreshes the window, the caller only learns whether the user confirmed.
+// password itself, the caller only learns whether the user confirmed.
 class DocumentHost
 {
 public:
@@ -16,5 +15,4 @@ public:
     virtual QWidget* hostWindow() = 0;
     virtual QIcon image(int index) const = 0; // ImageList16
     virtual NotesDocument& document() = 0;
-    virtual void SetFileInfo(const QString& name) = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "document/DocumentMessages.h"
 #include "forms/DialogParts.h"
+#include "forms/Guarded.h"
 #include "forms/Images.h"
 #include "forms/MessageBox.h"
 #include "platform/Desktop.h"
@@ -41,7 +42,7 @@ TEnterPassForm::TEnterPassForm(QWidget* owner, const QFont& font, const QIcon& i
 
     DialogParts::tabOrder({Pass, OkBtn, CancelBtn});
 
-    connect(OkBtn, &QPushButton::clicked, this, &TEnterPassForm::OkBtnClick);
+    connect(OkBtn, &QPushButton::clicked, this, Guarded::slot(this, &TEnterPassForm::OkBtnClick));
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 
     FormCreate(font);

@@ -3,6 +3,7 @@
 #include "document/NotesDocument.h"
 #include "document/NotesFinder.h"
 #include "forms/DialogParts.h"
+#include "forms/Guarded.h"
 #include "forms/Images.h"
 #include "forms/MessageBox.h"
 #include "forms/NotesHost.h"
@@ -44,7 +45,7 @@ TFindForm::TFindForm(NotesHost& host)
 
     DialogParts::tabOrder({FindText, MatchCase, FindBtn, CloseBtn});
 
-    connect(FindBtn, &QPushButton::clicked, this, &TFindForm::FindBtnClick);
+    connect(FindBtn, &QPushButton::clicked, this, Guarded::slot(this, &TFindForm::FindBtnClick));
     connect(CloseBtn, &QPushButton::clicked, this, &QDialog::reject);
 
     FormCreate();

@@ -1,6 +1,7 @@
 #include "forms/FontColorDialog.h"
 
 #include "forms/AccessibleNames.h"
+#include "forms/Guarded.h"
 
 #include <QAbstractItemView>
 #include <QColorDialog>
@@ -52,7 +53,7 @@ FontColorDialog::FontColorDialog(const QFont& font, const QColor& color, QWidget
     colorRow->addWidget(ColorBtn);
     colorRow->addStretch();
     layout->addLayout(colorRow);
-    connect(ColorBtn, &QPushButton::clicked, this, &FontColorDialog::ColorBtnClick);
+    connect(ColorBtn, &QPushButton::clicked, this, Guarded::slot(this, &FontColorDialog::ColorBtnClick));
     showColor();
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);

@@ -2,6 +2,7 @@
 
 #include "forms/DialogParts.h"
 #include "forms/FontColorDialog.h"
+#include "forms/Guarded.h"
 #include "forms/MessageBox.h"
 #include "forms/OptionsHost.h"
 #include "platform/Autostart.h"
@@ -111,8 +112,10 @@ TOptionsForm::TOptionsForm(OptionsHost& host)
         // The empty menu stands in for the edit menu a text box would offer.
         sampleBox->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(sampleBox, &QWidget::customContextMenuRequested, this, [this, sampleBox](const QPoint& pos) {
-            if (!EmptyMenu->isEmpty())
-                EmptyMenu->exec(sampleBox->mapToGlobal(pos));
+            Guarded::run([&] {
+                if (!EmptyMenu->isEmpty())
+                    EmptyMenu->exec(sampleBox->mapToGlobal(pos));
+            });
         });
 
         fontBtn =
@@ -144,15 +147,23 @@ TOptionsForm::TOptionsForm(OptionsHost& host)
     OkBtn->setDefault(true);
     CancelBtn = DialogParts::button(this, "CancelBtn", QStringLiteral("取消(&C)"), QRect(206, 401, 75, 25));
 
-    connect(LoadAtWinStart, &QCheckBox::clicked, this, &TOptionsForm::LoadAtWinStartClick);
-    connect(RegisterFileTypeBtn, &QPushButton::clicked, this, &TOptionsForm::RegisterFileTypeBtnClick);
-    connect(NotesListFont, &QPushButton::clicked, this, &TOptionsForm::NotesListFontClick);
-    connect(NotesTextFont, &QPushButton::clicked, this, &TOptionsForm::NotesTextFontClick);
-    connect(AddEditTextFont, &QPushButton::clicked, this, &TOptionsForm::AddEditTextFontClick);
-    connect(NotesListColor, &QPushButton::clicked, this, &TOptionsForm::NotesListColorClick);
-    connect(NotesTextColor, &QPushButton::clicked, this, &TOptionsForm::NotesTextColorClick);
-    connect(AddEditTextColor, &QPushButton::clicked, this, &TOptionsForm::AddEditTextColorClick);
-    connect(OkBtn, &QPushButton::clicked, this, &TOptionsForm::OkBtnClick);
+    connect(LoadAtWinStart, &QCheckBox::clicked, this,
+            Guarded::slot(this, &TOptionsForm::LoadAtWinStartClick));
+    connect(RegisterFileTypeBtn, &QPushButton::clicked, this,
+            Guarded::slot(this, &TOptionsForm::RegisterFileTypeBtnClick));
+    connect(NotesListFont, &QPushButton::clicked, this,
+            Guarded::slot(this, &TOptionsForm::NotesListFontClick));
+    connect(NotesTextFont, &QPushButton::clicked, this,
+            Guarded::slot(this, &TOptionsForm::NotesTextFontClick));
+    connect(AddEditTextFont, &QPushButton::clicked, this,
+            Guarded::slot(this, &TOptionsForm::AddEditTextFontClick));
+    connect(NotesListColor, &QPushButton::clicked, this,
+            Guarded::slot(this, &TOptionsForm::NotesListColorClick));
+    connect(NotesTextColor, &QPushButton::clicked, this,
+            Guarded::slot(this, &TOptionsForm::NotesTextColorClick));
+    connect(AddEditTextColor, &QPushButton::clicked, this,
+            Guarded::slot(this, &TOptionsForm::AddEditTextColorClick));
+    connect(OkBtn, &QPushButton::clicked, this, Guarded::slot(this, &TOptionsForm::OkBtnClick));
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 
     FormCreate();
@@ -183,7 +194,7 @@ void TOptionsForm::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     // Only when the program shows the dialog, not when the desktop restores it.
     if (!event->spontaneous())
-        FormShow();
+        Guarded::run([this] { FormShow(); });
 }
 
 void TOptionsForm::FormShow()

@@ -4,6 +4,7 @@
 #include "document/NotesDocument.h"
 #include "forms/DialogParts.h"
 #include "forms/DocumentHost.h"
+#include "forms/Guarded.h"
 #include "forms/Images.h"
 #include "forms/MessageBox.h"
 #include "shared/AnsiText.h"
@@ -65,7 +66,7 @@ TSetPassForm::TSetPassForm(DocumentHost& host)
 
     DialogParts::tabOrder({OldPass, NewPass, RePass, ProtectionBox, OkBtn, CancelBtn});
 
-    connect(OkBtn, &QPushButton::clicked, this, &TSetPassForm::OkBtnClick);
+    connect(OkBtn, &QPushButton::clicked, this, Guarded::slot(this, &TSetPassForm::OkBtnClick));
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 
     FormCreate();
@@ -100,6 +101,5 @@ void TSetPassForm::OkBtnClick()
         SharedSrc::ErrorMsg(DocumentMessages::passwordRefused(change));
         return;
     }
-    m_host.SetFileInfo(document.fileName());
     accept();
 }

@@ -50,12 +50,9 @@ public:
         ++lockAsked;
         return despiteLock;
     }
-    bool mayReplace() override { return replace; }
-
     std::optional<QByteArray> typed;
     QByteArray right; // what the file's password is, to see that `opens` knows it
     bool despiteLock = false;
-    bool replace = true;
     int passwordAsked = 0;
     int lockAsked = 0;
     bool opensRight = false;
@@ -174,7 +171,7 @@ void TestNotesDocument::openOutcomes_data()
     flipped[QltFormat::StreamOffset + 8 + 10 + 5] ^= '\x80'; // the second record's priority
     QTest::newRow("protected, later record damaged")
         << flipped << QByteArray("secret12") << true << S::WrongPasswordOrDamaged << true;
-    QTest::newRow("not to be replaced") << plain << QByteArray() << false << S::Cancelled << false;
+    QTest::newRow("not to be replaced") << plain << QByteArray() << false << S::Opened << false;
     QTest::newRow("strong, right password") << strong << QByteArray("secret12") << true << S::Opened << true;
     // What the classic check cannot tell apart, and other near misses.
     for (const char* nearMiss : {"secret13", "secret1", "secret123", "Secret12", "secret12 ", ""})
@@ -210,12 +207,19 @@ void TestNotesDocument::openOutcomes()
     QCOMPARE(document.open(before, setUp).status, NotesDocument::OpenStatus::Opened);
     Answers answers;
     answers.right = "secret12";
-    answers.replace = replace;
     if (typed != "(cancel)")
         answers.typed = typed;
-    const NotesDocument::OpenResult result = document.open(target, answers);
+    QSignalSpy named(&document, &NotesDocument::fileNameChanged);
+    // The file is read and checked before the notes are touched; the caller may then let them be.
+    NotesDocument::Opening opening = document.startOpen(target, answers);
+    QCOMPARE(answers.passwordAsked, 0);
+    QCOMPARE(document.fileName(), before);
+    const NotesDocument::OpenResult result =
+        replace ? document.finishOpen(std::move(opening), answers) : opening.result();
     QCOMPARE(result.status, expected);
     QCOMPARE(result.documentReset, reset);
+    // Told once that the document has another file, or none, whenever its notes were replaced.
+    QCOMPARE(named.size(), reset ? 1 : 0);
     const bool isProtected = file.size() > 12 && file.at(12) != 0;
     // Asked only once the notes are to be replaced, and, for a strong file, once its parameters are sound.
     QCOMPARE(answers.passwordAsked, isProtected && reset ? 1 : 0);
@@ -225,7 +229,7 @@ void TestNotesDocument::openOutcomes()
     if (expected == NotesDocument::OpenStatus::BadVersion)
         QCOMPARE(result.version, quint16(3));
 
-    if (expected == NotesDocument::OpenStatus::Opened) {
+    if (expected == NotesDocument::OpenStatus::Opened && replace) {
         QCOMPARE(document.notes(), Notes);
         QCOMPARE(document.fileName(), target);
         QCOMPARE(document.protection(), StrongFormat::isStrong(file) ? Protection::Kind::Strong
@@ -337,7 +341,6 @@ void TestNotesDocument::mergeAppends()
     answers.typed = "own";
     QCOMPARE(document.open(mine, answers).status, NotesDocument::OpenStatus::Opened);
     answers.typed = "their";
-    answers.replace = false; // a merge replaces nothing, so it must not ask
     QSignalSpy modified(&document, &NotesDocument::modifiedChanged);
     QCOMPARE(document.merge(theirs, answers).status, NotesDocument::OpenStatus::Opened);
     QCOMPARE(document.notes(), own + Notes);
@@ -584,9 +587,12 @@ void TestNotesDocument::changesMarkModified()
         [](NotesDocument& d) { d.setDone(1, true); },
         [](NotesDocument& d) { d.sort(NotesSorter::SortBy::Priority, true); },
     };
+    const QString file = path(u"notes.qlt"_s);
+    QVERIFY(writeFile(file, QltFormat::write(Notes, {}, 0)));
     for (const auto& change : changes) {
         NotesDocument document;
-        document.model().appendNotes(Notes);
+        Answers answers;
+        QCOMPARE(document.open(file, answers).status, NotesDocument::OpenStatus::Opened);
         QSignalSpy modified(&document, &NotesDocument::modifiedChanged);
         change(document);
         QVERIFY(document.isModified());
@@ -660,8 +666,11 @@ void TestNotesDocument::undoAndRedo()
     const QString importFile = path(u"import.qlt"_s);
     QVERIFY(writeFile(
         importFile, QltFormat::write({makeNote(u"imported"_s, u"最高", true), makeNote(u"more"_s)}, {}, 0)));
+    const QString file = path(u"notes.qlt"_s);
+    QVERIFY(writeFile(file, QltFormat::write(Notes, {}, 0)));
     NotesDocument document;
-    document.model().appendNotes(Notes);
+    Answers answers;
+    QCOMPARE(document.open(file, answers).status, NotesDocument::OpenStatus::Opened);
     const QList<Note> before = document.notes();
     QVERIFY(!document.history().canUndo());
 

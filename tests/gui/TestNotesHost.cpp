@@ -32,7 +32,7 @@ TestNotesHost::TestNotesHost()
 
     list = new QTableView(this);
     list->setObjectName(u"NotesList"_s);
-    list->setModel(&model);
+    list->setModel(doc.itemModel());
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
     list->setGeometry(0, 0, 518, 200);
@@ -68,8 +68,11 @@ void TestNotesHost::NotesListSelectItem(int row, bool selected)
 
 void TestNotesHost::seed(QList<Note> notes)
 {
-    model.clear();
-    model.appendNotes(std::move(notes));
+    doc.clear();
+    for (Note& note : notes)
+        doc.insertNote(model.rowCount(), std::move(note));
+    // Where the dialogs start: nothing changed yet.
+    doc.setModified(false);
     setModifiedCalls = 0;
     countNotesCalls = 0;
 }

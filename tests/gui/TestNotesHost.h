@@ -34,7 +34,7 @@ public:
     QStringList texts() const; // the notes' texts, decoded
 
     NotesDocument doc;
-    NotesModel& model = doc.model(); // filled directly, the document stays unmodified
+    const NotesModel& model = doc.model();
     QTableView* list = nullptr;
     QList<QIcon> images; // 23, each its own picture
     QFont addEditFont;

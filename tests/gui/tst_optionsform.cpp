@@ -3,7 +3,6 @@
 #include "WindowHarness.h"
 
 #include "app/QtTranslation.h"
-#include "app/QuilletApplication.h"
 #include "document/NotesModel.h"
 #include "forms/AddEditFormU.h"
 #include "forms/FontColorDialog.h"
@@ -1050,11 +1049,6 @@ void TestOptionsForm::fileAssociationFailureReachesHandler()
     QVERIFY(!QFile::exists(FileAssociation::mimeAppsListPath()));
 }
 
-int main(int argc, char* argv[])
-{
-    QuilletApplication app(argc, argv);
-    TestOptionsForm test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(TestOptionsForm)
 
 #include "tst_optionsform.moc"

@@ -29,7 +29,7 @@ const QString Mismatch = u"密码不匹配。"_s;
 const QString TooLong = u"密码长度不能大于 100 位。"_s;
 const QString WrongPassword = u"密码不正确。"_s;
 
-// The main window as the set-password dialog sees it, noting every refresh.
+// The main window as the set-password dialog sees it, noting what the document tells it.
 class RecordingHost : public DocumentHost
 {
 public:
@@ -37,6 +37,8 @@ public:
     {
         m_document.changePassword({}, password, password, kind, KeyDerivation::Lowest);
         m_document.setModified(false);
+        QObject::connect(&m_document, &NotesDocument::protectionChanged,
+                         [this] { calls << u"protectionChanged"_s; });
         QFont font(u"Noto Sans CJK SC"_s);
         font.setPointSize(13);
         window.setFont(font);
@@ -52,7 +54,6 @@ public:
         return icon;
     }
     NotesDocument& document() override { return m_document; }
-    void SetFileInfo(const QString& name) override { calls << u"SetFileInfo(%1)"_s.arg(name); }
 
     QWidget window;
     QIcon icon;
@@ -233,7 +234,7 @@ void TestPasswordForms::setPass_checks()
         QVERIFY(!form.isVisible());
         QCOMPARE(host.document().password(), AnsiText::fromUnicode(newPass));
         QVERIFY(host.document().isModified());
-        QCOMPARE(host.calls, QStringList{u"SetFileInfo()"_s});
+        QCOMPARE(host.calls, QStringList{u"protectionChanged"_s});
         return;
     }
     QCOMPARE(shown.size(), 1);

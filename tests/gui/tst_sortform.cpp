@@ -24,9 +24,8 @@ namespace {
 // What the sort command does with a confirmed dialog.
 void sortAsChosen(TestNotesHost& host, const TSortForm& form)
 {
-    NotesSorter::sort(host.model,
-                      form.NoteText->isChecked() ? NotesSorter::SortBy::Text : NotesSorter::SortBy::Priority,
-                      form.Ascending->isChecked());
+    host.doc.sort(form.NoteText->isChecked() ? NotesSorter::SortBy::Text : NotesSorter::SortBy::Priority,
+                  form.Ascending->isChecked());
 }
 
 QStringList priorities(const NotesModel& model)
@@ -75,9 +74,9 @@ void TestSortForm::initTestCase()
 void TestSortForm::init()
 {
     m_host = std::make_unique<TestNotesHost>();
-    m_host->model.appendNotes({makeNote(u"上海\r\n1", u"低"), makeNote(u"banana\r\n2", u"紧急"),
-                               makeNote(u"北京\r\n3", u"最高"), makeNote(u"Apple\r\n4", u"标准"),
-                               makeNote(u"安徽\r\n5", u"高")});
+    m_host->seed({makeNote(u"上海\r\n1", u"低"), makeNote(u"banana\r\n2", u"紧急"),
+                  makeNote(u"北京\r\n3", u"最高"), makeNote(u"Apple\r\n4", u"标准"),
+                  makeNote(u"安徽\r\n5", u"高")});
 }
 
 void TestSortForm::cleanup()
@@ -243,9 +242,8 @@ void TestSortForm::sortOrders()
 
 void TestSortForm::equalCaptionsKeepTheirOrder()
 {
-    m_host->model.clear();
-    m_host->model.appendNotes({makeNote(u"same\r\nfirst"), makeNote(u"other"), makeNote(u"same\r\nsecond"),
-                               makeNote(u"same\r\nthird", u"高")});
+    m_host->seed({makeNote(u"same\r\nfirst"), makeNote(u"other"), makeNote(u"same\r\nsecond"),
+                  makeNote(u"same\r\nthird", u"高")});
     for (bool ascending : {true, false}) {
         TSortForm form(*m_host);
         whenModalShown([&](QWidget*) {

@@ -1,7 +1,6 @@
 #include "TestFiles.h"
 #include "WindowHarness.h"
 
-#include "app/QuilletApplication.h"
 #include "app/SystemTray.h"
 #include "document/NotesModel.h"
 #include "forms/MessageBox.h"
@@ -406,11 +405,6 @@ void TestTray::nothingWrittenUntilTheProgramEnds()
     QVERIFY(!text.contains("LastFile"_L1));
 }
 
-int main(int argc, char* argv[])
-{
-    QuilletApplication app(argc, argv);
-    TestTray test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(TestTray)
 
 #include "tst_tray.moc"

@@ -23,6 +23,8 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <optional>
+
 using namespace Qt::StringLiterals;
 
 void WindowHarness::initTestCase()
@@ -71,7 +73,7 @@ void WindowHarness::createForm(const QStringList& arguments)
     }));
 }
 
-NotesModel& WindowHarness::model() const
+const NotesModel& WindowHarness::model() const
 {
     return m_form->document().model();
 }
@@ -127,7 +129,19 @@ void WindowHarness::writeIni(const QString& section, const QString& key, const Q
 
 void WindowHarness::seed(const QList<Note>& notes, bool modified)
 {
-    model().appendNotes(notes);
+    // As kept for recovery: the rows are added to the document's, which keeps its file and password and
+    // starts a new history.
+    NotesDocument& document = m_form->document();
+    const QString kept = path(u"seed.qlt"_s);
+    QVERIFY(writeFile(kept, notesFile(document.notes() + notes, document.password())));
+    struct Known : NotesDocument::OpenQuestions
+    {
+        explicit Known(const QByteArray& password) : m_password(password) {}
+        std::optional<QByteArray> password(const NotesDocument::PasswordTest&) override { return m_password; }
+        QByteArray m_password;
+    } known(document.password());
+    QCOMPARE(document.recover(kept, known).status, NotesDocument::OpenStatus::Opened);
+    QFile::remove(kept);
     m_form->CountNotes();
     m_form->SetModified(modified);
 }

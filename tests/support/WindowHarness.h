@@ -37,7 +37,7 @@ public:
     void createForm(const QStringList& arguments = {});
     TMainForm& form() const { return *m_form; }
     void destroyForm() { m_form.reset(); }
-    NotesModel& model() const;
+    const NotesModel& model() const;
     QAction* act(const char* name) const;
     QMenu* menu(const char* name) const;
     QString panel(int index) const;
@@ -49,7 +49,7 @@ public:
     QString iniText() const;
     QString errorLog() const; // decoded; "<unreadable>" when there is none
     void writeIni(const QString& section, const QString& key, const QString& value);
-    // A document with these rows, modified or not, without a file.
+    // These rows added to the document, modified or not; it keeps its file and password.
     void seed(const QList<Note>& notes, bool modified = false);
 
     // The next enter-password dialog: `typed` replaces what its box holds, then OK (or Cancel). What the
