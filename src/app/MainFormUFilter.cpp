@@ -5,6 +5,7 @@
 #include "app/NotesListView.h"
 #include "app/StatusPanel.h"
 #include "document/NotesDocument.h"
+#include "forms/Guarded.h"
 #include "shared/DebugLog.h"
 
 #include <QAction>
@@ -21,19 +22,22 @@ void TMainForm::createFilter()
 {
     m_filterBar = new FilterBar(NotesListPanel->parentWidget());
     m_filterBar->hide();
-    connect(m_filterBar, &FilterBar::textChanged, this, &TMainForm::applyFilter);
-    connect(m_filterBar, &FilterBar::closeRequested, this, &TMainForm::closeFilterBar);
+    connect(m_filterBar, &FilterBar::textChanged, this, Guarded::slot(this, &TMainForm::applyFilter));
+    connect(m_filterBar, &FilterBar::closeRequested, this, Guarded::slot(this, &TMainForm::closeFilterBar));
 
     m_shownPanel = new StatusPanel(StatusBar);
     m_shownPanel->setObjectName(QStringLiteral("StatusPanelShown"));
     m_shownPanel->hide();
-    connect(m_shownPanel, &StatusPanel::textChanged, this, &TMainForm::StatusBarResize);
-    connect(StatusBar, &QStatusBar::messageChanged, this, &TMainForm::showShownCount);
-    connect(m_filter, &QAbstractItemModel::rowsInserted, this, &TMainForm::showShownCount);
-    connect(m_filter, &QAbstractItemModel::rowsRemoved, this, &TMainForm::showShownCount);
-    connect(m_filter, &QAbstractItemModel::modelReset, this, &TMainForm::showShownCount);
-    connect(&m_document->model(), &NotesModel::countsChanged, this, &TMainForm::showShownCount);
-    connect(NotesList, &NotesListView::noteDropped, this, &TMainForm::moveDroppedNote);
+    connect(m_shownPanel, &StatusPanel::textChanged, this, Guarded::slot(this, &TMainForm::StatusBarResize));
+    connect(StatusBar, &QStatusBar::messageChanged, this, Guarded::slot(this, &TMainForm::showShownCount));
+    connect(m_filter, &QAbstractItemModel::rowsInserted, this,
+            Guarded::slot(this, &TMainForm::showShownCount));
+    connect(m_filter, &QAbstractItemModel::rowsRemoved, this,
+            Guarded::slot(this, &TMainForm::showShownCount));
+    connect(m_filter, &QAbstractItemModel::modelReset, this, Guarded::slot(this, &TMainForm::showShownCount));
+    connect(&m_document->model(), &NotesModel::countsChanged, this,
+            Guarded::slot(this, &TMainForm::showShownCount));
+    connect(NotesList, &NotesListView::noteDropped, this, Guarded::slot(this, &TMainForm::moveDroppedNote));
 }
 
 void TMainForm::ViewFilterCmdExecute()

@@ -5,6 +5,7 @@
 #include "app/PriorityColumn.h"
 #include "app/WindowPlacement.h"
 #include "document/NotesModel.h"
+#include "forms/Guarded.h"
 #include "forms/NoteTextEdit.h"
 #include "platform/Desktop.h"
 #include "shared/Settings.h"
@@ -69,7 +70,7 @@ void TMainForm::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
     if (m_resizable)
-        fitClientArea();
+        Guarded::run([this] { fitClientArea(); });
 }
 
 // The list and the note pane share what the window has beyond its design size: both take the whole
