@@ -6,6 +6,7 @@
 #include "document/RecentFiles.h"
 #include "document/StrongFormat.h"
 #include "shared/Cipher.h"
+#include "shared/NoteFields.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -453,8 +454,10 @@ void NotesDocument::removeNote(int row)
 
 void NotesDocument::swapNotes(int a, int b)
 {
-    if (hasRow(a) && hasRow(b) && a != b)
+    if (hasRow(a) && hasRow(b) && a != b) {
+        SharedSrc::ExtractCaption(m_model.note(a).text); // not stored: the list shows it from the text
         m_history.apply(NoteCommands::swapNotes(a, b));
+    }
 }
 
 void NotesDocument::setPriority(int row, const QByteArray& name)

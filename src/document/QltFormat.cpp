@@ -275,6 +275,7 @@ std::optional<QList<Note>> parse(QByteArray& stream, const QByteArray* key, Read
         const qsizetype textEnd = i + 1 < records.size() ? records[i + 1].pos() : stream.size();
         Note note;
         note.text = textOf(stream, textStart, textEnd - textStart);
+        SharedSrc::ExtractCaption(note.text); // not stored: the list shows it from the text
         note.priority = priorities[record.priority()];
         note.imageIndex = record.done() ? Note::ImageDone : Note::ImageNotDone;
         notes.append(std::move(note));
