@@ -209,6 +209,7 @@ NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions
     if (!passwordFirst && replace)
         loaded = DiskState::of(path, file.bytes.size(), hash);
     std::optional<QList<Note>> notes;
+    QByteArray buffer; // what the notes' texts are parts of
     Protection protection;
     if (strong) {
         // The key of the password last tried, so that the one given is not derived twice.
@@ -229,7 +230,7 @@ NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions
         if (!(derived ? StrongFormat::keyOpens(file.bytes, tried.key->key) : opens(*given)))
             return fail(OpenStatus::WrongPassword);
         // With the right key, anything that does not open is damage.
-        notes = StrongFormat::readNotes(std::move(file.bytes), tried.key->key);
+        notes = StrongFormat::readNotes(std::move(file.bytes), tried.key->key, &buffer);
         if (!notes)
             return fail(OpenStatus::Damaged);
         protection = std::move(tried);
@@ -301,13 +302,17 @@ NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions
         stream.remove(0, QltFormat::StreamOffset);
         const bool isProtected = header.header.hasPassword;
         notes = QltFormat::readNotes(std::move(stream), QltFormat::streamKey(password),
-                                     isProtected ? QltFormat::Reading::Strict : QltFormat::Reading::Tolerant);
+                                     isProtected ? QltFormat::Reading::Strict : QltFormat::Reading::Tolerant,
+                                     &buffer);
         if (!notes)
             return fail(OpenStatus::Damaged);
         // Kept whole, also beyond what a user may set: it is the key the file was written with.
         protection.password = SecretBytes(password);
     }
 
+    if (into == ReadInto::Recover)
+        m_model.clear();
+    m_model.keepBuffer(std::move(buffer));
     if (into == ReadInto::Append) {
         m_history.apply(NoteCommands::appendNotes(std::move(*notes)));
         return result;
@@ -315,7 +320,6 @@ NotesDocument::OpenResult NotesDocument::read(const QString& path, OpenQuestions
     if (into == ReadInto::Recover) {
         // The notes as they were when kept, with the password they had then, all unsaved; the document's
         // file, lock and what is on disk stay.
-        m_model.clear();
         m_model.appendNotes(std::move(*notes));
         m_history.clear();
         m_protection = std::move(protection);

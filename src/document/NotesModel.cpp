@@ -157,6 +157,12 @@ void NotesModel::swapNotes(int a, int b)
     rowChanged(b);
 }
 
+void NotesModel::keepBuffer(QByteArray buffer)
+{
+    if (!buffer.isEmpty())
+        m_buffers.append(std::move(buffer));
+}
+
 void NotesModel::appendNotes(QList<Note> notes)
 {
     if (notes.isEmpty())
@@ -195,6 +201,7 @@ void NotesModel::clear()
     const bool hadNotes = !m_notes.isEmpty();
     beginResetModel();
     m_notes = QList<Note>(); // gives the memory back, unlike QList::clear()
+    m_buffers = QList<QByteArray>();
     m_doneCount = 0;
     endResetModel();
     if (hadNotes)

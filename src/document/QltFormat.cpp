@@ -104,17 +104,6 @@ std::optional<std::vector<RecordAt>> decipherAndWalk(QByteArray& stream, SharedS
     return records;
 }
 
-// `size` bytes of `stream` from `pos` on, sharing its memory rather than copying it.
-QByteArray textOf(const QByteArray& stream, qsizetype pos, qsizetype size)
-{
-    if (size == 0)
-        return QByteArray("");
-    QByteArray::DataPointer part = const_cast<QByteArray&>(stream).data_ptr();
-    part.ptr += pos;
-    part.size = size;
-    return QByteArray(std::move(part));
-}
-
 // The `count` enciphered bytes `from`, which stand at `pos` of a stream, deciphered into `to`: one
 // division for them all.
 void decipherAt(const QByteArray& working, const char* from, qint64 pos, char* to, qsizetype count)
@@ -249,8 +238,9 @@ Verdict judge(QByteArrayView stream, const QByteArray& key)
 namespace {
 
 // Walks `stream` (deciphering it with `key` when there is one) and makes the notes of its records; their
-// texts share the stream's memory.
-std::optional<QList<Note>> parse(QByteArray& stream, const QByteArray* key, Reading reading)
+// texts are parts of the stream, then left in `buffer`, when there is one.
+std::optional<QList<Note>> parse(QByteArray& stream, const QByteArray* key, Reading reading,
+                                 QByteArray* buffer)
 {
     const QByteArray priorities[] = {
         SharedSrc::GetPriorityByIndex(0),
@@ -267,8 +257,13 @@ std::optional<QList<Note>> parse(QByteArray& stream, const QByteArray* key, Read
     if (!found)
         return std::nullopt;
     const std::vector<RecordAt>& records = *found;
-    // The texts stay where they are: every note's text is a part of the deciphered stream, which they
-    // share, so a list of a million notes needs no million allocations.
+    // Each record's first byte, the NUL now, ends the text before it, as the stream's own end ends the last.
+    const char* const data = stream.constData();
+    const auto textOf = [data, buffer](qsizetype pos, qsizetype size) {
+        if (size == 0)
+            return QByteArray("");
+        return buffer ? QByteArray::fromRawData(data + pos, size) : QByteArray(data + pos, size);
+    };
     QList<Note> notes;
     notes.reserve(qsizetype(records.size()));
     for (size_t i = 0; i < records.size(); ++i) {
@@ -276,29 +271,32 @@ std::optional<QList<Note>> parse(QByteArray& stream, const QByteArray* key, Read
         const qsizetype textStart = record.pos() + RecordSize;
         const qsizetype textEnd = i + 1 < records.size() ? records[i + 1].pos() : stream.size();
         Note note;
-        note.text = textOf(stream, textStart, textEnd - textStart);
+        note.text = textOf(textStart, textEnd - textStart);
         SharedSrc::ExtractCaption(note.text); // not stored: the list shows it from the text
         note.priority = priorities[record.priority()];
         note.imageIndex = record.done() ? Note::ImageDone : Note::ImageNotDone;
         notes.append(std::move(note));
     }
+    if (buffer)
+        *buffer = std::move(stream); // moved, its bytes stay where the texts point
     return notes;
 }
 
 } // namespace
 
-std::optional<QList<Note>> readNotes(QByteArray stream, const QByteArray& key, Reading reading)
+std::optional<QList<Note>> readNotes(QByteArray stream, const QByteArray& key, Reading reading,
+                                     QByteArray* buffer)
 {
     if (key.isEmpty()) {
         SharedSrc::CryptStream(stream, key); // no key deciphers nothing
         return QList<Note>();
     }
-    return parse(stream, &key, reading);
+    return parse(stream, &key, reading, buffer);
 }
 
-std::optional<QList<Note>> readRecords(QByteArray stream)
+std::optional<QList<Note>> readRecords(QByteArray stream, QByteArray* buffer)
 {
-    return parse(stream, nullptr, Reading::Tolerant);
+    return parse(stream, nullptr, Reading::Tolerant, buffer);
 }
 
 QByteArray write(const QList<Note>& notes, const QByteArray& password, quint32 reserved)

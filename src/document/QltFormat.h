@@ -116,12 +116,15 @@ enum class Reading
 // Deciphers `stream` (the file from offset 18 on) in place and parses every record. Returns nothing when
 // a record is cut short or claims more text than remains, or when a strict reading meets a record no
 // writer makes: then no note of the stream is returned.
+// With `buffer`, the notes' texts stay where they are, parts of the deciphered stream (fromRawData), which
+// is left in `*buffer` and must outlive them: a list of a million notes needs no million allocations.
+// Without it, every text is a copy of its own.
 std::optional<QList<Note>> readNotes(QByteArray stream, const QByteArray& key,
-                                     Reading reading = Reading::Tolerant);
+                                     Reading reading = Reading::Tolerant, QByteArray* buffer = nullptr);
 
 // The same for a stream that is not enciphered (the strong format's, once decrypted): any priority or done
 // value is taken.
-std::optional<QList<Note>> readRecords(QByteArray stream);
+std::optional<QList<Note>> readRecords(QByteArray stream, QByteArray* buffer = nullptr);
 
 // The 12-byte header with this version and `reserved`; padding written as 0.
 QByteArray header(quint16 version, quint32 reserved);
