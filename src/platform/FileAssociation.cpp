@@ -2,6 +2,7 @@
 
 #include "platform/DesktopEntry.h"
 #include "shared/QuilletError.h"
+#include "shared/SaveFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,8 +17,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-// The freedesktop implementation. It writes with POSIX calls rather than QSaveFile because the error
-// message names the system's error number, which only errno gives reliably.
+// The freedesktop implementation. Its error message names the system's error number, which only errno
+// gives reliably.
 namespace FileAssociation {
 namespace {
 
@@ -55,50 +56,19 @@ void makePath(const QString& dir)
     }
 }
 
-void writeAll(int fd, const QByteArray& data)
-{
-    qsizetype done = 0;
-    while (done < data.size()) {
-        const ssize_t written = ::write(fd, data.constData() + done, size_t(data.size() - done));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            throwErrno(errno);
-        }
-        done += written;
-    }
-}
-
-// Temporary file beside the target, then rename: a reader sees the old file or the new one. A file
-// that is there already keeps its permissions, and a symbolic link keeps pointing where it did.
+// Through the one safe replacement every file of the program takes: a reader sees the old file or the new
+// one; a file there already keeps its permissions and owner, and a link keeps pointing where it did.
 void replaceFile(const QString& path, const QByteArray& data)
 {
-    const QFileInfo info(path);
-    const QString real = info.isSymLink() && info.exists() ? info.canonicalFilePath() : path;
-    makePath(QFileInfo(real).absolutePath());
-    const QByteArray target = QFile::encodeName(real);
-    mode_t mode = 0644;
-    struct stat existing;
-    if (::stat(target.constData(), &existing) == 0)
-        mode = existing.st_mode & 07777;
-
-    QByteArray temp = target + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        throwErrno(errno);
-    try {
-        writeAll(fd, data);
-        if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0)
-            throwErrno(errno);
-    } catch (...) {
-        ::close(fd);
-        ::unlink(temp.constData());
-        throw;
-    }
-    if (::close(fd) != 0 || ::rename(temp.constData(), target.constData()) != 0) {
-        const int code = errno;
-        ::unlink(temp.constData());
-        throwErrno(code);
+    makePath(QFileInfo(path).absolutePath());
+    SaveFile::Rules rules;
+    rules.newFile = SaveFile::Rules::NewFile::ReadableByAll;
+    SaveFile::Failure failure;
+    if (!SaveFile::replace(
+            path, [&data](QIODevice& out) { return out.write(data) == data.size(); }, rules, &failure)) {
+        if (failure.code != 0)
+            throwErrno(failure.code);
+        throw QuilletError(QStringLiteral("创建文件关联错误:\r\n%1").arg(failure.reason));
     }
 }
 
