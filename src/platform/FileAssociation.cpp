@@ -24,7 +24,7 @@ namespace {
 
 const QString DesktopFileName = QStringLiteral("quillet.desktop");
 const QString InstalledDesktopFileName = QStringLiteral("io.sourceforge.quillet.desktop");
-const QString DefaultGroup = QStringLiteral("[Default Applications]");
+const QString DefaultGroup = QStringLiteral("Default Applications");
 
 [[noreturn]] void throwErrno(int code)
 {
@@ -153,61 +153,6 @@ void removeWrittenEntry()
         throwErrno(errno);
 }
 
-// Sets our default in the [Default Applications] group and keeps every other line as it was.
-QByteArray withDefault(const QByteArray& existing, const QString& desktopFileName)
-{
-    const QString entry = QString::fromLatin1(MimeType) + QLatin1Char('=') + desktopFileName;
-    QStringList lines = QString::fromUtf8(existing).split(QLatin1Char('\n'));
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-
-    qsizetype groupAt = -1;
-    qsizetype groupEnd = lines.size();
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QString line = lines[i].trimmed();
-        if (!line.startsWith(QLatin1Char('[')))
-            continue;
-        if (groupAt >= 0) {
-            groupEnd = i;
-            break;
-        }
-        if (line == DefaultGroup)
-            groupAt = i;
-    }
-
-    if (groupAt < 0) {
-        if (!lines.isEmpty() && !lines.last().trimmed().isEmpty())
-            lines.append(QString());
-        lines.append(DefaultGroup);
-        lines.append(entry);
-    } else {
-        bool replaced = false;
-        for (qsizetype i = groupAt + 1; i < groupEnd; ++i) {
-            const QString line = lines[i];
-            const qsizetype eq = line.indexOf(QLatin1Char('='));
-            if (eq < 0 || QStringView(line).first(eq).trimmed() != QLatin1String(MimeType))
-                continue;
-            if (!replaced) {
-                lines[i] = entry;
-                replaced = true;
-            } else {
-                // A key given twice in one group is not valid; keep only ours.
-                lines.removeAt(i);
-                --i;
-                --groupEnd;
-            }
-        }
-        if (!replaced) {
-            // After the group's last key, before the blank lines that part it from the next group.
-            qsizetype at = groupEnd;
-            while (at > groupAt + 1 && lines[at - 1].trimmed().isEmpty())
-                --at;
-            lines.insert(at, entry);
-        }
-    }
-    return (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
-}
-
 void refresh(const QString& tool, const QString& dir)
 {
     const QString program = QStandardPaths::findExecutable(tool);
@@ -252,7 +197,8 @@ void writeAssociation(const QString& exe)
         replaceFile(desktopEntryPath(), desktopEntry(exe));
     const QString mimeApps = mimeAppsListPath();
     replaceFile(mimeApps,
-                withDefault(readIfExists(mimeApps), installed ? InstalledDesktopFileName : DesktopFileName));
+                DesktopEntry::withValue(readIfExists(mimeApps), DefaultGroup, QString::fromLatin1(MimeType),
+                                        installed ? InstalledDesktopFileName : DesktopFileName));
 }
 
 } // namespace
