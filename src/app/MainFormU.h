@@ -1,9 +1,9 @@
 #pragma once
 
 #include "forms/DocumentHost.h"
+#include "forms/FontSettings.h"
 #include "forms/NotesHost.h"
 #include "forms/OptionsHost.h"
-#include "shared/FontSettings.h"
 #include "shared/IniFile.h"
 
 #include <QByteArray>
