@@ -7,7 +7,7 @@
 #include "ScratchFile.h"
 
 #include "document/RecentFiles.h"
-#include "shared/FontSettings.h"
+#include "forms/FontSettings.h"
 #include "shared/IniFile.h"
 
 #include <QDateTime>

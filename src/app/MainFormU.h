@@ -2,9 +2,9 @@
 
 #include "document/NotesDocument.h"
 #include "forms/DocumentHost.h"
+#include "forms/FontSettings.h"
 #include "forms/NotesHost.h"
 #include "forms/OptionsHost.h"
-#include "shared/FontSettings.h"
 #include "shared/IniFile.h"
 
 #include <QByteArray>

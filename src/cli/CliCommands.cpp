@@ -26,13 +26,6 @@
 namespace CliCommands {
 namespace {
 
-QByteArrayView captionOf(const QByteArray& text)
-{
-    const void* cr = std::memchr(text.constData(), '\r', size_t(text.size()));
-    return QByteArrayView(text.constData(),
-                          cr ? static_cast<const char*>(cr) - text.constData() : text.size());
-}
-
 // The lines of `list` for notes [first, first + count), "N. [x] priority caption", in UTF-8 made straight
 // from the notes' bytes.
 QByteArray listLines(const QList<Note>& notes, qsizetype first, qsizetype count)
@@ -51,7 +44,7 @@ QByteArray listLines(const QList<Note>& notes, qsizetype first, qsizetype count)
     qsizetype used = 0;
     for (qsizetype i = first; i < first + count; ++i) {
         const Note& note = notes.at(i);
-        const QByteArrayView caption = captionOf(note.text);
+        const QByteArrayView caption = SharedSrc::captionOf(note.text);
         const QByteArray& priority = priorityText(note.priority);
         // The longest line this note can give.
         const qsizetype room = 32 + priority.size() + AnsiText::maxUtf8Size(caption.size());

@@ -7,6 +7,7 @@
 #include "document/RecentFiles.h"
 #include "document/StrongFormat.h"
 #include "shared/Cipher.h"
+#include "shared/NoteFields.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -345,6 +346,7 @@ NotesDocument::OpenResult NotesDocument::take(Opening opening, OpenQuestions& qu
     if (!f.passwordFirst && replace)
         loaded = DiskState::of(path, f.file.bytes.size(), f.hash);
     std::optional<QList<Note>> notes;
+    QByteArray buffer; // what the notes' texts are parts of
     Protection protection;
     const QltFormat::Header& header = f.header.header;
     if (f.strong) {
@@ -366,7 +368,7 @@ NotesDocument::OpenResult NotesDocument::take(Opening opening, OpenQuestions& qu
         if (!(derived ? StrongFormat::keyOpens(f.file.bytes, tried.key->key) : opens(*given)))
             return fail(OpenStatus::WrongPassword);
         // With the right key, anything that does not open is damage.
-        notes = StrongFormat::readNotes(std::move(f.file.bytes), tried.key->key);
+        notes = StrongFormat::readNotes(std::move(f.file.bytes), tried.key->key, &buffer);
         if (!notes)
             return fail(OpenStatus::Damaged);
         protection = std::move(tried);
@@ -436,15 +438,18 @@ NotesDocument::OpenResult NotesDocument::take(Opening opening, OpenQuestions& qu
         // copy of the rest would touch another 50 MB for a large list.
         QByteArray stream = std::move(f.file.bytes);
         stream.remove(0, QltFormat::StreamOffset);
-        notes = QltFormat::readNotes(std::move(stream), QltFormat::streamKey(password),
-                                     header.hasPassword ? QltFormat::Reading::Strict
-                                                        : QltFormat::Reading::Tolerant);
+        notes = QltFormat::readNotes(
+            std::move(stream), QltFormat::streamKey(password),
+            header.hasPassword ? QltFormat::Reading::Strict : QltFormat::Reading::Tolerant, &buffer);
         if (!notes)
             return fail(OpenStatus::Damaged);
         // Kept whole, also beyond what a user may set: it is the key the file was written with.
         protection.password = SecretBytes(password);
     }
 
+    if (into == ReadInto::Recover)
+        m_model.clear();
+    m_model.keepBuffer(std::move(buffer));
     if (into == ReadInto::Append) {
         m_history.apply(NoteCommands::appendNotes(std::move(*notes)));
         return result;
@@ -454,7 +459,6 @@ NotesDocument::OpenResult NotesDocument::take(Opening opening, OpenQuestions& qu
         // file, lock and what is on disk stay.
         const bool sameProtection =
             protection.password == m_protection.password && protection.kind() == m_protection.kind();
-        m_model.clear();
         m_model.appendNotes(std::move(*notes));
         m_history.clear();
         m_protection = std::move(protection);
@@ -622,8 +626,10 @@ void NotesDocument::removeNote(int row)
 
 void NotesDocument::swapNotes(int a, int b)
 {
-    if (hasRow(a) && hasRow(b) && a != b)
+    if (hasRow(a) && hasRow(b) && a != b) {
+        SharedSrc::ExtractCaption(m_model.note(a).text); // not stored: the list shows it from the text
         m_history.apply(NoteCommands::swapNotes(a, b));
+    }
 }
 
 void NotesDocument::moveNote(int from, int to)

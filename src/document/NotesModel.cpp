@@ -166,6 +166,12 @@ void NotesModel::moveNote(int from, int to)
     endMoveRows();
 }
 
+void NotesModel::keepBuffer(QByteArray buffer)
+{
+    if (!buffer.isEmpty())
+        m_buffers.append(std::move(buffer));
+}
+
 void NotesModel::appendNotes(QList<Note> notes)
 {
     if (notes.isEmpty())
@@ -204,6 +210,7 @@ void NotesModel::clear()
     const bool hadNotes = !m_notes.isEmpty();
     beginResetModel();
     m_notes = QList<Note>(); // gives the memory back, unlike QList::clear()
+    m_buffers = QList<QByteArray>();
     m_doneCount = 0;
     endResetModel();
     if (hadNotes)

@@ -52,6 +52,9 @@ public:
     const Note& note(int row) const { return m_notes.at(row); }
     NoteCounts counts() const { return {m_notes.size(), m_doneCount, m_notes.size() - m_doneCount}; }
 
+    // Keeps the buffer that loaded notes' texts are parts of until the model is cleared: whatever notes the
+    // model or the history holds may point into it.
+    void keepBuffer(QByteArray buffer);
     void insertNote(int row, Note note);
     void setNote(int row, Note note);
     void setPriority(int row, const QByteArray& priority);
@@ -92,6 +95,7 @@ private:
     void permute(const QList<int>& order, Direction direction);
 
     QList<Note> m_notes;
-    qsizetype m_doneCount = 0; // kept as the notes change: the status bar asks after every change
+    QList<QByteArray> m_buffers; // what loaded texts are parts of
+    qsizetype m_doneCount = 0;   // kept as the notes change: the status bar asks after every change
     std::function<QVariant(int)> m_iconProvider;
 };

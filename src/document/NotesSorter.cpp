@@ -6,6 +6,7 @@
 #include "document/ParallelWork.h"
 #include "shared/AnsiText.h"
 #include "shared/DebugLog.h"
+#include "shared/NoteFields.h"
 
 #include <QLocale>
 
@@ -20,12 +21,6 @@
 
 namespace NotesSorter {
 namespace {
-
-QByteArrayView captionOf(const QByteArray& text)
-{
-    const qsizetype cr = text.indexOf('\r');
-    return cr < 0 ? QByteArrayView(text) : QByteArrayView(text).first(cr);
-}
 
 // The captions as the list shows them. A share of the notes is decoded in one call, its captions joined
 // by CR: GB18030 has no shift state and CR is never part of a multi-byte character, so the joined bytes
@@ -48,7 +43,7 @@ Captions decodedOneByOne(std::span<const Note> notes)
 {
     Captions captions;
     for (const Note& note : notes)
-        captions.texts.append(AnsiText::toUnicode(captionOf(note.text)));
+        captions.texts.append(AnsiText::toUnicode(SharedSrc::captionOf(note.text)));
     for (const QString& caption : std::as_const(captions.texts))
         captions.views.append(caption);
     return captions;
@@ -58,11 +53,11 @@ Captions decodeCaptions(std::span<const Note> notes)
 {
     qsizetype total = 0;
     for (const Note& note : notes)
-        total += captionOf(note.text).size() + 1;
+        total += SharedSrc::captionOf(note.text).size() + 1;
     QByteArray joined;
     joined.reserve(total);
     for (const Note& note : notes) {
-        joined.append(captionOf(note.text));
+        joined.append(SharedSrc::captionOf(note.text));
         joined.append('\r');
     }
     Captions captions;
@@ -77,7 +72,8 @@ Captions decodeCaptions(std::span<const Note> notes)
     for (qsizetype end = decoded.indexOf(u'\r'); end >= 0 && views.size() < count;
          end = decoded.indexOf(u'\r', start)) {
         if (end > start && decoded.at(end - 1) == QChar::ReplacementCharacter) {
-            captions.texts.append(AnsiText::toUnicode(captionOf(notes[size_t(views.size())].text)));
+            captions.texts.append(
+                AnsiText::toUnicode(SharedSrc::captionOf(notes[size_t(views.size())].text)));
             views.append(captions.texts.constLast());
         } else {
             views.append(QStringView(decoded).sliced(start, end - start));

@@ -1,7 +1,6 @@
 #include "document/QltFile.h"
 
 #include "document/QltFormat.h"
-#include "shared/FileOwner.h"
 #include "shared/RegularFile.h"
 #include "shared/SaveFile.h"
 
@@ -87,39 +86,6 @@ bool readRest(QFile& file, ReadResult& result, qsizetype pieceSize,
 
 namespace {
 
-enum class Kind
-{
-    Notes,       // a new one is owner-only; only a regular file is replaced
-    Text,        // a new one follows the umask; a pipe or a device is written into
-    PrivateText, // the same, but a new one is owner-only
-};
-
-// QSaveFile does not keep the reason when a write comes up short; the system still has it then.
-QString reasonOf(const SaveFile& file)
-{
-    const QString reason = file.errorString();
-    return reason == QFile().errorString() ? qt_error_string() : reason;
-}
-
-bool failWith(QString* error, const QString& reason)
-{
-    if (error)
-        *error = reason;
-    return false;
-}
-
-// A pipe or a device (/dev/stdout, a FIFO a script reads) takes the text as it comes; replacing it by a
-// file would take it away from everyone who uses it.
-bool writeInPlace(const QString& path, const std::function<bool(QIODevice&)>& writeContent, QString* error)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || !writeContent(file) || !file.flush()) {
-        const QString reason = file.errorString();
-        return failWith(error, reason == QFile().errorString() ? qt_error_string() : reason);
-    }
-    return true;
-}
-
 // Gives another program's version of `target`, now at `replaced`, a name of its own beside it that says
 // what it is and keeps the extension, so that it opens as the notes file it is.
 QString keepAside(const QString& replaced, const QString& target)
@@ -138,68 +104,39 @@ QString keepAside(const QString& replaced, const QString& target)
     }
 }
 
-bool writeThroughTemporary(const QString& path, Kind kind,
-                           const std::function<bool(QIODevice&)>& writeContent, QString* error,
-                           ReplaceGuard* guard = nullptr)
+// Puts the written notes in place unless another version took the target's place meanwhile.
+bool commitGuarded(SaveFile& save, const QString& path, ReplaceGuard& guard)
 {
-    const QFileInfo target(path);
-    if (!FileOwner::mayFollowLink(path))
-        return failWith(error, QStringLiteral("A link planted by another user is not followed"));
-    // A link that leads nowhere (or to itself) would be replaced by the file, or make its target.
-    if (target.isSymLink() && !target.exists())
-        return failWith(error, QStringLiteral("The link leads to no file"));
-    if (target.exists() && !target.isFile() && !target.isDir()) {
-        if (kind != Kind::Notes)
-            return writeInPlace(path, writeContent, error);
-        return failWith(error, QStringLiteral("Not a regular file"));
-    }
-    // A file without any write permission bit is read-only for root too, as the settings file is;
-    // otherwise the rename would quietly replace it.
-    constexpr QFile::Permissions anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
-    if (target.isFile() && !(target.permissions() & anyWrite))
-        return failWith(error, QStringLiteral("Existing file is not writable"));
-    SaveFile save(path);
-    QFileDevice& file = save.device();
-    const auto fail = [&save, error] {
-        failWith(error, reasonOf(save));
-        save.cancel();
-        return false;
-    };
-    if (!save.open())
-        return fail();
-    // An existing file keeps its permissions (copied by the replacement), its owner and its group. A new
-    // notes file may hold private notes: owner only. Other new files follow the umask.
-    if (target.isFile())
-        FileOwner::copy(path, file);
-    else if (kind != Kind::Text && !save.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
-        return fail();
-    // Flushed here: a write that fails while commit() flushes what is still buffered is not reported by
-    // commit(), which would then put a cut-off file in place of the old one.
-    if (!writeContent(file) || !file.flush())
-        return fail();
     // Writing a large list takes long, and so does putting it on the disk: whatever arrived meanwhile is
     // looked for after both, as late as can be.
-    const bool guarded = guard && guard->isUnchanged;
-    if (guarded && !RegularFile::syncToDisk(file))
-        return fail();
-    if (guarded && !guard->isUnchanged(path)) {
-        guard->refused = true;
-        save.cancel();
+    if (!RegularFile::syncToDisk(save.device()))
+        return false;
+    if (!guard.isUnchanged(path)) {
+        guard.refused = true;
         return false;
     }
-    const RegularFile::Stamp ours = RegularFile::stampOf(file);
-    if (!(guarded ? save.commitKeepingReplaced() : save.commit()))
-        return failWith(error, reasonOf(save));
-    if (!guarded)
-        return true;
+    const RegularFile::Stamp ours = RegularFile::stampOf(save.device());
+    if (!save.commitKeepingReplaced())
+        return false;
     const QString replaced = save.replacedPath();
     if (replaced.isEmpty())
-        guard->replacedSince = !RegularFile::sameFile(RegularFile::stampAt(path), ours);
-    else if (guard->isUnchanged(replaced))
+        guard.replacedSince = !RegularFile::sameFile(RegularFile::stampAt(path), ours);
+    else if (guard.isUnchanged(replaced))
         QFile::remove(replaced);
     else
-        guard->keptAs = keepAside(replaced, path);
+        guard.keptAs = keepAside(replaced, path);
     return true;
+}
+
+bool replace(const QString& path, const std::function<bool(QIODevice&)>& writeContent,
+             const SaveFile::Rules& rules, QString* error, const SaveFile::Commit& commit = {})
+{
+    SaveFile::Failure failure;
+    if (SaveFile::replace(path, writeContent, rules, &failure, commit))
+        return true;
+    if (error)
+        *error = failure.reason;
+    return false;
 }
 
 } // namespace
@@ -213,8 +150,11 @@ bool writeAtomically(const QString& path, const QByteArray& bytes, QString* erro
 bool writeAtomically(const QString& path, const std::function<bool(QIODevice&)>& writeContent, QString* error,
                      NewFile newFile)
 {
-    return writeThroughTemporary(path, newFile == NewFile::OwnerOnly ? Kind::PrivateText : Kind::Text,
-                                 writeContent, error);
+    SaveFile::Rules rules;
+    rules.otherFile = SaveFile::Rules::OtherFile::WriteInto;
+    if (newFile == NewFile::OwnerOnly)
+        rules.newFile = SaveFile::Rules::NewFile::OwnerOnly;
+    return replace(path, writeContent, rules, error);
 }
 
 bool writeNotes(const QString& path, const QList<Note>& notes, const QByteArray& password, quint32 reserved,
@@ -228,7 +168,12 @@ bool writeNotes(const QString& path, const QList<Note>& notes, const QByteArray&
 bool writeComposedNotes(const QString& path, const std::function<bool(QIODevice&)>& writeContent,
                         QString* error, ReplaceGuard* guard)
 {
-    return writeThroughTemporary(path, Kind::Notes, writeContent, error, guard);
+    SaveFile::Rules rules;
+    rules.newFile = SaveFile::Rules::NewFile::OwnerOnly;
+    if (!guard || !guard->isUnchanged)
+        return replace(path, writeContent, rules, error);
+    return replace(path, writeContent, rules, error,
+                   [&path, guard](SaveFile& save) { return commitGuarded(save, path, *guard); });
 }
 
 } // namespace QltFile

@@ -20,7 +20,7 @@ constexpr qsizetype HasPasswordOffset = 12;
 constexpr qsizetype CheckLengthOffset = 13;
 constexpr qsizetype CheckOffset = 14;
 constexpr qsizetype CheckCapacity = 4;
-constexpr qsizetype RecordSize = 8; // TextLength u32, Priority u16, Done u8, padding u8
+constexpr qsizetype RecordSize = RecordWalk::RecordSize;
 
 template <typename T> T readLE(const char* at)
 {
@@ -33,6 +33,22 @@ template <typename T> void appendLE(QByteArray& out, T value)
     qToLittleEndian(value, bytes);
     out.append(bytes, qsizetype(sizeof(T)));
 }
+
+// A record's header, deciphered.
+struct Record
+{
+    quint32 textLength;
+    quint16 priority;
+    quint8 done;
+    quint8 padding;
+
+    explicit Record(const char* at)
+        : textLength(readLE<quint32>(at)), priority(readLE<quint16>(at + 4)), done(quint8(at[6])),
+          padding(quint8(at[7]))
+    {}
+    // Whether a writer of this format makes a record with these values.
+    bool isWriters() const { return priority < SharedSrc::PriorityCount && done <= 1; }
+};
 
 // A record as the walk through the stream finds it: where it starts, its priority index (0 to 3) and its
 // done mark, packed into one number, so that the notes are made without reading the records again.
@@ -65,49 +81,27 @@ std::optional<std::vector<RecordAt>> decipherAndWalk(QByteArray& stream, SharedS
     // only the part that is filled takes memory.
     records.reserve(size_t(size / RecordSize));
     qsizetype deciphered = 0;
-    qsizetype pos = 0;
+    RecordWalk walk(size);
     while (deciphered < size) {
         const qsizetype piece = std::min(Piece, size - deciphered);
         if (cipher)
             cipher->applyInPlace(data + deciphered, piece);
         deciphered += piece;
-        while (deciphered - pos >= RecordSize) {
-            const quint32 textLength = readLE<quint32>(data + pos);
-            const quint16 priority = readLE<quint16>(data + pos + 4);
-            const quint8 done = quint8(data[pos + 6]);
-            if (reading == Reading::Strict && (priority >= SharedSrc::PriorityCount || done > 1))
+        while (deciphered - walk.next() >= RecordSize) {
+            const qsizetype pos = qsizetype(walk.next());
+            const Record record(data + pos);
+            if (reading == Reading::Strict && !record.isWriters())
                 return std::nullopt;
-            records.emplace_back(pos, priority, done != 0);
+            records.emplace_back(pos, record.priority, record.done != 0);
             data[pos] = '\0';
-            pos += RecordSize;
-            if (qsizetype(textLength) > size - pos)
+            if (!walk.step(record.textLength))
                 return std::nullopt;
-            pos += qsizetype(textLength);
         }
     }
     // A record header cut short at the end.
-    if (pos != size)
+    if (!walk.atEnd())
         return std::nullopt;
     return records;
-}
-
-// `size` bytes of `stream` from `pos` on, sharing its memory rather than copying it.
-QByteArray textOf(const QByteArray& stream, qsizetype pos, qsizetype size)
-{
-    if (size == 0)
-        return QByteArray("");
-    QByteArray::DataPointer part = const_cast<QByteArray&>(stream).data_ptr();
-    part.ptr += pos;
-    part.size = size;
-    return QByteArray(std::move(part));
-}
-
-QByteArray workingKey(const QByteArray& key)
-{
-    QByteArray working = key;
-    for (qsizetype i = 0; i < working.size(); ++i)
-        working[i] = char(quint8(working[i]) + quint8(i + 1));
-    return working;
 }
 
 // The `count` enciphered bytes `from`, which stand at `pos` of a stream, deciphered into `to`: one
@@ -125,7 +119,7 @@ void decipherAt(const QByteArray& working, const char* from, qint64 pos, char* t
 class KeyAt
 {
 public:
-    explicit KeyAt(const QByteArray& key) : m_working(workingKey(key)) {}
+    explicit KeyAt(const QByteArray& key) : m_working(SharedSrc::workingKey(key)) {}
     // The `count` bytes of `stream` from `pos` on, deciphered into `to`.
     void decipher(QByteArrayView stream, qsizetype pos, char* to, qsizetype count) const
     {
@@ -191,28 +185,28 @@ QByteArray streamKey(const QByteArray& password)
 }
 
 RecordChain::RecordChain(const QByteArray& key, qint64 streamSize, Peek peek)
-    : m_working(workingKey(key)), m_size(streamSize), m_peek(std::move(peek))
+    : m_working(SharedSrc::workingKey(key)), m_walk(streamSize), m_peek(std::move(peek))
 {}
 
 bool RecordChain::follow(QByteArrayView read)
 {
     // Further than this beyond what is read, a record is peeked at rather than waited for.
     constexpr qint64 PeekAhead = 1024 * 1024;
-    while (m_next < m_size) {
-        if (m_size - m_next < RecordSize)
+    while (!m_walk.atEnd()) {
+        if (!m_walk.headerFits())
             return false;
+        const qint64 next = m_walk.next();
         char enciphered[RecordSize];
         const char* at = nullptr;
-        if (m_next + RecordSize <= read.size())
-            at = read.data() + m_next;
-        else if (m_next - read.size() > PeekAhead && m_peek(m_next, enciphered))
+        if (next + RecordSize <= read.size())
+            at = read.data() + next;
+        else if (next - read.size() > PeekAhead && m_peek(next, enciphered))
             at = enciphered;
         else
             return true; // judged once read
         char record[RecordSize];
-        decipherAt(m_working, at, m_next, record, RecordSize);
-        m_next += RecordSize + qint64(readLE<quint32>(record));
-        if (m_next > m_size)
+        decipherAt(m_working, at, next, record, RecordSize);
+        if (!m_walk.step(Record(record).textLength))
             return false;
     }
     return true;
@@ -224,22 +218,19 @@ Verdict judge(QByteArrayView stream, const QByteArray& key)
         return Verdict::NotWritten;
     const KeyAt keyAt(key);
     bool writersPadding = true;
-    qsizetype pos = 0;
-    while (pos < stream.size()) {
-        if (stream.size() - pos < RecordSize)
+    RecordWalk walk(stream.size());
+    while (!walk.atEnd()) {
+        const qsizetype pos = qsizetype(walk.next());
+        if (!walk.headerFits())
             return pos > 0 && writersPadding ? Verdict::EndMissing : Verdict::Unclear;
-        char record[RecordSize];
-        keyAt.decipher(stream, pos, record, RecordSize);
-        const quint32 textLength = readLE<quint32>(record);
-        const quint16 priority = readLE<quint16>(record + 4);
-        const quint8 done = quint8(record[6]);
-        if (priority >= SharedSrc::PriorityCount || done > 1)
+        char bytes[RecordSize];
+        keyAt.decipher(stream, pos, bytes, RecordSize);
+        const Record record(bytes);
+        if (!record.isWriters())
             return pos > 0 && writersPadding ? Verdict::Unclear : Verdict::NotWritten;
-        writersPadding = writersPadding && record[7] == '\0';
-        pos += RecordSize;
-        if (qsizetype(textLength) > stream.size() - pos)
+        writersPadding = writersPadding && record.padding == 0;
+        if (!walk.step(record.textLength))
             return writersPadding ? Verdict::EndMissing : Verdict::Unclear;
-        pos += qsizetype(textLength);
     }
     return Verdict::WellFormed;
 }
@@ -247,8 +238,9 @@ Verdict judge(QByteArrayView stream, const QByteArray& key)
 namespace {
 
 // Walks `stream` (deciphering it with `key` when there is one) and makes the notes of its records; their
-// texts share the stream's memory.
-std::optional<QList<Note>> parse(QByteArray& stream, const QByteArray* key, Reading reading)
+// texts are parts of the stream, then left in `buffer`, when there is one.
+std::optional<QList<Note>> parse(QByteArray& stream, const QByteArray* key, Reading reading,
+                                 QByteArray* buffer)
 {
     const QByteArray priorities[] = {
         SharedSrc::GetPriorityByIndex(0),
@@ -265,8 +257,13 @@ std::optional<QList<Note>> parse(QByteArray& stream, const QByteArray* key, Read
     if (!found)
         return std::nullopt;
     const std::vector<RecordAt>& records = *found;
-    // The texts stay where they are: every note's text is a part of the deciphered stream, which they
-    // share, so a list of a million notes needs no million allocations.
+    // Each record's first byte, the NUL now, ends the text before it, as the stream's own end ends the last.
+    const char* const data = stream.constData();
+    const auto textOf = [data, buffer](qsizetype pos, qsizetype size) {
+        if (size == 0)
+            return QByteArray("");
+        return buffer ? QByteArray::fromRawData(data + pos, size) : QByteArray(data + pos, size);
+    };
     QList<Note> notes;
     notes.reserve(qsizetype(records.size()));
     for (size_t i = 0; i < records.size(); ++i) {
@@ -274,28 +271,32 @@ std::optional<QList<Note>> parse(QByteArray& stream, const QByteArray* key, Read
         const qsizetype textStart = record.pos() + RecordSize;
         const qsizetype textEnd = i + 1 < records.size() ? records[i + 1].pos() : stream.size();
         Note note;
-        note.text = textOf(stream, textStart, textEnd - textStart);
+        note.text = textOf(textStart, textEnd - textStart);
+        SharedSrc::ExtractCaption(note.text); // not stored: the list shows it from the text
         note.priority = priorities[record.priority()];
         note.imageIndex = record.done() ? Note::ImageDone : Note::ImageNotDone;
         notes.append(std::move(note));
     }
+    if (buffer)
+        *buffer = std::move(stream); // moved, its bytes stay where the texts point
     return notes;
 }
 
 } // namespace
 
-std::optional<QList<Note>> readNotes(QByteArray stream, const QByteArray& key, Reading reading)
+std::optional<QList<Note>> readNotes(QByteArray stream, const QByteArray& key, Reading reading,
+                                     QByteArray* buffer)
 {
     if (key.isEmpty()) {
         SharedSrc::CryptStream(stream, key); // no key deciphers nothing
         return QList<Note>();
     }
-    return parse(stream, &key, reading);
+    return parse(stream, &key, reading, buffer);
 }
 
-std::optional<QList<Note>> readRecords(QByteArray stream)
+std::optional<QList<Note>> readRecords(QByteArray stream, QByteArray* buffer)
 {
-    return parse(stream, nullptr, Reading::Tolerant);
+    return parse(stream, nullptr, Reading::Tolerant, buffer);
 }
 
 QByteArray write(const QList<Note>& notes, const QByteArray& password, quint32 reserved)

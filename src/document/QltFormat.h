@@ -62,13 +62,39 @@ enum class Verdict
 // other padding is taken for a wrong key, and a missing end after them is Unclear.
 Verdict judge(QByteArrayView stream, const QByteArray& key);
 
+// The walk over a stream's records, every reader's: where the next record starts and whether the stream
+// holds it.
+class RecordWalk
+{
+public:
+    static constexpr qsizetype RecordSize = 8; // TextLength u32, Priority u16, Done u8, padding u8
+
+    explicit RecordWalk(qint64 streamSize) : m_size(streamSize) {}
+    // Where the next record's header starts.
+    qint64 next() const { return m_next; }
+    bool atEnd() const { return m_next == m_size; }
+    // Whether the stream holds the whole header of the next record.
+    bool headerFits() const { return m_size - m_next >= RecordSize; }
+    // Steps past the next record, whose header gives `textLength`; false when its text runs past the
+    // stream's end.
+    bool step(quint32 textLength)
+    {
+        m_next += RecordSize + qint64(textLength);
+        return m_next <= m_size;
+    }
+
+private:
+    qint64 m_size;
+    qint64 m_next = 0;
+};
+
 // Follows the records of a stream while it is read, so that a file is refused at its first record that
 // runs past the end of the file, not after gigabytes were read. A record far beyond what is read so far
 // is looked at through `peek`, which gives the RecordSize enciphered bytes at a stream offset.
 class RecordChain
 {
 public:
-    static constexpr qsizetype RecordSize = 8;
+    static constexpr qsizetype RecordSize = RecordWalk::RecordSize;
     using Peek = std::function<bool(qint64 pos, char* to)>;
 
     RecordChain(const QByteArray& key, qint64 streamSize, Peek peek);
@@ -77,8 +103,7 @@ public:
 
 private:
     QByteArray m_working; // the key as the cipher uses it
-    qint64 m_size;
-    qint64 m_next = 0; // where the next record starts
+    RecordWalk m_walk;
     Peek m_peek;
 };
 
@@ -91,12 +116,15 @@ enum class Reading
 // Deciphers `stream` (the file from offset 18 on) in place and parses every record. Returns nothing when
 // a record is cut short or claims more text than remains, or when a strict reading meets a record no
 // writer makes: then no note of the stream is returned.
+// With `buffer`, the notes' texts stay where they are, parts of the deciphered stream (fromRawData), which
+// is left in `*buffer` and must outlive them: a list of a million notes needs no million allocations.
+// Without it, every text is a copy of its own.
 std::optional<QList<Note>> readNotes(QByteArray stream, const QByteArray& key,
-                                     Reading reading = Reading::Tolerant);
+                                     Reading reading = Reading::Tolerant, QByteArray* buffer = nullptr);
 
 // The same for a stream that is not enciphered (the strong format's, once decrypted): any priority or done
 // value is taken.
-std::optional<QList<Note>> readRecords(QByteArray stream);
+std::optional<QList<Note>> readRecords(QByteArray stream, QByteArray* buffer = nullptr);
 
 // The 12-byte header with this version and `reserved`; padding written as 0.
 QByteArray header(quint16 version, quint32 reserved);

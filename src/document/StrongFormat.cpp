@@ -87,7 +87,7 @@ bool keyOpens(QByteArrayView file, const SecretBytes& key)
     return opens;
 }
 
-std::optional<QList<Note>> readNotes(QByteArray file, const SecretBytes& key)
+std::optional<QList<Note>> readNotes(QByteArray file, const SecretBytes& key, QByteArray* buffer)
 {
     if (file.size() < PrefixSize)
         return std::nullopt;
@@ -122,7 +122,7 @@ std::optional<QList<Note>> readNotes(QByteArray file, const SecretBytes& key)
         return std::nullopt;
     file.resize(PrefixSize + bodySize - chunks * Extra);
     file.remove(0, PrefixSize);
-    return QltFormat::readRecords(std::move(file));
+    return QltFormat::readRecords(std::move(file), buffer);
 }
 
 bool writeTo(QIODevice& out, const QList<Note>& notes, quint32 reserved, const KeyDerivation::Key& key)

@@ -29,8 +29,8 @@ std::optional<KeyDerivation::Params> readParams(QByteArrayView file);
 // Whether `key` is the file's: its key check opens with it.
 bool keyOpens(QByteArrayView file, const SecretBytes& key);
 // Every note of the file; nothing when any chunk is missing, cut, altered, or the records are damaged. The
-// file's buffer becomes the notes' texts.
-std::optional<QList<Note>> readNotes(QByteArray file, const SecretBytes& key);
+// file's buffer becomes the notes' texts, left in `buffer` as QltFormat::readRecords leaves it.
+std::optional<QList<Note>> readNotes(QByteArray file, const SecretBytes& key, QByteArray* buffer = nullptr);
 
 // The whole file, with a fresh stream header every time.
 bool writeTo(QIODevice& out, const QList<Note>& notes, quint32 reserved, const KeyDerivation::Key& key);

@@ -233,6 +233,7 @@ void TAddEditForm::OkBtnClick()
     const qsizetype crLfs = m_shownText.count("\r\n");
     const bool asTyped = m_shownText.count('\r') == crLfs && m_shownText.count('\n') == crLfs;
     note.text = m_textChanged || !asTyped ? noteTextBytes() : m_shownText;
+    SharedSrc::ExtractCaption(note.text); // not stored: the list shows it from the text
     note.priority = SharedSrc::GetPriorityByIndex(quint16(NotePriority->currentIndex()));
     note.imageIndex = NoteDone->isChecked() ? Note::ImageDone : Note::ImageNotDone;
 

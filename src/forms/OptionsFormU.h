@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shared/FontSettings.h"
+#include "forms/FontSettings.h"
 #include "shared/IniFile.h"
 
 #include <QColor>

@@ -2,11 +2,11 @@
 
 #include "platform/AsciiCase.h"
 #include "platform/DesktopEntry.h"
+#include "shared/SaveFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace Autostart {
 namespace {
@@ -96,11 +96,12 @@ bool enable(const QString& exe, bool minimized, QString* error)
                                            "Terminal=false\n"
                                            "X-GNOME-Autostart-enabled=true\n")
                                 .arg(execLine(exe, minimized), DesktopEntry::escapeString(exe));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content.toUtf8()) < 0 || !file.flush() ||
-        !file.commit()) {
-        return fail(
-            error, QStringLiteral("无法写入 %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+    const QByteArray bytes = content.toUtf8();
+    SaveFile::Failure failure;
+    if (!SaveFile::replace(
+            path, [&bytes](QIODevice& out) { return out.write(bytes) == bytes.size(); }, {}, &failure)) {
+        return fail(error,
+                    QStringLiteral("无法写入 %1: %2").arg(QDir::toNativeSeparators(path), failure.reason));
     }
     return true;
 }

@@ -51,6 +51,35 @@ QString unescapeString(QStringView raw)
     return result;
 }
 
+// A line of a key file (a desktop entry, mimeapps.list) as the reader and the writer both see it.
+struct KeyFileLine
+{
+    enum class Kind
+    {
+        Other, // blank, comment, or no key
+        Group,
+        Entry,
+    };
+    Kind kind = Kind::Other;
+    QStringView name; // a group's, without its brackets (empty when they are not closed); an entry's key
+    QStringView value;
+};
+
+KeyFileLine keyFileLine(QStringView line)
+{
+    line = line.trimmed();
+    if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+        return {};
+    if (line.startsWith(QLatin1Char('[')))
+        return {KeyFileLine::Kind::Group,
+                line.endsWith(QLatin1Char(']')) ? line.sliced(1, line.size() - 2) : QStringView(),
+                {}};
+    const qsizetype eq = line.indexOf(QLatin1Char('='));
+    if (eq < 0)
+        return {};
+    return {KeyFileLine::Kind::Entry, line.first(eq).trimmed(), line.sliced(eq + 1).trimmed()};
+}
+
 } // namespace
 
 QString configHome()
@@ -107,22 +136,68 @@ std::optional<QString> value(const QByteArray& content, const QString& group, co
 {
     const QString text = QString::fromUtf8(content);
     bool inGroup = false;
-    for (QStringView line : QStringView(text).split(QLatin1Char('\n'))) {
-        line = line.trimmed();
-        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
-            continue;
-        if (line.startsWith(QLatin1Char('['))) {
-            inGroup = line.endsWith(QLatin1Char(']')) && line.sliced(1, line.size() - 2) == group;
-            continue;
-        }
-        if (!inGroup)
-            continue;
-        const qsizetype eq = line.indexOf(QLatin1Char('='));
-        if (eq < 0 || line.first(eq).trimmed() != key)
-            continue;
-        return unescapeString(line.sliced(eq + 1).trimmed());
+    for (const QStringView line : QStringView(text).split(QLatin1Char('\n'))) {
+        const KeyFileLine shape = keyFileLine(line);
+        if (shape.kind == KeyFileLine::Kind::Group)
+            inGroup = shape.name == group;
+        else if (inGroup && shape.kind == KeyFileLine::Kind::Entry && shape.name == key)
+            return unescapeString(shape.value);
     }
     return std::nullopt;
+}
+
+QByteArray withValue(const QByteArray& content, const QString& group, const QString& key,
+                     const QString& value)
+{
+    const QString entry = key + QLatin1Char('=') + escapeString(value);
+    QStringList lines = QString::fromUtf8(content).split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+
+    qsizetype groupAt = -1;
+    qsizetype groupEnd = lines.size();
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const KeyFileLine shape = keyFileLine(lines[i]);
+        if (shape.kind != KeyFileLine::Kind::Group)
+            continue;
+        if (groupAt >= 0) {
+            groupEnd = i;
+            break;
+        }
+        if (shape.name == group)
+            groupAt = i;
+    }
+
+    if (groupAt < 0) {
+        if (!lines.isEmpty() && !lines.last().trimmed().isEmpty())
+            lines.append(QString());
+        lines.append(QLatin1Char('[') + group + QLatin1Char(']'));
+        lines.append(entry);
+        return (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
+    }
+    bool replaced = false;
+    for (qsizetype i = groupAt + 1; i < groupEnd; ++i) {
+        const KeyFileLine shape = keyFileLine(lines[i]);
+        if (shape.kind != KeyFileLine::Kind::Entry || shape.name != key)
+            continue;
+        if (!replaced) {
+            lines[i] = entry;
+            replaced = true;
+        } else {
+            // A key given twice in one group is not valid; keep only the one set.
+            lines.removeAt(i);
+            --i;
+            --groupEnd;
+        }
+    }
+    if (!replaced) {
+        // After the group's last key, before the blank lines that part it from the next group.
+        qsizetype at = groupEnd;
+        while (at > groupAt + 1 && lines[at - 1].trimmed().isEmpty())
+            --at;
+        lines.insert(at, entry);
+    }
+    return (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
 }
 
 std::optional<QStringList> splitExec(const QString& exec)

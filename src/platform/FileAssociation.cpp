@@ -2,6 +2,7 @@
 
 #include "platform/DesktopEntry.h"
 #include "shared/QuilletError.h"
+#include "shared/SaveFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,14 +17,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-// The freedesktop implementation. It writes with POSIX calls rather than QSaveFile because the error
-// message names the system's error number, which only errno gives reliably.
+// The freedesktop implementation. Its error message names the system's error number, which only errno
+// gives reliably.
 namespace FileAssociation {
 namespace {
 
 const QString DesktopFileName = QStringLiteral("quillet.desktop");
 const QString InstalledDesktopFileName = QStringLiteral("io.sourceforge.quillet.desktop");
-const QString DefaultGroup = QStringLiteral("[Default Applications]");
+const QString DefaultGroup = QStringLiteral("Default Applications");
 
 [[noreturn]] void throwErrno(int code)
 {
@@ -55,50 +56,19 @@ void makePath(const QString& dir)
     }
 }
 
-void writeAll(int fd, const QByteArray& data)
-{
-    qsizetype done = 0;
-    while (done < data.size()) {
-        const ssize_t written = ::write(fd, data.constData() + done, size_t(data.size() - done));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            throwErrno(errno);
-        }
-        done += written;
-    }
-}
-
-// Temporary file beside the target, then rename: a reader sees the old file or the new one. A file
-// that is there already keeps its permissions, and a symbolic link keeps pointing where it did.
+// Through the one safe replacement every file of the program takes: a reader sees the old file or the new
+// one; a file there already keeps its permissions and owner, and a link keeps pointing where it did.
 void replaceFile(const QString& path, const QByteArray& data)
 {
-    const QFileInfo info(path);
-    const QString real = info.isSymLink() && info.exists() ? info.canonicalFilePath() : path;
-    makePath(QFileInfo(real).absolutePath());
-    const QByteArray target = QFile::encodeName(real);
-    mode_t mode = 0644;
-    struct stat existing;
-    if (::stat(target.constData(), &existing) == 0)
-        mode = existing.st_mode & 07777;
-
-    QByteArray temp = target + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        throwErrno(errno);
-    try {
-        writeAll(fd, data);
-        if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0)
-            throwErrno(errno);
-    } catch (...) {
-        ::close(fd);
-        ::unlink(temp.constData());
-        throw;
-    }
-    if (::close(fd) != 0 || ::rename(temp.constData(), target.constData()) != 0) {
-        const int code = errno;
-        ::unlink(temp.constData());
-        throwErrno(code);
+    makePath(QFileInfo(path).absolutePath());
+    SaveFile::Rules rules;
+    rules.newFile = SaveFile::Rules::NewFile::ReadableByAll;
+    SaveFile::Failure failure;
+    if (!SaveFile::replace(
+            path, [&data](QIODevice& out) { return out.write(data) == data.size(); }, rules, &failure)) {
+        if (failure.code != 0)
+            throwErrno(failure.code);
+        throw QuilletError(QStringLiteral("创建文件关联错误:\r\n%1").arg(failure.reason));
     }
 }
 
@@ -183,61 +153,6 @@ void removeWrittenEntry()
         throwErrno(errno);
 }
 
-// Sets our default in the [Default Applications] group and keeps every other line as it was.
-QByteArray withDefault(const QByteArray& existing, const QString& desktopFileName)
-{
-    const QString entry = QString::fromLatin1(MimeType) + QLatin1Char('=') + desktopFileName;
-    QStringList lines = QString::fromUtf8(existing).split(QLatin1Char('\n'));
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-
-    qsizetype groupAt = -1;
-    qsizetype groupEnd = lines.size();
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QString line = lines[i].trimmed();
-        if (!line.startsWith(QLatin1Char('[')))
-            continue;
-        if (groupAt >= 0) {
-            groupEnd = i;
-            break;
-        }
-        if (line == DefaultGroup)
-            groupAt = i;
-    }
-
-    if (groupAt < 0) {
-        if (!lines.isEmpty() && !lines.last().trimmed().isEmpty())
-            lines.append(QString());
-        lines.append(DefaultGroup);
-        lines.append(entry);
-    } else {
-        bool replaced = false;
-        for (qsizetype i = groupAt + 1; i < groupEnd; ++i) {
-            const QString line = lines[i];
-            const qsizetype eq = line.indexOf(QLatin1Char('='));
-            if (eq < 0 || QStringView(line).first(eq).trimmed() != QLatin1String(MimeType))
-                continue;
-            if (!replaced) {
-                lines[i] = entry;
-                replaced = true;
-            } else {
-                // A key given twice in one group is not valid; keep only ours.
-                lines.removeAt(i);
-                --i;
-                --groupEnd;
-            }
-        }
-        if (!replaced) {
-            // After the group's last key, before the blank lines that part it from the next group.
-            qsizetype at = groupEnd;
-            while (at > groupAt + 1 && lines[at - 1].trimmed().isEmpty())
-                --at;
-            lines.insert(at, entry);
-        }
-    }
-    return (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
-}
-
 void refresh(const QString& tool, const QString& dir)
 {
     const QString program = QStandardPaths::findExecutable(tool);
@@ -282,7 +197,8 @@ void writeAssociation(const QString& exe)
         replaceFile(desktopEntryPath(), desktopEntry(exe));
     const QString mimeApps = mimeAppsListPath();
     replaceFile(mimeApps,
-                withDefault(readIfExists(mimeApps), installed ? InstalledDesktopFileName : DesktopFileName));
+                DesktopEntry::withValue(readIfExists(mimeApps), DefaultGroup, QString::fromLatin1(MimeType),
+                                        installed ? InstalledDesktopFileName : DesktopFileName));
 }
 
 } // namespace

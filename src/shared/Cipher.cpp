@@ -11,16 +11,20 @@ namespace {
 // the compiler can vectorise instead of wrapping a key index per byte.
 QByteArray keyPattern(const QByteArray& key)
 {
-    const qsizetype n = key.size();
-    QByteArray working(key);
-    for (qsizetype i = 0; i < n; ++i)
-        working[i] = char(quint8(working[i]) + quint8(i + 1));
     constexpr qsizetype MinBlock = 8192;
-    const qsizetype repeats = (MinBlock + n - 1) / n;
-    return working.repeated(repeats);
+    const qsizetype repeats = (MinBlock + key.size() - 1) / key.size();
+    return workingKey(key).repeated(repeats);
 }
 
 } // namespace
+
+QByteArray workingKey(const QByteArray& key)
+{
+    QByteArray working(key);
+    for (qsizetype i = 0; i < working.size(); ++i)
+        working[i] = char(quint8(working[i]) + quint8(i + 1));
+    return working;
+}
 
 XORCipher::XORCipher(const QByteArray& key)
 {

@@ -9,8 +9,11 @@ namespace SharedSrc {
 inline constexpr char DefaultKey[] = "864klmrst5";
 inline constexpr char CheckMagic[] = "qzhw";
 
-// Byte i of the key (counting from 1) is used as (byte + i) mod 256; the key position runs on across
-// the whole input and wraps after the last key byte. An empty key gives an empty result.
+// The key as the cipher applies it: byte i of the key (counting from 1) becomes (byte + i) mod 256.
+QByteArray workingKey(const QByteArray& key);
+
+// Each byte is XORed with the working key's byte at its position; the key position runs on across the
+// whole input and wraps after the last key byte. An empty key gives an empty result.
 QByteArray XORCrypt(const QByteArray& str, const QByteArray& key);
 
 // The same cipher over a buffer in place, for large streams. An empty key leaves the data as it is.

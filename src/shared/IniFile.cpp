@@ -8,7 +8,6 @@
 
 #include <QDateTime>
 #include <QFile>
-#include <QFileInfo>
 #include <QList>
 
 #include <algorithm>
@@ -132,23 +131,8 @@ std::optional<LoadedFile> loadForUpdate(const QString& path)
     return loaded; // moving the bytes keeps their buffer where the lines point
 }
 
-// A file without any write permission bit counts as read-only even for root, like the read-only
-// attribute on Windows; otherwise the rename would quietly replace it. (WriteUser is left out:
-// it asks access(), which says yes to root.)
-bool isReadOnly(const QString& path)
-{
-    const QFileInfo info(path);
-    if (!info.exists())
-        return false;
-    constexpr QFile::Permissions anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
-    return !info.isWritable() || !(info.permissions() & anyWrite);
-}
-
 bool saveLines(const QString& path, const QList<Line>& lines)
 {
-    // A save writes into the file a link points to: one planted since the file was read is refused.
-    if (isReadOnly(path) || RegularFile::isOtherThanRegular(path))
-        return false;
     qsizetype size = 0;
     for (const Line& line : lines)
         size += line.text.size() + line.end.size();
@@ -158,15 +142,12 @@ bool saveLines(const QString& path, const QList<Line>& lines)
         bytes += line.text;
         bytes += line.end;
     }
-    SaveFile file(path);
-    if (!file.open())
-        return false;
-    // commit() does not report a write that fails while it flushes the buffer; flushing first does.
-    if (file.device().write(bytes) != bytes.size() || !file.device().flush()) {
-        file.cancel();
-        return false;
-    }
-    return file.commit();
+    // The path is the file that was read, any link of the user's own followed already: a link there was
+    // planted since, and is refused.
+    SaveFile::Rules rules;
+    rules.links = SaveFile::Rules::Links::Refuse;
+    return SaveFile::replace(
+        path, [&bytes](QIODevice& out) { return out.write(bytes) == bytes.size(); }, rules);
 }
 
 bool hasLineBreakOrNul(QStringView text)

@@ -22,19 +22,22 @@ const std::array<QByteArray, PriorityCount>& priorityNames()
 
 } // namespace
 
-QByteArray ExtractCaption(const QByteArray& text)
+QByteArrayView captionOf(QByteArrayView text)
+{
+    const qsizetype cr = text.indexOf('\r');
+    return cr < 0 ? text : text.first(cr);
+}
+
+QByteArrayView ExtractCaption(const QByteArray& text)
 {
     DebugLog("SharedSrc.ExtractCaption");
-    const qsizetype cr = text.indexOf('\r');
-    return cr < 0 ? text : text.left(cr);
+    return captionOf(text);
 }
 
 QByteArrayView shownCaption(const QByteArray& text)
 {
     constexpr qsizetype MaxShownBytes = 4096;
-    const QByteArrayView start = QByteArrayView(text).first(std::min(text.size(), MaxShownBytes));
-    const qsizetype cr = start.indexOf('\r');
-    return cr < 0 ? start : start.first(cr);
+    return captionOf(QByteArrayView(text).first(std::min(text.size(), MaxShownBytes)));
 }
 
 quint16 GetPriorityByText(const QByteArray& name)

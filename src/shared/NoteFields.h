@@ -9,13 +9,16 @@ namespace SharedSrc {
 inline constexpr quint16 PriorityCount = 4;
 inline constexpr quint16 DefaultPriority = 1;
 
-// The text up to (not including) the first CR; the whole text when it has none.
-QByteArray ExtractCaption(const QByteArray& text);
+// A note's caption: its text up to (not including) the first CR; the whole text when it has none. A line
+// feed alone does not end it. Untraced, for whoever shows, sorts or lists captions.
+QByteArrayView captionOf(QByteArrayView text);
 
-// The caption as a list row or a window title shows it (ExtractCaption without its trace call, which
-// every repaint would write to the debug log), and no more of it than they can show: the caption of a note
-// of many megabytes without a line break would otherwise be searched, decoded and measured whole on every
-// repaint, and a title that long is more than an X server takes in one request.
+// The same, traced: where a row takes its caption from its text (a note loaded, added, edited or moved).
+QByteArrayView ExtractCaption(const QByteArray& text);
+
+// The caption as a list row or a window title shows it, and no more of it than they can show: the caption
+// of a note of many megabytes without a line break would otherwise be searched, decoded and measured whole
+// on every repaint, and a title that long is more than an X server takes in one request.
 QByteArrayView shownCaption(const QByteArray& text);
 
 // 0..3 for "低", "标准", "高", "最高" (exact bytes); every other name gives 1.

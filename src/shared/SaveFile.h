@@ -3,9 +3,11 @@
 #include <QFile>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QFileDevice;
+class QIODevice;
 
 // A file written beside its target and put in its place only when it is whole and on the disk, so that
 // a failure or a crash half-way leaves the old file as it was.
@@ -41,6 +43,53 @@ public:
     // Drops what was written; the target stays as it was.
     void cancel();
     QString errorString() const;
+    // The system's number for that failure (errno, GetLastError() on Windows); 0 when it has none.
+    int errorCode() const;
+
+    // Whether the file at `path` is read-only, which a replacement must not overlook: the rename would
+    // quietly replace it. A file without any write permission bit counts as read-only even for root, like
+    // the read-only attribute on Windows.
+    static bool isReadOnly(const QString& path);
+
+    // What a replacement may find at its target, and what it makes when there is none.
+    struct Rules
+    {
+        enum class NewFile
+        {
+            FollowUmask,   // like any file the user makes
+            OwnerOnly,     // it may hold private notes
+            ReadableByAll, // what the desktop reads for everyone (rw-r--r--)
+        };
+        enum class Links
+        {
+            FollowSafe, // into the file a link leads to, unless FileOwner::mayFollowLink says no
+            Refuse,     // a file the program found and read itself: a link there was planted since
+        };
+        enum class OtherFile
+        {
+            Refuse,    // a pipe, a device, a folder
+            WriteInto, // a pipe or a device (/dev/stdout, a FIFO a script reads) takes the bytes as they
+                       // come: replacing it by a file would take it away from everyone who uses it
+        };
+        NewFile newFile = NewFile::FollowUmask;
+        Links links = Links::FollowSafe;
+        OtherFile otherFile = OtherFile::Refuse;
+    };
+    struct Failure
+    {
+        QString reason; // the system's where it gave one
+        int code = 0;   // as errorCode()
+    };
+    using Content = std::function<bool(QIODevice&)>;
+    using Commit = std::function<bool(SaveFile&)>;
+
+    // The one way every file the program writes takes its target's place: what `content` writes (false
+    // from it is a failure), into a SaveFile put in place by `commit` (commit() when there is none). A file
+    // that isReadOnly() is refused, and so is a link that leads to no file, and whatever `rules` refuse. An
+    // existing file keeps its permissions, owner and group (as far as FileOwner::copy may); a new one is
+    // made as `rules` say. False on any failure, with its reason in `failure`.
+    static bool replace(const QString& path, const Content& content, const Rules& rules,
+                        Failure* failure = nullptr, const Commit& commit = {});
 
 private:
     struct Private;

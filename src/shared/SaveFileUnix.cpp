@@ -39,6 +39,7 @@ struct SaveFile::Private
     bool fail(int error)
     {
         errorString = qt_error_string(error);
+        errorCode = error;
         return false;
     }
     void removeTemporary()
@@ -73,6 +74,7 @@ struct SaveFile::Private
     QFile file;
     QString replaced;
     QString errorString;
+    int errorCode = 0;
 };
 
 SaveFile::SaveFile(const QString& target) : d(std::make_unique<Private>(target)) {}
@@ -176,4 +178,9 @@ void SaveFile::cancel()
 QString SaveFile::errorString() const
 {
     return d->errorString.isEmpty() ? d->file.errorString() : d->errorString;
+}
+
+int SaveFile::errorCode() const
+{
+    return d->errorCode;
 }

@@ -17,6 +17,14 @@ struct SaveFile::Private
     QString written; // the new file beside the target, until it takes the target's place
     QFile file;
     QString error;
+    DWORD errorCode = 0;
+
+    bool failWithSystem()
+    {
+        errorCode = GetLastError();
+        error = qt_error_string(int(errorCode));
+        return false;
+    }
 
     void removeWritten()
     {
@@ -139,8 +147,7 @@ bool SaveFile::open()
         if (GetLastError() != ERROR_FILE_EXISTS)
             break;
     }
-    d->error = qt_error_string(int(GetLastError()));
-    return false;
+    return d->failWithSystem();
 }
 
 QFileDevice& SaveFile::device()
@@ -171,12 +178,17 @@ bool SaveFile::commit()
     // A folder at the target is never moved away for the file (ReplaceFileW would).
     if (targetExists && (old.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return fail(QStringLiteral("Is a directory"));
+    const auto failWithSystem = [this] {
+        d->failWithSystem();
+        d->removeWritten();
+        return false;
+    };
     if ((targetExists && !takeOver(handle, old)) || !FlushFileBuffers(handle) ||
         !setDeletedOnClose(handle, false))
-        return fail(qt_error_string(int(GetLastError())));
+        return failWithSystem();
     d->file.close();
     if (!replace(d->target, d->written, targetExists ? &old : nullptr))
-        return fail(qt_error_string(int(GetLastError())));
+        return failWithSystem();
     d->written.clear();
     return true;
 }
@@ -189,6 +201,11 @@ void SaveFile::cancel()
 QString SaveFile::errorString() const
 {
     return d->error.isEmpty() ? d->file.errorString() : d->error;
+}
+
+int SaveFile::errorCode() const
+{
+    return int(d->errorCode);
 }
 
 // ReplaceFileW cannot exchange two files in one step.

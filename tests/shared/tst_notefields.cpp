@@ -53,7 +53,7 @@ void TestNoteFields::extractCaption()
 {
     QFETCH(QByteArray, text);
     QFETCH(QByteArray, caption);
-    QCOMPARE(SharedSrc::ExtractCaption(text), caption);
+    QCOMPARE(SharedSrc::ExtractCaption(text).toByteArray(), caption);
 }
 
 void TestNoteFields::priorityByText_data()

@@ -1,4 +1,4 @@
-#include "shared/FontSettings.h"
+#include "forms/FontSettings.h"
 
 #include "shared/DebugLog.h"
 #include "shared/IniFile.h"
