@@ -1,6 +1,7 @@
 # Warning and sanitizer flags for the project's own targets only.
 function(quillet_target_options target)
-    target_compile_options(${target} PRIVATE -Wall -Wextra)
+    # Qt's headers come in as system includes, so these hold our own code only.
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow -Wnon-virtual-dtor -Wold-style-cast)
     if(QUILLET_WERROR)
         target_compile_options(${target} PRIVATE -Werror)
     endif()
