@@ -54,19 +54,12 @@ bool shellHoldsIcon(HWND window)
 } // namespace
 
 // The notification-area icon as the Windows shell holds it: Qt's windows platform under Wine's shell.
-class TestWindowsTray : public QObject
+class TestWindowsTray : public WindowTest
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { w.initTestCase(); }
-    void init() { w.init(); }
-    void cleanup() { w.cleanup(); }
-
     void iconBackAfterTheShellRestarts();
-
-private:
-    WindowHarness w;
 };
 
 // A shell that starts again (Explorer after a crash) has lost every icon; it tells every window with the
