@@ -21,14 +21,14 @@ HWND trayIconWindow()
     } search;
     EnumWindows(
         [](HWND window, LPARAM param) -> BOOL {
-            auto* search = reinterpret_cast<Search*>(param);
+            auto* wanted = reinterpret_cast<Search*>(param);
             DWORD process = 0;
             GetWindowThreadProcessId(window, &process);
             wchar_t title[64] = {};
             GetWindowTextW(window, title, 64);
-            if (process != search->process || std::wstring_view(title) != L"QTrayIconMessageWindow")
+            if (process != wanted->process || std::wstring_view(title) != L"QTrayIconMessageWindow")
                 return TRUE;
-            search->found = window;
+            wanted->found = window;
             return FALSE;
         },
         reinterpret_cast<LPARAM>(&search));
