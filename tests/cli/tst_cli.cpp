@@ -1039,17 +1039,19 @@ void TestCli::windowLockHonoured()
     QCOMPARE(run({u"list"_s, file}).exitCode, 0);
     QCOMPARE(run({u"list"_s, file, u"--force"_s}).exitCode, 1);
 
-    // Another writer still holding its file after the wait is no window: --force does not write past it.
-    FileLock writer;
-    const QString testName = QCoreApplication::applicationName();
-    QCoreApplication::setApplicationName(FileLock::WriterProgram);
-    QCOMPARE(writer.acquire(other).status, FileLock::Status::Acquired);
-    QCoreApplication::setApplicationName(testName);
-    const QByteArray otherBefore = readFile(other);
-    const CliRun busy = run({u"add"_s, other, u"x"_s, u"--force"_s});
+    // Another writer, waiting for its password, still holds its file after the wait: --force, which writes
+    // past a window, does not write past it.
+    const QString guarded = writeNotes(u"c.qlt"_s, sampleNotes(), "pw");
+    const QByteArray guardedBefore = readFile(guarded);
+    QProcess writer;
+    writer.start(QStringLiteral(QUILLET_CLI_PATH), {u"add"_s, guarded, u"x"_s, u"--password-stdin"_s});
+    QTRY_VERIFY(QFile::exists(FileLock::lockPathFor(guarded)));
+    const CliRun busy = run({u"add"_s, guarded, u"y"_s, u"--force"_s, u"--password-stdin"_s}, "pw\n");
     QCOMPARE(busy.exitCode, 2);
     QCOMPARE(busy.err, errLine(u"另一个 quillet-cli 正在更改该文件。请稍后再试。"_s));
-    QCOMPARE(readFile(other), otherBefore);
+    QCOMPARE(readFile(guarded), guardedBefore);
+    writer.closeWriteChannel();
+    QVERIFY(writer.waitForFinished());
 
     QCOMPARE(run({u"add"_s, file, u"forced"_s, u"--force"_s}).exitCode, 0);
     QCOMPARE(notesIn(file).size(), sampleNotes().size() + 1);
