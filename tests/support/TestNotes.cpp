@@ -32,7 +32,7 @@ QByteArray golden(QStringView name)
 QList<Note> goldenNotes(QStringView name)
 {
     const Note shopping = makeNote(u"购物清单\r\n牛奶\r\n面包", u"高");
-    const Note twoByte = makeNote(u"Café · Ωμέγα · Кириллица", u"最高", true);
+    const Note twoByte = makeNote(u"Café · Ωμεγα · Кириллица", u"最高", true);
     if (name == u"plain.qlt")
         return {shopping, makeNote(u"", u"低", true), twoByte, makeNote(u"last\r\n")};
     if (name == u"password.qlt")
