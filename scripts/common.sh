@@ -64,12 +64,17 @@ ensure_chinese_locales() {
     done
 }
 
-# Fails, naming the files, when clang-format would change any of the project's sources.
-check_format() {
+# Runs clang-format with the given options over the project's sources.
+clang_format_sources() {
     local files
     mapfile -t files < <(git -C "$QUILLET_ROOT" ls-files '*.cpp' '*.h' '*.h.in')
     [ ${#files[@]} -eq 0 ] && return 0
-    (cd "$QUILLET_ROOT" && clang-format --dry-run --Werror "${files[@]}")
+    (cd "$QUILLET_ROOT" && clang-format "$@" "${files[@]}")
+}
+
+# Fails, naming the files, when clang-format would change any of the project's sources.
+check_format() {
+    clang_format_sources --dry-run --Werror
 }
 
 # build_tree DIR [extra cmake arguments...]; QUILLET_WERROR=ON|OFF overrides whether warnings are errors.

@@ -42,7 +42,7 @@ void NoteTextEdit::insertFromMimeData(const QMimeData* source)
 QMimeData* NoteTextEdit::createMimeDataFromSelection() const
 {
     const QTextCursor cursor = textCursor();
-    auto* data = new QMimeData;
-    data->setText(NoteTextBlocks::text(*document(), cursor.selectionStart(), cursor.selectionEnd(), u"\n"));
-    return data;
+    auto* mime = new QMimeData;
+    mime->setText(NoteTextBlocks::text(*document(), cursor.selectionStart(), cursor.selectionEnd(), u"\n"));
+    return mime;
 }

@@ -272,6 +272,20 @@ void TestCli::listPlain()
                                             "3. [ ] 最高 \n"_s);
     QVERIFY(result.err.isEmpty());
 
+    // Read from bytes made without our writer; é · and Greek and Cyrillic letters are two bytes both in
+    // GB18030 and in UTF-8.
+    const QString golden = path(u"golden.qlt"_s);
+    QVERIFY(writeFile(golden, ::golden(u"plain.qlt")));
+    const CliRun listedGolden = run({u"list"_s, golden});
+    QCOMPARE(listedGolden.exitCode, 0);
+    QCOMPARE(QString::fromUtf8(listedGolden.out), u"1. [ ] 高 购物清单\n"
+                                                  "2. [x] 低 \n"
+                                                  "3. [x] 最高 Café · Ωμεγα · Кириллица\n"
+                                                  "4. [ ] 标准 last\n"_s);
+    const CliRun exported = run({u"export"_s, golden});
+    QCOMPARE(exported.exitCode, 0);
+    QVERIFY(exported.out.contains(u"\r\nCafé · Ωμεγα · Кириллица\r\n"_s.toUtf8()));
+
     const QString empty = writeNotes(u"empty.qlt"_s, {});
     const CliRun listedEmpty = run({u"list"_s, empty});
     QCOMPARE(listedEmpty.exitCode, 0);
@@ -1024,6 +1038,20 @@ void TestCli::windowLockHonoured()
     }
     QCOMPARE(run({u"list"_s, file}).exitCode, 0);
     QCOMPARE(run({u"list"_s, file, u"--force"_s}).exitCode, 1);
+
+    // Another writer, waiting for its password, still holds its file after the wait: --force, which writes
+    // past a window, does not write past it.
+    const QString guarded = writeNotes(u"c.qlt"_s, sampleNotes(), "pw");
+    const QByteArray guardedBefore = readFile(guarded);
+    QProcess writer;
+    writer.start(QStringLiteral(QUILLET_CLI_PATH), {u"add"_s, guarded, u"x"_s, u"--password-stdin"_s});
+    QTRY_VERIFY(QFile::exists(FileLock::lockPathFor(guarded)));
+    const CliRun busy = run({u"add"_s, guarded, u"y"_s, u"--force"_s, u"--password-stdin"_s}, "pw\n");
+    QCOMPARE(busy.exitCode, 2);
+    QCOMPARE(busy.err, errLine(u"另一个 quillet-cli 正在更改该文件。请稍后再试。"_s));
+    QCOMPARE(readFile(guarded), guardedBefore);
+    writer.closeWriteChannel();
+    QVERIFY(writer.waitForFinished());
 
     QCOMPARE(run({u"add"_s, file, u"forced"_s, u"--force"_s}).exitCode, 0);
     QCOMPARE(notesIn(file).size(), sampleNotes().size() + 1);

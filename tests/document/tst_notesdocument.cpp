@@ -360,19 +360,22 @@ void TestNotesDocument::mergeAppends()
 
 void TestNotesDocument::saveWritesBackWhatWasRead_data()
 {
+    QTest::addColumn<QByteArray>("written");
     QTest::addColumn<QByteArray>("password");
     QTest::addColumn<quint32>("reserved");
-    QTest::newRow("reserved value") << QByteArray() << 0xA1B2C3D4u;
+    QTest::newRow("reserved value") << golden(u"plain.qlt") << QByteArray() << 0x0a0b0c0du;
+    QTest::newRow("password") << golden(u"password.qlt") << gb(u"密码") << 0u;
     // Written by another program: longer than a user may set, and byte 100 falls inside a character.
-    QTest::newRow("long password") << "a" + AnsiText::fromUnicode(QString(60, u'汉')) << 0u;
+    const QByteArray longPassword = "a" + AnsiText::fromUnicode(QString(60, u'汉'));
+    QTest::newRow("long password") << QltFormat::write(Notes, longPassword, 0) << longPassword << 0u;
 }
 
 void TestNotesDocument::saveWritesBackWhatWasRead()
 {
+    QFETCH(QByteArray, written);
     QFETCH(QByteArray, password);
     QFETCH(quint32, reserved);
     const QString file = path(u"read.qlt"_s);
-    const QByteArray written = QltFormat::write(Notes, password, reserved);
     QVERIFY(writeFile(file, written));
     NotesDocument document;
     Answers answers;
@@ -396,7 +399,7 @@ void TestNotesDocument::saveWritesBackWhatWasRead()
     document.clear();
     QCOMPARE(document.reserved(), 0u);
     QVERIFY(document.save(copy).saved);
-    QCOMPARE(readFile(copy), QltFormat::write({}, {}, 0));
+    QCOMPARE(readFile(copy), golden(u"empty.qlt"));
 }
 
 void TestNotesDocument::failedSaveKeepsEverything()
@@ -637,6 +640,9 @@ const Change Changes[] = {
      Keep},
     {"sort by priority", "排列",
      [](NotesDocument& d, auto&) { d.sort(NotesSorter::SortBy::Priority, false); }, Keep, Keep},
+    // Each note moves on to the next one's row: undone, they move back, not on again.
+    {"sort in a cycle", "排列", [](NotesDocument& d, auto&) { d.sort(NotesSorter::SortBy::Priority, true); },
+     Keep, Keep},
     {"import", "导入",
      [](NotesDocument& d, const QString& file) {
          Answers a;
@@ -803,8 +809,10 @@ void TestNotesDocument::windowLockFollowsTheFile()
     QCOMPARE(second.open(file, answers).status, NotesDocument::OpenStatus::Opened);
     QVERIFY(!second.holdsLockOf(file));
 
-    // Saved under another name, the lock goes with the file; a new document holds none.
+    // Saved under another name, over a file that never was this document's, without a question; the lock
+    // goes with the file, and a new document holds none.
     const QString other = path(u"other.qlt"_s);
+    QVERIFY(writeFile(other, golden(u"odd-fields.qlt")));
     QVERIFY(first.save(other).saved);
     QVERIFY(!QFile::exists(lock));
     QVERIFY(first.holdsLockOf(other));
@@ -856,6 +864,11 @@ void TestNotesDocument::changesOnDiskAreNoticed()
     QVERIFY(!document.fileChangedOnDisk());
     QVERIFY(QltFile::writeAtomically(file, bytes));
     QVERIFY(!document.fileChangedOnDisk());
+    // The same size, one character of the first mebibyte another: every piece counts.
+    QByteArray early = bytes;
+    early[QltFormat::StreamOffset + 100] = char(early[QltFormat::StreamOffset + 100] ^ 1);
+    QVERIFY(QltFile::writeAtomically(file, early));
+    QVERIFY(document.fileChangedOnDisk());
 
     const QByteArray theirs = QltFormat::write(Notes, {}, 0);
     QVERIFY(QltFile::writeAtomically(file, theirs));

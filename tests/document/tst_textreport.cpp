@@ -4,6 +4,7 @@
 
 #include "shared/AnsiText.h"
 
+#include <QBuffer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -46,6 +47,20 @@ QList<QByteArray> report(const QList<Note>& notes, int done)
     return list;
 }
 
+// Takes every write but the second.
+class SecondWriteFails : public QIODevice
+{
+public:
+    SecondWriteFails() { open(QIODevice::WriteOnly | QIODevice::Unbuffered); }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char*, qint64 size) override { return ++m_writes == 2 ? -1 : size; }
+
+private:
+    int m_writes = 0;
+};
+
 } // namespace
 
 class TestTextReport : public QObject
@@ -61,6 +76,7 @@ private Q_SLOTS:
     void statusLines();
     void entriesAreAppended();
     void fileBytesEndEveryEntryWithCrLf();
+    void writtenInPieces();
 
 private:
     QTemporaryDir m_dir;
@@ -171,6 +187,21 @@ void TestTextReport::fileBytesEndEveryEntryWithCrLf()
     QCOMPARE(reportFileBytes({}), QByteArray());
     QCOMPARE(reportFileBytes({QByteArray()}), QByteArray("\r\n"));
     QCOMPARE(reportFileBytes({"a", "\r\n", "", "b\r\nc"}), QByteArray("a\r\n\r\n\r\n\r\nb\r\nc\r\n"));
+}
+
+// A long report goes out a piece at a time, as the same bytes; a piece that does not reach the device fails
+// the whole, even when later ones do.
+void TestTextReport::writtenInPieces()
+{
+    // Five notes of 200 KiB: three pieces.
+    const QList<Note> notes(5, Note{QByteArray(200 * 1024, 'x'), High, Note::ImageDone});
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QVERIFY(writeReport(buffer, notes, stamp(5, 5), TextFile::Encoding::Gb18030));
+    QCOMPARE(buffer.data(), reportFileBytes(report(notes, 5)));
+
+    SecondWriteFails device;
+    QVERIFY(!writeReport(device, notes, stamp(5, 5), TextFile::Encoding::Utf8));
 }
 
 QTEST_GUILESS_MAIN(TestTextReport)

@@ -75,15 +75,11 @@ QString timeLine(const QDateTime& at)
 
 } // namespace
 
-class TestFileCommands : public QObject
+class TestFileCommands : public WindowTest
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { w.initTestCase(); }
-    void init() { w.init(); }
-    void cleanup() { w.cleanup(); }
-
     void fileSavedAnswers_data();
     void fileSavedAnswers();
     void noChangesAskNothing();
@@ -120,7 +116,6 @@ public:
     Q_INVOKABLE void openUrl(const QUrl& url) { m_opened.append(url); }
 
 private:
-    WindowHarness w;
     QList<QUrl> m_opened;
 };
 

@@ -64,15 +64,11 @@
 
 using namespace Qt::StringLiterals;
 
-class TestMainForm : public QObject
+class TestMainForm : public WindowTest
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
-    void init();
-    void cleanup();
-
     void layoutGeometry();
     void newWindowStepsAsideFromOpener();
     void commandTable();
@@ -144,24 +140,7 @@ private:
     void addThroughDialog(const QString& text, int priority = 1, bool done = false);
     // A named document with auto-save on, whose file is then removed so that a save shows.
     QString autoSavedDocument();
-
-    WindowHarness w;
 };
-
-void TestMainForm::initTestCase()
-{
-    w.initTestCase();
-}
-
-void TestMainForm::init()
-{
-    w.init();
-}
-
-void TestMainForm::cleanup()
-{
-    w.cleanup();
-}
 
 void TestMainForm::createForm(const QStringList& arguments)
 {

@@ -35,15 +35,11 @@ QList<Note> sampleNotes()
 
 } // namespace
 
-class TestOpenFile : public QObject
+class TestOpenFile : public WindowTest
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { w.initTestCase(); }
-    void init() { w.init(); }
-    void cleanup() { w.cleanup(); }
-
     void saveAndOpenRoundTrip_data();
     void saveAndOpenRoundTrip();
     void passwordDialog();
@@ -67,9 +63,6 @@ private Q_SLOTS:
     void lockWarnsSecondWindow_data();
     void lockWarnsSecondWindow();
     void lockFollowsTheDocument();
-
-private:
-    WindowHarness w;
 };
 
 // ---------------------------------------------------------------------------------------------------------

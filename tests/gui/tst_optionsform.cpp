@@ -90,7 +90,7 @@ QFont font(const QString& family, int points, bool bold = false, bool italic = f
 
 } // namespace
 
-class TestOptionsForm : public QObject
+class TestOptionsForm : public WindowTest
 {
     Q_OBJECT
 
@@ -98,7 +98,6 @@ private Q_SLOTS:
     void initTestCase();
     void cleanupTestCase();
     void init();
-    void cleanup();
 
     void layout();
     void openedByTheCommand();
@@ -141,7 +140,6 @@ private:
     // when the step left it open.
     void throughCommand(const std::function<void(TOptionsForm*)>& step);
 
-    WindowHarness w;
     QByteArray m_savedPath;
 };
 
@@ -165,11 +163,6 @@ void TestOptionsForm::init()
     qputenv("PATH", QFile::encodeName(w.path(u"bin"_s)));
     QVERIFY(QDir().mkpath(w.path(u"bin"_s)));
     w.createForm();
-}
-
-void TestOptionsForm::cleanup()
-{
-    w.cleanup();
 }
 
 QString TestOptionsForm::readIni(const QString& section, const QString& key) const

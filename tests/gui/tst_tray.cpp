@@ -19,7 +19,7 @@
 
 using namespace Qt::StringLiterals;
 
-class TestTray : public QObject
+class TestTray : public WindowTest
 {
     Q_OBJECT
 
@@ -27,7 +27,6 @@ private Q_SLOTS:
     void initTestCase();
     void cleanupTestCase();
     void init();
-    void cleanup();
 
     void iconAndMenu();
     void hint();
@@ -54,7 +53,6 @@ private:
     // Starts the window set to go to the tray when closed; returns the settings file as it was.
     QByteArray startClosingToTray(bool withTray);
 
-    WindowHarness w;
     bool m_restores = true;
 };
 
@@ -79,11 +77,6 @@ void TestTray::setRestores(bool restores)
     qputenv("XDG_CURRENT_DESKTOP", restores ? "Test" : "");
     if (!restores && Desktop::restoresMinimizedWindows())
         QSKIP("this system's desktop always restores minimised windows");
-}
-
-void TestTray::cleanup()
-{
-    w.cleanup();
 }
 
 void TestTray::cleanupTestCase()

@@ -21,14 +21,14 @@ HWND trayIconWindow()
     } search;
     EnumWindows(
         [](HWND window, LPARAM param) -> BOOL {
-            auto* search = reinterpret_cast<Search*>(param);
+            auto* wanted = reinterpret_cast<Search*>(param);
             DWORD process = 0;
             GetWindowThreadProcessId(window, &process);
             wchar_t title[64] = {};
             GetWindowTextW(window, title, 64);
-            if (process != search->process || std::wstring_view(title) != L"QTrayIconMessageWindow")
+            if (process != wanted->process || std::wstring_view(title) != L"QTrayIconMessageWindow")
                 return TRUE;
-            search->found = window;
+            wanted->found = window;
             return FALSE;
         },
         reinterpret_cast<LPARAM>(&search));
@@ -54,19 +54,12 @@ bool shellHoldsIcon(HWND window)
 } // namespace
 
 // The notification-area icon as the Windows shell holds it: Qt's windows platform under Wine's shell.
-class TestWindowsTray : public QObject
+class TestWindowsTray : public WindowTest
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { w.initTestCase(); }
-    void init() { w.init(); }
-    void cleanup() { w.cleanup(); }
-
     void iconBackAfterTheShellRestarts();
-
-private:
-    WindowHarness w;
 };
 
 // A shell that starts again (Explorer after a crash) has lost every icon; it tells every window with the

@@ -111,15 +111,11 @@ private:
 
 // Saves that fail part-way or cannot start: each time the message, the old file as it was, no temporary
 // file left behind, the document still whole and modified, and the next save succeeding.
-class TestFaultInjection : public QObject
+class TestFaultInjection : public WindowTest
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { w.initTestCase(); }
-    void init() { w.init(); }
-    void cleanup() { w.cleanup(); }
-
     void writeFailsAfterSomeBytes_data();
     void writeFailsAfterSomeBytes();
     void fullDisk();
@@ -140,8 +136,6 @@ private:
     // Triggers Save and checks what a failed save must leave.
     void saveFailsKeeping(const QString& path, const QByteArray& old, const QList<Note>& document);
     void saveSucceeds(const QString& path);
-
-    WindowHarness w;
 };
 
 void TestFaultInjection::saveFailsKeeping(const QString& path, const QByteArray& old,

@@ -41,15 +41,11 @@ QByteArray fileWithStream(const QByteArray& plainStream)
 
 // Files and settings made to hurt: each loads correctly or is refused with the program's message, without
 // taking the window down or holding it up, and nothing the user has is lost.
-class TestHostileInput : public QObject
+class TestHostileInput : public WindowTest
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { w.initTestCase(); }
-    void init() { w.init(); }
-    void cleanup() { w.cleanup(); }
-
     void hugeNoteWithoutLineBreak();
     void millionEmptyNotes();
     void damagedFilesRefused_data();
@@ -62,8 +58,6 @@ private:
     QString caption(int row) const { return w.model().index(row, 0).data().toString(); }
     // Saves the document under another name and gives that file's bytes.
     QByteArray savedAgain();
-
-    WindowHarness w;
 };
 
 QByteArray TestHostileInput::savedAgain()

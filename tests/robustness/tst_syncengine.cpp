@@ -14,14 +14,12 @@ using namespace Qt::StringLiterals;
 
 // A real sync engine: unison keeps two local folders alike, the way a synchronised folder receives
 // another machine's version of a notes file, written by quillet-cli on that "machine".
-class TestSyncEngine : public QObject
+class TestSyncEngine : public WindowTest
 {
     Q_OBJECT
 
 private Q_SLOTS:
     void initTestCase();
-    void init() { w.init(); }
-    void cleanup() { w.cleanup(); }
 
     void otherMachinesNoteArrivesInTheWindow();
 
@@ -29,7 +27,6 @@ private:
     bool synchronise();
     bool cliAdd(const QString& file, const QString& text);
 
-    WindowHarness w;
     QString m_unison;
 };
 

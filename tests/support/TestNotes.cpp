@@ -24,6 +24,26 @@ Note makeNote(QStringView text, QStringView priority, bool done)
     return Note{gb(text), gb(priority), done ? Note::ImageDone : Note::ImageNotDone};
 }
 
+QByteArray golden(QStringView name)
+{
+    return readFile(QStringLiteral(QUILLET_GOLDEN_DIR "/") + name.toString());
+}
+
+QList<Note> goldenNotes(QStringView name)
+{
+    const Note shopping = makeNote(u"购物清单\r\n牛奶\r\n面包", u"高");
+    const Note twoByte = makeNote(u"Café · Ωμεγα · Кириллица", u"最高", true);
+    if (name == u"plain.qlt")
+        return {shopping, makeNote(u"", u"低", true), twoByte, makeNote(u"last\r\n")};
+    if (name == u"password.qlt")
+        return {makeNote(u"秘密\r\n第二行", u"最高", true), makeNote(u"x", u"低")};
+    if (name == u"odd-fields.qlt")
+        return {makeNote(u"a", u"标准", true), makeNote(u"b")};
+    if (name == u"strong.qlt")
+        return {shopping, twoByte};
+    return {};
+}
+
 QByteArray notesFile(const QList<Note>& notes, const QByteArray& password, quint32 reserved)
 {
     return QltFormat::write(notes, password, reserved);

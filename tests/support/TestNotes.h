@@ -18,6 +18,11 @@ QByteArray bytes(std::initializer_list<int> values);
 
 Note makeNote(QStringView text, QStringView priority = u"标准", bool done = false);
 
+// A notes file of tests/golden, whose bytes were made from the format's description, not by our writer.
+QByteArray golden(QStringView name);
+// What that file must read as (tests/golden/README.md); empty for those that hold no note.
+QList<Note> goldenNotes(QStringView name);
+
 // What quillet-cli and the window write for these notes.
 QByteArray notesFile(const QList<Note>& notes, const QByteArray& password = {}, quint32 reserved = 0);
 // A strong key for `password` at the lowest cost a reader accepts, so that tests stay fast.

@@ -10,6 +10,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -62,6 +63,21 @@ public:
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<TMainForm> m_form;
+};
+
+// The base of the window's test classes: the harness set up around every test function. A test class that
+// needs more declares its own slot and calls the harness itself.
+class WindowTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { w.initTestCase(); }
+    void init() { w.init(); }
+    void cleanup() { w.cleanup(); }
+
+protected:
+    WindowHarness w;
 };
 
 // Gives the window's document `password` as a file it had opened would, leaving the modified mark alone; a
