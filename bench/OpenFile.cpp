@@ -8,10 +8,7 @@ class GivenPassword : public NotesDocument::OpenQuestions
 {
 public:
     explicit GivenPassword(const QByteArray& password) : m_password(password) {}
-    std::optional<QByteArray> password(const std::function<bool(const QByteArray&)>&) override
-    {
-        return m_password;
-    }
+    std::optional<QByteArray> password(const NotesDocument::PasswordTest&) override { return m_password; }
 
 private:
     const QByteArray m_password;
