@@ -258,11 +258,11 @@ void TestOptionsForm::layout()
         QCOMPARE(row.fontButton->text(), u"字体"_s);
         QCOMPARE(row.colorButton->objectName(), row.colorName);
         QCOMPARE(row.colorButton->text(), u"颜色"_s);
-        for (QWidget* w :
+        for (QWidget* part :
              std::initializer_list<QWidget*>{row.label, row.sample, row.fontButton, row.colorButton})
-            QVERIFY(dialog.GroupBox2->isAncestorOf(w));
+            QVERIFY(dialog.GroupBox2->isAncestorOf(part));
         // One row: label, sample, font and colour buttons from left to right.
-        const auto left = [&](QWidget* w) { return w->mapTo(dialog.GroupBox2, QPoint(0, 0)).x(); };
+        const auto left = [&](QWidget* part) { return part->mapTo(dialog.GroupBox2, QPoint(0, 0)).x(); };
         QVERIFY(left(row.label) < left(row.sample));
         QVERIFY(left(row.sample) < left(row.fontButton));
         QVERIFY(left(row.fontButton) < left(row.colorButton));
