@@ -95,7 +95,7 @@ bool TMainForm::reloadFromDisk()
 {
     const int row = selectedRow();
     const std::optional<Note> selected =
-        row >= 0 ? std::optional<Note>(m_document->notes().at(row)) : std::nullopt;
+        row >= 0 ? std::optional<Note>(m_document->notes().at(row).detached()) : std::nullopt;
     if (!m_document->reload())
         return false;
     FixScrollbars();

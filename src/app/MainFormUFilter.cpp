@@ -92,8 +92,7 @@ void TMainForm::applyFilter()
         m_filter->setFilter(text, hideDone);
         if (m_filter->isFiltering() != wasFiltering) {
             QItemSelectionModel* selection = NotesList->selectionModel();
-            NotesList->setModel(m_filter->isFiltering() ? static_cast<QAbstractItemModel*>(m_filter)
-                                                        : &m_document->model());
+            NotesList->setModel(m_filter->isFiltering() ? m_filter : m_document->itemModel());
             delete selection;
             followListSelection();
             NotesList->setDropsAllowed(!m_filter->isFiltering());

@@ -138,15 +138,15 @@ void NotesListView::setDropsAllowed(bool allowed)
 // this list.
 QMimeData* NotesListView::noteData(int row) const
 {
-    auto* data = new QMimeData;
-    data->setData(NoteRowFormat, listIdentity(this) + QByteArray::number(row));
-    return data;
+    auto* mime = new QMimeData;
+    mime->setData(NoteRowFormat, listIdentity(this) + QByteArray::number(row));
+    return mime;
 }
 
-int NotesListView::draggedRow(const QMimeData* data) const
+int NotesListView::draggedRow(const QMimeData* mime) const
 {
     const QByteArray identity = listIdentity(this);
-    const QByteArray bytes = data ? data->data(NoteRowFormat) : QByteArray();
+    const QByteArray bytes = mime ? mime->data(NoteRowFormat) : QByteArray();
     if (!bytes.startsWith(identity))
         return -1;
     bool ok = false;

@@ -45,7 +45,7 @@ private:
     void fitRowHeight();
     void describeEmptiness();
     void dragNote(int row);
-    int draggedRow(const QMimeData* data) const;
+    int draggedRow(const QMimeData* mime) const;
     // The row a drop at `position` goes before; -1 when nothing may be dropped.
     int dropBefore(const QDropEvent* event) const;
 

@@ -9,12 +9,16 @@ struct Note
     static constexpr int ImageDone = 12;
     static constexpr int ImageNotDone = 13;
 
+    // A note read from a file is a view into the file's buffer, which its model keeps (fromRawData): a copy
+    // that must outlive the model's notes is made by detached().
     QByteArray text;
     QByteArray priority; // one of the four priority names, or whatever a foreign file produced
     int imageIndex = ImageNotDone;
 
     // Only image 12 counts as done; any other value is not done.
     bool isDone() const { return imageIndex == ImageDone; }
+
+    Note detached() const { return {QByteArray(text.constData(), text.size()), priority, imageIndex}; }
 
     friend bool operator==(const Note&, const Note&) = default;
 };

@@ -20,7 +20,8 @@ constexpr std::chrono::seconds WriterWait{5};
 // What an open has read of its file before the notes are taken.
 struct NotesDocument::Opening::File
 {
-    explicit File(const QString& path, ReadInto into) : path(path), into(into), opened(path) {}
+    explicit File(const QString& fileName, ReadInto reading) : path(fileName), into(reading), opened(fileName)
+    {}
 
     // Reads what is left of the file, hashing it and following its records; false when it cannot be read
     // or its chain of records broke.

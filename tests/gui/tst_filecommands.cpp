@@ -234,7 +234,7 @@ void TestFileCommands::recoveryOffered()
     } else {
         w.seed({makeNote(u"unsaved"_s)}, true);
     }
-    const QList<Note> kept = w.model().notes();
+    const QList<Note> kept = detached(w.model().notes());
     w.form().keepUnsavedNotes();
     QVERIFY(!QFile::exists(FileLock::lockPathFor(path)));
     const QString recovery = named ? RecoveryFiles::pathFor(path) : RecoveryFiles::unnamedLeftBehind();

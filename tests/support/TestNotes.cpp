@@ -73,3 +73,10 @@ QList<Note> notesIn(const QString& path, const QByteArray& password)
     return QltFormat::readNotes(bytes.mid(QltFormat::StreamOffset), QltFormat::streamKey(password))
         .value_or(QList<Note>());
 }
+
+QList<Note> detached(QList<Note> notes)
+{
+    for (Note& note : notes)
+        note = note.detached();
+    return notes;
+}

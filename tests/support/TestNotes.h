@@ -29,5 +29,7 @@ QByteArray notesFile(const QList<Note>& notes, const QByteArray& password = {}, 
 KeyDerivation::Key cheapKey(const QByteArray& password);
 // A strong file for these notes, with such a key.
 QByteArray strongFile(const QList<Note>& notes, const QByteArray& password, quint32 reserved = 0);
+// A window's notes may be views into its file's buffer: a copy that outlives the window must own its texts.
+QList<Note> detached(QList<Note> notes);
 // The notes a file of either format holds, read with `password`; empty when the file cannot be read.
 QList<Note> notesIn(const QString& path, const QByteArray& password = {});
