@@ -12,6 +12,8 @@
 #include "shared/AnsiText.h"
 #include "shared/AppPaths.h"
 
+#include "TestNotes.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -309,8 +311,9 @@ void TestDesktopSession::endedBySignal()
             std::optional<QByteArray> password(const NotesDocument::PasswordTest&) override { return given; }
         } questions;
         questions.given = passwordBytes;
-        return document.open(name, questions).status == NotesDocument::OpenStatus::Opened ? document.notes()
-                                                                                          : QList<Note>{};
+        return document.open(name, questions).status == NotesDocument::OpenStatus::Opened
+                   ? detached(document.notes())
+                   : QList<Note>{};
     };
     QCOMPARE(notesOf(recovery).size(), 2);
     QCOMPARE(notesOf(recovery).at(1).text, QByteArray("kept"));
