@@ -111,7 +111,7 @@ bool mayBeDeleted(const QString& path)
 // among them, first move the old file away). A target that others hold open but let be deleted, which no
 // rename may replace, is replaced with ReplaceFileW; a read-only one, or one that others hold on to, is not
 // (where ReplaceFileW would fail, Wine's leaves a file of its own behind).
-bool replace(const QString& target, const QString& written, const WIN32_FILE_ATTRIBUTE_DATA* old)
+bool replaceTarget(const QString& target, const QString& written, const WIN32_FILE_ATTRIBUTE_DATA* old)
 {
     if (MoveFileExW(wide(written), wide(target), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
@@ -187,7 +187,7 @@ bool SaveFile::commit()
         !setDeletedOnClose(handle, false))
         return failWithSystem();
     d->file.close();
-    if (!replace(d->target, d->written, targetExists ? &old : nullptr))
+    if (!replaceTarget(d->target, d->written, targetExists ? &old : nullptr))
         return failWithSystem();
     d->written.clear();
     return true;

@@ -29,12 +29,12 @@ QStringList windowsOf(qint64 process, const QString& title)
     } search{DWORD(process), title, {}};
     EnumWindows(
         [](HWND window, LPARAM param) -> BOOL {
-            auto* search = reinterpret_cast<Search*>(param);
-            DWORD process = 0;
-            GetWindowThreadProcessId(window, &process);
-            if (process == search->process && IsWindowVisible(window) && !IsIconic(window) &&
-                titleOf(window).contains(search->title))
-                search->found.append(idOf(window));
+            auto* wanted = reinterpret_cast<Search*>(param);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == wanted->process && IsWindowVisible(window) && !IsIconic(window) &&
+                titleOf(window).contains(wanted->title))
+                wanted->found.append(idOf(window));
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&search));

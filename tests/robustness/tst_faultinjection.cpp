@@ -44,11 +44,13 @@ QList<Note> largeNotes(const QString& word)
     return notes;
 }
 
+#ifdef Q_OS_UNIX
 void removeAllNotes(NotesDocument& document)
 {
     while (!document.notes().isEmpty())
         document.removeNote(0);
 }
+#endif
 
 QList<Note> notesOf(const QStringList& texts)
 {
