@@ -325,8 +325,8 @@ int coreSortChild(const QString& path)
 {
     NotesDocument document;
     openInto(document, path, {});
-    QList<Note> unsorted = document.notes();
-    document.clear();
+    // The notes are views into the document's buffer, so the document stays open while they are sorted.
+    const QList<Note> unsorted = document.notes();
     NotesModel model;
     qint64 best = std::numeric_limits<qint64>::max();
     for (int i = 0; i < Repetitions; ++i) {
