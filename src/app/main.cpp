@@ -4,6 +4,7 @@
 #include "forms/Guarded.h"
 #include "forms/MnemonicClicks.h"
 #include "platform/EndOfSession.h"
+#include "platform/HeapPolicy.h"
 #include "shared/CommandLine.h"
 #include "shared/Version.h"
 
@@ -44,6 +45,7 @@ int main(int argc, char* argv[])
         std::printf("quillet (Quillet) %s\n", Quillet::ProgramVersion);
         return 0;
     }
+    HeapPolicy::returnLargeBlocks();
     QApplication app(argc, argv);
     QtTranslation::install();
     MnemonicClicks::install();

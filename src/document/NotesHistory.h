@@ -15,7 +15,9 @@ class NotesHistory : public QObject
     Q_OBJECT
 
 public:
-    static constexpr qsizetype ByteBudget = qsizetype(64) * 1024 * 1024;
+    // A sort of a million notes holds 4 MB: a few of those, and a window of that many notes still stays
+    // close to the memory its notes need.
+    static constexpr qsizetype ByteBudget = qsizetype(12) * 1024 * 1024;
     // What a step costs besides what it holds, so that a long run of small changes is bounded too.
     static constexpr qsizetype StepCost = 1024;
 

@@ -759,18 +759,18 @@ void TestNotesDocument::historyEndsWithTheDocument()
 // Deleting notes too large to keep many of: the oldest steps go, the newest always stays and undoes.
 void TestNotesDocument::historyMemoryBounded()
 {
-    constexpr qsizetype MiB = 1024 * 1024;
+    constexpr qsizetype Budget = NotesHistory::ByteBudget;
     NotesDocument document;
-    document.insertNote(0, Note{QByteArray(40 * MiB, 'a'), {}, Note::ImageNotDone});
+    document.insertNote(0, Note{QByteArray(Budget / 2, 'a'), {}, Note::ImageNotDone});
     document.removeNote(0);
     QVERIFY(document.history().heldBytes() <= NotesHistory::ByteBudget);
     QCOMPARE(document.history().count(), 2);
 
-    const QByteArray large(70 * MiB, 'b');
+    const QByteArray large(Budget + Budget / 8, 'b');
     document.insertNote(0, Note{large, {}, Note::ImageNotDone});
     document.removeNote(0);
     QCOMPARE(document.history().count(), 1);
-    QCOMPARE(document.history().heldBytes(), 70 * MiB + NotesHistory::StepCost);
+    QCOMPARE(document.history().heldBytes(), large.size() + NotesHistory::StepCost);
     QCOMPARE(document.undo(), 0);
     QCOMPARE(document.notes().at(0).text, large);
     QVERIFY(!document.history().canUndo());
