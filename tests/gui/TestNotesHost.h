@@ -65,14 +65,14 @@ protected:
 private Q_SLOTS:
     void init()
     {
-        startCase();
+        forgetShownDialogs();
         host = std::make_unique<TestNotesHost>();
         if (!m_startNotes.isEmpty())
             host->seed(m_startNotes);
     }
     void cleanup()
     {
-        endCase();
+        closeDialogs(queuesUsed);
         host.reset();
     }
 

@@ -60,7 +60,7 @@ private:
 
 void TestAboutForm::initTestCase()
 {
-    useTemporaryFolders();
+    QVERIFY(useProgramFolders(dir()));
     QFont font(u"Noto Sans CJK SC"_s);
     font.setPointSize(11);
     m_owner.setFont(font);
@@ -68,7 +68,7 @@ void TestAboutForm::initTestCase()
 
 void TestAboutForm::init()
 {
-    startCase();
+    forgetShownDialogs();
     QFile::remove(path(u"License.txt"_s));
     m_opened.clear();
     QPixmap pixmap(16, 16);
@@ -79,7 +79,7 @@ void TestAboutForm::init()
 
 void TestAboutForm::cleanup()
 {
-    endCase();
+    closeDialogs(queuesUsed);
     m_form.reset();
 }
 

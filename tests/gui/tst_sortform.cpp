@@ -66,7 +66,7 @@ void TestSortForm::initTestCase()
 {
     MnemonicClicks::install(); // as the program does at start
     QCOMPARE(QLocale::system().name(), u"zh_CN"_s);
-    useTemporaryFolders();
+    QVERIFY(useProgramFolders(dir()));
 }
 
 void TestSortForm::layout()
