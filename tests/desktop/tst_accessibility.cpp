@@ -2,6 +2,7 @@
 // atspi_walk, which fails on a control without a name, with its access key's mark in its name, or with
 // the name of a control beside it.
 #include "EveryWindow.h"
+#include "ProgramFolders.h"
 #include "app/MainFormU.h"
 #include "app/QtTranslation.h"
 #include "forms/AccessibleNames.h"
@@ -10,7 +11,6 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -35,10 +35,7 @@ private:
 
 void TestAccessibility::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
-    qputenv("QUILLET_APPDIR", QFile::encodeName(m_dir.path()));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath(u"config"_s)));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.filePath(u"data"_s)));
+    QVERIFY(useProgramFolders(m_dir.path()));
     QApplication::setQuitOnLastWindowClosed(false);
     // As the program starts: Qt's own parts of the dialogs in Chinese.
     QtTranslation::install();

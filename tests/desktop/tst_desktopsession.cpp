@@ -12,6 +12,7 @@
 #include "shared/AnsiText.h"
 #include "shared/AppPaths.h"
 
+#include "ProgramFolders.h"
 #include "TestNotes.h"
 
 #include <QApplication>
@@ -90,10 +91,7 @@ private:
 
 void TestDesktopSession::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
-    qputenv("QUILLET_APPDIR", QFile::encodeName(m_dir.path()));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath(u"config"_s)));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.filePath(u"data"_s)));
+    QVERIFY(useProgramFolders(m_dir.path()));
     QApplication::setQuitOnLastWindowClosed(false);
 }
 

@@ -490,34 +490,36 @@ void TestNotesDocument::passwordRules()
 void TestNotesDocument::protectionThroughSaves()
 {
     const QString file = path(u"strong.qlt"_s);
-    const QByteArray opened = strongFile(Notes, "pw", 0xA1B2C3D4u);
+    const QByteArray opened = golden(u"strong.qlt");
+    const QByteArray pw = gb(u"密码");
     QVERIFY(writeFile(file, opened));
     NotesDocument document;
     Answers answers;
-    answers.typed = "pw";
+    answers.typed = pw;
     QCOMPARE(document.open(file, answers).status, NotesDocument::OpenStatus::Opened);
+    QCOMPARE(document.notes(), goldenNotes(u"strong.qlt"));
     QCOMPARE(document.protection(), Protection::Kind::Strong);
-    document.setDone(1, true);
+    document.setDone(0, true);
     QVERIFY(document.save(file).saved);
     const QByteArray saved = readFile(file);
     QCOMPARE(StrongFormat::readParams(saved), StrongFormat::readParams(opened));
     QVERIFY(saved.sliced(37, 24) != opened.sliced(37, 24)); // the stream header
-    QCOMPARE(QltFormat::readHeader(saved).header.reserved, 0xA1B2C3D4u);
-    QCOMPARE(notesIn(file, "pw"), document.notes());
+    QCOMPARE(QltFormat::readHeader(saved).header.reserved, 9u);
+    QCOMPARE(notesIn(file, pw), document.notes());
 
-    QCOMPARE(document.changePassword("pw", "pw", "pw", Protection::Kind::Classic),
+    QCOMPARE(document.changePassword(pw, pw, pw, Protection::Kind::Classic),
              NotesDocument::PasswordChange::Changed);
     QVERIFY(document.save(file).saved);
-    QCOMPARE(readFile(file), QltFormat::write(document.notes(), "pw", 0xA1B2C3D4u));
+    QCOMPARE(readFile(file), QltFormat::write(document.notes(), pw, 9u));
     document.undo();
     QVERIFY(document.save(file).saved);
     QCOMPARE(StrongFormat::readParams(readFile(file)), StrongFormat::readParams(opened));
-    QCOMPARE(notesIn(file, "pw"), document.notes());
+    QCOMPARE(notesIn(file, pw), document.notes());
 
-    QCOMPARE(document.changePassword("pw", {}, {}, Protection::Kind::Strong),
+    QCOMPARE(document.changePassword(pw, {}, {}, Protection::Kind::Strong),
              NotesDocument::PasswordChange::Changed);
     QVERIFY(document.save(file).saved);
-    QCOMPARE(readFile(file), QltFormat::write(document.notes(), {}, 0xA1B2C3D4u));
+    QCOMPARE(readFile(file), QltFormat::write(document.notes(), {}, 9u));
 }
 
 void TestNotesDocument::recoveryFile_data()

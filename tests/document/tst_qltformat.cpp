@@ -133,7 +133,7 @@ void TestQltFormat::goldenFiles()
 
 void TestQltFormat::emptyListIsExactly18Bytes()
 {
-    const QByteArray expected = QByteArray::fromHex("04716c746600010000000000000000000000");
+    const QByteArray expected = golden(u"empty.qlt");
     const QByteArray file = QltFormat::write({}, {}, 0);
     // The stream is enciphered through the traced routines, even when it is empty.
     QCOMPARE(SharedSrc::LastTraceName(), u"SharedSrc.XORCrypt"_s);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DialogTest.h"
 #include "ModalDriver.h"
 #include "TestNotes.h"
 
@@ -9,6 +10,9 @@
 #include <QDialog>
 #include <QList>
 #include <QWidget>
+
+#include <memory>
+#include <utility>
 
 class QTableView;
 
@@ -46,4 +50,32 @@ public:
     NoteCounts counts;
     QList<int> selectItemCalls; // rows passed with "selected" true
     QList<int> selectRowCalls;
+};
+
+// The base of the tests of dialogs over the window: a fresh host for every case, holding `startNotes`.
+class HostedDialogTest : public DialogTest
+{
+    Q_OBJECT
+
+protected:
+    explicit HostedDialogTest(QList<Note> startNotes = {}) : m_startNotes(std::move(startNotes)) {}
+
+    std::unique_ptr<TestNotesHost> host;
+
+private Q_SLOTS:
+    void init()
+    {
+        forgetShownDialogs();
+        host = std::make_unique<TestNotesHost>();
+        if (!m_startNotes.isEmpty())
+            host->seed(m_startNotes);
+    }
+    void cleanup()
+    {
+        closeDialogs(queuesUsed);
+        host.reset();
+    }
+
+private:
+    QList<Note> m_startNotes;
 };

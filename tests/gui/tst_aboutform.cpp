@@ -1,4 +1,5 @@
 #include "DialogLayout.h"
+#include "DialogTest.h"
 #include "ModalDriver.h"
 
 #include "forms/AboutFormU.h"
@@ -10,7 +11,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 
@@ -27,7 +27,7 @@ QColor textColor(const QLabel* label)
 }
 } // namespace
 
-class TestAboutForm : public QObject
+class TestAboutForm : public DialogTest
 {
     Q_OBJECT
 
@@ -53,7 +53,6 @@ private Q_SLOTS:
     void keys_close();
 
 private:
-    QTemporaryDir m_dir;
     QWidget m_owner;
     QList<QUrl> m_opened;
     std::unique_ptr<TAboutForm> m_form;
@@ -61,8 +60,7 @@ private:
 
 void TestAboutForm::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
-    qputenv("QUILLET_APPDIR", QFile::encodeName(m_dir.path()));
+    QVERIFY(useProgramFolders(dir()));
     QFont font(u"Noto Sans CJK SC"_s);
     font.setPointSize(11);
     m_owner.setFont(font);
@@ -70,8 +68,8 @@ void TestAboutForm::initTestCase()
 
 void TestAboutForm::init()
 {
-    QFile::remove(m_dir.filePath(u"License.txt"_s));
-    MessageBox::takeShown();
+    forgetShownDialogs();
+    QFile::remove(path(u"License.txt"_s));
     m_opened.clear();
     QPixmap pixmap(16, 16);
     pixmap.fill(Qt::magenta);
@@ -81,8 +79,7 @@ void TestAboutForm::init()
 
 void TestAboutForm::cleanup()
 {
-    QVERIFY(!MessageBox::hasPendingAnswers());
-    MessageBox::setNextAnswers({});
+    closeDialogs(queuesUsed);
     m_form.reset();
 }
 
@@ -200,7 +197,7 @@ void TestAboutForm::click_opensLink()
 {
     QFETCH(QString, link);
     QFETCH(QByteArray, expected);
-    const QString license = m_dir.filePath(u"License.txt"_s);
+    const QString license = path(u"License.txt"_s);
     if (expected.isEmpty()) {
         QFile file(license);
         QVERIFY(file.open(QIODevice::WriteOnly));

@@ -27,14 +27,11 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTimer>
 #include <QWindow>
-
-#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -53,15 +50,17 @@ QString replaceQuestion(const QString& path)
 
 } // namespace
 
-class TestAddEditForm : public QObject
+class TestAddEditForm : public HostedDialogTest
 {
     Q_OBJECT
 
-private Q_SLOTS:
-    void initTestCase();
-    void init();
-    void cleanup();
+public:
+    TestAddEditForm()
+        : HostedDialogTest({makeNote(u"第一\r\n正文", u"低"), makeNote(u"second", u"高", true),
+                            makeNote(u"third", u"最高")})
+    {}
 
+private Q_SLOTS:
     void layout();
     void contextMenuItems();
     void addModeStartsEmptyAtStandardPriority();
@@ -100,42 +99,12 @@ private Q_SLOTS:
     void realErrorMessage();
     void realMessageBoxEscapeAnswer_data();
     void realMessageBoxEscapeAnswer();
-
-private:
-    QString path(const QString& name) const { return m_dir->filePath(name); }
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<TestNotesHost> m_host;
 };
-
-void TestAddEditForm::initTestCase()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    qputenv("QUILLET_APPDIR", m_dir->path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", m_dir->filePath(u"config"_s).toLocal8Bit());
-    qputenv("XDG_DATA_HOME", m_dir->filePath(u"data"_s).toLocal8Bit());
-}
-
-void TestAddEditForm::init()
-{
-    m_host = std::make_unique<TestNotesHost>();
-    m_host->seed(
-        {makeNote(u"第一\r\n正文", u"低"), makeNote(u"second", u"高", true), makeNote(u"third", u"最高")});
-    MessageBox::takeShown();
-    FileDialog::takeShownTitles();
-}
-
-void TestAddEditForm::cleanup()
-{
-    closeDialogs(true);
-    m_host.reset();
-}
 
 void TestAddEditForm::layout()
 {
-    TAddEditForm form(*m_host);
-    verifyFixedDialog(form, QString(), QSize(389, 311), m_host.get()); // titled by Add and Edit
+    TAddEditForm form(*host);
+    verifyFixedDialog(form, QString(), QSize(389, 311), host.get()); // titled by Add and Edit
     verifyWidgets(form, {{"Panel1", QRect(16, 32, 359, 177)},
                          {"GroupBox1", QRect(16, 216, 359, 57), u" 选项 "_s},
                          {"OkBtn", QRect(), u"确定(&O)"_s},
@@ -161,8 +130,8 @@ void TestAddEditForm::layout()
 
     QCOMPARE(form.NoteText->lineWrapMode(), QPlainTextEdit::NoWrap);
     QVERIFY(form.NoteText->tabChangesFocus());
-    QCOMPARE(form.NoteText->font(), m_host->addEditFont);
-    QCOMPARE(form.NoteText->palette().color(QPalette::Base), m_host->addEditColor);
+    QCOMPARE(form.NoteText->font(), host->addEditFont);
+    QCOMPARE(form.NoteText->palette().color(QPalette::Base), host->addEditColor);
 
     // Tab order: text box, priority, done, open, save, OK, cancel.
     QList<QWidget*> chain;
@@ -179,7 +148,7 @@ void TestAddEditForm::layout()
 
 void TestAddEditForm::contextMenuItems()
 {
-    TAddEditForm form(*m_host);
+    TAddEditForm form(*host);
     QCOMPARE(form.NoteText->contextMenuPolicy(), Qt::CustomContextMenu);
     const QList<QAction*> actions = form.NoteTextMenu->actions();
     QCOMPARE(actions.size(), 8);
@@ -203,13 +172,13 @@ void TestAddEditForm::contextMenuItems()
 
 void TestAddEditForm::addModeStartsEmptyAtStandardPriority()
 {
-    TAddEditForm form(*m_host);
+    TAddEditForm form(*host);
     QCOMPARE(form.NotePriority->currentIndex(), 0); // the list's own first entry until add mode sets it
     bool checked = false;
     whenModalShown([&](QWidget* dialog) {
         QCOMPARE(dialog, &form);
         QCOMPARE(form.windowTitle(), u"添加新记事本"_s);
-        QCOMPARE(form.windowIcon().cacheKey(), m_host->images.at(7).cacheKey());
+        QCOMPARE(form.windowIcon().cacheKey(), host->images.at(7).cacheKey());
         QVERIFY(form.NoteText->toPlainText().isEmpty());
         QCOMPARE(form.NotePriority->currentText(), u"标准"_s);
         QVERIFY(!form.NoteDone->isChecked());
@@ -252,8 +221,8 @@ void TestAddEditForm::add()
     QFETCH(QStringList, texts);
     QFETCH(QString, priorityName);
 
-    m_host->selectRow(selected);
-    TAddEditForm form(*m_host);
+    host->selectRow(selected);
+    TAddEditForm form(*host);
     whenModalShown([&](QWidget*) {
         typeText(form.NoteText, typed); // Return in the box breaks the line and leaves the dialog open
         if (priority >= 0)
@@ -263,28 +232,28 @@ void TestAddEditForm::add()
     });
     QCOMPARE(form.AddExecute(target), int(QDialog::Accepted));
 
-    QCOMPARE(m_host->texts(), texts);
-    const Note& added = m_host->model.note(target);
+    QCOMPARE(host->texts(), texts);
+    const Note& added = host->model.note(target);
     QCOMPARE(added.text, gb(texts.at(target)));
     QCOMPARE(added.priority, gb(priorityName));
     QCOMPARE(added.imageIndex, done ? Note::ImageDone : Note::ImageNotDone);
-    QCOMPARE(m_host->model.index(target, 0).data().toString(), typed.section(u'\n', 0, 0));
-    QCOMPARE(m_host->selectedRow(), target);
-    QCOMPARE(m_host->list->currentIndex().row(), target);
-    QVERIFY(m_host->modified);
-    QCOMPARE(m_host->countNotesCalls, 1);
-    QCOMPARE(m_host->counts.total, 4);
-    QCOMPARE(m_host->counts.done, done ? 2 : 1);
-    QCOMPARE(m_host->counts.notDone, done ? 2 : 3);
+    QCOMPARE(host->model.index(target, 0).data().toString(), typed.section(u'\n', 0, 0));
+    QCOMPARE(host->selectedRow(), target);
+    QCOMPARE(host->list->currentIndex().row(), target);
+    QVERIFY(host->modified);
+    QCOMPARE(host->countNotesCalls, 1);
+    QCOMPARE(host->counts.total, 4);
+    QCOMPARE(host->counts.done, done ? 2 : 1);
+    QCOMPARE(host->counts.notDone, done ? 2 : 3);
 }
 
 void TestAddEditForm::editRewritesTheRow()
 {
-    m_host->selectRow(0);
-    TAddEditForm form(*m_host);
+    host->selectRow(0);
+    TAddEditForm form(*host);
     whenModalShown([&](QWidget*) {
         QCOMPARE(form.windowTitle(), u"编辑记事本 [第一]"_s);
-        QCOMPARE(form.windowIcon().cacheKey(), m_host->images.at(8).cacheKey());
+        QCOMPARE(form.windowIcon().cacheKey(), host->images.at(8).cacheKey());
         QCOMPARE(form.NoteText->toPlainText(), u"第一\n正文"_s);
         QCOMPARE(form.NotePriority->currentText(), u"低"_s);
         QVERIFY(!form.NoteDone->isChecked());
@@ -297,18 +266,18 @@ void TestAddEditForm::editRewritesTheRow()
     });
     QCOMPARE(form.EditExecute(0), int(QDialog::Accepted));
 
-    QCOMPARE(m_host->model.rowCount(), 3);
-    QCOMPARE(m_host->model.note(0).text, gb(u"第一\r\n正文 more"));
-    QCOMPARE(m_host->model.note(0).priority, gb(u"高"));
-    QCOMPARE(m_host->model.note(0).imageIndex, Note::ImageDone);
-    QCOMPARE(m_host->selectItemCalls, QList<int>{0});
-    QCOMPARE(m_host->selectedRow(), 0);
-    QVERIFY(m_host->modified);
-    QCOMPARE(m_host->countNotesCalls, 1);
+    QCOMPARE(host->model.rowCount(), 3);
+    QCOMPARE(host->model.note(0).text, gb(u"第一\r\n正文 more"));
+    QCOMPARE(host->model.note(0).priority, gb(u"高"));
+    QCOMPARE(host->model.note(0).imageIndex, Note::ImageDone);
+    QCOMPARE(host->selectItemCalls, QList<int>{0});
+    QCOMPARE(host->selectedRow(), 0);
+    QVERIFY(host->modified);
+    QCOMPARE(host->countNotesCalls, 1);
 
     // Qt's placeholder for a modified mark shows as typed in a caption.
-    m_host->seed(m_host->doc.notes() + QList<Note>{Note{"a [*] b", gb(u"标准"), Note::ImageNotDone}});
-    TAddEditForm marked(*m_host);
+    host->seed(host->doc.notes() + QList<Note>{Note{"a [*] b", gb(u"标准"), Note::ImageNotDone}});
+    TAddEditForm marked(*host);
     whenModalShown([&](QWidget*) {
         QCOMPARE(marked.windowHandle()->title(), u"编辑记事本 [a [*] b]"_s);
         marked.reject();
@@ -320,12 +289,12 @@ void TestAddEditForm::editRewritesTheRow()
 void TestAddEditForm::textKeepsLineBreaksAndCharacters()
 {
     const QString text = u"标题\r\n\r\n第三行\u00A0no-break\ttab\r\n€ 😀 end"_s;
-    m_host->seed(m_host->doc.notes() + QList<Note>{makeNote(text)});
-    m_host->selectRow(3);
-    TAddEditForm form(*m_host);
+    host->seed(host->doc.notes() + QList<Note>{makeNote(text)});
+    host->selectRow(3);
+    TAddEditForm form(*host);
     whenModalShown([&](QWidget*) { form.OkBtn->click(); });
     QCOMPARE(form.EditExecute(3), int(QDialog::Accepted));
-    QCOMPARE(m_host->model.note(3).text, gb(text));
+    QCOMPARE(host->model.note(3).text, gb(text));
 
     whenModalShown([&](QWidget*) {
         form.NoteText->moveCursor(QTextCursor::End);
@@ -334,15 +303,15 @@ void TestAddEditForm::textKeepsLineBreaksAndCharacters()
         form.OkBtn->click();
     });
     QCOMPARE(form.EditExecute(3), int(QDialog::Accepted));
-    QCOMPARE(m_host->model.note(3).text, gb(text + u"\r\nx"_s));
+    QCOMPARE(host->model.note(3).text, gb(text + u"\r\nx"_s));
 
     // A lone LF in a note from elsewhere becomes CR LF once the note is confirmed.
     Note foreign;
     foreign.text = "a\nb\rc";
-    m_host->doc.setNote(3, foreign);
+    host->doc.setNote(3, foreign);
     whenModalShown([&](QWidget*) { form.OkBtn->click(); });
     QCOMPARE(form.EditExecute(3), int(QDialog::Accepted));
-    QCOMPARE(m_host->model.note(3).text, QByteArray("a\r\nb\r\nc"));
+    QCOMPARE(host->model.note(3).text, QByteArray("a\r\nb\r\nc"));
 }
 
 void TestAddEditForm::longLinesEditedWhole_data()
@@ -369,8 +338,8 @@ void TestAddEditForm::longLinesEditedWhole()
     QFETCH(QString, edit);
     QFETCH(QString, expected);
     const QString text = QString(2500, u'L') + u"\r\n"_s + QString(1500, u'M') + u"\r\nend"_s;
-    m_host->seed(m_host->doc.notes() + QList<Note>{makeNote(text)});
-    TAddEditForm form(*m_host);
+    host->seed(host->doc.notes() + QList<Note>{makeNote(text)});
+    TAddEditForm form(*host);
     whenModalShown([&](QWidget*) {
         QTextDocument* document = form.NoteText->document();
         QCOMPARE(document->blockCount(), 6);
@@ -405,7 +374,7 @@ void TestAddEditForm::longLinesEditedWhole()
         form.OkBtn->click();
     });
     QCOMPARE(form.EditExecute(3), int(QDialog::Accepted));
-    QCOMPARE(m_host->model.note(3).text, gb(expected));
+    QCOMPARE(host->model.note(3).text, gb(expected));
 }
 
 void TestAddEditForm::cancelLeavesEverything_data()
@@ -423,9 +392,9 @@ void TestAddEditForm::cancelLeavesEverything()
     QFETCH(QString, how);
     QFETCH(bool, edit);
 
-    m_host->selectRow(1);
-    const QList<Note> before = m_host->model.notes();
-    TAddEditForm form(*m_host);
+    host->selectRow(1);
+    const QList<Note> before = host->model.notes();
+    TAddEditForm form(*host);
     whenModalShown([&](QWidget*) {
         QTest::keyClicks(form.NoteText, u"typed"_s);
         form.NoteDone->setChecked(!form.NoteDone->isChecked());
@@ -443,12 +412,12 @@ void TestAddEditForm::cancelLeavesEverything()
 
     QCOMPARE(result, int(QDialog::Rejected));
     QVERIFY(!form.isVisible());
-    QCOMPARE(m_host->model.notes(), before);
-    QVERIFY(!m_host->modified);
-    QCOMPARE(m_host->setModifiedCalls, 0);
-    QCOMPARE(m_host->countNotesCalls, 0);
-    QVERIFY(m_host->selectItemCalls.isEmpty());
-    QCOMPARE(m_host->selectedRow(), 1);
+    QCOMPARE(host->model.notes(), before);
+    QVERIFY(!host->modified);
+    QCOMPARE(host->setModifiedCalls, 0);
+    QCOMPARE(host->countNotesCalls, 0);
+    QVERIFY(host->selectItemCalls.isEmpty());
+    QCOMPARE(host->selectedRow(), 1);
 }
 
 void TestAddEditForm::selectAllKeys_data()
@@ -463,7 +432,7 @@ void TestAddEditForm::selectAllKeys()
 {
     QFETCH(int, modifiers);
 
-    TAddEditForm form(*m_host);
+    TAddEditForm form(*host);
     bool checked = false;
     whenModalShown([&](QWidget*) {
         QTest::keyClicks(form.NoteText, u"one"_s);
@@ -485,7 +454,7 @@ void TestAddEditForm::selectAllKeys()
 
 void TestAddEditForm::contextMenuStates()
 {
-    TAddEditForm form(*m_host);
+    TAddEditForm form(*host);
     const auto states = [&] {
         Q_EMIT form.NoteTextMenu->aboutToShow();
         return QList<bool>{form.NoteTextUndo->isEnabled(),   form.NoteTextCut->isEnabled(),
@@ -517,8 +486,8 @@ void TestAddEditForm::contextMenuStates()
 
 void TestAddEditForm::contextMenuActions()
 {
-    m_host->seed(m_host->doc.notes() + QList<Note>{makeNote(u"hello world")});
-    TAddEditForm form(*m_host);
+    host->seed(host->doc.notes() + QList<Note>{makeNote(u"hello world")});
+    TAddEditForm form(*host);
     bool checked = false;
     whenModalShown([&](QWidget*) {
         form.NoteText->moveCursor(QTextCursor::End);
@@ -542,7 +511,7 @@ void TestAddEditForm::contextMenuActions()
     });
     form.EditExecute(3);
     QVERIFY(checked);
-    QCOMPARE(m_host->model.note(3).text, QByteArray("hello world"));
+    QCOMPARE(host->model.note(3).text, QByteArray("hello world"));
 }
 
 void TestAddEditForm::saveExtension_data()
@@ -563,11 +532,11 @@ void TestAddEditForm::saveExtension()
     QFETCH(QString, typed);
     QFETCH(QString, written);
 
-    QVERIFY(QDir(m_dir->path()).mkpath(u"dir.d"_s));
+    QVERIFY(QDir(dir()).mkpath(u"dir.d"_s));
     // Also the typed name: where names ignore letter case, an earlier row's file may answer to it.
     QFile::remove(path(written));
     QFile::remove(path(typed));
-    TAddEditForm form(*m_host);
+    TAddEditForm form(*host);
     whenModalShown([&](QWidget*) {
         form.NoteText->setPlainText(u"第一行\n第二行"_s);
         FileDialog::setNextResults({{true, path(typed), 1}});
@@ -583,7 +552,7 @@ void TestAddEditForm::saveExtension()
     QCOMPARE(readFile(path(written)), TextFile::encode(u"第一行\r\n第二行"));
     if (typed != written)
         QVERIFY(!QFile::exists(path(typed)));
-    QCOMPARE(m_host->model.rowCount(), 3); // saving does not touch the notes
+    QCOMPARE(host->model.rowCount(), 3); // saving does not touch the notes
 }
 
 void TestAddEditForm::saveReplaceQuestion_data()
@@ -599,7 +568,7 @@ void TestAddEditForm::saveReplaceQuestion()
     QVERIFY(writeFile(path(u"first.txt"_s), "old first"));
     QVERIFY(writeFile(path(u"second.txt"_s), "old second"));
     const QStringList paths{path(u"first.txt"_s), path(u"second.txt"_s)};
-    TAddEditForm form(*m_host);
+    TAddEditForm form(*host);
     whenModalShown([&](QWidget*) {
         form.NoteText->setPlainText(u"new"_s);
         FileDialog::setNextResults(
@@ -627,7 +596,7 @@ void TestAddEditForm::saveReplaceQuestion()
 
 void TestAddEditForm::saveFailureKeepsDialogOpen()
 {
-    TAddEditForm form(*m_host);
+    TAddEditForm form(*host);
     whenModalShown([&](QWidget*) {
         form.NoteText->setPlainText(u"text"_s);
         FileDialog::setNextResults({{true, path(u"missing-folder/notes.txt"_s), 1}});
@@ -641,7 +610,7 @@ void TestAddEditForm::saveFailureKeepsDialogOpen()
 
     takeOneBox(u"错误"_s, u"无法保存文件。"_s, QMessageBox::Critical, QMessageBox::Ok);
     QVERIFY(!QFile::exists(path(u"missing-folder/notes.txt"_s)));
-    QCOMPARE(m_host->model.note(0).text, QByteArray("text"));
+    QCOMPARE(host->model.note(0).text, QByteArray("text"));
 }
 
 void TestAddEditForm::openLoadsFileText_data()
@@ -657,7 +626,7 @@ void TestAddEditForm::openLoadsFileText()
 {
     QFETCH(QByteArray, bytes);
     QVERIFY(writeFile(path(u"load.txt"_s), bytes));
-    TAddEditForm form(*m_host);
+    TAddEditForm form(*host);
     whenModalShown([&](QWidget*) {
         QTest::keyClicks(form.NoteText, u"before"_s);
         FileDialog::setNextResults({{true, path(u"load.txt"_s), 1}});
@@ -672,7 +641,7 @@ void TestAddEditForm::openLoadsFileText()
     QCOMPARE(form.AddExecute(3), int(QDialog::Accepted));
     QCOMPARE(FileDialog::takeShownTitles(), QStringList{u"选择要打开的文件..."_s});
     QVERIFY(MessageBox::takeShown().isEmpty());
-    QCOMPARE(m_host->model.note(3).text, gb(u"从文件\r\n读入 text"));
+    QCOMPARE(host->model.note(3).text, gb(u"从文件\r\n读入 text"));
 }
 
 void TestAddEditForm::openFailure_data()
@@ -686,8 +655,8 @@ void TestAddEditForm::openFailure()
 {
     QFETCH(QString, name);
 
-    QVERIFY(QDir(m_dir->path()).mkpath(u"a-folder"_s));
-    TAddEditForm form(*m_host);
+    QVERIFY(QDir(dir()).mkpath(u"a-folder"_s));
+    TAddEditForm form(*host);
     whenModalShown([&](QWidget*) {
         QTest::keyClicks(form.NoteText, u"unchanged"_s);
         FileDialog::setNextResults({{true, path(name), 1}});
@@ -731,7 +700,7 @@ void TestAddEditForm::withDefaultExtension()
 void TestAddEditForm::realFileDialogSavesTypedName()
 {
     QFile::remove(path(u"typed.txt"_s));
-    TAddEditForm form(*m_host);
+    TAddEditForm form(*host);
     bool typed = false;
     whenModalShown([&](QWidget*) {
         form.NoteText->setPlainText(u"real"_s);
@@ -745,7 +714,7 @@ void TestAddEditForm::realFileDialogSavesTypedName()
                 QVERIFY(dialog->testOption(QFileDialog::DontConfirmOverwrite));
                 QCOMPARE(dialog->nameFilters(), QStringList{u"文本文件 (*.txt)"_s});
                 QVERIFY(dialog->defaultSuffix().isEmpty());
-                dialog->setDirectory(m_dir->path());
+                dialog->setDirectory(dir());
                 auto* name = dialog->findChild<QLineEdit*>(u"fileNameEdit"_s);
                 QVERIFY(name);
                 name->setText(u"typed"_s);
@@ -770,12 +739,12 @@ void TestAddEditForm::realFileDialogReportsTheFilter()
         QVERIFY(dialog);
         QCOMPARE(dialog->windowTitle(), u"另存为"_s);
         QCOMPARE(dialog->nameFilters(), (QStringList{u"Quillet 记事本 (*.qlt)"_s, u"所有文件 (*)"_s}));
-        dialog->setDirectory(m_dir->path());
+        dialog->setDirectory(dir());
         dialog->selectNameFilter(u"所有文件 (*)"_s);
         dialog->findChild<QLineEdit*>(u"fileNameEdit"_s)->setText(u"plain"_s);
         static_cast<QDialog*>(dialog)->accept();
     });
-    const FileDialog::Result saved = FileDialog::getSaveFileName(m_host.get(), u"另存为"_s, filter);
+    const FileDialog::Result saved = FileDialog::getSaveFileName(host.get(), u"另存为"_s, filter);
     QVERIFY(saved.accepted);
     QCOMPARE(saved.filterIndex, 2);
     QCOMPARE(saved.path, path(u"plain"_s));
@@ -790,7 +759,7 @@ void TestAddEditForm::realFileDialogReportsTheFilter()
         QCOMPARE(dialog->selectedNameFilter(), u"Quillet 记事本 (*.qlt)"_s);
         dialog->reject();
     });
-    const FileDialog::Result cancelled = FileDialog::getOpenFileName(m_host.get(), u"打开"_s, filter);
+    const FileDialog::Result cancelled = FileDialog::getOpenFileName(host.get(), u"打开"_s, filter);
     QVERIFY(!cancelled.accepted);
     QVERIFY(cancelled.path.isEmpty());
 }
@@ -798,7 +767,7 @@ void TestAddEditForm::realFileDialogReportsTheFilter()
 void TestAddEditForm::realMessageBoxForReplaceQuestion()
 {
     QVERIFY(writeFile(path(u"exists.txt"_s), "old"));
-    TAddEditForm form(*m_host);
+    TAddEditForm form(*host);
     bool asked = false;
     whenModalShown([&](QWidget*) {
         form.NoteText->setPlainText(u"new"_s);
@@ -865,7 +834,7 @@ void TestAddEditForm::realMessageBoxEscapeAnswer()
     QFETCH(int, buttons);
     QFETCH(int, answer);
     whenModalShown([&](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });
-    const auto result = MessageBox::show(m_host.get(), QMessageBox::Question, u"确认"_s, u"?"_s,
+    const auto result = MessageBox::show(host.get(), QMessageBox::Question, u"确认"_s, u"?"_s,
                                          QMessageBox::StandardButtons(buttons));
     QCOMPARE(int(result), answer);
 }

@@ -14,22 +14,15 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QTest>
-
-#include <memory>
 
 using namespace Qt::StringLiterals;
 
-class TestFindForm : public QObject
+class TestFindForm : public HostedDialogTest
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
-    void init();
-    void cleanup();
-
     void layout();
     void stepsOverTwoHitsThenMisses();
     void missDoesNotRestartTheSearch();
@@ -47,29 +40,7 @@ private:
     // Runs the dialog; `steps` acts on it while it is open, then it is closed.
     void runDialog(TFindForm& form, const std::function<void()>& steps);
     void expectNotFoundBoxes(int count);
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<TestNotesHost> m_host;
 };
-
-void TestFindForm::initTestCase()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    qputenv("QUILLET_APPDIR", m_dir->path().toLocal8Bit());
-}
-
-void TestFindForm::init()
-{
-    m_host = std::make_unique<TestNotesHost>();
-    MessageBox::takeShown();
-}
-
-void TestFindForm::cleanup()
-{
-    closeDialogs(true);
-    m_host.reset();
-}
 
 void TestFindForm::setTexts(const QList<QByteArray>& texts)
 {
@@ -80,7 +51,7 @@ void TestFindForm::setTexts(const QList<QByteArray>& texts)
         note.priority = gb(u"高");
         notes.append(note);
     }
-    m_host->seed(notes);
+    host->seed(notes);
 }
 
 void TestFindForm::runDialog(TFindForm& form, const std::function<void()>& steps)
@@ -110,9 +81,9 @@ void TestFindForm::expectNotFoundBoxes(int count)
 
 void TestFindForm::layout()
 {
-    TFindForm form(*m_host);
-    verifyFixedDialog(form, u"查找"_s, QSize(282, 117), m_host.get());
-    QCOMPARE(form.windowIcon().cacheKey(), m_host->images.at(22).cacheKey());
+    TFindForm form(*host);
+    verifyFixedDialog(form, u"查找"_s, QSize(282, 117), host.get());
+    QCOMPARE(form.windowIcon().cacheKey(), host->images.at(22).cacheKey());
     QCOMPARE(form.LastFoundIndex, -1);
     verifyWidgets(form, {{"Image1", QRect(9, 20, 48, 48)},
                          {"Label1", QRect(62, 11, 0, 0), u"查找内容(&N)"_s},
@@ -143,42 +114,42 @@ void TestFindForm::layout()
 void TestFindForm::stepsOverTwoHitsThenMisses()
 {
     setTexts({"one", "two", gb(u"第三 needle"), "four", "five", "needle\r\nand needle again", "seven"});
-    TFindForm form(*m_host);
+    TFindForm form(*host);
     runDialog(form, [&] {
         QTest::keyClicks(form.FindText, u"needle"_s);
         QTest::mouseClick(form.FindBtn, Qt::LeftButton);
-        QCOMPARE(m_host->selectedRow(), 2);
-        QCOMPARE(m_host->list->currentIndex().row(), 2);
+        QCOMPARE(host->selectedRow(), 2);
+        QCOMPARE(host->list->currentIndex().row(), 2);
         QCOMPARE(form.LastFoundIndex, 2);
         QCOMPARE(form.FindBtn->text(), u"查找下一个"_s);
         expectNotFoundBoxes(0);
 
         QTest::mouseClick(form.FindBtn, Qt::LeftButton);
-        QCOMPARE(m_host->selectedRow(), 5);
+        QCOMPARE(host->selectedRow(), 5);
         QCOMPARE(form.LastFoundIndex, 5);
 
         MessageBox::setNextAnswers({QMessageBox::Ok, QMessageBox::Ok});
         QTest::mouseClick(form.FindBtn, Qt::LeftButton);
         QTest::mouseClick(form.FindBtn, Qt::LeftButton);
         expectNotFoundBoxes(2);
-        QCOMPARE(m_host->selectedRow(), 5);
+        QCOMPARE(host->selectedRow(), 5);
         QCOMPARE(form.LastFoundIndex, 5);
         QCOMPARE(form.FindBtn->text(), u"查找下一个"_s);
         QVERIFY(form.isVisible());
     });
     // The selection stays after the dialog closes; finding changes nothing else.
-    QCOMPARE(m_host->selectedRow(), 5);
-    QVERIFY(!m_host->modified);
-    QCOMPARE(m_host->setModifiedCalls, 0);
-    QCOMPARE(m_host->countNotesCalls, 0);
-    QCOMPARE(m_host->model.rowCount(), 7);
+    QCOMPARE(host->selectedRow(), 5);
+    QVERIFY(!host->modified);
+    QCOMPARE(host->setModifiedCalls, 0);
+    QCOMPARE(host->countNotesCalls, 0);
+    QCOMPARE(host->model.rowCount(), 7);
 }
 
 // Changing the text after a hit searches on below the last hit; rows above it are not searched again.
 void TestFindForm::missDoesNotRestartTheSearch()
 {
     setTexts({"alpha", "beta", "gamma"});
-    TFindForm form(*m_host);
+    TFindForm form(*host);
     runDialog(form, [&] {
         form.FindText->setText(u"beta"_s);
         form.FindBtn->click();
@@ -194,25 +165,25 @@ void TestFindForm::missDoesNotRestartTheSearch()
     });
 
     // A new dialog starts at the top again.
-    TFindForm again(*m_host);
+    TFindForm again(*host);
     QCOMPARE(again.LastFoundIndex, -1);
     QCOMPARE(again.FindBtn->text(), u"查找(&F)"_s);
     runDialog(again, [&] {
         again.FindText->setText(u"alpha"_s);
         again.FindBtn->click();
-        QCOMPARE(m_host->selectedRow(), 0);
+        QCOMPARE(host->selectedRow(), 0);
     });
 }
 
 void TestFindForm::startsAtTheFirstRowWhateverIsSelected()
 {
     setTexts({"x", "hit", "y", "z", "hit"});
-    m_host->selectRow(3);
-    TFindForm form(*m_host);
+    host->selectRow(3);
+    TFindForm form(*host);
     runDialog(form, [&] {
         form.FindText->setText(u"hit"_s);
         form.FindBtn->click();
-        QCOMPARE(m_host->selectedRow(), 1);
+        QCOMPARE(host->selectedRow(), 1);
     });
 }
 
@@ -232,7 +203,7 @@ void TestFindForm::matchCase()
     QFETCH(QList<int>, hits);
 
     setTexts({"ABC", "xaBcx", "abc", gb(u"ÀBC")});
-    TFindForm form(*m_host);
+    TFindForm form(*host);
     runDialog(form, [&] {
         form.FindText->setText(u"abc"_s);
         form.MatchCase->setChecked(matchCase);
@@ -265,7 +236,7 @@ void TestFindForm::notFound()
     QFETCH(QString, needle);
 
     setTexts(texts);
-    TFindForm form(*m_host);
+    TFindForm form(*host);
     runDialog(form, [&] {
         form.FindText->setText(needle);
         MessageBox::setNextAnswers({QMessageBox::Ok});
@@ -273,7 +244,7 @@ void TestFindForm::notFound()
         expectNotFoundBoxes(1);
         QCOMPARE(form.LastFoundIndex, -1);
         QCOMPARE(form.FindBtn->text(), u"查找(&F)"_s);
-        QCOMPARE(m_host->selectedRow(), -1);
+        QCOMPARE(host->selectedRow(), -1);
     });
 }
 
@@ -284,7 +255,7 @@ void TestFindForm::chineseTrailByteIsNoHit()
     QVERIFY(AnsiText::toUnicode(chinese).size() == 4);
     setTexts({chinese, "plain a"});
     for (bool matchCase : {false, true}) {
-        TFindForm form(*m_host);
+        TFindForm form(*host);
         runDialog(form, [&] {
             form.FindText->setText(u"a"_s);
             form.MatchCase->setChecked(matchCase);
@@ -293,7 +264,7 @@ void TestFindForm::chineseTrailByteIsNoHit()
         });
     }
     // The character itself is found.
-    TFindForm form(*m_host);
+    TFindForm form(*host);
     runDialog(form, [&] {
         form.FindText->setText(AnsiText::toUnicode(bytes({0x81, 0x61})));
         form.FindBtn->click();
@@ -304,7 +275,7 @@ void TestFindForm::chineseTrailByteIsNoHit()
 void TestFindForm::enterFindsAndEscCloses()
 {
     setTexts({"a", "find me"});
-    TFindForm form(*m_host);
+    TFindForm form(*host);
     whenModalShown([&](QWidget*) {
         QTest::keyClicks(form.FindText, u"find"_s);
         QTest::keyClick(form.FindText, Qt::Key_Return);
@@ -313,13 +284,13 @@ void TestFindForm::enterFindsAndEscCloses()
         QTest::keyClick(form.FindText, Qt::Key_Escape);
     });
     QCOMPARE(form.exec(), int(QDialog::Rejected));
-    QCOMPARE(m_host->selectedRow(), 1);
+    QCOMPARE(host->selectedRow(), 1);
 }
 
 void TestFindForm::realMessageBoxIsOwnedByTheDialog()
 {
     setTexts({"a"});
-    TFindForm form(*m_host);
+    TFindForm form(*host);
     bool shown = false;
     runDialog(form, [&] {
         form.FindText->setText(u"zzz"_s);

@@ -140,7 +140,7 @@ void TestOpenFile::saveAndOpenRoundTrip()
 void TestOpenFile::passwordDialog()
 {
     const QString path = w.path(u"locked.qlt"_s);
-    QVERIFY(writeFile(path, notesFile(sampleNotes(), "pw")));
+    QVERIFY(writeFile(path, golden(u"password.qlt")));
     w.createForm();
     QFont font(u"Noto Sans"_s);
     font.setPointSize(11);
@@ -155,7 +155,7 @@ void TestOpenFile::passwordDialog()
         prefilled = form->Pass->text();
         working = w.panel(5);
         fileOpen = isOpenHere(path);
-        form->Pass->setText(u"pw"_s);
+        form->Pass->setText(u"密码"_s);
         QTest::mouseClick(form->OkBtn, Qt::LeftButton);
     });
     QCOMPARE(w.form().OpenFile(path, "given", false, false), TMainForm::OpenOutcome::Loaded);
@@ -167,7 +167,7 @@ void TestOpenFile::passwordDialog()
     QCOMPARE(working, u"正在打开..."_s);
     QVERIFY(fileOpen);
     QVERIFY(!isOpenHere(path));
-    QCOMPARE(w.model().notes(), sampleNotes());
+    QCOMPARE(w.model().notes(), goldenNotes(u"password.qlt"));
     QCOMPARE(w.panel(5), QDir::toNativeSeparators(w.dir()) + QDir::separator());
 }
 
@@ -361,7 +361,7 @@ void TestOpenFile::missingFileSilent()
 void TestOpenFile::refusedSaveQuestionLoadsNothing()
 {
     const QString path = w.path(u"other.qlt"_s);
-    QVERIFY(writeFile(path, notesFile(sampleNotes())));
+    QVERIFY(writeFile(path, golden(u"plain.qlt")));
     w.createForm();
     w.seed({makeNote(u"unsaved"_s)}, true);
     MessageBox::setNextAnswers({QMessageBox::Cancel});
@@ -526,12 +526,12 @@ void TestOpenFile::commandLineBareName()
 void TestOpenFile::commandLineUnprotectedIgnoresPassword()
 {
     const QString path = w.path(u"open.qlt"_s);
-    QVERIFY(writeFile(path, notesFile(sampleNotes())));
+    QVERIFY(writeFile(path, golden(u"plain.qlt")));
     w.driver.onNextDialog([](QDialog* dialog) { dialog->reject(); });
     w.createForm({path, u"unused"_s});
     QVERIFY(!w.driver.seen());
     w.driver.cancel();
-    QCOMPARE(w.model().notes(), sampleNotes());
+    QCOMPARE(w.model().notes(), goldenNotes(u"plain.qlt"));
     QCOMPARE(w.form().Password(), QByteArray());
 }
 

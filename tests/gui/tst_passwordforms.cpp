@@ -1,4 +1,5 @@
 #include "DialogLayout.h"
+#include "DialogTest.h"
 #include "ModalDriver.h"
 #include "TypeText.h"
 
@@ -17,7 +18,6 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -81,15 +81,11 @@ QString repeated(const QString& text, int count)
 
 } // namespace
 
-class TestPasswordForms : public QObject
+class TestPasswordForms : public DialogTest
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
-    void init();
-    void cleanup();
-
     // set password
     void setPass_layout();
     void setPass_accessKeysAndTabOrder();
@@ -109,28 +105,7 @@ private Q_SLOTS:
     void enterPass_prefillAndBytes();
     void enterPass_cancel();
     void enterPass_placement();
-
-private:
-    QTemporaryDir m_dir;
 };
-
-void TestPasswordForms::initTestCase()
-{
-    QVERIFY(m_dir.isValid());
-    qputenv("QUILLET_APPDIR", QFile::encodeName(m_dir.path()));
-}
-
-void TestPasswordForms::init()
-{
-    MessageBox::takeShown();
-}
-
-void TestPasswordForms::cleanup()
-{
-    // A refusal that was not expected would have used an answer up; one left over means a box that
-    // should have come did not.
-    closeDialogs(true);
-}
 
 void TestPasswordForms::setPass_layout()
 {

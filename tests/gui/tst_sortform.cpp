@@ -12,10 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QTest>
-
-#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -38,14 +35,21 @@ QStringList priorities(const NotesModel& model)
 
 } // namespace
 
-class TestSortForm : public QObject
+class TestSortForm : public HostedDialogTest
 {
     Q_OBJECT
 
+public:
+    TestSortForm()
+        : HostedDialogTest({makeNote(u"上海\r\n1", u"低"), makeNote(u"banana\r\n2", u"紧急"),
+                            makeNote(u"北京\r\n3", u"最高"), makeNote(u"Apple\r\n4", u"标准"),
+                            makeNote(u"安徽\r\n5", u"高")})
+    {
+        queuesUsed = false;
+    }
+
 private Q_SLOTS:
     void initTestCase();
-    void init();
-    void cleanup();
 
     void layout();
     void radioButtonsExcludeWithinTheirGroup();
@@ -56,40 +60,20 @@ private Q_SLOTS:
     void sortOrders_data();
     void sortOrders();
     void equalCaptionsKeepTheirOrder();
-
-private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<TestNotesHost> m_host;
 };
 
 void TestSortForm::initTestCase()
 {
     MnemonicClicks::install(); // as the program does at start
     QCOMPARE(QLocale::system().name(), u"zh_CN"_s);
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    qputenv("QUILLET_APPDIR", m_dir->path().toLocal8Bit());
-}
-
-void TestSortForm::init()
-{
-    m_host = std::make_unique<TestNotesHost>();
-    m_host->seed({makeNote(u"上海\r\n1", u"低"), makeNote(u"banana\r\n2", u"紧急"),
-                  makeNote(u"北京\r\n3", u"最高"), makeNote(u"Apple\r\n4", u"标准"),
-                  makeNote(u"安徽\r\n5", u"高")});
-}
-
-void TestSortForm::cleanup()
-{
-    closeDialogs(false);
-    m_host.reset();
+    QVERIFY(useProgramFolders(dir()));
 }
 
 void TestSortForm::layout()
 {
-    TSortForm form(*m_host);
-    verifyFixedDialog(form, u"排列"_s, QSize(202, 206), m_host.get());
-    QCOMPARE(form.windowIcon().cacheKey(), m_host->images.at(20).cacheKey());
+    TSortForm form(*host);
+    verifyFixedDialog(form, u"排列"_s, QSize(202, 206), host.get());
+    QCOMPARE(form.windowIcon().cacheKey(), host->images.at(20).cacheKey());
     verifyWidgets(form, {{"GroupBox1", QRect(12, 11, 177, 73), u" 排列 "_s},
                          {"GroupBox2", QRect(12, 94, 177, 73), u" 排列类型 "_s},
                          {"NoteText", QRect(), u"按记事本文本(&N)"_s},
@@ -112,7 +96,7 @@ void TestSortForm::layout()
 
 void TestSortForm::radioButtonsExcludeWithinTheirGroup()
 {
-    TSortForm form(*m_host);
+    TSortForm form(*host);
     form.show();
     QTest::mouseClick(form.Priority, Qt::LeftButton);
     QVERIFY(form.Priority->isChecked());
@@ -128,7 +112,7 @@ void TestSortForm::radioButtonsExcludeWithinTheirGroup()
 void TestSortForm::opensFreshEveryTime()
 {
     {
-        TSortForm form(*m_host);
+        TSortForm form(*host);
         whenModalShown([&](QWidget*) {
             form.Priority->click();
             form.Descending->click();
@@ -137,7 +121,7 @@ void TestSortForm::opensFreshEveryTime()
         QCOMPARE(form.exec(), int(QDialog::Accepted));
         QVERIFY(form.Priority->isChecked());
     }
-    TSortForm again(*m_host);
+    TSortForm again(*host);
     QVERIFY(again.NoteText->isChecked());
     QVERIFY(again.Ascending->isChecked());
 }
@@ -158,7 +142,7 @@ void TestSortForm::closing()
     QFETCH(QString, how);
     QFETCH(int, result);
 
-    TSortForm form(*m_host);
+    TSortForm form(*host);
     whenModalShown([&](QWidget*) {
         if (how == u"OkBtn")
             QTest::mouseClick(form.OkBtn, Qt::LeftButton);
@@ -212,8 +196,8 @@ void TestSortForm::sortOrders()
     QFETCH(bool, byKeys);
     QFETCH(int, selected);
 
-    m_host->selectRow(1);
-    TSortForm form(*m_host);
+    host->selectRow(1);
+    TSortForm form(*host);
     whenModalShown([&](QWidget*) {
         if (byKeys) {
             // Each choice holds the moment its key is pressed, not once Qt's pressed look is over.
@@ -227,36 +211,36 @@ void TestSortForm::sortOrders()
         QTest::mouseClick(form.OkBtn, Qt::LeftButton);
     });
     QCOMPARE(form.exec(), int(QDialog::Accepted));
-    sortAsChosen(*m_host, form);
+    sortAsChosen(*host, form);
 
     QStringList shown;
-    for (int row = 0; row < m_host->model.rowCount(); ++row)
-        shown.append(m_host->model.index(row, NotesModel::CaptionColumn).data().toString());
+    for (int row = 0; row < host->model.rowCount(); ++row)
+        shown.append(host->model.index(row, NotesModel::CaptionColumn).data().toString());
     QCOMPARE(shown, captions);
-    QCOMPARE(::priorities(m_host->model), priorities);
+    QCOMPARE(::priorities(host->model), priorities);
     // The sort moves whole rows: the selected note stays selected wherever it goes.
-    QCOMPARE(m_host->selectedRow(), selected);
-    QCOMPARE(m_host->list->currentIndex().row(), selected);
-    QCOMPARE(m_host->model.note(selected).text, gb(u"banana\r\n2"));
+    QCOMPARE(host->selectedRow(), selected);
+    QCOMPARE(host->list->currentIndex().row(), selected);
+    QCOMPARE(host->model.note(selected).text, gb(u"banana\r\n2"));
 }
 
 void TestSortForm::equalCaptionsKeepTheirOrder()
 {
-    m_host->seed({makeNote(u"same\r\nfirst"), makeNote(u"other"), makeNote(u"same\r\nsecond"),
-                  makeNote(u"same\r\nthird", u"高")});
+    host->seed({makeNote(u"same\r\nfirst"), makeNote(u"other"), makeNote(u"same\r\nsecond"),
+                makeNote(u"same\r\nthird", u"高")});
     for (bool ascending : {true, false}) {
-        TSortForm form(*m_host);
+        TSortForm form(*host);
         whenModalShown([&](QWidget*) {
             (ascending ? form.Ascending : form.Descending)->click();
             form.OkBtn->click();
         });
         QCOMPARE(form.exec(), int(QDialog::Accepted));
-        sortAsChosen(*m_host, form);
+        sortAsChosen(*host, form);
         const QStringList expectedSame{u"same\r\nfirst"_s, u"same\r\nsecond"_s, u"same\r\nthird"_s};
-        QStringList texts = m_host->texts();
+        QStringList texts = host->texts();
         texts.removeAll(u"other"_s);
         QCOMPARE(texts, expectedSame);
-        QCOMPARE(m_host->texts().indexOf(u"other"_s), ascending ? 0 : 3);
+        QCOMPARE(host->texts().indexOf(u"other"_s), ascending ? 0 : 3);
     }
 }
 

@@ -142,6 +142,12 @@ void ModalDriver::cancel()
     delete m_pending.data();
 }
 
+void forgetShownDialogs()
+{
+    MessageBox::takeShown();
+    FileDialog::takeShownTitles();
+}
+
 void closeDialogs(bool queuesUsed)
 {
     while (QWidget* modal = QApplication::activeModalWidget()) {

@@ -20,6 +20,9 @@ using ModalStep = std::function<void(QDialog* dialog)>;
 void whenModalShown(ModalStep step, QWidget* current = nullptr,
                     const QMetaObject& type = QDialog::staticMetaObject);
 
+// Before a case: forgets the message boxes and file dialogs answered so far.
+void forgetShownDialogs();
+
 // After a case: closes the dialogs it left open and forgets the message box answers and file dialog
 // results it queued; with `queuesUsed`, fails the case when one of them never showed.
 void closeDialogs(bool queuesUsed);

@@ -2,14 +2,13 @@
 
 #include "forms/AccessibleNames.h"
 
+#include "ProgramFolders.h"
 #include "TestFiles.h"
 
 #include "app/StatusPanel.h"
 #include "document/NotesDocument.h"
 #include "document/NotesModel.h"
 #include "forms/EnterPassFormU.h"
-#include "forms/FileDialog.h"
-#include "forms/MessageBox.h"
 #include "shared/AnsiText.h"
 #include "shared/IniFile.h"
 
@@ -36,14 +35,8 @@ void WindowHarness::initTestCase()
 void WindowHarness::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    qputenv("QUILLET_APPDIR", QFile::encodeName(m_dir->path()));
-    for (const char* kind : {"CONFIG", "DATA", "CACHE"}) {
-        const QString name = QString::fromLatin1(kind).toLower();
-        qputenv((QByteArray("XDG_") + kind + "_HOME").constData(), QFile::encodeName(path(name)));
-    }
-    MessageBox::takeShown();
-    FileDialog::takeShownTitles();
+    QVERIFY(useProgramFolders(m_dir->path()));
+    forgetShownDialogs();
 }
 
 void WindowHarness::cleanup()
