@@ -146,29 +146,6 @@ QByteArray fileHeader(const QByteArray& password, quint32 reserved)
     return header;
 }
 
-// A note's priority index, without the trace of a lookup for every note of a large list: the names of
-// almost all notes share their bytes with one of the four names, and are told by where those bytes are.
-class PriorityIndex
-{
-public:
-    PriorityIndex()
-    {
-        for (quint16 i = 0; i < SharedSrc::PriorityCount; ++i)
-            m_names[i] = SharedSrc::GetPriorityByIndex(i);
-    }
-    quint16 of(const QByteArray& name) const
-    {
-        for (quint16 i = 0; i < SharedSrc::PriorityCount; ++i) {
-            if (name.constData() == m_names[i].constData())
-                return i;
-        }
-        return SharedSrc::GetPriorityByText(name);
-    }
-
-private:
-    QByteArray m_names[SharedSrc::PriorityCount];
-};
-
 // Asks the processor to bring `data` into its cache; only a hint.
 inline void prefetch(const char* data)
 {
@@ -374,7 +351,6 @@ bool writeRecords(const QList<Note>& notes, qsizetype pieceSize, const WritePiec
     // are far from the order of their texts: the text of a note a few places ahead is asked for early, so
     // that it has arrived when it is copied.
     constexpr qsizetype Ahead = 16;
-    const PriorityIndex priorityIndex;
     QByteArray buffer(pieceSize, Qt::Uninitialized);
     char* const piece = buffer.data();
     qsizetype filled = 0;
@@ -400,7 +376,7 @@ bool writeRecords(const QList<Note>& notes, qsizetype pieceSize, const WritePiec
         const Note& note = all[i];
         char record[RecordSize];
         qToLittleEndian(quint32(note.text.size()), record);
-        qToLittleEndian(priorityIndex.of(note.priority), record + 4);
+        qToLittleEndian(SharedSrc::priorityIndexOf(note.priority), record + 4);
         record[6] = note.isDone() ? '\1' : '\0';
         record[7] = '\0'; // padding
         const qsizetype size = note.text.size();
