@@ -24,7 +24,8 @@ int traceChild();
 // output, and prints its time and peak resident size in bytes.
 inline constexpr char MeasureSwitch[] = "--measure";
 int measureChild(int argc, char** argv);
-// `mode` is list or export: the floor of that quillet-cli command on the notes file at `path`.
+// `mode` is list or export: the floor of that quillet-cli command on the notes file at `path`; write: the
+// floor of a command that changes one note of it.
 int cliFloorChild(const QString& mode, const QString& path);
 // The same `count` one-line notes as a notes file and as tasks for taskwarrior's `task import`.
 int writeComparisonData(qsizetype count, const QString& notesPath, const QString& tasksPath);

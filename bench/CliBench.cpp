@@ -22,12 +22,15 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <limits>
+#include <utility>
 
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 extern char** environ;
 
@@ -38,6 +41,7 @@ constexpr qsizetype MeanTextBytes = 24;
 constexpr int Runs = 5;
 constexpr int StartRuns = 15;
 constexpr qint64 MemorySlackBytes = 64 * 1024 * 1024;
+constexpr qint64 WritingSlackBytes = 72 * 1024 * 1024;
 
 struct Run
 {
@@ -60,12 +64,14 @@ Run measuredRun(const QString& self, const QString& program, const QStringList& 
     return {fields.at(0).toLongLong(), fields.at(1).toLongLong()};
 }
 
-// The fastest of `runs` runs, and the largest peak among them.
+// The fastest of `runs` runs, and the largest peak among them; `before` readies each run, untimed.
 Run fastestRun(const QString& self, const QString& program, const QStringList& arguments,
-               const QString& outPath, int runs)
+               const QString& outPath, int runs, const std::function<void()>& before = {})
 {
     Run best;
     for (int run = 0; run < runs; ++run) {
+        if (before)
+            before();
         const Run one = measuredRun(self, program, arguments, outPath);
         best.nanoseconds = std::min(best.nanoseconds, one.nanoseconds);
         best.peakBytes = std::max(best.peakBytes, one.peakBytes);
@@ -117,6 +123,60 @@ void addCommandRows(BenchTable& table, const QString& what, const Run& command, 
               command.peakBytes <= bound);
 }
 
+// The rows of a command that changes the file: its time against its floor, its memory against the file.
+void addWritingRows(BenchTable& table, const QString& what, const Run& command, const Run& floor,
+                    qint64 fileSize)
+{
+    const double ratio = double(command.nanoseconds) / double(floor.nanoseconds);
+    table.add(
+        QStringLiteral("`quillet-cli %1`, 1,000,000 notes (%2)").arg(what, sizeInMiB(fileSize)),
+        QStringLiteral("%1 (%2 × floor)").arg(BenchFormat::millis(command.nanoseconds)).arg(ratio, 0, 'f', 2),
+        QStringLiteral("≤ 1.5 × floor %1").arg(BenchFormat::millis(floor.nanoseconds)), ratio <= 1.5);
+    const qint64 bound = fileSize + WritingSlackBytes;
+    table.add(QStringLiteral("peak resident memory of that `%1` (whole process)").arg(what),
+              sizeInMiB(command.peakBytes), QStringLiteral("≤ file + 72 MiB = %1").arg(sizeInMiB(bound)),
+              command.peakBytes <= bound);
+}
+
+// What a command that changes one note cannot do without: the file read, deciphered, walked once to the
+// middle note, whose done mark is turned, enciphered again, written beside the file, synced and renamed
+// over it.
+int writeFloor(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return 2;
+    QByteArray bytes = file.readAll();
+    file.close();
+    const QByteArray key(SharedSrc::DefaultKey);
+    char* const stream = bytes.data() + QltFormat::StreamOffset;
+    const qsizetype streamSize = bytes.size() - QltFormat::StreamOffset;
+    SharedSrc::XORCryptInPlace(stream, streamSize, key);
+    qsizetype records = 0;
+    qsizetype middle = -1;
+    for (qsizetype pos = 0; pos + 8 <= streamSize; pos += 8 + qFromLittleEndian<quint32>(stream + pos)) {
+        if (records++ == NoteCount / 2)
+            middle = pos;
+    }
+    if (middle >= 0)
+        stream[middle + 6] = char(stream[middle + 6] ^ 1);
+    SharedSrc::XORCryptInPlace(stream, streamSize, key);
+    const QByteArray target = QFile::encodeName(path);
+    const QByteArray temporary = target + ".floor";
+    const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    qsizetype written = 0;
+    while (fd >= 0 && written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
+        if (n <= 0)
+            break;
+        written += n;
+    }
+    if (fd < 0 || written != bytes.size() || ::fdatasync(fd) != 0 || ::close(fd) != 0 ||
+        ::rename(temporary.constData(), target.constData()) != 0)
+        return 2;
+    return 0;
+}
+
 } // namespace
 
 int measureChild(int argc, char** argv)
@@ -143,6 +203,8 @@ int measureChild(int argc, char** argv)
 
 int cliFloorChild(const QString& mode, const QString& path)
 {
+    if (mode == QLatin1String("write"))
+        return writeFloor(path);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return 2;
@@ -195,6 +257,31 @@ void benchCli(BenchTable& table, const QString& dir, const QString& self)
         const Run command = fastestRun(self, cli, {what, path}, output, Runs);
         addCommandRows(table, what, command, floor, fileSize);
     }
+
+    // Each run changes the file: every one starts from a fresh copy, read once so that it is in memory, as
+    // the file a list has just shown.
+    const QString changed = QDir(dir).filePath(QStringLiteral("cli-changed.qlt"));
+    const auto freshCopy = [&] {
+        QFile::remove(changed);
+        QFile copy(changed);
+        if (!QFile::copy(path, changed) || !copy.open(QIODevice::ReadOnly) ||
+            copy.readAll().size() != fileSize)
+            qFatal("cannot copy the notes file for quillet-cli");
+    };
+    const Run writeFloor =
+        fastestRun(self, self, {QStringLiteral("--cli-floor"), QStringLiteral("write"), changed}, output,
+                   Runs, freshCopy);
+    table.addContext(QStringLiteral("floor of a `quillet-cli` command that changes the file: %1")
+                         .arg(BenchFormat::millis(writeFloor.nanoseconds)));
+    const QString middle = QString::number(NoteCount / 2);
+    const std::pair<QString, QStringList> writers[] = {
+        {QStringLiteral("add"), {QStringLiteral("add"), changed, QStringLiteral("一条新的记事")}},
+        {QStringLiteral("done"), {QStringLiteral("done"), changed, middle}},
+        {QStringLiteral("rm"), {QStringLiteral("rm"), changed, middle}},
+    };
+    for (const auto& [what, arguments] : writers)
+        addWritingRows(table, what, fastestRun(self, cli, arguments, output, Runs, freshCopy), writeFloor,
+                       fileSize);
 
     const Run bare = fastestRun(self, minimal, {}, output, StartRuns);
     const Run start = fastestRun(self, cli, {QStringLiteral("list"), empty}, output, StartRuns);

@@ -49,9 +49,22 @@ DiskState DiskState::notOurs()
 
 bool DiskState::changedOn(const QString& path) const
 {
+    return m_known && changedSince(stampOf(path), path);
+}
+
+bool DiskState::changedOnceMovedTo(const QString& path) const
+{
     if (!m_known)
         return false;
-    const Stamp now = stampOf(path);
+    Stamp now = stampOf(path);
+    if (now.size >= 0)
+        now.statusChanged = m_stamp.statusChanged;
+    return changedSince(now, path);
+}
+
+// Whether `path`, whose stamp is `now`, holds other bytes: only a stamp unlike ours has the file read.
+bool DiskState::changedSince(const Stamp& now, const QString& path) const
+{
     if (now.size < 0 || now == m_stamp)
         return false;
     const QByteArray hash = hashOfFile(path);

@@ -37,6 +37,9 @@ public:
     // Whether `path` now holds other bytes than those remembered. A file that is gone holds nothing to
     // lose, so it has not changed; nor has one merely touched or rewritten with the same bytes.
     bool changedOn(const QString& path) const;
+    // The same of the file this state was taken of, now at `path` where a rename of ours has just moved
+    // it: the move renews its status-change time, which therefore tells nothing here.
+    bool changedOnceMovedTo(const QString& path) const;
     // The same size, times, identity and bytes: no write came between the two looks.
     bool operator==(const DiskState&) const = default;
 
@@ -51,6 +54,7 @@ private:
     };
 
     static Stamp stampOf(const QString& path);
+    bool changedSince(const Stamp& now, const QString& path) const;
     static QByteArray hashOfFile(const QString& path);
 
     bool m_known = false;

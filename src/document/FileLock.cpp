@@ -66,10 +66,14 @@ FileLock::Result FileLock::acquire(const QString& notesPath)
     if (locked) {
         // QLockFile takes a stale lock over under a second lock, "<lock>.rmlock", which a holder killed
         // in the middle leaves behind: taken and so removed, unless someone is taking over right now.
-        QLockFile takeover(path + QStringLiteral(".rmlock"));
-        takeover.setStaleLockTime(0);
-        if (takeover.tryLock(0))
-            takeover.unlock();
+        // Only looked for: taking one that is not there would write a lock and sync it for nothing.
+        const QString takeoverPath = path + QStringLiteral(".rmlock");
+        if (QFileInfo::exists(takeoverPath)) {
+            QLockFile takeover(takeoverPath);
+            takeover.setStaleLockTime(0);
+            if (takeover.tryLock(0))
+                takeover.unlock();
+        }
         m_lock = std::move(lock);
         m_lockPath = path;
         result.status = Status::Acquired;

@@ -519,8 +519,13 @@ NotesDocument::SaveResult NotesDocument::save(const QString& path, Overwrite ove
     // is the user's to decide about, as one seen before the save. One that comes with the rename itself
     // is kept under a name of its own.
     QltFile::ReplaceGuard guard;
-    if (guarded)
+    if (guarded) {
         guard.isUnchanged = [this](const QString& file) { return !m_onDisk.changedOn(file); };
+        // The file ours replaced is told by its stamp, not by reading all of it again.
+        guard.isUnchangedOnceMoved = [this](const QString& file) {
+            return !m_onDisk.changedOnceMovedTo(file);
+        };
+    }
     if (!QltFile::writeComposedNotes(fullPath, write, &result.error, &guard)) {
         result.changedOnDisk = guard.refused;
         return result;

@@ -109,7 +109,7 @@ bool commitGuarded(SaveFile& save, const QString& path, ReplaceGuard& guard)
 {
     // Writing a large list takes long, and so does putting it on the disk: whatever arrived meanwhile is
     // looked for after both, as late as can be.
-    if (!RegularFile::syncToDisk(save.device()))
+    if (!save.sync())
         return false;
     if (!guard.isUnchanged(path)) {
         guard.refused = true;
@@ -121,7 +121,7 @@ bool commitGuarded(SaveFile& save, const QString& path, ReplaceGuard& guard)
     const QString replaced = save.replacedPath();
     if (replaced.isEmpty())
         guard.replacedSince = !RegularFile::sameFile(RegularFile::stampAt(path), ours);
-    else if (guard.isUnchanged(replaced))
+    else if ((guard.isUnchangedOnceMoved ? guard.isUnchangedOnceMoved : guard.isUnchanged)(replaced))
         QFile::remove(replaced);
     else
         guard.keptAs = keepAside(replaced, path);

@@ -65,6 +65,9 @@ struct ReplaceGuard
     // everything is written, just before it is replaced (false leaves it as it is), and of the file the
     // replacement took the place of.
     std::function<bool(const QString& path)> isUnchanged;
+    // Asked instead of the file the replacement took the place of, when set: that file was just renamed,
+    // which a look at it may allow for.
+    std::function<bool(const QString& path)> isUnchangedOnceMoved;
     bool refused = false;       // the target had changed: nothing was replaced
     bool replacedSince = false; // another file was in place right after the rename: ours did not last
     // Another version arrived during the rename itself: ours is in place, that one kept under this name.

@@ -40,15 +40,24 @@ QByteArrayView shownCaption(const QByteArray& text)
     return captionOf(QByteArrayView(text).first(std::min(text.size(), MaxShownBytes)));
 }
 
-quint16 GetPriorityByText(const QByteArray& name)
+quint16 priorityIndexOf(const QByteArray& name)
 {
-    DebugLog("SharedSrc.GetPriorityByText");
     const auto& names = priorityNames();
+    for (quint16 i = 0; i < PriorityCount; ++i) {
+        if (names[i].constData() == name.constData())
+            return i;
+    }
     for (quint16 i = 0; i < PriorityCount; ++i) {
         if (names[i] == name)
             return i;
     }
     return DefaultPriority;
+}
+
+quint16 GetPriorityByText(const QByteArray& name)
+{
+    DebugLog("SharedSrc.GetPriorityByText");
+    return priorityIndexOf(name);
 }
 
 QByteArray GetPriorityByIndex(quint16 index)

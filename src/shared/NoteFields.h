@@ -21,7 +21,11 @@ QByteArrayView ExtractCaption(const QByteArray& text);
 // on every repaint, and a title that long is more than an X server takes in one request.
 QByteArrayView shownCaption(const QByteArray& text);
 
-// 0..3 for "低", "标准", "高", "最高" (exact bytes); every other name gives 1.
+// 0..3 for "低", "标准", "高", "最高" (exact bytes); every other name gives 1. Untraced, for whoever
+// writes or lists many notes; a name that shares its bytes with one of the four is told without comparing.
+quint16 priorityIndexOf(const QByteArray& name);
+
+// The same, traced.
 quint16 GetPriorityByText(const QByteArray& name);
 
 // The name of a priority index. Files written by Quillet hold only 0..3; a damaged or foreign file may

@@ -118,11 +118,6 @@ Stamp stampOf(const QFileDevice& file)
     return ::fstat(file.handle(), &info) == 0 ? statStamp(info) : Stamp();
 }
 
-bool syncToDisk(const QFileDevice& file)
-{
-    return ::fsync(file.handle()) == 0;
-}
-
 Stamp stampAt(const QString& path)
 {
     struct stat info;
@@ -259,11 +254,6 @@ qint64 linkedSize(const QFile& file)
         info.DeletePending || info.NumberOfLinks == 0)
         return -1;
     return qint64(info.EndOfFile.QuadPart);
-}
-
-bool syncToDisk(const QFileDevice& file)
-{
-    return FlushFileBuffers(osHandle(file));
 }
 
 // A stamp taken by path carries no file identity here: such a pair cannot be told apart.

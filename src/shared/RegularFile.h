@@ -50,8 +50,6 @@ struct Stamp
 };
 
 Stamp stampOf(const QFileDevice& file);
-// Puts what was written to `file` on the disk; false when the system could not.
-bool syncToDisk(const QFileDevice& file);
 // The stamp of the file `path` leads to, links followed, without opening it.
 Stamp stampAt(const QString& path);
 // Whether two stamps are of one file, written or not since; true where the system cannot tell.

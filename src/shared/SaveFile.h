@@ -33,6 +33,9 @@ public:
     // The new file's permissions, for a target that does not exist yet. On Windows the file takes the
     // rights its folder passes on, so there is nothing to set.
     bool setPermissions(QFileDevice::Permissions permissions);
+    // Puts what is written on the disk now, for a caller that looks around once it is there before it
+    // commits: a commit that follows without further writes does not do so again.
+    bool sync();
     // Puts the written file in place of the target; false, with errorString(), when it is not.
     bool commit();
     // The same, but the file that was at the target is not lost: the two are exchanged in one step and

@@ -53,7 +53,7 @@ struct SaveFile::Private
     // Writes what is buffered and puts it on the disk, gives an unnamed file its name, and closes it.
     bool finishWriting()
     {
-        bool done = file.flush() && ::fsync(file.handle()) == 0;
+        bool done = file.flush() && (file.pos() == syncedAt || ::fsync(file.handle()) == 0);
         if (done && temporary.isEmpty()) {
             const QByteArray self = "/proc/self/fd/" + QByteArray::number(file.handle());
             do {
@@ -72,6 +72,7 @@ struct SaveFile::Private
     const QString target;
     QString temporary; // while there is one
     QFile file;
+    qint64 syncedAt = -1; // how much was written when it was last put on the disk
     QString replaced;
     QString errorString;
     int errorCode = 0;
@@ -127,6 +128,16 @@ QFileDevice& SaveFile::device()
 bool SaveFile::setPermissions(QFileDevice::Permissions permissions)
 {
     return d->file.setPermissions(permissions);
+}
+
+bool SaveFile::sync()
+{
+    if (!d->file.flush())
+        return false;
+    if (::fsync(d->file.handle()) != 0)
+        return d->fail(errno);
+    d->syncedAt = d->file.pos();
+    return true;
 }
 
 bool SaveFile::commit()

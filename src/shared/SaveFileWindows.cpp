@@ -161,6 +161,14 @@ bool SaveFile::setPermissions(QFileDevice::Permissions permissions)
     return true;
 }
 
+// commit() flushes again: taking over the old file's attributes and times changes the new one.
+bool SaveFile::sync()
+{
+    if (!d->file.flush())
+        return false;
+    return FlushFileBuffers(osHandle(d->file)) || d->failWithSystem();
+}
+
 bool SaveFile::commit()
 {
     const auto fail = [this](const QString& reason) {
