@@ -1,6 +1,7 @@
 #include "BenchTable.h"
 #include "Benches.h"
 #include "SampleNotes.h"
+#include "SyncedReplace.h"
 
 #include "document/QltFile.h"
 #include "document/QltFormat.h"
@@ -163,16 +164,7 @@ int writeFloor(const QString& path)
     SharedSrc::XORCryptInPlace(stream, streamSize, key);
     const QByteArray target = QFile::encodeName(path);
     const QByteArray temporary = target + ".floor";
-    const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    qsizetype written = 0;
-    while (fd >= 0 && written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
-        if (n <= 0)
-            break;
-        written += n;
-    }
-    if (fd < 0 || written != bytes.size() || ::fdatasync(fd) != 0 || ::close(fd) != 0 ||
-        ::rename(temporary.constData(), target.constData()) != 0)
+    if (!writeSyncedAndReplace(bytes, temporary, target))
         return 2;
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "FreshLoad.h"
 #include "OpenFile.h"
 #include "SampleNotes.h"
+#include "SyncedReplace.h"
 
 #include "app/MainFormU.h"
 #include "document/NotesDocument.h"
@@ -33,7 +34,6 @@
 #include <functional>
 #include <limits>
 
-#include <fcntl.h>
 #include <unistd.h>
 
 // The commands a person runs in an open window, timed as a key press runs them: the window's action with
@@ -75,16 +75,7 @@ qint64 saveFloor(const QString& path)
         timer.start();
         SharedSrc::XORCryptInPlace(bytes.data() + QltFormat::StreamOffset,
                                    bytes.size() - QltFormat::StreamOffset, QByteArray(SharedSrc::DefaultKey));
-        const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-        qsizetype written = 0;
-        while (fd >= 0 && written < bytes.size()) {
-            const ssize_t n = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
-            if (n <= 0)
-                break;
-            written += n;
-        }
-        if (fd < 0 || written != bytes.size() || ::fdatasync(fd) != 0 || ::close(fd) != 0 ||
-            ::rename(temporary.constData(), target.constData()) != 0)
+        if (!writeSyncedAndReplace(bytes, temporary, target))
             qFatal("cannot write the floor file");
         best = std::min(best, timer.nsecsElapsed());
     }
